@@ -1,0 +1,192 @@
+#include "Board.h"
+
+#include "link/Address.h"
+
+namespace kalvex::sim {
+
+namespace {
+constexpr quint8 kAttention = 0xFF;
+constexpr quint8 kAcknowledge = 0x55;
+} // namespace
+
+Board::Board(Clock& clock) : m_clock(clock) {
+    setValue(QStringLiteral("B52"), 24);
+    setValue(QStringLiteral("B8159"), 23);
+    setValue(QStringLiteral("F119"), 1);
+    setValue(QStringLiteral("D1100"), 1234567);
+    setValue(QStringLiteral("D1104"), 2345);
+    setValue(QStringLiteral("D1304"), 98765432);
+    m_machine.advance(*this, m_clock.nowUs());
+}
+
+qint64 Board::value(const QString& add) const {
+    const ParsedAddress p = parseAddress(add);
+    if (!p.valid)
+        return 0;
+    const int a = int(p.byteAddress);
+    if (p.bitMode)
+        return (peek(a) & p.bitMask) ? 1 : 0;
+    if (p.type == u'B')
+        return peek(a);
+    const qint64 low = peek(a) + 256 * peek(a + 1);
+    if (p.type == u'W')
+        return low;
+    return (peek(a + 2) + 256 * peek(a + 3)) * 10000 + low;
+}
+
+bool Board::setValue(const QString& add, qint64 v) {
+    const ParsedAddress p = parseAddress(add);
+    if (!p.valid || v < 0)
+        return false;
+    const int a = int(p.byteAddress);
+    if (p.bitMode) {
+        poke(a, quint8(v ? (peek(a) | p.bitMask) : (peek(a) & ~p.bitMask)));
+    } else if (p.type == u'B') {
+        poke(a, quint8(v));
+    } else if (p.type == u'W') {
+        poke(a, quint8(v % 256));
+        poke(a + 1, quint8((v / 256) % 256));
+    } else {
+        const qint64 low = v % 10000, high = (v / 10000) % 65536;
+        poke(a, quint8(low % 256));
+        poke(a + 1, quint8(low / 256));
+        poke(a + 2, quint8(high % 256));
+        poke(a + 3, quint8(high / 256));
+    }
+    return true;
+}
+
+void Board::advanceMachine() { m_machine.advance(*this, m_clock.nowUs()); }
+
+qint64 Board::byteTimeUs() const {
+    // One start bit, eight data bits, one stop bit.
+    return m_faults.baud > 0 ? 10'000'000LL / m_faults.baud : 0;
+}
+
+Reply Board::receive(quint8 byte) {
+    m_transcript.push_back({true, byte});
+    ++m_received;
+    const qint64 bt = byteTimeUs();
+    const qint64 arrival = qMax(m_clock.nowUs(), m_lineFreeAtUs) + bt;
+    m_lineFreeAtUs = arrival;
+    const bool silent =
+        m_faults.silent || (m_faults.silentAfter >= 0 && m_received > m_faults.silentAfter);
+    Reply r;
+    if (silent)
+        return r; // like a pulled cable: the board never sees the byte
+    advanceMachine();
+    std::optional<quint8> out = step(byte);
+    if (!out)
+        return r;
+    if (m_received == m_faults.wrongEchoAt)
+        out = quint8(*out ^ 0x5A);
+    m_transcript.push_back({false, *out});
+    r.bytes.append(char(*out));
+    r.readyAtUs = arrival + bt + m_faults.replyDelayUs;
+    return r;
+}
+
+std::optional<quint8> Board::enterMode(quint8 modeByte) {
+    switch (modeByte) {
+    case 1:
+        m_state = State::ReadHigh;
+        return kAcknowledge;
+    case 2:
+        m_state = State::WriteHigh;
+        return kAcknowledge;
+    case 3:
+        m_state = State::ProgramCount;
+        return kAcknowledge;
+    case kAttention:
+        return kAcknowledge;
+    default:
+        m_state = State::Attention;
+        return std::nullopt;
+    }
+}
+
+std::optional<quint8> Board::step(quint8 byte) {
+    switch (m_state) {
+    case State::Attention:
+        if (byte != kAttention)
+            return std::nullopt;
+        m_state = State::Mode;
+        return kAcknowledge;
+    case State::Mode:
+        return enterMode(byte);
+    case State::ReadHigh:
+    case State::WriteHigh:
+        if (byte == kAttention) {
+            m_state = State::Mode;
+            return kAcknowledge;
+        }
+        m_address = byte << 8;
+        m_state = m_state == State::ReadHigh ? State::ReadLow : State::WriteLow;
+        return byte;
+    case State::ReadLow:
+        m_address |= byte;
+        m_state = State::ReadHigh;
+        return peek(m_address);
+    case State::WriteLow:
+        m_address |= byte;
+        m_state = State::WriteData;
+        return byte;
+    case State::WriteData:
+        poke(m_address, byte);
+        m_state = State::WriteHigh;
+        return byte;
+    default:
+        return stepProgram(byte);
+    }
+}
+
+// Program records: count, address high, address low, data; only the checksum is answered.
+std::optional<quint8> Board::stepProgram(quint8 byte) {
+    switch (m_state) {
+    case State::ProgramCount:
+        if (byte == kAttention) {
+            m_state = State::Attention;
+            return kAcknowledge;
+        }
+        m_count = byte;
+        m_sum = byte;
+        m_state = State::ProgramHigh;
+        return std::nullopt;
+    case State::ProgramHigh:
+        m_sum += byte;
+        m_address = byte << 8;
+        m_state = State::ProgramLow;
+        return std::nullopt;
+    case State::ProgramLow:
+        m_sum += byte;
+        m_address |= byte;
+        m_state = m_count > 0 ? State::ProgramData : State::ProgramCount;
+        return m_count > 0 ? std::nullopt : std::optional<quint8>(quint8(m_sum & 0xFF));
+    default: // ProgramData
+        poke(m_address++, byte);
+        m_sum += byte;
+        if (--m_count > 0)
+            return std::nullopt;
+        ++m_programRecords;
+        m_state = State::ProgramCount;
+        return quint8(m_sum & 0xFF);
+    }
+}
+
+QByteArray Board::bytesFromPc() const {
+    QByteArray out;
+    for (const auto& e : m_transcript)
+        if (e.fromPc)
+            out.append(char(e.byte));
+    return out;
+}
+
+QByteArray Board::bytesToPc() const {
+    QByteArray out;
+    for (const auto& e : m_transcript)
+        if (!e.fromPc)
+            out.append(char(e.byte));
+    return out;
+}
+
+} // namespace kalvex::sim

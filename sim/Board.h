@@ -1,0 +1,84 @@
+#pragma once
+#include "link/Clock.h"
+#include "MachineModel.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace kalvex::sim {
+
+// Faults the simulated board can be told to show.
+struct Faults {
+    bool silent = false;
+    qint64 silentAfter = -1;  // stop answering after this many received bytes (-1: never)
+    qint64 wrongEchoAt = -1;  // corrupt the reply to this received byte (1-based; -1: never)
+    qint64 replyDelayUs = 0;  // extra time before every reply
+    int baud = 0;             // pace bytes at the wire time of this speed (0: no pacing)
+};
+
+struct TranscriptEntry {
+    bool fromPc;
+    quint8 byte;
+};
+
+struct Reply {
+    QByteArray bytes;
+    qint64 readyAtUs = 0; // when the reply is on the PC's side of the line
+};
+
+// The P9100 board as seen through its programming port: 64 KiB of memory, the attention and
+// mode handshake, echoed memory reads and writes, program mode, and a running machine.
+class Board {
+public:
+    explicit Board(Clock& clock);
+
+    Reply receive(quint8 byte);
+
+    quint8 peek(int address) const { return m_memory[size_t(address & 0xFFFF)]; }
+    void poke(int address, quint8 value) { m_memory[size_t(address & 0xFFFF)] = value; }
+    // Values in the board's layouts (B, W, D, bit forms), by board address text.
+    qint64 value(const QString& add) const;
+    bool setValue(const QString& add, qint64 value);
+
+    Faults& faults() { return m_faults; }
+    MachineModel& machine() { return m_machine; }
+    void advanceMachine();
+
+    const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
+    QByteArray bytesFromPc() const;
+    QByteArray bytesToPc() const;
+    void clearTranscript() { m_transcript.clear(); }
+    qint64 receivedCount() const { return m_received; }
+
+    // Program records received in program mode, for tests of the program download.
+    int programRecords() const { return m_programRecords; }
+
+private:
+    enum class State { Attention, Mode, ReadHigh, ReadLow, WriteHigh, WriteLow, WriteData,
+                       ProgramCount, ProgramHigh, ProgramLow, ProgramData };
+
+    std::optional<quint8> step(quint8 byte);
+    std::optional<quint8> stepProgram(quint8 byte);
+    std::optional<quint8> enterMode(quint8 modeByte);
+    qint64 byteTimeUs() const;
+
+    Clock& m_clock;
+    std::array<quint8, 65536> m_memory{};
+    Faults m_faults;
+    MachineModel m_machine;
+    std::vector<TranscriptEntry> m_transcript;
+    State m_state = State::Attention;
+    State m_transactionStart = State::Attention;
+    int m_address = 0;
+    int m_count = 0;
+    int m_sum = 0;
+    qint64 m_received = 0;
+    qint64 m_lineFreeAtUs = 0;
+    int m_programRecords = 0;
+};
+
+} // namespace kalvex::sim

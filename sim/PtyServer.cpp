@@ -1,0 +1,100 @@
+#include "PtyServer.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kalvex::sim {
+
+void preciseSleepUntil(Clock& clock, qint64 tUs) {
+    constexpr qint64 kSpinUs = 300;
+    const qint64 now = clock.nowUs();
+    if (tUs - now > kSpinUs)
+        clock.sleepUntilUs(tUs - kSpinUs);
+    while (clock.nowUs() < tUs) {
+    }
+}
+
+PtyServer::PtyServer() : m_board(m_clock) {}
+
+PtyServer::~PtyServer() { stop(); }
+
+bool PtyServer::start(QString* error) {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
+        if (error)
+            *error = QStringLiteral("Cannot create a pseudo-terminal: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+    // Holding the slave open keeps the master readable while no client has the port open.
+    m_slaveKeepAlive = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
+    if (m_slaveKeepAlive >= 0) {
+        termios t{};
+        ::tcgetattr(m_slaveKeepAlive, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_slaveKeepAlive, TCSANOW, &t);
+    }
+    m_stop = false;
+    m_thread = std::thread([this] { serve(); });
+    return true;
+}
+
+void PtyServer::stop() {
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+    if (m_slaveKeepAlive >= 0)
+        ::close(m_slaveKeepAlive);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slaveKeepAlive = m_master = -1;
+}
+
+void PtyServer::withBoard(const std::function<void(Board&)>& f) {
+    std::lock_guard lock(m_mutex);
+    f(m_board);
+}
+
+void PtyServer::answer(quint8 byte) {
+    Reply r;
+    {
+        std::lock_guard lock(m_mutex);
+        r = m_board.receive(byte);
+    }
+    if (r.bytes.isEmpty())
+        return;
+    preciseSleepUntil(m_clock, r.readyAtUs);
+    [[maybe_unused]] const auto n = ::write(m_master, r.bytes.constData(), size_t(r.bytes.size()));
+}
+
+void PtyServer::serve() {
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+    unsigned char buf[512];
+    while (!m_stop) {
+        pollfd p{m_master, POLLIN, 0};
+        const int ready = ::poll(&p, 1, 50);
+        if (ready <= 0 || !(p.revents & POLLIN)) {
+            if (p.revents & (POLLHUP | POLLERR))
+                ::usleep(10'000); // no client; wait for the next one
+            std::lock_guard lock(m_mutex);
+            m_board.advanceMachine();
+            continue;
+        }
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n <= 0) {
+            ::usleep(10'000);
+            continue;
+        }
+        for (ssize_t i = 0; i < n; ++i)
+            answer(buf[i]);
+    }
+}
+
+} // namespace kalvex::sim

@@ -1,0 +1,46 @@
+#pragma once
+#include "Board.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace kalvex::sim {
+
+// Serves a simulated board on a pseudo-terminal from a background thread. Clients open the
+// slave device like any serial port and may close and re-open it at will.
+class PtyServer {
+public:
+    PtyServer();
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    bool start(QString* error);
+    void stop();
+    QString slavePath() const { return m_slavePath; }
+
+    // Runs f on the board while the server thread is held off.
+    void withBoard(const std::function<void(Board&)>& f);
+
+private:
+    void serve();
+    void answer(quint8 byte);
+
+    SystemClock m_clock;
+    Board m_board;
+    std::mutex m_mutex;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    int m_master = -1;
+    int m_slaveKeepAlive = -1;
+    QString m_slavePath;
+};
+
+// Sleeps to within a few microseconds of t: pacing at 9600 baud allows no coarse timer.
+void preciseSleepUntil(Clock& clock, qint64 tUs);
+
+} // namespace kalvex::sim

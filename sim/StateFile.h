@@ -1,0 +1,13 @@
+#pragma once
+#include "Board.h"
+
+namespace kalvex::sim {
+
+// Sets the board from a text file of "name = value" lines ('#' starts a comment). A name is a
+// board address (W98, B52, D1100, F119, B1016.0) or one of: speed, overvarnish, running,
+// spindles, silent, silent_after, wrong_echo_at, delay_ms, baud. A bad line gives a message
+// naming it and changes nothing.
+bool loadState(Board& board, const QString& path, QString* error);
+bool applyState(Board& board, const QString& text, QString* error);
+
+} // namespace kalvex::sim

@@ -1,0 +1,31 @@
+#pragma once
+#include "link/Prompt.h"
+
+namespace kalvex::cli {
+
+// Message boxes for a terminal: every box goes to stderr as "title: text". Retry/Cancel boxes
+// are answered Retry the given number of times, then Cancel; questions are answered No unless
+// the caller said yes.
+class CliPrompt final : public Prompt {
+public:
+    explicit CliPrompt(int retries = 0, bool answerYes = false)
+        : m_retriesLeft(retries), m_answerYes(answerYes) {}
+
+    MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons,
+                      MsgIcon icon) override;
+    std::optional<QString> inputBox(const QString& title, const QString& prompt,
+                                    const QString& defaultText) override;
+
+    // An entry alert was shown: the input was refused.
+    bool refused() const { return m_refused; }
+
+private:
+    int m_retriesLeft;
+    bool m_answerYes;
+    bool m_refused = false;
+};
+
+// A box text as terminal lines: CR LF and lone CR both become a newline.
+QString terminalText(QString text);
+
+} // namespace kalvex::cli

@@ -1,0 +1,94 @@
+// kalvex-cli: scripted service work on the target board over the same link as KALVEX.
+#include "LinkCommands.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace kalvex::cli;
+
+namespace {
+
+const char* kCommands = R"(Commands:
+  read ADDR...             Print the value of each board address on its own line
+                           (B2088, W112, D1100, F825, B1016.0, 1F40H).
+  write ADDR VALUE         Write VALUE, as typed, to a board address.
+  info                     Print the firmware revision, the fault code with its text
+                           and the spindle count.
+  sim                      Run the board simulator on a new pseudo-terminal: prints the
+                           device path as the first line and serves until interrupted.
+                           Uses --baud and --state.
+
+Exit codes: 0 success, 1 refused input, 2 communication failure, 3 file error.)";
+
+void addOptions(QCommandLineParser& p) {
+    p.setApplicationDescription(QStringLiteral("KALVEX service tool for the P9100 board."));
+    p.addHelpOption();
+    p.addVersionOption();
+    p.addOptions({
+        {QStringLiteral("device"), QStringLiteral("Use the serial device PATH instead of the "
+                                                  "port number in RSPort.cfg."),
+         QStringLiteral("PATH")},
+        {QStringLiteral("home"), QStringLiteral("Program folder holding support/ (default: the "
+                                                "folder of this program)."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("simulate"), QStringLiteral("Talk to the built-in board simulator.")},
+        {QStringLiteral("retries"),
+         QStringLiteral("Answer a communication Retry/Cancel box Retry N times, then Cancel."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("yes"), QStringLiteral("Answer Yes to questions.")},
+        {QStringLiteral("baud"),
+         QStringLiteral("Simulator: pace bytes at the wire time of 9600 or 19200 baud."),
+         QStringLiteral("N")},
+        {QStringLiteral("state"), QStringLiteral("Simulator: set the board from a state file."),
+         QStringLiteral("FILE")},
+    });
+    p.addPositionalArgument(QStringLiteral("command"), QString::fromUtf8(kCommands));
+}
+
+int usage(const QString& message) {
+    std::fprintf(stderr, "%s\nTry 'kalvex-cli --help'.\n", qPrintable(message));
+    return kExitRefused;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kalvex-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.process(app);
+
+    CliOptions o;
+    o.device = parser.value(QStringLiteral("device"));
+    o.home = parser.value(QStringLiteral("home"));
+    o.simulate = parser.isSet(QStringLiteral("simulate"));
+    o.yes = parser.isSet(QStringLiteral("yes"));
+    o.stateFile = parser.value(QStringLiteral("state"));
+    bool ok = true;
+    o.retries = parser.value(QStringLiteral("retries")).toInt(&ok);
+    if (!ok || o.retries < 0)
+        return usage(QStringLiteral("--retries needs a whole number of 0 or more."));
+    if (parser.isSet(QStringLiteral("baud"))) {
+        o.baud = parser.value(QStringLiteral("baud")).toInt(&ok);
+        if (!ok || (o.baud != 9600 && o.baud != 19200))
+            return usage(QStringLiteral("--baud must be 9600 or 19200."));
+    }
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    if (command == QLatin1String("read") && args.size() >= 2)
+        return runRead(o, args.mid(1));
+    if (command == QLatin1String("write") && args.size() == 3)
+        return runWrite(o, args[1], args[2]);
+    if (command == QLatin1String("info") && args.size() == 1)
+        return runInfo(o);
+    if (command == QLatin1String("sim") && args.size() == 1)
+        return runSim(o);
+    if (command.isEmpty())
+        return usage(QStringLiteral("No command given."));
+    return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
+}

@@ -1,0 +1,44 @@
+#include "CsvLine.h"
+
+namespace kalvex {
+
+QStringList splitCsvLine(const QString& line) {
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    for (;;) {
+        while (i < n && (line[i] == u' ' || line[i] == u'\t'))
+            ++i;
+        QString field;
+        if (i < n && line[i] == u'"') {
+            ++i;
+            while (i < n) {
+                if (line[i] == u'"') {
+                    if (i + 1 < n && line[i + 1] == u'"') {
+                        field += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line[i++];
+            }
+            // Anything between the closing quote and the next comma is dropped.
+            while (i < n && line[i] != u',')
+                ++i;
+        } else {
+            const qsizetype start = i;
+            while (i < n && line[i] != u',')
+                ++i;
+            field = line.mid(start, i - start).trimmed();
+        }
+        fields << field;
+        if (i >= n)
+            break;
+        ++i; // the comma
+    }
+    return fields;
+}
+
+} // namespace kalvex

@@ -1,0 +1,124 @@
+#pragma once
+#include "Address.h"
+#include "Clock.h"
+#include "Prompt.h"
+#include "SerialPort.h"
+
+#include <QString>
+
+namespace kalvex {
+
+// The one link to the target board: port settings and opening, the lock-step byte protocol,
+// reads and writes of board addresses, board identity and fault texts.
+class RSComm {
+public:
+    static constexpr int kNoReply = 9999;
+
+    RSComm(Prompt& prompt, Clock& clock, QString programFolder);
+
+    // Online and offline: the single switch, and the flag that the board stopped answering.
+    bool OnlineMode = false;
+    bool CommError = false;
+
+    // Port set-up and opening.
+    void OpenRSComm(SerialPort& commObj);
+    void CloseRSComm();
+    QString CommSettingsFile() const;
+    PortSettings portSettings() const { return m_settings; }
+    bool portFailed() const { return m_portFailed; }
+    SerialPort* port() const { return m_port; }
+
+    // Memory access.
+    QString RSRead(const QString& add);
+    void RSWrite(const QString& add, const QString& dataValue);
+
+    // True while a request is running; a timer tick that finds the link busy skips its turn.
+    bool isBusy() const { return m_busy > 0; }
+
+    // Address tools.
+    static QString EquateAdd(const QString& var, int targetBoardIndex) {
+        return equateAdd(var, targetBoardIndex);
+    }
+    static bool ValidAdd(const QString& var, int targetBoardIndex) {
+        return validAdd(var, targetBoardIndex);
+    }
+    static qint16 Dec2Octal(qint16 decNum) { return dec2Octal(decNum); }
+    static qint16 Octal2Dec(qint16 octNum) { return octal2Dec(octNum); }
+
+    // Board identity and fault texts.
+    static QString TargetboardName(int boardType);
+    static QString LCFBoardIndex(int boardType);
+    int FirmwareRev();
+    int FaultCode();
+    QString FaultDescription(int fltCode);
+
+    // Status of a program transfer.
+    bool InProgramMode() const { return m_inProgramMode; }
+    bool InUploadMode() const { return m_inUploadMode; }
+    void setInUploadMode(bool on) { m_inUploadMode = on; }
+    bool WritingIdent() const { return m_writingIdent; }
+    bool ReadingIdent() const { return m_readingIdent; }
+    QString CurrentProgramAdd() const { return m_currentProgramAdd; }
+    bool ValidProgram() const { return m_validProgram; }
+
+    QString programFolder() const { return m_programFolder; }
+    Prompt& prompt() { return m_prompt; }
+    Clock& clock() { return m_clock; }
+
+    // The raw primitives, for the program and PLS transfers built on them.
+    int ExchangeByte(int b, bool noWait = false, bool flush = false);
+    bool SetBoardMode(int mode, int modeByte);
+    QString ReadBoardValue(const QString& add);
+    void WriteBoardValue(const QString& add, const QString& dataValue);
+    int boardMode() const { return m_boardMode; }
+    void setBoardMode(int mode) { m_boardMode = mode; }
+
+private:
+    class BusyGuard;
+    void InitializeRSComm(SerialPort& commObj);
+    bool readSettingsFile(const QString& path);
+    bool writeDefaultSettings(const QString& path);
+    bool retrySetupStep(int number, const QString& description);
+    void entryAlert(const QString& message);
+    int waitForReply();
+    bool cleanValue(const QString& dataValue, qint64& value);
+    bool layOutBytes(qint64 value, QByteArray& bytes);
+    void sendWrite(const QByteArray& bytes);
+
+    Prompt& m_prompt;
+    Clock& m_clock;
+    QString m_programFolder;
+    SerialPort* m_port = nullptr;
+    PortSettings m_settings;
+    bool m_portFailed = false;
+    int m_boardMode = 0;
+    bool m_writeFailed = false;
+    ParsedAddress m_parsed;
+    QString m_lastReadAdd;
+    bool m_parsedIsLastRead = false;
+    int m_busy = 0;
+
+    bool m_inProgramMode = false;
+    bool m_inUploadMode = false;
+    bool m_writingIdent = false;
+    bool m_readingIdent = false;
+    QString m_currentProgramAdd = QStringLiteral(" ");
+    bool m_validProgram = false;
+};
+
+} // namespace kalvex
+
+namespace kalvex {
+
+class RSComm::BusyGuard {
+public:
+    explicit BusyGuard(RSComm& link) : m_link(link) { ++m_link.m_busy; }
+    ~BusyGuard() { --m_link.m_busy; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    RSComm& m_link;
+};
+
+} // namespace kalvex

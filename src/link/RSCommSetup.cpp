@@ -1,0 +1,141 @@
+// Settings file, opening and closing of the port.
+#include "ProgramFolder.h"
+#include "RSComm.h"
+#include "TextNumber.h"
+#include "CsvLine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kalvex {
+
+namespace {
+
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 99;
+
+int vbFileErrorNumber(QFileDevice::FileError e) {
+    switch (e) {
+    case QFileDevice::PermissionsError:
+        return 70; // Permission denied
+    case QFileDevice::ReadError:
+        return 57; // Device I/O error
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError:
+        return 61; // Disk full
+    default:
+        return 75; // Path/File access error
+    }
+}
+
+} // namespace
+
+RSComm::RSComm(Prompt& prompt, Clock& clock, QString programFolder)
+    : m_prompt(prompt), m_clock(clock), m_programFolder(std::move(programFolder)) {}
+
+QString RSComm::CommSettingsFile() const {
+    return supportFile(m_programFolder, QStringLiteral("RSPort.cfg"));
+}
+
+bool RSComm::retrySetupStep(int number, const QString& description) {
+    const MsgAnswer a = m_prompt.message(QStringLiteral("RSComm InitializeRSComm"),
+                                         errorNumberText(number, description),
+                                         MsgButtons::RetryCancel, MsgIcon::Critical);
+    if (a == MsgAnswer::Retry)
+        return true;
+    OnlineMode = false;
+    m_portFailed = true;
+    return false;
+}
+
+// Returns false when the user gave up on an unreadable file.
+bool RSComm::readSettingsFile(const QString& path) {
+    for (;;) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            if (retrySetupStep(vbFileErrorNumber(f.error()), f.errorString()))
+                continue;
+            return false;
+        }
+        if (f.size() == 0) {
+            f.close();
+            return writeDefaultSettings(path);
+        }
+        // Only the first line matters; a garbled one falls back to the bounds and defaults.
+        const QString line = QString::fromLatin1(f.readLine(256)).remove(u'\r').remove(u'\n');
+        const QStringList fields = splitCsvLine(line);
+        const double port = leadingNumber(fields.value(0));
+        m_settings.portNumber = int(qBound<double>(kMinPort, std::nearbyint(port), kMaxPort));
+        const double speed = leadingNumber(fields.value(1));
+        m_settings.baud = speed == 19200 ? 19200 : 9600;
+        return true;
+    }
+}
+
+bool RSComm::writeDefaultSettings(const QString& path) {
+    for (;;) {
+        const QString folder = QFileInfo(path).absolutePath();
+        QSaveFile f(path);
+        if (!QDir().mkpath(folder)) {
+            if (retrySetupStep(76, QStringLiteral("Path not found: %1").arg(folder)))
+                continue;
+            return false;
+        }
+        if (f.open(QIODevice::WriteOnly) && f.write("1,9600\r\n") == 8 && f.commit())
+            return true;
+        if (!retrySetupStep(vbFileErrorNumber(f.error()), f.errorString()))
+            return false;
+    }
+}
+
+void RSComm::InitializeRSComm(SerialPort& commObj) {
+    m_settings = PortSettings{};
+    const QString path = CommSettingsFile();
+    const bool ok = QFileInfo::exists(path) ? readSettingsFile(path) : writeDefaultSettings(path);
+    if (!ok)
+        return; // the user cancelled; the port-failed flag is set
+    if (commObj.isOpen())
+        commObj.close();
+    m_port = &commObj;
+    m_portFailed = false;
+}
+
+void RSComm::OpenRSComm(SerialPort& commObj) {
+    BusyGuard busy(*this);
+    InitializeRSComm(commObj);
+    if (!m_portFailed) {
+        PortOpenError err;
+        if (!commObj.open(m_settings, &err)) {
+            m_prompt.message(QStringLiteral("Comm Port Error"),
+                             QStringLiteral("Error Number = %1\r\nError Source = %2\r\n\r\n%3")
+                                 .arg(err.number)
+                                 .arg(err.source, err.description),
+                             MsgButtons::Ok, MsgIcon::Critical);
+            CommError = true;
+            OnlineMode = false;
+            m_portFailed = true;
+            return;
+        }
+        commObj.discardInput();
+        m_boardMode = 0;
+        CommError = false;
+        ExchangeByte(0xFF);
+    }
+    // A port that could not be set up is never online, whatever CommError says.
+    OnlineMode = !m_portFailed && !CommError;
+}
+
+void RSComm::CloseRSComm() {
+    BusyGuard busy(*this);
+    if (m_port && m_port->isOpen()) {
+        if (!CommError)
+            ExchangeByte(0xFF);
+        m_port->close();
+    }
+    m_boardMode = 0;
+    OnlineMode = false;
+}
+
+} // namespace kalvex
