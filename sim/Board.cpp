@@ -1,4 +1,5 @@
 #include "Board.h"
+#include "SetupDefaults.h"
 
 #include "link/Address.h"
 
@@ -17,27 +18,23 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("D1104"), 2345);
     setValue(QStringLiteral("D1304"), 98765432);
     m_machine.advance(*this, m_clock.nowUs());
+    loadSetupDefaults(*this);
 }
 
 qint64 Board::value(const QString& add) const {
     const ParsedAddress p = parseAddress(add);
-    if (!p.valid)
-        return 0;
+    if (!p.valid) return 0;
     const int a = int(p.byteAddress);
-    if (p.bitMode)
-        return (peek(a) & p.bitMask) ? 1 : 0;
-    if (p.type == u'B')
-        return peek(a);
+    if (p.bitMode) return (peek(a) & p.bitMask) ? 1 : 0;
+    if (p.type == u'B') return peek(a);
     const qint64 low = peek(a) + 256 * peek(a + 1);
-    if (p.type == u'W')
-        return low;
+    if (p.type == u'W') return low;
     return (peek(a + 2) + 256 * peek(a + 3)) * 10000 + low;
 }
 
 bool Board::setValue(const QString& add, qint64 v) {
     const ParsedAddress p = parseAddress(add);
-    if (!p.valid || v < 0)
-        return false;
+    if (!p.valid || v < 0) return false;
     const int a = int(p.byteAddress);
     if (p.bitMode) {
         poke(a, quint8(v ? (peek(a) | p.bitMask) : (peek(a) & ~p.bitMask)));
@@ -56,7 +53,9 @@ bool Board::setValue(const QString& add, qint64 v) {
     return true;
 }
 
-void Board::advanceMachine() { m_machine.advance(*this, m_clock.nowUs()); }
+void Board::advanceMachine() {
+    m_machine.advance(*this, m_clock.nowUs());
+}
 
 qint64 Board::byteTimeUs() const {
     // One start bit, eight data bits, one stop bit.
@@ -72,14 +71,11 @@ Reply Board::receive(quint8 byte) {
     const bool silent =
         m_faults.silent || (m_faults.silentAfter >= 0 && m_received > m_faults.silentAfter);
     Reply r;
-    if (silent)
-        return r; // like a pulled cable: the board never sees the byte
+    if (silent) return r; // like a pulled cable: the board never sees the byte
     advanceMachine();
     std::optional<quint8> out = step(byte);
-    if (!out)
-        return r;
-    if (m_received == m_faults.wrongEchoAt)
-        out = quint8(*out ^ 0x5A);
+    if (!out) return r;
+    if (m_faults.wrongEchoAt.count(m_received)) out = quint8(*out ^ 0x5A);
     m_transcript.push_back({false, *out});
     r.bytes.append(char(*out));
     r.readyAtUs = arrival + bt + m_faults.replyDelayUs;
@@ -87,6 +83,10 @@ Reply Board::receive(quint8 byte) {
 }
 
 std::optional<quint8> Board::enterMode(quint8 modeByte) {
+    if (m_faults.refuseModes && modeByte != kAttention) {
+        m_state = State::Attention;
+        return quint8(0x3F);
+    }
     switch (modeByte) {
     case 1:
         m_state = State::ReadHigh;
@@ -108,8 +108,7 @@ std::optional<quint8> Board::enterMode(quint8 modeByte) {
 std::optional<quint8> Board::step(quint8 byte) {
     switch (m_state) {
     case State::Attention:
-        if (byte != kAttention)
-            return std::nullopt;
+        if (byte != kAttention) return std::nullopt;
         m_state = State::Mode;
         return kAcknowledge;
     case State::Mode:
@@ -165,8 +164,7 @@ std::optional<quint8> Board::stepProgram(quint8 byte) {
     default: // ProgramData
         poke(m_address++, byte);
         m_sum += byte;
-        if (--m_count > 0)
-            return std::nullopt;
+        if (--m_count > 0) return std::nullopt;
         ++m_programRecords;
         m_state = State::ProgramCount;
         return quint8(m_sum & 0xFF);
@@ -176,16 +174,14 @@ std::optional<quint8> Board::stepProgram(quint8 byte) {
 QByteArray Board::bytesFromPc() const {
     QByteArray out;
     for (const auto& e : m_transcript)
-        if (e.fromPc)
-            out.append(char(e.byte));
+        if (e.fromPc) out.append(char(e.byte));
     return out;
 }
 
 QByteArray Board::bytesToPc() const {
     QByteArray out;
     for (const auto& e : m_transcript)
-        if (!e.fromPc)
-            out.append(char(e.byte));
+        if (!e.fromPc) out.append(char(e.byte));
     return out;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
-#include "link/Clock.h"
 #include "MachineModel.h"
+#include "link/Clock.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace kalvex::sim {
@@ -14,10 +15,11 @@ namespace kalvex::sim {
 // Faults the simulated board can be told to show.
 struct Faults {
     bool silent = false;
-    qint64 silentAfter = -1;  // stop answering after this many received bytes (-1: never)
-    qint64 wrongEchoAt = -1;  // corrupt the reply to this received byte (1-based; -1: never)
-    qint64 replyDelayUs = 0;  // extra time before every reply
-    int baud = 0;             // pace bytes at the wire time of this speed (0: no pacing)
+    qint64 silentAfter = -1;      // stop answering after this many received bytes (-1: never)
+    std::set<qint64> wrongEchoAt; // corrupt the replies to these received bytes (1-based)
+    qint64 replyDelayUs = 0;      // extra time before every reply
+    int baud = 0;                 // pace bytes at the wire time of this speed (0: no pacing)
+    bool refuseModes = false;     // answer every mode byte with a refusal instead of 0x55
 };
 
 struct TranscriptEntry {
@@ -33,7 +35,7 @@ struct Reply {
 // The P9100 board as seen through its programming port: 64 KiB of memory, the attention and
 // mode handshake, echoed memory reads and writes, program mode, and a running machine.
 class Board {
-public:
+  public:
     explicit Board(Clock& clock);
 
     Reply receive(quint8 byte);
@@ -57,9 +59,20 @@ public:
     // Program records received in program mode, for tests of the program download.
     int programRecords() const { return m_programRecords; }
 
-private:
-    enum class State { Attention, Mode, ReadHigh, ReadLow, WriteHigh, WriteLow, WriteData,
-                       ProgramCount, ProgramHigh, ProgramLow, ProgramData };
+  private:
+    enum class State {
+        Attention,
+        Mode,
+        ReadHigh,
+        ReadLow,
+        WriteHigh,
+        WriteLow,
+        WriteData,
+        ProgramCount,
+        ProgramHigh,
+        ProgramLow,
+        ProgramData
+    };
 
     std::optional<quint8> step(quint8 byte);
     std::optional<quint8> stepProgram(quint8 byte);

@@ -9,8 +9,7 @@ namespace kalvex::sim {
 namespace {
 
 void addCount(Board& board, const char* add, qint64 n) {
-    if (n <= 0)
-        return;
+    if (n <= 0) return;
     const qint64 v = board.value(QString::fromLatin1(add)) + n;
     board.setValue(QString::fromLatin1(add), v % 655360000); // the D range wraps like the board's
 }
@@ -27,8 +26,7 @@ void MachineModel::advance(Board& board, qint64 nowUs) {
     const int shownSpeed = running ? speed : 0;
     board.setValue(QStringLiteral("W112"), shownSpeed);
     board.setValue(QStringLiteral("W526"), running ? overvarnishSpeed : 0);
-    if (!running)
-        return;
+    if (!running) return;
 
     canFraction += shownSpeed * minutes;
     const qint64 cans = qint64(std::floor(canFraction));

@@ -14,15 +14,16 @@ namespace kalvex::sim {
 void preciseSleepUntil(Clock& clock, qint64 tUs) {
     constexpr qint64 kSpinUs = 300;
     const qint64 now = clock.nowUs();
-    if (tUs - now > kSpinUs)
-        clock.sleepUntilUs(tUs - kSpinUs);
+    if (tUs - now > kSpinUs) clock.sleepUntilUs(tUs - kSpinUs);
     while (clock.nowUs() < tUs) {
     }
 }
 
 PtyServer::PtyServer() : m_board(m_clock) {}
 
-PtyServer::~PtyServer() { stop(); }
+PtyServer::~PtyServer() {
+    stop();
+}
 
 bool PtyServer::start(QString* error) {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -48,12 +49,9 @@ bool PtyServer::start(QString* error) {
 
 void PtyServer::stop() {
     m_stop = true;
-    if (m_thread.joinable())
-        m_thread.join();
-    if (m_slaveKeepAlive >= 0)
-        ::close(m_slaveKeepAlive);
-    if (m_master >= 0)
-        ::close(m_master);
+    if (m_thread.joinable()) m_thread.join();
+    if (m_slaveKeepAlive >= 0) ::close(m_slaveKeepAlive);
+    if (m_master >= 0) ::close(m_master);
     m_slaveKeepAlive = m_master = -1;
 }
 
@@ -68,8 +66,7 @@ void PtyServer::answer(quint8 byte) {
         std::lock_guard lock(m_mutex);
         r = m_board.receive(byte);
     }
-    if (r.bytes.isEmpty())
-        return;
+    if (r.bytes.isEmpty()) return;
     preciseSleepUntil(m_clock, r.readyAtUs);
     [[maybe_unused]] const auto n = ::write(m_master, r.bytes.constData(), size_t(r.bytes.size()));
 }

@@ -13,7 +13,7 @@ namespace kalvex::sim {
 // Serves a simulated board on a pseudo-terminal from a background thread. Clients open the
 // slave device like any serial port and may close and re-open it at will.
 class PtyServer {
-public:
+  public:
     PtyServer();
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
@@ -26,7 +26,7 @@ public:
     // Runs f on the board while the server thread is held off.
     void withBoard(const std::function<void(Board&)>& f);
 
-private:
+  private:
     void serve();
     void answer(quint8 byte);
 

@@ -6,8 +6,7 @@ bool SimPort::open(const PortSettings& settings, PortOpenError* error) {
     m_settings = settings;
     if (m_failOpen) {
         m_failOpen = false;
-        if (error)
-            *error = m_openError;
+        if (error) *error = m_openError;
         return false;
     }
     m_open = true;
@@ -19,8 +18,7 @@ int SimPort::bytesWaiting() {
     const qint64 now = m_clock.nowUs();
     int n = 0;
     for (const Pending& p : m_pending)
-        if (p.readyAtUs <= now)
-            ++n;
+        if (p.readyAtUs <= now) ++n;
     return n;
 }
 
@@ -37,8 +35,7 @@ void SimPort::send(quint8 byte) {
 }
 
 int SimPort::take() {
-    if (m_pending.empty() || m_pending.front().readyAtUs > m_clock.nowUs())
-        return -1;
+    if (m_pending.empty() || m_pending.front().readyAtUs > m_clock.nowUs()) return -1;
     const quint8 b = m_pending.front().byte;
     m_pending.pop_front();
     return b;

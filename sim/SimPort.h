@@ -9,7 +9,7 @@ namespace kalvex::sim {
 // A serial port wired straight to a simulated board in the same process. Replies become
 // readable at the time the board's pacing and delay say, on the given clock.
 class SimPort final : public SerialPort {
-public:
+  public:
     SimPort(Board& board, Clock& clock) : m_board(board), m_clock(clock) {}
 
     bool open(const PortSettings& settings, PortOpenError* error) override;
@@ -23,11 +23,14 @@ public:
     QString deviceName() const override { return QStringLiteral("simulator"); }
 
     // Make the next open fail, as a missing or busy port does.
-    void failNextOpen(const PortOpenError& e) { m_openError = e; m_failOpen = true; }
+    void failNextOpen(const PortOpenError& e) {
+        m_openError = e;
+        m_failOpen = true;
+    }
     PortSettings lastSettings() const { return m_settings; }
     int openCount() const { return m_openCount; }
 
-private:
+  private:
     struct Pending {
         quint8 byte;
         qint64 readyAtUs;

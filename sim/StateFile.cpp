@@ -27,10 +27,13 @@ const std::map<QString, Setter>& namedSettings() {
          }},
         {QStringLiteral("silent"), [](Board& b, qint64 v) { b.faults().silent = v != 0; }},
         {QStringLiteral("silent_after"), [](Board& b, qint64 v) { b.faults().silentAfter = v; }},
-        {QStringLiteral("wrong_echo_at"), [](Board& b, qint64 v) { b.faults().wrongEchoAt = v; }},
+        {QStringLiteral("wrong_echo_at"),
+         [](Board& b, qint64 v) { b.faults().wrongEchoAt.insert(v); }},
         {QStringLiteral("delay_ms"),
          [](Board& b, qint64 v) { b.faults().replyDelayUs = v * 1000; }},
         {QStringLiteral("baud"), [](Board& b, qint64 v) { b.faults().baud = int(v); }},
+        {QStringLiteral("refuse_modes"),
+         [](Board& b, qint64 v) { b.faults().refuseModes = v != 0; }},
     };
     return settings;
 }
@@ -43,8 +46,7 @@ bool applyState(Board& board, const QString& text, QString* error) {
     const QStringList lines = text.split(u'\n');
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].section(u'#', 0, 0).trimmed();
-        if (line.isEmpty())
-            continue;
+        if (line.isEmpty()) continue;
         const auto m = lineRe.match(line);
         bool numberOk = false;
         const qint64 v = m.hasMatch() ? m.captured(2).toLongLong(&numberOk) : 0;
@@ -72,14 +74,12 @@ bool applyState(Board& board, const QString& text, QString* error) {
 bool loadState(Board& board, const QString& path, QString* error) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
+        if (error) *error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
         return false;
     }
     QString err;
     if (!applyState(board, QString::fromUtf8(f.readAll()), &err)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, err);
+        if (error) *error = QStringLiteral("%1: %2").arg(path, err);
         return false;
     }
     return true;

@@ -13,8 +13,7 @@ QString terminalText(QString text) {
 MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                              MsgIcon) {
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(terminalText(text)));
-    if (title == QLatin1String("ENTRY ALERT"))
-        m_refused = true;
+    if (title == QLatin1String("ENTRY ALERT")) m_refused = true;
     switch (buttons) {
     case MsgButtons::Ok:
         return MsgAnswer::Ok;

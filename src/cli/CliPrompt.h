@@ -7,7 +7,7 @@ namespace kalvex::cli {
 // are answered Retry the given number of times, then Cancel; questions are answered No unless
 // the caller said yes.
 class CliPrompt final : public Prompt {
-public:
+  public:
     explicit CliPrompt(int retries = 0, bool answerYes = false)
         : m_retriesLeft(retries), m_answerYes(answerYes) {}
 
@@ -19,7 +19,7 @@ public:
     // An entry alert was shown: the input was refused.
     bool refused() const { return m_refused; }
 
-private:
+  private:
     int m_retriesLeft;
     bool m_answerYes;
     bool m_refused = false;

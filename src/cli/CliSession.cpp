@@ -8,18 +8,14 @@
 
 namespace kalvex::cli {
 
-std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile,
-                                               QString* error) {
+std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile, QString* error) {
     auto server = std::make_unique<sim::PtyServer>();
     bool ok = true;
     server->withBoard([&](sim::Board& board) {
-        if (baud > 0)
-            board.faults().baud = baud;
-        if (!stateFile.isEmpty())
-            ok = sim::loadState(board, stateFile, error);
+        if (baud > 0) board.faults().baud = baud;
+        if (!stateFile.isEmpty()) ok = sim::loadState(board, stateFile, error);
     });
-    if (!ok || !server->start(error))
-        return nullptr;
+    if (!ok || !server->start(error)) return nullptr;
     return server;
 }
 
@@ -31,8 +27,7 @@ CliSession::CliSession(const CliOptions& options)
 }
 
 CliSession::~CliSession() {
-    if (m_link && m_port)
-        m_link->CloseRSComm();
+    if (m_link && m_port) m_link->CloseRSComm();
     m_link.reset();
     m_port.reset();
     m_sim.reset();
@@ -59,10 +54,8 @@ int CliSession::open() {
 }
 
 int CliSession::status() const {
-    if (m_prompt.refused())
-        return kExitRefused;
-    if (m_link->CommError || !m_link->OnlineMode)
-        return kExitComm;
+    if (m_prompt.refused()) return kExitRefused;
+    if (m_link->CommError || !m_link->OnlineMode) return kExitComm;
     return kExitOk;
 }
 

@@ -28,7 +28,7 @@ struct CliOptions {
 // One run of the CLI against a board: the link, its port and, with --simulate, the built-in
 // simulator on a pseudo-terminal.
 class CliSession {
-public:
+  public:
     explicit CliSession(const CliOptions& options);
     ~CliSession();
 
@@ -39,7 +39,7 @@ public:
     // The exit code for what happened so far: refused input, lost board, or success.
     int status() const;
 
-private:
+  private:
     CliOptions m_options;
     CliPrompt m_prompt;
     SystemClock m_clock;
@@ -49,7 +49,6 @@ private:
 };
 
 // Starts a simulator on a new pseudo-terminal with the given pacing and state file.
-std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile,
-                                               QString* error);
+std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile, QString* error);
 
 } // namespace kalvex::cli

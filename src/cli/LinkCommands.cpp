@@ -14,8 +14,8 @@ namespace {
 bool checkAddresses(const QStringList& addresses) {
     for (const QString& a : addresses) {
         if (!parseAddress(a).valid) {
-            std::fprintf(stderr, "ENTRY ALERT: Error:\n%s (%s)\n", qPrintable(addressRangeMessage()),
-                         qPrintable(a));
+            std::fprintf(stderr, "ENTRY ALERT: Error:\n%s (%s)\n",
+                         qPrintable(addressRangeMessage()), qPrintable(a));
             return false;
         }
     }
@@ -30,44 +30,37 @@ void print(const QString& line) {
 } // namespace
 
 int runRead(const CliOptions& options, const QStringList& addresses) {
-    if (!checkAddresses(addresses))
-        return kExitRefused;
+    if (!checkAddresses(addresses)) return kExitRefused;
     CliSession session(options);
-    if (const int rc = session.open())
-        return rc;
+    if (const int rc = session.open()) return rc;
     for (const QString& a : addresses) {
         const QString v = session.link().RSRead(a);
-        if (session.link().CommError)
-            break; // "0" from a lost board is not a value
+        if (session.link().CommError) break; // "0" from a lost board is not a value
         print(v);
     }
     return session.status();
 }
 
 int runWrite(const CliOptions& options, const QString& address, const QString& value) {
-    if (!checkAddresses({address}))
-        return kExitRefused;
+    if (!checkAddresses({address})) return kExitRefused;
     CliSession session(options);
-    if (const int rc = session.open())
-        return rc;
+    if (const int rc = session.open()) return rc;
     session.link().RSWrite(address, value);
     return session.status();
 }
 
 int runInfo(const CliOptions& options) {
     CliSession session(options);
-    if (const int rc = session.open())
-        return rc;
+    if (const int rc = session.open()) return rc;
     RSComm& link = session.link();
     const int rev = link.FirmwareRev();
     const int fault = link.FaultCode();
     const int spindles = valueOf(link.RSRead(QStringLiteral("B52")));
-    if (link.CommError)
-        return session.status();
+    if (link.CommError) return session.status();
     print(QStringLiteral("Port: %1 (low latency: %2)")
-              .arg(link.port()->deviceName(),
-                   link.port()->lowLatency() ? QStringLiteral("on")
-                                             : QStringLiteral("not available")));
+              .arg(link.port()->deviceName(), link.port()->lowLatency()
+                                                  ? QStringLiteral("on")
+                                                  : QStringLiteral("not available")));
     print(QStringLiteral("Firmware revision: %1").arg(rev));
     print(fault == 0 ? QStringLiteral("Fault code: 0 (no fault)")
                      : QStringLiteral("Fault code: %1").arg(link.FaultDescription(fault)));

@@ -17,18 +17,15 @@ qint64 leadingHex(QStringView text) {
     qint64 v = 0;
     for (QChar c : text) {
         const qsizetype d = QStringLiteral("0123456789ABCDEF").indexOf(c.toUpper());
-        if (d < 0)
-            break;
+        if (d < 0) break;
         v = v * 16 + d;
-        if (v > 0xFFFFFFF)
-            break; // far beyond the address space already
+        if (v > 0xFFFFFFF) break; // far beyond the address space already
     }
     return v;
 }
 
 void checkRange(ParsedAddress& p) {
-    if (p.byteAddress < 0 || p.byteAddress + p.byteCount() - 1 > kLastByte)
-        p.valid = false;
+    if (p.byteAddress < 0 || p.byteAddress + p.byteCount() - 1 > kLastByte) p.valid = false;
 }
 
 ParsedAddress parseHexForm(QStringView body) {
@@ -86,7 +83,9 @@ ParsedAddress parseAddress(const QString& add) {
     return p;
 }
 
-QString addressRangeMessage() { return QStringLiteral("Address out of Range (0-65,535)."); }
+QString addressRangeMessage() {
+    return QStringLiteral("Address out of Range (0-65,535).");
+}
 
 namespace {
 
@@ -100,10 +99,25 @@ std::optional<BoardMaps> mapsFor(int board) {
     auto pairs = [](std::initializer_list<std::pair<const int, int>> l) { return PointMap(l); };
     switch (board) {
     case '1':
-        return BoardMaps{pairs({{30, 49}, {31, 50}, {50, 51}, {51, 52}, {60, 53}, {61, 54},
-                                {70, 55}, {71, 56}, {80, 57}}),
-                         pairs({{81, 58}, {90, 59}, {100, 60}, {110, 61}, {111, 62}, {120, 63},
-                                {121, 64}, {130, 65}, {140, 66}, {141, 67}}),
+        return BoardMaps{pairs({{30, 49},
+                                {31, 50},
+                                {50, 51},
+                                {51, 52},
+                                {60, 53},
+                                {61, 54},
+                                {70, 55},
+                                {71, 56},
+                                {80, 57}}),
+                         pairs({{81, 58},
+                                {90, 59},
+                                {100, 60},
+                                {110, 61},
+                                {111, 62},
+                                {120, 63},
+                                {121, 64},
+                                {130, 65},
+                                {140, 66},
+                                {141, 67}}),
                          {}};
     case '2': {
         BoardMaps m;
@@ -119,12 +133,12 @@ std::optional<BoardMaps> mapsFor(int board) {
         return BoardMaps{pairs({{10, 51}, {11, 52}}), pairs({{0, 49}, {1, 50}}), {}};
     case ';':
     case 'B':
-        return BoardMaps{pairs({{10, 51}, {11, 52}, {20, 53}, {21, 54}}),
-                         pairs({{0, 49}, {1, 50}}), {}};
+        return BoardMaps{
+            pairs({{10, 51}, {11, 52}, {20, 53}, {21, 54}}), pairs({{0, 49}, {1, 50}}), {}};
     case '<':
     case 'A':
-        return BoardMaps{pairs({{10, 51}, {11, 52}, {20, 53}}),
-                         pairs({{0, 49}, {1, 50}, {21, 54}}), {}};
+        return BoardMaps{
+            pairs({{10, 51}, {11, 52}, {20, 53}}), pairs({{0, 49}, {1, 50}, {21, 54}}), {}};
     case '=':
         return BoardMaps{pairs({{0, 49}, {1, 50}, {10, 51}}), pairs({{11, 52}}), {}};
     default:
@@ -136,29 +150,26 @@ std::optional<BoardMaps> mapsFor(int board) {
 qint64 pointNumber(const QString& var) {
     const QString rest = var.mid(1);
     if (var.contains(u'.'))
-        return roundToInt32(leadingNumber(QStringView(rest).chopped(qMin<qsizetype>(2, rest.size()))));
+        return roundToInt32(
+            leadingNumber(QStringView(rest).chopped(qMin<qsizetype>(2, rest.size()))));
     return roundToInt32(leadingNumber(rest));
 }
 
 } // namespace
 
 QString equateAdd(const QString& var, int targetBoardIndex) {
-    if (var.isEmpty())
-        return var;
+    if (var.isEmpty()) return var;
     const QChar letter = var.front().toUpper();
     const qint64 number = pointNumber(var);
     const auto maps = mapsFor(targetBoardIndex);
-    if (!maps)
-        return var;
+    if (!maps) return var;
     const PointMap* map = letter == u'X'   ? &maps->x
                           : letter == u'Y' ? &maps->y
                           : letter == u'I' ? &maps->i
                                            : nullptr;
-    if (!map)
-        return var;
+    if (!map) return var;
     const auto it = map->find(int(qBound<qint64>(-1, number, 100000LL)));
-    if (it == map->end())
-        return var;
+    if (it == map->end()) return var;
     QString out = QStringLiteral("B%1").arg(it->second);
     if (var.mid(1).contains(u'.')) {
         const int bit = qMin(7, int(leadingNumber(QStringView(var).right(1))));
@@ -168,8 +179,7 @@ QString equateAdd(const QString& var, int targetBoardIndex) {
 }
 
 bool validAdd(const QString& var, int board) {
-    if (var.isEmpty())
-        return false;
+    if (var.isEmpty()) return false;
     const QChar letter = var.front().toUpper();
     const qint64 number = pointNumber(var);
     const QString small = QStringLiteral("134568:;<=AB");
@@ -206,8 +216,12 @@ bool validAdd(const QString& var, int board) {
     return minimum <= number && number <= maximum && extra;
 }
 
-qint16 dec2Octal(qint16 decNum) { return qint16((decNum / 8) * 10 + (decNum & 7)); }
+qint16 dec2Octal(qint16 decNum) {
+    return qint16((decNum / 8) * 10 + (decNum & 7));
+}
 
-qint16 octal2Dec(qint16 octNum) { return qint16((octNum / 10) * 8 + (octNum % 10)); }
+qint16 octal2Dec(qint16 octNum) {
+    return qint16((octNum / 10) * 8 + (octNum % 10));
+}
 
 } // namespace kalvex

@@ -34,8 +34,7 @@ QStringList splitCsvLine(const QString& line) {
             field = line.mid(start, i - start).trimmed();
         }
         fields << field;
-        if (i >= n)
-            break;
+        if (i >= n) break;
         ++i; // the comma
     }
     return fields;

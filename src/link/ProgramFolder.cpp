@@ -6,12 +6,10 @@ namespace kalvex {
 
 QString childPath(const QString& dir, const QString& name) {
     const QDir d(dir);
-    if (d.exists(name))
-        return d.filePath(name);
+    if (d.exists(name)) return d.filePath(name);
     const QStringList entries = d.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& e : entries)
-        if (e.compare(name, Qt::CaseInsensitive) == 0)
-            return d.filePath(e);
+        if (e.compare(name, Qt::CaseInsensitive) == 0) return d.filePath(e);
     return d.filePath(name);
 }
 

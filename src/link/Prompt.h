@@ -11,7 +11,7 @@ enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 // Message boxes and the input box. The GUI shows real dialogs, the CLI prints to stderr and
 // answers from its flags, tests record every box and answer from a script.
 class Prompt {
-public:
+  public:
     virtual ~Prompt() = default;
     virtual MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons,
                               MsgIcon icon) = 0;

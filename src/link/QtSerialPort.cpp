@@ -45,8 +45,7 @@ QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError e) const {
 }
 
 bool QtSerialPort::open(const PortSettings& settings, PortOpenError* error) {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_port.isOpen()) m_port.close();
     m_device = m_devicePath.isEmpty() ? deviceForPort(settings.portNumber) : m_devicePath;
     // Pseudo-terminals are not enumerated, so the device is named directly.
     m_port.setPortName(m_device);
@@ -82,8 +81,7 @@ void QtSerialPort::setLowLatency() {
 }
 
 void QtSerialPort::close() {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_port.isOpen()) m_port.close();
 }
 
 int QtSerialPort::bytesWaiting() {
@@ -106,14 +104,12 @@ void QtSerialPort::send(quint8 byte) {
 
 int QtSerialPort::take() {
     char c = 0;
-    if (m_port.bytesAvailable() == 0 || m_port.read(&c, 1) != 1)
-        return -1;
+    if (m_port.bytesAvailable() == 0 || m_port.read(&c, 1) != 1) return -1;
     return quint8(c);
 }
 
 bool QtSerialPort::waitForInput(int timeoutMs) {
-    if (m_port.bytesAvailable() > 0)
-        return true;
+    if (m_port.bytesAvailable() > 0) return true;
     return m_port.waitForReadyRead(timeoutMs) || m_port.bytesAvailable() > 0;
 }
 

@@ -8,7 +8,7 @@ namespace kalvex {
 // Real ports and pseudo-terminals through QSerialPort. Port number n is COMn on Windows and
 // /dev/ttyS<n-1> on Linux unless a device path was given.
 class QtSerialPort final : public SerialPort {
-public:
+  public:
     explicit QtSerialPort(QString devicePath = QString());
 
     bool open(const PortSettings& settings, PortOpenError* error) override;
@@ -24,7 +24,7 @@ public:
 
     static QString deviceForPort(int portNumber);
 
-private:
+  private:
     QString describeOpenError(QSerialPort::SerialPortError e) const;
     void setLowLatency();
 

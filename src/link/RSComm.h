@@ -11,7 +11,7 @@ namespace kalvex {
 // The one link to the target board: port settings and opening, the lock-step byte protocol,
 // reads and writes of board addresses, board identity and fault texts.
 class RSComm {
-public:
+  public:
     static constexpr int kNoReply = 9999;
 
     RSComm(Prompt& prompt, Clock& clock, QString programFolder);
@@ -73,7 +73,7 @@ public:
     int boardMode() const { return m_boardMode; }
     void setBoardMode(int mode) { m_boardMode = mode; }
 
-private:
+  private:
     class BusyGuard;
     void InitializeRSComm(SerialPort& commObj);
     bool readSettingsFile(const QString& path);
@@ -111,13 +111,13 @@ private:
 namespace kalvex {
 
 class RSComm::BusyGuard {
-public:
+  public:
     explicit BusyGuard(RSComm& link) : m_link(link) { ++m_link.m_busy; }
     ~BusyGuard() { --m_link.m_busy; }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 
-private:
+  private:
     RSComm& m_link;
 };
 

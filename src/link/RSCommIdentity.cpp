@@ -21,25 +21,23 @@ struct BoardEntry {
 
 // Board type codes "1" (49) to "E" (69).
 constexpr std::array<BoardEntry, 21> kBoards{{
-    {"K2110", "1"},      {"K2130", "1"},      {"K2150", "?"},      {"K2210", "2"},
-    {"K2230", "3"},      {"K2170", "D"},      {"K2410", ""},       {"K2250", "F"},
-    {"Not Defined", ""}, {"P7100", "@"},      {"P7110", "A"},      {"P7120", "B"},
-    {"P7300(PLC)", "C"}, {"P7300(PLS)", ""},  {"P7500", ""},       {"P7510", ""},
-    {"Q7610", "E"},      {"P7310(PLC)", ""},  {"P7310(PLS)", ""},  {"P9100(PLC)", "G"},
+    {"K2110", "1"},      {"K2130", "1"},     {"K2150", "?"},     {"K2210", "2"},
+    {"K2230", "3"},      {"K2170", "D"},     {"K2410", ""},      {"K2250", "F"},
+    {"Not Defined", ""}, {"P7100", "@"},     {"P7110", "A"},     {"P7120", "B"},
+    {"P7300(PLC)", "C"}, {"P7300(PLS)", ""}, {"P7500", ""},      {"P7510", ""},
+    {"Q7610", "E"},      {"P7310(PLC)", ""}, {"P7310(PLS)", ""}, {"P9100(PLC)", "G"},
     {"P9100(PLS)", ""},
 }};
 
 const BoardEntry* boardEntry(int code) {
-    if (code < 49 || code > 69)
-        return nullptr;
+    if (code < 49 || code > 69) return nullptr;
     return &kBoards[size_t(code - 49)];
 }
 
 } // namespace
 
 QString RSComm::TargetboardName(int boardType) {
-    if (const BoardEntry* e = boardEntry(boardType))
-        return QString::fromLatin1(e->name);
+    if (const BoardEntry* e = boardEntry(boardType)) return QString::fromLatin1(e->name);
     const QChar c = boardType >= 0 && boardType <= 0xFFFF ? QChar(char16_t(boardType)) : QChar();
     return QString(c) + QStringLiteral(" Is Not Defined.");
 }
@@ -50,21 +48,20 @@ QString RSComm::LCFBoardIndex(int boardType) {
 }
 
 int RSComm::FirmwareRev() {
-    if (!OnlineMode || CommError)
-        return -1;
+    if (!OnlineMode || CommError) return -1;
     return valueOf(RSRead(QStringLiteral("B8159")));
 }
 
-int RSComm::FaultCode() { return valueOf(RSRead(QStringLiteral("B8176"))); }
+int RSComm::FaultCode() {
+    return valueOf(RSRead(QStringLiteral("B8176")));
+}
 
 QString RSComm::FaultDescription(int fltCode) {
     QString hex = QString::number(quint16(fltCode), 16).toUpper();
-    if (hex.size() < 2)
-        hex.prepend(u'0');
+    if (hex.size() < 2) hex.prepend(u'0');
     const QString text = QStringLiteral("Fault Code (%1H): ").arg(hex);
     const QString path = supportFile(m_programFolder, QStringLiteral("FaultErrCodes.txt"));
-    if (!QFileInfo::exists(path))
-        return text + QStringLiteral("--- Fault File Not Found ---");
+    if (!QFileInfo::exists(path)) return text + QStringLiteral("--- Fault File Not Found ---");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         m_prompt.message(QStringLiteral("RSComm FaultDescription"),
@@ -77,8 +74,7 @@ QString RSComm::FaultDescription(int fltCode) {
     QString line;
     while (in.readLineInto(&line)) {
         const QStringList fields = splitCsvLine(line);
-        if (fields.value(0).compare(hex, Qt::CaseInsensitive) == 0)
-            return text + fields.value(1);
+        if (fields.value(0).compare(hex, Qt::CaseInsensitive) == 0) return text + fields.value(1);
     }
     return text;
 }

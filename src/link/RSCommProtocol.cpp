@@ -17,18 +17,15 @@ const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 } // namespace
 
 int RSComm::ExchangeByte(int b, bool noWait, bool flush) {
-    if (CommError)
-        return kNoReply;
-    if (flush && m_port && m_port->isOpen())
-        m_port->discardInput();
+    if (CommError) return kNoReply;
+    if (flush && m_port && m_port->isOpen()) m_port->discardInput();
     if (!m_port || !m_port->isOpen()) {
         m_boardMode = 0;
         CommError = true;
         return kNoReply;
     }
     m_port->send(quint8(b));
-    if (noWait)
-        return 0;
+    if (noWait) return 0;
     return waitForReply();
 }
 
@@ -37,8 +34,7 @@ int RSComm::waitForReply() {
     qint64 deadline = m_clock.nowUs() + kFirstReplyUs;
     int attempts = 0;
     for (;;) {
-        if (m_port->bytesWaiting() > 0)
-            return m_port->take();
+        if (m_port->bytesWaiting() > 0) return m_port->take();
         const qint64 now = m_clock.nowUs();
         if (now < deadline) {
             m_port->waitForInput(int((deadline - now + 999) / 1000));
@@ -54,11 +50,12 @@ int RSComm::waitForReply() {
             m_port->send(kAttention);
             continue;
         }
-        const MsgAnswer a = m_prompt.message(kCommTitle,
-                                             QStringLiteral("Cannot Communicate with Target Board.\r"
-                                                            "Verify RS-232 Cable is Connected Between\r"
-                                                            "COMM Port and PROG Port."),
-                                             MsgButtons::RetryCancel, MsgIcon::Critical);
+        const MsgAnswer a =
+            m_prompt.message(kCommTitle,
+                             QStringLiteral("Cannot Communicate with Target Board.\r"
+                                            "Verify RS-232 Cable is Connected Between\r"
+                                            "COMM Port and PROG Port."),
+                             MsgButtons::RetryCancel, MsgIcon::Critical);
         if (a != MsgAnswer::Retry) {
             CommError = true;
             return kNoReply;
@@ -102,29 +99,24 @@ bool RSComm::SetBoardMode(int mode, int modeByte) {
 QString RSComm::ReadBoardValue(const QString& add) {
     const bool sameAsLast =
         m_parsedIsLastRead && add.compare(m_lastReadAdd, Qt::CaseInsensitive) == 0;
-    if (!sameAsLast)
-        m_parsed = parseAddress(add);
+    if (!sameAsLast) m_parsed = parseAddress(add);
     m_lastReadAdd = add;
     m_parsedIsLastRead = true;
-    if (!m_parsed.valid)
-        return QString(); // never send an address that would land on another cell
-    if (m_boardMode != 1 && !SetBoardMode(1, 1))
-        return QString();
+    if (!m_parsed.valid) return QString(); // never send an address that would land on another cell
+    if (m_boardMode != 1 && !SetBoardMode(1, 1)) return QString();
 
     quint8 bytes[4] = {};
     const int count = m_parsed.byteCount();
     for (int i = 0; i < count; ++i) {
         const int a = int(m_parsed.byteAddress) + i;
         int r = ExchangeByte(a / 256);
-        if (r == kNoReply)
-            return QString();
+        if (r == kNoReply) return QString();
         if (r != a / 256) {
             m_boardMode = 0;
             return QString();
         }
         r = ExchangeByte(a % 256);
-        if (r == kNoReply)
-            return QString();
+        if (r == kNoReply) return QString();
         bytes[i] = quint8(r);
     }
     qint64 value = 0;
@@ -192,8 +184,7 @@ bool RSComm::layOutBytes(qint64 value, QByteArray& bytes) {
 void RSComm::WriteBoardValue(const QString& add, const QString& dataValue) {
     m_writeFailed = false;
     qint64 value = 0;
-    if (!cleanValue(dataValue, value))
-        return;
+    if (!cleanValue(dataValue, value)) return;
     m_parsed = parseAddress(add);
     m_parsedIsLastRead = false;
     if (!m_parsed.valid) {
@@ -207,8 +198,7 @@ void RSComm::WriteBoardValue(const QString& add, const QString& dataValue) {
         }
         const ParsedAddress bit = m_parsed;
         const QString old = ReadBoardValue(QStringLiteral("B%1").arg(bit.byteAddress));
-        if (old.isEmpty())
-            return;
+        if (old.isEmpty()) return;
         const qint64 oldByte = old.toLongLong();
         value = value ? (oldByte | bit.bitMask) : (oldByte & ~qint64(bit.bitMask));
         m_parsed = bit;
@@ -216,13 +206,10 @@ void RSComm::WriteBoardValue(const QString& add, const QString& dataValue) {
         m_parsed.type = u'B';
     }
     QByteArray bytes;
-    if (!layOutBytes(value, bytes))
-        return;
-    if (m_boardMode != 2 && !SetBoardMode(2, 2))
-        return;
+    if (!layOutBytes(value, bytes)) return;
+    if (m_boardMode != 2 && !SetBoardMode(2, 2)) return;
     sendWrite(bytes);
-    if (m_writeFailed)
-        m_boardMode = 0;
+    if (m_writeFailed) m_boardMode = 0;
 }
 
 void RSComm::sendWrite(const QByteArray& bytes) {
@@ -230,8 +217,7 @@ void RSComm::sendWrite(const QByteArray& bytes) {
         const int a = int(m_parsed.byteAddress + i);
         for (const int out : {a / 256, a % 256, int(quint8(bytes[i]))}) {
             const int r = ExchangeByte(out);
-            if (r == kNoReply)
-                return;
+            if (r == kNoReply) return;
             if (r != out) {
                 m_writeFailed = true;
                 break;
@@ -243,8 +229,7 @@ void RSComm::sendWrite(const QByteArray& bytes) {
 void RSComm::RSWrite(const QString& add, const QString& dataValue) {
     BusyGuard busy(*this);
     WriteBoardValue(add, dataValue);
-    if (m_writeFailed)
-        WriteBoardValue(add, dataValue);
+    if (m_writeFailed) WriteBoardValue(add, dataValue);
 }
 
 } // namespace kalvex

@@ -1,8 +1,8 @@
 // Settings file, opening and closing of the port.
+#include "CsvLine.h"
 #include "ProgramFolder.h"
 #include "RSComm.h"
 #include "TextNumber.h"
-#include "CsvLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,8 +43,7 @@ bool RSComm::retrySetupStep(int number, const QString& description) {
     const MsgAnswer a = m_prompt.message(QStringLiteral("RSComm InitializeRSComm"),
                                          errorNumberText(number, description),
                                          MsgButtons::RetryCancel, MsgIcon::Critical);
-    if (a == MsgAnswer::Retry)
-        return true;
+    if (a == MsgAnswer::Retry) return true;
     OnlineMode = false;
     m_portFailed = true;
     return false;
@@ -55,8 +54,7 @@ bool RSComm::readSettingsFile(const QString& path) {
     for (;;) {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {
-            if (retrySetupStep(vbFileErrorNumber(f.error()), f.errorString()))
-                continue;
+            if (retrySetupStep(vbFileErrorNumber(f.error()), f.errorString())) continue;
             return false;
         }
         if (f.size() == 0) {
@@ -79,14 +77,11 @@ bool RSComm::writeDefaultSettings(const QString& path) {
         const QString folder = QFileInfo(path).absolutePath();
         QSaveFile f(path);
         if (!QDir().mkpath(folder)) {
-            if (retrySetupStep(76, QStringLiteral("Path not found: %1").arg(folder)))
-                continue;
+            if (retrySetupStep(76, QStringLiteral("Path not found: %1").arg(folder))) continue;
             return false;
         }
-        if (f.open(QIODevice::WriteOnly) && f.write("1,9600\r\n") == 8 && f.commit())
-            return true;
-        if (!retrySetupStep(vbFileErrorNumber(f.error()), f.errorString()))
-            return false;
+        if (f.open(QIODevice::WriteOnly) && f.write("1,9600\r\n") == 8 && f.commit()) return true;
+        if (!retrySetupStep(vbFileErrorNumber(f.error()), f.errorString())) return false;
     }
 }
 
@@ -94,10 +89,8 @@ void RSComm::InitializeRSComm(SerialPort& commObj) {
     m_settings = PortSettings{};
     const QString path = CommSettingsFile();
     const bool ok = QFileInfo::exists(path) ? readSettingsFile(path) : writeDefaultSettings(path);
-    if (!ok)
-        return; // the user cancelled; the port-failed flag is set
-    if (commObj.isOpen())
-        commObj.close();
+    if (!ok) return; // the user cancelled; the port-failed flag is set
+    if (commObj.isOpen()) commObj.close();
     m_port = &commObj;
     m_portFailed = false;
 }
@@ -130,8 +123,7 @@ void RSComm::OpenRSComm(SerialPort& commObj) {
 void RSComm::CloseRSComm() {
     BusyGuard busy(*this);
     if (m_port && m_port->isOpen()) {
-        if (!CommError)
-            ExchangeByte(0xFF);
+        if (!CommError) ExchangeByte(0xFF);
         m_port->close();
     }
     m_boardMode = 0;

@@ -17,7 +17,7 @@ struct PortOpenError {
 
 // The serial line the link talks through: one byte out, one byte in, lock-step.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     virtual bool open(const PortSettings& settings, PortOpenError* error) = 0;
     virtual void close() = 0;

@@ -12,7 +12,9 @@ double leadingNumber(QStringView text);
 qint32 roundToInt32(double value);
 
 // leadingNumber rounded half to even into 32 bits: how value texts become integers.
-inline qint32 valueOf(QStringView text) { return roundToInt32(leadingNumber(text)); }
+inline qint32 valueOf(QStringView text) {
+    return roundToInt32(leadingNumber(text));
+}
 
 // True when the text is a whole decimal number (optional blanks and sign around digits).
 bool isWholeNumber(QStringView text);

@@ -24,8 +24,7 @@ MsgAnswer RecordingPrompt::message(const QString& title, const QString& text, Ms
 std::optional<QString> RecordingPrompt::inputBox(const QString&, const QString& prompt,
                                                  const QString&) {
     inputPrompts.push_back(prompt);
-    if (m_inputs.empty())
-        return std::nullopt;
+    if (m_inputs.empty()) return std::nullopt;
     auto v = m_inputs.front();
     m_inputs.pop_front();
     return v;

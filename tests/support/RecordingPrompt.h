@@ -1,4 +1,5 @@
 #pragma once
+#include "QtPrinters.h"
 #include "link/Prompt.h"
 
 #include <deque>
@@ -17,7 +18,7 @@ struct Box {
 // Records every box and answers from a script; without a script Retry/Cancel boxes are
 // cancelled, questions answered No and OK boxes acknowledged.
 class RecordingPrompt final : public Prompt {
-public:
+  public:
     using Script = std::function<MsgAnswer(const Box&)>;
 
     MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons,
@@ -34,7 +35,7 @@ public:
     std::vector<Box> boxes;
     std::vector<QString> inputPrompts;
 
-private:
+  private:
     std::deque<Script> m_script;
     std::deque<std::optional<QString>> m_inputs;
 };

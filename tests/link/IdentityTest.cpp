@@ -1,0 +1,111 @@
+#include "LinkFixture.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace kalvex;
+using kalvex::test::LinkFixture;
+
+namespace {
+
+TEST(BoardNames, NameAndConfigurationLetterByCode) {
+    struct Case {
+        int code;
+        const char* name;
+        const char* letter;
+    };
+    const Case cases[] = {
+        {49, "K2110", "1"},
+        {51, "K2150", "?"},
+        {55, "K2410", ""},
+        {57, "Not Defined", ""},
+        {58, "P7100", "@"},
+        {61, "P7300(PLC)", "C"},
+        {62, "P7300(PLS)", ""},
+        {65, "Q7610", "E"},
+        {68, "P9100(PLC)", "G"},
+        {69, "P9100(PLS)", ""},
+        {70, "F Is Not Defined.", ""},
+        {48, "0 Is Not Defined.", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RSComm::TargetboardName(c.code), QString::fromLatin1(c.name)) << c.code;
+        EXPECT_EQ(RSComm::LCFBoardIndex(c.code), QString::fromLatin1(c.letter)) << c.code;
+    }
+}
+
+class IdentityTest : public LinkFixture {
+  protected:
+    void writeFaults(const QString& folder, const QByteArray& content) {
+        QDir(home.path()).mkpath(folder);
+        QFile f(home.filePath(folder + QStringLiteral("/FaultErrCodes.txt")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+};
+
+TEST_F(IdentityTest, FirmwareRevisionOnlyWhenOnline) {
+    board.setValue(QStringLiteral("B8159"), 42);
+    EXPECT_EQ(link.FirmwareRev(), 42);
+    link.CloseRSComm();
+    board.clearTranscript();
+    EXPECT_EQ(link.FirmwareRev(), -1);
+    EXPECT_TRUE(board.bytesFromPc().isEmpty());
+}
+
+TEST_F(IdentityTest, FaultCodeIsZeroWhenTheReadFails) {
+    board.setValue(QStringLiteral("B8176"), 0x5C);
+    EXPECT_EQ(link.FaultCode(), 0x5C);
+    board.faults().silent = true;
+    EXPECT_EQ(link.FaultCode(), 0);
+    EXPECT_TRUE(link.CommError);
+}
+
+TEST_F(IdentityTest, FaultTextsFromTheFile) {
+    writeFaults(QStringLiteral("support"), "0a,Text\r\n"
+                                           "  5C ,  \"Program is invalid, download again\"  \r\n"
+                                           "FF,Last\r\n"
+                                           "100,Wide\r\n"
+                                           "garbage line without comma\r\n"
+                                           "\"unterminated,quote\r\n"
+                                           "05\r\n");
+    const std::pair<int, const char*> cases[] = {
+        {10, "Fault Code (0AH): Text"},
+        {0x5C, "Fault Code (5CH): Program is invalid, download again"},
+        {255, "Fault Code (FFH): Last"},
+        {256, "Fault Code (100H): Wide"},
+        {5, "Fault Code (05H): "},
+        {0x42, "Fault Code (42H): "},
+    };
+    for (auto [code, text] : cases)
+        EXPECT_EQ(link.FaultDescription(code), QString::fromLatin1(text)) << code;
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(IdentityTest, MissingFaultFileIsSaid) {
+    EXPECT_EQ(link.FaultDescription(10),
+              QStringLiteral("Fault Code (0AH): --- Fault File Not Found ---"));
+}
+
+TEST_F(IdentityTest, SupportFolderOfAnyCaseAndAnEmptyFile) {
+    QDir(home.filePath(QStringLiteral("support"))).removeRecursively();
+    writeFaults(QStringLiteral("Support"), "");
+    EXPECT_EQ(link.FaultDescription(10), QStringLiteral("Fault Code (0AH): "));
+}
+
+TEST(ShippedSupportTexts, CoverTheCodesOperatorsMeet) {
+    // The texts installed with the program answer every code the program itself refers to.
+    FakeClock clock;
+    test::RecordingPrompt prompt;
+    RSComm link(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
+    for (int code : {0x0A, 0x42, 0x45, 0x5C, 0x5D, 1, 63}) {
+        const QString text = link.FaultDescription(code);
+        const QString prefix =
+            QStringLiteral("Fault Code (%1H): ")
+                .arg(QString::number(code, 16).toUpper().rightJustified(2, u'0'));
+        EXPECT_TRUE(text.startsWith(prefix)) << qPrintable(text);
+        EXPECT_GT(text.size(), prefix.size() + 10) << qPrintable(text);
+    }
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#pragma once
+#include "Board.h"
+#include "RecordingPrompt.h"
+#include "SimPort.h"
+#include "link/RSComm.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kalvex::test {
+
+// A link online with an in-process simulated board on a fake clock. The machine stands still
+// so memory only changes through the link.
+class LinkFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        board.machine().running = false;
+        link.OpenRSComm(port);
+        ASSERT_TRUE(link.OnlineMode);
+        board.clearTranscript();
+    }
+
+    QByteArray sent() const { return board.bytesFromPc(); }
+    static QByteArray bytes(std::initializer_list<int> l) {
+        QByteArray b;
+        for (int v : l)
+            b.append(char(v));
+        return b;
+    }
+
+    QTemporaryDir home;
+    FakeClock clock;
+    sim::Board board{clock};
+    sim::SimPort port{board, clock};
+    RecordingPrompt prompt;
+    RSComm link{prompt, clock, home.path()};
+};
+
+} // namespace kalvex::test
