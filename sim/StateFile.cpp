@@ -52,7 +52,10 @@ bool applyState(Board& board, const QString& text, QString* error) {
         const qint64 v = m.hasMatch() ? m.captured(2).toLongLong(&numberOk) : 0;
         const QString name = m.captured(1);
         const auto named = namedSettings().find(name.toLower());
-        const bool isAddress = numberOk && parseAddress(name).valid && name.front().isLetter();
+        static const QRegularExpression addressRe(
+            QStringLiteral(R"(^([BWDF]\d+|[A-Z]\d+\.[0-7]|[0-9A-F]+H)$)"),
+            QRegularExpression::CaseInsensitiveOption);
+        const bool isAddress = addressRe.match(name).hasMatch() && parseAddress(name).valid;
         if (!numberOk || (named == namedSettings().end() && (!isAddress || v < 0))) {
             if (error)
                 *error = QStringLiteral("line %1: cannot use \"%2\" (expected NAME = NUMBER, "

@@ -26,11 +26,13 @@ void addOptions(QCommandLineParser& p) {
     p.addHelpOption();
     p.addVersionOption();
     p.addOptions({
-        {QStringLiteral("device"), QStringLiteral("Use the serial device PATH instead of the "
-                                                  "port number in RSPort.cfg."),
+        {QStringLiteral("device"),
+         QStringLiteral("Use the serial device PATH instead of the "
+                        "port number in RSPort.cfg."),
          QStringLiteral("PATH")},
-        {QStringLiteral("home"), QStringLiteral("Program folder holding support/ (default: the "
-                                                "folder of this program)."),
+        {QStringLiteral("home"),
+         QStringLiteral("Program folder holding support/ (default: the "
+                        "folder of this program)."),
          QStringLiteral("DIR")},
         {QStringLiteral("simulate"), QStringLiteral("Talk to the built-in board simulator.")},
         {QStringLiteral("retries"),
@@ -59,8 +61,14 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
     QCommandLineParser parser;
     addOptions(parser);
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    parser.process(app);
+    // Options may follow the command; a negative number ("write W50 -5") is a value, so it
+    // is hidden from the option parser and handed on as typed.
+    const QChar mark(0xE000);
+    QStringList arguments = app.arguments();
+    for (QString& a : arguments)
+        if (a.size() > 1 && a[0] == u'-' && (a[1].isDigit() || a[1] == u'.' || a[1] == u','))
+            a.prepend(mark);
+    parser.process(arguments);
 
     CliOptions o;
     o.device = parser.value(QStringLiteral("device"));
@@ -78,17 +86,14 @@ int main(int argc, char** argv) {
             return usage(QStringLiteral("--baud must be 9600 or 19200."));
     }
 
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
+    for (QString& a : args)
+        if (a.startsWith(mark)) a.remove(0, 1);
     const QString command = args.value(0);
-    if (command == QLatin1String("read") && args.size() >= 2)
-        return runRead(o, args.mid(1));
-    if (command == QLatin1String("write") && args.size() == 3)
-        return runWrite(o, args[1], args[2]);
-    if (command == QLatin1String("info") && args.size() == 1)
-        return runInfo(o);
-    if (command == QLatin1String("sim") && args.size() == 1)
-        return runSim(o);
-    if (command.isEmpty())
-        return usage(QStringLiteral("No command given."));
+    if (command == QLatin1String("read") && args.size() >= 2) return runRead(o, args.mid(1));
+    if (command == QLatin1String("write") && args.size() == 3) return runWrite(o, args[1], args[2]);
+    if (command == QLatin1String("info") && args.size() == 1) return runInfo(o);
+    if (command == QLatin1String("sim") && args.size() == 1) return runSim(o);
+    if (command.isEmpty()) return usage(QStringLiteral("No command given."));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
 }

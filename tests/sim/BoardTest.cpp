@@ -1,0 +1,153 @@
+#include "Board.h"
+#include "QtPrinters.h"
+#include "SimPort.h"
+#include "StateFile.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvex;
+using namespace kalvex::sim;
+
+namespace {
+
+class BoardTest : public ::testing::Test {
+  protected:
+    // Sends the bytes and returns every reply.
+    QByteArray feed(std::initializer_list<int> bytes) {
+        QByteArray replies;
+        for (int b : bytes)
+            replies += board.receive(quint8(b)).bytes;
+        return replies;
+    }
+    static QByteArray bytes(std::initializer_list<int> l) {
+        QByteArray b;
+        for (int v : l)
+            b.append(char(v));
+        return b;
+    }
+
+    FakeClock clock;
+    Board board{clock};
+};
+
+TEST_F(BoardTest, IgnoresBytesUntilAttention) {
+    EXPECT_EQ(feed({0x01, 0x00, 0x12}), QByteArray());
+    EXPECT_EQ(feed({0xFF, 0xFF, 0x01}), bytes({0x55, 0x55, 0x55}));
+}
+
+TEST_F(BoardTest, ProgramModeAnswersEachRecordWithItsChecksum) {
+    EXPECT_EQ(feed({0xFF, 3}), bytes({0x55, 0x55}));
+    // Record: 3 bytes at 0x1234. Nothing comes back until the checksum.
+    EXPECT_EQ(feed({3, 0x12, 0x34, 0xA0, 0xB0}), QByteArray());
+    EXPECT_EQ(feed({0xC0}), bytes({(3 + 0x12 + 0x34 + 0xA0 + 0xB0 + 0xC0) & 0xFF}));
+    EXPECT_EQ(board.peek(0x1234), 0xA0);
+    EXPECT_EQ(board.peek(0x1236), 0xC0);
+    EXPECT_EQ(board.programRecords(), 1);
+    // 0xFF at a record start leaves program mode; memory access works again.
+    EXPECT_EQ(feed({0xFF}), bytes({0x55}));
+    EXPECT_EQ(feed({0xFF, 1, 0x12, 0x35}), bytes({0x55, 0x55, 0x12, 0xB0}));
+}
+
+TEST_F(BoardTest, PacingHoldsEachReplyForTwoByteTimes) {
+    board.faults().baud = 9600;
+    const qint64 bt = 1041; // 10 bits at 9600 baud
+    const qint64 t0 = clock.nowUs();
+    EXPECT_EQ(board.receive(0xFF).readyAtUs - t0, 2 * bt);
+    // A byte sent right behind the first waits for the line: it arrives a byte time later.
+    EXPECT_EQ(board.receive(0x01).readyAtUs - t0, 3 * bt);
+    clock.advanceUs(100'000);
+    const qint64 t1 = clock.nowUs();
+    EXPECT_EQ(board.receive(0x00).readyAtUs - t1, 2 * bt);
+}
+
+TEST_F(BoardTest, MachineCountsWhileRunningAndStandsStillWhenStopped) {
+    board.machine().speed = 1200;
+    const qint64 cans = board.value(QStringLiteral("D1304"));
+    const qint64 good = board.value(QStringLiteral("D1100"));
+    clock.advanceUs(60'000'000); // one minute
+    board.advanceMachine();
+    EXPECT_EQ(board.value(QStringLiteral("D1304")) - cans, 1200);
+    const qint64 blown = board.value(QStringLiteral("D1104"));
+    EXPECT_EQ(board.value(QStringLiteral("D1100")) - good + blown - 2345, 1200);
+    EXPECT_EQ(board.value(QStringLiteral("W112")), 1200);
+
+    board.setValue(QStringLiteral("D1100"), 0); // a reset from the PC sticks
+    board.machine().running = false;
+    clock.advanceUs(60'000'000);
+    board.advanceMachine();
+    EXPECT_EQ(board.value(QStringLiteral("D1100")), 0);
+    EXPECT_EQ(board.value(QStringLiteral("W112")), 0);
+}
+
+TEST_F(BoardTest, ResolverTurnsWithinOneRevolution) {
+    std::set<qint64> seen;
+    for (int i = 0; i < 50; ++i) {
+        clock.advanceUs(7'000);
+        board.advanceMachine();
+        const qint64 pos = board.value(QStringLiteral("W180"));
+        EXPECT_GE(pos, 0);
+        EXPECT_LT(pos, 360);
+        seen.insert(pos);
+    }
+    EXPECT_GT(seen.size(), 10u);
+}
+
+TEST_F(BoardTest, StartsWithTheValuesThePagesRead) {
+    EXPECT_EQ(board.value(QStringLiteral("B52")), 24);
+    EXPECT_EQ(board.value(QStringLiteral("F119")), 1);
+    EXPECT_GT(board.value(QStringLiteral("B8159")), 0);
+    EXPECT_EQ(board.value(QStringLiteral("B8176")), 0);
+    EXPECT_EQ(board.value(QStringLiteral("W98")), 0);
+}
+
+TEST_F(BoardTest, StateTextSetsCellsAndFaults) {
+    QString error;
+    ASSERT_TRUE(applyState(board,
+                           QStringLiteral("# a faulted, stopped machine\n"
+                                          "W98 = 5\nB8176=92  # program invalid\n"
+                                          "F119 = 0\nD1100 = 123456\nrunning = 0\n"
+                                          "silent_after = 10\nbaud = 19200\n"),
+                           &error))
+        << qPrintable(error);
+    EXPECT_EQ(board.value(QStringLiteral("W98")), 5);
+    EXPECT_EQ(board.value(QStringLiteral("B8176")), 92);
+    EXPECT_EQ(board.value(QStringLiteral("F119")), 0);
+    EXPECT_EQ(board.value(QStringLiteral("D1100")), 123456);
+    EXPECT_FALSE(board.machine().running);
+    EXPECT_EQ(board.faults().silentAfter, 10);
+    EXPECT_EQ(board.faults().baud, 19200);
+}
+
+TEST_F(BoardTest, BadStateTextChangesNothing) {
+    for (const char* text : {"W98 = 5\nW99 = x\n", "W98 = 5\nnonsense\n", "W98 = 5\nB70000 = 1\n",
+                             "W98 = 5\nfoo = 1\n", "W98 = 5\nW100 = -1\n"}) {
+        QString error;
+        EXPECT_FALSE(applyState(board, QString::fromLatin1(text), &error)) << text;
+        EXPECT_TRUE(error.contains(QStringLiteral("line 2"))) << qPrintable(error);
+        EXPECT_EQ(board.value(QStringLiteral("W98")), 0) << text;
+    }
+}
+
+TEST_F(BoardTest, SilentAfterAndTranscript) {
+    board.faults().silentAfter = 3;
+    EXPECT_EQ(feed({0xFF, 1, 0, 50}), bytes({0x55, 0x55, 0}));
+    EXPECT_EQ(board.bytesFromPc(), bytes({0xFF, 1, 0, 50}));
+    EXPECT_EQ(board.bytesToPc(), bytes({0x55, 0x55, 0}));
+}
+
+TEST(SimPortTest, RepliesBecomeReadableWhenTheLineDeliversThem) {
+    FakeClock clock;
+    Board board(clock);
+    SimPort port(board, clock);
+    ASSERT_TRUE(port.open(PortSettings{}, nullptr));
+    board.faults().replyDelayUs = 5'000;
+    port.send(0xFF);
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_EQ(port.take(), -1);
+    EXPECT_FALSE(port.waitForInput(2));
+    EXPECT_TRUE(port.waitForInput(10));
+    EXPECT_EQ(clock.nowUs(), 5'000);
+    EXPECT_EQ(port.take(), 0x55);
+}
+
+} // namespace
