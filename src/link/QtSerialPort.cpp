@@ -2,10 +2,14 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 #endif
 
 namespace kalvex {
@@ -63,6 +67,11 @@ bool QtSerialPort::open(const PortSettings& settings, PortOpenError* error) {
         return false;
     }
     setLowLatency();
+    m_in.clear();
+    m_inPos = 0;
+#ifdef Q_OS_UNIX
+    m_fd = int(m_port.handle());
+#endif
     return true;
 }
 
@@ -82,35 +91,80 @@ void QtSerialPort::setLowLatency() {
 
 void QtSerialPort::close() {
     if (m_port.isOpen()) m_port.close();
+    m_fd = -1;
+    m_in.clear();
+    m_inPos = 0;
+}
+
+// Moves whatever has arrived into m_in without blocking.
+void QtSerialPort::fill() {
+    if (m_inPos > 0 && m_inPos == m_in.size()) {
+        m_in.clear();
+        m_inPos = 0;
+    }
+    if (m_port.bytesAvailable() > 0) // read by QSerialPort while an event loop ran
+        m_in += m_port.readAll();
+#ifdef Q_OS_UNIX
+    if (m_fd < 0) return;
+    char buf[256];
+    const ssize_t n = ::read(m_fd, buf, sizeof buf);
+    if (n > 0) m_in.append(buf, n);
+#else
+    if (m_port.waitForReadyRead(0)) m_in += m_port.readAll();
+#endif
 }
 
 int QtSerialPort::bytesWaiting() {
-    if (m_port.bytesAvailable() == 0)
-        m_port.waitForReadyRead(0); // pick up what the driver already holds
-    return int(m_port.bytesAvailable());
+    if (m_inPos == m_in.size()) fill();
+    return int(m_in.size() - m_inPos);
 }
 
 void QtSerialPort::discardInput() {
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
+    m_in.clear();
+    m_inPos = 0;
+    while (bytesWaiting() > 0) { // what the driver still held
+        m_in.clear();
+        m_inPos = 0;
+    }
 }
 
 void QtSerialPort::send(quint8 byte) {
     const char c = char(byte);
+#ifdef Q_OS_UNIX
+    if (m_fd >= 0) {
+        for (int tries = 0; tries < 100; ++tries) {
+            if (::write(m_fd, &c, 1) == 1) return;
+            if (errno != EAGAIN && errno != EINTR)
+                return; // a dead line shows up as a missing reply
+            pollfd p{m_fd, POLLOUT, 0};
+            ::poll(&p, 1, 10);
+        }
+        return;
+    }
+#endif
     m_port.write(&c, 1);
     // write() only queues; a lock-step exchange needs the byte on the wire now.
     m_port.waitForBytesWritten(1000);
 }
 
 int QtSerialPort::take() {
-    char c = 0;
-    if (m_port.bytesAvailable() == 0 || m_port.read(&c, 1) != 1) return -1;
-    return quint8(c);
+    if (bytesWaiting() == 0) return -1;
+    return quint8(m_in[m_inPos++]);
 }
 
 bool QtSerialPort::waitForInput(int timeoutMs) {
-    if (m_port.bytesAvailable() > 0) return true;
-    return m_port.waitForReadyRead(timeoutMs) || m_port.bytesAvailable() > 0;
+    if (bytesWaiting() > 0) return true;
+#ifdef Q_OS_UNIX
+    if (m_fd >= 0) {
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) > 0) fill();
+        return bytesWaiting() > 0;
+    }
+#endif
+    if (m_port.waitForReadyRead(timeoutMs)) m_in += m_port.readAll();
+    return bytesWaiting() > 0;
 }
 
 } // namespace kalvex

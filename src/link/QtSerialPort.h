@@ -27,7 +27,13 @@ class QtSerialPort final : public SerialPort {
   private:
     QString describeOpenError(QSerialPort::SerialPortError e) const;
     void setLowLatency();
+    void fill();
 
+    // Bytes already taken from the driver. On POSIX systems the exchange talks to the file
+    // descriptor directly: QSerialPort's buffered path costs several times the wire round trip.
+    QByteArray m_in;
+    qsizetype m_inPos = 0;
+    int m_fd = -1;
     QSerialPort m_port;
     QString m_devicePath;
     QString m_device;

@@ -1,0 +1,123 @@
+// Byte exchanges per second through the whole link against a raw ping-pong on the same
+// pseudo-terminal and simulator, and the paced run against the pure wire time.
+//
+//   build/default/bin/kalvex-link-bench [exchanges per round] [paced D reads] [rounds]
+#include "PtyServer.h"
+#include "link/QtSerialPort.h"
+#include "link/RSComm.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace kalvex;
+
+namespace {
+
+class QuietPrompt final : public Prompt {
+  public:
+    MsgAnswer message(const QString& title, const QString& text, MsgButtons, MsgIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MsgAnswer::Cancel;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+// Write one byte, block until one comes back: the floor any link on this device can reach.
+double rawPingPong(const QString& device, int exchanges) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    unsigned char b = 0xFF;
+    auto exchange = [&](unsigned char out) {
+        b = out;
+        [[maybe_unused]] auto w = ::write(fd, &b, 1);
+        [[maybe_unused]] auto r = ::read(fd, &b, 1);
+    };
+    exchange(0xFF);
+    exchange(0x01); // read mode: every following byte is answered
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < exchanges / 2; ++i) {
+        exchange(0x04);
+        exchange(0x4C);
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    ::close(fd);
+    return seconds;
+}
+
+double linkReads(const QString& device, int reads, const QString& home) {
+    QuietPrompt prompt;
+    SystemClock clock;
+    QtSerialPort port(device);
+    RSComm link(prompt, clock, home);
+    link.OpenRSComm(port);
+    link.RSRead(QStringLiteral("D1100")); // the mode handshake is not part of the run
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < reads; ++i)
+        link.RSRead(QStringLiteral("D1100"));
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (link.CommError) std::fprintf(stderr, "link lost the board during the run\n");
+    link.CloseRSComm();
+    return seconds;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int exchanges = argc > 1 ? std::atoi(argv[1]) : 8000;
+    const int pacedReads = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 15;
+    QTemporaryDir home;
+
+    sim::PtyServer server;
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    // The pseudo-terminal's delivery time swings widely with scheduling, so the two are run
+    // in alternating rounds and compared by their medians.
+    std::vector<double> rawRates, linkRates;
+    for (int round = 0; round < rounds; ++round) {
+        rawRates.push_back(exchanges / rawPingPong(server.slavePath(), exchanges));
+        linkRates.push_back(exchanges / linkReads(server.slavePath(), exchanges / 8, home.path()));
+    }
+    const double rawRate = median(rawRates), linkRate = median(linkRates);
+    std::printf("unpaced, %d rounds of %d exchanges, medians\n", rounds, exchanges);
+    std::printf("  raw ping-pong   %10.0f exchanges/s\n", rawRate);
+    std::printf("  link (RSRead D) %10.0f exchanges/s\n", linkRate);
+    std::printf("  link time / raw time: %.2fx\n", rawRate / linkRate);
+    server.stop();
+
+    if (pacedReads > 0) {
+        sim::PtyServer paced;
+        paced.withBoard([](sim::Board& b) { b.faults().baud = 9600; });
+        paced.start(&error);
+        const double seconds = linkReads(paced.slavePath(), pacedReads, home.path());
+        const double wire = pacedReads * 8.0 * 2 * 10 / 9600;
+        std::printf("paced at 9600 baud, %d D reads\n", pacedReads);
+        std::printf("  measured %.3f s, wire time %.3f s, overhead %+.2f %%\n", seconds, wire,
+                    100.0 * (seconds - wire) / wire);
+    }
+    return 0;
+}
