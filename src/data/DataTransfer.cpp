@@ -1,0 +1,67 @@
+#include "DataTransfer.h"
+
+#include "link/RSComm.h"
+#include "link/TextNumber.h"
+
+namespace kalvex {
+
+DataTransfer::DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, TransferPlan plan)
+    : m_link(link), m_prompt(prompt), m_data(data), m_plan(std::move(plan)),
+      m_maximum(m_plan.maximum) {}
+
+bool DataTransfer::failed() const {
+    return m_link.CommError;
+}
+
+bool DataTransfer::step() {
+    if (m_finished) return false;
+    if (m_next == 0 && m_plan.setupFirst && !m_plan.items.empty()) {
+        // Item 0 goes without a Cancel check and then counts into the maximum.
+        ++m_next;
+        if (!m_link.CommError) {
+            transferItem(m_plan.items.front());
+            ++m_maximum;
+            ++m_value;
+        }
+        return true;
+    }
+    if (m_next >= m_plan.items.size() || m_cancel || m_link.CommError) {
+        finish();
+        return false;
+    }
+    transferItem(m_plan.items[m_next++]);
+    ++m_value;
+    return true;
+}
+
+void DataTransfer::runToEnd(const std::function<void(const DataTransfer&)>& progress) {
+    while (step())
+        if (progress) progress(*this);
+}
+
+// An item without a sendable address (missing from a shorter file, or garbled) is left as it
+// is: the empty address would otherwise land on byte 32 of the board.
+void DataTransfer::transferItem(int index) {
+    const size_t i = size_t(index);
+    const QString address = i < m_data.Address.size() ? m_data.Address[i] : QString();
+    if (address.trimmed().isEmpty() || !parseAddress(address).valid || i >= m_data.Value.size()) {
+        ++m_skipped;
+        return;
+    }
+    if (m_plan.upload) {
+        const QString text = m_link.RSRead(address);
+        // A read the board never answered gives "0"; keep the value we had instead.
+        if (!m_link.CommError) m_data.Value[i] = valueOf(text);
+    } else
+        m_link.RSWrite(address, QString::number(m_data.Value[i]));
+}
+
+void DataTransfer::finish() {
+    m_finished = true;
+    if (m_link.CommError)
+        m_prompt.message(QStringLiteral("KALVEX"),
+                         QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete"),
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+} // namespace kalvex

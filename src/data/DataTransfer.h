@@ -1,0 +1,53 @@
+#pragma once
+#include "SetupData.h"
+#include "TransferPlan.h"
+
+#include <functional>
+
+namespace kalvex {
+
+class RSComm;
+class Prompt;
+
+// One data transfer between the board and a data set, one item per step, so a progress
+// window can drive it from a timer and let window events (Cancel, the background timer) run
+// between items. Uploads replace items as they arrive; downloads leave the data set alone.
+class DataTransfer {
+  public:
+    DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, TransferPlan plan);
+
+    // Moves one item. False once the transfer has ended (all items, Cancel or CommError);
+    // the end shows "Error Processing Request" once when CommError stopped it.
+    bool step();
+    // Steps to the end; `progress` is called after every step.
+    void runToEnd(const std::function<void(const DataTransfer&)>& progress = {});
+    // Takes effect before the next item.
+    void cancel() { m_cancel = true; }
+
+    const QString& text() const { return m_plan.text; }
+    int value() const { return m_value; }
+    int maximum() const { return m_maximum; }
+    bool finished() const { return m_finished; }
+    bool cancelled() const { return m_cancel; }
+    bool failed() const;
+    // Items not sent because their address is empty or names no board cell.
+    int skipped() const { return m_skipped; }
+    const TransferPlan& plan() const { return m_plan; }
+
+  private:
+    void transferItem(int index);
+    void finish();
+
+    RSComm& m_link;
+    Prompt& m_prompt;
+    SetupData& m_data;
+    TransferPlan m_plan;
+    size_t m_next = 0;
+    int m_value = 0;
+    int m_maximum = 0;
+    int m_skipped = 0;
+    bool m_cancel = false;
+    bool m_finished = false;
+};
+
+} // namespace kalvex

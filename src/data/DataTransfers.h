@@ -1,0 +1,43 @@
+#pragma once
+#include "DataTransfer.h"
+
+namespace kalvex {
+
+class AppState;
+
+// What the windows supply to the transfers: going online, the Label Range dialog and the
+// progress window. The CLI answers all three without windows.
+class TransferHost {
+  public:
+    virtual ~TransferHost() = default;
+    // View > Online Data: set OnlineMode and apply it.
+    virtual void switchOnline() = 0;
+    // The Label Range dialog: sets gLabelFirst, gLabelLast and gProcessCancelled.
+    virtual void showLabelRange(AppState& state) = 0;
+    // The progress window: steps the transfer until it ends, offering Cancel meanwhile.
+    virtual void showProcessing(DataTransfer& transfer) = 0;
+};
+
+// Upload and download requests of the File menu, the toolbar, Save, Export and Print.
+class DataTransfers {
+  public:
+    // Requests beyond the menu's: silent upload of All (Save, Print) and of Shift Data (Export).
+    static constexpr int kSilentUploadAll = 3;
+    static constexpr int kSilentUploadShift = 31;
+
+    DataTransfers(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host);
+
+    void UploadData(int request);
+    void DownloadData(int request);
+    void ProcessData(int code);
+
+    RSComm& link() { return m_link; }
+
+  private:
+    AppState& m_state;
+    RSComm& m_link;
+    Prompt& m_prompt;
+    TransferHost& m_host;
+};
+
+} // namespace kalvex

@@ -1,0 +1,53 @@
+#pragma once
+#include "data/SetupData.h"
+#include "data/TagMap.h"
+
+#include <QString>
+
+namespace kalvex {
+
+// The program-wide state: data sets, file caption state and shell flags. Created once at
+// start-up and handed to whoever needs it; a test builds a fresh one with `AppState state;`.
+class AppState {
+  public:
+    // The data tables are built at once, as start-up does before anything reads them.
+    explicit AppState(const QString& programFolder = QString());
+
+    // Builds the tag map and defaults, resets the working and saved copies, marks the file
+    // unnamed.
+    void InitDataTables();
+
+    // "KALVEX - [name]": the main window's title.
+    QString windowCaption() const;
+
+    static QString programVersionText();
+
+    // Data sets.
+    int gItemCount = kItemCount;
+    QString gProgramVersion;
+    SetupData gDefaultData;
+    SetupData gCurrentData;
+    SetupData gSavedData;
+    SetupData gFileData;
+
+    // The set-up file.
+    QString gFileNameCaption = QStringLiteral("[unnamed]");
+    QString gFileNamePath;
+    QString gFileNameTitle;
+    QString gFileExportPath;
+    QString gUploadNOW;
+    bool gFileUnnamed = true;
+
+    // Shell.
+    bool gOfflineEdit = false;
+    int gSpindleCount = 24;
+    QString gStatusMessage;
+
+    // The data transfer running or last run, and the label range it uses.
+    int gProcessCode = 0;
+    int gLabelFirst = 0;
+    int gLabelLast = 0;
+    bool gProcessCancelled = false;
+};
+
+} // namespace kalvex

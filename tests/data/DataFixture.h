@@ -1,0 +1,134 @@
+#pragma once
+#include "Board.h"
+#include "RecordingPrompt.h"
+#include "SimPort.h"
+#include "data/DataTransfers.h"
+#include "data/FileChooser.h"
+#include "data/LabelRange.h"
+#include "data/SetupFileOps.h"
+#include "link/RSComm.h"
+#include "shell/AppState.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace kalvex::test {
+
+// Answers the file dialogs from a script and records how they were opened.
+class ScriptedChooser final : public FileChooser {
+  public:
+    std::optional<QString> openFile(const QString& filter, const QString& initial) override {
+        return next(filter, initial, openCalls);
+    }
+    std::optional<QString> saveFile(const QString& filter, const QString& initial) override {
+        return next(filter, initial, saveCalls);
+    }
+
+    std::deque<std::optional<QString>> answers;
+    std::vector<std::pair<QString, QString>> openCalls; // filter, initial path
+    std::vector<std::pair<QString, QString>> saveCalls;
+
+  private:
+    std::optional<QString> next(const QString& filter, const QString& initial,
+                                std::vector<std::pair<QString, QString>>& calls) {
+        calls.emplace_back(filter, initial);
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// The windows of a transfer without windows: the range is preset, the progress window steps
+// to the end (or cancels after `cancelAfter` steps) and records what it showed.
+class FakeHost final : public TransferHost {
+  public:
+    explicit FakeHost(std::function<void()> goOnline) : m_goOnline(std::move(goOnline)) {}
+
+    void switchOnline() override {
+        ++switches;
+        m_goOnline();
+    }
+    void showLabelRange(AppState& s) override {
+        ++rangeDialogs;
+        s.gLabelFirst = range.first;
+        s.gLabelLast = range.last;
+        s.gProcessCancelled = range.cancelled;
+    }
+    void showProcessing(DataTransfer& t) override {
+        ++windows;
+        text = t.text();
+        startMaximum = t.maximum();
+        int steps = 0;
+        while (t.step())
+            if (++steps == cancelAfter) t.cancel();
+        value = t.value();
+        maximum = t.maximum();
+        skipped = t.skipped();
+    }
+
+    LabelRange range{0, 99, false};
+    int cancelAfter = -1;
+    int switches = 0, rangeDialogs = 0, windows = 0;
+    QString text;
+    int startMaximum = -1, value = -1, maximum = -1, skipped = -1;
+
+  private:
+    std::function<void()> m_goOnline;
+};
+
+// Byte addresses the PC read, and (address, byte) pairs it wrote, taken from the transcript;
+// `startMode` is the link's board mode when the transcript began.
+struct Traffic {
+    std::vector<int> reads;
+    std::vector<std::pair<int, int>> writes;
+};
+Traffic trafficOf(const sim::Board& board, int startMode);
+
+// The byte addresses the given items occupy, in item order.
+std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items);
+
+// A fresh program state with a link online to an in-process simulator whose machine stands
+// still, so board memory changes only through the link.
+class DataFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        board.machine().running = false;
+        link.OpenRSComm(port);
+        ASSERT_TRUE(link.OnlineMode);
+        clearTranscript();
+    }
+    void goOffline() {
+        link.CloseRSComm();
+        clearTranscript();
+    }
+    void clearTranscript() {
+        board.clearTranscript();
+        m_startMode = link.boardMode();
+    }
+    Traffic traffic() const { return trafficOf(board, m_startMode); }
+    QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
+
+    QTemporaryDir home;
+    FakeClock clock;
+    sim::Board board{clock};
+    sim::SimPort port{board, clock};
+    RecordingPrompt prompt;
+    RSComm link{prompt, clock, home.path()};
+    AppState state;
+    FakeHost host{[this] {
+        link.OnlineMode = true;
+        link.OpenRSComm(port);
+    }};
+    DataTransfers transfers{state, link, prompt, host};
+    ScriptedChooser chooser;
+    SetupFileOps files{state, prompt, chooser, transfers};
+
+  private:
+    int m_startMode = 0;
+};
+
+} // namespace kalvex::test
