@@ -1,4 +1,5 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
+#include "DataCommands.h"
 #include "LinkCommands.h"
 
 #include <QCommandLineParser>
@@ -18,6 +19,17 @@ const char* kCommands = R"(Commands:
   sim                      Run the board simulator on a new pseudo-terminal: prints the
                            device path as the first line and serves until interrupted.
                            Uses --baud and --state.
+  upload SET -o FILE.sdt [--labels FIRST-LAST] [--base FILE.sdt]
+                           Upload a data set (setup, shift, labels or all) from the
+                           board into the defaults, or into the --base set-up file,
+                           and save the result as a set-up file. --labels picks the
+                           labels of the labels set (default 0-99).
+  download SET FILE.sdt [--labels FIRST-LAST]
+                           Download a data set of a set-up file to the board.
+  export FILE.sdt -o FILE.txt
+                           Write the shift data export of a set-up file.
+  dump FILE.sdt            Print the version, then index, address and value of
+                           every item of a set-up file.
 
 Exit codes: 0 success, 1 refused input, 2 communication failure, 3 file error.)";
 
@@ -90,10 +102,23 @@ int main(int argc, char** argv) {
     for (QString& a : args)
         if (a.startsWith(mark)) a.remove(0, 1);
     const QString command = args.value(0);
-    if (command == QLatin1String("read") && args.size() >= 2) return runRead(o, args.mid(1));
-    if (command == QLatin1String("write") && args.size() == 3) return runWrite(o, args[1], args[2]);
-    if (command == QLatin1String("info") && args.size() == 1) return runInfo(o);
-    if (command == QLatin1String("sim") && args.size() == 1) return runSim(o);
-    if (command.isEmpty()) return usage(QStringLiteral("No command given."));
+    if (command == QLatin1String("read") && args.size() >= 2)
+        return runRead(o, args.mid(1));
+    if (command == QLatin1String("write") && args.size() == 3)
+        return runWrite(o, args[1], args[2]);
+    if (command == QLatin1String("info") && args.size() == 1)
+        return runInfo(o);
+    if (command == QLatin1String("sim") && args.size() == 1)
+        return runSim(o);
+    if (command.isEmpty())
+        return usage(QStringLiteral("No command given."));
+    if (command == QLatin1String("upload"))
+        return runUpload(o, args.mid(1));
+    if (command == QLatin1String("download"))
+        return runDownload(o, args.mid(1));
+    if (command == QLatin1String("export"))
+        return runExport(o, args.mid(1));
+    if (command == QLatin1String("dump"))
+        return runDump(args.mid(1));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
 }
