@@ -1,6 +1,7 @@
 #include "LinkFixture.h"
 
 using namespace kalvex;
+using kalvex::test::bytes;
 using kalvex::test::LinkFixture;
 
 namespace {

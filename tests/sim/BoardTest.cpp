@@ -1,4 +1,5 @@
 #include "Board.h"
+#include "Bytes.h"
 #include "QtPrinters.h"
 #include "SimPort.h"
 #include "StateFile.h"
@@ -7,6 +8,7 @@
 
 using namespace kalvex;
 using namespace kalvex::sim;
+using kalvex::test::bytes;
 
 namespace {
 
@@ -18,12 +20,6 @@ class BoardTest : public ::testing::Test {
         for (int b : bytes)
             replies += board.receive(quint8(b)).bytes;
         return replies;
-    }
-    static QByteArray bytes(std::initializer_list<int> l) {
-        QByteArray b;
-        for (int v : l)
-            b.append(char(v));
-        return b;
     }
 
     FakeClock clock;

@@ -1,5 +1,6 @@
 #pragma once
 #include "Board.h"
+#include "Bytes.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
 #include "link/RSComm.h"
@@ -22,12 +23,6 @@ class LinkFixture : public ::testing::Test {
     }
 
     QByteArray sent() const { return board.bytesFromPc(); }
-    static QByteArray bytes(std::initializer_list<int> l) {
-        QByteArray b;
-        for (int v : l)
-            b.append(char(v));
-        return b;
-    }
 
     QTemporaryDir home;
     FakeClock clock;

@@ -1,0 +1,166 @@
+#include "pages/NumericEntryField.h"
+#include "LinkFixture.h"
+#include "pages/UpDown.h"
+#include "shell/AppState.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace kalvex;
+
+namespace {
+
+// A page with one entry field bound to W1092 and data-set element 130, a second text box
+// after it in tab order, and the default button.
+class EntryFieldTest : public test::LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        auto* layout = new QVBoxLayout(&page);
+        field = new QLineEdit(&page);
+        spin = new UpDown(&page);
+        next = new QLineEdit(&page);
+        cmdDefault = new QPushButton(QStringLiteral("-"), &page);
+        for (QWidget* w : std::initializer_list<QWidget*>{field, spin, next, cmdDefault})
+            layout->addWidget(w);
+        EntryFieldConfig config;
+        config.address = QStringLiteral("W1092");
+        config.dataIndex = kItem;
+        config.title = QStringLiteral("Set-up");
+        entry = new NumericEntryField(field, spin, cmdDefault, state, link, prompt, config);
+        entry->setRange(0, 1000);
+        field->setText(QStringLiteral("650"));
+        state.gCurrentData.Value[kItem] = 650;
+        page.show();
+        QApplication::setActiveWindow(&page);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        field->setFocus();
+        board.clearTranscript();
+    }
+
+    void type(const QString& text) {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+    qint64 boardValue() const { return board.value(QStringLiteral("W1092")); }
+
+    static constexpr int kItem = 130;
+    AppState state;
+    QWidget page;
+    QLineEdit* field = nullptr;
+    UpDown* spin = nullptr;
+    QLineEdit* next = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    NumericEntryField* entry = nullptr;
+};
+
+TEST_F(EntryFieldTest, LettersAndEnterShowTheRangeMessageAndRestore) {
+    type(QStringLiteral("abc"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Set-up"));
+    EXPECT_EQ(prompt.boxes[0].text,
+              QStringLiteral("Only a Number Between 0 and 1000 can be Entered"));
+    EXPECT_EQ(prompt.boxes[0].icon, MsgIcon::Information);
+    EXPECT_EQ(field->text(), QStringLiteral("650"));
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(field->selectedText(), QStringLiteral("650"));
+    EXPECT_TRUE(entry->editing());
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 650);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(EntryFieldTest, AcceptsTheBoundsAndRejectsJustOutside) {
+    const std::pair<const char*, bool> cases[] = {
+        {"0", true},   {"1000", true},    {" 999.4 ", true}, {"1e2", true}, {"-0", true},
+        {"-1", false}, {"1000.5", false}, {"12,5", false},   {"", false},   {"1e4", false},
+    };
+    for (auto [text, accepted] : cases) {
+        prompt.boxes.clear();
+        field->setFocus();
+        type(QString::fromLatin1(text));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(prompt.boxes.empty(), accepted) << text;
+        EXPECT_EQ(next->hasFocus(), accepted) << text;
+    }
+}
+
+TEST_F(EntryFieldTest, AFractionIsRoundedHalfToEvenAndTheBoardGetsTheSameNumber) {
+    const std::pair<const char*, int> cases[] = {{"12.6", 13}, {"12.5", 12}, {"13.5", 14}};
+    for (auto [text, stored] : cases) {
+        field->setFocus();
+        type(QString::fromLatin1(text));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(state.gCurrentData.Value[kItem], stored) << text;
+        EXPECT_EQ(boardValue(), stored) << text;
+        EXPECT_FALSE(entry->editing());
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(EntryFieldTest, EscOnceRestoresAndStaysEscTwiceLeavesAndCommits) {
+    type(QStringLiteral("777"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(field->text(), QStringLiteral("650"));
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(field->selectedText(), QStringLiteral("650"));
+    EXPECT_TRUE(entry->editing());
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(cmdDefault->hasFocus());
+    EXPECT_FALSE(entry->editing());
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 650);
+    EXPECT_EQ(boardValue(), 650); // the restored value was committed
+}
+
+TEST_F(EntryFieldTest, RefreshLeavesTypedTextAloneUntilTheCommit) {
+    type(QStringLiteral("12"));
+    entry->showValue(QStringLiteral("999"));
+    EXPECT_EQ(field->text(), QStringLiteral("12"));
+    QTest::keyClick(field, Qt::Key_Return);
+    entry->showValue(QStringLiteral("999"));
+    EXPECT_EQ(field->text(), QStringLiteral("999"));
+}
+
+TEST_F(EntryFieldTest, SpinOnlineWritesOncePerClick) {
+    QTest::mouseClick(spin->upButton(), Qt::LeftButton);
+    EXPECT_EQ(field->text(), QStringLiteral("651"));
+    EXPECT_EQ(boardValue(), 651);
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 651);
+    EXPECT_TRUE(cmdDefault->hasFocus());
+    // Mode handshake, then one three-byte-per-byte write of the word.
+    EXPECT_EQ(sent().size(), 2 + 6);
+}
+
+TEST_F(EntryFieldTest, SpinStaysWithinTheBounds) {
+    field->setText(QStringLiteral("1000"));
+    QTest::mouseClick(spin->upButton(), Qt::LeftButton);
+    EXPECT_EQ(field->text(), QStringLiteral("1000"));
+    field->setText(QStringLiteral("0"));
+    QTest::mouseClick(spin->downButton(), Qt::LeftButton);
+    EXPECT_EQ(field->text(), QStringLiteral("0"));
+}
+
+TEST_F(EntryFieldTest, SpinOfflineChangesOnlyTheDataSet) {
+    link.CloseRSComm();
+    board.clearTranscript();
+    state.gOfflineEdit = true;
+    QTest::mouseClick(spin->downButton(), Qt::LeftButton);
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 649);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(EntryFieldTest, CommErrorStoresButSendsNothing) {
+    link.CommError = true;
+    type(QStringLiteral("700"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 700);
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+} // namespace
