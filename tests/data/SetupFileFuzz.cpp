@@ -8,9 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QString error;
     const auto d = kalvex::decodeSetupData(bytes, &error);
-    if (!d && error.isEmpty())
-        std::abort();
-    if (d && !bytes.startsWith(kalvex::encodeSetupData(*d)))
-        std::abort();
+    if (!d && error.isEmpty()) std::abort();
+    if (d && !bytes.startsWith(kalvex::encodeSetupData(*d))) std::abort();
     return 0;
 }
