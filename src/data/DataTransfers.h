@@ -14,7 +14,8 @@ class TransferHost {
     virtual void switchOnline() = 0;
     // The Label Range dialog: sets gLabelFirst, gLabelLast and gProcessCancelled.
     virtual void showLabelRange(AppState& state) = 0;
-    // The progress window: steps the transfer until it ends, offering Cancel meanwhile.
+    // The progress window, modal: steps the transfer until it ends, offering Cancel meanwhile;
+    // returns once the transfer has ended.
     virtual void showProcessing(DataTransfer& transfer) = 0;
 };
 

@@ -108,16 +108,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode,
                                            CodeCase{12, labels3to5(), 49, 48, 49},
                                            CodeCase{14, allDataItems(), 1747, 1747, 1747}));
 
-TEST_F(DataFixture, SetUpDataGoesFromB1011ToTheGatewayItems) {
-    EXPECT_EQ(setupDataItems().front(), 0);
-    prompt.answer(MsgAnswer::Yes);
-    transfers.UploadData(0);
-    const std::vector<int> reads = traffic().reads;
-    ASSERT_EQ(reads.size(), 1u + 2 * 8 + 13 + 3); // B1011, eight words, thirteen bytes, gateway
-    EXPECT_EQ(reads.front(), 1011);
-    EXPECT_EQ(std::vector<int>(reads.end() - 3, reads.end()), (std::vector<int>{1401, 1450, 1411}));
-}
-
 TEST_F(DataFixture, DownloadAllWritesTheColorControlItem) {
     state.gCurrentData.Value[kColorControlItem] = 1234;
     prompt.answer(MsgAnswer::Yes);

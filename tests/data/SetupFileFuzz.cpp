@@ -1,0 +1,14 @@
+// libFuzzer entry for the set-up file reader: any bytes must decode or be refused cleanly, and
+// what decodes must encode back to the bytes it came from.
+#include "data/SetupFile.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QString error;
+    const auto d = kalvex::decodeSetupData(bytes, &error);
+    if (!d && error.isEmpty()) std::abort();
+    if (d && !bytes.startsWith(kalvex::encodeSetupData(*d))) std::abort();
+    return 0;
+}
