@@ -31,6 +31,7 @@ const char* kCommands = R"(Commands:
   dump FILE.sdt            Print the version, then index, address and value of
                            every item of a set-up file.
 
+Options go before the command; a command's own options follow it.
 Exit codes: 0 success, 1 refused input, 2 communication failure, 3 file error.)";
 
 void addOptions(QCommandLineParser& p) {
@@ -60,6 +61,19 @@ void addOptions(QCommandLineParser& p) {
     p.addPositionalArgument(QStringLiteral("command"), QString::fromUtf8(kCommands));
 }
 
+// The simulator's own options, which may follow the command.
+bool simOptions(const QStringList& args, CliOptions& o) {
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--state"))
+            o.stateFile = args[i + 1];
+        else if (args[i] == QLatin1String("--baud"))
+            o.baud = args[i + 1].toInt();
+        else
+            return false;
+    }
+    return args.size() % 2 == 0 && (o.baud == 0 || o.baud == 9600 || o.baud == 19200);
+}
+
 int usage(const QString& message) {
     std::fprintf(stderr, "%s\nTry 'kalvex-cli --help'.\n", qPrintable(message));
     return kExitRefused;
@@ -73,14 +87,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
     QCommandLineParser parser;
     addOptions(parser);
-    // Options may follow the command; a negative number ("write W50 -5") is a value, so it
-    // is hidden from the option parser and handed on as typed.
-    const QChar mark(0xE000);
-    QStringList arguments = app.arguments();
-    for (QString& a : arguments)
-        if (a.size() > 1 && a[0] == u'-' && (a[1].isDigit() || a[1] == u'.' || a[1] == u','))
-            a.prepend(mark);
-    parser.process(arguments);
+    // Options before the command are the program's; what follows the command belongs to it,
+    // so a negative value ("write W50 -5") reaches the link as typed.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.process(app);
 
     CliOptions o;
     o.device = parser.value(QStringLiteral("device"));
@@ -98,27 +108,20 @@ int main(int argc, char** argv) {
             return usage(QStringLiteral("--baud must be 9600 or 19200."));
     }
 
-    QStringList args = parser.positionalArguments();
-    for (QString& a : args)
-        if (a.startsWith(mark)) a.remove(0, 1);
+    const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    if (command == QLatin1String("read") && args.size() >= 2)
-        return runRead(o, args.mid(1));
-    if (command == QLatin1String("write") && args.size() == 3)
-        return runWrite(o, args[1], args[2]);
-    if (command == QLatin1String("info") && args.size() == 1)
-        return runInfo(o);
-    if (command == QLatin1String("sim") && args.size() == 1)
+    if (command == QLatin1String("read") && args.size() >= 2) return runRead(o, args.mid(1));
+    if (command == QLatin1String("write") && args.size() == 3) return runWrite(o, args[1], args[2]);
+    if (command == QLatin1String("info") && args.size() == 1) return runInfo(o);
+    if (command == QLatin1String("sim")) {
+        if (!simOptions(args.mid(1), o))
+            return usage(QStringLiteral("sim takes --baud 9600|19200 and --state FILE."));
         return runSim(o);
-    if (command.isEmpty())
-        return usage(QStringLiteral("No command given."));
-    if (command == QLatin1String("upload"))
-        return runUpload(o, args.mid(1));
-    if (command == QLatin1String("download"))
-        return runDownload(o, args.mid(1));
-    if (command == QLatin1String("export"))
-        return runExport(o, args.mid(1));
-    if (command == QLatin1String("dump"))
-        return runDump(args.mid(1));
+    }
+    if (command.isEmpty()) return usage(QStringLiteral("No command given."));
+    if (command == QLatin1String("upload")) return runUpload(o, args.mid(1));
+    if (command == QLatin1String("download")) return runDownload(o, args.mid(1));
+    if (command == QLatin1String("export")) return runExport(o, args.mid(1));
+    if (command == QLatin1String("dump")) return runDump(args.mid(1));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
 }
