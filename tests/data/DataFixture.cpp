@@ -5,42 +5,6 @@ namespace kalvex::test {
 // After the attention byte 0xFF, mode 1 reads (address high, low) and mode 2 writes
 // (address high, low, data). 0xFF where an address starts is attention: no address in these
 // tests reaches 0xFF00.
-Traffic trafficOf(const sim::Board& board, int startMode) {
-    Traffic t;
-    enum {
-        Idle,
-        Attention,
-        Read,
-        Write
-    } state = startMode == 1   ? Read
-              : startMode == 2 ? Write
-                               : Idle;
-    std::vector<int> pending;
-    for (const sim::TranscriptEntry& e : board.transcript()) {
-        if (!e.fromPc) continue;
-        const int b = e.byte;
-        if (b == 0xFF && pending.empty()) {
-            state = Attention;
-            pending.clear();
-            continue;
-        }
-        if (state == Attention) {
-            state = b == 1 ? Read : b == 2 ? Write : Idle;
-            continue;
-        }
-        if (state == Idle) continue;
-        pending.push_back(b);
-        if (state == Read && pending.size() == 2) {
-            t.reads.push_back(pending[0] * 256 + pending[1]);
-            pending.clear();
-        } else if (state == Write && pending.size() == 3) {
-            t.writes.emplace_back(pending[0] * 256 + pending[1], pending[2]);
-            pending.clear();
-        }
-    }
-    return t;
-}
-
 std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items) {
     std::vector<int> bytes;
     for (const int i : items) {

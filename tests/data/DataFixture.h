@@ -1,5 +1,6 @@
 #pragma once
 #include "Board.h"
+#include "LinkFixture.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
 #include "data/DataTransfers.h"
@@ -79,45 +80,19 @@ class FakeHost final : public TransferHost {
     std::function<void()> m_goOnline;
 };
 
-// Byte addresses the PC read, and (address, byte) pairs it wrote, taken from the transcript;
-// `startMode` is the link's board mode when the transcript began.
-struct Traffic {
-    std::vector<int> reads;
-    std::vector<std::pair<int, int>> writes;
-};
-Traffic trafficOf(const sim::Board& board, int startMode);
-
 // The byte addresses the given items occupy, in item order.
 std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items);
 
 // A fresh program state with a link online to an in-process simulator whose machine stands
 // still, so board memory changes only through the link.
-class DataFixture : public ::testing::Test {
+class DataFixture : public LinkFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        board.machine().running = false;
-        link.OpenRSComm(port);
-        ASSERT_TRUE(link.OnlineMode);
-        clearTranscript();
-    }
     void goOffline() {
         link.CloseRSComm();
         clearTranscript();
     }
-    void clearTranscript() {
-        board.clearTranscript();
-        m_startMode = link.boardMode();
-    }
-    Traffic traffic() const { return trafficOf(board, m_startMode); }
     QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
 
-    QTemporaryDir home;
-    FakeClock clock;
-    sim::Board board{clock};
-    sim::SimPort port{board, clock};
-    RecordingPrompt prompt;
-    RSComm link{prompt, clock, home.path()};
     AppState state;
     FakeHost host{[this] {
         link.OnlineMode = true;
@@ -126,9 +101,6 @@ class DataFixture : public ::testing::Test {
     DataTransfers transfers{state, link, prompt, host};
     ScriptedChooser chooser;
     SetupFileOps files{state, prompt, chooser, transfers};
-
-  private:
-    int m_startMode = 0;
 };
 
 } // namespace kalvex::test

@@ -3,6 +3,7 @@
 #include "Bytes.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
+#include "Traffic.h"
 #include "link/RSComm.h"
 
 #include <QTemporaryDir>
@@ -19,10 +20,15 @@ class LinkFixture : public ::testing::Test {
         board.machine().running = false;
         link.OpenRSComm(port);
         ASSERT_TRUE(link.OnlineMode);
-        board.clearTranscript();
+        clearTranscript();
     }
 
     QByteArray sent() const { return board.bytesFromPc(); }
+    void clearTranscript() {
+        board.clearTranscript();
+        m_startMode = link.boardMode();
+    }
+    Traffic traffic() const { return trafficOf(board, m_startMode); }
 
     QTemporaryDir home;
     FakeClock clock;
@@ -30,6 +36,9 @@ class LinkFixture : public ::testing::Test {
     sim::SimPort port{board, clock};
     RecordingPrompt prompt;
     RSComm link{prompt, clock, home.path()};
+
+  private:
+    int m_startMode = 0;
 };
 
 } // namespace kalvex::test

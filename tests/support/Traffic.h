@@ -1,0 +1,17 @@
+#pragma once
+#include "Board.h"
+
+#include <utility>
+#include <vector>
+
+namespace kalvex::test {
+
+// Byte addresses the PC read, and (address, byte) pairs it wrote, taken from the transcript;
+// `startMode` is the link's board mode when the transcript began.
+struct Traffic {
+    std::vector<int> reads;
+    std::vector<std::pair<int, int>> writes;
+};
+Traffic trafficOf(const sim::Board& board, int startMode);
+
+} // namespace kalvex::test
