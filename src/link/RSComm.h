@@ -77,9 +77,9 @@ class RSComm {
 
     // ---- PLS channel programming ----
     // Each member runs one command exchange with the board's PLS. Reads give "-9999" on
-    // failure; the programming members return whether the board took the command. Values a
-    // record byte cannot carry (channel or division outside 0-255, negative setpoints) are
-    // refused without traffic.
+    // failure; the programming members return whether the board took the command. Values the
+    // record bytes cannot carry (a channel or configuration entry outside 0-255, a negative
+    // setpoint or start, a configuration word outside 0-65535) are refused without traffic.
     static constexpr int kPlsConfigBytes = 19;
     static constexpr int kPlsConfigEntries = 24;
     using PlsConfigTable = std::array<int, kPlsConfigBytes>;
