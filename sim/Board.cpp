@@ -55,6 +55,7 @@ bool Board::setValue(const QString& add, qint64 v) {
 
 void Board::advanceMachine() {
     m_machine.advance(*this, m_clock.nowUs());
+    m_pls.advance(m_machine, m_clock.nowUs());
 }
 
 qint64 Board::byteTimeUs() const {
@@ -100,9 +101,24 @@ std::optional<quint8> Board::enterMode(quint8 modeByte) {
     case kAttention:
         return kAcknowledge;
     default:
+        if (PlsUnit::isCommand(modeByte)) {
+            m_state = State::Pls;
+            return m_pls.enter(modeByte, m_clock.nowUs());
+        }
         m_state = State::Attention;
         return std::nullopt;
     }
+}
+
+std::optional<quint8> Board::stepPls(quint8 byte) {
+    if (byte == kAttention && m_pls.takesAttention()) {
+        m_pls.reset();
+        m_state = State::Mode;
+        return kAcknowledge;
+    }
+    const std::optional<quint8> out = m_pls.step(byte, m_clock.nowUs());
+    if (m_pls.idle()) m_state = State::Attention;
+    return out;
 }
 
 std::optional<quint8> Board::step(quint8 byte) {
@@ -134,6 +150,8 @@ std::optional<quint8> Board::step(quint8 byte) {
         poke(m_address, byte);
         m_state = State::WriteHigh;
         return byte;
+    case State::Pls:
+        return stepPls(byte);
     default:
         return stepProgram(byte);
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "MachineModel.h"
+#include "PlsUnit.h"
 #include "link/Clock.h"
 
 #include <QByteArray>
@@ -48,6 +49,7 @@ class Board {
 
     Faults& faults() { return m_faults; }
     MachineModel& machine() { return m_machine; }
+    PlsUnit& pls() { return m_pls; }
     void advanceMachine();
 
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
@@ -71,18 +73,21 @@ class Board {
         ProgramCount,
         ProgramHigh,
         ProgramLow,
-        ProgramData
+        ProgramData,
+        Pls
     };
 
     std::optional<quint8> step(quint8 byte);
     std::optional<quint8> stepProgram(quint8 byte);
     std::optional<quint8> enterMode(quint8 modeByte);
+    std::optional<quint8> stepPls(quint8 byte);
     qint64 byteTimeUs() const;
 
     Clock& m_clock;
     std::array<quint8, 65536> m_memory{};
     Faults m_faults;
     MachineModel m_machine;
+    PlsUnit m_pls;
     std::vector<TranscriptEntry> m_transcript;
     State m_state = State::Attention;
     State m_transactionStart = State::Attention;

@@ -34,6 +34,13 @@ const std::map<QString, Setter>& namedSettings() {
         {QStringLiteral("baud"), [](Board& b, qint64 v) { b.faults().baud = int(v); }},
         {QStringLiteral("refuse_modes"),
          [](Board& b, qint64 v) { b.faults().refuseModes = v != 0; }},
+        {QStringLiteral("pls_scale"), [](Board& b, qint64 v) { b.pls().setScaleFactor(int(v)); }},
+        {QStringLiteral("pls_offset"), [](Board& b, qint64 v) { b.pls().setOffset(int(v)); }},
+        {QStringLiteral("pls_position"), [](Board& b, qint64 v) { b.pls().setPosition(int(v)); }},
+        {QStringLiteral("pls_busy_ms"),
+         [](Board& b, qint64 v) { b.pls().busyUs = qMax<qint64>(0, v) * 1000; }},
+        {QStringLiteral("pls_never_ready"),
+         [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }},
     };
     return settings;
 }

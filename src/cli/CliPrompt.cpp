@@ -11,9 +11,10 @@ QString terminalText(QString text) {
 }
 
 MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
-                             MsgIcon) {
+                             MsgIcon icon) {
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(terminalText(text)));
     if (title == QLatin1String("ENTRY ALERT")) m_refused = true;
+    if (icon == MsgIcon::Exclamation) m_warned = true;
     switch (buttons) {
     case MsgButtons::Ok:
         return MsgAnswer::Ok;

@@ -18,11 +18,14 @@ class CliPrompt final : public Prompt {
 
     // An entry alert was shown: the input was refused.
     bool refused() const { return m_refused; }
+    // A warning (exclamation icon) was shown: a check of the operation refused its input.
+    bool warned() const { return m_warned; }
 
   private:
     int m_retriesLeft;
     bool m_answerYes;
     bool m_refused = false;
+    bool m_warned = false;
 };
 
 // A box text as terminal lines: CR LF and lone CR both become a newline.

@@ -1,6 +1,7 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
 #include "DataCommands.h"
 #include "LinkCommands.h"
+#include "PlsCommands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,6 +31,18 @@ const char* kCommands = R"(Commands:
                            Write the shift data export of a set-up file.
   dump FILE.sdt            Print the version, then index, address and value of
                            every item of a set-up file.
+  pls [status]             Print the PLS scale factor, offset, position and speed.
+  pls setpoint CHAN ON OFF [clear]
+                           Program one on/off setpoint pair (in divisions) on a PLS
+                           channel; "clear" clears the channel first.
+  pls pulse CHAN ON OFF START
+                           Program a pulse train of ON and OFF divisions from START.
+  pls clear CHAN           Clear a PLS channel.
+  pls recall CHAN          Print a PLS channel's recalled state and position.
+  pls offset POSITION      Set the PLS offset so that the position now is POSITION.
+  pls upload-config        Print the 19 PLS configuration bytes.
+  pls download-config WORD V0 ... V23
+                           Send the 24 PLS configuration entries and the word.
 
 Options go before the command; a command's own options follow it.
 Exit codes: 0 success, 1 refused input, 2 communication failure, 3 file error.)";
@@ -122,6 +135,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("upload")) return runUpload(o, args.mid(1));
     if (command == QLatin1String("download")) return runDownload(o, args.mid(1));
     if (command == QLatin1String("export")) return runExport(o, args.mid(1));
+    if (command == QLatin1String("pls")) return runPls(o, args.mid(1));
     if (command == QLatin1String("dump")) return runDump(args.mid(1));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
 }
