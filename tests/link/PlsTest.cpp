@@ -1,8 +1,10 @@
+#include "Bytes.h"
 #include "LinkFixture.h"
 
 #include <functional>
 
 using namespace kalvex;
+using kalvex::test::bytes;
 using kalvex::test::LinkFixture;
 
 namespace {

@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "LinkFixture.h"
 
 using namespace kalvex;

@@ -1,0 +1,176 @@
+// The controls of the Set-up Parameters page.
+#include "NumericEntryField.h"
+#include "UpDown.h"
+#include "frmSetup.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace kalvex {
+
+void frmSetup::addField(QGridLayout* grid, int row, int column, int index) {
+    auto* text = new QLineEdit(this);
+    text->setObjectName(QStringLiteral("txtSetup%1").arg(index));
+    text->setMaximumWidth(80);
+    auto* spin = new UpDown(this);
+    txtSetup[size_t(index)] = text;
+    updSetup[size_t(index)] = spin;
+    auto* box = new QHBoxLayout;
+    box->setSpacing(0);
+    box->addWidget(text);
+    box->addWidget(spin);
+    box->addStretch();
+    grid->addLayout(box, row, column);
+    m_editable.push_back(text);
+    m_editable.push_back(spin);
+}
+
+QGroupBox* frmSetup::buildFieldFrame(const QString& title, int first, int last) {
+    auto* frame = new QGroupBox(title, this);
+    auto* grid = new QGridLayout(frame);
+    for (int i = first; i <= last; ++i) {
+        auto* caption = new QLabel(QString::fromUtf8(setupParameters()[size_t(i)].caption), frame);
+        grid->addWidget(caption, i - first, 0);
+        addField(grid, i - first, 1, i);
+        caption->setBuddy(txtSetup[size_t(i)]);
+        m_editable.push_back(caption);
+    }
+    m_editable.push_back(frame);
+    return frame;
+}
+
+QGroupBox* frmSetup::buildFeedbackFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Feedback Enable"), this);
+    auto* layout = new QGridLayout(frame);
+    for (int j = 0; j < 8; ++j) {
+        chkFeedback[size_t(j)] = new QCheckBox(QStringLiteral("&%1").arg(j + 1), frame);
+        layout->addWidget(chkFeedback[size_t(j)], 0, j);
+        m_editable.push_back(chkFeedback[size_t(j)]);
+        connect(chkFeedback[size_t(j)], &QCheckBox::clicked, this, [this] {
+            if (m_checkBoxUpdate) return;
+            int mask = 0;
+            for (int k = 0; k < 8; ++k)
+                mask |= chkFeedback[size_t(k)]->isChecked() ? 1 << k : 0;
+            WriteFeedbackMask(QString::number(mask));
+        });
+    }
+    cmdEnableFeedbackAll = new QPushButton(QStringLiteral("&Enable All"), frame);
+    cmdDisableFeedbackAll = new QPushButton(QStringLiteral("D&isable All"), frame);
+    layout->addWidget(cmdEnableFeedbackAll, 1, 0, 1, 4);
+    layout->addWidget(cmdDisableFeedbackAll, 1, 4, 1, 4);
+    connect(cmdEnableFeedbackAll, &QPushButton::clicked, this, &frmSetup::EnableFeedbackAll);
+    connect(cmdDisableFeedbackAll, &QPushButton::clicked, this, &frmSetup::DisableFeedbackAll);
+    m_editable.insert(m_editable.end(), {frame, cmdEnableFeedbackAll, cmdDisableFeedbackAll});
+    return frame;
+}
+
+QGroupBox* frmSetup::buildResponseFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Solenoid Response Times"), this);
+    auto* grid = new QGridLayout(frame);
+    auto* on = new QLabel(QStringLiteral("ON (msec)"), frame);
+    auto* off = new QLabel(QStringLiteral("OFF (msec)"), frame);
+    grid->addWidget(on, 0, 1);
+    grid->addWidget(off, 0, 2);
+    for (int row = 0; row < 2; ++row) {
+        const int i = 14 + 2 * row;
+        auto* caption = new QLabel(QString::fromUtf8(setupParameters()[size_t(i)].caption), frame);
+        grid->addWidget(caption, row + 1, 0);
+        addField(grid, row + 1, 1, i);
+        addField(grid, row + 1, 2, i + 1);
+        caption->setBuddy(txtSetup[size_t(i)]);
+        m_editable.push_back(caption);
+    }
+    m_editable.insert(m_editable.end(), {frame, on, off});
+    return frame;
+}
+
+QGroupBox* frmSetup::buildTestFrame(int index) {
+    auto* frame = new QGroupBox(QStringLiteral("Test Blow-off"), this);
+    auto* layout = new QHBoxLayout(frame);
+    cmdBadCanTest[size_t(index)] = new QPushButton(QStringLiteral("B&ad Can Blow-off"), frame);
+    cmdQCTest[size_t(index)] = new QPushButton(QStringLiteral("&Q.C. Can Blow-off"), frame);
+    layout->addWidget(cmdBadCanTest[size_t(index)]);
+    layout->addWidget(cmdQCTest[size_t(index)]);
+    connect(cmdBadCanTest[size_t(index)], &QPushButton::clicked, this, &frmSetup::BadCanTest);
+    connect(cmdQCTest[size_t(index)], &QPushButton::clicked, this, &frmSetup::QCTest);
+    m_live.insert(m_live.end(), {frame, cmdBadCanTest[size_t(index)], cmdQCTest[size_t(index)]});
+    return frame;
+}
+
+QGroupBox* frmSetup::buildDisplayFrame(const QString& title, int display, QWidget* extra) {
+    auto* frame = new QGroupBox(title, this);
+    auto* layout = new QHBoxLayout(frame);
+    if (extra) layout->addWidget(extra);
+    lblDisplay[size_t(display)] = new QLabel(QStringLiteral("-"), frame);
+    layout->addWidget(lblDisplay[size_t(display)]);
+    m_live.push_back(frame);
+    return frame;
+}
+
+void frmSetup::buildTabs() {
+    tbsSetup = new QTabBar(this);
+    for (const char* t :
+         {"S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"})
+        tbsSetup->addTab(QString::fromUtf8(t));
+    const char* titles[] = {"Set Speed Parameters", "Set Ductor Parameters",
+                            "Set Blow-off Parameters", "Machine Timing"};
+    for (size_t k = 0; k < 4; ++k) {
+        // Borderless frames: the tab names the page, the frame only groups it.
+        fraSetup[k] = new QGroupBox(this);
+        fraSetup[k]->setFlat(true);
+        fraSetup[k]->setAccessibleName(QString::fromUtf8(titles[k]));
+        fraSetup[k]->setStyleSheet(QStringLiteral("QGroupBox { border: 0; margin: 0; }"));
+    }
+
+    auto* speed = new QVBoxLayout(fraSetup[0]);
+    QGroupBox* speedFields = buildFieldFrame(QStringLiteral("Set Speed Parameters"), 0, 2);
+    m_rpmCaption = new QLabel(QStringLiteral("O'Varnish Roll Speed (RPM):"), this);
+    auto* rpm = new QHBoxLayout;
+    lblDisplay[0] = new QLabel(QStringLiteral("-"), this);
+    rpm->addWidget(m_rpmCaption);
+    rpm->addWidget(lblDisplay[0]);
+    rpm->addStretch();
+    static_cast<QGridLayout*>(speedFields->layout())->addLayout(rpm, 3, 0, 1, 2);
+    speed->addWidget(speedFields);
+
+    auto* ductor = new QVBoxLayout(fraSetup[1]);
+    ductor->addWidget(buildFieldFrame(QStringLiteral("Cycling Parameters"), 3, 6));
+    ductor->addWidget(buildFeedbackFrame());
+
+    auto* blowoff = new QVBoxLayout(fraSetup[2]);
+    blowoff->addWidget(buildFieldFrame(QStringLiteral("Blow-off Set-up"), 8, 13));
+    blowoff->addWidget(buildResponseFrame());
+    blowoff->addWidget(buildTestFrame(0));
+
+    auto* timing = new QVBoxLayout(fraSetup[3]);
+    timing->addWidget(buildFieldFrame(QStringLiteral("Set Machine Timing"), 18, 20));
+    cmdZeroResolver = new QPushButton(QStringLiteral("&Zero Resolver"), this);
+    connect(cmdZeroResolver, &QPushButton::clicked, this, &frmSetup::ZeroResolver);
+    m_live.push_back(cmdZeroResolver);
+    auto* positions = new QHBoxLayout;
+    positions->addWidget(
+        buildDisplayFrame(QStringLiteral("Absolute Position"), 1, cmdZeroResolver));
+    positions->addWidget(buildDisplayFrame(QStringLiteral("Machine Position"), 2));
+    positions->addWidget(buildDisplayFrame(QStringLiteral("Can PRX On Position"), 3));
+    timing->addLayout(positions);
+    timing->addWidget(buildTestFrame(1));
+
+    cmdDefault = new QPushButton(QStringLiteral("-"), this);
+    cmdDefault->setFixedSize(20, 20);
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(tbsSetup);
+    for (QGroupBox* f : fraSetup)
+        page->addWidget(f);
+    page->addWidget(cmdDefault, 0, Qt::AlignRight);
+    page->addStretch();
+    connect(tbsSetup, &QTabBar::tabBarClicked, this, &frmSetup::selectTab);
+}
+
+} // namespace kalvex

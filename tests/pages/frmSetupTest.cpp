@@ -1,0 +1,207 @@
+#include "pages/frmSetup.h"
+#include "LinkFixture.h"
+#include "data/TagMap.h"
+#include "pages/NumericEntryField.h"
+#include "pages/RefreshLoop.h"
+#include "pages/UpDown.h"
+#include "shell/AppState.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <set>
+
+using namespace kalvex;
+
+namespace {
+
+std::set<int> bytesOf(std::initializer_list<const char*> adds) {
+    std::set<int> out;
+    for (const char* a : adds) {
+        const ParsedAddress p = parseAddress(QString::fromLatin1(a));
+        for (int k = 0; k < p.byteCount(); ++k)
+            out.insert(int(p.byteAddress) + k);
+    }
+    return out;
+}
+
+class SetupPageTest : public test::LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        page = std::make_unique<frmSetup>(state, link, prompt);
+        page->UpdateOnlineMode = [this] { ++onlineUpdates; };
+        page->show();
+        page->Activate();
+        clearTranscript();
+    }
+
+    // Runs the refresh cycle to the end of its next pass.
+    void runPass() {
+        page->loop()->step(); // lays out the pass
+        while (page->loop()->pending() > 0)
+            page->loop()->step();
+    }
+    void selectTab(int tab) {
+        page->selectTab(tab);
+        runPass(); // the pass that notices the change ends at once
+        clearTranscript();
+    }
+
+    std::set<int> readSet() const {
+        const auto reads = traffic().reads;
+        return {reads.begin(), reads.end()};
+    }
+
+    AppState state;
+    std::unique_ptr<frmSetup> page;
+    int onlineUpdates = 0;
+};
+
+TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
+    AppState state;
+    for (int i = 0; i < kSetupParameterCount; ++i)
+        EXPECT_EQ(state.gDefaultData.Address[size_t(i + kSetupDataOffset)],
+                  QString::fromLatin1(setupParameters()[size_t(i)].address))
+            << i;
+}
+
+TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
+    const std::pair<int, std::set<int>> cases[] = {
+        {0, bytesOf({"W1092", "W1094", "W1096", "W526"})},
+        {1, bytesOf({"W690", "B692", "B1013", "B1014", "B694"})},
+        {2, bytesOf({"W1004", "B1003", "B1000", "B1001", "B1002", "B1010", "B1006", "B1007",
+                     "B1008", "B1009"})},
+        {3, bytesOf({"W830", "W832", "W834", "F119", "W180", "W512"})},
+    };
+    for (const auto& [tab, expected] : cases) {
+        selectTab(tab);
+        runPass();
+        EXPECT_EQ(readSet(), expected) << "tab " << tab;
+    }
+}
+
+TEST_F(SetupPageTest, FieldsShowTheBoardAndDisplaysItsPositions) {
+    board.setValue(QStringLiteral("W1092"), 650);
+    runPass();
+    EXPECT_EQ(page->txtSetup[0]->text(), QStringLiteral("650"));
+    board.setValue(QStringLiteral("W180"), 725);
+    board.setValue(QStringLiteral("W512"), 359);
+    board.setValue(QStringLiteral("F119"), 0);
+    selectTab(3);
+    runPass();
+    EXPECT_EQ(page->lblDisplay[2]->text(), QStringLiteral("5"));
+    EXPECT_EQ(page->lblDisplay[3]->text(), QStringLiteral("359"));
+    EXPECT_FALSE(page->cmdZeroResolver->isEnabled());
+    board.setValue(QStringLiteral("F119"), 1);
+    runPass();
+    EXPECT_TRUE(page->cmdZeroResolver->isEnabled());
+}
+
+TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
+    selectTab(2);
+    QLineEdit* field = page->txtSetup[kQcShiftOffsetIndex];
+    const std::tuple<int, const char*, bool> cases[] = {
+        {36, "36", true}, {24, "25", false}, {24, "24", true}};
+    for (auto [spindles, text, accepted] : cases) {
+        state.gSpindleCount = spindles;
+        runPass();
+        prompt.boxes.clear();
+        field->setFocus();
+        field->setText(QString::fromLatin1(text));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(prompt.boxes.empty(), accepted) << spindles << " " << text;
+        if (accepted) {
+            EXPECT_EQ(board.value(QStringLiteral("B1010")), QString::fromLatin1(text).toInt());
+        } else {
+            EXPECT_EQ(prompt.boxes[0].text,
+                      QStringLiteral("Only a Number Between 1 and 24 can be Entered"));
+        }
+    }
+}
+
+TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
+    selectTab(1);
+    board.setValue(QStringLiteral("B694"), 0);
+    runPass();
+    QTest::mouseClick(page->chkFeedback[2], Qt::LeftButton);
+    EXPECT_EQ(board.value(QStringLiteral("B694")), 4);
+    EXPECT_EQ(state.gCurrentData.Value[129], 4);
+    QTest::mouseClick(page->cmdEnableFeedbackAll, Qt::LeftButton);
+    EXPECT_EQ(board.value(QStringLiteral("B694")), 255);
+    runPass();
+    for (QCheckBox* box : page->chkFeedback)
+        EXPECT_TRUE(box->isChecked());
+    QTest::mouseClick(page->cmdDisableFeedbackAll, Qt::LeftButton);
+    EXPECT_EQ(board.value(QStringLiteral("B694")), 0);
+}
+
+TEST_F(SetupPageTest, ZeroResolverOnlyOnYes) {
+    for (MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
+        board.setValue(QStringLiteral("F831"), 0);
+        prompt.answer(a);
+        page->ZeroResolver();
+        EXPECT_EQ(board.value(QStringLiteral("F831")), a == MsgAnswer::Yes ? 1 : 0);
+    }
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Zero Resolver"));
+    EXPECT_EQ(prompt.boxes[0].text,
+              QStringLiteral(
+                  "You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"));
+    EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
+}
+
+TEST_F(SetupPageTest, BlowOffTestsRequestTheirFlags) {
+    page->QCTest();
+    EXPECT_EQ(board.value(QStringLiteral("B2088")), 1);
+    EXPECT_EQ(board.value(QStringLiteral("F825")), 1);
+    EXPECT_EQ(board.value(QStringLiteral("F102")), 1);
+    page->BadCanTest();
+    EXPECT_EQ(board.value(QStringLiteral("F830")), 1);
+}
+
+TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {
+    page->loop()->step(); // Speed tab pass laid out
+    page->loop()->step(); // first read
+    const QByteArray before = sent();
+    page->selectTab(3);
+    page->loop()->step(); // sees the change: no read
+    EXPECT_EQ(sent(), before);
+    EXPECT_EQ(page->loop()->pending(), 0u);
+    clearTranscript();
+    runPass();
+    EXPECT_TRUE(readSet().count(830));
+}
+
+TEST_F(SetupPageTest, OfflineShowsTheDataSetAndOfflineEditingEnablesWithinOnePass) {
+    link.CloseRSComm();
+    state.gCurrentData.Value[122] = 777;
+    runPass();
+    runPass();
+    EXPECT_EQ(page->txtSetup[0]->text(), QStringLiteral("777"));
+    EXPECT_FALSE(page->txtSetup[0]->isEnabled());
+    EXPECT_EQ(page->lblDisplay[0]->text(), QStringLiteral("-"));
+    EXPECT_FALSE(page->cmdQCTest[0]->isEnabled());
+    state.gOfflineEdit = true;
+    runPass();
+    runPass();
+    EXPECT_TRUE(page->txtSetup[0]->isEnabled());
+    EXPECT_FALSE(page->cmdQCTest[0]->isEnabled());
+}
+
+TEST_F(SetupPageTest, ACommErrorTakesTheProgramOfflineAtTheNextPass) {
+    board.faults().silent = true;
+    runPass();
+    EXPECT_TRUE(link.CommError);
+    runPass();
+    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_EQ(onlineUpdates, 1);
+}
+
+} // namespace
