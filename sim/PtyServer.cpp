@@ -1,5 +1,7 @@
 #include "PtyServer.h"
 
+#include "StateFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +94,17 @@ void PtyServer::serve() {
         for (ssize_t i = 0; i < n; ++i)
             answer(buf[i]);
     }
+}
+
+std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error) {
+    auto server = std::make_unique<PtyServer>();
+    bool ok = true;
+    server->withBoard([&](Board& board) {
+        if (baud > 0) board.faults().baud = baud;
+        if (!stateFile.isEmpty()) ok = loadState(board, stateFile, error);
+    });
+    if (!ok || !server->start(error)) return nullptr;
+    return server;
 }
 
 } // namespace kalvex::sim

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -39,6 +40,10 @@ class PtyServer {
     int m_slaveKeepAlive = -1;
     QString m_slavePath;
 };
+
+// Starts a simulator on a new pseudo-terminal, paced at `baud` (0: no pacing) and set from
+// `stateFile` when one is given. Null, with the reason in `error`, when that fails.
+std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error);
 
 // Sleeps to within a few microseconds of t: pacing at 9600 baud allows no coarse timer.
 void preciseSleepUntil(Clock& clock, qint64 tUs);

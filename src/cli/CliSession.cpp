@@ -1,23 +1,11 @@
 #include "CliSession.h"
 
 #include "PtyServer.h"
-#include "StateFile.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 namespace kalvex::cli {
-
-std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile, QString* error) {
-    auto server = std::make_unique<sim::PtyServer>();
-    bool ok = true;
-    server->withBoard([&](sim::Board& board) {
-        if (baud > 0) board.faults().baud = baud;
-        if (!stateFile.isEmpty()) ok = sim::loadState(board, stateFile, error);
-    });
-    if (!ok || !server->start(error)) return nullptr;
-    return server;
-}
 
 CliSession::CliSession(const CliOptions& options)
     : m_options(options), m_prompt(options.retries, options.yes) {
@@ -37,7 +25,7 @@ int CliSession::open() {
     QString device = m_options.device;
     if (m_options.simulate) {
         QString error;
-        m_sim = startSimulator(m_options.baud, m_options.stateFile, &error);
+        m_sim = sim::startSimulator(m_options.baud, m_options.stateFile, &error);
         if (!m_sim) {
             std::fprintf(stderr, "Simulator: %s\n", qPrintable(error));
             return kExitFile;

@@ -48,7 +48,4 @@ class CliSession {
     std::unique_ptr<RSComm> m_link;
 };
 
-// Starts a simulator on a new pseudo-terminal with the given pacing and state file.
-std::unique_ptr<sim::PtyServer> startSimulator(int baud, const QString& stateFile, QString* error);
-
 } // namespace kalvex::cli

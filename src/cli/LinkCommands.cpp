@@ -78,7 +78,7 @@ int runSim(const CliOptions& options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     QString error;
-    auto server = startSimulator(options.baud, options.stateFile, &error);
+    auto server = sim::startSimulator(options.baud, options.stateFile, &error);
     if (!server) {
         std::fprintf(stderr, "Simulator: %s\n", qPrintable(error));
         return kExitFile;

@@ -41,6 +41,8 @@ class AppState {
     // Shell.
     bool gOfflineEdit = false;
     int gSpindleCount = 24;
+    // The one-time reads of B52, F31 and W58 succeeded; they are not repeated.
+    bool gBoardReadDone = false;
     QString gStatusMessage;
 
     // The data transfer running or last run, and the label range it uses.

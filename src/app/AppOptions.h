@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace kalvex::app {
+
+struct AppOptions {
+    QString device;
+    QString home;
+    bool simulate = false;
+    int baud = 0;
+    QString stateFile;
+    bool online = false;
+    QString screenshot;
+};
+
+// Reads the command line; on a bad option returns false with the message in `error`.
+bool parseOptions(const QStringList& arguments, AppOptions& options, QString* error);
+
+} // namespace kalvex::app

@@ -1,0 +1,66 @@
+// kalvex: the set-up and monitoring program for the P9100 board.
+#include "AppOptions.h"
+#include "PtyServer.h"
+#include "link/QtSerialPort.h"
+#include "link/RSComm.h"
+#include "shell/AppState.h"
+#include "shell/QtFileChooser.h"
+#include "shell/QtPrompt.h"
+#include "shell/frmMDIMain.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+
+using namespace kalvex;
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "kalvex: %s\n", qPrintable(message));
+    QMessageBox::critical(nullptr, QStringLiteral("KALVEX"), message);
+    return 1;
+}
+
+void scheduleScreenshot(frmMDIMain& window, const QString& path) {
+    QTimer::singleShot(2500, &window, [&window, path] {
+        if (!window.grab().save(path))
+            std::fprintf(stderr, "kalvex: could not save %s\n", qPrintable(path));
+        window.close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KALVEX"));
+    QApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
+    app::AppOptions options;
+    QString error;
+    if (!app::parseOptions(QApplication::arguments(), options, &error)) return fail(error);
+
+    std::unique_ptr<sim::PtyServer> simulator;
+    QString device = options.device;
+    if (options.simulate) {
+        simulator = sim::startSimulator(options.baud, options.stateFile, &error);
+        if (!simulator) return fail(QStringLiteral("The simulator could not start: ") + error);
+        device = simulator->slavePath();
+    }
+    const QString home = options.home.isEmpty() ? QApplication::applicationDirPath() : options.home;
+
+    QtPrompt prompt;
+    QtFileChooser chooser;
+    SystemClock clock;
+    QtSerialPort port(device);
+    AppState state(home);
+    RSComm link(prompt, clock, home);
+    frmMDIMain window(ShellContext{state, link, port, prompt, chooser, home});
+    prompt.setParentWindow(&window);
+    chooser.setParentWindow(&window);
+    window.show();
+    if (options.online) window.mnuViewOnline_Click();
+    if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
+    return QApplication::exec();
+}

@@ -1,0 +1,118 @@
+#include "frmLabelRange.h"
+
+#include "LabelRange.h"
+#include "link/Prompt.h"
+#include "shell/AppState.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace kalvex {
+
+frmLabelRange::frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_state(state), m_prompt(prompt) {
+    setObjectName(QStringLiteral("frmLabelRange"));
+    setWindowTitle(QStringLiteral("Label Range"));
+    m_state.gLabelFirst = 0;
+    m_state.gLabelLast = 0;
+    m_state.gProcessCancelled = true;
+
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    // Enter in a field moves on; it must not press a button.
+    for (QPushButton* b : {cmdOk, cmdCancel})
+        b->setAutoDefault(false);
+    connect(cmdOk, &QPushButton::clicked, this, &frmLabelRange::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLabelRange::cmdCancel_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildOptions());
+    layout->addLayout(buttons);
+    setTabOrder(optLabels[0], optLabels[1]);
+    setTabOrder(optLabels[1], txtLabels[0]);
+    setTabOrder(txtLabels[0], txtLabels[1]);
+    setTabOrder(txtLabels[1], cmdOk);
+    setTabOrder(cmdOk, cmdCancel);
+    optLabels[0]->setFocus();
+}
+
+QWidget* frmLabelRange::buildOptions() {
+    auto* frame = new QGroupBox(QStringLiteral("Options"), this);
+    auto* grid = new QGridLayout(frame);
+    optLabels = {new QRadioButton(QStringLiteral("All Labels (0-99)"), frame),
+                 new QRadioButton(QStringLiteral("Labels"), frame)};
+    optLabels[0]->setChecked(true);
+    grid->addWidget(optLabels[0], 0, 0, 1, 5);
+    grid->addWidget(optLabels[1], 1, 0);
+    const QString captions[2] = {QStringLiteral("from:"), QStringLiteral("to:")};
+    for (int i = 0; i < 2; ++i) {
+        txtLabels[size_t(i)] = new QLineEdit(frame);
+        txtLabels[size_t(i)]->setObjectName(QStringLiteral("txtLabels%1").arg(i));
+        txtLabels[size_t(i)]->setMaximumWidth(60);
+        txtLabels[size_t(i)]->installEventFilter(this);
+        grid->addWidget(new QLabel(captions[i], frame), 1, 1 + 2 * i);
+        grid->addWidget(txtLabels[size_t(i)], 1, 2 + 2 * i);
+    }
+    connect(optLabels[1], &QRadioButton::clicked, this, [this] { txtLabels[0]->setFocus(); });
+    return frame;
+}
+
+bool frmLabelRange::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        optLabels[1]->setChecked(true);
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QLineEdit* frmLabelRange::badField() const {
+    if (!optLabels[1]->isChecked()) return nullptr;
+    for (QLineEdit* field : txtLabels)
+        if (!isNumericText(field->text())) return field;
+    return nullptr;
+}
+
+// A range that is not a number is refused with a message and the dialog stays open, so
+// nothing typed is lost.
+void frmLabelRange::cmdOk_Click() {
+    if (QLineEdit* bad = badField()) {
+        m_prompt.message(QStringLiteral("Label Range"),
+                         QStringLiteral("Please enter label numbers from 0 to 99 in the "
+                                        "\"from:\" and \"to:\" fields."),
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+        bad->setFocus();
+        bad->selectAll();
+        return;
+    }
+    const LabelRange r =
+        labelRangeOk(optLabels[1]->isChecked(), txtLabels[0]->text(), txtLabels[1]->text());
+    m_state.gLabelFirst = r.first;
+    m_state.gLabelLast = r.last;
+    m_state.gProcessCancelled = r.cancelled;
+    accept();
+}
+
+void frmLabelRange::cmdCancel_Click() {
+    reject();
+}
+
+void frmLabelRange::reject() {
+    m_state.gProcessCancelled = true;
+    QDialog::reject();
+}
+
+} // namespace kalvex

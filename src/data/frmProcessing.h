@@ -1,0 +1,47 @@
+#pragma once
+#include <QDialog>
+#include <QTimer>
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace kalvex {
+
+class DataTransfer;
+class RSComm;
+
+// The progress window of a data transfer. Once shown it moves one item per zero-interval
+// timer step, so it repaints and Cancel works between items; it closes when the transfer ends.
+class frmProcessing final : public QDialog {
+    Q_OBJECT
+  public:
+    frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* parent = nullptr);
+
+    QGroupBox* fraProcessing = nullptr;
+    QProgressBar* prgProcessing = nullptr;
+    QLabel* lblProcessing = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+  Q_SIGNALS:
+    void stepped(int value);
+
+  public Q_SLOTS:
+    void cmdCancel_Click();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    // Escape and the close box cancel; the window closes once the current item is done.
+    void reject() override;
+
+  private:
+    void stepTransfer();
+    bool mayStep() const;
+
+    DataTransfer& m_transfer;
+    RSComm& m_link;
+    QTimer m_step;
+};
+
+} // namespace kalvex

@@ -1,0 +1,78 @@
+#include "BackgroundUpdate.h"
+
+#include "AppState.h"
+#include "link/RSComm.h"
+#include "link/TextNumber.h"
+
+namespace kalvex {
+
+namespace {
+
+const QString kPanelPrefix = QStringLiteral("System Message:  ");
+const QString kOnline = QStringLiteral("Set-up Program is Currently ONLINE");
+
+QString alarmText(int bit) {
+    switch (bit) {
+    case 0:
+        return QStringLiteral("Infeed Track Jam\r\n ");
+    case 1:
+        return QStringLiteral("Can on Mandrel/\r\nNo transfer Alarm");
+    case 2:
+        return QStringLiteral("Timing Signal Failure\r\nVerify Resolver Operation");
+    default:
+        break;
+    }
+    if (bit < 8) return QString();
+    return QStringLiteral("Ductor No.%1 Feedback Fault\r\nVerify Ductor Cycling Operation")
+        .arg(bit - 7);
+}
+
+} // namespace
+
+QString alarmMessage(int alarmValue) {
+    QString message;
+    for (int bit = 0; bit < 16; ++bit)
+        if (alarmValue & (1 << bit))
+            message += QStringLiteral("------------------------------ ALARM MESSAGE "
+                                      "------------------------------\r\n") +
+                       alarmText(bit) + QStringLiteral("\r\n");
+    return message;
+}
+
+BackgroundTick BackgroundUpdate::tick() {
+    if (!m_link.OnlineMode) return offline();
+    if (m_link.CommError) return {};
+    const int faultCode = m_link.FaultCode();
+    if (faultCode > 0) return faulted(faultCode);
+    return alarms();
+}
+
+BackgroundTick BackgroundUpdate::offline() {
+    m_state.gStatusMessage = QStringLiteral("Set-up Program is Currently OFFLINE");
+    return {true,
+            kPanelPrefix + (m_link.CommError ? QStringLiteral("Comm Fault with P9100")
+                                             : QStringLiteral("Program is Currently OFFLINE")),
+            false};
+}
+
+BackgroundTick BackgroundUpdate::faulted(int faultCode) {
+    BackgroundTick t{true, QString(), !m_faultShown};
+    m_faultShown = true;
+    m_state.gStatusMessage = QStringLiteral("****** PROCESSOR FAULTED ******\r\n") + kOnline;
+    t.statusPanel = kPanelPrefix + m_link.FaultDescription(faultCode);
+    return t;
+}
+
+BackgroundTick BackgroundUpdate::alarms() {
+    int alarmValue = 0;
+    if (!m_link.CommError) alarmValue = valueOf(m_link.RSRead(QStringLiteral("W98")));
+    if (alarmValue <= 0) {
+        m_state.gStatusMessage = QStringLiteral("-- System Normal --\r\n") + kOnline;
+        m_faultShown = false;
+        return {true, kPanelPrefix + QStringLiteral("All Faults Normal"), false};
+    }
+    m_state.gStatusMessage = alarmMessage(alarmValue);
+    return {true, kPanelPrefix + QStringLiteral("Alarm(s) Active in P9100"), false};
+}
+
+} // namespace kalvex

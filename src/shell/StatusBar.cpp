@@ -1,0 +1,60 @@
+#include "StatusBar.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace kalvex {
+
+namespace {
+
+struct PanelSpec {
+    const char* key;
+    const char* text;
+    const char* toolTip;
+    int stretch;
+};
+
+constexpr PanelSpec kPanels[] = {
+    {"STATUS", "System Message:", "System Status Display Messages", 1},
+    {"MODE", "OFFLINE", "Communications Mode", 0},
+    {"DATE", "", "Current Date", 0},
+    {"TIME", "", "Current Time", 0},
+};
+
+} // namespace
+
+void StatusPanel::mouseDoubleClickEvent(QMouseEvent* e) {
+    QLabel::mouseDoubleClickEvent(e);
+    Q_EMIT doubleClicked();
+}
+
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
+    setObjectName(QStringLiteral("sbrMain"));
+    setSizeGripEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        const PanelSpec& spec = kPanels[i];
+        auto* p = new StatusPanel(QString::fromLatin1(spec.text), this);
+        p->setObjectName(QLatin1String(spec.key));
+        p->setToolTip(QString::fromLatin1(spec.toolTip));
+        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        p->setMargin(2);
+        if (i == 1)
+            p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("OFFLINE")) + 24);
+        addPermanentWidget(p, spec.stretch);
+        connect(p, &StatusPanel::doubleClicked, this, [this, i] { Q_EMIT panelDblClick(i + 1); });
+        m_panels[size_t(i)] = p;
+    }
+    refreshClock();
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &StatusBar::refreshClock);
+    m_clock.start();
+}
+
+void StatusBar::refreshClock() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    panel(Date)->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    panel(Time)->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+} // namespace kalvex

@@ -1,0 +1,31 @@
+#pragma once
+#include "data/DataTransfers.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+namespace kalvex {
+
+// The transfers' windows: the Label Range dialog and the progress window, both modal over the
+// main window; going online is the main window's View > Online Data.
+class WindowTransferHost final : public TransferHost {
+  public:
+    WindowTransferHost(RSComm& link, Prompt& prompt, std::function<void()> goOnline)
+        : m_link(link), m_prompt(prompt), m_goOnline(std::move(goOnline)) {}
+
+    void setParentWindow(QWidget* w) { m_parent = w; }
+
+    void switchOnline() override { m_goOnline(); }
+    void showLabelRange(AppState& state) override;
+    void showProcessing(DataTransfer& transfer) override;
+
+  private:
+    RSComm& m_link;
+    Prompt& m_prompt;
+    std::function<void()> m_goOnline;
+    QPointer<QWidget> m_parent;
+};
+
+} // namespace kalvex

@@ -1,0 +1,225 @@
+#include "frmMDIMain.h"
+
+#include "AboutBox.h"
+#include "AppState.h"
+#include "OnlineMode.h"
+#include "data/ShiftExport.h"
+#include "link/ProgramFolder.h"
+#include "link/RSComm.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace kalvex {
+
+namespace {
+
+const QString kTitle = QStringLiteral("KALVEX");
+
+} // namespace
+
+frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
+    : QMainWindow(parent), m_ctx(std::move(context)),
+      m_host(m_ctx.link, m_ctx.prompt, [this] { mnuViewOnline_Click(); }),
+      m_transfers(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host),
+      m_files(m_ctx.state, m_ctx.prompt, m_ctx.chooser, m_transfers),
+      m_background(m_ctx.link, m_ctx.state) {
+    setObjectName(QStringLiteral("frmMDIMain"));
+    m_host.setParentWindow(this);
+    mdiArea = new QMdiArea(this);
+    setCentralWidget(mdiArea);
+    buildMenus();
+    buildToolbar();
+    sbrMain = new StatusBar(this);
+    setStatusBar(sbrMain);
+    connect(sbrMain, &StatusBar::panelDblClick, this, &frmMDIMain::sbrMain_PanelDblClick);
+    resize(1000, 700);
+
+    // Start-up: offline, nothing sent on the port until the user goes online.
+    m_ctx.state.gFileNameCaption = QStringLiteral("[unnamed]");
+    showCaption();
+    m_ctx.state.InitDataTables();
+    m_ctx.state.gFileNamePath = QDir(m_ctx.programFolder).filePath(QStringLiteral("*.sdt"));
+    mnuFileNew_Click();
+    mnuWindowForm_Click(0);
+    FormLoaded = true;
+
+    tmrBackgroungUpdate.setObjectName(QStringLiteral("tmrBackgroungUpdate"));
+    tmrBackgroungUpdate.setInterval(500);
+    connect(&tmrBackgroungUpdate, &QTimer::timeout, this, &frmMDIMain::tmrBackgroungUpdate_Timer);
+    tmrBackgroungUpdate.start();
+}
+
+frmMDIMain::~frmMDIMain() {
+    if (m_about) delete m_about.data();
+}
+
+void frmMDIMain::showCaption() {
+    setWindowTitle(m_ctx.state.windowCaption());
+}
+
+// The indicators follow the mode the link ended in, so a switch that failed shows OFFLINE.
+void frmMDIMain::UpdateOnlineMode() {
+    applyOnlineMode(m_ctx.link, m_ctx.port, m_ctx.state);
+    showMode();
+}
+
+void frmMDIMain::showMode() {
+    const bool online = m_ctx.link.OnlineMode;
+    sbrMain->panel(StatusBar::Mode)
+        ->setText(online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE"));
+    mnuViewOnline->setChecked(online);
+    mnuViewOffline->setChecked(!online);
+    mnuEditPasscode->setEnabled(online);
+}
+
+void frmMDIMain::tmrBackgroungUpdate_Timer() {
+    if (m_ctx.link.isBusy()) return;
+    const BackgroundTick t = m_background.tick();
+    if (!t.changed) return;
+    sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
+    if (t.showFaultBox) showFaultBox();
+}
+
+// Shown without waiting for OK, so the status texts and the ticks go on behind it.
+void frmMDIMain::showFaultBox() {
+    auto* box =
+        new QMessageBox(QMessageBox::Critical, kTitle, kFaultBoxText, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("FaultBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+}
+
+void frmMDIMain::sbrMain_PanelDblClick(int index) {
+    if (index != StatusBar::Mode) return;
+    m_ctx.link.OnlineMode = !m_ctx.link.OnlineMode;
+    UpdateOnlineMode();
+}
+
+void frmMDIMain::mnuViewOnline_Click() {
+    m_ctx.link.OnlineMode = true;
+    UpdateOnlineMode();
+}
+
+void frmMDIMain::mnuViewOffline_Click() {
+    m_ctx.link.OnlineMode = false;
+    UpdateOnlineMode();
+}
+
+void frmMDIMain::mnuEditOfflineEditing_Click() {
+    const bool on = !m_ctx.state.gOfflineEdit;
+    m_ctx.state.gOfflineEdit = on;
+    mnuEditOfflineEditing->setChecked(on);
+    toolbarButtons[8]->setChecked(on);
+}
+
+void frmMDIMain::mnuEditPasscode_Click() {
+    const QString title = QStringLiteral("Color Control Passcode");
+    const QString address = QStringLiteral("W1298");
+    RSComm& link = m_ctx.link;
+    const QString current = link.CommError ? QString() : link.RSRead(address);
+    const std::optional<QString> answer = m_ctx.prompt.inputBox(
+        title, QStringLiteral("Please Enter New Passcode (0-65535)"), current);
+    if (answer && !answer->isEmpty() && !link.CommError) link.RSWrite(address, *answer);
+}
+
+void frmMDIMain::mnuFileNew_Click() {
+    m_files.New();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileOpen_Click() {
+    m_files.Open();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileSave_Click() {
+    m_files.Save();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileSaveAs_Click() {
+    m_files.SaveAs();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileExport_Click() {
+    ExportShiftData(m_ctx.state, m_ctx.prompt, m_ctx.chooser, m_transfers);
+}
+
+void frmMDIMain::mnuFileUploadData_Click(int index) {
+    m_transfers.UploadData(index);
+}
+
+void frmMDIMain::mnuFileDownloadData_Click(int index) {
+    m_transfers.DownloadData(index);
+}
+
+QWidget* frmMDIMain::pageWindow() const {
+    return m_page ? m_page->widget() : nullptr;
+}
+
+void frmMDIMain::mnuWindowForm_Click(int index) {
+    if (index == CurrentPage && FormLoaded) {
+        mnuWindowForm[size_t(index)]->setChecked(true); // the click toggled it off
+        return;
+    }
+    mnuWindowForm[size_t(CurrentPage)]->setChecked(false);
+    mnuWindowForm[size_t(index)]->setChecked(true);
+    unloadPage();
+    loadPage(index);
+    CurrentPage = index;
+}
+
+void frmMDIMain::loadPage(int index) {
+    const PageFactory& make = m_ctx.pages[size_t(index)];
+    if (!make) return;
+    QWidget* page = make();
+    page->setAttribute(Qt::WA_DeleteOnClose);
+    m_page = mdiArea->addSubWindow(page);
+    m_page->showMaximized();
+}
+
+void frmMDIMain::unloadPage() {
+    if (m_page) delete m_page.data();
+}
+
+void frmMDIMain::mnuHelpHelpTopics_Click() {
+    const QString path = childPath(childPath(m_ctx.programFolder, QStringLiteral("Help")),
+                                   QStringLiteral("KALVEX.hlp"));
+    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+    const QString reason = QFileInfo::exists(path)
+                               ? QStringLiteral("No program is set up to show the help file:")
+                               : QStringLiteral("The help file was not found:");
+    m_ctx.prompt.message(kTitle,
+                         reason + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(path),
+                         MsgButtons::Ok, MsgIcon::Information);
+}
+
+void frmMDIMain::mnuHelpAbout_Click() {
+    if (!m_about) m_about = new AboutBox(m_ctx.link, this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void frmMDIMain::closeEvent(QCloseEvent* e) {
+    if (!m_files.mayClose()) {
+        e->ignore();
+        return;
+    }
+    tmrBackgroungUpdate.stop();
+    m_ctx.link.CloseRSComm();
+    unloadPage();
+    if (m_about) m_about->close();
+    e->accept();
+}
+
+} // namespace kalvex

@@ -1,0 +1,85 @@
+// Toolbar1: its entries are told apart by index (1-13), as the menus' twins.
+#include "ToolbarIcons.h"
+#include "frmMDIMain.h"
+
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace kalvex {
+
+namespace {
+
+QAction* button(QToolBar* bar, const QString& description, const QString& toolTip, ToolIcon icon) {
+    QAction* a = bar->addAction(toolbarIcon(icon), description);
+    a->setToolTip(toolTip);
+    return a;
+}
+
+} // namespace
+
+// Upload and Download: the face runs All (index 4), menu entry k runs index k - 1.
+QToolButton* frmMDIMain::dataButton(const QString& description, const QString& toolTip,
+                                    const QIcon& icon, void (frmMDIMain::*slot)(int)) {
+    auto* b = new QToolButton(Toolbar1);
+    auto* face = new QAction(icon, description, b);
+    face->setToolTip(toolTip);
+    connect(face, &QAction::triggered, this, [this, slot] { (this->*slot)(4); });
+    b->setDefaultAction(face);
+    b->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(b);
+    const char* const entries[] = {"Set-up Data", "Shift Data", "Label Data", nullptr, "All"};
+    for (int i = 0; i < 5; ++i) {
+        if (!entries[i]) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(QLatin1String(entries[i]));
+        connect(a, &QAction::triggered, this, [this, slot, i] { (this->*slot)(i); });
+    }
+    b->setMenu(menu);
+    return b;
+}
+
+void frmMDIMain::buildToolbar() {
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setIconSize(QSize(24, 24));
+    Toolbar1->setMovable(false);
+    auto& t = toolbarButtons;
+    auto* placeholder = new QWidget(Toolbar1);
+    placeholder->setFixedWidth(4);
+    t[1] = Toolbar1->addWidget(placeholder);
+    t[2] = button(Toolbar1, QStringLiteral("New"), QStringLiteral("New..."), ToolIcon::New);
+    t[3] = button(Toolbar1, QStringLiteral("Open"), QStringLiteral("Open..."), ToolIcon::Open);
+    t[4] = button(Toolbar1, QStringLiteral("Save"), QStringLiteral("Save"), ToolIcon::Save);
+    t[5] = Toolbar1->addSeparator();
+    t[6] = button(Toolbar1, QStringLiteral("Print"), QStringLiteral("Print"), ToolIcon::Print);
+    t[7] = Toolbar1->addSeparator();
+    t[8] = button(Toolbar1, QStringLiteral("Offline Edit"), QStringLiteral("Offline Edit"),
+                  ToolIcon::OfflineEdit);
+    t[8]->setCheckable(true);
+    t[9] = Toolbar1->addSeparator();
+    uploadButton = dataButton(QStringLiteral("Upload"), QStringLiteral("Upload (save) Settings"),
+                              toolbarIcon(ToolIcon::Upload), &frmMDIMain::mnuFileUploadData_Click);
+    t[10] = Toolbar1->addWidget(uploadButton);
+    downloadButton =
+        dataButton(QStringLiteral("Download Data"), QStringLiteral("Download (restore) Settings"),
+                   toolbarIcon(ToolIcon::Download), &frmMDIMain::mnuFileDownloadData_Click);
+    t[11] = Toolbar1->addWidget(downloadButton);
+    t[12] = Toolbar1->addSeparator();
+    t[13] = button(Toolbar1, QStringLiteral("Target Board Interface"),
+                   QStringLiteral("Target Board Interface"), ToolIcon::TargetBoard);
+    for (int i = 1; i <= 13; ++i)
+        t[size_t(i)]->setObjectName(QStringLiteral("Toolbar1_%1").arg(i));
+
+    connect(t[2], &QAction::triggered, this, &frmMDIMain::mnuFileNew_Click);
+    connect(t[3], &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
+    connect(t[4], &QAction::triggered, this, &frmMDIMain::mnuFileSave_Click);
+    connect(t[8], &QAction::triggered, this, &frmMDIMain::mnuEditOfflineEditing_Click);
+    // Print and the Target Board Interface come with their windows.
+    t[6]->setEnabled(false);
+    t[13]->setEnabled(false);
+}
+
+} // namespace kalvex

@@ -1,0 +1,96 @@
+#pragma once
+#include "Board.h"
+#include "RecordingPrompt.h"
+#include "SimPort.h"
+#include "data/FileChooser.h"
+#include "link/RSComm.h"
+#include "shell/AppState.h"
+#include "shell/frmMDIMain.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+namespace kalvex::test {
+
+// One QApplication for the whole test program, made on first use.
+void ensureApplication();
+
+// Answers the file dialogs from a list; an empty list cancels.
+class ListChooser final : public FileChooser {
+  public:
+    std::optional<QString> openFile(const QString&, const QString& initial) override {
+        return next(initial);
+    }
+    std::optional<QString> saveFile(const QString&, const QString& initial) override {
+        return next(initial);
+    }
+    std::deque<QString> answers;
+    std::vector<QString> initialPaths;
+
+  private:
+    std::optional<QString> next(const QString& initial) {
+        initialPaths.push_back(initial);
+        if (answers.empty()) return std::nullopt;
+        QString a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// Acts on the modal window of type T once it is the active modal window: `act` runs on every
+// event-loop pass until it returns true. Drives the dialogs a command opens with exec().
+class ModalDriver {
+  public:
+    ~ModalDriver() { qDeleteAll(m_timers); }
+
+    template <class T> void on(std::function<bool(T*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()))
+                if (act(w)) timer->stop();
+        });
+        timer->start();
+        m_timers.push_back(timer);
+    }
+
+  private:
+    std::vector<QTimer*> m_timers;
+};
+
+// The main window over an in-process simulated board on a fake clock. The background timer is
+// stopped: tests step it by calling its slot.
+class ShellFixture : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override { window.reset(); }
+
+    QLabel* panel(int index) const { return window->sbrMain->panel(index); }
+    QString status() const { return panel(StatusBar::Status)->text(); }
+    QString mode() const { return panel(StatusBar::Mode)->text(); }
+    void goOnline();
+    // The address of a data-set item, for setting the board's value behind it.
+    QString itemAddress(int item) const { return state.gDefaultData.Address[size_t(item)]; }
+    int visibleFaultBoxes() const;
+    void closeFaultBoxes();
+
+    QTemporaryDir home;
+    FakeClock clock;
+    sim::Board board{clock};
+    sim::SimPort port{board, clock};
+    RecordingPrompt prompt;
+    ListChooser chooser;
+    AppState state;
+    RSComm link{prompt, clock, home.path()};
+    std::array<PageFactory, 6> pages{};
+    std::unique_ptr<frmMDIMain> window;
+    ModalDriver modal;
+};
+
+} // namespace kalvex::test

@@ -1,0 +1,237 @@
+#include "PtyServer.h"
+#include "ShellFixture.h"
+#include "data/DataTransfer.h"
+#include "data/TransferPlan.h"
+#include "data/frmLabelRange.h"
+#include "data/frmProcessing.h"
+#include "link/QtSerialPort.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest/QTest>
+
+namespace kalvex::test {
+namespace {
+
+// What the progress window showed last.
+struct Progress {
+    QString text;
+    int value = -1;
+    int maximum = -1;
+};
+
+class TransferWindows : public ShellFixture {
+  protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        window->show();
+        goOnline();
+        // Board values that differ from the defaults for a shift item and a set-up-only item.
+        board.setValue(itemAddress(kShiftItem), 77);
+        board.setValue(itemAddress(kSetupItem), 9);
+    }
+    // Records the progress window; clicks Cancel once it has moved `cancelAt` items.
+    void watchProgress(int cancelAt = -1) {
+        modal.on<frmProcessing>([this, cancelAt](frmProcessing* w) {
+            progress = {w->lblProcessing->text(), w->prgProcessing->value(),
+                        w->prgProcessing->maximum()};
+            if (cancelAt >= 0 && progress.value >= cancelAt) {
+                QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+                return true;
+            }
+            return false;
+        });
+    }
+    int value(int item) const { return state.gCurrentData.Value[size_t(item)]; }
+
+    static constexpr int kShiftItem = 1;
+    static constexpr int kSetupItem = 143; // W686, moved by All only
+    Progress progress;
+};
+
+TEST_F(TransferWindows, UploadButtonFaceUploadsAll) {
+    watchProgress();
+    prompt.answer(MsgAnswer::Yes);
+    QTest::mouseClick(window->uploadButton, Qt::LeftButton, {}, QPoint(6, 6));
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].title, "Data Upload");
+    EXPECT_EQ(state.gProcessCode, kUploadAll);
+    EXPECT_EQ(value(kShiftItem), 77);
+    EXPECT_EQ(value(kSetupItem), 9);
+    EXPECT_EQ(progress.text, "Uploading, Please Standby...");
+    EXPECT_EQ(progress.maximum, 1747);
+}
+
+TEST_F(TransferWindows, UploadMenuShiftDataUploadsShiftDataOnly) {
+    watchProgress();
+    prompt.answer(MsgAnswer::Yes);
+    window->uploadButton->menu()->actions().at(1)->trigger();
+    EXPECT_EQ(state.gProcessCode, kUploadShift);
+    EXPECT_EQ(value(kShiftItem), 77);
+    EXPECT_NE(value(kSetupItem), 9);
+    EXPECT_EQ(progress.text, "Uploading Shift Data, Please Standby...");
+    EXPECT_EQ(progress.value, 121);
+}
+
+TEST_F(TransferWindows, DownloadButtonFaceDownloadsAll) {
+    watchProgress();
+    state.gCurrentData.Value[kSetupItem] = 12;
+    prompt.answer(MsgAnswer::Yes);
+    window->downloadButton->defaultAction()->trigger();
+    EXPECT_EQ(prompt.boxes[0].title, "Data Download");
+    EXPECT_EQ(state.gProcessCode, kDownloadAll);
+    EXPECT_EQ(board.value(itemAddress(kSetupItem)), 12);
+    EXPECT_EQ(progress.value, 1747);
+}
+
+TEST_F(TransferWindows, CancelStopsTheUploadBeforeTheNextItem) {
+    watchProgress(10);
+    const int lastItem = 1746;
+    board.setValue(itemAddress(lastItem), 1);
+    const int before = value(lastItem);
+    prompt.answer(MsgAnswer::Yes);
+    window->mnuFileUploadData[4]->trigger();
+    EXPECT_EQ(value(kShiftItem), 77);
+    EXPECT_EQ(value(lastItem), before);
+    EXPECT_LT(progress.value, 20);
+    EXPECT_EQ(prompt.boxes.size(), 1u); // no error box after a cancel
+}
+
+TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
+    modal.on<frmLabelRange>([](frmLabelRange* d) {
+        QTest::mouseClick(d->optLabels[1], Qt::LeftButton);
+        QTest::keyClicks(d->txtLabels[0], "5");
+        QTest::keyClicks(d->txtLabels[1], "3");
+        QTest::mouseClick(d->cmdOk, Qt::LeftButton);
+        return true;
+    });
+    watchProgress();
+    prompt.answer(MsgAnswer::Yes);
+    window->mnuFileUploadData[2]->trigger();
+    EXPECT_EQ(state.gLabelFirst, 5);
+    EXPECT_EQ(state.gLabelLast, 5);
+    EXPECT_EQ(progress.text, "Uploading Label Data, Please Standby...");
+    EXPECT_EQ(progress.maximum, 17);
+}
+
+TEST_F(TransferWindows, OfflineUploadRefusedSendsNothing) {
+    window->mnuViewOffline->trigger();
+    board.clearTranscript();
+    prompt.answer(MsgAnswer::Yes);
+    prompt.answer(MsgAnswer::No);
+    window->mnuFileUploadData[0]->trigger();
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].title, "Program Offline");
+    EXPECT_TRUE(board.transcript().empty());
+}
+
+// The label range dialog by itself: what Ok leaves in the program state.
+struct RangeCase {
+    bool range;
+    const char* from;
+    const char* to;
+    int first, last;
+};
+
+class LabelRangeDialog : public ::testing::TestWithParam<RangeCase> {
+  protected:
+    void SetUp() override { ensureApplication(); }
+    AppState state;
+    RecordingPrompt prompt;
+};
+
+TEST_P(LabelRangeDialog, OkSetsTheRange) {
+    const RangeCase& c = GetParam();
+    frmLabelRange d(state, prompt);
+    d.show();
+    EXPECT_TRUE(state.gProcessCancelled);
+    EXPECT_TRUE(d.optLabels[0]->isChecked());
+    if (c.range) {
+        d.optLabels[1]->setChecked(true);
+        d.txtLabels[0]->setText(c.from);
+        d.txtLabels[1]->setText(c.to);
+    }
+    QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+    EXPECT_FALSE(state.gProcessCancelled);
+    EXPECT_EQ(state.gLabelFirst, c.first);
+    EXPECT_EQ(state.gLabelLast, c.last);
+    EXPECT_FALSE(d.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, LabelRangeDialog,
+                         ::testing::Values(RangeCase{false, "", "", 0, 99},
+                                           RangeCase{true, "5", "3", 5, 5},
+                                           RangeCase{true, "-4", "150", 0, 99},
+                                           RangeCase{true, " 7 ", "12.5", 7, 12}));
+
+TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
+    ensureApplication();
+    AppState state;
+    RecordingPrompt prompt;
+    frmLabelRange d(state, prompt);
+    d.show();
+    d.optLabels[1]->setChecked(true);
+    d.txtLabels[0]->setText("1O");
+    d.txtLabels[1]->setText("20");
+    QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].title, "Label Range");
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.txtLabels[0]->text(), "1O");
+    EXPECT_TRUE(state.gProcessCancelled);
+    QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+    EXPECT_TRUE(state.gProcessCancelled);
+    EXPECT_FALSE(d.isVisible());
+}
+
+TEST(LabelRangeDialogInput, FocusRules) {
+    ensureApplication();
+    AppState state;
+    RecordingPrompt prompt;
+    frmLabelRange d(state, prompt);
+    d.show();
+    QApplication::setActiveWindow(&d);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    QTest::mouseClick(d.optLabels[1], Qt::LeftButton);
+    EXPECT_TRUE(d.txtLabels[0]->hasFocus());
+    QTest::keyClick(d.txtLabels[0], Qt::Key_Return);
+    EXPECT_TRUE(d.txtLabels[1]->hasFocus());
+    EXPECT_TRUE(d.isVisible()); // Enter moved on, it did not press Ok
+
+    d.optLabels[0]->setChecked(true);
+    d.txtLabels[0]->setFocus();
+    EXPECT_TRUE(d.optLabels[1]->isChecked());
+}
+
+// Over a real pseudo-terminal at the wire speed of 9600 baud, Cancel ends the transfer.
+TEST(ProcessingWindow, CancelWorksAt9600Baud) {
+    ensureApplication();
+    QString error;
+    auto server = sim::startSimulator(9600, QString(), &error);
+    ASSERT_TRUE(server) << error.toStdString();
+    QTemporaryDir home;
+    RecordingPrompt prompt;
+    SystemClock clock;
+    QtSerialPort port(server->slavePath());
+    RSComm link(prompt, clock, home.path());
+    link.OpenRSComm(port);
+    ASSERT_TRUE(link.OnlineMode);
+    AppState state;
+    DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadShift));
+    frmProcessing w(transfer, link);
+    QObject::connect(&w, &frmProcessing::stepped, [&](int value) {
+        if (value == 3) QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+    });
+    w.exec();
+    EXPECT_TRUE(transfer.cancelled());
+    EXPECT_EQ(transfer.value(), 3);
+    EXPECT_EQ(w.prgProcessing->value(), 3);
+    link.CloseRSComm();
+}
+
+} // namespace
+} // namespace kalvex::test
