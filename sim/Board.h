@@ -27,6 +27,12 @@ struct TranscriptEntry {
     quint8 byte;
 };
 
+// One byte stored by a memory write, in the order the writes arrived.
+struct MemoryWrite {
+    int address;
+    quint8 value;
+};
+
 struct Reply {
     QByteArray bytes;
     qint64 readyAtUs = 0; // when the reply is on the PC's side of the line
@@ -53,7 +59,12 @@ class Board {
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
     QByteArray bytesFromPc() const;
     QByteArray bytesToPc() const;
-    void clearTranscript() { m_transcript.clear(); }
+    // The memory writes among the transcript's bytes, decoded.
+    const std::vector<MemoryWrite>& writes() const { return m_writes; }
+    void clearTranscript() {
+        m_transcript.clear();
+        m_writes.clear();
+    }
     qint64 receivedCount() const { return m_received; }
 
     // Program records received in program mode, for tests of the program download.
@@ -84,6 +95,7 @@ class Board {
     Faults m_faults;
     MachineModel m_machine;
     std::vector<TranscriptEntry> m_transcript;
+    std::vector<MemoryWrite> m_writes;
     State m_state = State::Attention;
     State m_transactionStart = State::Attention;
     int m_address = 0;
