@@ -251,11 +251,6 @@ TEST_F(MainDisplayTest, AFocusMoveByThePageDoesNotCheckTheField) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(MainDisplayTest, UnloadEndsTheCycle) {
-    page.Unload();
-    EXPECT_FALSE(page.refreshLoop().step());
-}
-
 TEST(MainDisplayValues, CountsAreWholeGroupedNumbers) {
     const QLocale en(QLocale::English, QLocale::UnitedStates);
     const std::pair<const char*, const char*> cases[] = {
