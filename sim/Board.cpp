@@ -148,6 +148,7 @@ std::optional<quint8> Board::step(quint8 byte) {
         return byte;
     case State::WriteData:
         poke(m_address, byte);
+        m_writes.push_back({m_address, byte});
         m_state = State::WriteHigh;
         return byte;
     case State::Pls:

@@ -28,6 +28,12 @@ struct TranscriptEntry {
     quint8 byte;
 };
 
+// One byte stored by a memory write, in the order the writes arrived.
+struct MemoryWrite {
+    int address;
+    quint8 value;
+};
+
 struct Reply {
     QByteArray bytes;
     qint64 readyAtUs = 0; // when the reply is on the PC's side of the line
@@ -55,7 +61,12 @@ class Board {
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
     QByteArray bytesFromPc() const;
     QByteArray bytesToPc() const;
-    void clearTranscript() { m_transcript.clear(); }
+    // The memory writes among the transcript's bytes, decoded.
+    const std::vector<MemoryWrite>& writes() const { return m_writes; }
+    void clearTranscript() {
+        m_transcript.clear();
+        m_writes.clear();
+    }
     qint64 receivedCount() const { return m_received; }
 
     // Program records received in program mode, for tests of the program download.
@@ -89,6 +100,7 @@ class Board {
     MachineModel m_machine;
     PlsUnit m_pls;
     std::vector<TranscriptEntry> m_transcript;
+    std::vector<MemoryWrite> m_writes;
     State m_state = State::Attention;
     State m_transactionStart = State::Attention;
     int m_address = 0;

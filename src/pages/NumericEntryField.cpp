@@ -22,6 +22,11 @@ bool isNumeric(const QString& text) {
     return number.match(text).hasMatch();
 }
 
+bool userLeaves(Qt::FocusReason r) {
+    return r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::MouseFocusReason ||
+           r == Qt::ShortcutFocusReason;
+}
+
 } // namespace
 
 NumericEntryField::NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
@@ -58,9 +63,10 @@ bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason r = static_cast<QFocusEvent*>(event)->reason();
         // A refused value keeps the focus: the box's own focus-out handling must not run,
         // or it would drop the selection just made.
-        if (m_config.checkOnFocusLost && r != Qt::ActiveWindowFocusReason &&
-            r != Qt::PopupFocusReason)
-            return !commitStep();
+        if (r == Qt::ActiveWindowFocusReason || r == Qt::PopupFocusReason) break;
+        // Without the focus-lost check only the user's own leaving (Tab, click, access key)
+        // is checked, not a focus move made by the page.
+        if (m_config.checkOnFocusLost || userLeaves(r)) return !commitStep();
         break;
     }
     default:

@@ -45,6 +45,8 @@ class NumericEntryField : public QObject {
         m_escArmed = false;
     }
     void setRange(int min, int max);
+    // The Commit step as leaving the field would run it; false when the value was refused.
+    bool commit() { return commitStep(); }
     QLineEdit* textBox() const { return m_text; }
     UpDown* spin() const { return m_spin; }
     const EntryFieldConfig& config() const { return m_config; }

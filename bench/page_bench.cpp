@@ -1,0 +1,85 @@
+// Refresh passes per second of the Main Display page over a pseudo-terminal paced at 9600
+// baud, against the passes the wire time allows.
+//
+//   build/default/bin/kalvex-page-bench [passes]
+#include "PtyServer.h"
+#include "link/QtSerialPort.h"
+#include "link/RSComm.h"
+#include "pages/RefreshLoop.h"
+#include "pages/frmMain.h"
+#include "shell/AppState.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace kalvex;
+
+namespace {
+
+class QuietPrompt final : public Prompt {
+  public:
+    MsgAnswer message(const QString& title, const QString& text, MsgButtons, MsgIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MsgAnswer::Cancel;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+// One pass: the step that lays it out, then one step per board read.
+void runPass(RefreshLoop& loop) {
+    loop.step();
+    while (loop.pending() > 0)
+        loop.step();
+}
+
+// Bytes on the wire for one read of an address n bytes wide: per byte the address high
+// byte and its echo, the address low byte and the data.
+constexpr int readWireBytes(int width) {
+    return width * 4;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int passes = argc > 1 ? std::atoi(argv[1]) : 60;
+    QTemporaryDir home;
+    sim::PtyServer server;
+    server.withBoard([](sim::Board& b) { b.faults().baud = 9600; });
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    QuietPrompt prompt;
+    SystemClock clock;
+    QtSerialPort port(server.slavePath());
+    RSComm link(prompt, clock, home.path());
+    link.OpenRSComm(port);
+    AppState state;
+    frmMain page(state, link, prompt);
+    page.show();
+    page.Activate();
+    runPass(page.refreshLoop()); // B2088 and the mode handshake are not part of the run
+
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < passes; ++i)
+        runPass(page.refreshLoop());
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (link.CommError) std::fprintf(stderr, "link lost the board during the run\n");
+
+    // W112, W526, then D1100, D1104, D1304; ten bit times per byte.
+    const int wireBytes = 2 * readWireBytes(2) + 3 * readWireBytes(4);
+    const double wirePass = wireBytes * 10.0 / 9600;
+    std::printf("Main Display at 9600 baud, %d passes\n", passes);
+    std::printf("  measured %.2f passes/s, wire time allows %.2f passes/s (%.0f %%)\n",
+                passes / seconds, 1 / wirePass, 100.0 * (passes / seconds) * wirePass);
+    return link.CommError ? 1 : 0;
+}
