@@ -25,6 +25,10 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("Simulator: pace bytes at the wire time of 9600 or 19200 baud."),
          QStringLiteral("N")},
         {QStringLiteral("online"), QStringLiteral("Go online at start, as View > Online Data.")},
+        {QStringLiteral("page"),
+         QStringLiteral("Show Window menu page N (1 Main Display, 2 Set-up Parameters) at "
+                        "start."),
+         QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("screenshot"),
          QStringLiteral("Save a picture of the main window to FILE after a few seconds, "
                         "then quit."),
@@ -41,6 +45,12 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     o.stateFile = p.value(QStringLiteral("state"));
     o.online = p.isSet(QStringLiteral("online"));
     o.screenshot = p.value(QStringLiteral("screenshot"));
+    bool pageOk = false;
+    o.page = p.value(QStringLiteral("page")).toInt(&pageOk);
+    if (!pageOk || o.page < 1 || o.page > 6) {
+        *error = QStringLiteral("--page must be a number from 1 to 6.");
+        return false;
+    }
     if (p.isSet(QStringLiteral("baud"))) {
         bool ok = false;
         o.baud = p.value(QStringLiteral("baud")).toInt(&ok);

@@ -12,6 +12,7 @@ struct AppOptions {
     QString stateFile;
     bool online = false;
     QString screenshot;
+    int page = 1; // Window menu page shown at start, 1-6
 };
 
 // Reads the command line; on a bad option returns false with the message in `error`.

@@ -1,5 +1,6 @@
 // kalvex: the set-up and monitoring program for the P9100 board.
 #include "AppOptions.h"
+#include "MachinePages.h"
 #include "PtyServer.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
@@ -56,11 +57,13 @@ int main(int argc, char** argv) {
     QtSerialPort port(device);
     AppState state(home);
     RSComm link(prompt, clock, home);
-    frmMDIMain window(ShellContext{state, link, port, prompt, chooser, home});
+    frmMDIMain window(ShellContext{state, link, port, prompt, chooser, home,
+                                   app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
     window.show();
     if (options.online) window.mnuViewOnline_Click();
+    if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
     return QApplication::exec();
 }

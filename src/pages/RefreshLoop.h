@@ -19,6 +19,7 @@ class RefreshLoop : public QObject {
     Q_OBJECT
   public:
     using Request = std::function<void()>;
+    static constexpr int kOfflineIntervalMs = 50;
     // Lays out the next pass with add(); called whenever the previous pass has ended.
     using PassBuilder = std::function<void(RefreshLoop&)>;
 

@@ -52,6 +52,11 @@ void frmSetup::Unload() {
     m_loop->stop();
 }
 
+void frmSetup::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_loop->running()) Activate();
+}
+
 void frmSetup::closeEvent(QCloseEvent* event) {
     Unload();
     event->accept();

@@ -64,6 +64,7 @@ class frmSetup : public QWidget {
     RefreshLoop* loop() const { return m_loop; }
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

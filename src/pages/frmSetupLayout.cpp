@@ -126,7 +126,9 @@ void frmSetup::buildTabs() {
         fraSetup[k] = new QGroupBox(this);
         fraSetup[k]->setFlat(true);
         fraSetup[k]->setAccessibleName(QString::fromUtf8(titles[k]));
-        fraSetup[k]->setStyleSheet(QStringLiteral("QGroupBox { border: 0; margin: 0; }"));
+        fraSetup[k]->setObjectName(QStringLiteral("fraSetup%1").arg(k));
+        fraSetup[k]->setStyleSheet(
+            QStringLiteral("QGroupBox#fraSetup%1 { border: 0; margin: 0; }").arg(k));
     }
 
     auto* speed = new QVBoxLayout(fraSetup[0]);

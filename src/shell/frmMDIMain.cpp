@@ -181,7 +181,7 @@ void frmMDIMain::mnuWindowForm_Click(int index) {
 void frmMDIMain::loadPage(int index) {
     const PageFactory& make = m_ctx.pages[size_t(index)];
     if (!make) return;
-    QWidget* page = make();
+    QWidget* page = make([this] { UpdateOnlineMode(); });
     page->setAttribute(Qt::WA_DeleteOnClose);
     m_page = mdiArea->addSubWindow(page);
     m_page->showMaximized();

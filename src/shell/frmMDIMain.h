@@ -24,8 +24,9 @@ class AppState;
 class RSComm;
 class SerialPort;
 
-// Makes the window of one machine page; the main window owns and unloads it.
-using PageFactory = std::function<QWidget*()>;
+// Makes the window of one machine page; the main window owns and unloads it. The page calls
+// `updateOnlineMode` when its own refresh takes the program offline after a comm error.
+using PageFactory = std::function<QWidget*(const std::function<void()>& updateOnlineMode)>;
 
 // What the main window works with; all of it outlives the window.
 struct ShellContext {
