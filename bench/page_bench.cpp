@@ -1,4 +1,5 @@
-// Refresh passes per second of the Main Display page over a pseudo-terminal paced at 9600
+// Refresh passes per second of the Main Display and of the Set-up Parameters page's Speed tab
+// over a pseudo-terminal paced at 9600
 // baud, against the passes the wire time allows.
 //
 //   build/default/bin/kalvex-page-bench [passes]
@@ -7,6 +8,7 @@
 #include "link/RSComm.h"
 #include "pages/RefreshLoop.h"
 #include "pages/frmMain.h"
+#include "pages/frmSetup.h"
 #include "shell/AppState.h"
 
 #include <QApplication>
@@ -43,6 +45,22 @@ constexpr int readWireBytes(int width) {
     return width * 4;
 }
 
+double measure(RefreshLoop& loop, int passes) {
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < passes; ++i)
+        runPass(loop);
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Ten bit times per byte on the wire.
+void report(const char* page, double seconds, int wireBytes, int passes) {
+    const double wirePass = wireBytes * 10.0 / 9600;
+    std::printf("%s at 9600 baud, %d passes\n", page, passes);
+    std::printf("  measured %.2f passes/s, wire time allows %.2f passes/s (%.0f %%)\n",
+                passes / seconds, 1 / wirePass, 100.0 * (passes / seconds) * wirePass);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,23 +81,23 @@ int main(int argc, char** argv) {
     RSComm link(prompt, clock, home.path());
     link.OpenRSComm(port);
     AppState state;
-    frmMain page(state, link, prompt);
-    page.show();
-    page.Activate();
-    runPass(page.refreshLoop()); // B2088 and the mode handshake are not part of the run
-
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < passes; ++i)
-        runPass(page.refreshLoop());
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    if (link.CommError) std::fprintf(stderr, "link lost the board during the run\n");
-
-    // W112, W526, then D1100, D1104, D1304; ten bit times per byte.
-    const int wireBytes = 2 * readWireBytes(2) + 3 * readWireBytes(4);
-    const double wirePass = wireBytes * 10.0 / 9600;
-    std::printf("Main Display at 9600 baud, %d passes\n", passes);
-    std::printf("  measured %.2f passes/s, wire time allows %.2f passes/s (%.0f %%)\n",
-                passes / seconds, 1 / wirePass, 100.0 * (passes / seconds) * wirePass);
+    {
+        frmMain page(state, link, prompt);
+        page.show();
+        page.Activate();
+        runPass(page.refreshLoop()); // B2088 and the mode handshake are not part of the run
+        // W112, W526, then D1100, D1104, D1304.
+        report("Main Display", measure(page.refreshLoop(), passes),
+               2 * readWireBytes(2) + 3 * readWireBytes(4), passes);
+    }
+    {
+        frmSetup page(state, link, prompt);
+        page.show();
+        page.Activate();
+        runPass(*page.loop());
+        // W1092, W1094, W1096, then W526.
+        report("Set-up Parameters, Speed tab", measure(*page.loop(), passes), 4 * readWireBytes(2),
+               passes);
+    }
     return link.CommError ? 1 : 0;
 }
