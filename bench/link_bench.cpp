@@ -3,6 +3,7 @@
 //
 //   build/default/bin/kalvex-link-bench [exchanges per round] [paced D reads] [rounds]
 #include "PtyServer.h"
+#include "QuietPrompt.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 
@@ -18,19 +19,9 @@
 #include <vector>
 
 using namespace kalvex;
+using kalvex::bench::QuietPrompt;
 
 namespace {
-
-class QuietPrompt final : public Prompt {
-  public:
-    MsgAnswer message(const QString& title, const QString& text, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgAnswer::Cancel;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-};
 
 // Write one byte, block until one comes back: the floor any link on this device can reach.
 double rawPingPong(const QString& device, int exchanges) {

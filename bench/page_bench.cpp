@@ -4,6 +4,7 @@
 //
 //   build/default/bin/kalvex-page-bench [passes]
 #include "PtyServer.h"
+#include "QuietPrompt.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "pages/RefreshLoop.h"
@@ -18,19 +19,9 @@
 #include <cstdio>
 
 using namespace kalvex;
+using kalvex::bench::QuietPrompt;
 
 namespace {
-
-class QuietPrompt final : public Prompt {
-  public:
-    MsgAnswer message(const QString& title, const QString& text, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgAnswer::Cancel;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-};
 
 // One pass: the step that lays it out, then one step per board read.
 void runPass(RefreshLoop& loop) {

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "QtPrinters.h"
 
 #include <QDir>
@@ -8,11 +9,7 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
+using kalvex::test::CliRun;
 
 class CliTest : public ::testing::Test {
   protected:
@@ -26,11 +23,7 @@ class CliTest : public ::testing::Test {
     CliRun run(QStringList args, int timeoutMs = 30000) {
         args.prepend(home.path());
         args.prepend(QStringLiteral("--home"));
-        QProcess p;
-        p.start(QStringLiteral(KALVEX_CLI), args);
-        EXPECT_TRUE(p.waitForFinished(timeoutMs)) << qPrintable(args.join(u' '));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return kalvex::test::runCli(args, QString(), timeoutMs);
     }
 
     QString stateFile(const QByteArray& content) {
@@ -49,7 +42,7 @@ TEST_F(CliTest, ReadPrintsOneValuePerLine) {
                           stateFile("running = 0\nW300 = 4660\nD302 = 123456\nB1016.3 = 1\n"),
                           QStringLiteral("read"), QStringLiteral("W300"), QStringLiteral("D302"),
                           QStringLiteral("B1016.3"), QStringLiteral("B52")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(r.out, QStringLiteral("4660\n123456\n1\n24\n"));
 }
 
@@ -57,7 +50,7 @@ TEST_F(CliTest, InfoNamesRevisionFaultAndSpindles) {
     const CliRun r =
         run({QStringLiteral("--simulate"), QStringLiteral("--state"),
              stateFile("B8159 = 17\nB8176 = 92\nspindles = 36\n"), QStringLiteral("info")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Firmware revision: 17\n"))) << qPrintable(r.out);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Fault code: Fault Code (5CH): Program is invalid")))
         << qPrintable(r.out);
@@ -79,7 +72,7 @@ TEST_F(CliTest, RefusedInputExitsOneWithTheAlertText) {
     };
     for (const Case& c : cases) {
         const CliRun r = run(QStringList{QStringLiteral("--simulate")} + c.args);
-        EXPECT_EQ(r.exitCode, 1) << qPrintable(c.args.join(u' '));
+        EXPECT_EQ(r.code, 1) << qPrintable(c.args.join(u' '));
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.text))) << qPrintable(r.err);
         EXPECT_TRUE(r.out.isEmpty());
     }
@@ -89,7 +82,7 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
     const CliRun r = run({QStringLiteral("--simulate"), QStringLiteral("--retries"),
                           QStringLiteral("1"), QStringLiteral("--state"), stateFile("silent = 1\n"),
                           QStringLiteral("read"), QStringLiteral("W112")});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err.count(QStringLiteral("WARNING - Communication Error!: Cannot Communicate "
                                          "with Target Board.\nVerify RS-232 Cable is Connected "
                                          "Between\nCOMM Port and PROG Port.")),
@@ -101,7 +94,7 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
 TEST_F(CliTest, MissingDeviceExitsTwoAndSaysWhy) {
     const CliRun r = run({QStringLiteral("--device"), QStringLiteral("/dev/kalvex-missing"),
                           QStringLiteral("info")});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Comm Port Error"))) << qPrintable(r.err);
     EXPECT_TRUE(r.err.contains(QStringLiteral("does not exist"))) << qPrintable(r.err);
 }
@@ -109,7 +102,7 @@ TEST_F(CliTest, MissingDeviceExitsTwoAndSaysWhy) {
 TEST_F(CliTest, BadStateFileIsAFileError) {
     const CliRun r = run({QStringLiteral("--simulate"), QStringLiteral("--state"),
                           stateFile("W98 = five\n"), QStringLiteral("info")});
-    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.code, 3);
     EXPECT_TRUE(r.err.contains(QStringLiteral("line 1"))) << qPrintable(r.err);
 }
 
@@ -123,11 +116,11 @@ TEST_F(CliTest, SimPrintsTheDeviceFirstAndServesIt) {
     // Each client opens and closes the port; the board keeps what the first one wrote.
     CliRun r = run({QStringLiteral("--device"), device, QStringLiteral("write"),
                     QStringLiteral("D2000"), QStringLiteral("1,234,567")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
     r = run({QStringLiteral("--device"), device, QStringLiteral("read"), QStringLiteral("W300"),
              QStringLiteral("D2000")});
-    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(r.out, QStringLiteral("777\n1234567\n"));
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
@@ -136,7 +129,7 @@ TEST_F(CliTest, SimPrintsTheDeviceFirstAndServesIt) {
 
 TEST_F(CliTest, HelpDescribesEveryCommand) {
     const CliRun r = run({QStringLiteral("--help")});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.code, 0);
     for (const char* word : {"read ADDR", "write ADDR VALUE", "info", "sim", "--device", "--home",
                              "--simulate", "--retries", "Exit codes"})
         EXPECT_TRUE(r.out.contains(QString::fromLatin1(word))) << word;

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "PtyServer.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
@@ -13,11 +14,7 @@ using namespace kalvex;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using test::CliRun;
 
 // kalvex-cli on a board simulated in this process, so the test can look into its memory.
 class DataCli : public ::testing::Test {
@@ -32,13 +29,7 @@ class DataCli : public ::testing::Test {
     CliRun cli(QStringList args, bool onBoard = true) const {
         QStringList all{QStringLiteral("--home"), home.path()};
         if (onBoard) all << QStringLiteral("--device") << server.slavePath();
-        QProcess p;
-        p.setWorkingDirectory(home.path());
-        p.start(QStringLiteral(KALVEX_CLI), all + args);
-        p.waitForFinished(60000);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return test::runCli(all + args, home.path());
     }
     qint64 boardValue(const char* add) {
         qint64 v = 0;

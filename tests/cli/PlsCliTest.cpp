@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "PtyServer.h"
 #include "QtPrinters.h"
 
@@ -9,11 +10,7 @@ using namespace kalvex;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using test::CliRun;
 
 // kalvex-cli pls on a board simulated in this process: scale factor 360, offset 10, position
 // 100, the machine standing still.
@@ -32,15 +29,10 @@ class PlsCli : public ::testing::Test {
     }
 
     CliRun pls(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(KALVEX_CLI),
-                QStringList{QStringLiteral("--home"), home.path(), QStringLiteral("--device"),
-                            server.slavePath(), QStringLiteral("pls")} +
-                    args);
-        p.waitForFinished(60000);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return test::runCli(QStringList{QStringLiteral("--home"), home.path(),
+                                        QStringLiteral("--device"), server.slavePath(),
+                                        QStringLiteral("pls")} +
+                            args);
     }
     void onBoard(const std::function<void(sim::Board&)>& f) { server.withBoard(f); }
 
