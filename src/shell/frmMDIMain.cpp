@@ -56,9 +56,7 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     tmrBackgroungUpdate.start();
 }
 
-frmMDIMain::~frmMDIMain() {
-    if (m_about) delete m_about.data();
-}
+frmMDIMain::~frmMDIMain() = default;
 
 void frmMDIMain::showCaption() {
     setWindowTitle(m_ctx.state.windowCaption());

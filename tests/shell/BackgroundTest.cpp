@@ -14,6 +14,10 @@ struct AlarmCase {
     QString message;
 };
 
+void PrintTo(const AlarmCase& c, std::ostream* os) {
+    *os << "W98 " << c.w98;
+}
+
 class AlarmTexts : public ShellFixture, public ::testing::WithParamInterface<AlarmCase> {};
 
 TEST_P(AlarmTexts, StatusPanelAndStatusMessage) {
@@ -38,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         AlarmCase{256, kAlarms,
                   kHeader + "Ductor No.1 Feedback Fault\r\nVerify Ductor Cycling Operation\r\n"},
         AlarmCase{32768, kAlarms,
-                  kHeader + "Ductor No.8 Feedback Fault\r\nVerify Ductor Cycling Operation\r\n"}),
-    [](const auto& p) { return std::to_string(p.param.w98); });
+                  kHeader + "Ductor No.8 Feedback Fault\r\nVerify Ductor Cycling Operation\r\n"}));
 
 using Background = ShellFixture;
 

@@ -139,12 +139,6 @@ TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(MainWindow, ClosingUnchangedDataAsksNothing) {
-    window->show();
-    EXPECT_TRUE(window->close());
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
 TEST_F(MainWindow, SaveAsNamesTheCaption) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
     window->mnuFileSaveAs->trigger();

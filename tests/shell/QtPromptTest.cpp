@@ -28,6 +28,10 @@ struct BoxCase {
     MsgAnswer answer;
 };
 
+void PrintTo(const BoxCase& c, std::ostream* os) {
+    *os << "buttons " << int(c.buttons) << " answer " << int(c.answer);
+}
+
 class QtPromptBox : public ::testing::TestWithParam<BoxCase> {
   protected:
     void SetUp() override { ensureApplication(); }

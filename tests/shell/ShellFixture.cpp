@@ -2,6 +2,11 @@
 
 #include <QMessageBox>
 
+// The font library keeps a cache for the life of the process; it is not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
 namespace kalvex::test {
 
 void ensureApplication() {

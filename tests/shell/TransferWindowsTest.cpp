@@ -118,17 +118,6 @@ TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
     EXPECT_EQ(progress.maximum, 17);
 }
 
-TEST_F(TransferWindows, OfflineUploadRefusedSendsNothing) {
-    window->mnuViewOffline->trigger();
-    board.clearTranscript();
-    prompt.answer(MsgAnswer::Yes);
-    prompt.answer(MsgAnswer::No);
-    window->mnuFileUploadData[0]->trigger();
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].title, "Program Offline");
-    EXPECT_TRUE(board.transcript().empty());
-}
-
 // The label range dialog by itself: what Ok leaves in the program state.
 struct RangeCase {
     bool range;
@@ -136,6 +125,13 @@ struct RangeCase {
     const char* to;
     int first, last;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    if (c.range)
+        *os << "from '" << c.from << "' to '" << c.to << "'";
+    else
+        *os << "all labels";
+}
 
 class LabelRangeDialog : public ::testing::TestWithParam<RangeCase> {
   protected:
