@@ -85,7 +85,7 @@ bool uploadConfig(RSComm& link) {
 
 bool downloadConfig(RSComm& link, const std::vector<int>& v) {
     RSComm::PlsConfig config{};
-    std::copy(v.begin() + 1, v.end(), config.begin());
+    std::copy_n(v.begin() + 1, config.size(), config.begin());
     return link.PLSConfigDownload(config, v[0]);
 }
 
@@ -141,7 +141,7 @@ int runPls(const CliOptions& options, const QStringList& args) {
             return refuse(QStringLiteral("Wrong arguments: pls %1").arg(args.join(u' ')));
         std::vector<int> values;
         if (!parseNumbers(words, sub.args, values)) return kExitRefused;
-        values.push_back(clearFirst ? 1 : 0);
+        if (name == QLatin1String("setpoint")) values.push_back(clearFirst ? 1 : 0);
         CliSession session(options);
         if (const int rc = session.open()) return rc;
         const bool ok = sub.run(session.link(), values);

@@ -48,7 +48,7 @@ TEST_F(PlsCli, StatusPrintsTheReadProperties) {
 }
 
 TEST_F(PlsCli, ProgrammingCommandsReachThePls) {
-    ASSERT_EQ(pls({"setpoint", "3", "100", "200"}).code, 0);
+    ASSERT_EQ(pls({"setpoint", "3", "100", "200", "clear"}).code, 0);
     ASSERT_EQ(pls({"pulse", "4", "10", "20", "5"}).code, 0);
     ASSERT_EQ(pls({"offset", "0"}).code, 0);
     ASSERT_EQ(pls({"setpoint", "6", "1", "2"}).code, 0);
@@ -65,6 +65,7 @@ TEST_F(PlsCli, ProgrammingCommandsReachThePls) {
         EXPECT_EQ(ch[6].kind, sim::PlsChannel::Kind::Cleared);
         EXPECT_EQ(b.pls().offset(), 110);
         EXPECT_EQ(b.pls().position(), 0);
+        EXPECT_EQ(b.pls().writes, 6); // "clear" cleared channel 3 before its setpoint
     });
 }
 
