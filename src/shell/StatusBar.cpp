@@ -7,14 +7,14 @@ namespace kalvex {
 
 namespace {
 
-struct PanelSpec {
+struct PanelLayout {
     const char* key;
     const char* text;
     const char* toolTip;
     int stretch;
 };
 
-constexpr PanelSpec kPanels[] = {
+constexpr PanelLayout kPanels[] = {
     {"STATUS", "System Message:", "System Status Display Messages", 1},
     {"MODE", "OFFLINE", "Communications Mode", 0},
     {"DATE", "", "Current Date", 0},
@@ -32,15 +32,15 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("sbrMain"));
     setSizeGripEnabled(false);
     for (int i = 0; i < 4; ++i) {
-        const PanelSpec& spec = kPanels[i];
-        auto* p = new StatusPanel(QString::fromLatin1(spec.text), this);
-        p->setObjectName(QLatin1String(spec.key));
-        p->setToolTip(QString::fromLatin1(spec.toolTip));
+        const PanelLayout& panel = kPanels[i];
+        auto* p = new StatusPanel(QString::fromLatin1(panel.text), this);
+        p->setObjectName(QLatin1String(panel.key));
+        p->setToolTip(QString::fromLatin1(panel.toolTip));
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         p->setMargin(2);
         if (i == 1)
             p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("OFFLINE")) + 24);
-        addPermanentWidget(p, spec.stretch);
+        addPermanentWidget(p, panel.stretch);
         connect(p, &StatusPanel::doubleClicked, this, [this, i] { Q_EMIT panelDblClick(i + 1); });
         m_panels[size_t(i)] = p;
     }
