@@ -85,10 +85,10 @@ int main(int argc, char** argv) {
         frmSetup page(state, link, prompt);
         page.show();
         page.Activate();
-        runPass(*page.loop());
+        runPass(page.refreshLoop());
         // W1092, W1094, W1096, then W526.
-        report("Set-up Parameters, Speed tab", measure(*page.loop(), passes), 4 * readWireBytes(2),
-               passes);
+        report("Set-up Parameters, Speed tab", measure(page.refreshLoop(), passes),
+               4 * readWireBytes(2), passes);
     }
     return link.CommError ? 1 : 0;
 }

@@ -5,20 +5,21 @@
 
 namespace kalvex::app {
 
+namespace {
+
+template <class Page> PageFactory factory(AppState& state, RSComm& link, Prompt& prompt) {
+    return [&](const std::function<void()>& updateOnlineMode) {
+        auto* page = new Page(state, link, prompt);
+        page->UpdateOnlineMode = updateOnlineMode;
+        return page;
+    };
+}
+
+} // namespace
+
 std::array<PageFactory, frmMDIMain::kPageCount> machinePages(AppState& state, RSComm& link,
                                                              Prompt& prompt) {
-    std::array<PageFactory, frmMDIMain::kPageCount> pages{};
-    pages[0] = [&](const std::function<void()>& updateOnlineMode) {
-        auto* page = new frmMain(state, link, prompt);
-        page->UpdateOnlineMode = updateOnlineMode;
-        return page;
-    };
-    pages[1] = [&](const std::function<void()>& updateOnlineMode) {
-        auto* page = new frmSetup(state, link, prompt);
-        page->UpdateOnlineMode = updateOnlineMode;
-        return page;
-    };
-    return pages;
+    return {factory<frmMain>(state, link, prompt), factory<frmSetup>(state, link, prompt)};
 }
 
 } // namespace kalvex::app

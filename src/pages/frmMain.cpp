@@ -27,10 +27,11 @@ const QString kTarget = QStringLiteral("B2088");
 } // namespace
 
 frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
-    : QWidget(parent), m_state(state), m_link(link),
-      m_prompt(prompt), m_address{QStringLiteral("W112"), QStringLiteral("W526"),
-                                  QStringLiteral("D1100"), QStringLiteral("D1104"),
-                                  QStringLiteral("D1304")} {
+    : MachinePage(state, link, prompt, parent), m_address{QStringLiteral("W112"),
+                                                          QStringLiteral("W526"),
+                                                          QStringLiteral("D1100"),
+                                                          QStringLiteral("D1104"),
+                                                          QStringLiteral("D1304")} {
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
     EntryFieldConfig config;
@@ -41,7 +42,6 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.spinAction = [this](int value) { updSpindleNumber_Change(value); };
     m_spindleField = new NumericEntryField(txtSpindleBlowoff, updSpindleNumber, cmdDefault, m_state,
                                            m_link, m_prompt, std::move(config));
-    m_loop = new RefreshLoop(this, m_link, [this](RefreshLoop& loop) { beginPass(loop); });
     connectControls();
 }
 
@@ -60,16 +60,6 @@ void frmMain::connectControls() {
     connect(cmdBadCanBlowoff, &QPushButton::clicked, this, &frmMain::cmdBadCanBlowoff_Click);
 }
 
-void frmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!m_loop->running()) Activate();
-}
-
-void frmMain::closeEvent(QCloseEvent* event) {
-    Unload();
-    QWidget::closeEvent(event);
-}
-
 void frmMain::Activate() {
     // The first pass prepares the page for the mode it finds.
     m_loop->stop();
@@ -78,25 +68,17 @@ void frmMain::Activate() {
     m_loop->start();
 }
 
-void frmMain::Unload() {
-    m_loop->stop();
+void frmMain::clearEditing() {
     m_spindleField->clearEditing();
 }
 
 void frmMain::beginPass(RefreshLoop& loop) {
-    if (m_link.CommError) {
-        m_link.OnlineMode = false;
-        m_onlinePrepared = false;
-        if (UpdateOnlineMode) UpdateOnlineMode();
-    }
+    const bool online = startPass();
     showStatusMessage();
-    if (!m_link.OnlineMode) {
-        if (!m_offlinePrepared) ShowOffline();
-        m_onlinePrepared = false;
+    if (!online) {
         RefreshOffline();
         return;
     }
-    m_offlinePrepared = false;
     // Set before the first online read of B2088, which is compared with it.
     updSpindleNumber->setRange(1, spindleMax(m_state.gSpindleCount));
     if (!m_onlinePrepared) loop.add([this] { ShowOnline(); });

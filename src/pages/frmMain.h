@@ -1,5 +1,5 @@
 #pragma once
-#include <QWidget>
+#include "MachinePage.h"
 
 #include <array>
 #include <functional>
@@ -12,16 +12,12 @@ class QPushButton;
 
 namespace kalvex {
 
-class AppState;
 class NumericEntryField;
-class Prompt;
-class RefreshLoop;
-class RSComm;
 class UpDown;
 
 // The Main Display page: machine speed, production counters and the system message, and the
 // operator's blow-off commands. Online it polls the board, offline it shows the data set.
-class frmMain : public QWidget {
+class frmMain : public MachinePage {
     Q_OBJECT
   public:
     static constexpr int kDisplays = 5;
@@ -29,18 +25,9 @@ class frmMain : public QWidget {
     frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Called after the page has switched the program offline on a comm error; the host
-    // opens or closes the port and updates its menus.
-    std::function<void()> UpdateOnlineMode;
-
-    // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
-    // page does this too.
-    void Activate();
-    // Ends the refresh cycle.
-    void Unload();
+    void Activate() override;
     void QCBlowoff(int target);
 
-    RefreshLoop& refreshLoop() { return *m_loop; }
     NumericEntryField& spindleField() { return *m_spindleField; }
 
     // Controls.
@@ -59,17 +46,14 @@ class frmMain : public QWidget {
     QPushButton* cmdBadCanBlowoff = nullptr;
     QPushButton* cmdDefault = nullptr;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
   private:
     void buildControls();
     void connectControls();
-    void beginPass(RefreshLoop& loop);
+    void beginPass(RefreshLoop& loop) override;
     void readDisplay(int i);
-    void ShowOnline();
-    void ShowOffline();
+    void ShowOnline() override;
+    void ShowOffline() override;
+    void clearEditing() override;
     void RefreshOffline();
     void setBlowoffEnabled(bool on);
     void showStatusMessage();
@@ -78,14 +62,8 @@ class frmMain : public QWidget {
     void cmdBadCanBlowoff_Click();
     void updSpindleNumber_Change(int value);
 
-    AppState& m_state;
-    RSComm& m_link;
-    Prompt& m_prompt;
     std::array<QString, kDisplays> m_address;
-    RefreshLoop* m_loop = nullptr;
     NumericEntryField* m_spindleField = nullptr;
-    bool m_onlinePrepared = false;
-    bool m_offlinePrepared = false;
 };
 
 } // namespace kalvex

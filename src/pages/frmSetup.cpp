@@ -8,7 +8,6 @@
 #include "shell/AppState.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,7 @@
 namespace kalvex {
 
 frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
-    : QWidget(parent), m_state(state), m_link(link), m_prompt(prompt) {
+    : MachinePage(state, link, prompt, parent) {
     setWindowTitle(QStringLiteral("Set-Up"));
     buildTabs();
     for (int i = 0; i < kSetupParameterCount; ++i) {
@@ -32,7 +31,6 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
                                                   cmdDefault, state, link, prompt, config);
         fields[size_t(i)]->setRange(p.min, p.max);
     }
-    m_loop = new RefreshLoop(this, link, [this](RefreshLoop&) { beginPass(); });
 }
 
 frmSetup::~frmSetup() = default;
@@ -45,21 +43,6 @@ void frmSetup::Activate() {
     else
         ShowOffline();
     m_loop->start();
-}
-
-void frmSetup::Unload() {
-    clearEditing();
-    m_loop->stop();
-}
-
-void frmSetup::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!m_loop->running()) Activate();
-}
-
-void frmSetup::closeEvent(QCloseEvent* event) {
-    Unload();
-    event->accept();
 }
 
 void frmSetup::selectTab(int tab) {
@@ -78,22 +61,15 @@ void frmSetup::clearEditing() {
 }
 
 // One refresh pass: the board's values of the visible tab, or the data set when offline.
-void frmSetup::beginPass() {
-    if (m_link.CommError) {
-        m_link.OnlineMode = false;
-        m_onlinePrepared = false;
-        if (UpdateOnlineMode) UpdateOnlineMode();
-    }
+void frmSetup::beginPass(RefreshLoop& loop) {
+    const bool online = startPass();
     updSetup[kQcShiftOffsetIndex]->setRange(1, m_state.gSpindleCount > 24 ? 36 : 24);
-    if (m_link.OnlineMode) {
-        if (!m_onlinePrepared) ShowOnline();
-        m_offlinePrepared = false;
-        addOnlineReads();
-    } else {
-        if (!m_offlinePrepared) ShowOffline();
-        m_onlinePrepared = false;
-        m_loop->add([this] { RefreshOffline(); });
+    if (!online) {
+        loop.add([this] { RefreshOffline(); });
+        return;
     }
+    if (!m_onlinePrepared) ShowOnline();
+    addOnlineReads();
 }
 
 void frmSetup::addOnlineReads() {

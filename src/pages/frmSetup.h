@@ -1,7 +1,6 @@
 #pragma once
+#include "MachinePage.h"
 #include "SetupParameterTable.h"
-
-#include <QWidget>
 
 #include <array>
 #include <functional>
@@ -17,27 +16,19 @@ class QTabBar;
 
 namespace kalvex {
 
-class AppState;
 class NumericEntryField;
-class Prompt;
-class RefreshLoop;
-class RSComm;
 class UpDown;
 
 // The Set-up Parameters page: speed, ductor, blow-off and timing parameters of the board,
 // edited live when online and in the data set when offline editing is on.
-class frmSetup : public QWidget {
+class frmSetup : public MachinePage {
     Q_OBJECT
   public:
     frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
     ~frmSetup() override;
 
-    // Called when the page's own refresh cycle takes the program offline after a comm error.
-    std::function<void()> UpdateOnlineMode;
-
-    // Starts the refresh cycle on the first tab; Unload ends it.
-    void Activate();
-    void Unload();
+    // Starts the refresh cycle on the first tab.
+    void Activate() override;
 
     void selectTab(int tab);
     void WriteFeedbackMask(const QString& mask);
@@ -61,11 +52,6 @@ class frmSetup : public QWidget {
     QPushButton* cmdEnableFeedbackAll = nullptr;
     QPushButton* cmdDisableFeedbackAll = nullptr;
     QPushButton* cmdDefault = nullptr;
-    RefreshLoop* loop() const { return m_loop; }
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildTabs();
@@ -76,31 +62,25 @@ class frmSetup : public QWidget {
     QGroupBox* buildDisplayFrame(const QString& title, int display, QWidget* extra = nullptr);
     void addField(QGridLayout* grid, int row, int column, int index);
 
-    void beginPass();
+    void beginPass(RefreshLoop& loop) override;
     void addOnlineReads();
     void addTimingDisplays();
     void readParameter(int index);
     void readExtra(const std::function<void()>& read);
     bool passMayGoOn();
     void RefreshOffline();
-    void ShowOnline();
-    void ShowOffline();
+    void ShowOnline() override;
+    void ShowOffline() override;
     void setEditable(bool on);
     void setLiveControls(bool on);
     void setFeedbackBoxes(int mask);
-    void clearEditing();
+    void clearEditing() override;
 
-    AppState& m_state;
-    RSComm& m_link;
-    Prompt& m_prompt;
-    RefreshLoop* m_loop = nullptr;
     std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
     std::vector<QWidget*> m_live;     // enabled online only
     QLabel* m_rpmCaption = nullptr;
     IndexRange m_range{0, 2};
     bool m_tabChanged = false;
-    bool m_onlinePrepared = false;
-    bool m_offlinePrepared = false;
     bool m_checkBoxUpdate = false;
     bool m_lastOfflineEdit = false;
 };

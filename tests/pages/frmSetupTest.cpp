@@ -44,9 +44,9 @@ class SetupPageTest : public test::LinkFixture {
 
     // Runs the refresh cycle to the end of its next pass.
     void runPass() {
-        page->loop()->step(); // lays out the pass
-        while (page->loop()->pending() > 0)
-            page->loop()->step();
+        page->refreshLoop().step(); // lays out the pass
+        while (page->refreshLoop().pending() > 0)
+            page->refreshLoop().step();
     }
     void selectTab(int tab) {
         page->selectTab(tab);
@@ -167,13 +167,13 @@ TEST_F(SetupPageTest, BlowOffTestsRequestTheirFlags) {
 }
 
 TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {
-    page->loop()->step(); // Speed tab pass laid out
-    page->loop()->step(); // first read
+    page->refreshLoop().step(); // Speed tab pass laid out
+    page->refreshLoop().step(); // first read
     const QByteArray before = sent();
     page->selectTab(3);
-    page->loop()->step(); // sees the change: no read
+    page->refreshLoop().step(); // sees the change: no read
     EXPECT_EQ(sent(), before);
-    EXPECT_EQ(page->loop()->pending(), 0u);
+    EXPECT_EQ(page->refreshLoop().pending(), 0u);
     clearTranscript();
     runPass();
     EXPECT_TRUE(readSet().count(830));
