@@ -102,7 +102,6 @@ class Board {
     std::vector<TranscriptEntry> m_transcript;
     std::vector<MemoryWrite> m_writes;
     State m_state = State::Attention;
-    State m_transactionStart = State::Attention;
     int m_address = 0;
     int m_count = 0;
     int m_sum = 0;

@@ -43,6 +43,11 @@ class PtyServer {
 
 // Starts a simulator on a new pseudo-terminal, paced at `baud` (0: no pacing) and set from
 // `stateFile` when one is given. Null, with the reason in `error`, when that fails.
+// The wire speeds the simulator paces at, as the board's port offers them.
+inline bool isWireSpeed(int baud) {
+    return baud == 9600 || baud == 19200;
+}
+
 std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error);
 
 // Sleeps to within a few microseconds of t: pacing at 9600 baud allows no coarse timer.

@@ -1,4 +1,5 @@
 #include "AppOptions.h"
+#include "PtyServer.h"
 
 #include <QCommandLineParser>
 
@@ -54,7 +55,7 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     if (p.isSet(QStringLiteral("baud"))) {
         bool ok = false;
         o.baud = p.value(QStringLiteral("baud")).toInt(&ok);
-        if (!ok || (o.baud != 9600 && o.baud != 19200)) {
+        if (!ok || !sim::isWireSpeed(o.baud)) {
             *error = QStringLiteral("--baud must be 9600 or 19200.");
             return false;
         }

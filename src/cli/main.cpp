@@ -2,6 +2,7 @@
 #include "DataCommands.h"
 #include "LinkCommands.h"
 #include "PlsCommands.h"
+#include "PtyServer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -84,7 +85,7 @@ bool simOptions(const QStringList& args, CliOptions& o) {
         else
             return false;
     }
-    return args.size() % 2 == 0 && (o.baud == 0 || o.baud == 9600 || o.baud == 19200);
+    return args.size() % 2 == 0 && (o.baud == 0 || kalvex::sim::isWireSpeed(o.baud));
 }
 
 int usage(const QString& message) {
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
         return usage(QStringLiteral("--retries needs a whole number of 0 or more."));
     if (parser.isSet(QStringLiteral("baud"))) {
         o.baud = parser.value(QStringLiteral("baud")).toInt(&ok);
-        if (!ok || (o.baud != 9600 && o.baud != 19200))
+        if (!ok || !kalvex::sim::isWireSpeed(o.baud))
             return usage(QStringLiteral("--baud must be 9600 or 19200."));
     }
 

@@ -65,7 +65,6 @@ class RSComm {
 
     QString programFolder() const { return m_programFolder; }
     Prompt& prompt() { return m_prompt; }
-    Clock& clock() { return m_clock; }
 
     // The raw primitives, for the program and PLS transfers built on them.
     int ExchangeByte(int b, bool noWait = false, bool flush = false);

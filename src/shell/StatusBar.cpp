@@ -10,15 +10,16 @@ namespace {
 struct PanelLayout {
     const char* key;
     const char* text;
+    const char* name; // what a screen reader says
     const char* toolTip;
     int stretch;
 };
 
 constexpr PanelLayout kPanels[] = {
-    {"STATUS", "System Message:", "System Status Display Messages", 1},
-    {"MODE", "OFFLINE", "Communications Mode", 0},
-    {"DATE", "", "Current Date", 0},
-    {"TIME", "", "Current Time", 0},
+    {"STATUS", "System Message:", "Status Display", "System Status Display Messages", 1},
+    {"MODE", "OFFLINE", "Online Mode", "Communications Mode", 0},
+    {"DATE", "", "Current Date", "Current Date", 0},
+    {"TIME", "", "Current Time", "Current Time", 0},
 };
 
 } // namespace
@@ -35,6 +36,7 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
         const PanelLayout& panel = kPanels[i];
         auto* p = new StatusPanel(QString::fromLatin1(panel.text), this);
         p->setObjectName(QLatin1String(panel.key));
+        p->setAccessibleName(QString::fromLatin1(panel.name));
         p->setToolTip(QString::fromLatin1(panel.toolTip));
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         p->setMargin(2);
