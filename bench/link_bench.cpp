@@ -61,7 +61,7 @@ double linkReads(const QString& device, int reads, const QString& home) {
     for (int i = 0; i < reads; ++i)
         link.RSRead(QStringLiteral("D1100"));
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    if (link.CommError) std::fprintf(stderr, "link lost the board during the run\n");
+    if (link.CommError()) std::fprintf(stderr, "link lost the board during the run\n");
     link.CloseRSComm();
     return seconds;
 }

@@ -5,12 +5,12 @@
 //   build/default/bin/kalvex-page-bench [passes]
 #include "PtyServer.h"
 #include "QuietPrompt.h"
+#include "data/AppState.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "pages/RefreshLoop.h"
 #include "pages/frmMain.h"
 #include "pages/frmSetup.h"
-#include "shell/AppState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -90,5 +90,5 @@ int main(int argc, char** argv) {
         report("Set-up Parameters, Speed tab", measure(page.refreshLoop(), passes),
                4 * readWireBytes(2), passes);
     }
-    return link.CommError ? 1 : 0;
+    return link.CommError() ? 1 : 0;
 }

@@ -1,6 +1,5 @@
+// The pseudo-terminal side of the simulator: POSIX only.
 #include "PtyServer.h"
-
-#include "StateFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,20 +11,6 @@
 #include <unistd.h>
 
 namespace kalvex::sim {
-
-void preciseSleepUntil(Clock& clock, qint64 tUs) {
-    constexpr qint64 kSpinUs = 300;
-    const qint64 now = clock.nowUs();
-    if (tUs - now > kSpinUs) clock.sleepUntilUs(tUs - kSpinUs);
-    while (clock.nowUs() < tUs) {
-    }
-}
-
-PtyServer::PtyServer() : m_board(m_clock) {}
-
-PtyServer::~PtyServer() {
-    stop();
-}
 
 bool PtyServer::start(QString* error) {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -55,11 +40,6 @@ void PtyServer::stop() {
     if (m_slaveKeepAlive >= 0) ::close(m_slaveKeepAlive);
     if (m_master >= 0) ::close(m_master);
     m_slaveKeepAlive = m_master = -1;
-}
-
-void PtyServer::withBoard(const std::function<void(Board&)>& f) {
-    std::lock_guard lock(m_mutex);
-    f(m_board);
 }
 
 void PtyServer::answer(quint8 byte) {
@@ -94,17 +74,6 @@ void PtyServer::serve() {
         for (ssize_t i = 0; i < n; ++i)
             answer(buf[i]);
     }
-}
-
-std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error) {
-    auto server = std::make_unique<PtyServer>();
-    bool ok = true;
-    server->withBoard([&](Board& board) {
-        if (baud > 0) board.faults().baud = baud;
-        if (!stateFile.isEmpty()) ok = loadState(board, stateFile, error);
-    });
-    if (!ok || !server->start(error)) return nullptr;
-    return server;
 }
 
 } // namespace kalvex::sim

@@ -2,10 +2,10 @@
 // and without wire-speed pacing. Counters: exchanges per run and, when paced, the ratio of the
 // run's time to the pure wire time (two bytes of ten bits per exchange).
 #include "PtyServer.h"
+#include "data/AppState.h"
 #include "data/DataTransfer.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -84,7 +84,7 @@ qint64 uploadAll(Simulator& sim, RSComm& link, Prompt& prompt, double* seconds) 
     t.runToEnd();
     if (seconds)
         *seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (link.CommError) qFatal("upload failed");
+    if (link.CommError()) qFatal("upload failed");
     return sim.received() - before;
 }
 
@@ -92,7 +92,7 @@ struct Online {
     explicit Online(Simulator& sim)
         : port(sim.server.slavePath()), link(prompt, clock, home.path()) {
         link.OpenRSComm(port);
-        if (!link.OnlineMode) qFatal("cannot go online");
+        if (!link.OnlineMode()) qFatal("cannot go online");
     }
     QTemporaryDir home;
     SilentPrompt prompt;

@@ -8,11 +8,7 @@ namespace kalvex::app {
 namespace {
 
 template <class Page> PageFactory factory(AppState& state, RSComm& link, Prompt& prompt) {
-    return [&](const std::function<void()>& updateOnlineMode) {
-        auto* page = new Page(state, link, prompt);
-        page->UpdateOnlineMode = updateOnlineMode;
-        return page;
-    };
+    return [&] { return new Page(state, link, prompt); };
 }
 
 } // namespace

@@ -34,7 +34,7 @@ int CliSession::open() {
     }
     m_port = std::make_unique<QtSerialPort>(device);
     m_link->OpenRSComm(*m_port);
-    if (!m_link->OnlineMode) {
+    if (!m_link->OnlineMode()) {
         std::fprintf(stderr, "Could not go online with the target board.\n");
         return kExitComm;
     }
@@ -43,7 +43,7 @@ int CliSession::open() {
 
 int CliSession::status() const {
     if (m_prompt.refused()) return kExitRefused;
-    if (m_link->CommError || !m_link->OnlineMode) return kExitComm;
+    if (m_link->CommError() || !m_link->OnlineMode()) return kExitComm;
     return kExitOk;
 }
 

@@ -1,12 +1,12 @@
 #include "DataCommands.h"
 
+#include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/GeneralDate.h"
 #include "data/LabelRange.h"
 #include "data/SetupFile.h"
 #include "data/SetupFileOps.h"
 #include "data/ShiftExport.h"
-#include "shell/AppState.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -160,7 +160,7 @@ int runUpload(const CliOptions& options, const QStringList& args) {
     DataTransfers transfers(state, session.link(), session.prompt(), host);
     state.gUploadNOW = generalDateNow();
     transfers.ProcessData(a.code);
-    if (session.link().CommError) return kExitComm; // a partial upload is not saved
+    if (session.link().CommError()) return kExitComm; // a partial upload is not saved
     state.gCurrentData.Version = state.gProgramVersion;
     QString error;
     if (!writeSetupFile(a.output, state.gCurrentData, &error)) {

@@ -35,7 +35,7 @@ int runRead(const CliOptions& options, const QStringList& addresses) {
     if (const int rc = session.open()) return rc;
     for (const QString& a : addresses) {
         const QString v = session.link().RSRead(a);
-        if (session.link().CommError) break; // "0" from a lost board is not a value
+        if (session.link().CommError()) break; // "0" from a lost board is not a value
         print(v);
     }
     return session.status();
@@ -56,7 +56,7 @@ int runInfo(const CliOptions& options) {
     const int rev = link.FirmwareRev();
     const int fault = link.FaultCode();
     const int spindles = valueOf(link.RSRead(QStringLiteral("B52")));
-    if (link.CommError) return session.status();
+    if (link.CommError()) return session.status();
     print(QStringLiteral("Port: %1 (low latency: %2)")
               .arg(link.port()->deviceName(), link.port()->lowLatency()
                                                   ? QStringLiteral("on")

@@ -60,7 +60,7 @@ bool printStatus(RSComm& link) {
         {"Speed: %1 rpm", &RSComm::PLSRpm}};
     for (const auto& [format, read] : reads) {
         const QString v = (link.*read)();
-        if (link.CommError) return false; // "-9999" is no value
+        if (link.CommError()) return false; // "-9999" is no value
         print(QString::fromLatin1(format).arg(v));
     }
     return true;
@@ -75,7 +75,7 @@ bool recall(RSComm& link, int chan) {
 
 bool uploadConfig(RSComm& link) {
     const RSComm::PlsConfigTable table = link.PLSConfigUpload();
-    if (link.CommError) return false;
+    if (link.CommError()) return false;
     QStringList words;
     for (const int v : table)
         words << QString::number(v);
@@ -119,7 +119,7 @@ const std::vector<SubCommand>& subCommands() {
 
 // Failures without CommError are refusals when a check warned, otherwise the board's.
 int outcome(CliSession& session, bool ok) {
-    if (session.link().CommError || !session.link().OnlineMode) return kExitComm;
+    if (session.link().CommError() || !session.link().OnlineMode()) return kExitComm;
     if (ok) return kExitOk;
     if (session.prompt().warned()) return kExitRefused;
     std::fprintf(stderr, "The PLS did not complete the command.\n");

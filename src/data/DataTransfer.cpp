@@ -10,7 +10,7 @@ DataTransfer::DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, Transf
       m_maximum(m_plan.maximum) {}
 
 bool DataTransfer::failed() const {
-    return m_link.CommError;
+    return m_link.CommError();
 }
 
 bool DataTransfer::step() {
@@ -18,14 +18,14 @@ bool DataTransfer::step() {
     if (m_next == 0 && m_plan.setupFirst && !m_plan.items.empty()) {
         // Item 0 goes without a Cancel check and then counts into the maximum.
         ++m_next;
-        if (!m_link.CommError) {
+        if (!m_link.CommError()) {
             transferItem(m_plan.items.front());
             ++m_maximum;
             ++m_value;
         }
         return true;
     }
-    if (m_next >= m_plan.items.size() || m_cancel || m_link.CommError) {
+    if (m_next >= m_plan.items.size() || m_cancel || m_link.CommError()) {
         finish();
         return false;
     }
@@ -51,14 +51,14 @@ void DataTransfer::transferItem(int index) {
     if (m_plan.upload) {
         const QString text = m_link.RSRead(address);
         // A read the board never answered gives "0"; keep the value we had instead.
-        if (!m_link.CommError) m_data.Value[i] = valueOf(text);
+        if (!m_link.CommError()) m_data.Value[i] = valueOf(text);
     } else
         m_link.RSWrite(address, QString::number(m_data.Value[i]));
 }
 
 void DataTransfer::finish() {
     m_finished = true;
-    if (m_link.CommError)
+    if (m_link.CommError())
         m_prompt.message(QStringLiteral("KALVEX"),
                          QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete"),
                          MsgButtons::Ok, MsgIcon::Exclamation);

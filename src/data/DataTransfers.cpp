@@ -1,8 +1,8 @@
 #include "DataTransfers.h"
 
+#include "AppState.h"
 #include "GeneralDate.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 
 namespace kalvex {
 
@@ -40,7 +40,7 @@ void DataTransfers::DownloadData(int request) {
 
 void DataTransfers::ProcessData(int code) {
     if (!isProcessCode(code)) return;
-    if (!m_link.OnlineMode) {
+    if (!m_link.OnlineMode()) {
         if (!askYesNo(m_prompt, QStringLiteral("Program Offline"),
                       QStringLiteral("Program is Currently OFFLINE\r\n\r\n"
                                      "Do You Wish to Switch to ONLINE MODE to Continue?")))

@@ -1,10 +1,10 @@
 #include "SetupFileOps.h"
 
+#include "AppState.h"
 #include "DataTransfers.h"
 #include "GeneralDate.h"
 #include "SetupFile.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 
 #include <QFileInfo>
 
@@ -112,7 +112,7 @@ SetupFileOps::SaveResult SetupFileOps::SaveAs() {
 
 // Name, caption and saved copy change only once the file is safely written.
 SetupFileOps::SaveResult SetupFileOps::saveTo(const QString& path) {
-    if (m_transfers.link().OnlineMode && AskUploadFirst(m_prompt))
+    if (m_transfers.link().OnlineMode() && AskUploadFirst(m_prompt))
         m_transfers.UploadData(DataTransfers::kSilentUploadAll);
     SetupData stamped = m_state.gCurrentData;
     stamped.Version = m_state.gProgramVersion;

@@ -1,10 +1,10 @@
 #include "ShiftExport.h"
 
+#include "AppState.h"
 #include "DataTransfers.h"
 #include "FileChooser.h"
 #include "SetupFileOps.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -57,7 +57,7 @@ QByteArray shiftExportText(const SetupData& data, const QString& fileTitle,
 
 bool ExportShiftData(AppState& state, Prompt& prompt, FileChooser& chooser,
                      DataTransfers& transfers) {
-    if (transfers.link().OnlineMode && AskUploadFirst(prompt))
+    if (transfers.link().OnlineMode() && AskUploadFirst(prompt))
         transfers.UploadData(DataTransfers::kSilentUploadShift);
     const std::optional<QString> path = chooser.saveFile(kTextFileFilter, state.gFileExportPath);
     if (!path) return true;

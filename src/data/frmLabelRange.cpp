@@ -1,8 +1,8 @@
 #include "frmLabelRange.h"
 
+#include "AppState.h"
 #include "LabelRange.h"
 #include "link/Prompt.h"
-#include "shell/AppState.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,9 +1,11 @@
 #pragma once
 #include "Address.h"
 #include "Clock.h"
+#include "LinkResult.h"
 #include "Prompt.h"
 #include "SerialPort.h"
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -12,17 +14,27 @@ namespace kalvex {
 
 // The one link to the target board: port settings and opening, the lock-step byte protocol,
 // reads and writes of board addresses, board identity and fault texts.
-class RSComm {
+class RSComm : public QObject {
+    Q_OBJECT
+
   public:
     static constexpr int kNoReply = 9999;
 
     RSComm(Prompt& prompt, Clock& clock, QString programFolder);
 
-    // Online and offline: the single switch, and the flag that the board stopped answering.
-    bool OnlineMode = false;
-    bool CommError = false;
+    // Online and offline: the single switch. Switching opens or closes the attached port, and
+    // onlineModeChanged announces every change, wherever it came from.
+    bool OnlineMode() const { return m_online; }
+    void setOnlineMode(bool on);
+    // The port that going online opens.
+    void attachPort(SerialPort& port) { m_attached = &port; }
 
-    // Port set-up and opening.
+    // The board stopped answering, or the user gave up on a retry. linkLost announces it once
+    // the request that saw it has ended.
+    bool CommError() const { return m_commError; }
+    void setCommError(bool on);
+
+    // Port set-up and opening; setOnlineMode is the way in for windows.
     void OpenRSComm(SerialPort& commObj);
     void CloseRSComm();
     QString CommSettingsFile() const;
@@ -30,9 +42,13 @@ class RSComm {
     bool portFailed() const { return m_portFailed; }
     SerialPort* port() const { return m_port; }
 
-    // Memory access.
+    // Memory access. The text API gives "0" for a failed read; the typed one says why.
     QString RSRead(const QString& add);
     void RSWrite(const QString& add, const QString& dataValue);
+    LinkResult readValue(const QString& add);
+    LinkResult writeValue(const QString& add, const QString& dataValue);
+    // How the last request ended.
+    LinkFailure lastFailure() const { return m_failure; }
 
     // True while a request is running; a timer tick that finds the link busy skips its turn.
     bool isBusy() const { return m_busy > 0; }
@@ -98,8 +114,17 @@ class RSComm {
     bool PLSConfigDownload(const PlsConfig& config, int configWord);
     PlsConfigTable PLSConfigUpload();
 
+  Q_SIGNALS:
+    void onlineModeChanged(bool online);
+    void linkLost();
+
   private:
     class BusyGuard;
+    void setOnline(bool on);
+    void fail(LinkFailure f) {
+        if (m_failure == LinkFailure::None) m_failure = f;
+    }
+    void requestEnded();
     int PLSReadWord(int command);
     bool PLSWriteChannel(int command, int chan, int a, int b, int flag);
     bool PLSWriteWord(int command, int word);
@@ -134,6 +159,12 @@ class RSComm {
     QString m_lastReadAdd;
     bool m_parsedIsLastRead = false;
     int m_busy = 0;
+    bool m_online = false;
+    bool m_announcedOnline = false;
+    bool m_commError = false;
+    bool m_lostPending = false;
+    LinkFailure m_failure = LinkFailure::None;
+    SerialPort* m_attached = nullptr;
 
     bool m_inProgramMode = false;
     bool m_inUploadMode = false;
@@ -154,7 +185,9 @@ namespace kalvex {
 class RSComm::BusyGuard {
   public:
     explicit BusyGuard(RSComm& link) : m_link(link) { ++m_link.m_busy; }
-    ~BusyGuard() { --m_link.m_busy; }
+    ~BusyGuard() {
+        if (--m_link.m_busy == 0) m_link.requestEnded();
+    }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 

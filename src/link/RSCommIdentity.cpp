@@ -48,7 +48,7 @@ QString RSComm::LCFBoardIndex(int boardType) {
 }
 
 int RSComm::FirmwareRev() {
-    if (!OnlineMode || CommError) return -1;
+    if (!OnlineMode() || CommError()) return -1;
     return valueOf(RSRead(QStringLiteral("B8159")));
 }
 

@@ -60,10 +60,10 @@ QByteArray wordBytes(int word) {
 int RSComm::PLSReadWord(int command) {
     m_boardMode = 0;
     int result = kFailedRead;
-    if (SetBoardMode(kWordRead, command) && !CommError) {
+    if (SetBoardMode(kWordRead, command) && !CommError()) {
         const int low = ExchangeByte(kAcknowledge);
-        const int high = CommError ? kNoReply : ExchangeByte(kAcknowledge);
-        if (!CommError && low != kNoReply && high != kNoReply) result = high * 256 + low;
+        const int high = CommError() ? kNoReply : ExchangeByte(kAcknowledge);
+        if (!CommError() && low != kNoReply && high != kNoReply) result = high * 256 + low;
     }
     m_boardMode = 0;
     return result;
@@ -72,9 +72,9 @@ int RSComm::PLSReadWord(int command) {
 // Mode handshake, the bytes (each acknowledged), then the READY wait.
 bool RSComm::plsSendAll(int mode, int command, const QByteArray& bytes) {
     m_boardMode = 0;
-    bool ok = SetBoardMode(mode, command) && !CommError;
+    bool ok = SetBoardMode(mode, command) && !CommError();
     for (qsizetype i = 0; ok && i < bytes.size(); ++i)
-        ok = ExchangeByte(quint8(bytes[i])) == kAcknowledge && !CommError;
+        ok = ExchangeByte(quint8(bytes[i])) == kAcknowledge && !CommError();
     ok = ok && PLSWaitReady();
     m_boardMode = 0;
     return ok;
@@ -102,10 +102,10 @@ bool RSComm::PLSWriteBlock(int command, const int* entries) {
 
 bool RSComm::PLSReadConfig(int command) {
     m_boardMode = 0;
-    bool ok = SetBoardMode(kConfigRead, command) && !CommError;
+    bool ok = SetBoardMode(kConfigRead, command) && !CommError();
     for (int i = 0; ok && i < kPlsConfigBytes; ++i) {
         const int r = ExchangeByte(kAcknowledge);
-        ok = !CommError && r != kNoReply;
+        ok = !CommError() && r != kNoReply;
         if (ok) m_plsConfig[size_t(i)] = r; // entries not read keep their values
     }
     m_boardMode = 0;
@@ -115,7 +115,7 @@ bool RSComm::PLSReadConfig(int command) {
 bool RSComm::PLSRecall(int chan) {
     m_boardMode = 0;
     if (!SetBoardMode(kRecall, kRecallCmd)) return false;
-    if (CommError) {
+    if (CommError()) {
         m_channelRecallState = 2;
         m_channelRecallPos = 0;
         return false;
@@ -124,7 +124,7 @@ bool RSComm::PLSRecall(int chan) {
     int reply[3] = {};
     for (int& r : reply) {
         r = ExchangeByte(kAcknowledge);
-        if (CommError) {
+        if (CommError()) {
             m_channelRecallState = 0;
             m_channelRecallPos = 0;
             return false;
@@ -144,14 +144,14 @@ bool RSComm::PLSWaitReady() {
     qint64 deadline = m_clock.nowUs() + kReadyFirstUs;
     for (;;) {
         // A cancelled link stops here, before the READY box would ask the user a second time.
-        if (CommError) return false;
+        if (CommError()) return false;
         if (m_clock.nowUs() >= deadline) {
             const MsgAnswer a = m_prompt.message(
                 QStringLiteral("WARNING - Communication Error!"),
                 QStringLiteral("Cannot Determine PLS READY Mode Within Target Board."),
                 MsgButtons::RetryCancel, MsgIcon::Critical);
             if (a != MsgAnswer::Retry) {
-                CommError = true;
+                setCommError(true);
                 return false;
             }
             deadline = m_clock.nowUs() + kReadyRetryUs;
@@ -206,11 +206,11 @@ bool RSComm::setpointRefused(int scale, int setpoint) {
 
 bool RSComm::SingleSetpoint(int chan, int onSetpoint, int offSetpoint, bool clearChan) {
     BusyGuard busy(*this);
-    if (CommError || !isByte(chan) || onSetpoint < 0 || offSetpoint < 0) return false;
+    if (CommError() || !isByte(chan) || onSetpoint < 0 || offSetpoint < 0) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError || scale == kFailedRead) return false;
+    if (CommError() || scale == kFailedRead) return false;
     if (setpointRefused(scale, onSetpoint) || setpointRefused(scale, offSetpoint)) return false;
-    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || CommError)) return false;
+    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || CommError())) return false;
     return PLSWriteChannel(kChannelCmd, chan, onSetpoint, offSetpoint, 1);
 }
 
@@ -241,9 +241,9 @@ bool RSComm::pulseTrainRefused(int scale, int onDivision, int offDivision, int s
 
 bool RSComm::PulseTrain(int chan, int onDivision, int offDivision, int startDivision) {
     BusyGuard busy(*this);
-    if (CommError || !isByte(chan) || startDivision < 0) return false;
+    if (CommError() || !isByte(chan) || startDivision < 0) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError || scale == kFailedRead) return false;
+    if (CommError() || scale == kFailedRead) return false;
     if (pulseTrainRefused(scale, onDivision, offDivision, startDivision)) return false;
     if (!PLSWriteChannel(kPulseTrainCmd, chan, startDivision, offDivision * 256 + onDivision, 0)) {
         m_prompt.message(QStringLiteral("PLS Pulse Train"),
@@ -252,7 +252,7 @@ bool RSComm::PulseTrain(int chan, int onDivision, int offDivision, int startDivi
                          MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    return !CommError;
+    return !CommError();
 }
 
 bool RSComm::RecallChannel(int chan) {
@@ -281,13 +281,13 @@ bool RSComm::offsetRefused(int scale, int position) {
 
 bool RSComm::SetPLSOffset(int position) {
     BusyGuard busy(*this);
-    if (CommError) return false;
+    if (CommError()) return false;
     const qint64 offset = PLSReadWord(kOffsetCmd);
-    if (CommError) return false;
+    if (CommError()) return false;
     const qint64 current = PLSReadWord(kPositionCmd);
-    if (CommError) return false;
+    if (CommError()) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError || offset < 0 || current < 0 || scale < 0) return false;
+    if (CommError() || offset < 0 || current < 0 || scale < 0) return false;
     if (offsetRefused(scale, position)) return false;
     const qint64 newOffset = (scale + (offset + current) % scale - position) % scale;
     return PLSWriteWord(kOffsetWriteCmd, int(newOffset));

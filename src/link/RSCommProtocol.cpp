@@ -17,11 +17,15 @@ const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 } // namespace
 
 int RSComm::ExchangeByte(int b, bool noWait, bool flush) {
-    if (CommError) return kNoReply;
+    if (CommError()) {
+        fail(LinkFailure::NoAnswer);
+        return kNoReply;
+    }
     if (flush && m_port && m_port->isOpen()) m_port->discardInput();
     if (!m_port || !m_port->isOpen()) {
         m_boardMode = 0;
-        CommError = true;
+        setCommError(true);
+        fail(LinkFailure::NoAnswer);
         return kNoReply;
     }
     m_port->send(quint8(b));
@@ -41,12 +45,12 @@ int RSComm::waitForReply() {
             continue;
         }
         m_boardMode = 0;
-        CommError = true;
+        setCommError(true);
         deadline = now + kResyncReplyUs;
         ++attempts;
         if (attempts < 3) {
             m_port->discardInput();
-            CommError = false;
+            setCommError(false);
             m_port->send(kAttention);
             continue;
         }
@@ -57,7 +61,8 @@ int RSComm::waitForReply() {
                                             "COMM Port and PROG Port."),
                              MsgButtons::RetryCancel, MsgIcon::Critical);
         if (a != MsgAnswer::Retry) {
-            CommError = true;
+            setCommError(true);
+            fail(LinkFailure::NoAnswer);
             return kNoReply;
         }
         // Retry: the resynchronising 0xFF goes out at once, and CommError is cleared with it.
@@ -75,8 +80,8 @@ bool RSComm::SetBoardMode(int mode, int modeByte) {
                 kCommTitle, QStringLiteral("Cannot Set PLC Mode Within Target Board."),
                 MsgButtons::RetryCancel, MsgIcon::Critical);
             if (a != MsgAnswer::Retry) {
-                CommError = true;
-                OnlineMode = false;
+                setCommError(true);
+                fail(LinkFailure::NoAnswer);
                 CloseRSComm();
                 return false;
             }
@@ -102,7 +107,10 @@ QString RSComm::ReadBoardValue(const QString& add) {
     if (!sameAsLast) m_parsed = parseAddress(add);
     m_lastReadAdd = add;
     m_parsedIsLastRead = true;
-    if (!m_parsed.valid) return QString(); // never send an address that would land on another cell
+    if (!m_parsed.valid) { // never send an address that would land on another cell
+        fail(LinkFailure::RefusedInput);
+        return QString();
+    }
     if (m_boardMode != 1 && !SetBoardMode(1, 1)) return QString();
 
     quint8 bytes[4] = {};
@@ -113,6 +121,7 @@ QString RSComm::ReadBoardValue(const QString& add) {
         if (r == kNoReply) return QString();
         if (r != a / 256) {
             m_boardMode = 0;
+            fail(LinkFailure::WrongEcho);
             return QString();
         }
         r = ExchangeByte(a % 256);
@@ -132,12 +141,20 @@ QString RSComm::ReadBoardValue(const QString& add) {
 }
 
 QString RSComm::RSRead(const QString& add) {
+    const LinkResult r = readValue(add);
+    return r ? QString::number(r.value) : QStringLiteral("0");
+}
+
+LinkResult RSComm::readValue(const QString& add) {
     BusyGuard busy(*this);
+    m_failure = LinkFailure::None;
     const QString v = ReadBoardValue(add);
-    return v.isEmpty() ? QStringLiteral("0") : v;
+    if (v.isEmpty()) fail(LinkFailure::NoAnswer); // every path that gives no text says why first
+    return {v.toLongLong(), m_failure};
 }
 
 void RSComm::entryAlert(const QString& message) {
+    fail(LinkFailure::RefusedInput);
     m_prompt.message(QStringLiteral("ENTRY ALERT"), QStringLiteral("Error:\r") + message,
                      MsgButtons::Ok, MsgIcon::Critical);
 }
@@ -183,6 +200,7 @@ bool RSComm::layOutBytes(qint64 value, QByteArray& bytes) {
 
 void RSComm::WriteBoardValue(const QString& add, const QString& dataValue) {
     m_writeFailed = false;
+    m_failure = LinkFailure::None;
     qint64 value = 0;
     if (!cleanValue(dataValue, value)) return;
     m_parsed = parseAddress(add);
@@ -220,6 +238,7 @@ void RSComm::sendWrite(const QByteArray& bytes) {
             if (r == kNoReply) return;
             if (r != out) {
                 m_writeFailed = true;
+                fail(LinkFailure::WrongEcho);
                 break;
             }
         }
@@ -227,9 +246,15 @@ void RSComm::sendWrite(const QByteArray& bytes) {
 }
 
 void RSComm::RSWrite(const QString& add, const QString& dataValue) {
+    writeValue(add, dataValue);
+}
+
+// A write whose echo was wrong is sent once more; only the second attempt's outcome counts.
+LinkResult RSComm::writeValue(const QString& add, const QString& dataValue) {
     BusyGuard busy(*this);
     WriteBoardValue(add, dataValue);
     if (m_writeFailed) WriteBoardValue(add, dataValue);
+    return {0, m_failure};
 }
 
 } // namespace kalvex

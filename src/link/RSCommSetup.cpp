@@ -44,7 +44,7 @@ bool RSComm::retrySetupStep(int number, const QString& description) {
                                          errorNumberText(number, description),
                                          MsgButtons::RetryCancel, MsgIcon::Critical);
     if (a == MsgAnswer::Retry) return true;
-    OnlineMode = false;
+    setOnline(false);
     m_portFailed = true;
     return false;
 }
@@ -106,28 +106,58 @@ void RSComm::OpenRSComm(SerialPort& commObj) {
                                  .arg(err.number)
                                  .arg(err.source, err.description),
                              MsgButtons::Ok, MsgIcon::Critical);
-            CommError = true;
-            OnlineMode = false;
+            setCommError(true);
+            setOnline(false);
             m_portFailed = true;
             return;
         }
         commObj.discardInput();
         m_boardMode = 0;
-        CommError = false;
+        setCommError(false);
         ExchangeByte(0xFF);
     }
     // A port that could not be set up is never online, whatever CommError says.
-    OnlineMode = !m_portFailed && !CommError;
+    setOnline(!m_portFailed && !CommError());
+}
+
+void RSComm::setOnlineMode(bool on) {
+    if (on && m_attached)
+        OpenRSComm(*m_attached);
+    else
+        CloseRSComm();
+}
+
+void RSComm::setOnline(bool on) {
+    m_online = on;
+    if (m_busy == 0) requestEnded();
+}
+
+void RSComm::setCommError(bool on) {
+    if (on && !m_commError) m_lostPending = true;
+    m_commError = on;
+    if (m_busy == 0) requestEnded();
+}
+
+// Announced after the request, so a receiver that switches modes or reads the board never runs
+// inside a request.
+void RSComm::requestEnded() {
+    const bool lost = m_lostPending && m_commError;
+    m_lostPending = false;
+    if (m_announcedOnline != m_online) {
+        m_announcedOnline = m_online;
+        Q_EMIT onlineModeChanged(m_online);
+    }
+    if (lost) Q_EMIT linkLost();
 }
 
 void RSComm::CloseRSComm() {
     BusyGuard busy(*this);
     if (m_port && m_port->isOpen()) {
-        if (!CommError) ExchangeByte(0xFF);
+        if (!CommError()) ExchangeByte(0xFF);
         m_port->close();
     }
     m_boardMode = 0;
-    OnlineMode = false;
+    setOnline(false);
 }
 
 } // namespace kalvex

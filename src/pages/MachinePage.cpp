@@ -17,12 +17,11 @@ void MachinePage::Unload() {
 }
 
 bool MachinePage::startPass() {
-    if (m_link.CommError) {
-        m_link.OnlineMode = false;
+    if (m_link.CommError()) {
+        m_link.setOnlineMode(false);
         m_onlinePrepared = false;
-        if (UpdateOnlineMode) UpdateOnlineMode();
     }
-    if (m_link.OnlineMode) {
+    if (m_link.OnlineMode()) {
         m_offlinePrepared = false;
         return true;
     }

@@ -17,7 +17,6 @@ class MachinePage : public QWidget {
   public:
     // Called after the page has switched the program offline on a comm error; the host
     // opens or closes the port and updates its menus.
-    std::function<void()> UpdateOnlineMode;
 
     // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
     // page does this too.

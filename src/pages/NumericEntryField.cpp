@@ -1,9 +1,9 @@
 #include "NumericEntryField.h"
 
 #include "UpDown.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
-#include "shell/AppState.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -167,7 +167,7 @@ void NumericEntryField::spinStep(int direction) {
 }
 
 bool NumericEntryField::canWrite() const {
-    return m_link.OnlineMode && !m_link.CommError;
+    return m_link.OnlineMode() && !m_link.CommError();
 }
 
 } // namespace kalvex

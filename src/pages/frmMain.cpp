@@ -4,9 +4,9 @@
 #include "NumericEntryField.h"
 #include "RefreshLoop.h"
 #include "UpDown.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
-#include "shell/AppState.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -87,12 +87,12 @@ void frmMain::beginPass(RefreshLoop& loop) {
 }
 
 void frmMain::readDisplay(int i) {
-    if (!m_link.OnlineMode) {
+    if (!m_link.OnlineMode()) {
         m_loop->abortPass();
         return;
     }
     const QString value = m_link.RSRead(m_address[size_t(i)]);
-    if (m_link.CommError) {
+    if (m_link.CommError()) {
         m_loop->abortPass();
         return;
     }
@@ -108,7 +108,7 @@ void frmMain::showStatusMessage() {
 void frmMain::ShowOnline() {
     m_onlinePrepared = true;
     setBlowoffEnabled(true);
-    if (m_link.CommError)
+    if (m_link.CommError())
         txtSpindleBlowoff->setText(QStringLiteral("1"));
     else
         txtSpindleBlowoff->setText(
@@ -143,9 +143,9 @@ void frmMain::setBlowoffEnabled(bool on) {
 
 void frmMain::QCBlowoff(int target) {
     const QString text = QString::number(target);
-    if (!m_link.CommError) m_link.RSWrite(kTarget, text);
-    if (!m_link.CommError) m_link.RSWrite(QStringLiteral("F825"), QStringLiteral("1"));
-    if (!m_link.CommError) m_link.RSWrite(QStringLiteral("F102"), QStringLiteral("1"));
+    if (!m_link.CommError()) m_link.RSWrite(kTarget, text);
+    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F825"), QStringLiteral("1"));
+    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F102"), QStringLiteral("1"));
 }
 
 // Buttons take the focus when clicked or reached by their access key, so a click that finds
@@ -162,12 +162,12 @@ void frmMain::cmdSingleBlowoff_Click() {
 
 void frmMain::cmdBadCanBlowoff_Click() {
     if (leaveRefused()) return;
-    if (!m_link.CommError) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
+    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
 }
 
 void frmMain::updSpindleNumber_Change(int value) {
     // The field has already parked the focus on cmdDefault.
-    if (m_link.OnlineMode && !m_link.CommError) m_link.RSWrite(kTarget, QString::number(value));
+    if (m_link.OnlineMode() && !m_link.CommError()) m_link.RSWrite(kTarget, QString::number(value));
 }
 
 } // namespace kalvex

@@ -3,9 +3,9 @@
 #include "NumericEntryField.h"
 #include "RefreshLoop.h"
 #include "UpDown.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
-#include "shell/AppState.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -38,7 +38,7 @@ frmSetup::~frmSetup() = default;
 void frmSetup::Activate() {
     selectTab(0);
     m_tabChanged = false;
-    if (m_link.OnlineMode)
+    if (m_link.OnlineMode())
         ShowOnline();
     else
         ShowOffline();
@@ -108,7 +108,7 @@ void frmSetup::addTimingDisplays() {
 
 // False ends the pass: the page closed, the program went offline, or the tab changed.
 bool frmSetup::passMayGoOn() {
-    if (!m_loop->running() || !m_link.OnlineMode) {
+    if (!m_loop->running() || !m_link.OnlineMode()) {
         m_loop->abortPass();
         return false;
     }
@@ -124,7 +124,7 @@ void frmSetup::readParameter(int index) {
     if (!passMayGoOn()) return;
     const QString value =
         m_link.RSRead(QString::fromLatin1(setupParameters()[size_t(index)].address));
-    if (m_link.CommError) {
+    if (m_link.CommError()) {
         m_loop->abortPass();
         return;
     }
@@ -135,7 +135,7 @@ void frmSetup::readParameter(int index) {
 }
 
 void frmSetup::readExtra(const std::function<void()>& read) {
-    if (!passMayGoOn() || m_link.CommError) {
+    if (!passMayGoOn() || m_link.CommError()) {
         m_loop->abortPass();
         return;
     }
@@ -197,7 +197,7 @@ void frmSetup::WriteFeedbackMask(const QString& mask) {
     auto& values = m_state.gCurrentData.Value;
     const size_t item = kFeedbackIndex + kSetupDataOffset;
     if (item < values.size()) values[item] = valueOf(mask);
-    if (m_link.OnlineMode && !m_link.CommError) m_link.RSWrite(QStringLiteral("B694"), mask);
+    if (m_link.OnlineMode() && !m_link.CommError()) m_link.RSWrite(QStringLiteral("B694"), mask);
 }
 
 void frmSetup::EnableFeedbackAll() {
@@ -209,12 +209,12 @@ void frmSetup::DisableFeedbackAll() {
 }
 
 void frmSetup::BadCanTest() {
-    if (!m_link.CommError) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
+    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
 }
 
 void frmSetup::QCTest() {
     for (const char* add : {"B2088", "F825", "F102"})
-        if (!m_link.CommError) m_link.RSWrite(QString::fromLatin1(add), QStringLiteral("1"));
+        if (!m_link.CommError()) m_link.RSWrite(QString::fromLatin1(add), QStringLiteral("1"));
 }
 
 void frmSetup::ZeroResolver() {
@@ -222,7 +222,7 @@ void frmSetup::ZeroResolver() {
         QStringLiteral("Zero Resolver"),
         QStringLiteral("You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"),
         MsgButtons::YesNoCancel, MsgIcon::Question);
-    if (a == MsgAnswer::Yes && !m_link.CommError)
+    if (a == MsgAnswer::Yes && !m_link.CommError())
         m_link.RSWrite(QStringLiteral("F831"), QStringLiteral("1"));
 }
 

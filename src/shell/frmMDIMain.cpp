@@ -1,8 +1,8 @@
 #include "frmMDIMain.h"
 
 #include "AboutBox.h"
-#include "AppState.h"
-#include "OnlineMode.h"
+#include "data/AppState.h"
+#include "data/OnlineMode.h"
 #include "data/ShiftExport.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
@@ -31,6 +31,8 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
       m_files(m_ctx.state, m_ctx.prompt, m_ctx.chooser, m_transfers),
       m_background(m_ctx.link, m_ctx.state) {
     setObjectName(QStringLiteral("frmMDIMain"));
+    m_ctx.link.attachPort(m_ctx.port);
+    connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
     m_host.setParentWindow(this);
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
@@ -62,14 +64,15 @@ void frmMDIMain::showCaption() {
     setWindowTitle(m_ctx.state.windowCaption());
 }
 
-// The indicators follow the mode the link ended in, so a switch that failed shows OFFLINE.
+// Runs on every change of the link's mode, whoever switched it. A board lost during the first
+// reads switches back to offline, which runs this again.
 void frmMDIMain::UpdateOnlineMode() {
-    applyOnlineMode(m_ctx.link, m_ctx.port, m_ctx.state);
+    settleOnlineMode(m_ctx.link, m_ctx.state);
     showMode();
 }
 
 void frmMDIMain::showMode() {
-    const bool online = m_ctx.link.OnlineMode;
+    const bool online = m_ctx.link.OnlineMode();
     sbrMain->panel(StatusBar::Mode)
         ->setText(online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE"));
     mnuViewOnline->setChecked(online);
@@ -97,18 +100,15 @@ void frmMDIMain::showFaultBox() {
 
 void frmMDIMain::sbrMain_PanelDblClick(int index) {
     if (index != StatusBar::Mode) return;
-    m_ctx.link.OnlineMode = !m_ctx.link.OnlineMode;
-    UpdateOnlineMode();
+    m_ctx.link.setOnlineMode(!m_ctx.link.OnlineMode());
 }
 
 void frmMDIMain::mnuViewOnline_Click() {
-    m_ctx.link.OnlineMode = true;
-    UpdateOnlineMode();
+    m_ctx.link.setOnlineMode(true);
 }
 
 void frmMDIMain::mnuViewOffline_Click() {
-    m_ctx.link.OnlineMode = false;
-    UpdateOnlineMode();
+    m_ctx.link.setOnlineMode(false);
 }
 
 void frmMDIMain::mnuEditOfflineEditing_Click() {
@@ -122,10 +122,10 @@ void frmMDIMain::mnuEditPasscode_Click() {
     const QString title = QStringLiteral("Color Control Passcode");
     const QString address = QStringLiteral("W1298");
     RSComm& link = m_ctx.link;
-    const QString current = link.CommError ? QString() : link.RSRead(address);
+    const QString current = link.CommError() ? QString() : link.RSRead(address);
     const std::optional<QString> answer = m_ctx.prompt.inputBox(
         title, QStringLiteral("Please Enter New Passcode (0-65535)"), current);
-    if (answer && !answer->isEmpty() && !link.CommError) link.RSWrite(address, *answer);
+    if (answer && !answer->isEmpty() && !link.CommError()) link.RSWrite(address, *answer);
 }
 
 void frmMDIMain::mnuFileNew_Click() {
@@ -179,7 +179,7 @@ void frmMDIMain::mnuWindowForm_Click(int index) {
 void frmMDIMain::loadPage(int index) {
     const PageFactory& make = m_ctx.pages[size_t(index)];
     if (!make) return;
-    QWidget* page = make([this] { UpdateOnlineMode(); });
+    QWidget* page = make();
     page->setAttribute(Qt::WA_DeleteOnClose);
     m_page = mdiArea->addSubWindow(page);
     m_page->showMaximized();

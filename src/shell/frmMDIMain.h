@@ -1,7 +1,7 @@
 #pragma once
-#include "BackgroundUpdate.h"
 #include "StatusBar.h"
 #include "WindowTransferHost.h"
+#include "data/BackgroundUpdate.h"
 #include "data/DataTransfers.h"
 #include "data/SetupFileOps.h"
 
@@ -24,9 +24,8 @@ class AppState;
 class RSComm;
 class SerialPort;
 
-// Makes the window of one machine page; the main window owns and unloads it. The page calls
-// `updateOnlineMode` when its own refresh takes the program offline after a comm error.
-using PageFactory = std::function<QWidget*(const std::function<void()>& updateOnlineMode)>;
+// Makes the window of one machine page; the main window owns and unloads it.
+using PageFactory = std::function<QWidget*()>;
 
 // What the main window works with; all of it outlives the window.
 struct ShellContext {
@@ -75,7 +74,7 @@ class frmMDIMain final : public QMainWindow {
     QWidget* pageWindow() const;
 
   public Q_SLOTS:
-    // Applies gRSComm.OnlineMode: the port, the MODE panel, the menus, the one-time reads.
+    // Applies gRSComm.OnlineMode(): the port, the MODE panel, the menus, the one-time reads.
     void UpdateOnlineMode();
     void tmrBackgroungUpdate_Timer();
     void sbrMain_PanelDblClick(int index);

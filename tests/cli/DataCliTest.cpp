@@ -1,9 +1,9 @@
 #include "CliRunner.h"
 #include "PtyServer.h"
+#include "data/AppState.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
 #include "data/TagMap.h"
-#include "shell/AppState.h"
 
 #include <QFile>
 #include <QProcess>

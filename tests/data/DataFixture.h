@@ -3,12 +3,12 @@
 #include "LinkFixture.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
+#include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/FileChooser.h"
 #include "data/LabelRange.h"
 #include "data/SetupFileOps.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -94,10 +94,7 @@ class DataFixture : public LinkFixture {
     QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
 
     AppState state;
-    FakeHost host{[this] {
-        link.OnlineMode = true;
-        link.OpenRSComm(port);
-    }};
+    FakeHost host{[this] { link.OpenRSComm(port); }};
     DataTransfers transfers{state, link, prompt, host};
     ScriptedChooser chooser;
     SetupFileOps files{state, prompt, chooser, transfers};

@@ -183,7 +183,7 @@ TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
     prompt.answer(MsgAnswer::Yes);
     transfers.UploadData(1);
 
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(state.gCurrentData.Value[size_t(i)], 55) << i;
     EXPECT_EQ(state.gCurrentData.Value[6], -6); // the failed read is not stored as 0
@@ -220,7 +220,7 @@ TEST_F(DataFixture, OfflineAnswerYesGoesOnlineAndTransfers) {
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(1);
     EXPECT_EQ(host.switches, 1);
-    EXPECT_TRUE(link.OnlineMode);
+    EXPECT_TRUE(link.OnlineMode());
     EXPECT_EQ(host.value, 121);
 }
 
@@ -231,7 +231,7 @@ TEST_F(DataFixture, FailedSwitchOnlineTransfersNothingAndSaysSo) {
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
     transfers.UploadData(0);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     EXPECT_EQ(host.value, 0);
     EXPECT_EQ(prompt.boxes.back().text, "Error Processing Request\r\n\r\nProcess Not Complete");
     EXPECT_TRUE(traffic().reads.empty());

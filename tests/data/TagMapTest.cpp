@@ -1,5 +1,5 @@
 #include "data/TagMap.h"
-#include "shell/AppState.h"
+#include "data/AppState.h"
 
 #include <gtest/gtest.h>
 

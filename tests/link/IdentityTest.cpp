@@ -58,7 +58,7 @@ TEST_F(IdentityTest, FaultCodeIsZeroWhenTheReadFails) {
     EXPECT_EQ(link.FaultCode(), 0x5C);
     board.faults().silent = true;
     EXPECT_EQ(link.FaultCode(), 0);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
 }
 
 TEST_F(IdentityTest, FaultTextsFromTheFile) {

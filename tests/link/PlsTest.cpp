@@ -79,7 +79,7 @@ TEST_F(PlsTest, PositionTurnsWithTheMachine) {
 TEST_F(PlsTest, ASilentBoardGivesMinus9999AndThenNothingIsSent) {
     board.faults().silent = true;
     EXPECT_EQ(link.PLSScaleFactor(), QStringLiteral("-9999"));
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     ASSERT_EQ(prompt.boxes.size(), 1u); // the link's Retry/Cancel box, cancelled
     board.faults().silent = false;
     board.clearTranscript();
@@ -252,7 +252,7 @@ TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
     EXPECT_LT(asked[0], 3'100'000);
     EXPECT_GE(asked[1] - asked[0], 2'000'000);
     EXPECT_LT(asked[1] - asked[0], 2'100'000);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
 }
 
 TEST_F(PlsTest, PulseTrainWithoutReadyReportsTheProgrammingError) {
@@ -269,7 +269,7 @@ TEST_F(PlsTest, PulseTrainWithoutReadyReportsTheProgrammingError) {
 TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     board.faults().silentAfter = board.receivedCount() + 8; // the handshake and the record
     EXPECT_FALSE(link.ClearPLSChan(2));
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].text.left(37),
               QStringLiteral("Cannot Communicate with Target Board."));
@@ -377,7 +377,7 @@ TEST_F(PlsTest, ValuesOutsideTheRecordAreRefusedWithoutTraffic) {
         EXPECT_FALSE(refused[i]()) << i;
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_FALSE(link.CommError);
+    EXPECT_FALSE(link.CommError());
 }
 
 } // namespace

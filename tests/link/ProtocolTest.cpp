@@ -53,7 +53,7 @@ TEST_F(ReadTest, AddressesOutsideTheBoardReadZeroWithoutTraffic) {
         EXPECT_EQ(link.RSRead(QString::fromLatin1(add)), QStringLiteral("0")) << add;
     }
     EXPECT_TRUE(sent().isEmpty());
-    EXPECT_FALSE(link.CommError);
+    EXPECT_FALSE(link.CommError());
 }
 
 using WriteTest = LinkFixture;
@@ -167,7 +167,7 @@ TEST_F(TimeoutTest, SilentBoardRaisesTheBoxAfterFiveSecondsAndCancelStopsTheLink
               QStringLiteral("Cannot Communicate with Target Board.\rVerify RS-232 Cable is "
                              "Connected Between\rCOMM Port and PROG Port."));
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     // The attention byte and two resynchronising 0xFF, nothing else.
     EXPECT_EQ(sent(), bytes({0xFF, 0xFF, 0xFF}));
 
@@ -193,7 +193,7 @@ TEST_F(TimeoutTest, RetryResumesWhenTheBoardAnswersAgain) {
     // The high byte goes unanswered; the retry's 0xFF is answered 0x55, which is no echo, so
     // this read gives "0" and drops the mode; the next read sets it again and succeeds.
     link.RSRead(QStringLiteral("W50"));
-    EXPECT_FALSE(link.CommError);
+    EXPECT_FALSE(link.CommError());
     EXPECT_EQ(link.RSRead(QStringLiteral("W50")), QStringLiteral("321"));
     EXPECT_EQ(prompt.boxes.size(), 1u);
 }
@@ -202,7 +202,7 @@ TEST_F(TimeoutTest, SlowRepliesWithinTheDeadlineAreNotErrors) {
     board.faults().replyDelayUs = 900'000;
     board.setValue(QStringLiteral("B60"), 42);
     EXPECT_EQ(link.RSRead(QStringLiteral("B60")), QStringLiteral("42"));
-    EXPECT_FALSE(link.CommError);
+    EXPECT_FALSE(link.CommError());
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
@@ -224,8 +224,8 @@ TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
     EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("WARNING - Communication Error!"));
     EXPECT_GE(boxAt - start, 2'000'000);
     EXPECT_LT(boxAt - start, 2'100'000);
-    EXPECT_TRUE(link.CommError);
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_TRUE(link.CommError());
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
 }
 

@@ -24,7 +24,7 @@ TEST(PtyEndToEnd, TheLinkTalksToTheSimulatorThroughARealSerialDevice) {
 
     for (int session = 0; session < 2; ++session) { // the client closes and re-opens the port
         link.OpenRSComm(port);
-        ASSERT_TRUE(link.OnlineMode) << session;
+        ASSERT_TRUE(link.OnlineMode()) << session;
         EXPECT_EQ(link.RSRead(QStringLiteral("B52")), QStringLiteral("24"));
         link.RSWrite(QStringLiteral("D2000"), QStringLiteral("123,456"));
         EXPECT_EQ(link.RSRead(QStringLiteral("D2000")), QStringLiteral("123456"));

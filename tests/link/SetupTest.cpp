@@ -58,7 +58,7 @@ TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
         const QString path = home.filePath(QStringLiteral("support/RSPort.cfg"));
         writeFile(path, QByteArray(c.content));
         link.OpenRSComm(port);
-        EXPECT_TRUE(link.OnlineMode) << c.content;
+        EXPECT_TRUE(link.OnlineMode()) << c.content;
         EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.content;
         EXPECT_EQ(port.lastSettings().baud, c.baud) << c.content;
         EXPECT_TRUE(readFile(path).startsWith(QByteArray(c.afterwards))) << c.content;
@@ -72,7 +72,7 @@ TEST_F(SetupTest, MissingFileAndFolderAreCreatedWithDefaults) {
     EXPECT_EQ(link.CommSettingsFile(), home.filePath(QStringLiteral("support/RSPort.cfg")));
     EXPECT_EQ(readFile(link.CommSettingsFile()), QByteArray("1,9600\r\n"));
     EXPECT_EQ(port.lastSettings().portNumber, 1);
-    EXPECT_TRUE(link.OnlineMode);
+    EXPECT_TRUE(link.OnlineMode());
 }
 
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
@@ -96,7 +96,7 @@ TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
     EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("RSComm InitializeRSComm"));
     EXPECT_TRUE(prompt.boxes[0].text.startsWith(QStringLiteral("Error Number = ")));
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_FALSE(blocked.OnlineMode);
+    EXPECT_FALSE(blocked.OnlineMode());
     EXPECT_TRUE(blocked.portFailed());
     EXPECT_EQ(port.openCount(), 0);
 }
@@ -109,8 +109,8 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     EXPECT_EQ(
         prompt.boxes[0].text,
         QStringLiteral("Error Number = 2\r\nError Source = QSerialPort\r\n\r\nNo such port."));
-    EXPECT_TRUE(link.CommError);
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_TRUE(link.CommError());
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.portFailed());
 }
 
@@ -119,8 +119,8 @@ TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOffline) {
     link.OpenRSComm(port);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(port.isOpen());
-    EXPECT_FALSE(link.OnlineMode);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_TRUE(link.CommError());
 
     board.clearTranscript();
     link.CloseRSComm(); // no attention byte to a board known to be silent
@@ -135,7 +135,7 @@ TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
     board.clearTranscript();
     link.CloseRSComm();
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(link.boardMode(), 0);
     // Reopening starts the mode handshake afresh.
     link.OpenRSComm(port);

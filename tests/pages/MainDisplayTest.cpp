@@ -1,11 +1,11 @@
 #include "LinkFixture.h"
+#include "data/AppState.h"
 #include "link/Address.h"
 #include "pages/MainDisplayValues.h"
 #include "pages/NumericEntryField.h"
 #include "pages/RefreshLoop.h"
 #include "pages/UpDown.h"
 #include "pages/frmMain.h"
-#include "shell/AppState.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -28,7 +28,7 @@ class MainDisplayTest : public test::LinkFixture {
         LinkFixture::SetUp();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue(QStringLiteral("B2088"), 5);
-        page.UpdateOnlineMode = [this] { ++modeUpdates; };
+        QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++modeUpdates; });
         page.show();
         QApplication::setActiveWindow(&page);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
@@ -111,7 +111,7 @@ TEST_F(MainDisplayTest, TestTripWritesF830) {
 }
 
 TEST_F(MainDisplayTest, ButtonsSendNothingWhileCommErrorIsSet) {
-    link.CommError = true;
+    link.setCommError(true);
     for (QPushButton* b : {page.cmdSingleBlowoff, page.cmdBlanketBlowoff, page.cmdMandrelBlowoff,
                            page.cmdBadCanBlowoff})
         QTest::mouseClick(b, Qt::LeftButton);
@@ -186,10 +186,10 @@ TEST_F(MainDisplayTest, MessageFollowsTheStatusTextInBothModes) {
 TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
     board.faults().silent = true; // the retry box is cancelled
     EXPECT_EQ(runPass(), 2);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     EXPECT_EQ(modeUpdates, 0);
     runPass();
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(modeUpdates, 1);
     EXPECT_EQ(label(0), QStringLiteral("-"));
     EXPECT_FALSE(page.cmdSingleBlowoff->isEnabled());

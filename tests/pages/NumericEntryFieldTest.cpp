@@ -1,7 +1,7 @@
 #include "pages/NumericEntryField.h"
 #include "LinkFixture.h"
+#include "data/AppState.h"
 #include "pages/UpDown.h"
-#include "shell/AppState.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -155,7 +155,7 @@ TEST_F(EntryFieldTest, SpinOfflineChangesOnlyTheDataSet) {
 }
 
 TEST_F(EntryFieldTest, CommErrorStoresButSendsNothing) {
-    link.CommError = true;
+    link.setCommError(true);
     type(QStringLiteral("700"));
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(state.gCurrentData.Value[kItem], 700);

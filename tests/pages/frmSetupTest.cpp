@@ -1,10 +1,10 @@
 #include "pages/frmSetup.h"
 #include "LinkFixture.h"
+#include "data/AppState.h"
 #include "data/TagMap.h"
 #include "pages/NumericEntryField.h"
 #include "pages/RefreshLoop.h"
 #include "pages/UpDown.h"
-#include "shell/AppState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,7 +36,7 @@ class SetupPageTest : public test::LinkFixture {
     void SetUp() override {
         LinkFixture::SetUp();
         page = std::make_unique<frmSetup>(state, link, prompt);
-        page->UpdateOnlineMode = [this] { ++onlineUpdates; };
+        QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++onlineUpdates; });
         page->show();
         page->Activate();
         clearTranscript();
@@ -198,9 +198,9 @@ TEST_F(SetupPageTest, OfflineShowsTheDataSetAndOfflineEditingEnablesWithinOnePas
 TEST_F(SetupPageTest, ACommErrorTakesTheProgramOfflineAtTheNextPass) {
     board.faults().silent = true;
     runPass();
-    EXPECT_TRUE(link.CommError);
+    EXPECT_TRUE(link.CommError());
     runPass();
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(onlineUpdates, 1);
 }
 

@@ -48,7 +48,7 @@ using Background = ShellFixture;
 
 TEST_F(Background, OfflineTexts) {
     for (bool commError : {false, true}) {
-        link.CommError = commError;
+        link.setCommError(commError);
         window->tmrBackgroungUpdate_Timer();
         EXPECT_EQ(state.gStatusMessage, "Set-up Program is Currently OFFLINE");
         EXPECT_EQ(status(), commError ? "System Message:  Comm Fault with P9100"
@@ -85,7 +85,7 @@ TEST_F(Background, CommErrorWhileOnlineFreezesTheTexts) {
     board.setValue("W98", 1);
     window->tmrBackgroungUpdate_Timer();
     const QString message = state.gStatusMessage;
-    link.CommError = true;
+    link.setCommError(true);
     board.setValue("W98", 0);
     board.clearTranscript();
     window->tmrBackgroungUpdate_Timer();

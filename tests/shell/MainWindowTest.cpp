@@ -135,7 +135,7 @@ TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
     prompt.answer(MsgAnswer::No);
     window->mnuFileExit->trigger();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
 }
 
@@ -171,7 +171,7 @@ class WindowMenu : public ShellFixture {
   protected:
     void SetUp() override {
         for (int i : {0, 1, 4})
-            pages[size_t(i)] = [this, i](const std::function<void()>&) {
+            pages[size_t(i)] = [this, i] {
                 ++made[size_t(i)];
                 auto* w = new QWidget;
                 w->setObjectName(QStringLiteral("page%1").arg(i));

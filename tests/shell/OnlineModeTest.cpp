@@ -9,7 +9,7 @@ using OnlineMode = ShellFixture;
 
 TEST_F(OnlineMode, MenuOpensAndClosesThePortAndTheIndicatorsFollow) {
     window->mnuViewOnline->trigger();
-    EXPECT_TRUE(link.OnlineMode);
+    EXPECT_TRUE(link.OnlineMode());
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(mode(), "ONLINE");
     EXPECT_TRUE(window->mnuViewOnline->isChecked());
@@ -17,7 +17,7 @@ TEST_F(OnlineMode, MenuOpensAndClosesThePortAndTheIndicatorsFollow) {
     EXPECT_TRUE(window->mnuEditPasscode->isEnabled());
 
     window->mnuViewOffline->trigger();
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(mode(), "OFFLINE");
     EXPECT_FALSE(window->mnuViewOnline->isChecked());
@@ -28,7 +28,7 @@ TEST_F(OnlineMode, MenuOpensAndClosesThePortAndTheIndicatorsFollow) {
 TEST_F(OnlineMode, ModePanelDoubleClickToggles) {
     window->show();
     QTest::mouseDClick(panel(StatusBar::Status), Qt::LeftButton);
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     QTest::mouseDClick(panel(StatusBar::Mode), Qt::LeftButton);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(mode(), "ONLINE");
@@ -52,8 +52,8 @@ TEST_F(OnlineMode, SpindleCountIsReadOncePerRun) {
 TEST_F(OnlineMode, SwitchToASilentBoardEndsOfflineAndTriesAgainNextTime) {
     board.faults().silent = true;
     window->mnuViewOnline->trigger();
-    EXPECT_FALSE(link.OnlineMode);
-    EXPECT_TRUE(link.CommError);
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_TRUE(link.CommError());
     EXPECT_EQ(mode(), "OFFLINE");
     EXPECT_FALSE(window->mnuEditPasscode->isEnabled());
     EXPECT_FALSE(state.gBoardReadDone);
@@ -63,7 +63,7 @@ TEST_F(OnlineMode, SwitchToASilentBoardEndsOfflineAndTriesAgainNextTime) {
     board.faults().silent = false;
     board.setValue("B52", 36);
     window->mnuViewOnline->trigger();
-    EXPECT_TRUE(link.OnlineMode);
+    EXPECT_TRUE(link.OnlineMode());
     EXPECT_TRUE(state.gBoardReadDone);
     EXPECT_EQ(state.gSpindleCount, 36);
 }
@@ -71,7 +71,7 @@ TEST_F(OnlineMode, SwitchToASilentBoardEndsOfflineAndTriesAgainNextTime) {
 TEST_F(OnlineMode, BoardLostDuringTheFirstReadsClosesThePort) {
     board.faults().silentAfter = 1; // answers the attention byte of the open, then nothing
     window->mnuViewOnline->trigger();
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(state.gBoardReadDone);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(mode(), "OFFLINE");
@@ -81,7 +81,7 @@ TEST_F(OnlineMode, BoardLostDuringTheFirstReadsClosesThePort) {
 TEST_F(OnlineMode, PortThatCannotOpenStaysOffline) {
     port.failNextOpen({8002, "KALVEX", "Invalid port number"});
     window->mnuViewOnline->trigger();
-    EXPECT_FALSE(link.OnlineMode);
+    EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(mode(), "OFFLINE");
     ASSERT_FALSE(prompt.boxes.empty());
     EXPECT_EQ(prompt.boxes.back().title, "Comm Port Error");

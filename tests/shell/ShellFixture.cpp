@@ -28,7 +28,7 @@ void ShellFixture::SetUp() {
 
 void ShellFixture::goOnline() {
     window->mnuViewOnline->trigger();
-    ASSERT_TRUE(link.OnlineMode);
+    ASSERT_TRUE(link.OnlineMode());
     board.clearTranscript();
 }
 

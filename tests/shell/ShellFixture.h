@@ -2,9 +2,9 @@
 #include "Board.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
+#include "data/AppState.h"
 #include "data/FileChooser.h"
 #include "link/RSComm.h"
-#include "shell/AppState.h"
 #include "shell/frmMDIMain.h"
 
 #include <QApplication>

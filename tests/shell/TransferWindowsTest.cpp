@@ -215,7 +215,7 @@ TEST(ProcessingWindow, CancelWorksAt9600Baud) {
     QtSerialPort port(server->slavePath());
     RSComm link(prompt, clock, home.path());
     link.OpenRSComm(port);
-    ASSERT_TRUE(link.OnlineMode);
+    ASSERT_TRUE(link.OnlineMode());
     AppState state;
     DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadShift));
     frmProcessing w(transfer, link);

@@ -19,7 +19,7 @@ class LinkFixture : public ::testing::Test {
         ASSERT_TRUE(home.isValid());
         board.machine().running = false;
         link.OpenRSComm(port);
-        ASSERT_TRUE(link.OnlineMode);
+        ASSERT_TRUE(link.OnlineMode());
         clearTranscript();
     }
 

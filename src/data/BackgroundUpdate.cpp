@@ -40,8 +40,8 @@ QString alarmMessage(int alarmValue) {
 }
 
 BackgroundTick BackgroundUpdate::tick() {
-    if (!m_link.OnlineMode) return offline();
-    if (m_link.CommError) return {};
+    if (!m_link.OnlineMode()) return offline();
+    if (m_link.CommError()) return {};
     const int faultCode = m_link.FaultCode();
     if (faultCode > 0) return faulted(faultCode);
     return alarms();
@@ -50,8 +50,8 @@ BackgroundTick BackgroundUpdate::tick() {
 BackgroundTick BackgroundUpdate::offline() {
     m_state.gStatusMessage = QStringLiteral("Set-up Program is Currently OFFLINE");
     return {true,
-            kPanelPrefix + (m_link.CommError ? QStringLiteral("Comm Fault with P9100")
-                                             : QStringLiteral("Program is Currently OFFLINE")),
+            kPanelPrefix + (m_link.CommError() ? QStringLiteral("Comm Fault with P9100")
+                                               : QStringLiteral("Program is Currently OFFLINE")),
             false};
 }
 
@@ -65,7 +65,7 @@ BackgroundTick BackgroundUpdate::faulted(int faultCode) {
 
 BackgroundTick BackgroundUpdate::alarms() {
     int alarmValue = 0;
-    if (!m_link.CommError) alarmValue = valueOf(m_link.RSRead(QStringLiteral("W98")));
+    if (!m_link.CommError()) alarmValue = valueOf(m_link.RSRead(QStringLiteral("W98")));
     if (alarmValue <= 0) {
         m_state.gStatusMessage = QStringLiteral("-- System Normal --\r\n") + kOnline;
         m_faultShown = false;
