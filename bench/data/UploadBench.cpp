@@ -77,7 +77,7 @@ void BM_RawPingPong(benchmark::State& state, int baud) {
 // One Upload All into a fresh data set; returns the bytes the board received.
 qint64 uploadAll(Simulator& sim, RSComm& link, Prompt& prompt, double* seconds) {
     AppState app;
-    link.setBoardMode(0); // every run starts with the mode handshake
+    link.resetBoardMode(); // every run starts with the mode handshake
     const qint64 before = sim.received();
     const auto t0 = std::chrono::steady_clock::now();
     DataTransfer t(link, prompt, app.gCurrentData, transferPlan(kUploadAll));

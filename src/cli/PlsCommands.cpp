@@ -1,5 +1,7 @@
 #include "PlsCommands.h"
 
+#include "link/PlsLink.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -15,7 +17,7 @@ struct Bounds {
     int max;
 };
 
-using Operation = std::function<bool(RSComm&, const std::vector<int>&)>;
+using Operation = std::function<bool(PlsLink&, const std::vector<int>&)>;
 
 struct SubCommand {
     const char* name;
@@ -52,30 +54,30 @@ bool parseNumbers(const QStringList& words, const std::vector<Bounds>& bounds,
     return true;
 }
 
-bool printStatus(RSComm& link) {
-    const std::pair<const char*, QString (RSComm::*)()> reads[] = {
-        {"Scale factor: %1", &RSComm::PLSScaleFactor},
-        {"Offset: %1", &RSComm::PLSOffset},
-        {"Position: %1", &RSComm::PLSPos},
-        {"Speed: %1 rpm", &RSComm::PLSRpm}};
+bool printStatus(PlsLink& pls) {
+    const std::pair<const char*, QString (PlsLink::*)()> reads[] = {
+        {"Scale factor: %1", &PlsLink::PLSScaleFactor},
+        {"Offset: %1", &PlsLink::PLSOffset},
+        {"Position: %1", &PlsLink::PLSPos},
+        {"Speed: %1 rpm", &PlsLink::PLSRpm}};
     for (const auto& [format, read] : reads) {
-        const QString v = (link.*read)();
-        if (link.CommError()) return false; // "-9999" is no value
+        const QString v = (pls.*read)();
+        if (pls.link().CommError()) return false; // "-9999" is no value
         print(QString::fromLatin1(format).arg(v));
     }
     return true;
 }
 
-bool recall(RSComm& link, int chan) {
-    if (!link.RecallChannel(chan)) return false;
-    print(QStringLiteral("State: %1").arg(link.ChannelRecallState()));
-    print(QStringLiteral("Position: %1").arg(link.ChannelRecallPos()));
+bool recall(PlsLink& pls, int chan) {
+    if (!pls.RecallChannel(chan)) return false;
+    print(QStringLiteral("State: %1").arg(pls.ChannelRecallState()));
+    print(QStringLiteral("Position: %1").arg(pls.ChannelRecallPos()));
     return true;
 }
 
-bool uploadConfig(RSComm& link) {
-    const RSComm::PlsConfigTable table = link.PLSConfigUpload();
-    if (link.CommError()) return false;
+bool uploadConfig(PlsLink& pls) {
+    const PlsLink::PlsConfigTable table = pls.PLSConfigUpload();
+    if (pls.link().CommError()) return false;
     QStringList words;
     for (const int v : table)
         words << QString::number(v);
@@ -83,15 +85,15 @@ bool uploadConfig(RSComm& link) {
     return true;
 }
 
-bool downloadConfig(RSComm& link, const std::vector<int>& v) {
-    RSComm::PlsConfig config{};
+bool downloadConfig(PlsLink& pls, const std::vector<int>& v) {
+    PlsLink::PlsConfig config{};
     std::copy_n(v.begin() + 1, config.size(), config.begin());
-    return link.PLSConfigDownload(config, v[0]);
+    return pls.PLSConfigDownload(config, v[0]);
 }
 
 std::vector<Bounds> configBounds() {
     std::vector<Bounds> b{{QStringLiteral("WORD"), 0, 65535}};
-    for (int i = 0; i < RSComm::kPlsConfigEntries; ++i)
+    for (int i = 0; i < PlsLink::kPlsConfigEntries; ++i)
         b.push_back({QStringLiteral("V%1").arg(i), 0, 255});
     return b;
 }
@@ -101,17 +103,17 @@ const std::vector<SubCommand>& subCommands() {
     const Bounds chan{QStringLiteral("CHAN"), 0, 255};
     const auto word = [](const char* name) { return Bounds{QLatin1String(name), 0, 65535}; };
     static const std::vector<SubCommand> table{
-        {"status", {}, [](RSComm& l, Args) { return printStatus(l); }},
+        {"status", {}, [](PlsLink& l, Args) { return printStatus(l); }},
         {"setpoint",
          {chan, word("ON"), word("OFF")},
-         [](RSComm& l, Args v) { return l.SingleSetpoint(v[0], v[1], v[2], v[3] != 0); }},
+         [](PlsLink& l, Args v) { return l.SingleSetpoint(v[0], v[1], v[2], v[3] != 0); }},
         {"pulse",
          {chan, word("ON"), word("OFF"), word("START")},
-         [](RSComm& l, Args v) { return l.PulseTrain(v[0], v[1], v[2], v[3]); }},
-        {"clear", {chan}, [](RSComm& l, Args v) { return l.ClearPLSChan(v[0]); }},
-        {"recall", {chan}, [](RSComm& l, Args v) { return recall(l, v[0]); }},
-        {"offset", {word("POSITION")}, [](RSComm& l, Args v) { return l.SetPLSOffset(v[0]); }},
-        {"upload-config", {}, [](RSComm& l, Args) { return uploadConfig(l); }},
+         [](PlsLink& l, Args v) { return l.PulseTrain(v[0], v[1], v[2], v[3]); }},
+        {"clear", {chan}, [](PlsLink& l, Args v) { return l.ClearPLSChan(v[0]); }},
+        {"recall", {chan}, [](PlsLink& l, Args v) { return recall(l, v[0]); }},
+        {"offset", {word("POSITION")}, [](PlsLink& l, Args v) { return l.SetPLSOffset(v[0]); }},
+        {"upload-config", {}, [](PlsLink& l, Args) { return uploadConfig(l); }},
         {"download-config", configBounds(), downloadConfig},
     };
     return table;
@@ -144,7 +146,8 @@ int runPls(const CliOptions& options, const QStringList& args) {
         if (name == QLatin1String("setpoint")) values.push_back(clearFirst ? 1 : 0);
         CliSession session(options);
         if (const int rc = session.open()) return rc;
-        const bool ok = sub.run(session.link(), values);
+        PlsLink pls(session.link());
+        const bool ok = sub.run(pls, values);
         return outcome(session, ok);
     }
     return refuse(QStringLiteral("Unknown pls command: %1").arg(name));

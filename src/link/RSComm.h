@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 
-#include <array>
 
 namespace kalvex {
 
@@ -87,56 +86,30 @@ class RSComm : public QObject {
     bool SetBoardMode(int mode, int modeByte);
     QString ReadBoardValue(const QString& add);
     void WriteBoardValue(const QString& add, const QString& dataValue);
+    // Board modes of the handshake; the PLS commands use modes of their own.
+    static constexpr int kNoMode = 0;
+    static constexpr int kReadMode = 1;
+    static constexpr int kWriteMode = 2;
+    static constexpr int kProgramMode = 3;
     int boardMode() const { return m_boardMode; }
-    void setBoardMode(int mode) { m_boardMode = mode; }
+    // The next request starts with the mode handshake.
+    void resetBoardMode() { m_boardMode = kNoMode; }
 
-    // ---- PLS channel programming ----
-    // Each member runs one command exchange with the board's PLS. Reads give "-9999" on
-    // failure; the programming members return whether the board took the command. Values the
-    // record bytes cannot carry (a channel or configuration entry outside 0-255, a negative
-    // setpoint or start, a configuration word outside 0-65535) are refused without traffic.
-    static constexpr int kPlsConfigBytes = 19;
-    static constexpr int kPlsConfigEntries = 24;
-    using PlsConfigTable = std::array<int, kPlsConfigBytes>;
-    using PlsConfig = std::array<int, kPlsConfigEntries>;
-
-    QString PLSScaleFactor();
-    QString PLSOffset();
-    QString PLSPos();
-    QString PLSRpm();
-    bool SingleSetpoint(int chan, int onSetpoint, int offSetpoint, bool clearChan = false);
-    bool PulseTrain(int chan, int onDivision, int offDivision, int startDivision);
-    bool ClearPLSChan(int chan);
-    bool RecallChannel(int chan);
-    int ChannelRecallPos() const { return m_channelRecallPos; }
-    int ChannelRecallState() const { return m_channelRecallState; }
-    bool SetPLSOffset(int position);
-    bool PLSConfigDownload(const PlsConfig& config, int configWord);
-    PlsConfigTable PLSConfigUpload();
+    // Marks the link busy for the length of a request; the classes built on the byte exchange
+    // (PLS, program transfer) hold one for each of theirs.
+    class BusyGuard;
+    Clock& clock() { return m_clock; }
 
   Q_SIGNALS:
     void onlineModeChanged(bool online);
     void linkLost();
 
   private:
-    class BusyGuard;
     void setOnline(bool on);
     void fail(LinkFailure f) {
         if (m_failure == LinkFailure::None) m_failure = f;
     }
     void requestEnded();
-    int PLSReadWord(int command);
-    bool PLSWriteChannel(int command, int chan, int a, int b, int flag);
-    bool PLSWriteWord(int command, int word);
-    bool PLSWriteBlock(int command, const int* entries);
-    bool PLSReadConfig(int command);
-    bool PLSRecall(int chan);
-    bool PLSWaitReady();
-    bool plsSendAll(int mode, int command, const QByteArray& bytes);
-    bool plsAskReady();
-    bool pulseTrainRefused(int scale, int onDivision, int offDivision, int startDivision);
-    bool setpointRefused(int scale, int setpoint);
-    bool offsetRefused(int scale, int position);
     void InitializeRSComm(SerialPort& commObj);
     bool readSettingsFile(const QString& path);
     bool writeDefaultSettings(const QString& path);
@@ -173,9 +146,6 @@ class RSComm : public QObject {
     QString m_currentProgramAdd = QStringLiteral(" ");
     bool m_validProgram = false;
 
-    int m_channelRecallState = 0;
-    int m_channelRecallPos = 0;
-    PlsConfigTable m_plsConfig{};
 };
 
 } // namespace kalvex

@@ -23,7 +23,7 @@ int RSComm::ExchangeByte(int b, bool noWait, bool flush) {
     }
     if (flush && m_port && m_port->isOpen()) m_port->discardInput();
     if (!m_port || !m_port->isOpen()) {
-        m_boardMode = 0;
+        m_boardMode = kNoMode;
         setCommError(true);
         fail(LinkFailure::NoAnswer);
         return kNoReply;
@@ -44,7 +44,7 @@ int RSComm::waitForReply() {
             m_port->waitForInput(int((deadline - now + 999) / 1000));
             continue;
         }
-        m_boardMode = 0;
+        m_boardMode = kNoMode;
         setCommError(true);
         deadline = now + kResyncReplyUs;
         ++attempts;
@@ -72,7 +72,7 @@ int RSComm::waitForReply() {
 }
 
 bool RSComm::SetBoardMode(int mode, int modeByte) {
-    m_boardMode = 0;
+    m_boardMode = kNoMode;
     qint64 deadline = m_clock.nowUs() + kModeDeadlineUs;
     while (m_boardMode != mode) {
         if (m_clock.nowUs() >= deadline) {
@@ -111,7 +111,7 @@ QString RSComm::ReadBoardValue(const QString& add) {
         fail(LinkFailure::RefusedInput);
         return QString();
     }
-    if (m_boardMode != 1 && !SetBoardMode(1, 1)) return QString();
+    if (m_boardMode != kReadMode && !SetBoardMode(kReadMode, kReadMode)) return QString();
 
     quint8 bytes[4] = {};
     const int count = m_parsed.byteCount();
@@ -120,7 +120,7 @@ QString RSComm::ReadBoardValue(const QString& add) {
         int r = ExchangeByte(a / 256);
         if (r == kNoReply) return QString();
         if (r != a / 256) {
-            m_boardMode = 0;
+            m_boardMode = kNoMode;
             fail(LinkFailure::WrongEcho);
             return QString();
         }
@@ -225,9 +225,9 @@ void RSComm::WriteBoardValue(const QString& add, const QString& dataValue) {
     }
     QByteArray bytes;
     if (!layOutBytes(value, bytes)) return;
-    if (m_boardMode != 2 && !SetBoardMode(2, 2)) return;
+    if (m_boardMode != kWriteMode && !SetBoardMode(kWriteMode, kWriteMode)) return;
     sendWrite(bytes);
-    if (m_writeFailed) m_boardMode = 0;
+    if (m_writeFailed) m_boardMode = kNoMode;
 }
 
 void RSComm::sendWrite(const QByteArray& bytes) {

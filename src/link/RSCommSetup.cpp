@@ -112,7 +112,7 @@ void RSComm::OpenRSComm(SerialPort& commObj) {
             return;
         }
         commObj.discardInput();
-        m_boardMode = 0;
+        m_boardMode = kNoMode;
         setCommError(false);
         ExchangeByte(0xFF);
     }
@@ -156,7 +156,7 @@ void RSComm::CloseRSComm() {
         if (!CommError()) ExchangeByte(0xFF);
         m_port->close();
     }
-    m_boardMode = 0;
+    m_boardMode = kNoMode;
     setOnline(false);
 }
 

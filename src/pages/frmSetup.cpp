@@ -4,6 +4,7 @@
 #include "RefreshLoop.h"
 #include "UpDown.h"
 #include "data/AppState.h"
+#include "link/PlsLink.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 
@@ -91,7 +92,7 @@ void frmSetup::addTimingDisplays() {
             cmdZeroResolver->setEnabled(valueOf(m_link.RSRead(QStringLiteral("F119"))) > 0);
         });
     });
-    m_loop->add([this] { readExtra([this] { lblDisplay[1]->setText(m_link.PLSPos()); }); });
+    m_loop->add([this] { readExtra([this] { lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
     m_loop->add([this] {
         readExtra([this] {
             lblDisplay[2]->setText(

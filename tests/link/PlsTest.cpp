@@ -1,5 +1,6 @@
 #include "Bytes.h"
 #include "LinkFixture.h"
+#include "link/PlsLink.h"
 
 #include <functional>
 
@@ -19,6 +20,7 @@ class PlsTest : public LinkFixture {
         setPls(360, 10, 100);
     }
     sim::PlsUnit& pls() { return board.pls(); }
+    PlsLink plsLink{link};
     void setPls(int scale, int offset, int position) {
         pls().setScaleFactor(scale);
         pls().setOffset(offset);
@@ -42,17 +44,17 @@ TEST_F(PlsTest, ReadPropertiesSendTheirCommandAndTakeAWordLowByteFirst) {
     setPls(40000, 300, 700);
     board.machine().running = true; // 1200 cans a minute on 24 spindles: 50 rpm
     struct Case {
-        QString (RSComm::*read)();
+        QString (PlsLink::*read)();
         int command;
         const char* value;
     };
-    const Case cases[] = {{&RSComm::PLSScaleFactor, 24, "40000"},
-                          {&RSComm::PLSOffset, 40, "300"},
-                          {&RSComm::PLSPos, 72, "700"},
-                          {&RSComm::PLSRpm, 88, "50"}};
+    const Case cases[] = {{&PlsLink::PLSScaleFactor, 24, "40000"},
+                          {&PlsLink::PLSOffset, 40, "300"},
+                          {&PlsLink::PLSPos, 72, "700"},
+                          {&PlsLink::PLSRpm, 88, "50"}};
     for (const Case& c : cases) {
         board.clearTranscript();
-        EXPECT_EQ((link.*c.read)(), QString::fromLatin1(c.value)) << c.command;
+        EXPECT_EQ((plsLink.*c.read)(), QString::fromLatin1(c.value)) << c.command;
         EXPECT_EQ(sent(), wordRead(c.command));
     }
     EXPECT_TRUE(prompt.boxes.empty());
@@ -60,8 +62,8 @@ TEST_F(PlsTest, ReadPropertiesSendTheirCommandAndTakeAWordLowByteFirst) {
 
 TEST_F(PlsTest, EveryOperationRunsTheHandshakeAndMemoryAccessSetsItsModeAgain) {
     link.RSRead(QStringLiteral("W50"));
-    link.PLSPos();
-    link.PLSPos();
+    plsLink.PLSPos();
+    plsLink.PLSPos();
     link.RSRead(QStringLiteral("W50"));
     EXPECT_EQ(sent(), bytes({0xFF, 1, 0, 50, 0, 51}) + wordRead(72) + wordRead(72) +
                           bytes({0xFF, 1, 0, 50, 0, 51}));
@@ -69,33 +71,33 @@ TEST_F(PlsTest, EveryOperationRunsTheHandshakeAndMemoryAccessSetsItsModeAgain) {
 
 TEST_F(PlsTest, PositionTurnsWithTheMachine) {
     board.machine().running = true; // 50 rpm, 360 divisions: 300 divisions a second
-    link.PLSPos();
+    plsLink.PLSPos();
     clock.advanceUs(100'000);
-    EXPECT_EQ(link.PLSPos(), QStringLiteral("130"));
+    EXPECT_EQ(plsLink.PLSPos(), QStringLiteral("130"));
     clock.advanceUs(1'000'000);
-    EXPECT_EQ(link.PLSPos(), QStringLiteral("70")); // 430 wraps at the scale factor
+    EXPECT_EQ(plsLink.PLSPos(), QStringLiteral("70")); // 430 wraps at the scale factor
 }
 
 TEST_F(PlsTest, ASilentBoardGivesMinus9999AndThenNothingIsSent) {
     board.faults().silent = true;
-    EXPECT_EQ(link.PLSScaleFactor(), QStringLiteral("-9999"));
+    EXPECT_EQ(plsLink.PLSScaleFactor(), QStringLiteral("-9999"));
     EXPECT_TRUE(link.CommError());
     ASSERT_EQ(prompt.boxes.size(), 1u); // the link's Retry/Cancel box, cancelled
     board.faults().silent = false;
     board.clearTranscript();
     const qint64 before = clock.nowUs();
 
-    RSComm::PlsConfig config{};
+    PlsLink::PlsConfig config{};
     const std::function<bool()> operations[] = {
-        [&] { return link.PLSOffset() == QStringLiteral("-9999"); },
-        [&] { return link.PLSPos() == QStringLiteral("-9999"); },
-        [&] { return link.PLSRpm() == QStringLiteral("-9999"); },
-        [&] { return !link.SingleSetpoint(1, 10, 20, true); },
-        [&] { return !link.PulseTrain(1, 10, 20, 0); },
-        [&] { return !link.ClearPLSChan(1); },
-        [&] { return !link.RecallChannel(1); },
-        [&] { return !link.SetPLSOffset(0); },
-        [&] { return !link.PLSConfigDownload(config, 0); },
+        [&] { return plsLink.PLSOffset() == QStringLiteral("-9999"); },
+        [&] { return plsLink.PLSPos() == QStringLiteral("-9999"); },
+        [&] { return plsLink.PLSRpm() == QStringLiteral("-9999"); },
+        [&] { return !plsLink.SingleSetpoint(1, 10, 20, true); },
+        [&] { return !plsLink.PulseTrain(1, 10, 20, 0); },
+        [&] { return !plsLink.ClearPLSChan(1); },
+        [&] { return !plsLink.RecallChannel(1); },
+        [&] { return !plsLink.SetPLSOffset(0); },
+        [&] { return !plsLink.PLSConfigDownload(config, 0); },
     };
     for (size_t i = 0; i < std::size(operations); ++i)
         EXPECT_TRUE(operations[i]()) << i;
@@ -107,7 +109,7 @@ TEST_F(PlsTest, ASilentBoardGivesMinus9999AndThenNothingIsSent) {
 // ---- channels ----
 
 TEST_F(PlsTest, SingleSetpointSendsTheRecordAfterTheScaleFactorRead) {
-    EXPECT_TRUE(link.SingleSetpoint(5, 300, 20));
+    EXPECT_TRUE(plsLink.SingleSetpoint(5, 300, 20));
     EXPECT_EQ(sent(), wordRead(24) + record(27, {5, 300 % 256, 1, 20, 0, 1}));
     const sim::PlsChannel& c = pls().channels()[5];
     EXPECT_EQ(c.kind, sim::PlsChannel::Kind::Setpoint);
@@ -116,7 +118,7 @@ TEST_F(PlsTest, SingleSetpointSendsTheRecordAfterTheScaleFactorRead) {
     EXPECT_TRUE(prompt.boxes.empty());
 
     board.clearTranscript();
-    EXPECT_TRUE(link.SingleSetpoint(5, 359, 0, true));
+    EXPECT_TRUE(plsLink.SingleSetpoint(5, 359, 0, true));
     EXPECT_EQ(sent(), wordRead(24) + record(27, {5, 0, 0, 0, 0, 0}) +
                           record(27, {5, 359 % 256, 1, 0, 0, 1}));
 }
@@ -126,7 +128,7 @@ TEST_F(PlsTest, SetpointsBeyondTheScaleFactorAreRefusedAfterTheRead) {
     for (auto [on, off] : cases) {
         prompt.boxes.clear();
         board.clearTranscript();
-        EXPECT_FALSE(link.SingleSetpoint(3, on, off, true));
+        EXPECT_FALSE(plsLink.SingleSetpoint(3, on, off, true));
         const test::Box& box = onlyBox();
         EXPECT_EQ(box.title, QStringLiteral("PLS Single Setpoint"));
         EXPECT_EQ(box.text, QStringLiteral("Setpoint setting %1 is greater than scale factor."
@@ -157,7 +159,7 @@ TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
         pls().setScaleFactor(c.scale);
         prompt.boxes.clear();
         board.clearTranscript();
-        const bool programmed = link.PulseTrain(7, c.on, c.off, c.start);
+        const bool programmed = plsLink.PulseTrain(7, c.on, c.off, c.start);
         EXPECT_EQ(programmed, c.reason == nullptr) << c.scale << " " << c.on << " " << c.off;
         if (!c.reason) {
             EXPECT_EQ(sent(),
@@ -179,9 +181,9 @@ TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
 }
 
 TEST_F(PlsTest, ClearSendsTheChannelFiveZerosAndWaitsForReady) {
-    link.SingleSetpoint(9, 10, 20);
+    plsLink.SingleSetpoint(9, 10, 20);
     board.clearTranscript();
-    EXPECT_TRUE(link.ClearPLSChan(9));
+    EXPECT_TRUE(plsLink.ClearPLSChan(9));
     EXPECT_EQ(sent(), record(27, {9, 0, 0, 0, 0, 0}));
     EXPECT_EQ(pls().channels()[9].kind, sim::PlsChannel::Kind::Cleared);
 }
@@ -198,9 +200,9 @@ TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351) {
     for (const Case& c : cases) {
         pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, c.stored, 200, 0, 0};
         board.clearTranscript();
-        EXPECT_EQ(link.RecallChannel(4), c.recalled) << c.stored;
-        EXPECT_EQ(link.ChannelRecallState(), c.state) << c.stored;
-        EXPECT_EQ(link.ChannelRecallPos(), c.pos) << c.stored;
+        EXPECT_EQ(plsLink.RecallChannel(4), c.recalled) << c.stored;
+        EXPECT_EQ(plsLink.ChannelRecallState(), c.state) << c.stored;
+        EXPECT_EQ(plsLink.ChannelRecallPos(), c.pos) << c.stored;
         EXPECT_EQ(sent(), bytes({0xFF, 9, 4, 0x55, 0x55, 0x55}));
     }
     EXPECT_TRUE(prompt.boxes.empty());
@@ -208,18 +210,18 @@ TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351) {
 
 TEST_F(PlsTest, RecallThatLosesTheBoardClearsTheResults) {
     pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, 50, 200, 0, 0};
-    ASSERT_TRUE(link.RecallChannel(4));
+    ASSERT_TRUE(plsLink.RecallChannel(4));
     board.faults().silentAfter = board.receivedCount() + 4; // answers the channel byte only
-    EXPECT_FALSE(link.RecallChannel(4));
-    EXPECT_EQ(link.ChannelRecallState(), 0);
-    EXPECT_EQ(link.ChannelRecallPos(), 0);
+    EXPECT_FALSE(plsLink.RecallChannel(4));
+    EXPECT_EQ(plsLink.ChannelRecallState(), 0);
+    EXPECT_EQ(plsLink.ChannelRecallPos(), 0);
 }
 
 // ---- READY ----
 
 TEST_F(PlsTest, ABusyPlsIsPolledUntilReady) {
     pls().busyUs = 50'000;
-    EXPECT_TRUE(link.ClearPLSChan(2));
+    EXPECT_TRUE(plsLink.ClearPLSChan(2));
     const QByteArray wire = sent();
     // Answered busy (0x55) at least once, then ready (0) and closed with one more 0x55.
     EXPECT_TRUE(wire.startsWith(bytes({0xFF, 27, 2, 0, 0, 0, 0, 0, 0x38, 0x55, 0x38})));
@@ -240,7 +242,7 @@ TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
         asked.push_back(clock.nowUs() - start);
         return MsgAnswer::Cancel;
     });
-    EXPECT_FALSE(link.ClearPLSChan(2));
+    EXPECT_FALSE(plsLink.ClearPLSChan(2));
     ASSERT_EQ(prompt.boxes.size(), 2u);
     for (const test::Box& box : prompt.boxes) {
         EXPECT_EQ(box.title, QStringLiteral("WARNING - Communication Error!"));
@@ -257,7 +259,7 @@ TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
 
 TEST_F(PlsTest, PulseTrainWithoutReadyReportsTheProgrammingError) {
     pls().neverReady = true;
-    EXPECT_FALSE(link.PulseTrain(1, 10, 20, 0));
+    EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
     ASSERT_EQ(prompt.boxes.size(), 2u); // READY box cancelled, then the pulse train's own
     EXPECT_EQ(prompt.boxes[1].title, QStringLiteral("PLS Pulse Train"));
     EXPECT_EQ(prompt.boxes[1].text,
@@ -268,7 +270,7 @@ TEST_F(PlsTest, PulseTrainWithoutReadyReportsTheProgrammingError) {
 
 TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     board.faults().silentAfter = board.receivedCount() + 8; // the handshake and the record
-    EXPECT_FALSE(link.ClearPLSChan(2));
+    EXPECT_FALSE(plsLink.ClearPLSChan(2));
     EXPECT_TRUE(link.CommError());
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].text.left(37),
@@ -282,11 +284,11 @@ TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrent) {
     for (auto [desired, offset] : cases) {
         setPls(360, 10, 100);
         board.clearTranscript();
-        EXPECT_TRUE(link.SetPLSOffset(desired)) << desired;
+        EXPECT_TRUE(plsLink.SetPLSOffset(desired)) << desired;
         EXPECT_EQ(sent(), wordRead(40) + wordRead(72) + wordRead(24) +
                               bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
         EXPECT_EQ(pls().offset(), offset) << desired;
-        EXPECT_EQ(link.PLSPos(), QString::number(desired % 360));
+        EXPECT_EQ(plsLink.PLSPos(), QString::number(desired % 360));
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
@@ -304,7 +306,7 @@ TEST_F(PlsTest, SetOffsetRefusesPositionsBeyondTheScaleFactor) {
         pls().setScaleFactor(c.scale);
         prompt.boxes.clear();
         board.clearTranscript();
-        EXPECT_FALSE(link.SetPLSOffset(c.position));
+        EXPECT_FALSE(plsLink.SetPLSOffset(c.position));
         EXPECT_EQ(sent(), wordRead(40) + wordRead(72) + wordRead(24));
         const test::Box& box = onlyBox();
         EXPECT_EQ(box.title, QStringLiteral("Set PLS Offset"));
@@ -318,10 +320,10 @@ TEST_F(PlsTest, SetOffsetRefusesPositionsBeyondTheScaleFactor) {
 // ---- configuration ----
 
 TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWord) {
-    RSComm::PlsConfig config{};
-    for (int i = 0; i < RSComm::kPlsConfigEntries; ++i)
+    PlsLink::PlsConfig config{};
+    for (int i = 0; i < PlsLink::kPlsConfigEntries; ++i)
         config[size_t(i)] = 10 + i;
-    EXPECT_TRUE(link.PLSConfigDownload(config, 0x1234));
+    EXPECT_TRUE(plsLink.PLSConfigDownload(config, 0x1234));
     QByteArray expected;
     for (int b = 0; b < 4; ++b) {
         const int e = 10 + 6 * b;
@@ -331,8 +333,8 @@ TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWord) {
     EXPECT_EQ(sent(), expected);
 
     board.clearTranscript();
-    const RSComm::PlsConfigTable table = link.PLSConfigUpload();
-    QByteArray polls(RSComm::kPlsConfigBytes, char(0x55));
+    const PlsLink::PlsConfigTable table = plsLink.PLSConfigUpload();
+    QByteArray polls(PlsLink::kPlsConfigBytes, char(0x55));
     EXPECT_EQ(sent(), bytes({0xFF, 12}) + polls);
     for (int i = 0; i < 17; ++i)
         EXPECT_EQ(table[size_t(i)], 10 + i) << i;
@@ -344,34 +346,34 @@ TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWord) {
 TEST_F(PlsTest, AFailedUploadSaysSoAndKeepsTheEntriesNotRead) {
     for (int i = 0; i < 24; ++i)
         pls().setConfig(i, quint8(i + 1));
-    const RSComm::PlsConfigTable before = link.PLSConfigUpload();
+    const PlsLink::PlsConfigTable before = plsLink.PLSConfigUpload();
     for (int i = 0; i < 24; ++i)
         pls().setConfig(i, quint8(100 + i));
     board.faults().silentAfter = board.receivedCount() + 2 + 5; // handshake and five entries
-    const RSComm::PlsConfigTable after = link.PLSConfigUpload();
+    const PlsLink::PlsConfigTable after = plsLink.PLSConfigUpload();
     ASSERT_EQ(prompt.boxes.size(), 2u); // the link's Retry/Cancel box, then the upload's
     EXPECT_EQ(prompt.boxes[1].title, QStringLiteral("PLS Upload"));
     EXPECT_EQ(prompt.boxes[1].text, QStringLiteral("Not able to Upload Configuration from PLS."));
     EXPECT_EQ(prompt.boxes[1].icon, MsgIcon::Exclamation);
-    for (int i = 0; i < RSComm::kPlsConfigBytes; ++i)
+    for (int i = 0; i < PlsLink::kPlsConfigBytes; ++i)
         EXPECT_EQ(after[size_t(i)], i < 5 ? 100 + i : before[size_t(i)]) << i;
 }
 
 // ---- values a byte cannot carry ----
 
 TEST_F(PlsTest, ValuesOutsideTheRecordAreRefusedWithoutTraffic) {
-    RSComm::PlsConfig wide{};
+    PlsLink::PlsConfig wide{};
     wide[23] = 256;
     const std::function<bool()> refused[] = {
-        [&] { return link.SingleSetpoint(256, 10, 20); },
-        [&] { return link.SingleSetpoint(-1, 10, 20); },
-        [&] { return link.SingleSetpoint(1, -10, 20); },
-        [&] { return link.PulseTrain(300, 10, 20, 0); },
-        [&] { return link.PulseTrain(1, 10, 20, -1); },
-        [&] { return link.ClearPLSChan(256); },
-        [&] { return link.RecallChannel(-1); },
-        [&] { return link.PLSConfigDownload(wide, 0); },
-        [&] { return link.PLSConfigDownload({}, 65536); },
+        [&] { return plsLink.SingleSetpoint(256, 10, 20); },
+        [&] { return plsLink.SingleSetpoint(-1, 10, 20); },
+        [&] { return plsLink.SingleSetpoint(1, -10, 20); },
+        [&] { return plsLink.PulseTrain(300, 10, 20, 0); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, -1); },
+        [&] { return plsLink.ClearPLSChan(256); },
+        [&] { return plsLink.RecallChannel(-1); },
+        [&] { return plsLink.PLSConfigDownload(wide, 0); },
+        [&] { return plsLink.PLSConfigDownload({}, 65536); },
     };
     for (size_t i = 0; i < std::size(refused); ++i)
         EXPECT_FALSE(refused[i]()) << i;

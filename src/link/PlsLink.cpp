@@ -1,5 +1,5 @@
 // PLS channel programming: short command exchanges with the board's programmable limit switch.
-#include "RSComm.h"
+#include "PlsLink.h"
 
 namespace kalvex {
 
@@ -57,30 +57,30 @@ QByteArray wordBytes(int word) {
 
 // ---- exchanges ----
 
-int RSComm::PLSReadWord(int command) {
-    m_boardMode = 0;
+int PlsLink::PLSReadWord(int command) {
+    m_link.resetBoardMode();
     int result = kFailedRead;
-    if (SetBoardMode(kWordRead, command) && !CommError()) {
-        const int low = ExchangeByte(kAcknowledge);
-        const int high = CommError() ? kNoReply : ExchangeByte(kAcknowledge);
-        if (!CommError() && low != kNoReply && high != kNoReply) result = high * 256 + low;
+    if (m_link.SetBoardMode(kWordRead, command) && !m_link.CommError()) {
+        const int low = m_link.ExchangeByte(kAcknowledge);
+        const int high = m_link.CommError() ? RSComm::kNoReply : m_link.ExchangeByte(kAcknowledge);
+        if (!m_link.CommError() && low != RSComm::kNoReply && high != RSComm::kNoReply) result = high * 256 + low;
     }
-    m_boardMode = 0;
+    m_link.resetBoardMode();
     return result;
 }
 
 // Mode handshake, the bytes (each acknowledged), then the READY wait.
-bool RSComm::plsSendAll(int mode, int command, const QByteArray& bytes) {
-    m_boardMode = 0;
-    bool ok = SetBoardMode(mode, command) && !CommError();
+bool PlsLink::plsSendAll(int mode, int command, const QByteArray& bytes) {
+    m_link.resetBoardMode();
+    bool ok = m_link.SetBoardMode(mode, command) && !m_link.CommError();
     for (qsizetype i = 0; ok && i < bytes.size(); ++i)
-        ok = ExchangeByte(quint8(bytes[i])) == kAcknowledge && !CommError();
+        ok = m_link.ExchangeByte(quint8(bytes[i])) == kAcknowledge && !m_link.CommError();
     ok = ok && PLSWaitReady();
-    m_boardMode = 0;
+    m_link.resetBoardMode();
     return ok;
 }
 
-bool RSComm::PLSWriteChannel(int command, int chan, int a, int b, int flag) {
+bool PlsLink::PLSWriteChannel(int command, int chan, int a, int b, int flag) {
     QByteArray record;
     record += char(chan);
     record += wordBytes(a);
@@ -89,42 +89,42 @@ bool RSComm::PLSWriteChannel(int command, int chan, int a, int b, int flag) {
     return plsSendAll(kChannelWrite, command, record);
 }
 
-bool RSComm::PLSWriteWord(int command, int word) {
+bool PlsLink::PLSWriteWord(int command, int word) {
     return plsSendAll(kWordWrite, command, wordBytes(word));
 }
 
-bool RSComm::PLSWriteBlock(int command, const int* entries) {
+bool PlsLink::PLSWriteBlock(int command, const int* entries) {
     QByteArray block;
     for (int i = 0; i < 6; ++i)
         block += char(entries[i]);
     return plsSendAll(kBlockWrite, command, block);
 }
 
-bool RSComm::PLSReadConfig(int command) {
-    m_boardMode = 0;
-    bool ok = SetBoardMode(kConfigRead, command) && !CommError();
+bool PlsLink::PLSReadConfig(int command) {
+    m_link.resetBoardMode();
+    bool ok = m_link.SetBoardMode(kConfigRead, command) && !m_link.CommError();
     for (int i = 0; ok && i < kPlsConfigBytes; ++i) {
-        const int r = ExchangeByte(kAcknowledge);
-        ok = !CommError() && r != kNoReply;
+        const int r = m_link.ExchangeByte(kAcknowledge);
+        ok = !m_link.CommError() && r != RSComm::kNoReply;
         if (ok) m_plsConfig[size_t(i)] = r; // entries not read keep their values
     }
-    m_boardMode = 0;
+    m_link.resetBoardMode();
     return ok;
 }
 
-bool RSComm::PLSRecall(int chan) {
-    m_boardMode = 0;
-    if (!SetBoardMode(kRecall, kRecallCmd)) return false;
-    if (CommError()) {
+bool PlsLink::PLSRecall(int chan) {
+    m_link.resetBoardMode();
+    if (!m_link.SetBoardMode(kRecall, kRecallCmd)) return false;
+    if (m_link.CommError()) {
         m_channelRecallState = 2;
         m_channelRecallPos = 0;
         return false;
     }
-    if (ExchangeByte(chan) != kAcknowledge) return false;
+    if (m_link.ExchangeByte(chan) != kAcknowledge) return false;
     int reply[3] = {};
     for (int& r : reply) {
-        r = ExchangeByte(kAcknowledge);
-        if (CommError()) {
+        r = m_link.ExchangeByte(kAcknowledge);
+        if (m_link.CommError()) {
             m_channelRecallState = 0;
             m_channelRecallPos = 0;
             return false;
@@ -140,63 +140,63 @@ bool RSComm::PLSRecall(int chan) {
     return true;
 }
 
-bool RSComm::PLSWaitReady() {
-    qint64 deadline = m_clock.nowUs() + kReadyFirstUs;
+bool PlsLink::PLSWaitReady() {
+    qint64 deadline = m_link.clock().nowUs() + kReadyFirstUs;
     for (;;) {
         // A cancelled link stops here, before the READY box would ask the user a second time.
-        if (CommError()) return false;
-        if (m_clock.nowUs() >= deadline) {
-            const MsgAnswer a = m_prompt.message(
+        if (m_link.CommError()) return false;
+        if (m_link.clock().nowUs() >= deadline) {
+            const MsgAnswer a = m_link.prompt().message(
                 QStringLiteral("WARNING - Communication Error!"),
                 QStringLiteral("Cannot Determine PLS READY Mode Within Target Board."),
                 MsgButtons::RetryCancel, MsgIcon::Critical);
             if (a != MsgAnswer::Retry) {
-                setCommError(true);
+                m_link.setCommError(true);
                 return false;
             }
-            deadline = m_clock.nowUs() + kReadyRetryUs;
+            deadline = m_link.clock().nowUs() + kReadyRetryUs;
         }
         if (plsAskReady()) return true;
-        m_clock.sleepUntilUs(m_clock.nowUs() + kReadyPollUs);
+        m_link.clock().sleepUntilUs(m_link.clock().nowUs() + kReadyPollUs);
     }
 }
 
 // 0x38 is acknowledged; then 0x55 is answered 0 when ready (and 0x55 closes the poll) or 0x55
 // while busy.
-bool RSComm::plsAskReady() {
-    if (ExchangeByte(kReadyQuery) != kAcknowledge) return false;
-    if (ExchangeByte(kAcknowledge) != 0) return false;
-    ExchangeByte(kAcknowledge);
+bool PlsLink::plsAskReady() {
+    if (m_link.ExchangeByte(kReadyQuery) != kAcknowledge) return false;
+    if (m_link.ExchangeByte(kAcknowledge) != 0) return false;
+    m_link.ExchangeByte(kAcknowledge);
     return true;
 }
 
 // ---- read properties ----
 
-QString RSComm::PLSScaleFactor() {
-    BusyGuard busy(*this);
+QString PlsLink::PLSScaleFactor() {
+    RSComm::BusyGuard busy(m_link);
     return QString::number(PLSReadWord(kScaleFactorCmd));
 }
 
-QString RSComm::PLSOffset() {
-    BusyGuard busy(*this);
+QString PlsLink::PLSOffset() {
+    RSComm::BusyGuard busy(m_link);
     return QString::number(PLSReadWord(kOffsetCmd));
 }
 
-QString RSComm::PLSPos() {
-    BusyGuard busy(*this);
+QString PlsLink::PLSPos() {
+    RSComm::BusyGuard busy(m_link);
     return QString::number(PLSReadWord(kPositionCmd));
 }
 
-QString RSComm::PLSRpm() {
-    BusyGuard busy(*this);
+QString PlsLink::PLSRpm() {
+    RSComm::BusyGuard busy(m_link);
     return QString::number(PLSReadWord(kRpmCmd));
 }
 
 // ---- channels ----
 
-bool RSComm::setpointRefused(int scale, int setpoint) {
+bool PlsLink::setpointRefused(int scale, int setpoint) {
     if (setpoint <= scale - 1) return false;
-    m_prompt.message(
+    m_link.prompt().message(
         QStringLiteral("PLS Single Setpoint"),
         QStringLiteral("Setpoint setting %1 is greater than scale factor.").arg(setpoint) +
             kTwoBreaks + QStringLiteral("Channel can not be programmed."),
@@ -204,24 +204,24 @@ bool RSComm::setpointRefused(int scale, int setpoint) {
     return true;
 }
 
-bool RSComm::SingleSetpoint(int chan, int onSetpoint, int offSetpoint, bool clearChan) {
-    BusyGuard busy(*this);
-    if (CommError() || !isByte(chan) || onSetpoint < 0 || offSetpoint < 0) return false;
+bool PlsLink::SingleSetpoint(int chan, int onSetpoint, int offSetpoint, bool clearChan) {
+    RSComm::BusyGuard busy(m_link);
+    if (m_link.CommError() || !isByte(chan) || onSetpoint < 0 || offSetpoint < 0) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError() || scale == kFailedRead) return false;
+    if (m_link.CommError() || scale == kFailedRead) return false;
     if (setpointRefused(scale, onSetpoint) || setpointRefused(scale, offSetpoint)) return false;
-    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || CommError())) return false;
+    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || m_link.CommError())) return false;
     return PLSWriteChannel(kChannelCmd, chan, onSetpoint, offSetpoint, 1);
 }
 
-bool RSComm::ClearPLSChan(int chan) {
-    BusyGuard busy(*this);
+bool PlsLink::ClearPLSChan(int chan) {
+    RSComm::BusyGuard busy(m_link);
     if (!isByte(chan)) return false;
     return PLSWriteChannel(kChannelCmd, chan, 0, 0, 0);
 }
 
 // The first reason the pulse train cannot be programmed, shown in its box; false when none.
-bool RSComm::pulseTrainRefused(int scale, int onDivision, int offDivision, int startDivision) {
+bool PlsLink::pulseTrainRefused(int scale, int onDivision, int offDivision, int startDivision) {
     QString reason;
     if (onDivision <= 0 || offDivision <= 0)
         reason = QStringLiteral("ON Division and OFF Division Must be Greater Than 0.");
@@ -233,39 +233,39 @@ bool RSComm::pulseTrainRefused(int scale, int onDivision, int offDivision, int s
     else if (startDivision > scale - 1)
         reason = QStringLiteral("Start Position Must Not Be Greater Than %1.").arg(scale - 1);
     if (reason.isEmpty()) return false;
-    m_prompt.message(QStringLiteral("PLS Pulse Train"),
+    m_link.prompt().message(QStringLiteral("PLS Pulse Train"),
                      reason + kTwoBreaks + QStringLiteral("PLS Channel will not be Programmed."),
                      MsgButtons::Ok, MsgIcon::Exclamation);
     return true;
 }
 
-bool RSComm::PulseTrain(int chan, int onDivision, int offDivision, int startDivision) {
-    BusyGuard busy(*this);
-    if (CommError() || !isByte(chan) || startDivision < 0) return false;
+bool PlsLink::PulseTrain(int chan, int onDivision, int offDivision, int startDivision) {
+    RSComm::BusyGuard busy(m_link);
+    if (m_link.CommError() || !isByte(chan) || startDivision < 0) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError() || scale == kFailedRead) return false;
+    if (m_link.CommError() || scale == kFailedRead) return false;
     if (pulseTrainRefused(scale, onDivision, offDivision, startDivision)) return false;
     if (!PLSWriteChannel(kPulseTrainCmd, chan, startDivision, offDivision * 256 + onDivision, 0)) {
-        m_prompt.message(QStringLiteral("PLS Pulse Train"),
+        m_link.prompt().message(QStringLiteral("PLS Pulse Train"),
                          QStringLiteral("Error Encountered while Programming Pulse Train.") +
                              kTwoBreaks + QStringLiteral("PLS Channel will not be Programmed."),
                          MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    return !CommError();
+    return !m_link.CommError();
 }
 
-bool RSComm::RecallChannel(int chan) {
-    BusyGuard busy(*this);
+bool PlsLink::RecallChannel(int chan) {
+    RSComm::BusyGuard busy(m_link);
     if (!isByte(chan)) return false;
     const bool ok = PLSRecall(chan);
-    m_boardMode = 0;
+    m_link.resetBoardMode();
     return ok;
 }
 
 // ---- offset and configuration ----
 
-bool RSComm::offsetRefused(int scale, int position) {
+bool PlsLink::offsetRefused(int scale, int position) {
     QString reason;
     if (position > scale)
         reason = QStringLiteral("Desired Position cannot be greater than Scale Factor of %1.")
@@ -273,28 +273,28 @@ bool RSComm::offsetRefused(int scale, int position) {
     else if (scale <= 0) // an offset modulo 0 has no value
         reason = QStringLiteral("Scale Factor is 0.");
     if (reason.isEmpty()) return false;
-    m_prompt.message(QStringLiteral("Set PLS Offset"),
+    m_link.prompt().message(QStringLiteral("Set PLS Offset"),
                      reason + kTwoBreaks + QStringLiteral("PLS Offset will not be Programmed."),
                      MsgButtons::Ok, MsgIcon::Exclamation);
     return true;
 }
 
-bool RSComm::SetPLSOffset(int position) {
-    BusyGuard busy(*this);
-    if (CommError()) return false;
+bool PlsLink::SetPLSOffset(int position) {
+    RSComm::BusyGuard busy(m_link);
+    if (m_link.CommError()) return false;
     const qint64 offset = PLSReadWord(kOffsetCmd);
-    if (CommError()) return false;
+    if (m_link.CommError()) return false;
     const qint64 current = PLSReadWord(kPositionCmd);
-    if (CommError()) return false;
+    if (m_link.CommError()) return false;
     const int scale = PLSReadWord(kScaleFactorCmd);
-    if (CommError() || offset < 0 || current < 0 || scale < 0) return false;
+    if (m_link.CommError() || offset < 0 || current < 0 || scale < 0) return false;
     if (offsetRefused(scale, position)) return false;
     const qint64 newOffset = (scale + (offset + current) % scale - position) % scale;
     return PLSWriteWord(kOffsetWriteCmd, int(newOffset));
 }
 
-bool RSComm::PLSConfigDownload(const PlsConfig& config, int configWord) {
-    BusyGuard busy(*this);
+bool PlsLink::PLSConfigDownload(const PlsConfig& config, int configWord) {
+    RSComm::BusyGuard busy(m_link);
     for (const int entry : config)
         if (!isByte(entry)) return false;
     if (!isWord(configWord)) return false;
@@ -303,10 +303,10 @@ bool RSComm::PLSConfigDownload(const PlsConfig& config, int configWord) {
     return PLSWriteWord(kConfigWordCmd, configWord);
 }
 
-RSComm::PlsConfigTable RSComm::PLSConfigUpload() {
-    BusyGuard busy(*this);
+PlsLink::PlsConfigTable PlsLink::PLSConfigUpload() {
+    RSComm::BusyGuard busy(m_link);
     if (!PLSReadConfig(kConfigReadCmd))
-        m_prompt.message(QStringLiteral("PLS Upload"),
+        m_link.prompt().message(QStringLiteral("PLS Upload"),
                          QStringLiteral("Not able to Upload Configuration from PLS."),
                          MsgButtons::Ok, MsgIcon::Exclamation);
     return m_plsConfig;
