@@ -63,7 +63,8 @@ int PlsLink::PLSReadWord(int command) {
     if (m_link.SetBoardMode(kWordRead, command) && !m_link.CommError()) {
         const int low = m_link.ExchangeByte(kAcknowledge);
         const int high = m_link.CommError() ? RSComm::kNoReply : m_link.ExchangeByte(kAcknowledge);
-        if (!m_link.CommError() && low != RSComm::kNoReply && high != RSComm::kNoReply) result = high * 256 + low;
+        if (!m_link.CommError() && low != RSComm::kNoReply && high != RSComm::kNoReply)
+            result = high * 256 + low;
     }
     m_link.resetBoardMode();
     return result;
@@ -210,7 +211,8 @@ bool PlsLink::SingleSetpoint(int chan, int onSetpoint, int offSetpoint, bool cle
     const int scale = PLSReadWord(kScaleFactorCmd);
     if (m_link.CommError() || scale == kFailedRead) return false;
     if (setpointRefused(scale, onSetpoint) || setpointRefused(scale, offSetpoint)) return false;
-    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || m_link.CommError())) return false;
+    if (clearChan && (!PLSWriteChannel(kChannelCmd, chan, 0, 0, 0) || m_link.CommError()))
+        return false;
     return PLSWriteChannel(kChannelCmd, chan, onSetpoint, offSetpoint, 1);
 }
 
@@ -234,8 +236,9 @@ bool PlsLink::pulseTrainRefused(int scale, int onDivision, int offDivision, int 
         reason = QStringLiteral("Start Position Must Not Be Greater Than %1.").arg(scale - 1);
     if (reason.isEmpty()) return false;
     m_link.prompt().message(QStringLiteral("PLS Pulse Train"),
-                     reason + kTwoBreaks + QStringLiteral("PLS Channel will not be Programmed."),
-                     MsgButtons::Ok, MsgIcon::Exclamation);
+                            reason + kTwoBreaks +
+                                QStringLiteral("PLS Channel will not be Programmed."),
+                            MsgButtons::Ok, MsgIcon::Exclamation);
     return true;
 }
 
@@ -247,9 +250,10 @@ bool PlsLink::PulseTrain(int chan, int onDivision, int offDivision, int startDiv
     if (pulseTrainRefused(scale, onDivision, offDivision, startDivision)) return false;
     if (!PLSWriteChannel(kPulseTrainCmd, chan, startDivision, offDivision * 256 + onDivision, 0)) {
         m_link.prompt().message(QStringLiteral("PLS Pulse Train"),
-                         QStringLiteral("Error Encountered while Programming Pulse Train.") +
-                             kTwoBreaks + QStringLiteral("PLS Channel will not be Programmed."),
-                         MsgButtons::Ok, MsgIcon::Information);
+                                QStringLiteral("Error Encountered while Programming Pulse Train.") +
+                                    kTwoBreaks +
+                                    QStringLiteral("PLS Channel will not be Programmed."),
+                                MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
     return !m_link.CommError();
@@ -274,8 +278,9 @@ bool PlsLink::offsetRefused(int scale, int position) {
         reason = QStringLiteral("Scale Factor is 0.");
     if (reason.isEmpty()) return false;
     m_link.prompt().message(QStringLiteral("Set PLS Offset"),
-                     reason + kTwoBreaks + QStringLiteral("PLS Offset will not be Programmed."),
-                     MsgButtons::Ok, MsgIcon::Exclamation);
+                            reason + kTwoBreaks +
+                                QStringLiteral("PLS Offset will not be Programmed."),
+                            MsgButtons::Ok, MsgIcon::Exclamation);
     return true;
 }
 
@@ -307,8 +312,8 @@ PlsLink::PlsConfigTable PlsLink::PLSConfigUpload() {
     RSComm::BusyGuard busy(m_link);
     if (!PLSReadConfig(kConfigReadCmd))
         m_link.prompt().message(QStringLiteral("PLS Upload"),
-                         QStringLiteral("Not able to Upload Configuration from PLS."),
-                         MsgButtons::Ok, MsgIcon::Exclamation);
+                                QStringLiteral("Not able to Upload Configuration from PLS."),
+                                MsgButtons::Ok, MsgIcon::Exclamation);
     return m_plsConfig;
 }
 
