@@ -120,11 +120,12 @@ void RSComm::OpenRSComm(SerialPort& commObj) {
     setOnline(!m_portFailed && !CommError());
 }
 
+// Without an attached port there is nothing to open: the link stays as it is.
 void RSComm::setOnlineMode(bool on) {
-    if (on && m_attached)
-        OpenRSComm(*m_attached);
-    else
+    if (!on)
         CloseRSComm();
+    else if (m_attached)
+        OpenRSComm(*m_attached);
 }
 
 void RSComm::setOnline(bool on) {
