@@ -96,6 +96,13 @@ void frmReportSetup::buildUi() {
     layout->addWidget(ui->fraReportOptions);
     layout->addLayout(buttons);
 
+    QWidget* const order[] = {
+        ui->chkReportOptions[0], ui->chkReportOptions[1], ui->chkReportOptions[2], ui->optLabels[0],
+        ui->optLabels[1],        ui->txtLabels[0],        ui->txtLabels[1],        ui->cmdOk,
+        ui->cmdCancel,           ui->cmdFullReport};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
     connect(ui->chkReportOptions[2], &QCheckBox::clicked, this, &frmReportSetup::chkLabels_Click);
     connect(ui->optLabels[0], &QRadioButton::clicked, this, &frmReportSetup::optAll_Click);
     connect(ui->cmdFullReport, &QPushButton::clicked, this, &frmReportSetup::cmdFullReport_Click);
@@ -183,7 +190,7 @@ void frmReportSetup::txtLabels_GotFocus(int index) {
 
 // Checked once the focus has moved on, so a box never opens inside a mouse press.
 void frmReportSetup::txtLabels_LostFocus(int index) {
-    m_refocus = false;
+    if (m_refocus == index) m_refocus = -1;
     if (QApplication::focusWidget() == ui->cmdCancel) return; // Cancel keeps nothing anyway
     if (!reportLabelNumber(ui->txtLabels[size_t(index)]->text()))
         QTimer::singleShot(0, this, [this, index] { refuseField(index); });
@@ -197,7 +204,7 @@ bool frmReportSetup::refuseField(int index) {
     m_prompt.message(kReportLabelRangeTitle, kReportLabelRangeText, MsgButtons::Ok,
                      MsgIcon::Exclamation);
     field->clear();
-    m_refocus = !field->hasFocus();
+    m_refocus = field->hasFocus() ? -1 : index;
     field->setFocus();
     m_refusing = false;
     return true;
@@ -214,7 +221,7 @@ bool frmReportSetup::eventFilter(QObject* watched, QEvent* event) {
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
         if (event->type() == QEvent::FocusOut)
             txtLabels_LostFocus(index);
-        else if (!std::exchange(m_refocus, false))
+        else if (std::exchange(m_refocus, -1) != index)
             txtLabels_GotFocus(index);
         break;
     }

@@ -44,8 +44,8 @@ class frmReportSetup final : public QDialog {
     Prompt& m_prompt;
     std::optional<ReportOptions> m_chosen;
     bool m_refusing = false;
-    // Focus handed back after a refused entry is not a new visit to the field.
-    bool m_refocus = false;
+    // The field whose focus is handed back after a refused entry: no new visit to it.
+    int m_refocus = -1;
 };
 
 } // namespace kalvex
