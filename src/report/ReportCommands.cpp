@@ -121,6 +121,7 @@ void ReportCommands::PrintReport() {
 }
 
 void ReportCommands::print(const ReportJob& job) {
+    printer().setDocName(QStringLiteral("KALVEX Report: ") + job.caption);
     if (renderReport(printer(), job) >= 0) return;
     m_prompt.message(kTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
                      MsgIcon::Exclamation);
@@ -131,6 +132,7 @@ void ReportCommands::PrintPreview() {
     setGenerating(true);
     if (uploadFirst()) {
         const ReportJob j = job();
+        printer().setDocName(QStringLiteral("KALVEX Report: ") + j.caption);
         m_dialogs->preview(
             printer(), [&j](QPrinter* p) { renderReport(*p, j); }, m_window);
     }

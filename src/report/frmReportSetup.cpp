@@ -93,6 +93,7 @@ void frmReportSetup::buildUi() {
     }
     buttons->addStretch();
     auto* layout = new QHBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(ui->fraReportOptions);
     layout->addLayout(buttons);
 
