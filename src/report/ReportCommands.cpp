@@ -59,9 +59,8 @@ const QString kTitle = QStringLiteral("KALVEX");
 
 ReportCommands::ReportCommands(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host,
                                QWidget* window)
-    : QObject(window), m_state(state), m_link(link), m_prompt(prompt), m_host(host),
-      m_window(window), m_qtDialogs(std::make_unique<QtPrintDialogs>()),
-      m_dialogs(m_qtDialogs.get()) {}
+    : m_state(state), m_link(link), m_prompt(prompt), m_host(host), m_window(window),
+      m_qtDialogs(std::make_unique<QtPrintDialogs>()), m_dialogs(m_qtDialogs.get()) {}
 
 ReportCommands::~ReportCommands() = default;
 

@@ -139,19 +139,5 @@ TEST_F(ReportPdf, OneLabelOnOnePage) {
     EXPECT_TRUE(text.contains("Page 1"));
 }
 
-TEST_F(ReportPdf, FileOfAnotherVersionNeedsYes) {
-    SetupData d = defaultDataSet(QStringLiteral("KALVEX_R0.9.9"));
-    ASSERT_TRUE(writeSetupFile(path("old.sdt"), d, nullptr));
-    const QStringList args{"old.sdt", "-o", "old.pdf", "--sections", "setup"};
-    const CliRun no = report(args);
-    EXPECT_EQ(no.code, 1);
-    EXPECT_TRUE(no.err.contains("KALVEX_R0.9.9")) << qPrintable(no.err);
-    EXPECT_FALSE(QFile::exists(path("old.pdf")));
-    const CliRun yes =
-        runCli({"--yes", "report", "old.sdt", "-o", "old.pdf", "--sections", "setup"}, dir.path());
-    EXPECT_EQ(yes.code, 0) << qPrintable(yes.err);
-    EXPECT_EQ(pageCount(path("old.pdf")), 1);
-}
-
 } // namespace
 } // namespace kalvex::test
