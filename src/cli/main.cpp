@@ -3,6 +3,7 @@
 #include "LinkCommands.h"
 #include "PlsCommands.h"
 #include "PtyServer.h"
+#include "ReportCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -32,6 +33,11 @@ const char* kCommands = R"(Commands:
                            Write the shift data export of a set-up file.
   dump FILE.sdt            Print the version, then index, address and value of
                            every item of a set-up file.
+  report FILE.sdt -o OUT.pdf [--sections setup,shift,labels] [--labels FIRST-LAST]
+         [--paper letter|a4]
+                           Write the printed report of a set-up file as PDF: the
+                           chosen sections (default all) and labels (0-450, labels
+                           above 99 are not printed; default all).
   pls [status]             Print the PLS scale factor, offset, position and speed.
   pls setpoint CHAN ON OFF [clear]
                            Program one on/off setpoint pair (in divisions) on a PLS
@@ -93,10 +99,24 @@ int usage(const QString& message) {
     return kExitRefused;
 }
 
+// The report draws text and needs a QGuiApplication; the other commands need QtCore only.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser p;
+    addOptions(p);
+    p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (p.parse(args) && p.positionalArguments().value(0) == QLatin1String("report"))
+        return makeReportApplication(argc, argv);
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("kalvex-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
     QCommandLineParser parser;
@@ -138,5 +158,6 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("export")) return runExport(o, args.mid(1));
     if (command == QLatin1String("pls")) return runPls(o, args.mid(1));
     if (command == QLatin1String("dump")) return runDump(args.mid(1));
+    if (command == QLatin1String("report")) return runReport(o, args.mid(1));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));
 }

@@ -50,6 +50,16 @@ class AppState {
     int gLabelFirst = 0;
     int gLabelLast = 0;
     bool gProcessCancelled = false;
+
+    // Report options: what Print Report prints. Not saved; the defaults print everything.
+    bool gReportSetup = true;
+    bool gReportShift = true;
+    bool gReportLabels = true;
+    bool gReportAllLabels = true;
+    int gReportLabelFirst = 0;
+    int gReportLabelLast = 99;
+    // 1 while Print Report runs the wait window.
+    int gReportRequest = 0;
 };
 
 } // namespace kalvex

@@ -6,6 +6,7 @@
 #include "data/ShiftExport.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
+#include "report/ReportCommands.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -34,10 +35,13 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     m_ctx.link.attachPort(m_ctx.port);
     connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
     m_host.setParentWindow(this);
+    m_report =
+        std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     buildMenus();
     buildToolbar();
+    connectReportCommands();
     sbrMain = new StatusBar(this);
     setStatusBar(sbrMain);
     connect(sbrMain, &StatusBar::panelDblClick, this, &frmMDIMain::sbrMain_PanelDblClick);

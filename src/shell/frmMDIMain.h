@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -21,6 +22,7 @@ class QToolButton;
 namespace kalvex {
 
 class AppState;
+class ReportCommands;
 class RSComm;
 class SerialPort;
 
@@ -61,6 +63,8 @@ class frmMDIMain final : public QMainWindow {
     QAction *mnuFileNew = nullptr, *mnuFileOpen = nullptr, *mnuFileSave = nullptr,
             *mnuFileSaveAs = nullptr, *mnuFileExport = nullptr, *mnuFileDownloadProgram = nullptr,
             *mnuFilePrintSetup = nullptr, *mnuFilePrint = nullptr, *mnuFileExit = nullptr;
+    // Beside Print Report: the pages as they will print.
+    QAction* mnuFilePrintPreview = nullptr;
     QMenu *mnuFileUpload = nullptr, *mnuFileDownload = nullptr;
     std::array<QAction*, 5> mnuFileUploadData{}, mnuFileDownloadData{};
     QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
@@ -72,6 +76,7 @@ class frmMDIMain final : public QMainWindow {
 
     int currentPage() const { return CurrentPage; }
     QWidget* pageWindow() const;
+    ReportCommands& reportCommands() { return *m_report; }
 
   public Q_SLOTS:
     // Applies gRSComm.OnlineMode(): the port, the MODE panel, the menus, the one-time reads.
@@ -105,6 +110,7 @@ class frmMDIMain final : public QMainWindow {
     QMenu* buildDataMenu(QMenu* parent, const QString& caption, const char* name,
                          std::array<QAction*, 5>& items, void (frmMDIMain::*slot)(int));
     void buildToolbar();
+    void connectReportCommands();
     QToolButton* dataButton(const QString& description, const QString& toolTip, const QIcon& icon,
                             void (frmMDIMain::*slot)(int));
     void showMode();
@@ -118,6 +124,7 @@ class frmMDIMain final : public QMainWindow {
     DataTransfers m_transfers;
     SetupFileOps m_files;
     BackgroundUpdate m_background;
+    std::unique_ptr<ReportCommands> m_report;
     QPointer<QMdiSubWindow> m_page;
     QPointer<QWidget> m_about;
     int CurrentPage = 0;

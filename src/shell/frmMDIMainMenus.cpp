@@ -75,6 +75,8 @@ void frmMDIMain::buildFileMenu() {
         addItem(file, QStringLiteral("mnuFilePrintSetup"), QStringLiteral("&Report Setup"));
     mnuFilePrint = addItem(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print Report..."),
                            Qt::CTRL | Qt::Key_P);
+    mnuFilePrintPreview =
+        addItem(file, QStringLiteral("mnuFilePrintPreview"), QStringLiteral("Print Pre&view..."));
     file->addSeparator();
     mnuFileExit = addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"));
 
@@ -84,7 +86,7 @@ void frmMDIMain::buildFileMenu() {
     connect(mnuFileSaveAs, &QAction::triggered, this, &frmMDIMain::mnuFileSaveAs_Click);
     connect(mnuFileExport, &QAction::triggered, this, &frmMDIMain::mnuFileExport_Click);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    notYetAvailable({mnuFileDownloadProgram, mnuFilePrintSetup, mnuFilePrint});
+    notYetAvailable({mnuFileDownloadProgram});
 }
 
 void frmMDIMain::buildEditViewMenus() {

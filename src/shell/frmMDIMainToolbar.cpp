@@ -1,6 +1,7 @@
 // Toolbar1: its entries are told apart by index (1-13), as the menus' twins.
 #include "ToolbarIcons.h"
 #include "frmMDIMain.h"
+#include "report/ReportCommands.h"
 
 #include <QMenu>
 #include <QToolBar>
@@ -77,9 +78,22 @@ void frmMDIMain::buildToolbar() {
     connect(t[3], &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
     connect(t[4], &QAction::triggered, this, &frmMDIMain::mnuFileSave_Click);
     connect(t[8], &QAction::triggered, this, &frmMDIMain::mnuEditOfflineEditing_Click);
-    // Print and the Target Board Interface come with their windows.
-    t[6]->setEnabled(false);
+    // The Target Board Interface comes with its window.
     t[13]->setEnabled(false);
+}
+
+// File > Report Setup, Print Report, Print Preview and the Print button. While a report is
+// generated the print entries wait, so a second one cannot start.
+void frmMDIMain::connectReportCommands() {
+    ReportCommands* r = m_report.get();
+    connect(mnuFilePrintSetup, &QAction::triggered, r, &ReportCommands::ReportSetup);
+    connect(mnuFilePrint, &QAction::triggered, r, &ReportCommands::PrintReport);
+    connect(toolbarButtons[6], &QAction::triggered, r, &ReportCommands::PrintReport);
+    connect(mnuFilePrintPreview, &QAction::triggered, r, &ReportCommands::PrintPreview);
+    connect(r, &ReportCommands::generatingChanged, this, [this](bool generating) {
+        for (QAction* a : {mnuFilePrint, mnuFilePrintPreview, toolbarButtons[6]})
+            a->setEnabled(!generating);
+    });
 }
 
 } // namespace kalvex

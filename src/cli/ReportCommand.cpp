@@ -1,0 +1,161 @@
+#include "ReportCommand.h"
+
+#include "data/DataTransfers.h"
+#include "data/FileChooser.h"
+#include "data/GeneralDate.h"
+#include "data/SetupFile.h"
+#include "data/SetupFileOps.h"
+#include "report/ReportPdf.h"
+#include "data/AppState.h"
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <cstdio>
+#include <utility>
+
+namespace kalvex::cli {
+
+namespace {
+
+int refuse(const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    return kExitRefused;
+}
+
+int fileError(QString message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message.replace(QStringLiteral("\r\n"), "\n")));
+    return kExitFile;
+}
+
+// The open dialog answered with the one file named on the command line.
+class NamedFile final : public FileChooser {
+  public:
+    explicit NamedFile(QString path) : m_path(std::move(path)) {}
+    std::optional<QString> openFile(const QString&, const QString&) override {
+        return std::exchange(m_path, std::nullopt);
+    }
+    std::optional<QString> saveFile(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+
+  private:
+    std::optional<QString> m_path;
+};
+
+// File > Open never transfers anything.
+class NoTransfers final : public TransferHost {
+  public:
+    void switchOnline() override {}
+    void showLabelRange(AppState& s) override { s.gProcessCancelled = true; }
+    void showProcessing(DataTransfer&) override {}
+};
+
+// The sections as Report Set-up's check boxes; an error text when a word is unknown.
+QString applySections(const QStringList& words, ReportOptions& o) {
+    if (words.isEmpty()) return {};
+    o.setup = o.shift = o.labels = false;
+    for (const QString& w : words) {
+        const QString word = w.trimmed();
+        if (word == QLatin1String("setup"))
+            o.setup = true;
+        else if (word == QLatin1String("shift"))
+            o.shift = true;
+        else if (word == QLatin1String("labels"))
+            o.labels = true;
+        else
+            return QStringLiteral("--sections takes setup, shift and labels, not '%1'.").arg(word);
+    }
+    return {};
+}
+
+// "FIRST-LAST" or one label, each as the "from" and "to" fields accept it.
+QString applyLabels(const QString& text, ReportOptions& o) {
+    if (text.isEmpty()) return {};
+    if (!o.labels) return QStringLiteral("--labels goes with the labels section.");
+    static const QRegularExpression re(QStringLiteral("^\\s*([^-]+?)\\s*(?:-\\s*([^-]+?)\\s*)?$"));
+    const QRegularExpressionMatch m = re.match(text);
+    const QString from = m.captured(1);
+    const QString to = m.captured(2).isEmpty() ? from : m.captured(2);
+    const std::optional<int> first = reportLabelNumber(from);
+    const std::optional<int> last = reportLabelNumber(to);
+    if (!m.hasMatch() || !first || !last) return kReportLabelRangeText;
+    o.allLabels = false;
+    o.labelFirst = *first;
+    o.labelLast = *last;
+    return {};
+}
+
+std::optional<QPageSize> pageSize(const QString& paper) {
+    if (paper.isEmpty()) return defaultReportPageSize();
+    if (paper.compare(QLatin1String("letter"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::Letter);
+    if (paper.compare(QLatin1String("a4"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::A4);
+    return std::nullopt;
+}
+
+} // namespace
+
+int runReport(const ReportRequest& r) {
+    if (r.file.isEmpty() || r.output.isEmpty())
+        return refuse(QStringLiteral("report needs FILE.sdt and -o OUT.pdf."));
+    ReportOptions options;
+    for (const QString& error :
+         {applySections(r.sections, options), applyLabels(r.labels, options)})
+        if (!error.isEmpty()) return refuse(error);
+    const std::optional<QPageSize> paper = pageSize(r.paper);
+    if (!paper) return refuse(QStringLiteral("--paper is letter or a4."));
+
+    QString error;
+    if (!readSetupFile(r.file, &error)) return fileError(error);
+    CliPrompt prompt(0, r.yes);
+    AppState state;
+    NamedFile chooser(r.file);
+    SystemClock clock;
+    RSComm offline(prompt, clock, QString()); // never opened: File > Open needs no board
+    NoTransfers host;
+    DataTransfers transfers(state, offline, prompt, host);
+    SetupFileOps(state, prompt, chooser, transfers).Open();
+    if (state.gFileUnnamed) return kExitRefused; // another version, and no --yes
+
+    const ReportJob job{state.gCurrentData, options, state.gFileNameCaption, generalDateNow()};
+    if (!writeReportPdf(r.output, job, *paper, &error)) return fileError(error);
+    return kExitOk;
+}
+
+int runReport(const CliOptions& options, const QStringList& args) {
+    ReportRequest r;
+    r.yes = options.yes;
+    QStringList words;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool takesValue = a == QLatin1String("-o") || a == QLatin1String("--output") ||
+                                a == QLatin1String("--sections") ||
+                                a == QLatin1String("--labels") || a == QLatin1String("--paper");
+        if (!takesValue) {
+            words << a;
+            continue;
+        }
+        if (i + 1 >= args.size()) return refuse(QStringLiteral("%1 needs a value.").arg(a));
+        const QString v = args[++i];
+        if (a == QLatin1String("--sections"))
+            r.sections = v.split(u',');
+        else if (a == QLatin1String("--labels"))
+            r.labels = v;
+        else if (a == QLatin1String("--paper"))
+            r.paper = v;
+        else
+            r.output = v;
+    }
+    if (words.size() != 1)
+        return refuse(QStringLiteral("report takes one FILE.sdt and -o OUT.pdf."));
+    r.file = words[0];
+    return runReport(r);
+}
+
+std::unique_ptr<QCoreApplication> makeReportApplication(int& argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace kalvex::cli
