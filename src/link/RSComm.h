@@ -54,15 +54,6 @@ class RSComm {
     int FaultCode();
     QString FaultDescription(int fltCode);
 
-    // Status of a program transfer.
-    bool InProgramMode() const { return m_inProgramMode; }
-    bool InUploadMode() const { return m_inUploadMode; }
-    void setInUploadMode(bool on) { m_inUploadMode = on; }
-    bool WritingIdent() const { return m_writingIdent; }
-    bool ReadingIdent() const { return m_readingIdent; }
-    QString CurrentProgramAdd() const { return m_currentProgramAdd; }
-    bool ValidProgram() const { return m_validProgram; }
-
     QString programFolder() const { return m_programFolder; }
     Prompt& prompt() { return m_prompt; }
 
@@ -134,13 +125,6 @@ class RSComm {
     QString m_lastReadAdd;
     bool m_parsedIsLastRead = false;
     int m_busy = 0;
-
-    bool m_inProgramMode = false;
-    bool m_inUploadMode = false;
-    bool m_writingIdent = false;
-    bool m_readingIdent = false;
-    QString m_currentProgramAdd = QStringLiteral(" ");
-    bool m_validProgram = false;
 
     int m_channelRecallState = 0;
     int m_channelRecallPos = 0;
