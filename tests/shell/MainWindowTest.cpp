@@ -43,7 +43,7 @@ TEST_F(MainWindow, MenuItemsHaveTheirCaptionsShortcutsAndStates) {
         {"mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), true},
         {"mnuFileSaveAs", "Save &As...", {}, true},
         {"mnuFileExport", "Export Shift Data...", QKeySequence(Qt::CTRL | Qt::Key_X), true},
-        {"mnuFileDownloadProgram", "&Download Program", {}, false},
+        {"mnuFileDownloadProgram", "&Download Program", {}, true},
         {"mnuFilePrintSetup", "&Report Setup", {}, false},
         {"mnuFilePrint", "&Print Report...", QKeySequence(Qt::CTRL | Qt::Key_P), false},
         {"mnuFileExit", "E&xit", {}, true},
