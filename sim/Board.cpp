@@ -1,4 +1,5 @@
 #include "Board.h"
+#include "DefaultProgram.h"
 #include "SetupDefaults.h"
 
 #include "link/Address.h"
@@ -19,6 +20,7 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("D1304"), 98765432);
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
+    loadDefaultProgram(*this);
 }
 
 qint64 Board::value(const QString& add) const {
@@ -164,11 +166,12 @@ std::optional<quint8> Board::stepProgram(quint8 byte) {
     case State::ProgramCount:
         if (byte == kAttention) {
             m_state = State::Attention;
-            return kAcknowledge;
+            return m_faults.programNoExitAck ? quint8(0) : kAcknowledge;
         }
         m_count = byte;
         m_sum = byte;
         m_state = State::ProgramHigh;
+        m_programLog.push_back({byte, 0, {}, std::nullopt});
         return std::nullopt;
     case State::ProgramHigh:
         m_sum += byte;
@@ -178,15 +181,23 @@ std::optional<quint8> Board::stepProgram(quint8 byte) {
     case State::ProgramLow:
         m_sum += byte;
         m_address |= byte;
+        if (!m_programLog.empty()) m_programLog.back().address = m_address;
         m_state = m_count > 0 ? State::ProgramData : State::ProgramCount;
         return m_count > 0 ? std::nullopt : std::optional<quint8>(quint8(m_sum & 0xFF));
-    default: // ProgramData
+    default: { // ProgramData
+        if (m_programLog.empty()) m_programLog.push_back({m_count, m_address, {}, std::nullopt});
+        ProgramRecord& record = m_programLog.back();
+        record.data.append(char(byte));
         poke(m_address++, byte);
         m_sum += byte;
         if (--m_count > 0) return std::nullopt;
         ++m_programRecords;
         m_state = State::ProgramCount;
-        return quint8(m_sum & 0xFF);
+        if (m_programRecords == m_faults.programNoChecksumAt) return std::nullopt;
+        const int bad = m_programRecords == m_faults.programBadChecksumAt ? 1 : 0;
+        record.reply = quint8((m_sum + bad) & 0xFF);
+        return record.reply;
+    }
     }
 }
 

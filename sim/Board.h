@@ -21,6 +21,18 @@ struct Faults {
     qint64 replyDelayUs = 0;      // extra time before every reply
     int baud = 0;                 // pace bytes at the wire time of this speed (0: no pacing)
     bool refuseModes = false;     // answer every mode byte with a refusal instead of 0x55
+    // Program mode: data records counted from 1 since the board started.
+    int programBadChecksumAt = 0;  // answer this record with a wrong checksum
+    int programNoChecksumAt = 0;   // do not answer this record
+    bool programNoExitAck = false; // answer the 0xFF that leaves program mode with 0x00
+};
+
+// One record taken in program mode, as the board saw it.
+struct ProgramRecord {
+    int count;
+    int address;
+    QByteArray data;
+    std::optional<quint8> reply; // the checksum answered, if any
 };
 
 struct TranscriptEntry {
@@ -66,11 +78,14 @@ class Board {
     void clearTranscript() {
         m_transcript.clear();
         m_writes.clear();
+        m_programLog.clear();
     }
     qint64 receivedCount() const { return m_received; }
 
     // Program records received in program mode, for tests of the program download.
     int programRecords() const { return m_programRecords; }
+    // The records received since the transcript was last cleared.
+    const std::vector<ProgramRecord>& programLog() const { return m_programLog; }
 
   private:
     enum class State {
@@ -108,6 +123,7 @@ class Board {
     qint64 m_received = 0;
     qint64 m_lineFreeAtUs = 0;
     int m_programRecords = 0;
+    std::vector<ProgramRecord> m_programLog;
 };
 
 } // namespace kalvex::sim

@@ -33,7 +33,8 @@ int CliSession::open() {
         device = m_sim->slavePath();
     }
     m_port = std::make_unique<QtSerialPort>(device);
-    m_link->OpenRSComm(*m_port);
+    m_link->attachPort(*m_port);
+    m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {
         std::fprintf(stderr, "Could not go online with the target board.\n");
         return kExitComm;

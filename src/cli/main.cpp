@@ -2,6 +2,7 @@
 #include "DataCommands.h"
 #include "LinkCommands.h"
 #include "PlsCommands.h"
+#include "ProgramCommands.h"
 #include "PtyServer.h"
 #include "ReportCommand.h"
 
@@ -50,6 +51,13 @@ const char* kCommands = R"(Commands:
   pls upload-config        Print the 19 PLS configuration bytes.
   pls download-config WORD V0 ... V23
                            Send the 24 PLS configuration entries and the word.
+  program check FILE.ovp   Check a program file set as a download would, without a
+                           board: board type, ident, revision, checksum, validity.
+  program download FILE.ovp [--yes]
+                           Download the program to the board; --yes confirms.
+  program upload FILE.ovp [--force]
+                           Upload the board's program into the rev, lcf and hex files
+                           of the set; --force replaces existing files.
 
 Options go before the command; a command's own options follow it.
 Exit codes: 0 success, 1 refused input, 2 communication failure, 3 file error.)";
@@ -157,6 +165,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("download")) return runDownload(o, args.mid(1));
     if (command == QLatin1String("export")) return runExport(o, args.mid(1));
     if (command == QLatin1String("pls")) return runPls(o, args.mid(1));
+    if (command == QLatin1String("program")) return runProgram(o, args.mid(1));
     if (command == QLatin1String("dump")) return runDump(args.mid(1));
     if (command == QLatin1String("report")) return runReport(o, args.mid(1));
     return usage(QStringLiteral("Unknown command or wrong arguments: %1").arg(args.join(u' ')));

@@ -1,4 +1,4 @@
-#include "AppState.h"
+#include "data/AppState.h"
 
 #include <QDir>
 

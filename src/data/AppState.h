@@ -36,6 +36,8 @@ class AppState {
     QString gFileNameTitle;
     QString gFileExportPath;
     QString gUploadNOW;
+    // The program file chosen last for a download.
+    QString gProgramFilePath;
     bool gFileUnnamed = true;
 
     // Shell.

@@ -1,6 +1,6 @@
 #include "BackgroundUpdate.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 

@@ -1,6 +1,6 @@
 #include "DataTransfers.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "GeneralDate.h"
 #include "link/RSComm.h"
 

@@ -1,6 +1,6 @@
 #include "OnlineMode.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 

@@ -1,6 +1,6 @@
 #include "SetupFileOps.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "DataTransfers.h"
 #include "GeneralDate.h"
 #include "SetupFile.h"

@@ -1,6 +1,6 @@
 #include "ShiftExport.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "DataTransfers.h"
 #include "FileChooser.h"
 #include "SetupFileOps.h"

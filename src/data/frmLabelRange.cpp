@@ -1,6 +1,6 @@
 #include "frmLabelRange.h"
 
-#include "AppState.h"
+#include "data/AppState.h"
 #include "LabelRange.h"
 #include "link/Prompt.h"
 

@@ -27,6 +27,9 @@ class RSComm : public QObject {
     void setOnlineMode(bool on);
     // The port that going online opens.
     void attachPort(SerialPort& port) { m_attached = &port; }
+    // A program transfer takes the board out of everyone else's hands: OnlineMode reads false
+    // (and is announced so) while the port stays open for the transfer's own exchanges.
+    void holdOffline() { setOnline(false); }
 
     // The board stopped answering, or the user gave up on a retry. linkLost announces it once
     // the request that saw it has ended.
@@ -68,15 +71,6 @@ class RSComm : public QObject {
     int FirmwareRev();
     int FaultCode();
     QString FaultDescription(int fltCode);
-
-    // Status of a program transfer.
-    bool InProgramMode() const { return m_inProgramMode; }
-    bool InUploadMode() const { return m_inUploadMode; }
-    void setInUploadMode(bool on) { m_inUploadMode = on; }
-    bool WritingIdent() const { return m_writingIdent; }
-    bool ReadingIdent() const { return m_readingIdent; }
-    QString CurrentProgramAdd() const { return m_currentProgramAdd; }
-    bool ValidProgram() const { return m_validProgram; }
 
     QString programFolder() const { return m_programFolder; }
     Prompt& prompt() { return m_prompt; }
@@ -138,14 +132,6 @@ class RSComm : public QObject {
     bool m_lostPending = false;
     LinkFailure m_failure = LinkFailure::None;
     SerialPort* m_attached = nullptr;
-
-    bool m_inProgramMode = false;
-    bool m_inUploadMode = false;
-    bool m_writingIdent = false;
-    bool m_readingIdent = false;
-    QString m_currentProgramAdd = QStringLiteral(" ");
-    bool m_validProgram = false;
-
 };
 
 } // namespace kalvex

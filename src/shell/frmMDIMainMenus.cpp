@@ -1,6 +1,9 @@
 // The menu bar of the main window.
 #include "frmMDIMain.h"
 
+#include "data/AppState.h"
+#include "maintenance/ProgramMenu.h"
+
 #include <QMenuBar>
 
 namespace kalvex {
@@ -86,7 +89,15 @@ void frmMDIMain::buildFileMenu() {
     connect(mnuFileSaveAs, &QAction::triggered, this, &frmMDIMain::mnuFileSaveAs_Click);
     connect(mnuFileExport, &QAction::triggered, this, &frmMDIMain::mnuFileExport_Click);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    notYetAvailable({mnuFileDownloadProgram});
+    // File > Download Program: program selection and transfer window, owned by this window.
+    auto* program = new ProgramMenu(
+        ProgramMenuContext{m_ctx.link, m_ctx.prompt, m_ctx.chooser, m_ctx.state.gProgramFilePath,
+                           tmrBackgroungUpdate, [this] { mnuViewOnline_Click(); },
+                           [this] { UpdateOnlineMode(); }},
+        this);
+    program->setObjectName(QStringLiteral("ProgramMenu"));
+    connect(mnuFileDownloadProgram, &QAction::triggered, program,
+            &ProgramMenu::mnuFileDownloadProgram_Click);
 }
 
 void frmMDIMain::buildEditViewMenus() {

@@ -84,14 +84,20 @@ TEST_F(LinkState, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
         busyWhenAnnounced = link.isBusy();
     });
 
-    link.setOnlineMode(true); // no port attached: nothing to open
-    EXPECT_TRUE(changes.empty());
-    link.attachPort(port);
     link.setOnlineMode(true);
     link.setOnlineMode(false);
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(busyWhenAnnounced);
+}
+
+TEST_F(LinkState, WithoutAnAttachedPortGoingOnlineChangesNothing) {
+    RSComm unattached(prompt, clock, home.path());
+    int changes = 0;
+    QObject::connect(&unattached, &RSComm::onlineModeChanged, [&] { ++changes; });
+    unattached.setOnlineMode(true);
+    EXPECT_FALSE(unattached.OnlineMode());
+    EXPECT_EQ(changes, 0);
 }
 
 TEST_F(LinkState, ALostBoardIsAnnouncedOnceTheRequestHasEnded) {

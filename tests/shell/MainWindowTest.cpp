@@ -43,7 +43,7 @@ TEST_F(MainWindow, MenuItemsHaveTheirCaptionsShortcutsAndStates) {
         {"mnuFileSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), true},
         {"mnuFileSaveAs", "Save &As...", {}, true},
         {"mnuFileExport", "Export Shift Data...", QKeySequence(Qt::CTRL | Qt::Key_X), true},
-        {"mnuFileDownloadProgram", "&Download Program", {}, false},
+        {"mnuFileDownloadProgram", "&Download Program", {}, true},
         {"mnuFilePrintSetup", "&Report Setup", {}, true},
         {"mnuFilePrint", "&Print Report...", QKeySequence(Qt::CTRL | Qt::Key_P), true},
         {"mnuFilePrintPreview", "Print Pre&view...", {}, true},

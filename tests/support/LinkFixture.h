@@ -18,7 +18,8 @@ class LinkFixture : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         board.machine().running = false;
-        link.OpenRSComm(port);
+        link.attachPort(port);
+        link.setOnlineMode(true);
         ASSERT_TRUE(link.OnlineMode());
         clearTranscript();
     }

@@ -1,0 +1,55 @@
+#include "ProgramTransfer.h"
+
+#include "RSComm.h"
+
+namespace kalvex {
+
+namespace {
+constexpr int kAttention = 0xFF;
+constexpr int kAcknowledge = 0x55;
+
+constexpr qint64 kChecksumWaitUs = 1'000'000;
+} // namespace
+
+std::optional<int> ProgramTransfer::readByte(int address) {
+    const QString add = QStringLiteral("B%1").arg(address);
+    for (int attempt = 0; attempt < 2 && !m_link.CommError(); ++attempt) {
+        const QString v = m_link.ReadBoardValue(add);
+        if (!v.isEmpty()) return v.toInt();
+    }
+    return std::nullopt;
+}
+
+void ProgramTransfer::enterProgramMode() {
+    if (!m_link.CommError()) m_link.ExchangeByte(kAttention);
+    m_link.resetBoardMode();
+    if (!m_link.CommError()) m_link.ExchangeByte(RSComm::kProgramMode);
+}
+
+ProgramTransfer::RecordReply ProgramTransfer::sendRecord(int address, QByteArrayView data) {
+    int sum = 0;
+    auto send = [&](int b) {
+        sum += b;
+        m_link.ExchangeByte(b, true);
+    };
+    send(int(data.size()));
+    send((address >> 8) & 0xFF);
+    send(address & 0xFF);
+    for (qsizetype k = 0; k < data.size() && !m_link.CommError(); ++k)
+        send(quint8(data[k]));
+    SerialPort* port = m_link.port();
+    if (m_link.CommError() || !port || !port->isOpen()) return RecordReply::NotSent;
+    const qint64 deadline = m_clock.nowUs() + kChecksumWaitUs;
+    while (port->bytesWaiting() <= 0) {
+        const qint64 now = m_clock.nowUs();
+        if (now >= deadline) return RecordReply::NoChecksum;
+        port->waitForInput(int((deadline - now + 999) / 1000));
+    }
+    return port->take() == sum % 256 ? RecordReply::Ok : RecordReply::WrongChecksum;
+}
+
+bool ProgramTransfer::exitProgramMode() {
+    return m_link.ExchangeByte(kAttention) == kAcknowledge;
+}
+
+} // namespace kalvex

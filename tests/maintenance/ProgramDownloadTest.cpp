@@ -1,0 +1,156 @@
+#include "maintenance/ProgramDownload.h"
+#include "ProgramFixture.h"
+
+using namespace kalvex;
+using namespace kalvex::test;
+
+namespace {
+
+using Outcome = ProgramDownload::Outcome;
+
+// Sixteen data bytes 0x01..0x10 at 0x4000, with the record checksum, and an LL = 0 line.
+const QByteArray kRecord = ":104000000102030405060708090A0B0C0D0E0F1028\r\n";
+const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
+
+class ProgramDownloadTest : public ProgramFixture {
+  protected:
+    Outcome download(std::optional<MsgAnswer> confirm = MsgAnswer::Yes) {
+        files.DownloadFile(path(QStringLiteral("LINE1.ovp")));
+        clearTranscript();
+        if (confirm) prompt.answer(*confirm);
+        ProgramDownload run(transfer, files, prompt);
+        run.runToEnd();
+        EXPECT_FALSE(transfer.InProgramMode());
+        return run.outcome();
+    }
+    std::vector<std::pair<int, int>> identWrites(const char* ident, int checksum, int rev) {
+        std::vector<std::pair<int, int>> w;
+        for (int i = 0; i < 8; ++i)
+            w.emplace_back(61424 + i, i < int(strlen(ident)) ? ident[i] : 0);
+        w.emplace_back(61432, checksum);
+        w.emplace_back(61433, rev);
+        return w;
+    }
+};
+
+TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) {
+    writeProgram(kHex);
+    ASSERT_EQ(download(), Outcome::Complete);
+
+    ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
+    const sim::ProgramRecord& r = board.programLog()[0];
+    EXPECT_EQ(r.count, 16);
+    EXPECT_EQ(r.address, 0x4000);
+    EXPECT_EQ(r.data, QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10"));
+    EXPECT_EQ(r.reply, quint8((0x10 + 0x40 + 0x00 + 136) & 0xFF));
+    EXPECT_TRUE(sent().contains(bytes({0xFF, 3, 0x10, 0x40, 0x00, 1, 2, 3})));
+    EXPECT_EQ(board.peek(0x400F), 0x10);
+
+    std::vector<std::pair<int, int>> expected{{8181, 86}, {8176, 0}};
+    for (const auto& w : identWrites("ABC", 175, 5))
+        expected.push_back(w);
+    EXPECT_EQ(traffic().writes, expected);
+    EXPECT_EQ(traffic().reads.size(), 10u); // the board's ident, before the question
+    EXPECT_EQ(prompt.boxes.front().title, QStringLiteral("Program Download - [ABC]"));
+    EXPECT_TRUE(prompt.boxes.front().text.contains(
+        QStringLiteral("  Program Ident: \t\tKVX91D07\r\n  Program Revision: \t\t7\r\n"
+                       "  Program Checksum: \t167\r\n")));
+    EXPECT_EQ(prompt.boxes.back().text, QStringLiteral("Program Download Complete!"));
+    EXPECT_TRUE(link.OnlineMode());
+    EXPECT_FALSE(files.ValidProgram());
+}
+
+TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
+    writeProgram(kHex, '8', "IDENT12345:?05");
+    write(QStringLiteral("LINE1.lcf"), "F000000000000000000000000000000000020071000%");
+    ASSERT_EQ(download(), Outcome::Complete);
+    const auto w = traffic().writes;
+    ASSERT_GE(w.size(), 5u);
+    EXPECT_EQ(w[2], std::make_pair(8188, 5));
+    EXPECT_EQ(w[3], std::make_pair(8189, 7));
+    EXPECT_EQ(w[4], std::make_pair(8190, 5));
+    EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
+    EXPECT_EQ(board.peek(61432), 175);
+}
+
+TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
+    writeProgram(kHex);
+    for (const MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel}) {
+        EXPECT_EQ(download(a), Outcome::Declined);
+        EXPECT_TRUE(traffic().writes.empty());
+        EXPECT_EQ(traffic().reads.size(), 10u);
+        EXPECT_TRUE(board.programLog().empty());
+        EXPECT_TRUE(link.OnlineMode());
+        EXPECT_TRUE(files.ValidProgram());
+    }
+}
+
+TEST_F(ProgramDownloadTest, BadHexLineMidFileIsRefusedBeforeAnythingIsSent) {
+    writeProgram(kRecord + ":1040100001020304\r\n" + kRecord);
+    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
+    EXPECT_TRUE(sent().isEmpty());
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(
+        prompt.boxes[0].text,
+        QStringLiteral("Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"));
+    EXPECT_FALSE(files.ValidProgram());
+}
+
+TEST_F(ProgramDownloadTest, MissingOrEmptyHexStopsBeforeTheBoardIsAsked) {
+    writeProgram("");
+    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
+    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
+        QLatin1String("LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted")));
+    QFile::remove(path(QStringLiteral("LINE1.hex")));
+    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
+    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
+        QLatin1String("LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted")));
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_TRUE(link.OnlineMode());
+}
+
+struct FaultCase {
+    const char* name;
+    const char* state;
+    Outcome outcome;
+    const char* box;
+    size_t records; // records the board took
+};
+
+class DownloadFaults : public ProgramDownloadTest,
+                       public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(DownloadFaults, AreNeverReportedComplete) {
+    const FaultCase& c = GetParam();
+    state(c.state);
+    writeProgram(kRecord + kRecord + kRecord);
+    EXPECT_EQ(download(), c.outcome);
+    EXPECT_EQ(prompt.boxes.back().text, QLatin1String(c.box));
+    EXPECT_EQ(board.programLog().size(), c.records);
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_EQ(board.peek(61424), 'K'); // the old ident stays
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Board, DownloadFaults,
+    ::testing::Values(FaultCase{"WrongChecksum", "program_bad_checksum_at = 2",
+                                Outcome::ChecksumError, "Checksum Error, Program Download Halted!",
+                                2},
+                      FaultCase{"NoChecksum", "program_no_checksum_at = 1", Outcome::ChecksumError,
+                                "Checksum Error, Program Download Halted!", 1},
+                      FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck,
+                                "PLC did not Exit Program Mode!", 3}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
+    writeProgram(kHex, 'E');
+    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
+    link.setOnlineMode(false);
+    writeProgram(kHex);
+    EXPECT_EQ(download(std::nullopt), Outcome::Offline);
+    EXPECT_TRUE(
+        prompt.boxes.back().text.startsWith(QLatin1String("Program is Currently OFFLINE.")));
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+} // namespace
