@@ -11,8 +11,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 using namespace kalvex;
 
@@ -29,6 +32,24 @@ void scheduleScreenshot(frmMDIMain& window, const QString& path) {
         if (!window.grab().save(path))
             std::fprintf(stderr, "kalvex: could not save %s\n", qPrintable(path));
         window.close();
+    });
+}
+
+int dumpSignalPipe[2] = {-1, -1};
+
+// KALVEX_SIM_DUMP=FILE: the simulator's memory and the writes it received go to FILE on
+// SIGUSR1 and when the program ends (see PtyServer::dump).
+void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner) {
+    if (::pipe(dumpSignalPipe) != 0) return;
+    std::signal(SIGUSR1, [](int) {
+        const char c = 1;
+        [[maybe_unused]] const auto n = ::write(dumpSignalPipe[1], &c, 1);
+    });
+    auto* notifier = new QSocketNotifier(dumpSignalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [&simulator, path] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
+        simulator.dump(path);
     });
 }
 
@@ -65,5 +86,9 @@ int main(int argc, char** argv) {
     if (options.online) window.mnuViewOnline_Click();
     if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
-    return QApplication::exec();
+    const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
+    if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
+    const int result = QApplication::exec();
+    if (simulator && !dumpPath.isEmpty()) simulator->dump(dumpPath);
+    return result;
 }
