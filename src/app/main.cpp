@@ -2,6 +2,7 @@
 #include "AppOptions.h"
 #include "MachinePages.h"
 #include "PtyServer.h"
+#include "WidgetMap.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "shell/AppState.h"
@@ -37,8 +38,9 @@ void scheduleScreenshot(frmMDIMain& window, const QString& path) {
 
 int dumpSignalPipe[2] = {-1, -1};
 
-// KALVEX_SIM_DUMP=FILE: the simulator's memory and the writes it received go to FILE on
-// SIGUSR1 and when the program ends (see PtyServer::dump).
+// KALVEX_SIM_DUMP=FILE: on SIGUSR1 the visible widgets go to FILE.widgets (see
+// writeWidgetMap), then the simulator's memory and the writes it received to FILE (see
+// PtyServer::dump); the memory dump is also written when the program ends.
 void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner) {
     if (::pipe(dumpSignalPipe) != 0) return;
     std::signal(SIGUSR1, [](int) {
@@ -49,6 +51,7 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [&simulator, path] {
         char c;
         [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
+        app::writeWidgetMap(path + QStringLiteral(".widgets"));
         simulator.dump(path);
     });
 }
