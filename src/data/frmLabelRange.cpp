@@ -25,9 +25,11 @@ frmLabelRange::frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent)
 
     cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    // Enter in a field moves on; it must not press a button.
-    for (QPushButton* b : {cmdOk, cmdCancel})
+    // Enter in a field moves on and must not press a button; Enter on a button presses it.
+    for (QPushButton* b : {cmdOk, cmdCancel}) {
         b->setAutoDefault(false);
+        b->installEventFilter(this);
+    }
     connect(cmdOk, &QPushButton::clicked, this, &frmLabelRange::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLabelRange::cmdCancel_Click);
     auto* buttons = new QHBoxLayout;
@@ -67,12 +69,16 @@ QWidget* frmLabelRange::buildOptions() {
 }
 
 bool frmLabelRange::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (event->type() == QEvent::FocusIn && !button) {
         optLabels[1]->setChecked(true);
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
+            if (button)
+                button->click();
+            else
+                focusNextChild();
             return true;
         }
     }
