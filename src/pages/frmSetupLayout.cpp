@@ -148,7 +148,7 @@ void frmSetup::buildTabs() {
         ui.fraSetup[k]->setAccessibleName(QString::fromUtf8(titles[k]));
         ui.fraSetup[k]->setObjectName(QStringLiteral("fraSetup%1").arg(k));
         ui.fraSetup[k]->setStyleSheet(
-            QStringLiteral("QGroupBox#ui.fraSetup%1 { border: 0; margin: 0; }").arg(k));
+            QStringLiteral("QGroupBox#fraSetup%1 { border: 0; margin: 0; }").arg(k));
     }
 
     auto* speed = new QVBoxLayout(ui.fraSetup[0]);
