@@ -27,9 +27,17 @@ bool userLeaves(Qt::FocusReason r) {
            r == Qt::ShortcutFocusReason;
 }
 
-bool isClickEnd(QEvent::Type t) {
-    return t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
-}
+// While a refused value waits for its range message, the click that found it ends without
+// effect: the control the user pressed must not act on it.
+class ClickEndFilter final : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        return e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick;
+    }
+};
 
 } // namespace
 
@@ -80,9 +88,7 @@ void NumericEntryField::clearEditing() {
 }
 
 bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
-    // While a refused value waits for its range message, the click that found it ends
-    // without effect: the control the user pressed must not act on it.
-    if (watched != m_text) return m_refusing && isClickEnd(event->type());
+    if (watched != m_text) return false;
     switch (event->type()) {
     case QEvent::FocusIn:
         enterStep();
@@ -178,12 +184,14 @@ bool NumericEntryField::commitStep() {
 void NumericEntryField::refuse() {
     m_refusing = true;
     ++s_refusals;
-    qApp->installEventFilter(this);
+    m_clickFilter = new ClickEndFilter(this);
+    qApp->installEventFilter(m_clickFilter);
     QMetaObject::invokeMethod(this, &NumericEntryField::showRangeMessage, Qt::QueuedConnection);
 }
 
 void NumericEntryField::showRangeMessage() {
-    qApp->removeEventFilter(this);
+    delete m_clickFilter;
+    m_clickFilter = nullptr;
     // A button that took the focus with its press stays up and does nothing.
     if (auto* pressed = qobject_cast<QAbstractButton*>(QApplication::focusWidget()))
         pressed->setDown(false);

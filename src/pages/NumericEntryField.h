@@ -92,9 +92,10 @@ class NumericEntryField : public QObject {
     EntryFieldConfig m_config;
     bool m_editing = false;
     bool m_escArmed = false;
-    bool m_filled = false;   // the text came from the board, the data set or a commit
-    bool m_typed = false;    // the operator changed the text since entering
-    bool m_refusing = false; // a refused value waits for its range message
+    bool m_filled = false;            // the text came from the board, the data set or a commit
+    bool m_typed = false;             // the operator changed the text since entering
+    bool m_refusing = false;          // a refused value waits for its range message
+    QObject* m_clickFilter = nullptr; // swallows the end of the click that found the value
     int m_commits = 0;
     qint32 m_saved = 0;
     QString m_savedText;
