@@ -224,7 +224,9 @@ bool NumericEntryField::spinPressed() {
 void NumericEntryField::spinStep(int direction) {
     if (!m_filled) return; // no value to step from
     const int min = m_spin->minimum(), max = m_spin->maximum();
-    const int value = qBound(min, valueOf(m_text->text()) + direction, max);
+    const int current = valueOf(m_text->text());
+    const int value = qBound(min, current + direction, max);
+    if (value == current && min <= current && current <= max) return; // at a bound
     m_text->setText(QString::number(value));
     m_typed = false;
     m_editing = false;

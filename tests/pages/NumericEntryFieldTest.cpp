@@ -180,33 +180,35 @@ TEST_F(EntryFieldTest, RefreshLeavesTypedTextAloneUntilTheCommit) {
     EXPECT_EQ(field->text(), QStringLiteral("999"));
 }
 
-TEST_F(EntryFieldTest, SpinOnlineWritesOncePerClick) {
-    QTest::mouseClick(spin->upButton(), Qt::LeftButton);
-    EXPECT_EQ(field->text(), QStringLiteral("651"));
+// One click, one step within the bounds, written at once online, only stored offline.
+TEST_F(EntryFieldTest, ASpinClickStepsOnceWithinTheBounds) {
+    struct Case {
+        bool online;
+        const char* shown;
+        bool up;
+        const char* after;
+        qsizetype bytes;
+    };
+    const Case cases[] = {
+        {true, "650", true, "651", 2 + 6}, // mode handshake, then 3 bytes for each of the word's
+        {true, "1000", true, "1000", 0},   // at a bound nothing moves and nothing is written
+        {true, "0", false, "0", 0},
+        {false, "650", false, "649", 0},
+    };
+    for (const Case& c : cases) {
+        if (!c.online) link.CloseRSComm();
+        board.clearTranscript();
+        entry->clearEditing();
+        entry->showValue(QString::fromLatin1(c.shown));
+        state.gCurrentData.Value[kItem] = -1;
+        QTest::mouseClick(c.up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
+        const QString after = QString::fromLatin1(c.after);
+        EXPECT_EQ(field->text(), after) << c.shown;
+        EXPECT_EQ(sent().size(), c.bytes) << c.shown;
+        const bool moved = after != QLatin1String(c.shown);
+        EXPECT_EQ(state.gCurrentData.Value[kItem], moved ? after.toInt() : -1) << c.shown;
+    }
     EXPECT_EQ(boardValue(), 651);
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 651);
-    EXPECT_TRUE(cmdDefault->hasFocus());
-    // Mode handshake, then one three-byte-per-byte write of the word.
-    EXPECT_EQ(sent().size(), 2 + 6);
-}
-
-TEST_F(EntryFieldTest, SpinStaysWithinTheBounds) {
-    entry->clearEditing();
-    entry->showValue(QStringLiteral("1000"));
-    QTest::mouseClick(spin->upButton(), Qt::LeftButton);
-    EXPECT_EQ(field->text(), QStringLiteral("1000"));
-    entry->showValue(QStringLiteral("0"));
-    QTest::mouseClick(spin->downButton(), Qt::LeftButton);
-    EXPECT_EQ(field->text(), QStringLiteral("0"));
-}
-
-TEST_F(EntryFieldTest, SpinOfflineChangesOnlyTheDataSet) {
-    link.CloseRSComm();
-    board.clearTranscript();
-    state.gOfflineEdit = true;
-    QTest::mouseClick(spin->downButton(), Qt::LeftButton);
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 649);
-    EXPECT_TRUE(sent().isEmpty());
 }
 
 TEST_F(EntryFieldTest, CommErrorStoresButSendsNothing) {
