@@ -22,6 +22,11 @@ bool isNumeric(const QString& text) {
     return number.match(text).hasMatch();
 }
 
+// Switching to another program or opening a menu neither leaves nor enters a field.
+bool staysInField(Qt::FocusReason r) {
+    return r == Qt::ActiveWindowFocusReason || r == Qt::PopupFocusReason;
+}
+
 bool userLeaves(Qt::FocusReason r) {
     return r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::MouseFocusReason ||
            r == Qt::ShortcutFocusReason;
@@ -91,7 +96,8 @@ bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_text) return false;
     switch (event->type()) {
     case QEvent::FocusIn:
-        enterStep();
+        // Coming back from another program keeps what was typed and the value to restore.
+        if (!m_typed || !staysInField(static_cast<QFocusEvent*>(event)->reason())) enterStep();
         break;
     case QEvent::MouseButtonRelease:
         if (!m_text->hasFocus()) break;
@@ -103,9 +109,8 @@ bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         return keyStep(static_cast<QKeyEvent*>(event)->key());
     case QEvent::FocusOut: {
-        // Switching to another program or opening a menu is not leaving the field.
         const Qt::FocusReason r = static_cast<QFocusEvent*>(event)->reason();
-        if (r == Qt::ActiveWindowFocusReason || r == Qt::PopupFocusReason) break;
+        if (staysInField(r)) break;
         // Without the focus-lost check only the user's own leaving (Tab, click, access key)
         // is checked, not a focus move made by the page.
         if (m_config.checkOnFocusLost || userLeaves(r)) commitStep();

@@ -4,6 +4,7 @@
 #include "shell/AppState.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -171,11 +172,16 @@ TEST_F(EntryFieldTest, ArrowPressedOverARefusedValueDoesNotStep) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-TEST_F(EntryFieldTest, RefreshLeavesTypedTextAloneUntilTheCommit) {
+TEST_F(EntryFieldTest, RefreshAndOtherProgramsLeaveTypedTextAloneUntilTheCommit) {
     type(QStringLiteral("12"));
     entry->showValue(QStringLiteral("999"));
     EXPECT_EQ(field->text(), QStringLiteral("12"));
+    for (QEvent::Type t : {QEvent::FocusOut, QEvent::FocusIn}) { // another program in between
+        QFocusEvent e(t, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(field, &e);
+    }
     press(Qt::Key_Return);
+    EXPECT_EQ(state.gCurrentData.Value[kItem], 12);
     entry->showValue(QStringLiteral("999"));
     EXPECT_EQ(field->text(), QStringLiteral("999"));
 }
