@@ -85,12 +85,13 @@ int main(int argc, char** argv) {
                                    app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    // Ready for SIGUSR1 before the window can be seen.
+    const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
+    if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
     window.show();
     if (options.online) window.mnuViewOnline_Click();
     if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
-    const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
-    if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
     const int result = QApplication::exec();
     if (simulator && !dumpPath.isEmpty()) simulator->dump(dumpPath);
     return result;
