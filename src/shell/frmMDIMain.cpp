@@ -198,7 +198,8 @@ void frmMDIMain::loadPage(int index) {
 }
 
 bool frmMDIMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_page && event->type() == QEvent::Close) {
+    // (the type first: a page window being destroyed is no QMdiSubWindow any more)
+    if (event->type() == QEvent::Close && watched == m_page) {
         event->ignore();
         return true;
     }

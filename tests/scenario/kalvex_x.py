@@ -188,7 +188,10 @@ class Kalvex:
         for f in (self.dump_path, self.dump_path + ".widgets"):
             if os.path.exists(f):
                 os.remove(f)
-        check(self.process.poll() is None, "kalvex ended unexpectedly")
+        if self.process.poll() is not None:
+            with open(os.path.join(self.dir, "stderr")) as f:
+                tail = f.read()[-2000:]
+            raise Failure("kalvex ended (status %s): %s" % (self.process.returncode, tail))
         self.process.send_signal(signal.SIGUSR1)
         deadline = time.time() + 10
         while not os.path.exists(self.dump_path):
