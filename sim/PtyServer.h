@@ -27,6 +27,11 @@ class PtyServer {
     // Runs f on the board while the server thread is held off.
     void withBoard(const std::function<void(Board&)>& f);
 
+    // Writes the board's memory and the memory writes received so far to `path` (replaced
+    // whole): a line "memory" + 65536 bytes in hex, then one "write ADDRESS VALUE" per byte
+    // stored, in order. For the real-input tests, which judge the program by what it wrote.
+    bool dump(const QString& path);
+
   private:
     void serve();
     void answer(quint8 byte);

@@ -2,6 +2,8 @@
 #include "PtyServer.h"
 #include "StateFile.h"
 
+#include <QSaveFile>
+
 namespace kalvex::sim {
 
 void preciseSleepUntil(Clock& clock, qint64 tUs) {
@@ -21,6 +23,19 @@ PtyServer::~PtyServer() {
 void PtyServer::withBoard(const std::function<void(Board&)>& f) {
     std::lock_guard lock(m_mutex);
     f(m_board);
+}
+
+bool PtyServer::dump(const QString& path) {
+    QByteArray text("memory ");
+    std::lock_guard lock(m_mutex);
+    QByteArray memory(0x10000, '\0');
+    for (int a = 0; a < 0x10000; ++a)
+        memory[a] = char(m_board.peek(a));
+    text += memory.toHex() + '\n';
+    for (const MemoryWrite& w : m_board.writes())
+        text += "write " + QByteArray::number(w.address) + ' ' + QByteArray::number(w.value) + '\n';
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
 }
 
 std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error) {

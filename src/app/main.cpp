@@ -3,6 +3,7 @@
 #include "MachinePages.h"
 #include "PtyServer.h"
 #include "data/AppState.h"
+#include "WidgetMap.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "shell/QtFileChooser.h"
@@ -11,8 +12,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 using namespace kalvex;
 
@@ -29,6 +33,26 @@ void scheduleScreenshot(frmMDIMain& window, const QString& path) {
         if (!window.grab().save(path))
             std::fprintf(stderr, "kalvex: could not save %s\n", qPrintable(path));
         window.close();
+    });
+}
+
+int dumpSignalPipe[2] = {-1, -1};
+
+// KALVEX_SIM_DUMP=FILE: on SIGUSR1 the visible widgets go to FILE.widgets (see
+// writeWidgetMap), then the simulator's memory and the writes it received to FILE (see
+// PtyServer::dump); the memory dump is also written when the program ends.
+void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner) {
+    if (::pipe(dumpSignalPipe) != 0) return;
+    std::signal(SIGUSR1, [](int) {
+        const char c = 1;
+        [[maybe_unused]] const auto n = ::write(dumpSignalPipe[1], &c, 1);
+    });
+    auto* notifier = new QSocketNotifier(dumpSignalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [&simulator, path] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
+        app::writeWidgetMap(path + QStringLiteral(".widgets"));
+        simulator.dump(path);
     });
 }
 
@@ -61,9 +85,14 @@ int main(int argc, char** argv) {
                                    app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    // Ready for SIGUSR1 before the window can be seen.
+    const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
+    if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
     window.show();
     if (options.online) window.mnuViewOnline_Click();
     if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    if (simulator && !dumpPath.isEmpty()) simulator->dump(dumpPath);
+    return result;
 }

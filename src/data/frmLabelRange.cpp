@@ -23,56 +23,66 @@ frmLabelRange::frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent)
     m_state.gLabelLast = 0;
     m_state.gProcessCancelled = true;
 
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    // Enter in a field moves on; it must not press a button.
-    for (QPushButton* b : {cmdOk, cmdCancel})
+    ui.cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    ui.cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    ui.cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    ui.cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Enter in a field moves on and must not press a button; Enter on a button presses it.
+    for (QPushButton* b : {ui.cmdOk, ui.cmdCancel}) {
         b->setAutoDefault(false);
-    connect(cmdOk, &QPushButton::clicked, this, &frmLabelRange::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLabelRange::cmdCancel_Click);
+        b->installEventFilter(this);
+    }
+    connect(ui.cmdOk, &QPushButton::clicked, this, &frmLabelRange::cmdOk_Click);
+    connect(ui.cmdCancel, &QPushButton::clicked, this, &frmLabelRange::cmdCancel_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(ui.cmdOk);
+    buttons->addWidget(ui.cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildOptions());
     layout->addLayout(buttons);
-    setTabOrder(optLabels[0], optLabels[1]);
-    setTabOrder(optLabels[1], txtLabels[0]);
-    setTabOrder(txtLabels[0], txtLabels[1]);
-    setTabOrder(txtLabels[1], cmdOk);
-    setTabOrder(cmdOk, cmdCancel);
-    optLabels[0]->setFocus();
+    setTabOrder(ui.optLabels[0], ui.optLabels[1]);
+    setTabOrder(ui.optLabels[1], ui.txtLabels[0]);
+    setTabOrder(ui.txtLabels[0], ui.txtLabels[1]);
+    setTabOrder(ui.txtLabels[1], ui.cmdOk);
+    setTabOrder(ui.cmdOk, ui.cmdCancel);
+    ui.optLabels[0]->setFocus();
 }
 
 QWidget* frmLabelRange::buildOptions() {
     auto* frame = new QGroupBox(QStringLiteral("Options"), this);
     auto* grid = new QGridLayout(frame);
-    optLabels = {new QRadioButton(QStringLiteral("All Labels (0-99)"), frame),
-                 new QRadioButton(QStringLiteral("Labels"), frame)};
-    optLabels[0]->setChecked(true);
-    grid->addWidget(optLabels[0], 0, 0, 1, 5);
-    grid->addWidget(optLabels[1], 1, 0);
+    ui.optLabels = {new QRadioButton(QStringLiteral("All Labels (0-99)"), frame),
+                    new QRadioButton(QStringLiteral("Labels"), frame)};
+    for (int i = 0; i < 2; ++i)
+        ui.optLabels[size_t(i)]->setObjectName(QStringLiteral("optLabels%1").arg(i));
+    ui.optLabels[0]->setChecked(true);
+    grid->addWidget(ui.optLabels[0], 0, 0, 1, 5);
+    grid->addWidget(ui.optLabels[1], 1, 0);
     const QString captions[2] = {QStringLiteral("from:"), QStringLiteral("to:")};
     for (int i = 0; i < 2; ++i) {
-        txtLabels[size_t(i)] = new QLineEdit(frame);
-        txtLabels[size_t(i)]->setObjectName(QStringLiteral("txtLabels%1").arg(i));
-        txtLabels[size_t(i)]->setMaximumWidth(60);
-        txtLabels[size_t(i)]->installEventFilter(this);
+        ui.txtLabels[size_t(i)] = new QLineEdit(frame);
+        ui.txtLabels[size_t(i)]->setObjectName(QStringLiteral("txtLabels%1").arg(i));
+        ui.txtLabels[size_t(i)]->setMaximumWidth(60);
+        ui.txtLabels[size_t(i)]->installEventFilter(this);
         grid->addWidget(new QLabel(captions[i], frame), 1, 1 + 2 * i);
-        grid->addWidget(txtLabels[size_t(i)], 1, 2 + 2 * i);
+        grid->addWidget(ui.txtLabels[size_t(i)], 1, 2 + 2 * i);
     }
-    connect(optLabels[1], &QRadioButton::clicked, this, [this] { txtLabels[0]->setFocus(); });
+    connect(ui.optLabels[1], &QRadioButton::clicked, this, [this] { ui.txtLabels[0]->setFocus(); });
     return frame;
 }
 
 bool frmLabelRange::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        optLabels[1]->setChecked(true);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (event->type() == QEvent::FocusIn && !button) {
+        ui.optLabels[1]->setChecked(true);
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
+            if (button)
+                button->click();
+            else
+                focusNextChild();
             return true;
         }
     }
@@ -80,8 +90,8 @@ bool frmLabelRange::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QLineEdit* frmLabelRange::badField() const {
-    if (!optLabels[1]->isChecked()) return nullptr;
-    for (QLineEdit* field : txtLabels)
+    if (!ui.optLabels[1]->isChecked()) return nullptr;
+    for (QLineEdit* field : ui.txtLabels)
         if (!isNumericText(field->text())) return field;
     return nullptr;
 }
@@ -98,8 +108,8 @@ void frmLabelRange::cmdOk_Click() {
         bad->selectAll();
         return;
     }
-    const LabelRange r =
-        labelRangeOk(optLabels[1]->isChecked(), txtLabels[0]->text(), txtLabels[1]->text());
+    const LabelRange r = labelRangeOk(ui.optLabels[1]->isChecked(), ui.txtLabels[0]->text(),
+                                      ui.txtLabels[1]->text());
     m_state.gLabelFirst = r.first;
     m_state.gLabelLast = r.last;
     m_state.gProcessCancelled = r.cancelled;

@@ -19,11 +19,6 @@ class frmLabelRange final : public QDialog {
   public:
     frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent = nullptr);
 
-    std::array<QRadioButton*, 2> optLabels{};
-    std::array<QLineEdit*, 2> txtLabels{};
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
-
   public Q_SLOTS:
     void cmdOk_Click();
     void cmdCancel_Click();
@@ -33,10 +28,19 @@ class frmLabelRange final : public QDialog {
     void reject() override;
 
   private:
+    // The controls; each carries its name (arrays: name + index) as objectName.
+    struct Ui {
+        std::array<QRadioButton*, 2> optLabels{};
+        std::array<QLineEdit*, 2> txtLabels{};
+        QPushButton* cmdOk = nullptr;
+        QPushButton* cmdCancel = nullptr;
+    };
+
     QWidget* buildOptions();
     // The first range field that is not a number, or null.
     QLineEdit* badField() const;
 
+    Ui ui;
     AppState& m_state;
     Prompt& m_prompt;
 };

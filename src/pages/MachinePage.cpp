@@ -4,6 +4,7 @@
 #include "link/RSComm.h"
 
 #include <QCloseEvent>
+#include <QPushButton>
 
 namespace kalvex {
 
@@ -21,6 +22,7 @@ bool MachinePage::startPass() {
         m_link.setOnlineMode(false);
         m_onlinePrepared = false;
     }
+    m_loop->setPaced(!m_link.OnlineMode());
     if (m_link.OnlineMode()) {
         m_offlinePrepared = false;
         return true;
@@ -30,14 +32,23 @@ bool MachinePage::startPass() {
     return false;
 }
 
+QPushButton* MachinePage::makeDefaultButton() {
+    auto* b = new QPushButton(QStringLiteral("-"), this);
+    b->setObjectName(QStringLiteral("cmdDefault"));
+    b->setFocusPolicy(Qt::NoFocus); // setFocus() still parks the focus here
+    b->setAutoDefault(false);
+    b->setGeometry(0, 0, 0, 0); // outside every layout
+    return b;
+}
+
 void MachinePage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_loop->running()) Activate();
 }
 
+// Pages are unloaded only by choosing another page; the main window deletes them.
 void MachinePage::closeEvent(QCloseEvent* event) {
-    Unload();
-    QWidget::closeEvent(event);
+    event->ignore();
 }
 
 } // namespace kalvex

@@ -3,6 +3,8 @@
 
 #include <functional>
 
+class QPushButton;
+
 namespace kalvex {
 
 class AppState;
@@ -21,7 +23,7 @@ class MachinePage : public QWidget {
     // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
     // page does this too.
     virtual void Activate() = 0;
-    // Ends the refresh cycle and drops what the user was typing.
+    // Ends the refresh cycle and drops what the user was typing; the page's destructor runs it.
     void Unload();
 
     RefreshLoop& refreshLoop() { return *m_loop; }
@@ -39,6 +41,9 @@ class MachinePage : public QWidget {
     // prepared for offline once. True when the pass is an online one; preparing for online
     // is the page's own, since it may need the board.
     bool startPass();
+
+    // cmdDefault: only a place to park the focus, so it is neither seen nor reached by Tab.
+    QPushButton* makeDefaultButton();
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -31,25 +31,38 @@ struct EntryFieldConfig {
 // The text box + up/down pair bound to a board address and a data-set element. It shows the
 // live value while idle, lets the user type or spin, checks the value against the spin
 // bounds when the user leaves, stores it and, online, writes it to the board.
+//
+// Only what the operator typed or spun is ever stored or written: leaving a field whose text
+// came from the board, the data set or nowhere (a field never filled) changes nothing. The
+// range message is shown after the focus change or mouse press that found the bad value has
+// ended, so no control is left pressed (an arrow would repeat) and no focus change nests.
 class NumericEntryField : public QObject {
     Q_OBJECT
   public:
     NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
                       AppState& state, RSComm& link, Prompt& prompt, EntryFieldConfig config);
+    ~NumericEntryField() override;
 
     // A value from a refresh pass: shown only while the user is not editing the field.
     void showValue(const QString& value);
+    // A placeholder such as "-": the field holds no value to commit or step from.
+    void showBlank(const QString& text);
     bool editing() const { return m_editing; }
-    void clearEditing() {
-        m_editing = false;
-        m_escArmed = false;
-    }
+    // The text holds what the operator typed since entering the field.
+    bool typed() const { return m_typed; }
+    void clearEditing();
     void setRange(int min, int max);
-    // The Commit step as leaving the field would run it; false when the value was refused.
+    // The Commit step as leaving the field would run it; false when the value was refused
+    // (the range message follows once the current event has been handled).
     bool commit() { return commitStep(); }
     QLineEdit* textBox() const { return m_text; }
     UpDown* spin() const { return m_spin; }
-    const EntryFieldConfig& config() const { return m_config; }
+
+    // The field that holds the keyboard focus, if any.
+    static NumericEntryField* focused();
+    // A refused value waits for its range message or the message is open: a command that the
+    // same click or access key started must not run.
+    static bool refusalPending() { return s_refusals > 0; }
 
   Q_SIGNALS:
     // An accepted value was stored (and written when online).
@@ -62,9 +75,13 @@ class NumericEntryField : public QObject {
     void enterStep();
     bool keyStep(int key);
     bool commitStep();
+    void refuse();
+    void showRangeMessage();
+    bool spinPressed();
     void spinStep(int direction);
     void storeAndWrite(int value);
     bool canWrite() const;
+    void restoreSaved();
 
     QLineEdit* m_text;
     UpDown* m_spin;
@@ -75,9 +92,14 @@ class NumericEntryField : public QObject {
     EntryFieldConfig m_config;
     bool m_editing = false;
     bool m_escArmed = false;
-    bool m_inCommit = false;
+    bool m_filled = false;            // the text came from the board, the data set or a commit
+    bool m_typed = false;             // the operator changed the text since entering
+    bool m_refusing = false;          // a refused value waits for its range message
+    QObject* m_clickFilter = nullptr; // swallows the end of the click that found the value
     int m_commits = 0;
     qint32 m_saved = 0;
+    QString m_savedText;
+    static int s_refusals;
 };
 
 } // namespace kalvex

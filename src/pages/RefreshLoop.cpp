@@ -10,12 +10,15 @@ namespace kalvex {
 RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
     : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)) {
     m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, [this] { step(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        const bool stepped = step();
+        m_timer.setInterval(stepped && !m_paced ? 0 : kOfflineIntervalMs);
+    });
 }
 
 void RefreshLoop::start() {
     m_running = true;
-    m_timer.start();
+    m_timer.start(0);
 }
 
 void RefreshLoop::stop() {

@@ -14,7 +14,8 @@ class RSComm;
 // A page's refresh cycle: passes of board requests, one request per step of a zero-interval
 // timer, so window events run between any two requests without nested event loops. A step
 // waits while a modal window other than the page's own is open (only the innermost loop
-// runs) and while the link is busy with someone else's request.
+// runs) and while the link is busy with someone else's request. Offline steps, which wait
+// for no board, and waiting steps are paced so an idle page costs next to no CPU.
 class RefreshLoop : public QObject {
     Q_OBJECT
   public:
@@ -28,6 +29,9 @@ class RefreshLoop : public QObject {
     void start();
     void stop();
     bool running() const { return m_running; }
+
+    // Offline passes: one step every kOfflineIntervalMs instead of back to back.
+    void setPaced(bool paced) { m_paced = paced; }
 
     void add(Request request) { m_pass.push_back(std::move(request)); }
     // Ends the current pass before its next request.
@@ -46,6 +50,7 @@ class RefreshLoop : public QObject {
     std::deque<Request> m_pass;
     QTimer m_timer;
     bool m_running = false;
+    bool m_paced = false;
 };
 
 } // namespace kalvex

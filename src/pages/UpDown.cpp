@@ -10,11 +10,16 @@ UpDown::UpDown(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     for (QToolButton* b : {m_up, m_down}) {
         b->setFocusPolicy(Qt::NoFocus); // the text box keeps the focus while spinning
         b->setAutoRepeat(true);
         b->setFixedSize(16, 11);
         layout->addWidget(b);
+        // An arrow that is left down repeats its step: a refused press never goes down.
+        connect(b, &QToolButton::pressed, this, [this, b] {
+            if (m_guard && !m_guard()) b->setDown(false);
+        });
     }
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);

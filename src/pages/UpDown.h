@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+#include <functional>
+
 class QToolButton;
 
 namespace kalvex {
@@ -17,6 +19,9 @@ class UpDown : public QWidget {
     int maximum() const { return m_max; }
     void setRange(int min, int max);
 
+    // Asked when an arrow is pressed; false cancels the press (no step, no repeat).
+    void setPressGuard(std::function<bool()> guard) { m_guard = std::move(guard); }
+
     QToolButton* upButton() const { return m_up; }
     QToolButton* downButton() const { return m_down; }
 
@@ -27,6 +32,7 @@ class UpDown : public QWidget {
   private:
     QToolButton* m_up;
     QToolButton* m_down;
+    std::function<bool()> m_guard;
     int m_min = 0;
     int m_max = 100;
 };

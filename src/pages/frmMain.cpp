@@ -40,8 +40,8 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.commitStores = false;
     config.checkOnFocusLost = false;
     config.spinAction = [this](int value) { updSpindleNumber_Change(value); };
-    m_spindleField = new NumericEntryField(txtSpindleBlowoff, updSpindleNumber, cmdDefault, m_state,
-                                           m_link, m_prompt, std::move(config));
+    m_spindleField = new NumericEntryField(ui.txtSpindleBlowoff, ui.updSpindleNumber, ui.cmdDefault,
+                                           m_state, m_link, m_prompt, std::move(config));
     connectControls();
 }
 
@@ -50,14 +50,14 @@ frmMain::~frmMain() {
 }
 
 void frmMain::connectControls() {
-    connect(cmdSingleBlowoff, &QPushButton::clicked, this, &frmMain::cmdSingleBlowoff_Click);
-    connect(cmdBlanketBlowoff, &QPushButton::clicked, this, [this] {
+    connect(ui.cmdSingleBlowoff, &QPushButton::clicked, this, &frmMain::cmdSingleBlowoff_Click);
+    connect(ui.cmdBlanketBlowoff, &QPushButton::clicked, this, [this] {
         if (!leaveRefused()) QCBlowoff(m_state.gSpindleCount + 1);
     });
-    connect(cmdMandrelBlowoff, &QPushButton::clicked, this, [this] {
+    connect(ui.cmdMandrelBlowoff, &QPushButton::clicked, this, [this] {
         if (!leaveRefused()) QCBlowoff(m_state.gSpindleCount + 2);
     });
-    connect(cmdBadCanBlowoff, &QPushButton::clicked, this, &frmMain::cmdBadCanBlowoff_Click);
+    connect(ui.cmdBadCanBlowoff, &QPushButton::clicked, this, &frmMain::cmdBadCanBlowoff_Click);
 }
 
 void frmMain::Activate() {
@@ -80,7 +80,7 @@ void frmMain::beginPass(RefreshLoop& loop) {
         return;
     }
     // Set before the first online read of B2088, which is compared with it.
-    updSpindleNumber->setRange(1, spindleMax(m_state.gSpindleCount));
+    ui.updSpindleNumber->setRange(1, spindleMax(m_state.gSpindleCount));
     if (!m_onlinePrepared) loop.add([this] { ShowOnline(); });
     for (int i = 0; i < kDisplays; ++i)
         loop.add([this, i] { readDisplay(i); });
@@ -96,31 +96,31 @@ void frmMain::readDisplay(int i) {
         m_loop->abortPass();
         return;
     }
-    lblDisplay[size_t(i)]->setText(i < 2 ? value.trimmed() : groupedCount(value));
+    ui.lblDisplay[size_t(i)]->setText(i < 2 ? value.trimmed() : groupedCount(value));
 }
 
 void frmMain::showStatusMessage() {
     QString text = m_state.gStatusMessage;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (txtMessageDisplay->toPlainText() != text) txtMessageDisplay->setPlainText(text);
+    if (ui.txtMessageDisplay->toPlainText() != text) ui.txtMessageDisplay->setPlainText(text);
 }
 
 void frmMain::ShowOnline() {
     m_onlinePrepared = true;
     setBlowoffEnabled(true);
     if (m_link.CommError())
-        txtSpindleBlowoff->setText(QStringLiteral("1"));
+        m_spindleField->showValue(QStringLiteral("1"));
     else
-        txtSpindleBlowoff->setText(
-            initialSpindleText(m_link.RSRead(kTarget), updSpindleNumber->maximum()));
-    cmdSingleBlowoff->setFocus(Qt::OtherFocusReason);
+        m_spindleField->showValue(
+            initialSpindleText(m_link.RSRead(kTarget), ui.updSpindleNumber->maximum()));
+    ui.cmdSingleBlowoff->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::ShowOffline() {
     m_offlinePrepared = true;
     setBlowoffEnabled(false);
-    txtSpindleBlowoff->setText(QStringLiteral("-"));
-    for (QLabel* label : lblDisplay)
+    m_spindleField->showBlank(QStringLiteral("-"));
+    for (QLabel* label : ui.lblDisplay)
         label->setText(QStringLiteral("-"));
 }
 
@@ -129,15 +129,16 @@ void frmMain::RefreshOffline() {
     for (int i = 2; i < kDisplays; ++i) {
         const size_t item = size_t(kOfflineItem[i]);
         if (item < values.size())
-            lblDisplay[size_t(i)]->setText(groupedCount(QString::number(values[item])));
+            ui.lblDisplay[size_t(i)]->setText(groupedCount(QString::number(values[item])));
     }
 }
 
 void frmMain::setBlowoffEnabled(bool on) {
     for (QWidget* w : std::initializer_list<QWidget*>{
-             fraQCBlowoff, fraSpindleNumber, txtSpindleBlowoff, updSpindleNumber, cmdSingleBlowoff,
-             cmdBlanketBlowoff, cmdMandrelBlowoff, fraBadCanBlowoff, cmdBadCanBlowoff,
-             fraDisplay[0], fraDisplay[1], lblDisplay[0], lblDisplay[1]})
+             ui.fraQCBlowoff, ui.fraSpindleNumber, ui.txtSpindleBlowoff, ui.updSpindleNumber,
+             ui.cmdSingleBlowoff, ui.cmdBlanketBlowoff, ui.cmdMandrelBlowoff, ui.fraBadCanBlowoff,
+             ui.cmdBadCanBlowoff, ui.fraDisplay[0], ui.fraDisplay[1], ui.lblDisplay[0],
+             ui.lblDisplay[1]})
         w->setEnabled(on);
 }
 
@@ -151,13 +152,13 @@ void frmMain::QCBlowoff(int target) {
 // Buttons take the focus when clicked or reached by their access key, so a click that finds
 // the focus still in the spindle field follows a leave the field refused.
 bool frmMain::leaveRefused() const {
-    return txtSpindleBlowoff->hasFocus();
+    return ui.txtSpindleBlowoff->hasFocus() || NumericEntryField::refusalPending();
 }
 
 void frmMain::cmdSingleBlowoff_Click() {
     // The field may hold a number above a Max lowered since it was entered.
     if (leaveRefused() || !m_spindleField->commit()) return;
-    QCBlowoff(valueOf(txtSpindleBlowoff->text()));
+    QCBlowoff(valueOf(ui.txtSpindleBlowoff->text()));
 }
 
 void frmMain::cmdBadCanBlowoff_Click() {
@@ -166,7 +167,7 @@ void frmMain::cmdBadCanBlowoff_Click() {
 }
 
 void frmMain::updSpindleNumber_Change(int value) {
-    // The field has already parked the focus on cmdDefault.
+    // The field has already parked the focus on ui.cmdDefault.
     if (m_link.OnlineMode() && !m_link.CommError()) m_link.RSWrite(kTarget, QString::number(value));
 }
 

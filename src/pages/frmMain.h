@@ -30,23 +30,25 @@ class frmMain : public MachinePage {
 
     NumericEntryField& spindleField() { return *m_spindleField; }
 
-    // Controls.
-    std::array<QGroupBox*, kDisplays> fraDisplay{};
-    std::array<QLabel*, kDisplays> lblDisplay{};
-    QGroupBox* fraMessageDisplay = nullptr;
-    QPlainTextEdit* txtMessageDisplay = nullptr;
-    QGroupBox* fraQCBlowoff = nullptr;
-    QGroupBox* fraSpindleNumber = nullptr;
-    QLineEdit* txtSpindleBlowoff = nullptr;
-    UpDown* updSpindleNumber = nullptr;
-    QPushButton* cmdSingleBlowoff = nullptr;
-    QPushButton* cmdBlanketBlowoff = nullptr;
-    QPushButton* cmdMandrelBlowoff = nullptr;
-    QGroupBox* fraBadCanBlowoff = nullptr;
-    QPushButton* cmdBadCanBlowoff = nullptr;
-    QPushButton* cmdDefault = nullptr;
-
   private:
+    // The controls; each carries its name (arrays: name + index) as objectName.
+    struct Ui {
+        std::array<QGroupBox*, kDisplays> fraDisplay{};
+        std::array<QLabel*, kDisplays> lblDisplay{};
+        QGroupBox* fraMessageDisplay = nullptr;
+        QPlainTextEdit* txtMessageDisplay = nullptr;
+        QGroupBox* fraQCBlowoff = nullptr;
+        QGroupBox* fraSpindleNumber = nullptr;
+        QLineEdit* txtSpindleBlowoff = nullptr;
+        UpDown* updSpindleNumber = nullptr;
+        QPushButton* cmdSingleBlowoff = nullptr;
+        QPushButton* cmdBlanketBlowoff = nullptr;
+        QPushButton* cmdMandrelBlowoff = nullptr;
+        QGroupBox* fraBadCanBlowoff = nullptr;
+        QPushButton* cmdBadCanBlowoff = nullptr;
+        QPushButton* cmdDefault = nullptr;
+    };
+
     void buildControls();
     void connectControls();
     void beginPass(RefreshLoop& loop) override;
@@ -62,6 +64,7 @@ class frmMain : public MachinePage {
     void cmdBadCanBlowoff_Click();
     void updSpindleNumber_Change(int value);
 
+    Ui ui;
     std::array<QString, kDisplays> m_address;
     NumericEntryField* m_spindleField = nullptr;
 };

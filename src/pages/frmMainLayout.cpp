@@ -41,55 +41,53 @@ void frmMain::buildControls() {
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     for (int i = 0; i < kDisplays; ++i) {
-        fraDisplay[i] = frame(QString::fromLatin1(kDisplayCaptions[i]), "fraDisplay", this);
-        lblDisplay[i] = new QLabel(QStringLiteral("-"), fraDisplay[i]);
-        lblDisplay[i]->setObjectName(QStringLiteral("lblDisplay"));
-        lblDisplay[i]->setAlignment(Qt::AlignCenter);
-        lblDisplay[i]->setFont(big);
-        (new QVBoxLayout(fraDisplay[i]))->addWidget(lblDisplay[i]);
-        displays->addWidget(fraDisplay[i]);
+        ui.fraDisplay[i] = frame(QString::fromLatin1(kDisplayCaptions[i]), "fraDisplay", this);
+        ui.fraDisplay[i]->setObjectName(QStringLiteral("fraDisplay%1").arg(i));
+        ui.lblDisplay[i] = new QLabel(QStringLiteral("-"), ui.fraDisplay[i]);
+        ui.lblDisplay[i]->setObjectName(QStringLiteral("lblDisplay%1").arg(i));
+        ui.lblDisplay[i]->setAlignment(Qt::AlignCenter);
+        ui.lblDisplay[i]->setFont(big);
+        (new QVBoxLayout(ui.fraDisplay[i]))->addWidget(ui.lblDisplay[i]);
+        displays->addWidget(ui.fraDisplay[i]);
     }
     page->addLayout(displays);
 
-    fraMessageDisplay = frame(QStringLiteral("Messages"), "fraMessageDisplay", this);
-    txtMessageDisplay = new QPlainTextEdit(fraMessageDisplay);
-    txtMessageDisplay->setObjectName(QStringLiteral("txtMessageDisplay"));
-    txtMessageDisplay->setReadOnly(true);
-    (new QVBoxLayout(fraMessageDisplay))->addWidget(txtMessageDisplay);
-    page->addWidget(fraMessageDisplay, 1);
+    ui.fraMessageDisplay = frame(QStringLiteral("Messages"), "fraMessageDisplay", this);
+    ui.txtMessageDisplay = new QPlainTextEdit(ui.fraMessageDisplay);
+    ui.txtMessageDisplay->setObjectName(QStringLiteral("txtMessageDisplay"));
+    ui.txtMessageDisplay->setReadOnly(true);
+    (new QVBoxLayout(ui.fraMessageDisplay))->addWidget(ui.txtMessageDisplay);
+    page->addWidget(ui.fraMessageDisplay, 1);
 
     auto* commands = new QHBoxLayout;
-    fraQCBlowoff = frame(QStringLiteral("Q.C. Blow-off"), "fraQCBlowoff", this);
-    auto* qc = new QHBoxLayout(fraQCBlowoff);
-    fraSpindleNumber = frame(QStringLiteral("Spindle Number"), "fraSpindleNumber", fraQCBlowoff);
-    auto* spindle = new QHBoxLayout(fraSpindleNumber);
-    txtSpindleBlowoff = new QLineEdit(fraSpindleNumber);
-    txtSpindleBlowoff->setObjectName(QStringLiteral("txtSpindleBlowoff"));
-    txtSpindleBlowoff->setMaximumWidth(60);
-    updSpindleNumber = new UpDown(fraSpindleNumber);
-    updSpindleNumber->setObjectName(QStringLiteral("updSpindleNumber"));
-    updSpindleNumber->setRange(1, 36);
-    spindle->addWidget(txtSpindleBlowoff);
-    spindle->addWidget(updSpindleNumber);
-    qc->addWidget(fraSpindleNumber);
-    cmdSingleBlowoff = button(QStringLiteral("S&ingle Blow-off"), "cmdSingleBlowoff", this);
-    cmdBlanketBlowoff = button(QStringLiteral("&Blanket Blow-off"), "cmdBlanketBlowoff", this);
-    cmdMandrelBlowoff = button(QStringLiteral("&Mandrel Blowoff"), "cmdMandrelBlowoff", this);
-    for (QPushButton* b : {cmdSingleBlowoff, cmdBlanketBlowoff, cmdMandrelBlowoff})
+    ui.fraQCBlowoff = frame(QStringLiteral("Q.C. Blow-off"), "fraQCBlowoff", this);
+    auto* qc = new QHBoxLayout(ui.fraQCBlowoff);
+    ui.fraSpindleNumber =
+        frame(QStringLiteral("Spindle Number"), "fraSpindleNumber", ui.fraQCBlowoff);
+    auto* spindle = new QHBoxLayout(ui.fraSpindleNumber);
+    ui.txtSpindleBlowoff = new QLineEdit(ui.fraSpindleNumber);
+    ui.txtSpindleBlowoff->setObjectName(QStringLiteral("txtSpindleBlowoff"));
+    ui.txtSpindleBlowoff->setMaximumWidth(60);
+    ui.updSpindleNumber = new UpDown(ui.fraSpindleNumber);
+    ui.updSpindleNumber->setObjectName(QStringLiteral("updSpindleNumber"));
+    ui.updSpindleNumber->setRange(1, 36);
+    spindle->addWidget(ui.txtSpindleBlowoff);
+    spindle->addWidget(ui.updSpindleNumber);
+    qc->addWidget(ui.fraSpindleNumber);
+    ui.cmdSingleBlowoff = button(QStringLiteral("S&ingle Blow-off"), "cmdSingleBlowoff", this);
+    ui.cmdBlanketBlowoff = button(QStringLiteral("&Blanket Blow-off"), "cmdBlanketBlowoff", this);
+    ui.cmdMandrelBlowoff = button(QStringLiteral("&Mandrel Blowoff"), "cmdMandrelBlowoff", this);
+    for (QPushButton* b : {ui.cmdSingleBlowoff, ui.cmdBlanketBlowoff, ui.cmdMandrelBlowoff})
         qc->addWidget(b);
-    commands->addWidget(fraQCBlowoff);
+    commands->addWidget(ui.fraQCBlowoff);
 
-    fraBadCanBlowoff = frame(QStringLiteral("Bad Can Blow-off"), "fraBadCanBlowoff", this);
-    cmdBadCanBlowoff = button(QStringLiteral("&Test Trip/Blow-off"), "cmdBadCanBlowoff", this);
-    (new QVBoxLayout(fraBadCanBlowoff))->addWidget(cmdBadCanBlowoff);
-    commands->addWidget(fraBadCanBlowoff);
+    ui.fraBadCanBlowoff = frame(QStringLiteral("Bad Can Blow-off"), "fraBadCanBlowoff", this);
+    ui.cmdBadCanBlowoff = button(QStringLiteral("&Test Trip/Blow-off"), "cmdBadCanBlowoff", this);
+    (new QVBoxLayout(ui.fraBadCanBlowoff))->addWidget(ui.cmdBadCanBlowoff);
+    commands->addWidget(ui.fraBadCanBlowoff);
     page->addLayout(commands);
 
-    // Only a place to park the focus; it has no command of its own.
-    cmdDefault = button(QString(), "cmdDefault", this);
-    cmdDefault->setFlat(true);
-    cmdDefault->setFixedSize(1, 1);
-    page->addWidget(cmdDefault);
+    ui.cmdDefault = makeDefaultButton();
 }
 
 } // namespace kalvex

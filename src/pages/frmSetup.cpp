@@ -28,13 +28,15 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
         config.address = QString::fromLatin1(p.address);
         config.dataIndex = i + kSetupDataOffset;
         config.title = QStringLiteral("Set-up");
-        fields[size_t(i)] = new NumericEntryField(txtSetup[size_t(i)], updSetup[size_t(i)],
-                                                  cmdDefault, state, link, prompt, config);
-        fields[size_t(i)]->setRange(p.min, p.max);
+        m_fields[size_t(i)] = new NumericEntryField(ui.txtSetup[size_t(i)], ui.updSetup[size_t(i)],
+                                                    ui.cmdDefault, state, link, prompt, config);
+        m_fields[size_t(i)]->setRange(p.min, p.max);
     }
 }
 
-frmSetup::~frmSetup() = default;
+frmSetup::~frmSetup() {
+    Unload(); // what was typed is dropped, not committed as the fields lose the focus
+}
 
 void frmSetup::Activate() {
     selectTab(0);
@@ -48,23 +50,23 @@ void frmSetup::Activate() {
 
 void frmSetup::selectTab(int tab) {
     if (tab < 0 || tab > 3) return;
-    for (QGroupBox* f : fraSetup)
+    for (QGroupBox* f : ui.fraSetup)
         f->hide();
-    fraSetup[size_t(tab)]->show();
-    if (tbsSetup->currentIndex() != tab) tbsSetup->setCurrentIndex(tab);
+    ui.fraSetup[size_t(tab)]->show();
+    if (ui.tbsSetup->currentIndex() != tab) ui.tbsSetup->setCurrentIndex(tab);
     m_tabChanged = true;
     m_range = setupTabRange(tab);
 }
 
 void frmSetup::clearEditing() {
-    for (NumericEntryField* f : fields)
+    for (NumericEntryField* f : m_fields)
         if (f) f->clearEditing();
 }
 
 // One refresh pass: the board's values of the visible tab, or the data set when offline.
 void frmSetup::beginPass(RefreshLoop& loop) {
     const bool online = startPass();
-    updSetup[kQcShiftOffsetIndex]->setRange(1, m_state.gSpindleCount > 24 ? 36 : 24);
+    ui.updSetup[kQcShiftOffsetIndex]->setRange(1, m_state.gSpindleCount > 24 ? 36 : 24);
     if (!online) {
         loop.add([this] { RefreshOffline(); });
         return;
@@ -80,7 +82,7 @@ void frmSetup::addOnlineReads() {
         if (i == 2)
             m_loop->add([this] {
                 readExtra(
-                    [this] { lblDisplay[0]->setText(m_link.RSRead(QStringLiteral("W526"))); });
+                    [this] { ui.lblDisplay[0]->setText(m_link.RSRead(QStringLiteral("W526"))); });
             });
         if (i == 20) addTimingDisplays();
     }
@@ -89,19 +91,19 @@ void frmSetup::addOnlineReads() {
 void frmSetup::addTimingDisplays() {
     m_loop->add([this] {
         readExtra([this] {
-            cmdZeroResolver->setEnabled(valueOf(m_link.RSRead(QStringLiteral("F119"))) > 0);
+            ui.cmdZeroResolver->setEnabled(valueOf(m_link.RSRead(QStringLiteral("F119"))) > 0);
         });
     });
-    m_loop->add([this] { readExtra([this] { lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
+    m_loop->add([this] { readExtra([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
     m_loop->add([this] {
         readExtra([this] {
-            lblDisplay[2]->setText(
+            ui.lblDisplay[2]->setText(
                 QString::number(valueOf(m_link.RSRead(QStringLiteral("W180"))) % 360));
         });
     });
     m_loop->add([this] {
         readExtra([this] {
-            lblDisplay[3]->setText(
+            ui.lblDisplay[3]->setText(
                 QString::number(valueOf(m_link.RSRead(QStringLiteral("W512"))) % 360));
         });
     });
@@ -132,7 +134,7 @@ void frmSetup::readParameter(int index) {
     if (index == kFeedbackIndex)
         setFeedbackBoxes(valueOf(value));
     else
-        fields[size_t(index)]->showValue(value);
+        m_fields[size_t(index)]->showValue(value);
 }
 
 void frmSetup::readExtra(const std::function<void()>& read) {
@@ -146,7 +148,7 @@ void frmSetup::readExtra(const std::function<void()>& read) {
 void frmSetup::setFeedbackBoxes(int mask) {
     m_checkBoxUpdate = true;
     for (int j = 0; j < 8; ++j)
-        chkFeedback[size_t(j)]->setChecked((mask & (1 << j)) != 0);
+        ui.chkFeedback[size_t(j)]->setChecked((mask & (1 << j)) != 0);
     m_checkBoxUpdate = false;
 }
 
@@ -162,7 +164,7 @@ void frmSetup::RefreshOffline() {
         if (i == kFeedbackIndex)
             setFeedbackBoxes(v);
         else
-            fields[size_t(i)]->showValue(QString::number(v));
+            m_fields[size_t(i)]->showValue(QString::number(v));
     }
 }
 
@@ -175,7 +177,7 @@ void frmSetup::setLiveControls(bool on) {
     for (QWidget* w : m_live)
         w->setEnabled(on);
     m_rpmCaption->setEnabled(on);
-    lblDisplay[0]->setEnabled(on);
+    ui.lblDisplay[0]->setEnabled(on);
 }
 
 void frmSetup::ShowOnline() {
@@ -190,11 +192,12 @@ void frmSetup::ShowOffline() {
     clearEditing();
     setEditable(m_state.gOfflineEdit);
     setLiveControls(false);
-    for (QLabel* l : lblDisplay)
+    for (QLabel* l : ui.lblDisplay)
         l->setText(QStringLiteral("-"));
 }
 
 void frmSetup::WriteFeedbackMask(const QString& mask) {
+    if (NumericEntryField::refusalPending()) return;
     auto& values = m_state.gCurrentData.Value;
     const size_t item = kFeedbackIndex + kSetupDataOffset;
     if (item < values.size()) values[item] = valueOf(mask);
@@ -210,15 +213,18 @@ void frmSetup::DisableFeedbackAll() {
 }
 
 void frmSetup::BadCanTest() {
+    if (NumericEntryField::refusalPending()) return;
     if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
 }
 
 void frmSetup::QCTest() {
+    if (NumericEntryField::refusalPending()) return;
     for (const char* add : {"B2088", "F825", "F102"})
         if (!m_link.CommError()) m_link.RSWrite(QString::fromLatin1(add), QStringLiteral("1"));
 }
 
 void frmSetup::ZeroResolver() {
+    if (NumericEntryField::refusalPending()) return;
     const MsgAnswer a = m_prompt.message(
         QStringLiteral("Zero Resolver"),
         QStringLiteral("You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"),

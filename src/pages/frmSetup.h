@@ -38,23 +38,25 @@ class frmSetup : public MachinePage {
     void QCTest();
     void ZeroResolver();
 
-    // Widgets, for the main window and the tests.
-    QTabBar* tbsSetup = nullptr;
-    std::array<QGroupBox*, 4> fraSetup{};
-    std::array<QLineEdit*, kSetupParameterCount> txtSetup{};
-    std::array<UpDown*, kSetupParameterCount> updSetup{};
-    std::array<NumericEntryField*, kSetupParameterCount> fields{};
-    std::array<QCheckBox*, 8> chkFeedback{};
-    std::array<QLabel*, 4> lblDisplay{};
-    std::array<QPushButton*, 2> cmdBadCanTest{};
-    std::array<QPushButton*, 2> cmdQCTest{};
-    QPushButton* cmdZeroResolver = nullptr;
-    QPushButton* cmdEnableFeedbackAll = nullptr;
-    QPushButton* cmdDisableFeedbackAll = nullptr;
-    QPushButton* cmdDefault = nullptr;
-
   private:
+    // The controls; each carries its name (arrays: name + index) as objectName.
+    struct Ui {
+        QTabBar* tbsSetup = nullptr;
+        std::array<QGroupBox*, 4> fraSetup{};
+        std::array<QLineEdit*, kSetupParameterCount> txtSetup{};
+        std::array<UpDown*, kSetupParameterCount> updSetup{};
+        std::array<QCheckBox*, 8> chkFeedback{};
+        std::array<QLabel*, 4> lblDisplay{};
+        std::array<QPushButton*, 2> cmdBadCanTest{};
+        std::array<QPushButton*, 2> cmdQCTest{};
+        QPushButton* cmdZeroResolver = nullptr;
+        QPushButton* cmdEnableFeedbackAll = nullptr;
+        QPushButton* cmdDisableFeedbackAll = nullptr;
+        QPushButton* cmdDefault = nullptr;
+    };
+
     void buildTabs();
+    void nameControls();
     QGroupBox* buildFieldFrame(const QString& title, int first, int last);
     QGroupBox* buildFeedbackFrame();
     QGroupBox* buildResponseFrame();
@@ -76,6 +78,8 @@ class frmSetup : public MachinePage {
     void setFeedbackBoxes(int mask);
     void clearEditing() override;
 
+    Ui ui;
+    std::array<NumericEntryField*, kSetupParameterCount> m_fields{};
     std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
     std::vector<QWidget*> m_live;     // enabled online only
     QLabel* m_rpmCaption = nullptr;

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScreen>
 
 namespace kalvex {
 
@@ -27,6 +28,9 @@ std::optional<QString> runDialog(QWidget* parent, QFileDialog::AcceptMode mode,
         dialog.setDirectory(initial.absolutePath());
         if (!initial.fileName().contains(u'*')) dialog.selectFile(initial.fileName());
     }
+    // Big enough for the name, size, type and date columns at once.
+    const QSize screen = dialog.screen()->availableSize();
+    dialog.resize(qMin(screen.width() * 9 / 10, 860), qMin(screen.height() * 9 / 10, 540));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
 }

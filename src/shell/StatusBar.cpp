@@ -1,7 +1,11 @@
 #include "StatusBar.h"
 
 #include <QDateTime>
+#include <QHelpEvent>
 #include <QLocale>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 
 namespace kalvex {
 
@@ -29,6 +33,31 @@ void StatusPanel::mouseDoubleClickEvent(QMouseEvent* e) {
     Q_EMIT doubleClicked();
 }
 
+QSize StatusPanel::minimumSizeHint() const {
+    return {minimumWidth(), QLabel::minimumSizeHint().height()};
+}
+
+QString StatusPanel::shownText() const {
+    const int width = contentsRect().width() - 2 * margin();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, width);
+}
+
+void StatusPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    style()->drawItemText(&painter, r, int(alignment()), palette(), isEnabled(), shownText(),
+                          foregroundRole());
+}
+
+bool StatusPanel::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && shownText() != text()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+        return true;
+    }
+    return QLabel::event(e);
+}
+
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("sbrMain"));
     setSizeGripEnabled(false);
@@ -42,6 +71,7 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
         p->setMargin(2);
         if (i == 1)
             p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("OFFLINE")) + 24);
+        if (i == 0) p->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         addPermanentWidget(p, panel.stretch);
         connect(p, &StatusPanel::doubleClicked, this, [this, i] { Q_EMIT panelDblClick(i + 1); });
         m_panels[size_t(i)] = p;

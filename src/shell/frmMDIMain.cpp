@@ -15,6 +15,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QUrl>
 
 namespace kalvex {
@@ -165,7 +166,8 @@ void frmMDIMain::mnuFileDownloadData_Click(int index) {
 }
 
 QWidget* frmMDIMain::pageWindow() const {
-    return m_page ? m_page->widget() : nullptr;
+    const auto* scroll = m_page ? qobject_cast<QScrollArea*>(m_page->widget()) : nullptr;
+    return scroll ? scroll->widget() : nullptr;
 }
 
 void frmMDIMain::mnuWindowForm_Click(int index) {
@@ -184,9 +186,28 @@ void frmMDIMain::loadPage(int index) {
     const PageFactory& make = m_ctx.pages[size_t(index)];
     if (!make) return;
     QWidget* page = make();
-    page->setAttribute(Qt::WA_DeleteOnClose);
-    m_page = mdiArea->addSubWindow(page);
+    // A small main window scrolls the page rather than cutting controls off.
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    // No close, minimise or restore controls and no system menu: a page is unloaded only by
+    // choosing another one.
+    m_page = mdiArea->addSubWindow(scroll, Qt::SubWindow | Qt::CustomizeWindowHint);
+    m_page->setSystemMenu(nullptr);
+    m_page->installEventFilter(this); // refuses Ctrl+W and any other close
+    m_page->setWindowTitle(page->windowTitle());
     m_page->showMaximized();
+}
+
+bool frmMDIMain::eventFilter(QObject* watched, QEvent* event) {
+    // (the type first: a page window being destroyed is no QMdiSubWindow any more)
+    if (event->type() == QEvent::Close && watched == m_page) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMDIMain::unloadPage() {

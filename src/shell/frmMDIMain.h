@@ -101,6 +101,7 @@ class frmMDIMain final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildMenus();

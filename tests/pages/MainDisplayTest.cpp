@@ -52,10 +52,10 @@ class MainDisplayTest : public test::LinkFixture {
         return steps;
     }
     void typeSpindle(const QString& text) {
-        page.txtSpindleBlowoff->setFocus();
-        page.txtSpindleBlowoff->selectAll();
-        QTest::keyClick(page.txtSpindleBlowoff, Qt::Key_Delete);
-        QTest::keyClicks(page.txtSpindleBlowoff, text);
+        txtSpindleBlowoff->setFocus();
+        txtSpindleBlowoff->selectAll();
+        QTest::keyClick(txtSpindleBlowoff, Qt::Key_Delete);
+        QTest::keyClicks(txtSpindleBlowoff, text);
     }
     // Byte writes as (address, value), bits as the byte they set.
     std::vector<std::pair<int, int>> writes() const {
@@ -68,30 +68,42 @@ class MainDisplayTest : public test::LinkFixture {
         const ParsedAddress p = parseAddress(QString::fromLatin1(add));
         return {int(p.byteAddress), p.bitMask};
     }
-    QString label(int i) const { return page.lblDisplay[size_t(i)]->text(); }
+    template <class W = QWidget> W* control(const QString& name) const {
+        W* w = page.findChild<W*>(name);
+        EXPECT_TRUE(w) << name.toStdString();
+        return w;
+    }
+    QPushButton* button(const char* name) const {
+        return control<QPushButton>(QString::fromLatin1(name));
+    }
+    QString label(int i) const {
+        return control<QLabel>(QStringLiteral("lblDisplay%1").arg(i))->text();
+    }
 
     AppState state;
     frmMain page{state, link, prompt};
+    QLineEdit* txtSpindleBlowoff = control<QLineEdit>(QStringLiteral("txtSpindleBlowoff"));
+    UpDown* updSpindleNumber = control<UpDown>(QStringLiteral("updSpindleNumber"));
     int modeUpdates = 0;
 };
 
 TEST_F(MainDisplayTest, EveryQcBlowoffWritesTheTargetThenF825ThenF102) {
     struct Case {
         int spindles;
-        QPushButton* frmMain::*button;
+        const char* button;
         int target;
     };
-    const Case cases[] = {{24, &frmMain::cmdBlanketBlowoff, 25},
-                          {24, &frmMain::cmdMandrelBlowoff, 26},
-                          {36, &frmMain::cmdBlanketBlowoff, 37},
-                          {36, &frmMain::cmdMandrelBlowoff, 38},
-                          {24, &frmMain::cmdSingleBlowoff, 5}};
+    const Case cases[] = {{24, "cmdBlanketBlowoff", 25},
+                          {24, "cmdMandrelBlowoff", 26},
+                          {36, "cmdBlanketBlowoff", 37},
+                          {36, "cmdMandrelBlowoff", 38},
+                          {24, "cmdSingleBlowoff", 5}};
     for (const Case& c : cases) {
         state.gSpindleCount = c.spindles;
         for (const char* flag : {"F825", "F102"})
             board.setValue(QString::fromLatin1(flag), 0);
         board.clearTranscript();
-        QTest::mouseClick(page.*c.button, Qt::LeftButton);
+        QTest::mouseClick(button(c.button), Qt::LeftButton);
         const auto w = writes();
         ASSERT_EQ(w.size(), 3u) << c.target;
         EXPECT_EQ(w[0], std::make_pair(2088, c.target));
@@ -105,15 +117,15 @@ TEST_F(MainDisplayTest, EveryQcBlowoffWritesTheTargetThenF825ThenF102) {
 }
 
 TEST_F(MainDisplayTest, TestTripWritesF830) {
-    QTest::mouseClick(page.cmdBadCanBlowoff, Qt::LeftButton);
+    QTest::mouseClick(button("cmdBadCanBlowoff"), Qt::LeftButton);
     EXPECT_EQ(board.value(QStringLiteral("F830")), 1);
     EXPECT_EQ(writes().size(), 1u);
 }
 
 TEST_F(MainDisplayTest, ButtonsSendNothingWhileCommErrorIsSet) {
     link.setCommError(true);
-    for (QPushButton* b : {page.cmdSingleBlowoff, page.cmdBlanketBlowoff, page.cmdMandrelBlowoff,
-                           page.cmdBadCanBlowoff})
+    for (QPushButton* b : {button("cmdSingleBlowoff"), button("cmdBlanketBlowoff"),
+                           button("cmdMandrelBlowoff"), button("cmdBadCanBlowoff")})
         QTest::mouseClick(b, Qt::LeftButton);
     EXPECT_TRUE(sent().isEmpty());
 }
@@ -129,9 +141,9 @@ TEST_F(MainDisplayTest, OnlineSpindleNumberComesFromB2088WithinOneAndMax) {
         board.setValue(QStringLiteral("B2088"), c.b2088);
         state.gSpindleCount = c.spindles;
         activate();
-        EXPECT_EQ(page.txtSpindleBlowoff->text(), QString::fromLatin1(c.shown)) << c.b2088;
-        EXPECT_EQ(page.updSpindleNumber->maximum(), c.spindles) << c.b2088;
-        EXPECT_TRUE(page.cmdSingleBlowoff->hasFocus());
+        EXPECT_EQ(txtSpindleBlowoff->text(), QString::fromLatin1(c.shown)) << c.b2088;
+        EXPECT_EQ(updSpindleNumber->maximum(), c.spindles) << c.b2088;
+        EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
     }
 }
 
@@ -161,13 +173,13 @@ TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {
     const char* shown[] = {"-", "-", "1,234,567", "89", "98,765"};
     for (int i = 0; i < frmMain::kDisplays; ++i)
         EXPECT_EQ(label(i), QString::fromLatin1(shown[i])) << i;
-    EXPECT_EQ(page.txtSpindleBlowoff->text(), QStringLiteral("-"));
-    for (QWidget* w : std::initializer_list<QWidget*>{page.txtSpindleBlowoff, page.updSpindleNumber,
-                                                      page.cmdSingleBlowoff, page.cmdBlanketBlowoff,
-                                                      page.cmdMandrelBlowoff, page.cmdBadCanBlowoff,
-                                                      page.lblDisplay[0], page.fraDisplay[1]})
+    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("-"));
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             txtSpindleBlowoff, updSpindleNumber, button("cmdSingleBlowoff"),
+             button("cmdBlanketBlowoff"), button("cmdMandrelBlowoff"), button("cmdBadCanBlowoff"),
+             control(QStringLiteral("lblDisplay0")), control(QStringLiteral("fraDisplay1"))})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(page.lblDisplay[2]->isEnabled());
+    EXPECT_TRUE(control(QStringLiteral("lblDisplay2"))->isEnabled());
     EXPECT_TRUE(sent().isEmpty());
 }
 
@@ -175,12 +187,13 @@ TEST_F(MainDisplayTest, MessageFollowsTheStatusTextInBothModes) {
     state.gStatusMessage =
         QStringLiteral("-- System Normal --\r\nSet-up Program is Currently ONLINE");
     runPass();
-    EXPECT_EQ(page.txtMessageDisplay->toPlainText(),
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtMessageDisplay"))->toPlainText(),
               QStringLiteral("-- System Normal --\nSet-up Program is Currently ONLINE"));
     link.CloseRSComm();
     state.gStatusMessage = QStringLiteral("Set-up Program is Currently OFFLINE");
     runPass();
-    EXPECT_EQ(page.txtMessageDisplay->toPlainText(), state.gStatusMessage);
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtMessageDisplay"))->toPlainText(),
+              state.gStatusMessage);
 }
 
 TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
@@ -192,7 +205,7 @@ TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(modeUpdates, 1);
     EXPECT_EQ(label(0), QStringLiteral("-"));
-    EXPECT_FALSE(page.cmdSingleBlowoff->isEnabled());
+    EXPECT_FALSE(button("cmdSingleBlowoff")->isEnabled());
 }
 
 TEST_F(MainDisplayTest, BackOnlineThePageIsPreparedAgain) {
@@ -201,19 +214,19 @@ TEST_F(MainDisplayTest, BackOnlineThePageIsPreparedAgain) {
     link.OpenRSComm(port);
     board.setValue(QStringLiteral("B2088"), 9);
     EXPECT_EQ(runPass(), 1 + 1 + 5); // B2088, then the displays
-    EXPECT_EQ(page.txtSpindleBlowoff->text(), QStringLiteral("9"));
-    EXPECT_TRUE(page.cmdSingleBlowoff->isEnabled());
+    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("9"));
+    EXPECT_TRUE(button("cmdSingleBlowoff")->isEnabled());
 }
 
 TEST_F(MainDisplayTest, SpinWritesB2088AtOnceTypingAndLeavingSendsNothing) {
-    QTest::mouseClick(page.updSpindleNumber->upButton(), Qt::LeftButton);
-    EXPECT_EQ(page.txtSpindleBlowoff->text(), QStringLiteral("6"));
+    QTest::mouseClick(updSpindleNumber->upButton(), Qt::LeftButton);
+    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("6"));
     EXPECT_EQ(writes(), (std::vector<std::pair<int, int>>{{2088, 6}}));
-    EXPECT_TRUE(page.cmdDefault->hasFocus());
+    EXPECT_TRUE(button("cmdDefault")->hasFocus());
     board.clearTranscript();
     typeSpindle(QStringLiteral("12"));
-    QTest::keyClick(page.txtSpindleBlowoff, Qt::Key_Return);
-    EXPECT_TRUE(page.cmdSingleBlowoff->hasFocus());
+    QTest::keyClick(txtSpindleBlowoff, Qt::Key_Return);
+    EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(prompt.boxes.empty());
 }
@@ -221,33 +234,35 @@ TEST_F(MainDisplayTest, SpinWritesB2088AtOnceTypingAndLeavingSendsNothing) {
 TEST_F(MainDisplayTest, ABadSpindleNumberKeepsTheFocusAndNoButtonFires) {
     struct Case {
         const char* typed;
-        QPushButton* frmMain::*button; // null: leave with Enter
+        const char* button; // null: leave with Enter
     };
-    const Case cases[] = {{"25", &frmMain::cmdSingleBlowoff},
-                          {"0", &frmMain::cmdBlanketBlowoff},
-                          {"abc", &frmMain::cmdBadCanBlowoff},
+    const Case cases[] = {{"25", "cmdSingleBlowoff"},
+                          {"0", "cmdBlanketBlowoff"},
+                          {"abc", "cmdBadCanBlowoff"},
                           {"x", nullptr},
                           {"24.6", nullptr}};
     for (const Case& c : cases) {
         prompt.boxes.clear();
         typeSpindle(QString::fromLatin1(c.typed));
         if (c.button)
-            QTest::mouseClick(page.*c.button, Qt::LeftButton);
+            QTest::mouseClick(button(c.button), Qt::LeftButton);
         else
-            QTest::keyClick(page.txtSpindleBlowoff, Qt::Key_Return);
+            QTest::keyClick(txtSpindleBlowoff, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(
+            nullptr, QEvent::MetaCall); // the range message follows the click or key
         ASSERT_EQ(prompt.boxes.size(), 1u) << c.typed;
         EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Q.C. Blow-off"));
         EXPECT_EQ(prompt.boxes[0].text,
                   QStringLiteral("Only a Number Between 1 and 24 can be Entered"));
-        EXPECT_EQ(page.txtSpindleBlowoff->text(), QStringLiteral("5")) << c.typed;
-        EXPECT_TRUE(page.txtSpindleBlowoff->hasFocus()) << c.typed;
+        EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("5")) << c.typed;
+        EXPECT_TRUE(txtSpindleBlowoff->hasFocus()) << c.typed;
         EXPECT_TRUE(sent().isEmpty()) << c.typed;
     }
 }
 
 TEST_F(MainDisplayTest, AFocusMoveByThePageDoesNotCheckTheField) {
     typeSpindle(QStringLiteral("99"));
-    page.cmdDefault->setFocus(Qt::OtherFocusReason);
+    button("cmdDefault")->setFocus(Qt::OtherFocusReason);
     EXPECT_TRUE(prompt.boxes.empty());
 }
 

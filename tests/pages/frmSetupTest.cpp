@@ -54,6 +54,15 @@ class SetupPageTest : public test::LinkFixture {
         clearTranscript();
     }
 
+    template <class W = QWidget> W* control(const QString& name) const {
+        W* w = page->findChild<W*>(name);
+        EXPECT_TRUE(w) << name.toStdString();
+        return w;
+    }
+    QLineEdit* txtSetup(int i) const {
+        return control<QLineEdit>(QStringLiteral("txtSetup%1").arg(i));
+    }
+
     std::set<int> readSet() const {
         const auto reads = traffic().reads;
         return {reads.begin(), reads.end()};
@@ -90,23 +99,23 @@ TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
 TEST_F(SetupPageTest, FieldsShowTheBoardAndDisplaysItsPositions) {
     board.setValue(QStringLiteral("W1092"), 650);
     runPass();
-    EXPECT_EQ(page->txtSetup[0]->text(), QStringLiteral("650"));
+    EXPECT_EQ(txtSetup(0)->text(), QStringLiteral("650"));
     board.setValue(QStringLiteral("W180"), 725);
     board.setValue(QStringLiteral("W512"), 359);
     board.setValue(QStringLiteral("F119"), 0);
     selectTab(3);
     runPass();
-    EXPECT_EQ(page->lblDisplay[2]->text(), QStringLiteral("5"));
-    EXPECT_EQ(page->lblDisplay[3]->text(), QStringLiteral("359"));
-    EXPECT_FALSE(page->cmdZeroResolver->isEnabled());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay2"))->text(), QStringLiteral("5"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay3"))->text(), QStringLiteral("359"));
+    EXPECT_FALSE(control(QStringLiteral("cmdZeroResolver"))->isEnabled());
     board.setValue(QStringLiteral("F119"), 1);
     runPass();
-    EXPECT_TRUE(page->cmdZeroResolver->isEnabled());
+    EXPECT_TRUE(control(QStringLiteral("cmdZeroResolver"))->isEnabled());
 }
 
 TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
     selectTab(2);
-    QLineEdit* field = page->txtSetup[kQcShiftOffsetIndex];
+    QLineEdit* field = txtSetup(kQcShiftOffsetIndex);
     const std::tuple<int, const char*, bool> cases[] = {
         {36, "36", true}, {24, "25", false}, {24, "24", true}};
     for (auto [spindles, text, accepted] : cases) {
@@ -114,8 +123,11 @@ TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
         runPass();
         prompt.boxes.clear();
         field->setFocus();
-        field->setText(QString::fromLatin1(text));
+        field->selectAll();
+        QTest::keyClicks(field, QString::fromLatin1(text));
         QTest::keyClick(field, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr,
+                                           QEvent::MetaCall); // the range message follows the key
         EXPECT_EQ(prompt.boxes.empty(), accepted) << spindles << " " << text;
         if (accepted) {
             EXPECT_EQ(board.value(QStringLiteral("B1010")), QString::fromLatin1(text).toInt());
@@ -130,16 +142,26 @@ TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
     selectTab(1);
     board.setValue(QStringLiteral("B694"), 0);
     runPass();
-    QTest::mouseClick(page->chkFeedback[2], Qt::LeftButton);
+    QTest::mouseClick(control(QStringLiteral("chkFeedback2")), Qt::LeftButton);
     EXPECT_EQ(board.value(QStringLiteral("B694")), 4);
     EXPECT_EQ(state.gCurrentData.Value[129], 4);
-    QTest::mouseClick(page->cmdEnableFeedbackAll, Qt::LeftButton);
+    QTest::mouseClick(control(QStringLiteral("cmdEnableFeedbackAll")), Qt::LeftButton);
     EXPECT_EQ(board.value(QStringLiteral("B694")), 255);
     runPass();
-    for (QCheckBox* box : page->chkFeedback)
-        EXPECT_TRUE(box->isChecked());
-    QTest::mouseClick(page->cmdDisableFeedbackAll, Qt::LeftButton);
+    for (int j = 0; j < 8; ++j)
+        EXPECT_TRUE(control<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
+    QTest::mouseClick(control(QStringLiteral("cmdDisableFeedbackAll")), Qt::LeftButton);
     EXPECT_EQ(board.value(QStringLiteral("B694")), 0);
+}
+
+// An access key changes the current tab as a click does: its frame is the one shown.
+TEST_F(SetupPageTest, ChangingTheCurrentTabShowsItsFrame) {
+    auto* tabs = control<QTabBar>(QStringLiteral("tbsSetup"));
+    for (int tab : {2, 1, 3, 0}) {
+        tabs->setCurrentIndex(tab);
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(control(QStringLiteral("fraSetup%1").arg(k))->isVisible(), k == tab) << tab;
+    }
 }
 
 TEST_F(SetupPageTest, ZeroResolverOnlyOnYes) {
@@ -184,15 +206,15 @@ TEST_F(SetupPageTest, OfflineShowsTheDataSetAndOfflineEditingEnablesWithinOnePas
     state.gCurrentData.Value[122] = 777;
     runPass();
     runPass();
-    EXPECT_EQ(page->txtSetup[0]->text(), QStringLiteral("777"));
-    EXPECT_FALSE(page->txtSetup[0]->isEnabled());
-    EXPECT_EQ(page->lblDisplay[0]->text(), QStringLiteral("-"));
-    EXPECT_FALSE(page->cmdQCTest[0]->isEnabled());
+    EXPECT_EQ(txtSetup(0)->text(), QStringLiteral("777"));
+    EXPECT_FALSE(txtSetup(0)->isEnabled());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay0"))->text(), QStringLiteral("-"));
+    EXPECT_FALSE(control(QStringLiteral("cmdQCTest0"))->isEnabled());
     state.gOfflineEdit = true;
     runPass();
     runPass();
-    EXPECT_TRUE(page->txtSetup[0]->isEnabled());
-    EXPECT_FALSE(page->cmdQCTest[0]->isEnabled());
+    EXPECT_TRUE(txtSetup(0)->isEnabled());
+    EXPECT_FALSE(control(QStringLiteral("cmdQCTest0"))->isEnabled());
 }
 
 TEST_F(SetupPageTest, ACommErrorTakesTheProgramOfflineAtTheNextPass) {

@@ -29,6 +29,21 @@ TEST_F(MainWindow, StartsOfflineUnnamedAndSilent) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
+// The STATUS panel cuts a long text (the whole of it is the tool tip) and never widens the
+// main window.
+TEST_F(MainWindow, ALongStatusTextIsCutAndDoesNotWidenTheWindow) {
+    window->show();
+    const int width = window->width();
+    StatusPanel* panel = window->sbrMain->panel(StatusBar::Status);
+    const QString text = QStringLiteral("System Message:  ") + QString(300, u'x');
+    panel->setText(text);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->width(), width);
+    EXPECT_LT(window->minimumSizeHint().width(), width);
+    EXPECT_EQ(panel->text(), text);
+    EXPECT_TRUE(panel->shownText().endsWith(QChar(0x2026))) << panel->shownText().toStdString();
+}
+
 struct MenuItem {
     const char* name;
     const char* caption;
@@ -203,6 +218,16 @@ TEST_F(WindowMenu, ShowsOnePageAtATime) {
     EXPECT_EQ(window->mdiArea->subWindowList().size(), 1);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(window->mnuWindowForm[size_t(i)]->isChecked(), i == 4) << i;
+}
+
+TEST_F(WindowMenu, APageWindowHasNoWindowControlsAndCannotBeClosed) {
+    QMdiSubWindow* sub = window->mdiArea->subWindowList().front();
+    const Qt::WindowFlags controls = Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint |
+                                     Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint;
+    EXPECT_FALSE(sub->windowFlags() & controls);
+    EXPECT_EQ(sub->systemMenu(), nullptr);
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(shownPage(), "page0");
 }
 
 } // namespace

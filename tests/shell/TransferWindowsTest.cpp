@@ -101,12 +101,27 @@ TEST_F(TransferWindows, CancelStopsTheUploadBeforeTheNextItem) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // no error box after a cancel
 }
 
+template <class W> W* control(QWidget& parent, const char* name) {
+    W* w = parent.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_TRUE(w) << name;
+    return w;
+}
+QRadioButton* optLabels(QWidget& d, int i) {
+    return control<QRadioButton>(d, i ? "optLabels1" : "optLabels0");
+}
+QLineEdit* txtLabels(QWidget& d, int i) {
+    return control<QLineEdit>(d, i ? "txtLabels1" : "txtLabels0");
+}
+QPushButton* button(QWidget& d, const char* name) {
+    return control<QPushButton>(d, name);
+}
+
 TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
     modal.on<frmLabelRange>([](frmLabelRange* d) {
-        QTest::mouseClick(d->optLabels[1], Qt::LeftButton);
-        QTest::keyClicks(d->txtLabels[0], "5");
-        QTest::keyClicks(d->txtLabels[1], "3");
-        QTest::mouseClick(d->cmdOk, Qt::LeftButton);
+        QTest::mouseClick(optLabels(*d, 1), Qt::LeftButton);
+        QTest::keyClicks(txtLabels(*d, 0), "5");
+        QTest::keyClicks(txtLabels(*d, 1), "3");
+        QTest::mouseClick(button(*d, "cmdOk"), Qt::LeftButton);
         return true;
     });
     watchProgress();
@@ -145,13 +160,13 @@ TEST_P(LabelRangeDialog, OkSetsTheRange) {
     frmLabelRange d(state, prompt);
     d.show();
     EXPECT_TRUE(state.gProcessCancelled);
-    EXPECT_TRUE(d.optLabels[0]->isChecked());
+    EXPECT_TRUE(optLabels(d, 0)->isChecked());
     if (c.range) {
-        d.optLabels[1]->setChecked(true);
-        d.txtLabels[0]->setText(c.from);
-        d.txtLabels[1]->setText(c.to);
+        optLabels(d, 1)->setChecked(true);
+        txtLabels(d, 0)->setText(c.from);
+        txtLabels(d, 1)->setText(c.to);
     }
-    QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+    QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
     EXPECT_FALSE(state.gProcessCancelled);
     EXPECT_EQ(state.gLabelFirst, c.first);
     EXPECT_EQ(state.gLabelLast, c.last);
@@ -170,16 +185,16 @@ TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
     RecordingPrompt prompt;
     frmLabelRange d(state, prompt);
     d.show();
-    d.optLabels[1]->setChecked(true);
-    d.txtLabels[0]->setText("1O");
-    d.txtLabels[1]->setText("20");
-    QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+    optLabels(d, 1)->setChecked(true);
+    txtLabels(d, 0)->setText("1O");
+    txtLabels(d, 1)->setText("20");
+    QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "Label Range");
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.txtLabels[0]->text(), "1O");
+    EXPECT_EQ(txtLabels(d, 0)->text(), "1O");
     EXPECT_TRUE(state.gProcessCancelled);
-    QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+    QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
     EXPECT_TRUE(state.gProcessCancelled);
     EXPECT_FALSE(d.isVisible());
 }
@@ -192,15 +207,22 @@ TEST(LabelRangeDialogInput, FocusRules) {
     d.show();
     QApplication::setActiveWindow(&d);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    QTest::mouseClick(d.optLabels[1], Qt::LeftButton);
-    EXPECT_TRUE(d.txtLabels[0]->hasFocus());
-    QTest::keyClick(d.txtLabels[0], Qt::Key_Return);
-    EXPECT_TRUE(d.txtLabels[1]->hasFocus());
+    QTest::mouseClick(optLabels(d, 1), Qt::LeftButton);
+    EXPECT_TRUE(txtLabels(d, 0)->hasFocus());
+    QTest::keyClick(txtLabels(d, 0), Qt::Key_Return);
+    EXPECT_TRUE(txtLabels(d, 1)->hasFocus());
     EXPECT_TRUE(d.isVisible()); // Enter moved on, it did not press Ok
 
-    d.optLabels[0]->setChecked(true);
-    d.txtLabels[0]->setFocus();
-    EXPECT_TRUE(d.optLabels[1]->isChecked());
+    optLabels(d, 0)->setChecked(true);
+    txtLabels(d, 0)->setFocus();
+    EXPECT_TRUE(optLabels(d, 1)->isChecked());
+
+    txtLabels(d, 0)->setText(QStringLiteral("3"));
+    txtLabels(d, 1)->setText(QStringLiteral("4"));
+    button(d, "cmdOk")->setFocus();
+    QTest::keyClick(button(d, "cmdOk"), Qt::Key_Return); // Enter on a button presses it
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(state.gLabelLast, 4);
 }
 
 // Over a real pseudo-terminal at the wire speed of 9600 baud, Cancel ends the transfer.

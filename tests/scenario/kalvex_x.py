@@ -1,0 +1,232 @@
+"""Runs the built kalvex on the simulator under Xvfb with openbox and drives it with real X
+input (xdotool). The program is inspected through KALVEX_SIM_DUMP: on SIGUSR1 it writes the
+simulator's memory and the memory writes it received, and a map of the visible widgets."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+SKIP = 77  # CTest's SKIP_RETURN_CODE: no X server to run on
+
+
+class Skip(Exception):
+    pass
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Display:
+    """A private Xvfb with openbox on it."""
+
+    def __enter__(self):
+        if not shutil.which("Xvfb"):
+            raise Skip("Xvfb is not installed")
+        for tool in ("openbox", "xdotool"):
+            if not shutil.which(tool):
+                raise Failure(tool + " is not installed (scripts/setup.sh installs it)")
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        self.name = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        return self
+
+    def __exit__(self, *exc):
+        for p in (self.wm, self.xvfb):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+
+class Widget:
+    def __init__(self, fields):
+        self.name = fields[0]
+        self.x, self.y, self.w, self.h = (int(v) for v in fields[1:5])
+        self.text = fields[5] if len(fields) > 5 else ""
+
+    def centre(self):
+        return self.x + self.w // 2, self.y + self.h // 2
+
+
+class Snapshot:
+    """What the program showed and what the board held at one moment."""
+
+    def __init__(self, dump_text, widgets_text):
+        lines = dump_text.splitlines()
+        self.memory = bytes.fromhex(lines[0].split()[1])
+        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines[1:]]
+        wl = widgets_text.splitlines()
+        self.focus = wl[0].split("\t")[1]
+        self.widgets = [Widget(l.split("\t")) for l in wl[1:]]
+
+    def word(self, address):
+        return self.memory[address] + 256 * self.memory[address + 1]
+
+    def find(self, name=None, text=None):
+        return [w for w in self.widgets
+                if (name is None or w.name == name) and (text is None or w.text == text)]
+
+    def one(self, name=None, text=None):
+        found = self.find(name, text)
+        check(found, "no visible widget %s %s" % (name or "", text or ""))
+        return found[0]
+
+    def shown(self, name):
+        return bool(self.find(name))
+
+    def boxes(self):
+        return self.find("QMessageBox")
+
+    def spin_of(self, field):
+        """The up/down control beside a text box (by name, or by place for unnamed ones)."""
+        text = self.one(field)
+        named = self.find(field.replace("txt", "upd"))
+        if named:
+            return named[0]
+        spins = [w for w in self.widgets if w.name.endswith("UpDown") and abs(w.y - text.y) < 6
+                 and w.x >= text.x + text.w - 2]
+        check(spins, "no spin control beside " + field)
+        return min(spins, key=lambda w: w.x)
+
+
+class Kalvex:
+    """One run of the program on its simulator."""
+
+    def __init__(self, display, binary, *args, state=None):
+        self.display = display
+        self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
+        self.dump_path = os.path.join(self.dir, "dump")
+        command = [binary, "--simulate", *args]
+        if state:
+            path = os.path.join(self.dir, "board.state")
+            with open(path, "w") as f:
+                f.write(state)
+            command += ["--state", path]
+        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path)
+        self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                                        stderr=open(os.path.join(self.dir, "stderr"), "w"))
+        out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)
+        self.window = out.split()[0]
+        self.xdo("windowactivate", "--sync", self.window)
+        self.wait_for(lambda s: s.shown("frmMDIMain"), "the main window")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def xdo(self, *args, timeout=15):
+        r = subprocess.run(["xdotool", *args], env=self.display.env, capture_output=True,
+                           text=True, timeout=timeout)
+        return r.stdout
+
+    # Real input.
+    def key(self, *keys, delay=40):
+        self.xdo("key", "--delay", str(delay), *keys)
+        time.sleep(0.15)
+
+    def type(self, text):
+        self.xdo("type", "--delay", "40", text)
+        time.sleep(0.15)
+
+    def click(self, x, y, button=1):
+        # (--sync would wait forever when the pointer is already there)
+        self.xdo("mousemove", str(x), str(y), "sleep", "0.1", "click", str(button))
+        time.sleep(0.2)
+
+    def click_widget(self, widget):
+        self.click(*widget.centre())
+
+    def menu(self, title, item):
+        """Opens a menu with the mouse and chooses an item."""
+        self.click_widget(self.snapshot().one("QMenuBar:" + title))
+        entry = self.wait_for(lambda s: s.find(text=None, name=self._menu_item(s, item)),
+                              "menu item " + item)
+        self.click_widget(entry[0])
+
+    @staticmethod
+    def _menu_item(snapshot, item):
+        for w in snapshot.widgets:
+            if w.name.endswith(":" + item) and not w.name.startswith("QMenuBar"):
+                return w.name
+        return "-"
+
+    # Inspection.
+    def snapshot(self):
+        for f in (self.dump_path, self.dump_path + ".widgets"):
+            if os.path.exists(f):
+                os.remove(f)
+        if self.process.poll() is not None:
+            with open(os.path.join(self.dir, "stderr")) as f:
+                tail = f.read()[-2000:]
+            raise Failure("kalvex ended (status %s): %s" % (self.process.returncode, tail))
+        self.process.send_signal(signal.SIGUSR1)
+        deadline = time.time() + 10
+        while not os.path.exists(self.dump_path):
+            check(time.time() < deadline, "kalvex wrote no dump (is the program blocked?)")
+            time.sleep(0.02)
+        with open(self.dump_path) as d, open(self.dump_path + ".widgets") as w:
+            return Snapshot(d.read(), w.read())
+
+    def wait_for(self, condition, what, timeout=10):
+        deadline = time.time() + timeout
+        while True:
+            s = self.snapshot()
+            result = condition(s)
+            if result:
+                return result
+            check(time.time() < deadline, "timed out waiting for " + what)
+            time.sleep(0.1)
+
+    def eventually(self, condition, timeout=3):
+        """The first snapshot that meets the condition, or the last one after the timeout."""
+        deadline = time.time() + timeout
+        while True:
+            s = self.snapshot()
+            if condition(s) or time.time() > deadline:
+                return s
+            time.sleep(0.1)
+
+    def dismiss_boxes(self):
+        """Answers every message box shown with Return; returns their texts."""
+        texts = []
+        for _ in range(20):
+            boxes = self.snapshot().boxes()
+            if not boxes:
+                break
+            texts.append(boxes[0].text)
+            self.key("Return")
+            time.sleep(0.2)
+        return texts

@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""Real-input scenarios for the operator pages. Usage: scenarios.py KALVEX [NAME...]
+Exit status 0 when every scenario named (default: all) passes, 1 on a failure, 77 when
+there is no Xvfb to run on."""
+
+import sys
+import time
+import traceback
+
+from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, check
+
+# Board cells the running simulated machine changes by itself: speeds, counters, resolver.
+MACHINE_BYTES = {a + k for a, n in ((112, 2), (526, 2), (180, 2), (1100, 4), (1104, 4),
+                                    (1304, 4)) for k in range(n)}
+
+TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
+TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]
+TAB_FIRST_FIELD = ["txtSetup0", "txtSetup3", "txtSetup8", "txtSetup18"]
+
+
+def changed_bytes(before, after):
+    return [a for a in range(len(before.memory))
+            if before.memory[a] != after.memory[a] and a not in MACHINE_BYTES]
+
+
+def open_setup_online(k):
+    k.key("alt+w", "2")
+    return k.wait_for(lambda s: s.find("txtSetup0", "600") and s, "the Set-up page filled")
+
+
+def shown_tab(s):
+    return [i for i, f in enumerate(TAB_FIRST_FIELD) if s.shown(f)]
+
+
+# --- scenarios ------------------------------------------------------------------------------
+
+def navigation_never_writes(display, kalvex):
+    """Online: every page from the menu (mouse and keyboard), every tab by mouse and access key,
+    Tab, Shift+Tab, Enter and Esc through every field, offline and back: nothing is written."""
+    problems = []
+    with Kalvex(display, kalvex, "--online") as k:
+        before = k.wait_for(lambda s: s.find("MODE", "ONLINE") and s, "online")
+        for by_mouse in (False, True):
+            if by_mouse:
+                k.menu("&Window", "&2 Set-up Parameters")
+            else:
+                k.key("alt+w", "2")
+            k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
+            time.sleep(0.5)
+            problems += k.dismiss_boxes()
+            for tab in range(4):
+                if by_mouse:
+                    k.click_widget(k.snapshot().one(text=TABS[tab]))
+                else:
+                    k.key(TAB_KEYS[tab])
+                s = k.eventually(lambda s: shown_tab(s) == [tab])
+                if shown_tab(s) != [tab]:
+                    problems.append("%s shows tabs %s" % (TAB_KEYS[tab], shown_tab(s)))
+                    k.click_widget(s.one(text=TABS[tab]))
+                    s = k.snapshot()
+                k.click_widget(s.one(TAB_FIRST_FIELD[tab]))
+                k.key(*["Tab"] * 12, *["shift+Tab"] * 12, delay=20)
+                k.key(*["Return", "Escape", "Escape", "Escape", "Tab"] * 5, delay=20)
+                problems += k.dismiss_boxes()
+            if by_mouse:
+                k.menu("&Window", "&1 Main Display")
+            else:
+                k.key("alt+w", "1")
+            k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
+            k.key(*["Tab"] * 8, *["shift+Tab"] * 8, *["Return", "Escape", "Escape"] * 3, delay=20)
+            problems += k.dismiss_boxes()
+            k.key("F4")
+            k.wait_for(lambda s: s.find("MODE", "OFFLINE"), "offline")
+            k.key("F3")
+            k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online again")
+        time.sleep(0.5)
+        after = k.snapshot()
+        check(not after.writes, "the board received writes: %s" % after.writes[:12])
+        check(not changed_bytes(before, after), "board bytes changed: %s" % changed_bytes(before, after))
+        check(not problems, "boxes or wrong tabs on the way: %s" % problems)
+
+
+def menu_page_online_writes_nothing(display, kalvex):
+    """Online, the Set-up page chosen from the Window menu: no box, and leaving its first field
+    with Tab, Enter, Esc twice or another page writes nothing."""
+    with Kalvex(display, kalvex, "--online") as k:
+        k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
+        for leave in (["Tab"], ["Return"], ["Escape", "Escape"], ["alt+w", "1"]):
+            k.key("alt+w", "2")
+            k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
+            time.sleep(0.7)
+            boxes = k.dismiss_boxes()
+            check(not boxes, "opening the page showed %s" % boxes)
+            k.key(*leave)
+            boxes = k.dismiss_boxes()
+            check(not boxes, "%s showed %s" % (leave, boxes))
+            k.key("alt+w", "1")
+            time.sleep(0.3)
+        s = k.snapshot()
+        check(not s.writes, "the board received writes: %s" % s.writes)
+        check(s.word(1092) == 600, "W1092 is %d, was 600" % s.word(1092))
+
+
+def spin_with_pending_range_error(display, kalvex):
+    """5000 typed in a field, then a spin arrow of that field or another: the range box, and after
+    OK no arrow repeats; afterwards a click writes exactly its one step."""
+    with Kalvex(display, kalvex, "--online", "--page", "2") as k:
+        s = k.wait_for(lambda s: s.find("txtSetup0", "600") and s.find("txtSetup1", "1000") and s,
+                       "the Set-up page filled")
+        for arrow_of in ("txtSetup0", "txtSetup1"):
+            k.click_widget(s.one("txtSetup0"))
+            k.key("ctrl+a")
+            k.type("5000")
+            spin = s.spin_of(arrow_of)
+            k.click(spin.x + spin.w // 2, spin.y + spin.h * 3 // 4)
+            box = k.wait_for(lambda s: s.boxes(), "the range message")[0]
+            check("Only a Number Between 0 and 1999" in box.text, "box says " + box.text)
+            k.key("Return")
+            time.sleep(2.0)  # a repeating arrow would step ten times a second
+            s = k.snapshot()
+            check(not s.boxes(), "another box: %s" % [b.text for b in s.boxes()])
+            check(not s.writes, "arrow of %s: the board received %s" % (arrow_of, s.writes[:12]))
+            check(s.focus == "txtSetup0", "the focus went to %s" % s.focus)
+            check(s.one("txtSetup0").text == "600", "the field shows %s" % s.one("txtSetup0").text)
+        # A plain click on an arrow: one step, one write.
+        spin = s.spin_of("txtSetup1")
+        k.click(spin.x + spin.w // 2, spin.y + spin.h * 3 // 4)
+        time.sleep(1.5)
+        s = k.snapshot()
+        check(s.writes == [(1094, 999 % 256), (1095, 999 // 256)], "writes: %s" % s.writes[:12])
+        check(s.word(1092) == 600 and s.word(1094) == 999, "W1092 %d W1094 %d" % (s.word(1092), s.word(1094)))
+
+
+def access_keys_switch_tabs(display, kalvex):
+    """Alt+P, Alt+D, Alt+B, Alt+M show the controls of their tab."""
+    with Kalvex(display, kalvex, "--page", "2") as k:
+        k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
+        for tab in (1, 2, 3, 0, 2):
+            k.key(TAB_KEYS[tab])
+            s = k.eventually(lambda s: shown_tab(s) == [tab])
+            check(shown_tab(s) == [tab], "%s shows the controls of tabs %s" % (TAB_KEYS[tab], shown_tab(s)))
+
+
+def pages_cannot_be_closed(display, kalvex):
+    """Ctrl+W, Ctrl+F4 and the window controls at the right of the menu bar leave the page."""
+    with Kalvex(display, kalvex, "--page", "2") as k:
+        k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
+        for keys in (["ctrl+w"], ["ctrl+F4"]):
+            k.key(*keys)
+            time.sleep(0.4)
+            check(k.snapshot().shown("txtSetup0"), "%s closed the page" % keys)
+        s = k.snapshot()
+        controls = [w for w in s.widgets if "ControllerWidget" in w.name or "ControlLabel" in w.name]
+        for c in controls:  # none should be there; click their right end (close) if they are
+            k.click(c.x + c.w - 6, c.y + c.h // 2)
+            time.sleep(0.4)
+            k.dismiss_boxes()
+        s = k.snapshot()
+        check(s.shown("txtSetup0"), "the window controls closed the page")
+        check(not controls, "window controls are shown: %s" % [c.name for c in controls])
+        k.key("alt+w", "1")
+        k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
+
+
+def label_range_return_on_ok(display, kalvex):
+    """Download Label Data: Return on the focused Ok of the Label Range dialog starts it."""
+    with Kalvex(display, kalvex, "--online") as k:
+        k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
+        k.key("alt+f", "n", "Down", "Down", "Return")
+        k.wait_for(lambda s: s.boxes(), "the download question")
+        k.key("Return")  # Yes
+        k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
+        k.key("shift+Tab", "shift+Tab")
+        ok = ("cmdOk", "QPushButton")  # (unnamed before the controls had names)
+        check(k.eventually(lambda s: s.focus in ok).focus in ok, "the focus is not on Ok")
+        k.key("Return")
+        s = k.wait_for(lambda s: not s.shown("frmLabelRange") and not s.shown("frmProcessing")
+                       and s, "the download to end", timeout=30)
+        check(s.writes, "nothing was downloaded")
+        check(not s.boxes(), "a box: %s" % [b.text for b in s.boxes()])
+
+
+def long_fault_text_keeps_the_window(display, kalvex):
+    """A long fault text is cut in the status panel and does not widen the main window."""
+    with Kalvex(display, kalvex, "--online", state="B8176 = 10\n") as k:
+        width = k.snapshot().one("frmMDIMain").w
+        s = k.wait_for(lambda s: "fault" in s.one("STATUS").text.lower() and s, "the fault text")
+        k.dismiss_boxes()
+        time.sleep(1.0)
+        s = k.snapshot()
+        main, time_panel = s.one("frmMDIMain"), s.one("TIME")
+        check(main.w == width, "the window grew from %d to %d px" % (width, main.w))
+        check(time_panel.x + time_panel.w <= main.x + main.w, "the TIME panel is off the window")
+
+
+SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
+             spin_with_pending_range_error, access_keys_switch_tabs, pages_cannot_be_closed,
+             label_range_return_on_ok, long_fault_text_keeps_the_window]
+
+
+def main(argv):
+    kalvex, names = argv[1], argv[2:]
+    chosen = [s for s in SCENARIOS if not names or s.__name__ in names]
+    failed = []
+    try:
+        with Display() as display:
+            for scenario in chosen:
+                start = time.time()
+                try:
+                    scenario(display, kalvex)
+                    print("PASS %s (%.1f s)" % (scenario.__name__, time.time() - start))
+                except Failure as e:
+                    failed.append(scenario.__name__)
+                    print("FAIL %s: %s" % (scenario.__name__, e))
+                except Exception:
+                    failed.append(scenario.__name__)
+                    print("ERROR %s" % scenario.__name__)
+                    traceback.print_exc()
+                sys.stdout.flush()
+    except Skip as e:
+        print("SKIP:", e)
+        return SKIP
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
