@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages KALVEX builds and tests with; quiet when all are present.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev googletest libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libcli11-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth poppler-utils)
 missing=()
 for p in "${packages[@]}"; do

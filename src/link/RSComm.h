@@ -138,7 +138,7 @@ class RSComm : public QObject {
     bool setpointRefused(int scale, int setpoint);
     bool offsetRefused(int scale, int position);
     void InitializeRSComm(SerialPort& commObj);
-    bool readSettingsFile(const QString& path);
+    bool readSettingsFile(const QString& path, bool mayWrite);
     bool writeDefaultSettings(const QString& path);
     bool retrySetupStep(int number, const QString& description);
     void entryAlert(const QString& message);

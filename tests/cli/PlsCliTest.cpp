@@ -103,9 +103,9 @@ TEST_F(PlsCli, RefusedInputExitsOne) {
         {{"setpoint", "256", "1", "2"}, "CHAN must be a whole number from 0 to 255", false},
         {{"pulse", "1", "ten", "20", "0"}, "ON must be a whole number", false},
         {{"offset", "-5"}, "POSITION must be a whole number", false},
-        {{"download-config", "1", "2"}, "Wrong arguments", false},
-        {{"recall"}, "Wrong arguments", false},
-        {{"zero"}, "Unknown pls command", false},
+        {{"download-config", "1", "2"}, "V1 is required", false},
+        {{"recall"}, "CHAN is required", false},
+        {{"setpoint", "3", "100", "200", "wipe"}, "wipe", false},
     };
     for (const Case& c : cases) {
         qint64 before = 0;
