@@ -86,6 +86,15 @@ TEST_F(DataCli, DownloadNeedsYesAndLeavesOtherItemsAlone) {
     EXPECT_EQ(boardValue("W1092"), 700);
     EXPECT_EQ(boardValue("B1411"), 33);
     EXPECT_EQ(boardValue("W3110"), 350);
+    // A value the link refuses is named with its address; the rest still goes.
+    d.Value[122] = -5;
+    d.Value[123] = 77;
+    save("d.sdt", d);
+    const CliRun refused = cli({"download", "--yes", "setup", path("d.sdt")});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains("item 122 (W1092): refused")) << qPrintable(refused.err);
+    EXPECT_TRUE(refused.err.contains("24 of 25 items written")) << qPrintable(refused.err);
+    EXPECT_EQ(boardValue("W1092"), 700);
 }
 
 TEST_F(DataCli, ExportWritesTheShiftTextOfAFile) {
