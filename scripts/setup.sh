@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages KALVEX builds and tests with; quiet when all are present.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth poppler-utils
-          openbox xdotool python3)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libcli11-dev googletest libgtest-dev
+          libgmock-dev libbenchmark-dev xvfb xauth poppler-utils openbox xdotool python3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,8 +1,8 @@
 #include "StateFile.h"
 
 #include "link/Address.h"
+#include "link/SafeFile.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include <functional>
@@ -14,41 +14,66 @@ namespace {
 
 using Setter = std::function<void(Board&, qint64)>;
 
-const std::map<QString, Setter>& namedSettings() {
-    static const std::map<QString, Setter> settings{
-        {QStringLiteral("speed"), [](Board& b, qint64 v) { b.machine().speed = int(v); }},
+// A setting and the numbers it accepts; anything outside is refused, so no conversion or
+// multiplication below can overflow.
+struct Setting {
+    qint64 min;
+    qint64 max;
+    Setter set;
+};
+
+constexpr qint64 kBig = 1'000'000'000; // counts of bytes, at most about a gigabyte
+constexpr qint64 kMaxDelayMs = 3'600'000;
+
+const std::map<QString, Setting>& namedSettings() {
+    static const std::map<QString, Setting> settings{
+        {QStringLiteral("speed"),
+         {0, 65535, [](Board& b, qint64 v) { b.machine().speed = int(v); }}},
         {QStringLiteral("overvarnish"),
-         [](Board& b, qint64 v) { b.machine().overvarnishSpeed = int(v); }},
-        {QStringLiteral("running"), [](Board& b, qint64 v) { b.machine().running = v != 0; }},
+         {0, 65535, [](Board& b, qint64 v) { b.machine().overvarnishSpeed = int(v); }}},
+        {QStringLiteral("running"),
+         {0, 1, [](Board& b, qint64 v) { b.machine().running = v != 0; }}},
         {QStringLiteral("spindles"),
-         [](Board& b, qint64 v) {
-             b.machine().spindles = int(v);
-             b.setValue(QStringLiteral("B52"), v);
-         }},
-        {QStringLiteral("silent"), [](Board& b, qint64 v) { b.faults().silent = v != 0; }},
-        {QStringLiteral("silent_after"), [](Board& b, qint64 v) { b.faults().silentAfter = v; }},
+         {0, 255,
+          [](Board& b, qint64 v) {
+              b.machine().spindles = int(v);
+              b.setValue(QStringLiteral("B52"), v);
+          }}},
+        {QStringLiteral("silent"), {0, 1, [](Board& b, qint64 v) { b.faults().silent = v != 0; }}},
+        {QStringLiteral("silent_after"),
+         {-1, kBig, [](Board& b, qint64 v) { b.faults().silentAfter = v; }}},
         {QStringLiteral("wrong_echo_at"),
-         [](Board& b, qint64 v) { b.faults().wrongEchoAt.insert(v); }},
+         {1, kBig, [](Board& b, qint64 v) { b.faults().wrongEchoAt.insert(v); }}},
         {QStringLiteral("delay_ms"),
-         [](Board& b, qint64 v) { b.faults().replyDelayUs = v * 1000; }},
-        {QStringLiteral("baud"), [](Board& b, qint64 v) { b.faults().baud = int(v); }},
+         {0, kMaxDelayMs, [](Board& b, qint64 v) { b.faults().replyDelayUs = v * 1000; }}},
+        {QStringLiteral("baud"), {0, 19200, [](Board& b, qint64 v) { b.faults().baud = int(v); }}},
         {QStringLiteral("refuse_modes"),
-         [](Board& b, qint64 v) { b.faults().refuseModes = v != 0; }},
+         {0, 1, [](Board& b, qint64 v) { b.faults().refuseModes = v != 0; }}},
         {QStringLiteral("program_bad_checksum_at"),
-         [](Board& b, qint64 v) { b.faults().programBadChecksumAt = int(v); }},
+         {0, 1'000'000, [](Board& b, qint64 v) { b.faults().programBadChecksumAt = int(v); }}},
         {QStringLiteral("program_no_checksum_at"),
-         [](Board& b, qint64 v) { b.faults().programNoChecksumAt = int(v); }},
+         {0, 1'000'000, [](Board& b, qint64 v) { b.faults().programNoChecksumAt = int(v); }}},
         {QStringLiteral("program_no_exit_ack"),
-         [](Board& b, qint64 v) { b.faults().programNoExitAck = v != 0; }},
-        {QStringLiteral("pls_scale"), [](Board& b, qint64 v) { b.pls().setScaleFactor(int(v)); }},
-        {QStringLiteral("pls_offset"), [](Board& b, qint64 v) { b.pls().setOffset(int(v)); }},
-        {QStringLiteral("pls_position"), [](Board& b, qint64 v) { b.pls().setPosition(int(v)); }},
+         {0, 1, [](Board& b, qint64 v) { b.faults().programNoExitAck = v != 0; }}},
+        {QStringLiteral("pls_scale"),
+         {0, 65535, [](Board& b, qint64 v) { b.pls().setScaleFactor(int(v)); }}},
+        {QStringLiteral("pls_offset"),
+         {0, 65535, [](Board& b, qint64 v) { b.pls().setOffset(int(v)); }}},
+        {QStringLiteral("pls_position"),
+         {0, 65535, [](Board& b, qint64 v) { b.pls().setPosition(int(v)); }}},
         {QStringLiteral("pls_busy_ms"),
-         [](Board& b, qint64 v) { b.pls().busyUs = qMax<qint64>(0, v) * 1000; }},
+         {0, kMaxDelayMs, [](Board& b, qint64 v) { b.pls().busyUs = v * 1000; }}},
         {QStringLiteral("pls_never_ready"),
-         [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }},
+         {0, 1, [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }}},
     };
     return settings;
+}
+
+// The values a board address holds in its layout.
+qint64 addressMaximum(const QString& name) {
+    const ParsedAddress p = parseAddress(name);
+    if (p.bitMode) return 1;
+    return p.type == u'B' ? 255 : p.type == u'W' ? 65535 : 655359999;
 }
 
 } // namespace
@@ -68,17 +93,28 @@ bool applyState(Board& board, const QString& text, QString* error) {
         static const QRegularExpression addressRe(
             QStringLiteral(R"(^([BWDF]\d+|[A-Z]\d+\.[0-7]|[0-9A-F]+H)$)"),
             QRegularExpression::CaseInsensitiveOption);
-        const bool isAddress = addressRe.match(name).hasMatch() && parseAddress(name).valid;
-        if (!numberOk || (named == namedSettings().end() && (!isAddress || v < 0))) {
+        const bool isNamed = named != namedSettings().end();
+        const bool isAddress =
+            !isNamed && addressRe.match(name).hasMatch() && parseAddress(name).valid;
+        const qint64 min = isNamed ? named->second.min : 0;
+        const qint64 max = isNamed ? named->second.max : isAddress ? addressMaximum(name) : -1;
+        if (!numberOk || v < min || v > max) {
             if (error)
-                *error = QStringLiteral("line %1: cannot use \"%2\" (expected NAME = NUMBER, "
-                                        "NAME a board address or a simulator setting)")
-                             .arg(i + 1)
-                             .arg(lines[i].trimmed());
+                *error = max < min ? QStringLiteral("line %1: cannot use \"%2\" (expected NAME = "
+                                                    "NUMBER, NAME a board address or a simulator "
+                                                    "setting)")
+                                         .arg(i + 1)
+                                         .arg(lines[i].trimmed())
+                                   : QStringLiteral("line %1: cannot use \"%2\" (%3 takes a "
+                                                    "number from %4 to %5)")
+                                         .arg(i + 1)
+                                         .arg(lines[i].trimmed(), name)
+                                         .arg(min)
+                                         .arg(max);
             return false;
         }
-        if (named != namedSettings().end())
-            changes.emplace_back(named->second, v);
+        if (isNamed)
+            changes.emplace_back(named->second.set, v);
         else
             changes.emplace_back([name](Board& b, qint64 x) { b.setValue(name, x); }, v);
     }
@@ -88,13 +124,14 @@ bool applyState(Board& board, const QString& text, QString* error) {
 }
 
 bool loadState(Board& board, const QString& path, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
+    constexpr qint64 kLimit = 1024 * 1024;
+    QString err;
+    const std::optional<QByteArray> bytes = readLimitedFile(path, kLimit, &err);
+    if (!bytes) {
+        if (error) *error = QStringLiteral("cannot read %1: %2").arg(path, err);
         return false;
     }
-    QString err;
-    if (!applyState(board, QString::fromUtf8(f.readAll()), &err)) {
+    if (!applyState(board, QString::fromUtf8(*bytes), &err)) {
         if (error) *error = QStringLiteral("%1: %2").arg(path, err);
         return false;
     }

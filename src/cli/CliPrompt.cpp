@@ -1,5 +1,7 @@
 #include "CliPrompt.h"
 
+#include "StopSignals.h"
+
 #include <cstdio>
 
 namespace kalvex::cli {
@@ -10,10 +12,13 @@ QString terminalText(QString text) {
     return text;
 }
 
+void say(const QString& text) {
+    std::fprintf(stderr, "kalvex-cli: %s\n", qPrintable(terminalText(text)));
+}
+
 MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                              MsgIcon icon) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(terminalText(text)));
-    if (title == QLatin1String("ENTRY ALERT")) m_refused = true;
+    say(title + QStringLiteral(": ") + text);
     if (icon == MsgIcon::Exclamation) m_warned = true;
     switch (buttons) {
     case MsgButtons::Ok:
@@ -24,9 +29,9 @@ MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButto
     case MsgButtons::YesNoCancel:
         return m_answerYes ? MsgAnswer::Yes : MsgAnswer::No;
     case MsgButtons::RetryCancel:
-        if (m_retriesLeft > 0) {
+        if (m_retriesLeft > 0 && stopSignal() == 0) {
             --m_retriesLeft;
-            std::fprintf(stderr, "(retrying)\n");
+            say(QStringLiteral("(retrying)"));
             return MsgAnswer::Retry;
         }
         return MsgAnswer::Cancel;
@@ -36,8 +41,7 @@ MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButto
 
 std::optional<QString> CliPrompt::inputBox(const QString& title, const QString& prompt,
                                            const QString&) {
-    std::fprintf(stderr, "%s: %s\n(no input in batch mode)\n", qPrintable(title),
-                 qPrintable(terminalText(prompt)));
+    say(title + QStringLiteral(": ") + prompt + QStringLiteral("\n(no input in batch mode)"));
     return std::nullopt;
 }
 

@@ -3,9 +3,9 @@
 
 namespace kalvex::cli {
 
-// Message boxes for a terminal: every box goes to stderr as "title: text". Retry/Cancel boxes
-// are answered Retry the given number of times, then Cancel; questions are answered No unless
-// the caller said yes.
+// Message boxes for a terminal: every box goes to stderr as "kalvex-cli: title: text". Retry/
+// Cancel boxes are answered Retry the given number of times (never after a stop signal), then
+// Cancel; questions are answered No unless the caller said yes.
 class CliPrompt final : public Prompt {
   public:
     explicit CliPrompt(int retries = 0, bool answerYes = false)
@@ -16,19 +16,19 @@ class CliPrompt final : public Prompt {
     std::optional<QString> inputBox(const QString& title, const QString& prompt,
                                     const QString& defaultText) override;
 
-    // An entry alert was shown: the input was refused.
-    bool refused() const { return m_refused; }
     // A warning (exclamation icon) was shown: a check of the operation refused its input.
     bool warned() const { return m_warned; }
 
   private:
     int m_retriesLeft;
     bool m_answerYes;
-    bool m_refused = false;
     bool m_warned = false;
 };
 
 // A box text as terminal lines: CR LF and lone CR both become a newline.
 QString terminalText(QString text);
+
+// Writes "kalvex-cli: " and the text to stderr; further lines of the text follow unprefixed.
+void say(const QString& text);
 
 } // namespace kalvex::cli

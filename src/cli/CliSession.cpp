@@ -2,15 +2,42 @@
 
 #include "PtyServer.h"
 
+#include <CLI/CLI.hpp>
 #include <QCoreApplication>
-#include <cstdio>
+#include <csignal>
 
 namespace kalvex::cli {
+
+int exitCodeFor(LinkFailure failure) {
+    switch (failure) {
+    case LinkFailure::None:
+        return kExitOk;
+    case LinkFailure::RefusedInput:
+        return kExitRefused;
+    case LinkFailure::NoAnswer:
+    case LinkFailure::WrongEcho:
+        return kExitComm;
+    case LinkFailure::Cancelled:
+        return 128 + SIGINT;
+    }
+    return kExitComm;
+}
+
+CLI::App* addCommand(CLI::App& app, const std::string& name, const std::string& description,
+                     const std::string& example) {
+    CLI::App* c = app.add_subcommand(name, description);
+    c->footer("Example: " + example);
+    return c;
+}
+
+void onCommand(CLI::App& command, CliOptions& options, std::function<int()> run) {
+    command.callback([&options, run = std::move(run)] { options.action = run; });
+}
 
 CliSession::CliSession(const CliOptions& options)
     : m_options(options), m_prompt(options.retries, options.yes) {
     const QString home =
-        options.home.isEmpty() ? QCoreApplication::applicationDirPath() : options.home;
+        options.home.empty() ? QCoreApplication::applicationDirPath() : qs(options.home);
     m_link = std::make_unique<RSComm>(m_prompt, m_clock, home);
 }
 
@@ -22,12 +49,12 @@ CliSession::~CliSession() {
 }
 
 int CliSession::open() {
-    QString device = m_options.device;
+    QString device = qs(m_options.device);
     if (m_options.simulate) {
         QString error;
-        m_sim = sim::startSimulator(m_options.baud, m_options.stateFile, &error);
+        m_sim = sim::startSimulator(m_options.baud, qs(m_options.stateFile), &error);
         if (!m_sim) {
-            std::fprintf(stderr, "Simulator: %s\n", qPrintable(error));
+            say(QStringLiteral("simulator: ") + error);
             return kExitFile;
         }
         device = m_sim->slavePath();
@@ -36,15 +63,9 @@ int CliSession::open() {
     m_link->attachPort(*m_port);
     m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {
-        std::fprintf(stderr, "Could not go online with the target board.\n");
-        return kExitComm;
+        say(QStringLiteral("could not go online with the target board."));
+        return m_link->portFailed() && !m_link->CommError() ? kExitFile : kExitComm;
     }
-    return kExitOk;
-}
-
-int CliSession::status() const {
-    if (m_prompt.refused()) return kExitRefused;
-    if (m_link->CommError() || !m_link->OnlineMode()) return kExitComm;
     return kExitOk;
 }
 

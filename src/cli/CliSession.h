@@ -1,11 +1,18 @@
 #pragma once
 #include "CliPrompt.h"
+#include "link/LinkResult.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <string>
+
+namespace CLI {
+class App;
+}
 
 namespace kalvex::sim {
 class PtyServer;
@@ -13,17 +20,39 @@ class PtyServer;
 
 namespace kalvex::cli {
 
-enum ExitCode { kExitOk = 0, kExitRefused = 1, kExitComm = 2, kExitFile = 3 };
+enum ExitCode {
+    kExitOk = 0,
+    kExitRefused = 1, // refused input, or a question answered No
+    kExitComm = 2,    // the board did not complete a request
+    kExitFile = 3,    // a file could not be read or written
+};
 
+// The exit code of a request that ended this way; an interrupted one gives 128 + the signal.
+int exitCodeFor(LinkFailure failure);
+
+// The options every command accepts, before or after its name, and the command chosen.
 struct CliOptions {
-    QString device;
-    QString home;
+    std::string device;
+    std::string home;
     bool simulate = false;
     int retries = 0;
     bool yes = false;
+    bool force = false;
     int baud = 0;
-    QString stateFile;
+    std::string stateFile;
+    // What the command named on the command line does; set while the line is read.
+    std::function<int()> action;
 };
+
+// Adds a command with its one-line description and an example for its --help.
+CLI::App* addCommand(CLI::App& app, const std::string& name, const std::string& description,
+                     const std::string& example);
+// Runs `run` as the command once the whole command line has been read.
+void onCommand(CLI::App& command, CliOptions& options, std::function<int()> run);
+
+inline QString qs(const std::string& s) {
+    return QString::fromLocal8Bit(s);
+}
 
 // One run of the CLI against a board: the link, its port and, with --simulate, the built-in
 // simulator on a pseudo-terminal.
@@ -36,8 +65,6 @@ class CliSession {
     int open();
     RSComm& link() { return *m_link; }
     CliPrompt& prompt() { return m_prompt; }
-    // The exit code for what happened so far: refused input, lost board, or success.
-    int status() const;
 
   private:
     CliOptions m_options;

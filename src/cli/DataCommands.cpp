@@ -1,5 +1,7 @@
 #include "DataCommands.h"
 
+#include "CliInput.h"
+#include "StopSignals.h"
 #include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/GeneralDate.h"
@@ -8,8 +10,10 @@
 #include "data/SetupFileOps.h"
 #include "data/ShiftExport.h"
 
+#include <CLI/CLI.hpp>
 #include <QRegularExpression>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #include <utility>
@@ -19,27 +23,24 @@ namespace kalvex::cli {
 namespace {
 
 struct DataArgs {
-    int code = -1;
-    QString file;   // the set-up file read (download, export, dump)
-    QString output; // -o
-    QString base;   // --base
-    LabelRange labels{0, 99, false};
-    bool labelsGiven = false;
+    std::string set;
+    std::string file;   // the set-up file read (download, export, dump)
+    std::string output; // -o
+    std::string base;   // --base
+    std::string labels; // --labels
+    bool partial = false;
+    bool anyAddress = false;
+    LabelRange range{0, 99, false};
 };
 
-int refuse(const QString& message) {
-    std::fprintf(stderr, "%s\nTry 'kalvex-cli --help'.\n", qPrintable(message));
-    return kExitRefused;
-}
+const std::map<std::string, int> kSets{{"setup", kUploadSetup},
+                                       {"shift", kUploadShift},
+                                       {"labels", kUploadLabels},
+                                       {"all", kUploadAll}};
 
-int setCode(const QString& word) {
-    static const std::pair<const char*, int> sets[] = {{"setup", kUploadSetup},
-                                                       {"shift", kUploadShift},
-                                                       {"labels", kUploadLabels},
-                                                       {"all", kUploadAll}};
-    for (const auto& [name, code] : sets)
-        if (word == QLatin1String(name)) return code;
-    return -1;
+int refuse(const QString& message) {
+    say(message);
+    return kExitRefused;
 }
 
 // "FIRST-LAST" (either may be negative; the dialog's clamping applies) or a single label.
@@ -52,43 +53,16 @@ bool parseLabels(const QString& text, LabelRange& range) {
     return !range.cancelled;
 }
 
-// Options may come in any order after the command's own words.
-int parseArgs(const QStringList& args, int positionals, DataArgs& out, QStringList& words) {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool takesValue = a == QLatin1String("-o") || a == QLatin1String("--output") ||
-                                a == QLatin1String("--base") || a == QLatin1String("--labels");
-        if (!takesValue) {
-            words << a;
-            continue;
-        }
-        if (i + 1 >= args.size()) return refuse(QStringLiteral("%1 needs a value.").arg(a));
-        const QString v = args[++i];
-        if (a == QLatin1String("--base"))
-            out.base = v;
-        else if (a == QLatin1String("--labels")) {
-            out.labelsGiven = true;
-            if (!parseLabels(v, out.labels))
-                return refuse(QStringLiteral("--labels needs FIRST-LAST, two label numbers."));
-        } else
-            out.output = v;
-    }
-    if (words.size() != positionals)
-        return refuse(QStringLiteral("Wrong arguments: %1").arg(args.join(u' ')));
+int checkLabels(DataArgs& a) {
+    if (a.labels.empty()) return kExitOk;
+    if (a.set != "labels") return refuse(QStringLiteral("--labels goes with the labels set only."));
+    if (!parseLabels(qs(a.labels), a.range))
+        return refuse(QStringLiteral("--labels needs FIRST-LAST, two label numbers."));
     return kExitOk;
 }
 
-int parseTransferArgs(const QStringList& args, int positionals, DataArgs& out) {
-    QStringList words;
-    if (const int rc = parseArgs(args, positionals, out, words)) return rc;
-    out.code = setCode(words.value(0));
-    if (out.code < 0)
-        return refuse(
-            QStringLiteral("SET is setup, shift, labels or all, not '%1'.").arg(words.value(0)));
-    if (out.labelsGiven && out.code != kUploadLabels)
-        return refuse(QStringLiteral("--labels goes with the labels set only."));
-    out.file = words.value(1);
-    return kExitOk;
+int signalExit() {
+    return 128 + (stopSignal() != 0 ? stopSignal() : SIGINT);
 }
 
 // File > Open of one named file: a file of another program version needs --yes.
@@ -103,37 +77,76 @@ class NamedFile final : public FileChooser {
     std::optional<QString> m_path;
 };
 
-// The windows of a transfer for a terminal: the range from --labels, progress on stderr.
+// The windows of a transfer for a terminal: the range from --labels, progress on stderr,
+// failed items named as they happen, a stop signal taken as Cancel.
 class CliHost final : public TransferHost {
   public:
-    explicit CliHost(const LabelRange& range) : m_range(range) {}
+    explicit CliHost(const LabelRange& range, bool anyAddress = false)
+        : m_range(range), m_anyAddress(anyAddress) {}
     void switchOnline() override {} // the session is online before any transfer starts
     void showLabelRange(AppState& s) override {
         s.gLabelFirst = m_range.first;
         s.gLabelLast = m_range.last;
         s.gProcessCancelled = false;
     }
+    bool acceptForeignAddresses(Prompt&, const QString& items) override {
+        if (!m_anyAddress)
+            say(QStringLiteral("these items name other board addresses than the tag map; "
+                               "use --any-address to write them:\n") +
+                items);
+        return m_anyAddress;
+    }
     void showProcessing(DataTransfer& t) override {
         const bool tty = isatty(STDERR_FILENO);
-        t.runToEnd([tty](const DataTransfer& d) {
+        size_t named = 0;
+        if (stopSignal() != 0) t.cancel();
+        t.runToEnd([&](const DataTransfer& d) {
+            if (stopSignal() != 0) t.cancel();
+            for (; named < d.failedItems().size(); ++named) {
+                const FailedItem& f = d.failedItems()[named];
+                say(QStringLiteral("item %1 (%2): %3")
+                        .arg(f.index)
+                        .arg(f.address, failureText(f.failure)));
+            }
             if (tty)
                 std::fprintf(stderr, "\r%s %d/%d", qPrintable(d.text()), d.value(), d.maximum());
         });
         if (tty) std::fprintf(stderr, "\n");
         if (t.skipped() > 0)
-            std::fprintf(stderr, "%d items without a board address were left out.\n", t.skipped());
+            say(QStringLiteral("%1 items without a board address were left out.").arg(t.skipped()));
+        m_outcome = t.outcome();
+        m_done = t.doneItems();
+        m_total = t.totalItems();
+        m_failed = t.failedItemsText();
+        m_ran = true;
     }
+
+    bool ran() const { return m_ran; }
+    LinkFailure outcome() const { return m_outcome; }
+    // "... 512 of 1747 items read": how far the transfer got.
+    QString progress(const char* verb) const {
+        return QStringLiteral("%1 of %2 items %3")
+            .arg(m_done)
+            .arg(m_total)
+            .arg(QLatin1String(verb));
+    }
+    const QString& failed() const { return m_failed; }
 
   private:
     LabelRange m_range;
+    bool m_anyAddress;
+    bool m_ran = false;
+    LinkFailure m_outcome = LinkFailure::None;
+    int m_done = 0;
+    int m_total = 0;
+    QString m_failed;
 };
 
 // Opens a set-up file as File > Open does into `state`; an exit code on failure.
 int openFile(AppState& state, Prompt& prompt, const QString& path) {
     QString error;
-    std::optional<SetupData> d = readSetupFile(path, &error);
-    if (!d) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.replace(QStringLiteral("\r\n"), "\n")));
+    if (!readSetupFile(path, &error)) {
+        say(error);
         return kExitFile;
     }
     NamedFile chooser(path);
@@ -145,56 +158,82 @@ int openFile(AppState& state, Prompt& prompt, const QString& path) {
     return state.gFileUnnamed ? kExitRefused : kExitOk;
 }
 
-} // namespace
+// What an ended transfer means for the command: how far it got and the exit code.
+int transferExit(const CliHost& host, const char* verb, const QString& notSaved = {}) {
+    if (!host.ran()) return kExitComm; // CommError before the first item
+    switch (host.outcome()) {
+    case LinkFailure::None:
+        return kExitOk;
+    case LinkFailure::Cancelled:
+        say(QStringLiteral("interrupted: ") + host.progress(verb) + notSaved);
+        return signalExit();
+    default:
+        say(QStringLiteral("not complete: ") + host.progress(verb) +
+            (host.failed().isEmpty() ? QString() : QStringLiteral("; failed: ") + host.failed()) +
+            notSaved);
+        return kExitComm;
+    }
+}
 
-int runUpload(const CliOptions& options, const QStringList& args) {
-    DataArgs a;
-    if (const int rc = parseTransferArgs(args, 1, a)) return rc;
-    if (a.output.isEmpty()) return refuse(QStringLiteral("upload needs -o FILE.sdt."));
+int runUpload(const CliOptions& options, DataArgs a) {
+    if (const int rc = checkLabels(a)) return rc;
+    const QString output = qs(a.output);
+    if (const int rc = checkOutputFile(output, options.force, {qs(a.base)})) return rc;
     CliSession session(options);
     AppState state;
-    if (!a.base.isEmpty())
-        if (const int rc = openFile(state, session.prompt(), a.base)) return rc;
+    if (!a.base.empty())
+        if (const int rc = openFile(state, session.prompt(), qs(a.base))) return rc;
+    catchStopSignals();
     if (const int rc = session.open()) return rc;
-    CliHost host(a.labels);
+    CliHost host(a.range);
     DataTransfers transfers(state, session.link(), session.prompt(), host);
     state.gUploadNOW = generalDateNow();
-    transfers.ProcessData(a.code);
-    if (session.link().CommError()) return kExitComm; // a partial upload is not saved
+    transfers.ProcessData(kSets.at(a.set));
+    const bool save = host.ran() && (host.outcome() == LinkFailure::None ||
+                                     (a.partial && host.outcome() != LinkFailure::Cancelled));
+    const int rc = transferExit(host, "read",
+                                save ? QString()
+                                     : QStringLiteral("; %1 was not written (--partial saves "
+                                                      "what was read)")
+                                           .arg(output));
+    if (!save) return rc;
     state.gCurrentData.Version = state.gProgramVersion;
     QString error;
-    if (!writeSetupFile(a.output, state.gCurrentData, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.replace(QStringLiteral("\r\n"), "\n")));
+    if (!writeSetupFile(output, state.gCurrentData, &error)) {
+        say(error);
         return kExitFile;
     }
-    return session.status();
+    return rc;
 }
 
-int runDownload(const CliOptions& options, const QStringList& args) {
-    DataArgs a;
-    if (const int rc = parseTransferArgs(args, 2, a)) return rc;
-    if (!a.output.isEmpty() || !a.base.isEmpty())
-        return refuse(QStringLiteral("download takes SET FILE.sdt [--labels FIRST-LAST]."));
-    CliSession session(options);
+int runDownload(const CliOptions& options, DataArgs a) {
+    if (const int rc = checkLabels(a)) return rc;
+    CliPrompt prompt(options.retries, options.yes);
     AppState state;
-    if (const int rc = openFile(state, session.prompt(), a.file)) return rc;
+    if (const int rc = openFile(state, prompt, qs(a.file))) return rc;
+    const int code = kSets.at(a.set) + 10;
+    // Everything that can refuse the download does so before the port opens.
+    const QString foreign = DataTransfers::foreignAddresses(
+        transferPlan(code, a.range.first, a.range.last), state.gCurrentData, state.gDefaultData);
+    CliHost host(a.range, a.anyAddress);
+    if (!foreign.isEmpty() && !host.acceptForeignAddresses(prompt, foreign)) return kExitRefused;
+    if (!DataTransfers::AskDownload(prompt))
+        return refuse(QStringLiteral("nothing was sent; --yes answers the question."));
+    catchStopSignals();
+    CliSession session(options);
     if (const int rc = session.open()) return rc;
-    CliHost host(a.labels);
     DataTransfers transfers(state, session.link(), session.prompt(), host);
-    transfers.ProcessData(a.code + 10);
-    return session.status();
+    transfers.ProcessData(code);
+    return transferExit(host, "written");
 }
 
-int runExport(const CliOptions& options, const QStringList& args) {
-    DataArgs a;
-    QStringList words;
-    if (const int rc = parseArgs(args, 1, a, words)) return rc;
-    if (a.output.isEmpty() || !a.base.isEmpty() || a.labelsGiven)
-        return refuse(QStringLiteral("export takes FILE.sdt -o FILE.txt."));
+int runExport(const CliOptions& options, const DataArgs& a) {
+    const QString output = qs(a.output);
+    if (const int rc = checkOutputFile(output, options.force, {qs(a.file)})) return rc;
     CliPrompt prompt(0, options.yes);
     AppState state;
-    if (const int rc = openFile(state, prompt, words[0])) return rc;
-    NamedFile chooser(a.output);
+    if (const int rc = openFile(state, prompt, qs(a.file))) return rc;
+    NamedFile chooser(output);
     SystemClock clock;
     RSComm offline(prompt, clock, QString());
     CliHost host(LabelRange{});
@@ -202,12 +241,11 @@ int runExport(const CliOptions& options, const QStringList& args) {
     return ExportShiftData(state, prompt, chooser, transfers) ? kExitOk : kExitFile;
 }
 
-int runDump(const QStringList& args) {
-    if (args.size() != 1) return refuse(QStringLiteral("dump takes one FILE.sdt."));
+int runDump(const DataArgs& a) {
     QString error;
-    const std::optional<SetupData> d = readSetupFile(args[0], &error);
+    const std::optional<SetupData> d = readSetupFile(qs(a.file), &error);
     if (!d) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.replace(QStringLiteral("\r\n"), "\n")));
+        say(error);
         return kExitFile;
     }
     std::printf("%s\n", qPrintable(d->Version));
@@ -218,6 +256,62 @@ int runDump(const QStringList& args) {
         std::printf("%zu\t%s\t%s\n", i, qPrintable(address), qPrintable(value));
     }
     return kExitOk;
+}
+
+void addSet(CLI::App& c, DataArgs& a) {
+    c.add_option("SET", a.set, "setup, shift, labels or all")
+        ->required()
+        ->check(CLI::IsMember({"setup", "shift", "labels", "all"}));
+}
+
+void addLabels(CLI::App& c, DataArgs& a) {
+    c.add_option("--labels", a.labels,
+                 "FIRST-LAST: the labels of the labels set (default 0-99; clamped to 0-99)");
+}
+
+} // namespace
+
+void addDataCommands(CLI::App& app, CliOptions& o) {
+    auto up = std::make_shared<DataArgs>();
+    CLI::App* upload = addCommand(
+        app, "upload",
+        "Upload a data set from the board into the defaults, or into the --base set-up file, "
+        "and save the result as a set-up file. A transfer with failed items saves nothing "
+        "unless --partial is given.",
+        "kalvex-cli --device /dev/ttyUSB0 upload all -o machine1.sdt");
+    addSet(*upload, *up);
+    upload->add_option("-o,--output", up->output, "The set-up file to write")->required();
+    upload->add_option("--base", up->base, "Start from this set-up file instead of the defaults");
+    addLabels(*upload, *up);
+    upload->add_flag("--partial", up->partial, "Save what was read even when items failed");
+    onCommand(*upload, o, [&o, up] { return runUpload(o, *up); });
+
+    auto down = std::make_shared<DataArgs>();
+    CLI::App* download =
+        addCommand(app, "download",
+                   "Download a data set of a set-up file to the board. Asks first: needs --yes.",
+                   "kalvex-cli --device /dev/ttyUSB0 --yes download setup machine1.sdt");
+    addSet(*download, *down);
+    download->add_option("FILE", down->file, "The set-up file to send")->required();
+    addLabels(*download, *down);
+    download->add_flag("--any-address", down->anyAddress,
+                       "Also write items whose address differs from the tag map");
+    onCommand(*download, o, [&o, down] { return runDownload(o, *down); });
+
+    auto ex = std::make_shared<DataArgs>();
+    CLI::App* exportCmd = addCommand(app, "export", "Write the shift data export of a set-up file.",
+                                     "kalvex-cli export machine1.sdt -o shift.txt");
+    exportCmd->add_option("FILE", ex->file, "The set-up file")->required();
+    exportCmd->add_option("-o,--output", ex->output, "The text file to write")->required();
+    onCommand(*exportCmd, o, [&o, ex] { return runExport(o, *ex); });
+
+    auto du = std::make_shared<DataArgs>();
+    CLI::App* dump = addCommand(
+        app, "dump",
+        "Print the version, then index, address and value of every item of a set-up file.",
+        "kalvex-cli dump machine1.sdt");
+    dump->add_option("FILE", du->file, "The set-up file")->required();
+    onCommand(*dump, o, [du] { return runDump(*du); });
 }
 
 } // namespace kalvex::cli

@@ -1,8 +1,10 @@
 #include "LinkCommands.h"
 
+#include "CliInput.h"
 #include "PtyServer.h"
 #include "link/TextNumber.h"
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
 
@@ -10,62 +12,67 @@ namespace kalvex::cli {
 
 namespace {
 
-// Addresses are checked before the port opens, so a typo costs no board traffic.
-bool checkAddresses(const QStringList& addresses) {
-    for (const QString& a : addresses) {
-        if (!parseAddress(a).valid) {
-            std::fprintf(stderr, "ENTRY ALERT: Error:\n%s (%s)\n",
-                         qPrintable(addressRangeMessage()), qPrintable(a));
-            return false;
-        }
-    }
-    return true;
-}
-
 void print(const QString& line) {
     std::fprintf(stdout, "%s\n", qPrintable(line));
     std::fflush(stdout);
 }
 
-} // namespace
+int failed(const char* what, const QString& address, const LinkResult& r) {
+    say(QStringLiteral("%1 %2 failed: %3")
+            .arg(QLatin1String(what), address, failureText(r.failure)));
+    return exitCodeFor(r.failure);
+}
 
 int runRead(const CliOptions& options, const QStringList& addresses) {
-    if (!checkAddresses(addresses)) return kExitRefused;
+    if (const int rc = checkAddresses(addresses)) return rc;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
     for (const QString& a : addresses) {
-        const QString v = session.link().RSRead(a);
-        if (session.link().CommError()) break; // "0" from a lost board is not a value
-        print(v);
+        const LinkResult r = session.link().readValue(a);
+        if (!r) return failed("read", a, r);
+        print(QString::number(r.value));
     }
-    return session.status();
+    return kExitOk;
+}
+
+// The link's own checks of the value (digits only, range, 0 or 1 for a bit) run on a link
+// that was never opened, so refused input costs no board traffic, not even on a dead board.
+bool valueRefused(const CliOptions& options, const QString& address, const QString& value) {
+    CliPrompt prompt(0, options.yes);
+    SystemClock clock;
+    RSComm offline(prompt, clock, QString());
+    return offline.writeValue(address, value).failure == LinkFailure::RefusedInput;
 }
 
 int runWrite(const CliOptions& options, const QString& address, const QString& value) {
-    if (!checkAddresses({address})) return kExitRefused;
+    if (const int rc = checkAddresses({address})) return rc;
+    if (valueRefused(options, address, value)) return kExitRefused;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
-    session.link().RSWrite(address, value);
-    return session.status();
+    const LinkResult r = session.link().writeValue(address, value);
+    return r ? kExitOk : failed("write", address, r);
 }
 
 int runInfo(const CliOptions& options) {
     CliSession session(options);
     if (const int rc = session.open()) return rc;
     RSComm& link = session.link();
-    const int rev = link.FirmwareRev();
-    const int fault = link.FaultCode();
-    const int spindles = valueOf(link.RSRead(QStringLiteral("B52")));
-    if (link.CommError()) return session.status();
+    const LinkResult rev = link.readValue(QStringLiteral("B8159"));
+    if (!rev) return failed("read", QStringLiteral("B8159"), rev);
+    const LinkResult fault = link.readValue(QStringLiteral("B8176"));
+    if (!fault) return failed("read", QStringLiteral("B8176"), fault);
+    const LinkResult spindles = link.readValue(QStringLiteral("B52"));
+    if (!spindles) return failed("read", QStringLiteral("B52"), spindles);
     print(QStringLiteral("Port: %1 (low latency: %2)")
               .arg(link.port()->deviceName(), link.port()->lowLatency()
                                                   ? QStringLiteral("on")
                                                   : QStringLiteral("not available")));
-    print(QStringLiteral("Firmware revision: %1").arg(rev));
-    print(fault == 0 ? QStringLiteral("Fault code: 0 (no fault)")
-                     : QStringLiteral("Fault code: %1").arg(link.FaultDescription(fault)));
-    print(QStringLiteral("Spindles: %1").arg(spindles));
-    return session.status();
+    print(QStringLiteral("Firmware revision: %1").arg(rev.value));
+    print(fault.value == 0
+              ? QStringLiteral("Fault code: 0 (no fault)")
+              : QStringLiteral("Fault code: %1").arg(link.FaultDescription(int(fault.value))));
+    print(QStringLiteral("Spindles: %1").arg(spindles.value));
+    return kExitOk;
 }
 
 int runSim(const CliOptions& options) {
@@ -78,9 +85,9 @@ int runSim(const CliOptions& options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     QString error;
-    auto server = sim::startSimulator(options.baud, options.stateFile, &error);
+    auto server = sim::startSimulator(options.baud, qs(options.stateFile), &error);
     if (!server) {
-        std::fprintf(stderr, "Simulator: %s\n", qPrintable(error));
+        say(QStringLiteral("simulator: ") + error);
         return kExitFile;
     }
     print(server->slavePath());
@@ -88,6 +95,47 @@ int runSim(const CliOptions& options) {
     sigwait(&stopSignals, &sig);
     server->stop();
     return kExitOk;
+}
+
+QStringList qsList(const std::vector<std::string>& words) {
+    QStringList out;
+    for (const std::string& w : words)
+        out << qs(w);
+    return out;
+}
+
+} // namespace
+
+void addLinkCommands(CLI::App& app, CliOptions& o) {
+    auto addresses = std::make_shared<std::vector<std::string>>();
+    CLI::App* read = addCommand(app, "read",
+                                "Print the value of each board address on its own line "
+                                "(B2088, W112, D1100, F825, B1016.0, 1F40H).",
+                                "kalvex-cli --device /dev/ttyUSB0 read W112 D1100");
+    read->add_option("ADDR", *addresses, "Board addresses")->required();
+    onCommand(*read, o, [&o, addresses] { return runRead(o, qsList(*addresses)); });
+
+    auto pair = std::make_shared<std::array<std::string, 2>>();
+    CLI::App* write =
+        addCommand(app, "write", "Write VALUE, as an operator would type it, to a board address.",
+                   "kalvex-cli --device /dev/ttyUSB0 write W1092 650");
+    write->add_option("ADDR", (*pair)[0], "Board address")->required();
+    write->add_option("VALUE", (*pair)[1], "Value (digits; blanks, commas and dots are dropped)")
+        ->required();
+    onCommand(*write, o, [&o, pair] { return runWrite(o, qs((*pair)[0]), qs((*pair)[1])); });
+
+    CLI::App* info = addCommand(app, "info",
+                                "Print the firmware revision, the fault code with its text and "
+                                "the spindle count.",
+                                "kalvex-cli --device /dev/ttyUSB0 info");
+    onCommand(*info, o, [&o] { return runInfo(o); });
+
+    CLI::App* sim = addCommand(app, "sim",
+                               "Run the board simulator on a new pseudo-terminal: prints the "
+                               "device path as the first line and serves until interrupted. "
+                               "Uses --baud and --state.",
+                               "kalvex-cli sim --state board.state");
+    onCommand(*sim, o, [&o] { return runSim(o); });
 }
 
 } // namespace kalvex::cli

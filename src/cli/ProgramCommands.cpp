@@ -1,5 +1,7 @@
 #include "ProgramCommands.h"
 
+#include <CLI/CLI.hpp>
+
 #include "link/ProgramTransfer.h"
 #include "maintenance/ProgramDownload.h"
 #include "maintenance/ProgramFiles.h"
@@ -14,20 +16,15 @@ namespace kalvex::cli {
 
 namespace {
 
-int refuse(const QString& message) {
-    std::fprintf(stderr, "%s\nTry 'kalvex-cli --help'.\n", qPrintable(message));
-    return kExitRefused;
-}
-
 // DownloadFile with the CLI's exit codes: 3 when the .ovp cannot be used as a file.
 int selectProgram(ProgramFileSet& files, const QString& ovp) {
     files.DownloadFile(ovp);
     if (files.refusal() != ProgramFileSet::Refusal::FileError) return kExitOk;
     const QFileInfo info(ovp);
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QDir::toNativeSeparators(ovp)),
-                 !info.isFile()     ? "the program file does not exist."
-                 : info.size() == 0 ? "the program file is empty."
-                                    : "the program file cannot be read.");
+    say(QDir::toNativeSeparators(ovp) +
+        (!info.isFile()     ? QStringLiteral(": the program file does not exist.")
+         : info.size() == 0 ? QStringLiteral(": the program file is empty.")
+                            : QStringLiteral(": the program file cannot be read.")));
     return kExitFile;
 }
 
@@ -42,7 +39,7 @@ void printProgram(const ProgramFileSet& f, bool valid) {
 
 int hexExitCode(const HexFile& hex) {
     if (hex.status == HexFile::Status::Ok) return kExitOk;
-    if (!hex.why.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(hex.why));
+    if (!hex.why.isEmpty()) say(hex.why);
     return hex.status == HexFile::Status::Invalid ? kExitRefused : kExitFile;
 }
 
@@ -107,8 +104,8 @@ int runProgramUpload(const CliOptions& options, const QString& ovp, bool force) 
     if (isConfigurationBoard(files.boardType())) outputs << n.lcf;
     for (const QString& out : outputs) {
         if (QFileInfo::exists(out) && !force) {
-            std::fprintf(stderr, "%s exists; use --force to replace it.\n",
-                         qPrintable(QDir::toNativeSeparators(out)));
+            say(QDir::toNativeSeparators(out) +
+                QStringLiteral(" exists; use --force to replace it."));
             return kExitFile;
         }
     }
@@ -129,27 +126,27 @@ int runProgramUpload(const CliOptions& options, const QString& ovp, bool force) 
     }
 }
 
-int runProgram(const CliOptions& options, const QStringList& args) {
-    CliOptions o = options;
-    bool force = false;
-    QStringList words;
-    for (const QString& a : args) {
-        if (a == QLatin1String("--force"))
-            force = true;
-        else if (a == QLatin1String("--yes"))
-            o.yes = true;
-        else
-            words << a;
-    }
-    const QString sub = words.value(0);
-    if (words.size() != 2)
-        return refuse(QStringLiteral("program takes check|download|upload FILE.ovp."));
-    if (force && sub != QLatin1String("upload"))
-        return refuse(QStringLiteral("--force goes with program upload only."));
-    if (sub == QLatin1String("check")) return runProgramCheck(words[1]);
-    if (sub == QLatin1String("download")) return runProgramDownload(o, words[1]);
-    if (sub == QLatin1String("upload")) return runProgramUpload(o, words[1], force);
-    return refuse(QStringLiteral("program takes check, download or upload, not '%1'.").arg(sub));
+void addProgramCommands(CLI::App& app, CliOptions& o) {
+    CLI::App* program = addCommand(app, "program", "Check, download or upload a board program.",
+                                   "kalvex-cli program check LINE1.ovp");
+    program->require_subcommand(1);
+    auto ovp = std::make_shared<std::string>();
+    const auto sub = [&](const char* name, const char* what, const char* example) {
+        CLI::App* c = addCommand(*program, name, what, example);
+        c->add_option("FILE", *ovp, "The program file (.ovp) of the set")->required();
+        return c;
+    };
+    onCommand(*sub("check", "Check a program file set as a download would; no board needed.",
+                   "kalvex-cli program check LINE1.ovp"),
+              o, [ovp] { return runProgramCheck(qs(*ovp)); });
+    onCommand(*sub("download", "Download the program to the board; --yes confirms.",
+                   "kalvex-cli --device /dev/ttyUSB0 program download LINE1.ovp --yes"),
+              o, [&o, ovp] { return runProgramDownload(o, qs(*ovp)); });
+    onCommand(*sub("upload",
+                   "Upload the board's program into the rev, lcf and hex files of the set; "
+                   "--force replaces existing files.",
+                   "kalvex-cli --device /dev/ttyUSB0 program upload BACKUP.ovp"),
+              o, [&o, ovp] { return runProgramUpload(o, qs(*ovp), o.force); });
 }
 
 } // namespace kalvex::cli

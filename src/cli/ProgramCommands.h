@@ -13,7 +13,7 @@ int runProgramDownload(const CliOptions& options, const QString& ovp);
 // existing ones are replaced only when `force` is set.
 int runProgramUpload(const CliOptions& options, const QString& ovp, bool force);
 
-// The words after "program": check|download|upload FILE.ovp [--yes] [--force]
-int runProgram(const CliOptions& options, const QStringList& args);
+// kalvex-cli program check|download|upload FILE.ovp
+void addProgramCommands(CLI::App& app, CliOptions& options);
 
 } // namespace kalvex::cli

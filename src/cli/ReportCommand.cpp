@@ -1,13 +1,15 @@
 #include "ReportCommand.h"
 
+#include "CliInput.h"
+#include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/FileChooser.h"
 #include "data/GeneralDate.h"
 #include "data/SetupFile.h"
 #include "data/SetupFileOps.h"
 #include "report/ReportPdf.h"
-#include "data/AppState.h"
 
+#include <CLI/CLI.hpp>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <cstdio>
@@ -18,12 +20,12 @@ namespace kalvex::cli {
 namespace {
 
 int refuse(const QString& message) {
-    std::fprintf(stderr, "%s\n", qPrintable(message));
+    say(message);
     return kExitRefused;
 }
 
-int fileError(QString message) {
-    std::fprintf(stderr, "%s\n", qPrintable(message.replace(QStringLiteral("\r\n"), "\n")));
+int fileError(const QString& message) {
+    say(message);
     return kExitFile;
 }
 
@@ -106,6 +108,7 @@ int runReport(const ReportRequest& r) {
     const std::optional<QPageSize> paper = pageSize(r.paper);
     if (!paper) return refuse(QStringLiteral("--paper is letter or a4."));
 
+    if (const int rc = checkOutputFile(r.output, r.force, {r.file})) return rc;
     QString error;
     if (!readSetupFile(r.file, &error)) return fileError(error);
     CliPrompt prompt(0, r.yes);
@@ -123,34 +126,32 @@ int runReport(const ReportRequest& r) {
     return kExitOk;
 }
 
-int runReport(const CliOptions& options, const QStringList& args) {
-    ReportRequest r;
-    r.yes = options.yes;
-    QStringList words;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool takesValue = a == QLatin1String("-o") || a == QLatin1String("--output") ||
-                                a == QLatin1String("--sections") ||
-                                a == QLatin1String("--labels") || a == QLatin1String("--paper");
-        if (!takesValue) {
-            words << a;
-            continue;
-        }
-        if (i + 1 >= args.size()) return refuse(QStringLiteral("%1 needs a value.").arg(a));
-        const QString v = args[++i];
-        if (a == QLatin1String("--sections"))
-            r.sections = v.split(u',');
-        else if (a == QLatin1String("--labels"))
-            r.labels = v;
-        else if (a == QLatin1String("--paper"))
-            r.paper = v;
-        else
-            r.output = v;
-    }
-    if (words.size() != 1)
-        return refuse(QStringLiteral("report takes one FILE.sdt and -o OUT.pdf."));
-    r.file = words[0];
-    return runReport(r);
+void addReportCommand(CLI::App& app, CliOptions& o) {
+    auto r = std::make_shared<ReportRequest>();
+    auto file = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    auto sections = std::make_shared<std::string>();
+    auto labels = std::make_shared<std::string>();
+    auto paper = std::make_shared<std::string>();
+    CLI::App* c = addCommand(
+        app, "report", "Write the printed report of a set-up file as PDF (no display needed).",
+        "kalvex-cli report machine1.sdt -o labels.pdf --sections labels "
+        "--labels 20-39");
+    c->add_option("FILE", *file, "The set-up file")->required();
+    c->add_option("-o,--output", *output, "The PDF file to write")->required();
+    c->add_option("--sections", *sections, "setup,shift,labels (default: all three)");
+    c->add_option("--labels", *labels, "FIRST-LAST, 0 to 450 (labels above 99 are not printed)");
+    c->add_option("--paper", *paper, "letter or a4 (default: the system's usual size)");
+    onCommand(*c, o, [&o, r, file, output, sections, labels, paper] {
+        r->file = qs(*file);
+        r->output = qs(*output);
+        r->sections = sections->empty() ? QStringList() : qs(*sections).split(u',');
+        r->labels = qs(*labels);
+        r->paper = qs(*paper);
+        r->yes = o.yes;
+        r->force = o.force;
+        return runReport(*r);
+    });
 }
 
 std::unique_ptr<QCoreApplication> makeReportApplication(int& argc, char** argv) {

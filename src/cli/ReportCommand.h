@@ -22,13 +22,15 @@ struct ReportRequest {
     QString paper;
     // Accept a file made by another program version.
     bool yes = false;
+    // Replace an existing output file.
+    bool force = false;
 };
 
 // Writes the pages File > Open of the file and Print Report would print, as a PDF.
 int runReport(const ReportRequest& request);
 
-// The words after `report` in today's command line.
-int runReport(const CliOptions& options, const QStringList& args);
+// kalvex-cli report.
+void addReportCommand(CLI::App& app, CliOptions& options);
 
 // The report draws text, which needs a QGuiApplication; it runs on the offscreen platform
 // unless one is set, so no display is needed.

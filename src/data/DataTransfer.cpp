@@ -1,7 +1,6 @@
 #include "DataTransfer.h"
 
 #include "link/RSComm.h"
-#include "link/TextNumber.h"
 
 namespace kalvex {
 
@@ -48,20 +47,44 @@ void DataTransfer::transferItem(int index) {
         ++m_skipped;
         return;
     }
-    if (m_plan.upload) {
-        const QString text = m_link.RSRead(address);
-        // A read the board never answered gives "0"; keep the value we had instead.
-        if (!m_link.CommError()) m_data.Value[i] = valueOf(text);
-    } else
-        m_link.RSWrite(address, QString::number(m_data.Value[i]));
+    // A failed read keeps the value we had: "0" from a silent board is no value.
+    const LinkResult r = m_plan.upload
+                             ? m_link.readValue(address)
+                             : m_link.writeValue(address, QString::number(m_data.Value[i]));
+    if (!r) {
+        m_failedItems.push_back({index, address, r.failure});
+        return;
+    }
+    if (m_plan.upload) m_data.Value[i] = qint32(r.value);
+    ++m_done;
+}
+
+LinkFailure DataTransfer::outcome() const {
+    if (!m_failedItems.empty()) return m_failedItems.front().failure;
+    if (m_link.CommError()) return LinkFailure::NoAnswer;
+    if (m_cancel && m_next < m_plan.items.size()) return LinkFailure::Cancelled;
+    return LinkFailure::None;
+}
+
+QString DataTransfer::failedItemsText(int max) const {
+    QStringList parts;
+    for (const FailedItem& f : m_failedItems) {
+        if (parts.size() == max) {
+            parts << QStringLiteral("and %1 more").arg(m_failedItems.size() - size_t(max));
+            break;
+        }
+        parts << QStringLiteral("%1 (%2)").arg(f.address, failureText(f.failure));
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 void DataTransfer::finish() {
     m_finished = true;
-    if (m_link.CommError())
-        m_prompt.message(QStringLiteral("KALVEX"),
-                         QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete"),
-                         MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!m_link.CommError() && m_failedItems.empty()) return;
+    QString text = QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete");
+    if (!m_failedItems.empty())
+        text += QStringLiteral("\r\n\r\nFailed items: ") + failedItemsText();
+    m_prompt.message(QStringLiteral("KALVEX"), text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kalvex

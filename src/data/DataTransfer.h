@@ -1,6 +1,7 @@
 #pragma once
 #include "SetupData.h"
 #include "TransferPlan.h"
+#include "link/LinkResult.h"
 
 #include <functional>
 
@@ -8,6 +9,13 @@ namespace kalvex {
 
 class RSComm;
 class Prompt;
+
+// An item the board did not take or give: never counted as transferred.
+struct FailedItem {
+    int index;
+    QString address;
+    LinkFailure failure;
+};
 
 // One data transfer between the board and a data set, one item per step, so a progress
 // window can drive it from a timer and let window events (Cancel, the background timer) run
@@ -17,7 +25,8 @@ class DataTransfer {
     DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, TransferPlan plan);
 
     // Moves one item. False once the transfer has ended (all items, Cancel or CommError);
-    // the end shows "Error Processing Request" once when CommError stopped it.
+    // the end shows "Error Processing Request" once when CommError stopped it or items failed,
+    // naming the failed items.
     bool step();
     // Steps to the end; `progress` is called after every step.
     void runToEnd(const std::function<void(const DataTransfer&)>& progress = {});
@@ -32,6 +41,15 @@ class DataTransfer {
     bool failed() const;
     // Items not sent because their address is empty or names no board cell.
     int skipped() const { return m_skipped; }
+    // Items whose read or write did not complete, in transfer order.
+    const std::vector<FailedItem>& failedItems() const { return m_failedItems; }
+    // Items moved without failure, and how many the transfer has.
+    int doneItems() const { return m_done; }
+    int totalItems() const { return int(m_plan.items.size()); }
+    // Why the transfer is not complete: None only when every item was moved.
+    LinkFailure outcome() const;
+    // "W1092 (wrong echo from the board), B3250 (...)", at most `max` items and a count.
+    QString failedItemsText(int max = 10) const;
     const TransferPlan& plan() const { return m_plan; }
 
   private:
@@ -46,6 +64,8 @@ class DataTransfer {
     int m_value = 0;
     int m_maximum = 0;
     int m_skipped = 0;
+    int m_done = 0;
+    std::vector<FailedItem> m_failedItems;
     bool m_cancel = false;
     bool m_finished = false;
 };

@@ -31,11 +31,36 @@ void DataTransfers::UploadData(int request) {
     ProcessData(request);
 }
 
+bool TransferHost::acceptForeignAddresses(Prompt& prompt, const QString& items) {
+    return askYesNo(prompt, QStringLiteral("Data Download"),
+                    QStringLiteral("These items of the data set name other board addresses than "
+                                   "this program's tag map:\r\n") +
+                        items + QStringLiteral("\r\n\r\nDownload them anyway?"));
+}
+
+bool DataTransfers::AskDownload(Prompt& prompt) {
+    return askYesNo(prompt, QStringLiteral("Data Download"),
+                    QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
+                                   "Do You Wish to Continue?"));
+}
+
+QString DataTransfers::foreignAddresses(const TransferPlan& plan, const SetupData& data,
+                                        const SetupData& tagMap) {
+    QStringList items;
+    for (const int i : plan.items) {
+        const QString address =
+            size_t(i) < data.Address.size() ? data.Address[size_t(i)] : QString();
+        const QString mapped =
+            size_t(i) < tagMap.Address.size() ? tagMap.Address[size_t(i)] : QString();
+        // An empty address is left out by the transfer itself.
+        if (!address.trimmed().isEmpty() && address.compare(mapped, Qt::CaseInsensitive) != 0)
+            items << QStringLiteral("item %1: %2 (tag map: %3)").arg(i).arg(address, mapped);
+    }
+    return items.join(QStringLiteral("\r\n"));
+}
+
 void DataTransfers::DownloadData(int request) {
-    if (askYesNo(m_prompt, QStringLiteral("Data Download"),
-                 QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
-                                "Do You Wish to Continue?")))
-        ProcessData(request + 10);
+    if (AskDownload(m_prompt)) ProcessData(request + 10);
 }
 
 void DataTransfers::ProcessData(int code) {
@@ -54,8 +79,12 @@ void DataTransfers::ProcessData(int code) {
     else
         m_state.gProcessCancelled = false;
     if (m_state.gProcessCancelled) return;
-    DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData,
-                          transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast));
+    TransferPlan plan = transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast);
+    if (!plan.upload) {
+        const QString foreign = foreignAddresses(plan, m_state.gCurrentData, m_state.gDefaultData);
+        if (!foreign.isEmpty() && !m_host.acceptForeignAddresses(m_prompt, foreign)) return;
+    }
+    DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData, std::move(plan));
     m_host.showProcessing(transfer);
 }
 

@@ -17,6 +17,9 @@ class TransferHost {
     // The progress window, modal: steps the transfer until it ends, offering Cancel meanwhile;
     // returns once the transfer has ended.
     virtual void showProcessing(DataTransfer& transfer) = 0;
+    // Items of a download whose address differs from the tag map are listed (`items`) and
+    // sent only when this agrees; by default the operator is asked.
+    virtual bool acceptForeignAddresses(Prompt& prompt, const QString& items);
 };
 
 // Upload and download requests of the File menu, the toolbar, Save, Export and Print.
@@ -27,6 +30,13 @@ class DataTransfers {
     static constexpr int kSilentUploadShift = 31;
 
     DataTransfers(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host);
+
+    // "You are about to Download Data to the PLC ...": true for Yes.
+    static bool AskDownload(Prompt& prompt);
+    // The items of a plan whose address in `data` differs from the tag map's, as a list text;
+    // empty when all match.
+    static QString foreignAddresses(const TransferPlan& plan, const SetupData& data,
+                                    const SetupData& tagMap);
 
     void UploadData(int request);
     void DownloadData(int request);

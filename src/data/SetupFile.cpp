@@ -1,8 +1,8 @@
 #include "SetupFile.h"
 
-#include <QFile>
+#include "link/SafeFile.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace kalvex {
@@ -135,31 +135,21 @@ std::optional<SetupData> decodeSetupData(const QByteArray& bytes, QString* error
 
 std::optional<SetupData> readSetupFile(const QString& path, QString* error) {
     QString why;
-    QFile f(path);
-    const QString name = QFileInfo(path).fileName();
-    if (!f.open(QIODevice::ReadOnly)) {
-        why = f.errorString();
-    } else if (f.size() > kMaxSetupFileBytes) {
-        why = QStringLiteral("The file is too large to be a set-up file.");
-    } else {
-        const QByteArray bytes = f.readAll();
-        if (f.error() != QFileDevice::NoError)
-            why = f.errorString();
-        else if (auto d = decodeSetupData(bytes, &why))
-            return d;
-    }
-    if (error) *error = QStringLiteral("Cannot read the set-up file \"%1\".\r\n%2").arg(name, why);
+    if (const auto bytes = readLimitedFile(path, kMaxSetupFileBytes, &why))
+        if (auto d = decodeSetupData(*bytes, &why)) return d;
+    if (error)
+        *error = QStringLiteral("Cannot read the set-up file \"%1\".\r\n%2")
+                     .arg(QFileInfo(path).fileName(), why);
     return std::nullopt;
 }
 
 bool writeSetupFile(const QString& path, const SetupData& data, QString* error) {
-    QSaveFile f(path);
-    const QByteArray bytes = encodeSetupData(data);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit()) return true;
+    const QString why = saveFileAtomically(path, encodeSetupData(data));
+    if (why.isEmpty()) return true;
     if (error)
         *error =
             QStringLiteral("Cannot save the set-up file \"%1\"; the file was not changed.\r\n%2")
-                .arg(QFileInfo(path).fileName(), f.errorString());
+                .arg(QFileInfo(path).fileName(), why);
     return false;
 }
 

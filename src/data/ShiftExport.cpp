@@ -5,9 +5,9 @@
 #include "FileChooser.h"
 #include "SetupFileOps.h"
 #include "link/RSComm.h"
+#include "link/SafeFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kalvex {
 
@@ -62,14 +62,13 @@ bool ExportShiftData(AppState& state, Prompt& prompt, FileChooser& chooser,
     const std::optional<QString> path = chooser.saveFile(kTextFileFilter, state.gFileExportPath);
     if (!path) return true;
     state.gFileExportPath = *path;
-    QSaveFile f(*path);
-    const QByteArray text =
-        shiftExportText(state.gCurrentData, state.gFileNameTitle, state.gUploadNOW);
-    if (f.open(QIODevice::WriteOnly) && f.write(text) == text.size() && f.commit()) return true;
+    const QString why = saveFileAtomically(
+        *path, shiftExportText(state.gCurrentData, state.gFileNameTitle, state.gUploadNOW));
+    if (why.isEmpty()) return true;
     prompt.message(
         QStringLiteral("KALVEX"),
         QStringLiteral("Cannot write the shift data to \"%1\"; nothing was exported.\r\n%2")
-            .arg(QFileInfo(*path).fileName(), f.errorString()),
+            .arg(QFileInfo(*path).fileName(), why),
         MsgButtons::Ok, MsgIcon::Exclamation);
     return false;
 }

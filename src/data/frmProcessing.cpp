@@ -63,6 +63,10 @@ bool frmProcessing::mayStep() const {
 void frmProcessing::stepTransfer() {
     if (!mayStep()) return;
     const bool more = m_transfer.step();
+    // Failed items are named here as they happen, and stay named under the closing box.
+    if (!m_transfer.failedItems().empty())
+        lblProcessing->setText(m_transfer.text() + QStringLiteral("\nFailed items: ") +
+                               m_transfer.failedItemsText());
     prgProcessing->setMaximum(m_transfer.maximum());
     prgProcessing->setValue(m_transfer.value());
     Q_EMIT stepped(m_transfer.value());

@@ -1,9 +1,10 @@
 #include "QtSerialPort.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 #endif
@@ -14,7 +15,9 @@
 
 namespace kalvex {
 
-QtSerialPort::QtSerialPort(QString devicePath) : m_devicePath(std::move(devicePath)) {}
+// A named device is known before it is opened.
+QtSerialPort::QtSerialPort(QString devicePath)
+    : m_devicePath(std::move(devicePath)), m_device(m_devicePath) {}
 
 QString QtSerialPort::deviceForPort(int portNumber) {
 #ifdef Q_OS_WIN
@@ -24,24 +27,45 @@ QString QtSerialPort::deviceForPort(int portNumber) {
 #endif
 }
 
+QString QtSerialPort::busyOrDeniedText(const QString& device, int osError) {
+#ifdef Q_OS_LINUX
+    if (osError == EACCES)
+        return QStringLiteral("Access to the serial port %1 is denied. Make sure your user is in "
+                              "the 'dialout' group (sudo usermod -aG dialout $USER, then log in "
+                              "again).")
+            .arg(device);
+    return QStringLiteral("The serial port %1 is busy: another program holds it. Close it; a "
+                          "modem manager (ModemManager) may hold it too (sudo systemctl stop "
+                          "ModemManager).")
+        .arg(device);
+#else
+    Q_UNUSED(osError);
+    return QStringLiteral("The serial port %1 is in use by another program or access is "
+                          "denied. Close the other program and try again.")
+        .arg(device);
+#endif
+}
+
+// Qt reports a busy port and a denied one alike; a second open tells them apart.
+int QtSerialPort::probeOpenError() const {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(m_device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    ::close(fd);
+    return EBUSY; // it opens, so something else (a lock, exclusive mode) held it
+#else
+    return 0;
+#endif
+}
+
 QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError e) const {
     switch (e) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("The serial port %1 does not exist. Check the port number under "
-                              "Options > Comm Port, or that the USB adapter is plugged in.")
+        return QStringLiteral("The serial port %1 does not exist. Check the device name or port "
+                              "number, or that the USB adapter is plugged in.")
             .arg(m_device);
     case QSerialPort::PermissionError:
-#ifdef Q_OS_LINUX
-        return QStringLiteral("The serial port %1 is busy or access is denied. Close any other "
-                              "program using it (a modem manager may hold it) and make sure "
-                              "your user is in the 'dialout' group (sudo usermod -aG dialout "
-                              "$USER, then log in again).")
-            .arg(m_device);
-#else
-        return QStringLiteral("The serial port %1 is in use by another program or access is "
-                              "denied. Close the other program and try again.")
-            .arg(m_device);
-#endif
+        return busyOrDeniedText(m_device, probeOpenError());
     default:
         return QStringLiteral("The serial port %1 could not be opened: %2")
             .arg(m_device, m_port.errorString());

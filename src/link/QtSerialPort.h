@@ -20,12 +20,16 @@ class QtSerialPort final : public SerialPort {
     int take() override;
     bool waitForInput(int timeoutMs) override;
     QString deviceName() const override { return m_device; }
+    bool usesPortNumber() const override { return m_devicePath.isEmpty(); }
     bool lowLatency() const override { return m_lowLatency; }
 
     static QString deviceForPort(int portNumber);
+    // The message for a port that is busy (EBUSY) or denied (EACCES).
+    static QString busyOrDeniedText(const QString& device, int osError);
 
   private:
     QString describeOpenError(QSerialPort::SerialPortError e) const;
+    int probeOpenError() const;
     void setLowLatency();
     void fill();
 

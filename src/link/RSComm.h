@@ -105,7 +105,7 @@ class RSComm : public QObject {
     }
     void requestEnded();
     void InitializeRSComm(SerialPort& commObj);
-    bool readSettingsFile(const QString& path);
+    bool readSettingsFile(const QString& path, bool mayWrite);
     bool writeDefaultSettings(const QString& path);
     bool retrySetupStep(int number, const QString& description);
     void entryAlert(const QString& message);

@@ -2,11 +2,10 @@
 #include "CsvLine.h"
 #include "ProgramFolder.h"
 #include "RSComm.h"
+#include "SafeFile.h"
 #include "TextNumber.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <array>
 
@@ -62,18 +61,16 @@ QString RSComm::FaultDescription(int fltCode) {
     const QString text = QStringLiteral("Fault Code (%1H): ").arg(hex);
     const QString path = supportFile(m_programFolder, QStringLiteral("FaultErrCodes.txt"));
     if (!QFileInfo::exists(path)) return text + QStringLiteral("--- Fault File Not Found ---");
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        m_prompt.message(QStringLiteral("RSComm FaultDescription"),
-                         errorNumberText(75, f.errorString()), MsgButtons::Ok,
-                         MsgIcon::Information);
+    constexpr qint64 kLimit = 1024 * 1024; // a few kilobytes of texts; never a device
+    QString why;
+    const std::optional<QByteArray> bytes = readLimitedFile(path, kLimit, &why);
+    if (!bytes) {
+        m_prompt.message(QStringLiteral("RSComm FaultDescription"), errorNumberText(75, why),
+                         MsgButtons::Ok, MsgIcon::Information);
         return text;
     }
-    QTextStream in(&f);
-    in.setEncoding(QStringConverter::Latin1);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const QStringList fields = splitCsvLine(line);
+    for (const QByteArray& line : bytes->split('\n')) {
+        const QStringList fields = splitCsvLine(QString::fromLatin1(line).remove(u'\r'));
         if (fields.value(0).compare(hex, Qt::CaseInsensitive) == 0) return text + fields.value(1);
     }
     return text;

@@ -2,12 +2,12 @@
 #include "CsvLine.h"
 #include "ProgramFolder.h"
 #include "RSComm.h"
+#include "SafeFile.h"
 #include "TextNumber.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kalvex {
 
@@ -15,20 +15,6 @@ namespace {
 
 constexpr int kMinPort = 1;
 constexpr int kMaxPort = 99;
-
-int vbFileErrorNumber(QFileDevice::FileError e) {
-    switch (e) {
-    case QFileDevice::PermissionsError:
-        return 70; // Permission denied
-    case QFileDevice::ReadError:
-        return 57; // Device I/O error
-    case QFileDevice::WriteError:
-    case QFileDevice::ResourceError:
-        return 61; // Disk full
-    default:
-        return 75; // Path/File access error
-    }
-}
 
 } // namespace
 
@@ -49,20 +35,22 @@ bool RSComm::retrySetupStep(int number, const QString& description) {
     return false;
 }
 
-// Returns false when the user gave up on an unreadable file.
-bool RSComm::readSettingsFile(const QString& path) {
+// Returns false when the user gave up on an unreadable file. With a named device the file is
+// only read for its speed, and neither rewritten nor complained about.
+bool RSComm::readSettingsFile(const QString& path, bool mayWrite) {
+    constexpr qint64 kLimit = 4096; // one short line; anything longer is not a settings file
     for (;;) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            if (retrySetupStep(vbFileErrorNumber(f.error()), f.errorString())) continue;
+        QString why;
+        const std::optional<QByteArray> bytes = readLimitedFile(path, kLimit, &why);
+        if (!bytes) {
+            if (!mayWrite) return true;
+            if (retrySetupStep(75, QStringLiteral("%1: %2").arg(path, why))) continue;
             return false;
         }
-        if (f.size() == 0) {
-            f.close();
-            return writeDefaultSettings(path);
-        }
+        if (bytes->isEmpty()) return !mayWrite || writeDefaultSettings(path);
         // Only the first line matters; a garbled one falls back to the bounds and defaults.
-        const QString line = QString::fromLatin1(f.readLine(256)).remove(u'\r').remove(u'\n');
+        const QString line =
+            QString::fromLatin1(bytes->left(256)).section(u'\n', 0, 0).remove(u'\r');
         const QStringList fields = splitCsvLine(line);
         const double port = leadingNumber(fields.value(0));
         m_settings.portNumber = int(qBound<double>(kMinPort, std::nearbyint(port), kMaxPort));
@@ -75,20 +63,25 @@ bool RSComm::readSettingsFile(const QString& path) {
 bool RSComm::writeDefaultSettings(const QString& path) {
     for (;;) {
         const QString folder = QFileInfo(path).absolutePath();
-        QSaveFile f(path);
         if (!QDir().mkpath(folder)) {
-            if (retrySetupStep(76, QStringLiteral("Path not found: %1").arg(folder))) continue;
+            if (retrySetupStep(76, QStringLiteral("Cannot write %1: the folder %2 cannot be made.")
+                                       .arg(path, folder)))
+                continue;
             return false;
         }
-        if (f.open(QIODevice::WriteOnly) && f.write("1,9600\r\n") == 8 && f.commit()) return true;
-        if (!retrySetupStep(vbFileErrorNumber(f.error()), f.errorString())) return false;
+        const QString why = saveFileAtomically(path, "1,9600\r\n");
+        if (why.isEmpty()) return true;
+        if (!retrySetupStep(75, QStringLiteral("Cannot write %1: %2").arg(path, why))) return false;
     }
 }
 
 void RSComm::InitializeRSComm(SerialPort& commObj) {
     m_settings = PortSettings{};
     const QString path = CommSettingsFile();
-    const bool ok = QFileInfo::exists(path) ? readSettingsFile(path) : writeDefaultSettings(path);
+    const bool mayWrite = commObj.usesPortNumber();
+    const bool ok = QFileInfo::exists(path) ? readSettingsFile(path, mayWrite)
+                    : mayWrite              ? writeDefaultSettings(path)
+                                            : true;
     if (!ok) return; // the user cancelled; the port-failed flag is set
     if (commObj.isOpen()) commObj.close();
     m_port = &commObj;

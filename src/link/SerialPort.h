@@ -31,6 +31,9 @@ class SerialPort {
     virtual bool waitForInput(int timeoutMs) = 0;
     // Name of the device last opened, for messages and the About box.
     virtual QString deviceName() const = 0;
+    // False when the device was named (a path, the simulator): RSPort.cfg's port number is
+    // then irrelevant and the file is neither created nor written.
+    virtual bool usesPortNumber() const { return true; }
     virtual bool lowLatency() const { return false; }
 };
 

@@ -1,10 +1,5 @@
-#include "CliRunner.h"
-#include "PtyServer.h"
+#include "CliBoard.h"
 #include "QtPrinters.h"
-
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace kalvex;
 
@@ -14,30 +9,18 @@ using test::CliRun;
 
 // kalvex-cli pls on a board simulated in this process: scale factor 360, offset 10, position
 // 100, the machine standing still.
-class PlsCli : public ::testing::Test {
+class PlsCli : public test::CliBoard {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        QString error;
-        ASSERT_TRUE(server.start(&error)) << qPrintable(error);
+        CliBoard::SetUp();
         onBoard([](sim::Board& b) {
-            b.machine().running = false;
             b.pls().setScaleFactor(360);
             b.pls().setOffset(10);
             b.pls().setPosition(100);
         });
     }
-
-    CliRun pls(const QStringList& args) {
-        return test::runCli(QStringList{QStringLiteral("--home"), home.path(),
-                                        QStringLiteral("--device"), server.slavePath(),
-                                        QStringLiteral("pls")} +
-                            args);
-    }
+    CliRun pls(const QStringList& args) { return cli(QStringList{QStringLiteral("pls")} + args); }
     void onBoard(const std::function<void(sim::Board&)>& f) { server.withBoard(f); }
-
-    QTemporaryDir home;
-    sim::PtyServer server;
 };
 
 TEST_F(PlsCli, StatusPrintsTheReadProperties) {
@@ -103,9 +86,9 @@ TEST_F(PlsCli, RefusedInputExitsOne) {
         {{"setpoint", "256", "1", "2"}, "CHAN must be a whole number from 0 to 255", false},
         {{"pulse", "1", "ten", "20", "0"}, "ON must be a whole number", false},
         {{"offset", "-5"}, "POSITION must be a whole number", false},
-        {{"download-config", "1", "2"}, "Wrong arguments", false},
-        {{"recall"}, "Wrong arguments", false},
-        {{"zero"}, "Unknown pls command", false},
+        {{"download-config", "1", "2"}, "V1 is required", false},
+        {{"recall"}, "CHAN is required", false},
+        {{"setpoint", "3", "100", "200", "wipe"}, "wipe", false},
     };
     for (const Case& c : cases) {
         qint64 before = 0;

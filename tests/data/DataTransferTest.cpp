@@ -191,7 +191,9 @@ TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
     EXPECT_EQ(state.gSavedData, state.gDefaultData);
     int processingErrors = 0;
     for (const Box& b : prompt.boxes)
-        if (b.text == "Error Processing Request\r\n\r\nProcess Not Complete") {
+        if (b.text.startsWith("Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                              "Failed items: ") &&
+            b.text.endsWith(" (no answer from the board)")) { // item 6, the first not read
             ++processingErrors;
             EXPECT_EQ(b.title, "KALVEX");
             EXPECT_EQ(b.icon, MsgIcon::Exclamation);
@@ -243,12 +245,48 @@ TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
     state.gCurrentData.Address[131] = "B70000"; // names no cell
     state.gCurrentData.Value[130] = 9;
     prompt.answer(MsgAnswer::Yes);
+    prompt.answer(MsgAnswer::Yes); // send items with other addresses than the tag map
     transfers.DownloadData(0);
     EXPECT_EQ(host.skipped, 2);
     EXPECT_EQ(host.value, 25);
     for (const auto& w : traffic().writes)
         EXPECT_NE(w.first, 32); // an empty address would land on B32
-    EXPECT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+}
+
+// An item whose address differs from the tag map is listed and sent only on Yes.
+TEST_F(DataFixture, ForeignAddressesAreListedAndAsked) {
+    state.gCurrentData.Address[122] = "B8176";
+    state.gCurrentData.Value[122] = 5;
+    for (const MsgAnswer a : {MsgAnswer::No, MsgAnswer::Yes}) {
+        prompt.boxes.clear();
+        clearTranscript();
+        prompt.answer(MsgAnswer::Yes);
+        prompt.answer(a);
+        transfers.DownloadData(0);
+        ASSERT_EQ(prompt.boxes.size(), 2u);
+        EXPECT_TRUE(prompt.boxes[1].text.contains("item 122: B8176 (tag map: W1092)"))
+            << qPrintable(prompt.boxes[1].text);
+        EXPECT_EQ(board.peek(8176), a == MsgAnswer::Yes ? 5 : 0);
+        EXPECT_EQ(traffic().writes.empty(), a == MsgAnswer::No);
+    }
+}
+
+// A failed item is recorded by address, keeps its value and makes the transfer incomplete,
+// even when the link carries on.
+TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
+    board.setValue("W1092", 650);
+    state.gCurrentData.Value[122] = -1;
+    // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.
+    board.faults().wrongEchoAt = {board.receivedCount() + 5};
+    prompt.answer(MsgAnswer::Yes);
+    transfers.UploadData(0);
+    EXPECT_FALSE(link.CommError());
+    EXPECT_EQ(state.gCurrentData.Value[122], -1);
+    EXPECT_EQ(host.value, 25);
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].text, "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                                    "Failed items: W1092 (wrong echo from the board)");
 }
 
 } // namespace

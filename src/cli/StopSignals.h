@@ -1,0 +1,11 @@
+#pragma once
+
+namespace kalvex::cli {
+
+// SIGINT and SIGTERM during a transfer stop it between two items instead of killing the
+// program mid-value: the handler only records the signal, the transfer loop looks at it.
+void catchStopSignals();
+// The stop signal received since catchStopSignals(), or 0.
+int stopSignal();
+
+} // namespace kalvex::cli

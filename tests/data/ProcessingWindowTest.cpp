@@ -1,0 +1,27 @@
+#include "LinkFixture.h"
+#include "data/AppState.h"
+#include "data/DataTransfer.h"
+#include "data/frmProcessing.h"
+
+#include <QLabel>
+
+namespace kalvex::test {
+namespace {
+
+class ProcessingWindow : public LinkFixture {};
+
+// The transfer window names the items that failed.
+TEST_F(ProcessingWindow, NamesTheFailedItems) {
+    AppState state;
+    // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.
+    board.faults().wrongEchoAt = {board.receivedCount() + 5};
+    DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadSetup));
+    frmProcessing w(transfer, link);
+    w.exec();
+    EXPECT_TRUE(w.lblProcessing->text().endsWith("Failed items: W1092 (wrong echo from the board)"))
+        << qPrintable(w.lblProcessing->text());
+    EXPECT_EQ(transfer.outcome(), LinkFailure::WrongEcho);
+}
+
+} // namespace
+} // namespace kalvex::test
