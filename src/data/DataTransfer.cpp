@@ -54,6 +54,7 @@ void DataTransfer::transferItem(int index) {
         if (!m_link.CommError()) m_data.Value[i] = valueOf(text);
     } else
         m_link.RSWrite(address, QString::number(m_data.Value[i]));
+    if (m_onItem) m_onItem(index, m_link.lastFailure());
 }
 
 void DataTransfer::finish() {

@@ -1,6 +1,7 @@
 #pragma once
 #include "SetupData.h"
 #include "TransferPlan.h"
+#include "link/LinkResult.h"
 
 #include <functional>
 
@@ -33,6 +34,8 @@ class DataTransfer {
     // Items not sent because their address is empty or names no board cell.
     int skipped() const { return m_skipped; }
     const TransferPlan& plan() const { return m_plan; }
+    // Told after every item moved, with how its request ended.
+    void onItem(std::function<void(int index, LinkFailure failure)> f) { m_onItem = std::move(f); }
 
   private:
     void transferItem(int index);
@@ -48,6 +51,7 @@ class DataTransfer {
     int m_skipped = 0;
     bool m_cancel = false;
     bool m_finished = false;
+    std::function<void(int, LinkFailure)> m_onItem;
 };
 
 } // namespace kalvex

@@ -1,0 +1,167 @@
+#include "DataCompare.h"
+
+#include "DataTransfers.h"
+#include "ItemNames.h"
+#include "TagMap.h"
+#include "link/RSComm.h"
+
+#include <algorithm>
+
+namespace kalvex {
+
+std::vector<int> setItemsOf(int setCode, int labelFirst, int labelLast) {
+    switch (setCode % 10) {
+    case kUploadSetup:
+        return setupDataItems();
+    case kUploadShift:
+        return shiftDataItems();
+    case kUploadLabels:
+        return labelDataItems(labelFirst, labelLast);
+    case kUploadAll:
+        return allDataItems();
+    default:
+        return {};
+    }
+}
+
+std::vector<ItemDifference> differingItems(const SetupData& a, const SetupData& b,
+                                           const std::vector<int>& items) {
+    std::vector<ItemDifference> out;
+    for (const int i : items) {
+        const size_t k = size_t(i);
+        if (i < 0 || k >= a.Value.size() || k >= b.Value.size() || a.Value[k] == b.Value[k])
+            continue;
+        out.push_back({i, k < a.Address.size() ? a.Address[k] : QString(), itemName(i), a.Value[k],
+                       b.Value[k]});
+    }
+    return out;
+}
+
+TransferPlan boardReadPlan(std::vector<int> items) {
+    TransferPlan p;
+    p.code = kUploadAll;
+    p.upload = true;
+    p.text = QStringLiteral("Reading the Board, Please Standby...");
+    p.maximum = int(items.size());
+    p.items = std::move(items);
+    return p;
+}
+
+TransferPlan selectiveDownloadPlan(int setCode, std::vector<int> items) {
+    TransferPlan p;
+    p.code = setCode % 10 + 10;
+    p.upload = false;
+    p.text = progressText(p.code);
+    p.maximum = int(items.size());
+    p.items = std::move(items);
+    return p;
+}
+
+TransferPlan verifyPlan(std::vector<int> items) {
+    TransferPlan p = boardReadPlan(std::move(items));
+    p.text = QStringLiteral("Verifying, Please Standby...");
+    return p;
+}
+
+DataCompare::DataCompare(RSComm& link, Prompt& prompt, TransferHost& host)
+    : m_link(link), m_prompt(prompt), m_host(host) {}
+
+bool DataCompare::goOnline() {
+    if (!m_link.OnlineMode()) {
+        if (m_prompt.message(QStringLiteral("Program Offline"),
+                             QStringLiteral("Program is Currently OFFLINE\r\n\r\n"
+                                            "Do You Wish to Switch to ONLINE MODE to Continue?"),
+                             MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+            return false;
+        m_host.switchOnline();
+    }
+    return m_link.OnlineMode() && !m_link.CommError();
+}
+
+// The scratch copy starts as `base`, so addresses are the data set's; an item whose read did
+// not complete ends the transfer, so its stale value is never taken for the board's.
+std::optional<SetupData> DataCompare::readBoard(const SetupData& base,
+                                                const std::vector<int>& items) {
+    if (!goOnline()) return std::nullopt;
+    SetupData scratch = base;
+    bool failed = false;
+    DataTransfer read(m_link, m_prompt, scratch, boardReadPlan(items));
+    read.onItem([&failed](int, LinkFailure f) { failed = failed || f != LinkFailure::None; });
+    m_host.showProcessing(read);
+    if (failed || read.failed() || read.cancelled() || !read.finished()) return std::nullopt;
+    return scratch;
+}
+
+std::optional<std::vector<ItemDifference>>
+DataCompare::compareWithBoard(const SetupData& data, const std::vector<int>& items) {
+    const std::optional<SetupData> board = readBoard(data, items);
+    if (!board) return std::nullopt;
+    return differingItems(data, *board, items);
+}
+
+SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
+                                       const std::vector<int>& items, bool verifyAfter) {
+    SelectiveOutcome out;
+    if (m_prompt.message(QStringLiteral("Data Download"),
+                         QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
+                                        "Do You Wish to Continue?"),
+                         MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes ||
+        !goOnline())
+        return out;
+    out.started = true;
+    SetupData source = data; // the transfer takes a mutable set; downloads never change it
+    std::vector<int> done;
+    DataTransfer write(m_link, m_prompt, source, selectiveDownloadPlan(setCode, items));
+    write.onItem([&](int index, LinkFailure f) {
+        if (f == LinkFailure::None)
+            done.push_back(index);
+        else
+            out.failed.push_back(index);
+        out.resynchronised = out.resynchronised || f == LinkFailure::WrongEcho;
+    });
+    m_host.showProcessing(write);
+    // Items never reached (Cancel, a lost board) were not written either.
+    for (const int i : items)
+        if (std::find(done.begin(), done.end(), i) == done.end() &&
+            std::find(out.failed.begin(), out.failed.end(), i) == out.failed.end())
+            out.failed.push_back(i);
+    out.complete = out.failed.empty() && !write.failed();
+    if (verifyAfter && !m_link.CommError()) {
+        if (auto m = verify(data, items)) {
+            out.verified = true;
+            out.mismatches = std::move(*m);
+        }
+    }
+    return out;
+}
+
+std::optional<std::vector<ItemDifference>> DataCompare::verify(const SetupData& data,
+                                                               const std::vector<int>& items) {
+    SetupData scratch = data;
+    bool failed = false;
+    DataTransfer read(m_link, m_prompt, scratch, verifyPlan(items));
+    read.onItem([&failed](int, LinkFailure f) { failed = failed || f != LinkFailure::None; });
+    m_host.showProcessing(read);
+    if (failed || read.failed() || read.cancelled() || !read.finished()) return std::nullopt;
+    return differingItems(data, scratch, items);
+}
+
+QString itemLines(const SetupData& data, const std::vector<int>& items) {
+    QStringList lines;
+    for (const int i : items)
+        lines << QStringLiteral("%1  %2").arg(
+            size_t(i) < data.Address.size() ? data.Address[size_t(i)] : QString(), itemName(i));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString mismatchLines(const std::vector<ItemDifference>& mismatches) {
+    QStringList lines;
+    for (const ItemDifference& d : mismatches)
+        lines << QStringLiteral("%1  %2: sent %3, board holds %4")
+                     .arg(d.address, d.name)
+                     .arg(d.valueA)
+                     .arg(d.valueB);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+} // namespace kalvex
