@@ -110,6 +110,7 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
         return out;
     out.started = true;
     SetupData source = data; // the transfer takes a mutable set; downloads never change it
+    const int retriesBefore = m_link.writeRetries();
     std::vector<int> done;
     DataTransfer write(m_link, m_prompt, source, selectiveDownloadPlan(setCode, items));
     write.onItem([&](int index, LinkFailure f) {
@@ -126,6 +127,7 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
             std::find(out.failed.begin(), out.failed.end(), i) == out.failed.end())
             out.failed.push_back(i);
     out.complete = out.failed.empty() && !write.failed();
+    out.resynchronised = out.resynchronised || m_link.writeRetries() != retriesBefore;
     if (verifyAfter && !m_link.CommError()) {
         if (auto m = verify(data, items)) {
             out.verified = true;

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 
-
 namespace kalvex {
 
 // The one link to the target board: port settings and opening, the lock-step byte protocol,
@@ -48,6 +47,8 @@ class RSComm : public QObject {
     LinkResult writeValue(const QString& add, const QString& dataValue);
     // How the last request ended.
     LinkFailure lastFailure() const { return m_failure; }
+    // Writes sent again after a wrong echo: the resynchronisation may have stored a stray byte.
+    int writeRetries() const { return m_writeRetries; }
 
     // True while a request is running; a timer tick that finds the link busy skips its turn.
     bool isBusy() const { return m_busy > 0; }
@@ -128,6 +129,7 @@ class RSComm : public QObject {
     bool m_portFailed = false;
     int m_boardMode = 0;
     bool m_writeFailed = false;
+    int m_writeRetries = 0;
     ParsedAddress m_parsed;
     QString m_lastReadAdd;
     bool m_parsedIsLastRead = false;
@@ -145,7 +147,6 @@ class RSComm : public QObject {
     bool m_readingIdent = false;
     QString m_currentProgramAdd = QStringLiteral(" ");
     bool m_validProgram = false;
-
 };
 
 } // namespace kalvex
