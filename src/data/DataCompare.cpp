@@ -1,5 +1,6 @@
 #include "DataCompare.h"
 
+#include "AppState.h"
 #include "DataTransfers.h"
 #include "ItemNames.h"
 #include "TagMap.h"
@@ -78,6 +79,16 @@ bool DataCompare::goOnline() {
     return m_link.OnlineMode() && !m_link.CommError();
 }
 
+std::optional<std::vector<ItemDifference>> DataCompare::compareSet(AppState& state, int setCode) {
+    if (!goOnline()) return std::nullopt;
+    if (setCode == kUploadLabels) {
+        m_host.showLabelRange(state);
+        if (state.gProcessCancelled) return std::nullopt;
+    }
+    return compareWithBoard(state.gCurrentData,
+                            setItemsOf(setCode, state.gLabelFirst, state.gLabelLast));
+}
+
 // The scratch copy starts as `base`, so addresses are the data set's; an item whose read did
 // not complete ends the transfer, so its stale value is never taken for the board's.
 std::optional<SetupData> DataCompare::readBoard(const SetupData& base,
@@ -109,6 +120,7 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
         !goOnline())
         return out;
     out.started = true;
+    out.verifyAsked = verifyAfter;
     SetupData source = data; // the transfer takes a mutable set; downloads never change it
     const int retriesBefore = m_link.writeRetries();
     std::vector<int> done;
@@ -146,6 +158,56 @@ std::optional<std::vector<ItemDifference>> DataCompare::verify(const SetupData& 
     m_host.showProcessing(read);
     if (failed || read.failed() || read.cancelled() || !read.finished()) return std::nullopt;
     return differingItems(data, scratch, items);
+}
+
+namespace {
+
+void tell(Prompt& prompt, const QString& text, MsgIcon icon) {
+    prompt.message(QStringLiteral("KALVEX"), text, MsgButtons::Ok, icon);
+}
+
+} // namespace
+
+bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
+                    const std::vector<int>& items, SelectiveOutcome out) {
+    if (!out.started) return false;
+    if (!out.failed.empty())
+        tell(prompt,
+             QStringLiteral("These items were not written:\r\n\r\n") + itemLines(data, out.failed),
+             MsgIcon::Exclamation);
+    if (out.resynchronised && !out.verified &&
+        prompt.message(QStringLiteral("KALVEX"),
+                       QStringLiteral("The link had to resynchronise during the download, so a "
+                                      "stray byte may have been written.\r\n\r\n"
+                                      "Read back the items written?"),
+                       MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+        if (auto m = compare.verify(data, items)) {
+            out.verified = true;
+            out.mismatches = std::move(*m);
+        }
+    }
+    if (!out.mismatches.empty()) {
+        tell(prompt,
+             QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
+                 mismatchLines(out.mismatches),
+             MsgIcon::Exclamation);
+        return false;
+    }
+    if (!out.complete) return false;
+    if (out.verifyAsked && !out.verified) {
+        tell(prompt,
+             QStringLiteral("%1 items written, but the read-back did not run to its end: "
+                            "whether the board holds them is not known.")
+                 .arg(items.size()),
+             MsgIcon::Exclamation);
+        return false;
+    }
+    tell(prompt,
+         out.verified ? QStringLiteral("%1 items written and read back: the board holds them.")
+                            .arg(items.size())
+                      : QStringLiteral("%1 items written.").arg(items.size()),
+         MsgIcon::Information);
+    return out.verified;
 }
 
 QString itemLines(const SetupData& data, const std::vector<int>& items) {

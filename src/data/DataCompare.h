@@ -41,10 +41,11 @@ TransferPlan verifyPlan(std::vector<int> items);
 
 // How a download of chosen items ended.
 struct SelectiveOutcome {
-    bool started = false;                   // confirmed and online
-    bool complete = false;                  // every item written without a failure
-    std::vector<int> failed;                // items whose write failed or never went out
-    bool resynchronised = false;            // a wrong echo: a stray byte may have landed anywhere
+    bool started = false;        // confirmed and online
+    bool complete = false;       // every item written without a failure
+    std::vector<int> failed;     // items whose write failed or never went out
+    bool resynchronised = false; // a wrong echo: a stray byte may have landed anywhere
+    bool verifyAsked = false;
     bool verified = false;                  // the read-back ran to its end
     std::vector<ItemDifference> mismatches; // data set's value, board's value
 };
@@ -55,6 +56,9 @@ class DataCompare {
   public:
     DataCompare(RSComm& link, Prompt& prompt, TransferHost& host);
 
+    // Compare with Board of a set (an upload code) against the program's data set: going
+    // online, the Label Range dialog for label data, the board read behind the progress window.
+    std::optional<std::vector<ItemDifference>> compareSet(AppState& state, int setCode);
     // Reads `items` from the board; nothing when the read did not run to its end.
     std::optional<SetupData> readBoard(const SetupData& base, const std::vector<int>& items);
     std::optional<std::vector<ItemDifference>> compareWithBoard(const SetupData& data,
@@ -74,6 +78,12 @@ class DataCompare {
     Prompt& m_prompt;
     TransferHost& m_host;
 };
+
+// Tells the operator how a download of chosen items ended: items not written, a stray byte the
+// link may have stored (offering the read-back when it was not asked for), what the read-back
+// found. True when the board is known to hold every item.
+bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
+                    const std::vector<int>& items, SelectiveOutcome out);
 
 // Lines naming items, "W1092  Canfeed Enable Low Speed", one per item.
 QString itemLines(const SetupData& data, const std::vector<int>& items);
