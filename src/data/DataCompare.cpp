@@ -18,8 +18,16 @@ std::vector<int> setItemsOf(int setCode, int labelFirst, int labelLast) {
         return shiftDataItems();
     case kUploadLabels:
         return labelDataItems(labelFirst, labelLast);
-    case kUploadAll:
-        return allDataItems();
+    case kUploadAll: {
+        // A narrower label range leaves the other labels out of All.
+        std::vector<int> items;
+        const std::vector<int> labels = labelDataItems(labelFirst, labelLast);
+        for (const int i : allDataItems())
+            if (i < kFirstLabelItem || i >= kFirstLabelItem + kLabelCount * kItemsPerLabel ||
+                (i >= labels.front() && i <= labels.back()))
+                items.push_back(i);
+        return items;
+    }
     default:
         return {};
     }
@@ -85,8 +93,9 @@ std::optional<std::vector<ItemDifference>> DataCompare::compareSet(AppState& sta
         m_host.showLabelRange(state);
         if (state.gProcessCancelled) return std::nullopt;
     }
-    return compareWithBoard(state.gCurrentData,
-                            setItemsOf(setCode, state.gLabelFirst, state.gLabelLast));
+    const bool labels = setCode == kUploadLabels;
+    return compareWithBoard(state.gCurrentData, setItemsOf(setCode, labels ? state.gLabelFirst : 0,
+                                                           labels ? state.gLabelLast : 99));
 }
 
 // The scratch copy starts as `base`, so addresses are the data set's; an item whose read did

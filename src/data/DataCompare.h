@@ -25,7 +25,8 @@ struct ItemDifference {
     friend bool operator==(const ItemDifference&, const ItemDifference&) = default;
 };
 
-// The items of a set (an upload code: set-up, shift, labels, all) in transfer order.
+// The items of a set (an upload code: set-up, shift, labels, all) in transfer order; the label
+// range limits the label items of All as well.
 std::vector<int> setItemsOf(int setCode, int labelFirst = 0, int labelLast = 99);
 
 // Items among `items` whose values differ; the address is the first set's. Items missing from

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+
 namespace kalvex {
 
 // The one link to the target board: port settings and opening, the lock-step byte protocol,
@@ -147,6 +148,7 @@ class RSComm : public QObject {
     bool m_readingIdent = false;
     QString m_currentProgramAdd = QStringLiteral(" ");
     bool m_validProgram = false;
+
 };
 
 } // namespace kalvex

@@ -70,6 +70,14 @@ TEST_F(DiffCli, FileAgainstFileNeedsNoPort) {
     EXPECT_EQ(out, "");
     EXPECT_EQ(diff({{}, a, home.filePath("missing.sdt"), kUploadAll, {}}, out), kExitFile);
     EXPECT_EQ(diff({{}, a, b, kUploadShift, {}}, out), kExitOk); // the set limits the items
+
+    SetupData label5 = defaultDataSet("KALVEX_R1.0.0");
+    label5.Value[size_t(kFirstLabelItem + 5 * kItemsPerLabel)] = 9;
+    const QString c = home.filePath("c.sdt");
+    ASSERT_TRUE(writeSetupFile(c, label5, nullptr));
+    EXPECT_EQ(diff({{}, c, b, kUploadAll, {6, 7, false}}, out), kExitOk); // so does --labels
+    EXPECT_EQ(diff({{}, c, b, kUploadAll, {5, 5, false}}, out), kExitDiffer);
+    EXPECT_EQ(out, "224\tB3250\tLabel 5, ductor 1 ON\t9\t0\n");
 }
 
 TEST_F(DiffCli, FileAgainstBoardListsTheDifferences) {
