@@ -148,6 +148,25 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     EXPECT_EQ(out.mismatches[0].valueB, 255);
 }
 
+// Without the read-back asked for, a resynchronised download offers it, and it finds the stray.
+TEST_F(DataCompareTest, AResynchronisedDownloadOffersTheReadBack) {
+    const SetupData data = strayPair(state.gCurrentData);
+    const std::vector<int> items{122, 123};
+    board.faults().wrongEchoAt = {board.receivedCount() + 6};
+    prompt.answer(MsgAnswer::Yes);
+    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
+    ASSERT_TRUE(out.resynchronised);
+    EXPECT_FALSE(out.verified);
+
+    prompt.boxes.clear();
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_TRUE(prompt.boxes[0].text.contains("a stray byte may have been written"));
+    EXPECT_EQ(prompt.boxes[1].text, "Verification failed. The board does not hold:\r\n\r\n"
+                                    "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
+}
+
 TEST_F(DataCompareTest, VerificationCatchesAValueChangedBehindTheProgramsBack) {
     const SetupData data = strayPair(state.gCurrentData);
     const std::vector<int> items{122, 123};
