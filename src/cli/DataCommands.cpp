@@ -1,4 +1,5 @@
 #include "DataCommands.h"
+#include "DiffCommands.h"
 
 #include "CliInput.h"
 #include "StopSignals.h"
@@ -30,6 +31,8 @@ struct DataArgs {
     std::string labels; // --labels
     bool partial = false;
     bool anyAddress = false;
+    bool onlyChanged = false;
+    bool verify = false;
     LabelRange range{0, 99, false};
 };
 
@@ -258,6 +261,29 @@ int runDump(const DataArgs& a) {
     return kExitOk;
 }
 
+// --labels limits the label items of "labels" and of "all".
+int diffLabels(DataArgs& a) {
+    if (a.labels.empty()) return kExitOk;
+    if (a.set != "labels" && a.set != "all")
+        return refuse(QStringLiteral("--labels goes with the labels or all set only."));
+    if (!parseLabels(qs(a.labels), a.range))
+        return refuse(QStringLiteral("--labels needs FIRST-LAST, two label numbers."));
+    return kExitOk;
+}
+
+int runDownloadChanged(const CliOptions& o, DataArgs& a) {
+    if (const int rc = diffLabels(a)) return rc;
+    DownloadChangedRequest r{o, kSets.at(a.set), qs(a.file), a.range, a.verify};
+    return runDownloadOnlyChanged(r);
+}
+
+int runDiffCommand(const CliOptions& o, DataArgs& a, const std::vector<std::string>& files) {
+    if (const int rc = diffLabels(a)) return rc;
+    DiffRequest r{o, qs(files.at(0)), files.size() > 1 ? qs(files[1]) : QString(), kSets.at(a.set),
+                  a.range};
+    return runDiff(r);
+}
+
 void addSet(CLI::App& c, DataArgs& a) {
     c.add_option("SET", a.set, "setup, shift, labels or all")
         ->required()
@@ -296,7 +322,31 @@ void addDataCommands(CLI::App& app, CliOptions& o) {
     addLabels(*download, *down);
     download->add_flag("--any-address", down->anyAddress,
                        "Also write items whose address differs from the tag map");
-    onCommand(*download, o, [&o, down] { return runDownload(o, *down); });
+    CLI::Option* onlyChanged =
+        download->add_flag("--only-changed", down->onlyChanged,
+                           "Read the set first and write only the items that differ");
+    download->add_flag("--verify", down->verify, "Read back what was written, after the last write")
+        ->needs(onlyChanged);
+    onCommand(*download, o, [&o, down] {
+        return down->onlyChanged ? runDownloadChanged(o, *down) : runDownload(o, *down);
+    });
+
+    auto diff = std::make_shared<DataArgs>();
+    auto files = std::make_shared<std::vector<std::string>>();
+    diff->set = "all";
+    CLI::App* diffCmd = addCommand(
+        app, "diff",
+        "List the items in which a set-up file differs from the board, or from another set-up "
+        "file (no board needed): index, address, name and both values, tab-separated. Exit 0 "
+        "when equal, 4 when they differ.",
+        "kalvex-cli --device /dev/ttyUSB0 diff machine1.sdt --set setup");
+    diffCmd->add_option("FILE", *files, "One set-up file (against the board) or two")
+        ->required()
+        ->expected(1, 2);
+    diffCmd->add_option("--set", diff->set, "setup, shift, labels or all (default all)")
+        ->check(CLI::IsMember({"setup", "shift", "labels", "all"}));
+    addLabels(*diffCmd, *diff);
+    onCommand(*diffCmd, o, [&o, diff, files] { return runDiffCommand(o, *diff, *files); });
 
     auto ex = std::make_shared<DataArgs>();
     CLI::App* exportCmd = addCommand(app, "export", "Write the shift data export of a set-up file.",

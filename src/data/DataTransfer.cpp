@@ -51,6 +51,7 @@ void DataTransfer::transferItem(int index) {
     const LinkResult r = m_plan.upload
                              ? m_link.readValue(address)
                              : m_link.writeValue(address, QString::number(m_data.Value[i]));
+    if (m_onItem) m_onItem(index, r.failure);
     if (!r) {
         m_failedItems.push_back({index, address, r.failure});
         return;

@@ -51,6 +51,8 @@ class DataTransfer {
     // "W1092 (wrong echo from the board), B3250 (...)", at most `max` items and a count.
     QString failedItemsText(int max = 10) const;
     const TransferPlan& plan() const { return m_plan; }
+    // Told after every item moved, with how its request ended.
+    void onItem(std::function<void(int index, LinkFailure failure)> f) { m_onItem = std::move(f); }
 
   private:
     void transferItem(int index);
@@ -68,6 +70,7 @@ class DataTransfer {
     std::vector<FailedItem> m_failedItems;
     bool m_cancel = false;
     bool m_finished = false;
+    std::function<void(int, LinkFailure)> m_onItem;
 };
 
 } // namespace kalvex

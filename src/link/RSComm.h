@@ -51,6 +51,8 @@ class RSComm : public QObject {
     LinkResult writeValue(const QString& add, const QString& dataValue);
     // How the last request ended.
     LinkFailure lastFailure() const { return m_failure; }
+    // Writes sent again after a wrong echo: the resynchronisation may have stored a stray byte.
+    int writeRetries() const { return m_writeRetries; }
 
     // True while a request is running; a timer tick that finds the link busy skips its turn.
     bool isBusy() const { return m_busy > 0; }
@@ -122,6 +124,7 @@ class RSComm : public QObject {
     bool m_portFailed = false;
     int m_boardMode = 0;
     bool m_writeFailed = false;
+    int m_writeRetries = 0;
     ParsedAddress m_parsed;
     QString m_lastReadAdd;
     bool m_parsedIsLastRead = false;

@@ -253,7 +253,10 @@ void RSComm::RSWrite(const QString& add, const QString& dataValue) {
 LinkResult RSComm::writeValue(const QString& add, const QString& dataValue) {
     BusyGuard busy(*this);
     WriteBoardValue(add, dataValue);
-    if (m_writeFailed) WriteBoardValue(add, dataValue);
+    if (m_writeFailed) {
+        ++m_writeRetries;
+        WriteBoardValue(add, dataValue);
+    }
     return {0, m_failure};
 }
 

@@ -67,6 +67,9 @@ class frmMDIMain final : public QMainWindow {
     QAction* mnuFilePrintPreview = nullptr;
     QMenu *mnuFileUpload = nullptr, *mnuFileDownload = nullptr;
     std::array<QAction*, 5> mnuFileUploadData{}, mnuFileDownloadData{};
+    // Compare with Board: in the File menu and in the Download drop-down.
+    QMenu *mnuFileCompare = nullptr, *tbrDownloadCompare = nullptr;
+    std::array<QAction*, 5> mnuFileCompareData{}, tbrDownloadCompareData{};
     QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
             *mnuEditPasscode = nullptr;
     QAction *mnuViewOnline = nullptr, *mnuViewOffline = nullptr,
@@ -91,6 +94,7 @@ class frmMDIMain final : public QMainWindow {
     void mnuFileExport_Click();
     void mnuFileUploadData_Click(int index);
     void mnuFileDownloadData_Click(int index);
+    void mnuFileCompare_Click(int index);
     void mnuEditOfflineEditing_Click();
     void mnuEditPasscode_Click();
     void mnuViewOnline_Click();

@@ -73,6 +73,8 @@ void frmMDIMain::buildFileMenu() {
     mnuFileDownload =
         buildDataMenu(file, QStringLiteral("Dow&nload (restore) Data"), "mnuFileDownload",
                       mnuFileDownloadData, &frmMDIMain::mnuFileDownloadData_Click);
+    mnuFileCompare = buildDataMenu(file, QStringLiteral("Compare with &Board"), "mnuFileCompare",
+                                   mnuFileCompareData, &frmMDIMain::mnuFileCompare_Click);
     file->addSeparator();
     mnuFilePrintSetup =
         addItem(file, QStringLiteral("mnuFilePrintSetup"), QStringLiteral("&Report Setup"));

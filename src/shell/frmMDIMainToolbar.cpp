@@ -68,6 +68,10 @@ void frmMDIMain::buildToolbar() {
         dataButton(QStringLiteral("Download Data"), QStringLiteral("Download (restore) Settings"),
                    toolbarIcon(ToolIcon::Download), &frmMDIMain::mnuFileDownloadData_Click);
     t[11] = Toolbar1->addWidget(downloadButton);
+    downloadButton->menu()->addSeparator();
+    tbrDownloadCompare = buildDataMenu(downloadButton->menu(), QStringLiteral("Compare with Board"),
+                                       "tbrDownloadCompare", tbrDownloadCompareData,
+                                       &frmMDIMain::mnuFileCompare_Click);
     t[12] = Toolbar1->addSeparator();
     t[13] = button(Toolbar1, QStringLiteral("Target Board Interface"),
                    QStringLiteral("Target Board Interface"), ToolIcon::TargetBoard);

@@ -1,0 +1,240 @@
+#include "DataCompare.h"
+
+#include "AppState.h"
+#include "DataTransfers.h"
+#include "ItemNames.h"
+#include "TagMap.h"
+#include "link/RSComm.h"
+
+#include <algorithm>
+
+namespace kalvex {
+
+std::vector<int> setItemsOf(int setCode, int labelFirst, int labelLast) {
+    switch (setCode % 10) {
+    case kUploadSetup:
+        return setupDataItems();
+    case kUploadShift:
+        return shiftDataItems();
+    case kUploadLabels:
+        return labelDataItems(labelFirst, labelLast);
+    case kUploadAll: {
+        // A narrower label range leaves the other labels out of All.
+        std::vector<int> items;
+        const std::vector<int> labels = labelDataItems(labelFirst, labelLast);
+        for (const int i : allDataItems())
+            if (i < kFirstLabelItem || i >= kFirstLabelItem + kLabelCount * kItemsPerLabel ||
+                (i >= labels.front() && i <= labels.back()))
+                items.push_back(i);
+        return items;
+    }
+    default:
+        return {};
+    }
+}
+
+std::vector<ItemDifference> differingItems(const SetupData& a, const SetupData& b,
+                                           const std::vector<int>& items) {
+    std::vector<ItemDifference> out;
+    for (const int i : items) {
+        const size_t k = size_t(i);
+        if (i < 0 || k >= a.Value.size() || k >= b.Value.size() || a.Value[k] == b.Value[k])
+            continue;
+        out.push_back({i, k < a.Address.size() ? a.Address[k] : QString(), itemName(i), a.Value[k],
+                       b.Value[k]});
+    }
+    return out;
+}
+
+TransferPlan boardReadPlan(std::vector<int> items) {
+    TransferPlan p;
+    p.code = kUploadAll;
+    p.upload = true;
+    p.text = QStringLiteral("Reading the Board, Please Standby...");
+    p.maximum = int(items.size());
+    p.items = std::move(items);
+    return p;
+}
+
+TransferPlan selectiveDownloadPlan(int setCode, std::vector<int> items) {
+    TransferPlan p;
+    p.code = setCode % 10 + 10;
+    p.upload = false;
+    p.text = progressText(p.code);
+    p.maximum = int(items.size());
+    p.items = std::move(items);
+    return p;
+}
+
+TransferPlan verifyPlan(std::vector<int> items) {
+    TransferPlan p = boardReadPlan(std::move(items));
+    p.text = QStringLiteral("Verifying, Please Standby...");
+    return p;
+}
+
+DataCompare::DataCompare(RSComm& link, Prompt& prompt, TransferHost& host)
+    : m_link(link), m_prompt(prompt), m_host(host) {}
+
+bool DataCompare::goOnline() {
+    if (!m_link.OnlineMode()) {
+        if (m_prompt.message(QStringLiteral("Program Offline"),
+                             QStringLiteral("Program is Currently OFFLINE\r\n\r\n"
+                                            "Do You Wish to Switch to ONLINE MODE to Continue?"),
+                             MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+            return false;
+        m_host.switchOnline();
+    }
+    return m_link.OnlineMode() && !m_link.CommError();
+}
+
+std::optional<std::vector<ItemDifference>> DataCompare::compareSet(AppState& state, int setCode) {
+    if (!goOnline()) return std::nullopt;
+    if (setCode == kUploadLabels) {
+        m_host.showLabelRange(state);
+        if (state.gProcessCancelled) return std::nullopt;
+    }
+    const bool labels = setCode == kUploadLabels;
+    return compareWithBoard(state.gCurrentData, setItemsOf(setCode, labels ? state.gLabelFirst : 0,
+                                                           labels ? state.gLabelLast : 99));
+}
+
+// The scratch copy starts as `base`, so addresses are the data set's; an item whose read did
+// not complete ends the transfer, so its stale value is never taken for the board's.
+std::optional<SetupData> DataCompare::readBoard(const SetupData& base,
+                                                const std::vector<int>& items) {
+    if (!goOnline()) return std::nullopt;
+    SetupData scratch = base;
+    bool failed = false;
+    DataTransfer read(m_link, m_prompt, scratch, boardReadPlan(items));
+    read.onItem([&failed](int, LinkFailure f) { failed = failed || f != LinkFailure::None; });
+    m_host.showProcessing(read);
+    if (failed || read.failed() || read.cancelled() || !read.finished()) return std::nullopt;
+    return scratch;
+}
+
+std::optional<std::vector<ItemDifference>>
+DataCompare::compareWithBoard(const SetupData& data, const std::vector<int>& items) {
+    const std::optional<SetupData> board = readBoard(data, items);
+    if (!board) return std::nullopt;
+    return differingItems(data, *board, items);
+}
+
+SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
+                                       const std::vector<int>& items, bool verifyAfter) {
+    SelectiveOutcome out;
+    if (m_prompt.message(QStringLiteral("Data Download"),
+                         QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
+                                        "Do You Wish to Continue?"),
+                         MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes ||
+        !goOnline())
+        return out;
+    out.started = true;
+    out.verifyAsked = verifyAfter;
+    SetupData source = data; // the transfer takes a mutable set; downloads never change it
+    const int retriesBefore = m_link.writeRetries();
+    std::vector<int> done;
+    DataTransfer write(m_link, m_prompt, source, selectiveDownloadPlan(setCode, items));
+    write.onItem([&](int index, LinkFailure f) {
+        if (f == LinkFailure::None)
+            done.push_back(index);
+        else
+            out.failed.push_back(index);
+        out.resynchronised = out.resynchronised || f == LinkFailure::WrongEcho;
+    });
+    m_host.showProcessing(write);
+    // Items never reached (Cancel, a lost board) were not written either.
+    for (const int i : items)
+        if (std::find(done.begin(), done.end(), i) == done.end() &&
+            std::find(out.failed.begin(), out.failed.end(), i) == out.failed.end())
+            out.failed.push_back(i);
+    out.complete = out.failed.empty() && !write.failed();
+    out.resynchronised = out.resynchronised || m_link.writeRetries() != retriesBefore;
+    if (verifyAfter && !m_link.CommError()) {
+        if (auto m = verify(data, items)) {
+            out.verified = true;
+            out.mismatches = std::move(*m);
+        }
+    }
+    return out;
+}
+
+std::optional<std::vector<ItemDifference>> DataCompare::verify(const SetupData& data,
+                                                               const std::vector<int>& items) {
+    SetupData scratch = data;
+    bool failed = false;
+    DataTransfer read(m_link, m_prompt, scratch, verifyPlan(items));
+    read.onItem([&failed](int, LinkFailure f) { failed = failed || f != LinkFailure::None; });
+    m_host.showProcessing(read);
+    if (failed || read.failed() || read.cancelled() || !read.finished()) return std::nullopt;
+    return differingItems(data, scratch, items);
+}
+
+namespace {
+
+void tell(Prompt& prompt, const QString& text, MsgIcon icon) {
+    prompt.message(QStringLiteral("KALVEX"), text, MsgButtons::Ok, icon);
+}
+
+} // namespace
+
+bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
+                    const std::vector<int>& items, SelectiveOutcome out) {
+    if (!out.started) return false;
+    if (!out.failed.empty())
+        tell(prompt,
+             QStringLiteral("These items were not written:\r\n\r\n") + itemLines(data, out.failed),
+             MsgIcon::Exclamation);
+    if (out.resynchronised && !out.verified &&
+        prompt.message(QStringLiteral("KALVEX"),
+                       QStringLiteral("The link had to resynchronise during the download, so a "
+                                      "stray byte may have been written.\r\n\r\n"
+                                      "Read back the items written?"),
+                       MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+        if (auto m = compare.verify(data, items)) {
+            out.verified = true;
+            out.mismatches = std::move(*m);
+        }
+    }
+    if (!out.mismatches.empty()) {
+        tell(prompt,
+             QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
+                 mismatchLines(out.mismatches),
+             MsgIcon::Exclamation);
+        return false;
+    }
+    if (!out.complete) return false;
+    if (out.verifyAsked && !out.verified) {
+        tell(prompt,
+             QStringLiteral("%1 items written, but the read-back did not run to its end: "
+                            "whether the board holds them is not known.")
+                 .arg(items.size()),
+             MsgIcon::Exclamation);
+        return false;
+    }
+    tell(prompt,
+         out.verified ? QStringLiteral("%1 items written and read back: the board holds them.")
+                            .arg(items.size())
+                      : QStringLiteral("%1 items written.").arg(items.size()),
+         MsgIcon::Information);
+    return out.verified;
+}
+
+QString itemLines(const SetupData& data, const std::vector<int>& items) {
+    QStringList lines;
+    for (const int i : items)
+        lines << QStringLiteral("%1  %2").arg(
+            size_t(i) < data.Address.size() ? data.Address[size_t(i)] : QString(), itemName(i));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString mismatchLines(const std::vector<ItemDifference>& mismatches) {
+    QStringList lines;
+    for (const ItemDifference& d : mismatches)
+        lines << QStringLiteral("%1  %2: sent %3, board holds %4")
+                     .arg(d.address, d.name)
+                     .arg(d.valueA)
+                     .arg(d.valueB);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+} // namespace kalvex

@@ -1,0 +1,93 @@
+#pragma once
+#include "SetupData.h"
+#include "TransferPlan.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kalvex {
+
+class AppState;
+class Prompt;
+class RSComm;
+class TransferHost;
+
+// One item whose value differs between two data sets (a file and the board, or two files).
+struct ItemDifference {
+    int index = 0;
+    QString address;
+    QString name;
+    qint32 valueA = 0;
+    qint32 valueB = 0;
+
+    friend bool operator==(const ItemDifference&, const ItemDifference&) = default;
+};
+
+// The items of a set (an upload code: set-up, shift, labels, all) in transfer order; the label
+// range limits the label items of All as well.
+std::vector<int> setItemsOf(int setCode, int labelFirst = 0, int labelLast = 99);
+
+// Items among `items` whose values differ; the address is the first set's. Items missing from
+// either set are left out.
+std::vector<ItemDifference> differingItems(const SetupData& a, const SetupData& b,
+                                           const std::vector<int>& items);
+
+// Plans beyond the menu's: reading a set without touching the data set shown, writing chosen
+// items only, and reading back what was written.
+TransferPlan boardReadPlan(std::vector<int> items);
+TransferPlan selectiveDownloadPlan(int setCode, std::vector<int> items);
+TransferPlan verifyPlan(std::vector<int> items);
+
+// How a download of chosen items ended.
+struct SelectiveOutcome {
+    bool started = false;        // confirmed and online
+    bool complete = false;       // every item written without a failure
+    std::vector<int> failed;     // items whose write failed or never went out
+    bool resynchronised = false; // a wrong echo: a stray byte may have landed anywhere
+    bool verifyAsked = false;
+    bool verified = false;                  // the read-back ran to its end
+    std::vector<ItemDifference> mismatches; // data set's value, board's value
+};
+
+// Compare with Board and the download of what differs, for the window and the command line.
+// The board is read into a scratch copy; the program's data set is never changed here.
+class DataCompare {
+  public:
+    DataCompare(RSComm& link, Prompt& prompt, TransferHost& host);
+
+    // Compare with Board of a set (an upload code) against the program's data set: going
+    // online, the Label Range dialog for label data, the board read behind the progress window.
+    std::optional<std::vector<ItemDifference>> compareSet(AppState& state, int setCode);
+    // Reads `items` from the board; nothing when the read did not run to its end.
+    std::optional<SetupData> readBoard(const SetupData& base, const std::vector<int>& items);
+    std::optional<std::vector<ItemDifference>> compareWithBoard(const SetupData& data,
+                                                                const std::vector<int>& items);
+    // After the download question, writes the chosen items of `data` in the given order; then, when
+    // asked, reads every written item back after the last write.
+    SelectiveOutcome download(int setCode, const SetupData& data, const std::vector<int>& items,
+                              bool verify);
+    // Reads back `items` and lists those the board does not hold; nothing if the read failed.
+    std::optional<std::vector<ItemDifference>> verify(const SetupData& data,
+                                                      const std::vector<int>& items);
+
+  private:
+    bool goOnline();
+
+    RSComm& m_link;
+    Prompt& m_prompt;
+    TransferHost& m_host;
+};
+
+// Tells the operator how a download of chosen items ended: items not written, a stray byte the
+// link may have stored (offering the read-back when it was not asked for), what the read-back
+// found. True when the board is known to hold every item.
+bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
+                    const std::vector<int>& items, SelectiveOutcome out);
+
+// Lines naming items, "W1092  Canfeed Enable Low Speed", one per item.
+QString itemLines(const SetupData& data, const std::vector<int>& items);
+QString mismatchLines(const std::vector<ItemDifference>& mismatches);
+
+} // namespace kalvex

@@ -1,0 +1,89 @@
+#include "ShellFixture.h"
+#include "data/TagMap.h"
+#include "data/frmCompare.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest/QTest>
+
+namespace kalvex::test {
+namespace {
+
+// File > Compare with Board against a board whose set-up data differs in three items.
+class CompareWindow : public ShellFixture {
+  protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        window->show();
+        goOnline();
+        for (const int i : setupDataItems())
+            board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)]);
+    }
+    void changeOnBoard() {
+        for (const int i : kChanged)
+            board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
+        board.clearTranscript();
+    }
+    template <class T> static T* child(QWidget* w, const char* name) {
+        return w->findChild<T*>(QLatin1String(name));
+    }
+    qint64 boardValue(int item) const { return board.value(itemAddress(item)); }
+
+    static constexpr int kChanged[] = {122, 131, 1745};
+};
+
+TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
+    changeOnBoard();
+    QString countShown, countAfterUntick, firstName;
+    bool wroteWhileNavigating = true;
+    modal.on<frmCompare>([&](frmCompare* w) {
+        auto* grid = child<QTableView>(w, "grdDifferences");
+        auto* count = child<QLabel>(w, "lblCount");
+        countShown = count->text();
+        firstName = grid->model()->index(0, 2).data().toString();
+        EXPECT_TRUE(child<QCheckBox>(w, "chkVerify")->isChecked());
+        // Moving about the table writes nothing.
+        for (const Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Tab})
+            QTest::keyClick(grid, k);
+        wroteWhileNavigating = !board.writes().empty();
+        grid->model()->setData(grid->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+        countAfterUntick = count->text();
+        QTest::mouseClick(child<QPushButton>(w, "cmdDownload"), Qt::LeftButton);
+        return true;
+    });
+    prompt.answer(MsgAnswer::Yes); // the download question
+    window->mnuFileCompareData[0]->trigger();
+
+    EXPECT_EQ(countShown, "3 items differ, 3 ticked");
+    EXPECT_EQ(firstName, "Canfeed Enable Low Speed");
+    EXPECT_FALSE(wroteWhileNavigating);
+    EXPECT_EQ(countAfterUntick, "3 items differ, 2 ticked");
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[0].title, "Data Download");
+    EXPECT_EQ(prompt.boxes[1].text, "2 items written and read back: the board holds them.");
+    EXPECT_EQ(boardValue(122), state.gCurrentData.Value[122]);
+    EXPECT_EQ(boardValue(131), state.gCurrentData.Value[131] + 1); // unticked: left alone
+    EXPECT_EQ(boardValue(1745), state.gCurrentData.Value[1745]);
+    EXPECT_EQ(state.gCurrentData, state.gDefaultData);
+}
+
+TEST_F(CompareWindow, AnEqualBoardShowsNoDifferencesAndOffersNoDownload) {
+    board.clearTranscript();
+    QString countShown;
+    bool downloadEnabled = true;
+    modal.on<frmCompare>([&](frmCompare* w) {
+        countShown = child<QLabel>(w, "lblCount")->text();
+        downloadEnabled = child<QPushButton>(w, "cmdDownload")->isEnabled();
+        QTest::mouseClick(child<QPushButton>(w, "cmdClose"), Qt::LeftButton);
+        return true;
+    });
+    window->tbrDownloadCompareData[0]->trigger();
+    EXPECT_EQ(countShown, "No differences");
+    EXPECT_FALSE(downloadEnabled);
+    EXPECT_TRUE(board.writes().empty());
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+} // namespace
+} // namespace kalvex::test
