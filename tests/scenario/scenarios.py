@@ -193,9 +193,35 @@ def long_fault_text_keeps_the_window(display, kalvex):
         check(time_panel.x + time_panel.w <= main.x + main.w, "the TIME panel is off the window")
 
 
+def compare_window_writes_nothing(display, kalvex):
+    """File > Compare with Board > Set-up Data lists the board's two changed items; keys and
+    clicks in the window short of Download (Tab, arrows, Space on a tick box, Esc, Close) write
+    nothing."""
+    with Kalvex(display, kalvex, "--online", state="W1092 = 650\nW1094 = 900\n") as k:
+        before = k.wait_for(lambda s: s.find("MODE", "ONLINE") and s, "online")
+        for close_with in (["Escape"], None):
+            k.key("alt+f", "b", "Return")
+            s = k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=30)
+            count = s.one("lblCount").text
+            check(count.startswith("2 items differ"), "the count reads %r" % count)
+            k.click_widget(s.one("grdDifferences"))
+            k.key(*["Tab"] * 6, *["shift+Tab"] * 6, "Down", "Up", "space", "space", delay=30)
+            if close_with:
+                k.key(*close_with)
+            else:
+                k.click_widget(k.snapshot().one("cmdClose"))
+            k.wait_for(lambda s: not s.shown("frmCompare"), "the compare window to close")
+            check(not k.dismiss_boxes(), "a box was shown")
+        after = k.snapshot()
+        check(not after.writes, "the board received writes: %s" % after.writes[:12])
+        check(not changed_bytes(before, after), "board bytes changed: %s" % changed_bytes(before, after))
+        check(after.word(1092) == 650, "W1092 is %d, was 650" % after.word(1092))
+
+
 SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
              spin_with_pending_range_error, access_keys_switch_tabs, pages_cannot_be_closed,
-             label_range_return_on_ok, long_fault_text_keeps_the_window]
+             label_range_return_on_ok, long_fault_text_keeps_the_window,
+             compare_window_writes_nothing]
 
 
 def main(argv):
