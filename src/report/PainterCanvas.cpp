@@ -19,12 +19,12 @@ double PainterCanvas::pageHeight() const {
 }
 
 void PainterCanvas::setFont(ReportFont role) {
-    const ReportFontSpec spec = reportFontSpec(role);
+    const ReportFontSpec style = reportFontSpec(role);
     m_font = QFont(QStringLiteral("Times"));
     m_font.setStyleHint(QFont::Times);
-    m_font.setPointSize(spec.pointSize);
-    m_font.setBold(spec.bold);
-    m_font.setUnderline(spec.underline);
+    m_font.setPointSize(style.pointSize);
+    m_font.setBold(style.bold);
+    m_font.setUnderline(style.underline);
     m_font.setItalic(false);
     if (m_painter.isActive()) m_painter.setFont(m_font);
 }
