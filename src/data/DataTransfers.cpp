@@ -1,7 +1,7 @@
 #include "DataTransfers.h"
 
-#include "data/AppState.h"
 #include "GeneralDate.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 
 namespace kalvex {

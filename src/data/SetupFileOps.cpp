@@ -1,9 +1,9 @@
 #include "SetupFileOps.h"
 
-#include "data/AppState.h"
 #include "DataTransfers.h"
 #include "GeneralDate.h"
 #include "SetupFile.h"
+#include "data/AppState.h"
 #include "link/RSComm.h"
 
 #include <QFileInfo>

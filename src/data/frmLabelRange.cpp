@@ -1,7 +1,7 @@
 #include "frmLabelRange.h"
 
-#include "data/AppState.h"
 #include "LabelRange.h"
+#include "data/AppState.h"
 #include "link/Prompt.h"
 
 #include <QGridLayout>

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 
-
 namespace kalvex {
 
 // The one link to the target board: port settings and opening, the lock-step byte protocol,

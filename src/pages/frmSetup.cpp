@@ -94,7 +94,8 @@ void frmSetup::addTimingDisplays() {
             ui.cmdZeroResolver->setEnabled(valueOf(m_link.RSRead(QStringLiteral("F119"))) > 0);
         });
     });
-    m_loop->add([this] { readExtra([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
+    m_loop->add(
+        [this] { readExtra([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
     m_loop->add([this] {
         readExtra([this] {
             ui.lblDisplay[2]->setText(

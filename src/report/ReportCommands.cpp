@@ -1,13 +1,13 @@
 #include "ReportCommands.h"
 
 #include "ReportPdf.h"
+#include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/GeneralDate.h"
 #include "data/SetupFileOps.h"
 #include "frmReportSetup.h"
 #include "frmWaitDisplay.h"
 #include "link/RSComm.h"
-#include "data/AppState.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>

@@ -1,8 +1,8 @@
 #include "ReportOptions.h"
 
+#include "data/AppState.h"
 #include "data/LabelRange.h"
 #include "link/TextNumber.h"
-#include "data/AppState.h"
 
 #include <algorithm>
 
