@@ -19,6 +19,10 @@ struct FailureCase {
     bool sendsNothing;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LinkFailures : public LinkFixture, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(LinkFailures, EveryFailedRequestSaysWhy) {
