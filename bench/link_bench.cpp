@@ -4,6 +4,7 @@
 //   build/default/bin/kalvex-link-bench [exchanges per round] [paced D reads] [rounds]
 #include "PtyServer.h"
 #include "QuietPrompt.h"
+#include "RawPingPong.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 
@@ -22,32 +23,6 @@ using namespace kalvex;
 using kalvex::bench::QuietPrompt;
 
 namespace {
-
-// Write one byte, block until one comes back: the floor any link on this device can reach.
-double rawPingPong(const QString& device, int exchanges) {
-    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    termios t{};
-    ::tcgetattr(fd, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
-    unsigned char b = 0xFF;
-    auto exchange = [&](unsigned char out) {
-        b = out;
-        [[maybe_unused]] auto w = ::write(fd, &b, 1);
-        [[maybe_unused]] auto r = ::read(fd, &b, 1);
-    };
-    exchange(0xFF);
-    exchange(0x01); // read mode: every following byte is answered
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < exchanges / 2; ++i) {
-        exchange(0x04);
-        exchange(0x4C);
-    }
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    ::close(fd);
-    return seconds;
-}
 
 double linkReads(const QString& device, int reads, const QString& home) {
     QuietPrompt prompt;
@@ -90,7 +65,7 @@ int main(int argc, char** argv) {
     // in alternating rounds and compared by their medians.
     std::vector<double> rawRates, linkRates;
     for (int round = 0; round < rounds; ++round) {
-        rawRates.push_back(exchanges / rawPingPong(server.slavePath(), exchanges));
+        rawRates.push_back(exchanges / bench::rawPingPong(server.slavePath(), exchanges));
         linkRates.push_back(exchanges / linkReads(server.slavePath(), exchanges / 8, home.path()));
     }
     const double rawRate = median(rawRates), linkRate = median(linkRates);
@@ -107,7 +82,7 @@ int main(int argc, char** argv) {
         paced.withBoard([](sim::Board& b) { b.faults().baud = 9600; });
         paced.start(&error);
         const int pacedExchanges = pacedReads * 8;
-        const double raw = rawPingPong(paced.slavePath(), pacedExchanges);
+        const double raw = bench::rawPingPong(paced.slavePath(), pacedExchanges);
         const double seconds = linkReads(paced.slavePath(), pacedReads, home.path());
         const double wire = pacedExchanges * 2.0 * 10 / 9600;
         std::printf("paced at 9600 baud, %d D reads (%d exchanges), wire time %.3f s\n", pacedReads,

@@ -3,6 +3,7 @@
 //
 //   build/default/bin/kalvex-program-bench [baud]        (9600 by default)
 #include "PtyServer.h"
+#include "RawPingPong.h"
 #include "link/ProgramTransfer.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
@@ -49,31 +50,6 @@ double seconds(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-// Write one byte, block until one comes back: what any program pays per exchange on this
-// device and machine at the moment, the yardstick for the link's overhead.
-double rawPingPong(const QString& device, int exchanges) {
-    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    termios t{};
-    ::tcgetattr(fd, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
-    auto exchange = [fd](unsigned char b) {
-        [[maybe_unused]] auto w = ::write(fd, &b, 1);
-        [[maybe_unused]] auto r = ::read(fd, &b, 1);
-    };
-    exchange(0xFF);
-    exchange(0x01);
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < exchanges / 2; ++i) {
-        exchange(0x04);
-        exchange(0x4C);
-    }
-    const double s = seconds(timer);
-    ::close(fd);
-    return s;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -100,7 +76,7 @@ int main(int argc, char** argv) {
     }
     server->withBoard([](sim::Board& b) { b.machine().running = false; });
     const int rawExchanges = 8000;
-    const double raw = rawPingPong(server->slavePath(), rawExchanges);
+    const double raw = bench::rawPingPong(server->slavePath(), rawExchanges);
     const double rawWire = rawExchanges * 2 * byteTime;
     std::printf("raw ping-pong, %d exchanges at %d baud: %.2f s, wire time %.2f s (%+.1f %%)\n",
                 rawExchanges, baud, raw, rawWire, 100 * (raw - rawWire) / rawWire);
