@@ -73,6 +73,7 @@ void frmMain::buildControls() {
     ui.updSpindleNumber->setRange(1, 36);
     spindle->addWidget(ui.txtSpindleBlowoff);
     spindle->addWidget(ui.updSpindleNumber);
+    spindle->addStretch(1);
     qc->addWidget(ui.fraSpindleNumber);
     ui.cmdSingleBlowoff = button(QStringLiteral("S&ingle Blow-off"), "cmdSingleBlowoff", this);
     ui.cmdBlanketBlowoff = button(QStringLiteral("&Blanket Blow-off"), "cmdBlanketBlowoff", this);
