@@ -118,12 +118,3 @@ BENCHMARK_CAPTURE(run, all_compare_verify, kUploadAll, 2)
     ->Iterations(1);
 
 } // namespace
-
-// QSerialPort waits through socket notifiers, which need an application object.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -126,12 +126,3 @@ BENCHMARK_CAPTURE(BM_RawPingPong, paced9600, 9600)->Unit(benchmark::kMillisecond
 BENCHMARK_CAPTURE(BM_UploadAll, paced9600, 9600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
-
-// QSerialPort waits through socket notifiers, which need an application object.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
