@@ -32,7 +32,7 @@ class YesPrompt final : public Prompt {
 class RunHost final : public TransferHost {
   public:
     void switchOnline() override {}
-    void showLabelRange(AppState&) override {}
+    std::optional<LabelRange> askLabelRange() override { return std::nullopt; }
     void showProcessing(DataTransfer& t) override { t.runToEnd(); }
 };
 

@@ -33,7 +33,7 @@ struct DataArgs {
     bool anyAddress = false;
     bool onlyChanged = false;
     bool verify = false;
-    LabelRange range{0, 99, false};
+    LabelRange range;
 };
 
 const std::map<std::string, int> kSets{{"setup", kUploadSetup},
@@ -52,8 +52,9 @@ bool parseLabels(const QString& text, LabelRange& range) {
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch()) return false;
     const QString last = m.captured(2).isEmpty() ? m.captured(1) : m.captured(2);
-    range = labelRangeOk(true, m.captured(1), last);
-    return !range.cancelled;
+    const std::optional<LabelRange> chosen = labelRangeOk(true, m.captured(1), last);
+    if (chosen) range = *chosen;
+    return chosen.has_value();
 }
 
 int checkLabels(DataArgs& a) {
@@ -87,11 +88,7 @@ class CliHost final : public TransferHost {
     explicit CliHost(const LabelRange& range, bool anyAddress = false)
         : m_range(range), m_anyAddress(anyAddress) {}
     void switchOnline() override {} // the session is online before any transfer starts
-    void showLabelRange(AppState& s) override {
-        s.gLabelFirst = m_range.first;
-        s.gLabelLast = m_range.last;
-        s.gProcessCancelled = false;
-    }
+    std::optional<LabelRange> askLabelRange() override { return m_range; }
     bool acceptForeignAddresses(Prompt&, const QString& items) override {
         if (!m_anyAddress)
             say(QStringLiteral("these items name other board addresses than the tag map; "

@@ -27,7 +27,7 @@ std::vector<int> itemsOf(int setCode, const LabelRange& labels) {
 class QuietHost final : public TransferHost {
   public:
     void switchOnline() override {}
-    void showLabelRange(AppState&) override {}
+    std::optional<LabelRange> askLabelRange() override { return std::nullopt; }
     void showProcessing(DataTransfer& t) override {
         const bool tty = isatty(STDERR_FILENO);
         t.runToEnd([tty](const DataTransfer& d) {

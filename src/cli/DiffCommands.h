@@ -14,7 +14,7 @@ struct DiffRequest {
     QString fileA;
     QString fileB; // empty: compare with the board
     int setCode = kUploadAll;
-    LabelRange labels{0, 99, false};
+    LabelRange labels;
 };
 
 // One line per differing item on stdout, "index address name value-a value-b" separated by
@@ -27,7 +27,7 @@ struct DownloadChangedRequest {
     CliOptions options;
     int setCode = kUploadAll;
     QString file;
-    LabelRange labels{0, 99, false};
+    LabelRange labels;
     bool verify = false;
 };
 

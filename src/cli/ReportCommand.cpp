@@ -48,7 +48,7 @@ class NamedFile final : public FileChooser {
 class NoTransfers final : public TransferHost {
   public:
     void switchOnline() override {}
-    void showLabelRange(AppState& s) override { s.gProcessCancelled = true; }
+    std::optional<LabelRange> askLabelRange() override { return std::nullopt; }
     void showProcessing(DataTransfer&) override {}
 };
 

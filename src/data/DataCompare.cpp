@@ -90,8 +90,7 @@ bool DataCompare::goOnline() {
 std::optional<std::vector<ItemDifference>> DataCompare::compareSet(AppState& state, int setCode) {
     if (!goOnline()) return std::nullopt;
     if (setCode == kUploadLabels) {
-        m_host.showLabelRange(state);
-        if (state.gProcessCancelled) return std::nullopt;
+        if (!chooseLabelRange(m_host, state)) return std::nullopt;
     }
     const bool labels = setCode == kUploadLabels;
     return compareWithBoard(state.gCurrentData, setItemsOf(setCode, labels ? state.gLabelFirst : 0,

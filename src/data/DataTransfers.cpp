@@ -59,6 +59,14 @@ QString DataTransfers::foreignAddresses(const TransferPlan& plan, const SetupDat
     return items.join(QStringLiteral("\r\n"));
 }
 
+bool chooseLabelRange(TransferHost& host, AppState& state) {
+    const std::optional<LabelRange> range = host.askLabelRange();
+    state.gLabelFirst = range ? range->first : 0;
+    state.gLabelLast = range ? range->last : 0;
+    state.gProcessCancelled = !range;
+    return range.has_value();
+}
+
 void DataTransfers::DownloadData(int request) {
     if (AskDownload(m_prompt)) ProcessData(request + 10);
 }
@@ -74,11 +82,8 @@ void DataTransfers::ProcessData(int code) {
     }
     m_state.gProcessCode = code;
     const bool labels = code == kUploadLabels || code == kDownloadLabels;
-    if (labels)
-        m_host.showLabelRange(m_state);
-    else
-        m_state.gProcessCancelled = false;
-    if (m_state.gProcessCancelled) return;
+    if (labels && !chooseLabelRange(m_host, m_state)) return;
+    if (!labels) m_state.gProcessCancelled = false;
     TransferPlan plan = transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast);
     if (!plan.upload) {
         const QString foreign = foreignAddresses(plan, m_state.gCurrentData, m_state.gDefaultData);

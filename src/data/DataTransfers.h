@@ -1,5 +1,8 @@
 #pragma once
 #include "DataTransfer.h"
+#include "LabelRange.h"
+
+#include <optional>
 
 namespace kalvex {
 
@@ -12,8 +15,8 @@ class TransferHost {
     virtual ~TransferHost() = default;
     // View > Online Data: set OnlineMode and apply it.
     virtual void switchOnline() = 0;
-    // The Label Range dialog: sets gLabelFirst, gLabelLast and gProcessCancelled.
-    virtual void showLabelRange(AppState& state) = 0;
+    // The Label Range dialog: the chosen range, or nothing when the operator cancelled.
+    virtual std::optional<LabelRange> askLabelRange() = 0;
     // The progress window, modal: steps the transfer until it ends, offering Cancel meanwhile;
     // returns once the transfer has ended.
     virtual void showProcessing(DataTransfer& transfer) = 0;
@@ -21,6 +24,10 @@ class TransferHost {
     // sent only when this agrees; by default the operator is asked.
     virtual bool acceptForeignAddresses(Prompt& prompt, const QString& items);
 };
+
+// Asks the host for the label range and keeps the answer in gLabelFirst, gLabelLast and
+// gProcessCancelled; true when a range was chosen.
+bool chooseLabelRange(TransferHost& host, AppState& state);
 
 // Upload and download requests of the File menu, the toolbar, Save, Export and Print.
 class DataTransfers {

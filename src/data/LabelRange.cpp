@@ -12,17 +12,13 @@ bool isNumericText(const QString& text) {
     return ok && std::isfinite(v);
 }
 
-LabelRange labelRangeOk(bool rangeChosen, const QString& fromText, const QString& toText) {
-    LabelRange r{0, 99, false};
+std::optional<LabelRange> labelRangeOk(bool rangeChosen, const QString& fromText,
+                                       const QString& toText) {
+    LabelRange r;
     if (rangeChosen) {
-        if (isNumericText(fromText))
-            r.first = valueOf(fromText.trimmed());
-        else
-            r.cancelled = true;
-        if (isNumericText(toText))
-            r.last = valueOf(toText.trimmed());
-        else
-            r.cancelled = true;
+        if (!isNumericText(fromText) || !isNumericText(toText)) return std::nullopt;
+        r.first = valueOf(fromText.trimmed());
+        r.last = valueOf(toText.trimmed());
     }
     if (r.last < r.first) r.last = r.first;
     r.first = r.first < 1 ? 0 : r.first >= 99 ? 99 : r.first;

@@ -1,7 +1,5 @@
 #include "frmLabelRange.h"
 
-#include "LabelRange.h"
-#include "data/AppState.h"
 #include "link/Prompt.h"
 
 #include <QGridLayout>
@@ -15,13 +13,9 @@
 
 namespace kalvex {
 
-frmLabelRange::frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent)
-    : QDialog(parent), m_state(state), m_prompt(prompt) {
+frmLabelRange::frmLabelRange(Prompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt) {
     setObjectName(QStringLiteral("frmLabelRange"));
     setWindowTitle(QStringLiteral("Label Range"));
-    m_state.gLabelFirst = 0;
-    m_state.gLabelLast = 0;
-    m_state.gProcessCancelled = true;
 
     ui.cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
     ui.cmdOk->setObjectName(QStringLiteral("cmdOk"));
@@ -108,11 +102,8 @@ void frmLabelRange::cmdOk_Click() {
         bad->selectAll();
         return;
     }
-    const LabelRange r = labelRangeOk(ui.optLabels[1]->isChecked(), ui.txtLabels[0]->text(),
-                                      ui.txtLabels[1]->text());
-    m_state.gLabelFirst = r.first;
-    m_state.gLabelLast = r.last;
-    m_state.gProcessCancelled = r.cancelled;
+    m_range = labelRangeOk(ui.optLabels[1]->isChecked(), ui.txtLabels[0]->text(),
+                           ui.txtLabels[1]->text());
     accept();
 }
 
@@ -121,7 +112,7 @@ void frmLabelRange::cmdCancel_Click() {
 }
 
 void frmLabelRange::reject() {
-    m_state.gProcessCancelled = true;
+    m_range.reset();
     QDialog::reject();
 }
 

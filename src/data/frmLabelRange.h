@@ -1,7 +1,10 @@
 #pragma once
+#include "LabelRange.h"
+
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class QLineEdit;
 class QPushButton;
@@ -9,15 +12,16 @@ class QRadioButton;
 
 namespace kalvex {
 
-class AppState;
 class Prompt;
 
-// "Label Range": all labels or a range from/to, for the label data transfers. Sets gLabelFirst,
-// gLabelLast and gProcessCancelled.
+// "Label Range": all labels or a range from/to, for the label data transfers.
 class frmLabelRange final : public QDialog {
     Q_OBJECT
   public:
-    frmLabelRange(AppState& state, Prompt& prompt, QWidget* parent = nullptr);
+    explicit frmLabelRange(Prompt& prompt, QWidget* parent = nullptr);
+
+    // The range chosen with Ok; nothing before Ok and after Cancel.
+    std::optional<LabelRange> range() const { return m_range; }
 
   public Q_SLOTS:
     void cmdOk_Click();
@@ -41,8 +45,8 @@ class frmLabelRange final : public QDialog {
     QLineEdit* badField() const;
 
     Ui ui;
-    AppState& m_state;
     Prompt& m_prompt;
+    std::optional<LabelRange> m_range;
 };
 
 } // namespace kalvex

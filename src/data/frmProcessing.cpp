@@ -17,22 +17,23 @@ frmProcessing::frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* pare
     setObjectName(QStringLiteral("frmProcessing"));
     setWindowTitle(QStringLiteral("KALVEX"));
     setModal(true);
-    fraProcessing = new QGroupBox(QStringLiteral("Processing Request:"), this);
-    prgProcessing = new QProgressBar(fraProcessing);
-    prgProcessing->setObjectName(QStringLiteral("prgProcessing"));
-    prgProcessing->setRange(0, m_transfer.maximum());
-    prgProcessing->setValue(0);
-    lblProcessing = new QLabel(m_transfer.text(), fraProcessing);
-    lblProcessing->setObjectName(QStringLiteral("lblProcessing"));
-    auto* frame = new QVBoxLayout(fraProcessing);
-    frame->addWidget(prgProcessing);
-    frame->addWidget(lblProcessing);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(cmdCancel, &QPushButton::clicked, this, &frmProcessing::cmdCancel_Click);
+    ui.fraProcessing = new QGroupBox(QStringLiteral("Processing Request:"), this);
+    ui.fraProcessing->setObjectName(QStringLiteral("fraProcessing"));
+    ui.prgProcessing = new QProgressBar(ui.fraProcessing);
+    ui.prgProcessing->setObjectName(QStringLiteral("prgProcessing"));
+    ui.prgProcessing->setRange(0, m_transfer.maximum());
+    ui.prgProcessing->setValue(0);
+    ui.lblProcessing = new QLabel(m_transfer.text(), ui.fraProcessing);
+    ui.lblProcessing->setObjectName(QStringLiteral("lblProcessing"));
+    auto* frame = new QVBoxLayout(ui.fraProcessing);
+    frame->addWidget(ui.prgProcessing);
+    frame->addWidget(ui.lblProcessing);
+    ui.cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    ui.cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ui.cmdCancel, &QPushButton::clicked, this, &frmProcessing::cmdCancel_Click);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraProcessing);
-    layout->addWidget(cmdCancel, 0, Qt::AlignHCenter);
+    layout->addWidget(ui.fraProcessing);
+    layout->addWidget(ui.cmdCancel, 0, Qt::AlignHCenter);
     setMinimumWidth(380);
     m_step.setInterval(0);
     connect(&m_step, &QTimer::timeout, this, &frmProcessing::stepTransfer);
@@ -65,10 +66,10 @@ void frmProcessing::stepTransfer() {
     const bool more = m_transfer.step();
     // Failed items are named here as they happen, and stay named under the closing box.
     if (!m_transfer.failedItems().empty())
-        lblProcessing->setText(m_transfer.text() + QStringLiteral("\nFailed items: ") +
-                               m_transfer.failedItemsText());
-    prgProcessing->setMaximum(m_transfer.maximum());
-    prgProcessing->setValue(m_transfer.value());
+        ui.lblProcessing->setText(m_transfer.text() + QStringLiteral("\nFailed items: ") +
+                                  m_transfer.failedItemsText());
+    ui.prgProcessing->setMaximum(m_transfer.maximum());
+    ui.prgProcessing->setValue(m_transfer.value());
     Q_EMIT stepped(m_transfer.value());
     if (more) return;
     m_step.stop();

@@ -19,11 +19,6 @@ class frmProcessing final : public QDialog {
   public:
     frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* parent = nullptr);
 
-    QGroupBox* fraProcessing = nullptr;
-    QProgressBar* prgProcessing = nullptr;
-    QLabel* lblProcessing = nullptr;
-    QPushButton* cmdCancel = nullptr;
-
   Q_SIGNALS:
     void stepped(int value);
 
@@ -36,9 +31,18 @@ class frmProcessing final : public QDialog {
     void reject() override;
 
   private:
+    // The controls; each carries its name as objectName.
+    struct Ui {
+        QGroupBox* fraProcessing = nullptr;
+        QProgressBar* prgProcessing = nullptr;
+        QLabel* lblProcessing = nullptr;
+        QPushButton* cmdCancel = nullptr;
+    };
+
     void stepTransfer();
     bool mayStep() const;
 
+    Ui ui;
     DataTransfer& m_transfer;
     RSComm& m_link;
     QTimer m_step;

@@ -42,7 +42,7 @@ class CompletionHost final : public TransferHost {
   public:
     explicit CompletionHost(TransferHost& inner) : m_inner(inner) {}
     void switchOnline() override { m_inner.switchOnline(); }
-    void showLabelRange(AppState& state) override { m_inner.showLabelRange(state); }
+    std::optional<LabelRange> askLabelRange() override { return m_inner.askLabelRange(); }
     void showProcessing(DataTransfer& t) override {
         m_inner.showProcessing(t);
         complete = t.finished() && !t.failed() && t.value() == t.maximum();

@@ -5,9 +5,10 @@
 
 namespace kalvex {
 
-void WindowTransferHost::showLabelRange(AppState& state) {
-    frmLabelRange dialog(state, m_prompt, m_parent);
+std::optional<LabelRange> WindowTransferHost::askLabelRange() {
+    frmLabelRange dialog(m_prompt, m_parent);
     dialog.exec();
+    return dialog.range();
 }
 
 void WindowTransferHost::showProcessing(DataTransfer& transfer) {

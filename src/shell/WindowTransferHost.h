@@ -18,7 +18,7 @@ class WindowTransferHost final : public TransferHost {
     void setParentWindow(QWidget* w) { m_parent = w; }
 
     void switchOnline() override { m_goOnline(); }
-    void showLabelRange(AppState& state) override;
+    std::optional<LabelRange> askLabelRange() override;
     void showProcessing(DataTransfer& transfer) override;
 
   private:

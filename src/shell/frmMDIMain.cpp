@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QTimer>
 #include <QUrl>
 
 namespace kalvex {
@@ -38,14 +39,19 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     m_host.setParentWindow(this);
     m_report =
         std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
-    mdiArea = new QMdiArea(this);
-    setCentralWidget(mdiArea);
+    ui.tmrBackgroungUpdate = new QTimer(this);
+    ui.tmrBackgroungUpdate->setObjectName(QStringLiteral("tmrBackgroungUpdate"));
+    ui.tmrBackgroungUpdate->setInterval(500);
+    connect(ui.tmrBackgroungUpdate, &QTimer::timeout, this, &frmMDIMain::tmrBackgroungUpdate_Timer);
+    ui.mdiArea = new QMdiArea(this);
+    ui.mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(ui.mdiArea);
     buildMenus();
     buildToolbar();
     connectReportCommands();
-    sbrMain = new StatusBar(this);
-    setStatusBar(sbrMain);
-    connect(sbrMain, &StatusBar::panelDblClick, this, &frmMDIMain::sbrMain_PanelDblClick);
+    ui.sbrMain = new StatusBar(this);
+    setStatusBar(ui.sbrMain);
+    connect(ui.sbrMain, &StatusBar::panelDblClick, this, &frmMDIMain::sbrMain_PanelDblClick);
     resize(1000, 700);
 
     // Start-up: offline, nothing sent on the port until the user goes online.
@@ -56,11 +62,7 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     mnuFileNew_Click();
     mnuWindowForm_Click(0);
     FormLoaded = true;
-
-    tmrBackgroungUpdate.setObjectName(QStringLiteral("tmrBackgroungUpdate"));
-    tmrBackgroungUpdate.setInterval(500);
-    connect(&tmrBackgroungUpdate, &QTimer::timeout, this, &frmMDIMain::tmrBackgroungUpdate_Timer);
-    tmrBackgroungUpdate.start();
+    ui.tmrBackgroungUpdate->start();
 }
 
 frmMDIMain::~frmMDIMain() = default;
@@ -78,18 +80,18 @@ void frmMDIMain::UpdateOnlineMode() {
 
 void frmMDIMain::showMode() {
     const bool online = m_ctx.link.OnlineMode();
-    sbrMain->panel(StatusBar::Mode)
+    ui.sbrMain->panel(StatusBar::Mode)
         ->setText(online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE"));
-    mnuViewOnline->setChecked(online);
-    mnuViewOffline->setChecked(!online);
-    mnuEditPasscode->setEnabled(online);
+    ui.mnuViewOnline->setChecked(online);
+    ui.mnuViewOffline->setChecked(!online);
+    ui.mnuEditPasscode->setEnabled(online);
 }
 
 void frmMDIMain::tmrBackgroungUpdate_Timer() {
     if (m_ctx.link.isBusy()) return;
     const BackgroundTick t = m_background.tick();
     if (!t.changed) return;
-    sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
+    ui.sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
     if (t.showFaultBox) showFaultBox();
 }
 
@@ -119,8 +121,8 @@ void frmMDIMain::mnuViewOffline_Click() {
 void frmMDIMain::mnuEditOfflineEditing_Click() {
     const bool on = !m_ctx.state.gOfflineEdit;
     m_ctx.state.gOfflineEdit = on;
-    mnuEditOfflineEditing->setChecked(on);
-    toolbarButtons[8]->setChecked(on);
+    ui.mnuEditOfflineEditing->setChecked(on);
+    ui.toolbarButtons[8]->setChecked(on);
 }
 
 void frmMDIMain::mnuEditPasscode_Click() {
@@ -172,11 +174,11 @@ QWidget* frmMDIMain::pageWindow() const {
 
 void frmMDIMain::mnuWindowForm_Click(int index) {
     if (index == CurrentPage && FormLoaded) {
-        mnuWindowForm[size_t(index)]->setChecked(true); // the click toggled it off
+        ui.mnuWindowForm[size_t(index)]->setChecked(true); // the click toggled it off
         return;
     }
-    mnuWindowForm[size_t(CurrentPage)]->setChecked(false);
-    mnuWindowForm[size_t(index)]->setChecked(true);
+    ui.mnuWindowForm[size_t(CurrentPage)]->setChecked(false);
+    ui.mnuWindowForm[size_t(index)]->setChecked(true);
     unloadPage();
     loadPage(index);
     CurrentPage = index;
@@ -194,7 +196,7 @@ void frmMDIMain::loadPage(int index) {
     scroll->setWidget(page);
     // No close, minimise or restore controls and no system menu: a page is unloaded only by
     // choosing another one.
-    m_page = mdiArea->addSubWindow(scroll, Qt::SubWindow | Qt::CustomizeWindowHint);
+    m_page = ui.mdiArea->addSubWindow(scroll, Qt::SubWindow | Qt::CustomizeWindowHint);
     m_page->setSystemMenu(nullptr);
     m_page->installEventFilter(this); // refuses Ctrl+W and any other close
     m_page->setWindowTitle(page->windowTitle());
@@ -238,7 +240,7 @@ void frmMDIMain::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    tmrBackgroungUpdate.stop();
+    ui.tmrBackgroungUpdate->stop();
     m_ctx.link.CloseRSComm();
     unloadPage();
     if (m_about) m_about->close();

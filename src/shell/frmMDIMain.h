@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -16,6 +15,7 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -51,32 +51,6 @@ class frmMDIMain final : public QMainWindow {
     explicit frmMDIMain(ShellContext context, QWidget* parent = nullptr);
     ~frmMDIMain() override;
 
-    QMdiArea* mdiArea = nullptr;
-    StatusBar* sbrMain = nullptr;
-    QToolBar* Toolbar1 = nullptr;
-    // Toolbar entries by their index 1-13 (entry 0 unused).
-    std::array<QAction*, 14> toolbarButtons{};
-    QToolButton* uploadButton = nullptr;
-    QToolButton* downloadButton = nullptr;
-    QTimer tmrBackgroungUpdate;
-
-    QAction *mnuFileNew = nullptr, *mnuFileOpen = nullptr, *mnuFileSave = nullptr,
-            *mnuFileSaveAs = nullptr, *mnuFileExport = nullptr, *mnuFileDownloadProgram = nullptr,
-            *mnuFilePrintSetup = nullptr, *mnuFilePrint = nullptr, *mnuFileExit = nullptr;
-    // Beside Print Report: the pages as they will print.
-    QAction* mnuFilePrintPreview = nullptr;
-    QMenu *mnuFileUpload = nullptr, *mnuFileDownload = nullptr;
-    std::array<QAction*, 5> mnuFileUploadData{}, mnuFileDownloadData{};
-    // Compare with Board: in the File menu and in the Download drop-down.
-    QMenu *mnuFileCompare = nullptr, *tbrDownloadCompare = nullptr;
-    std::array<QAction*, 5> mnuFileCompareData{}, tbrDownloadCompareData{};
-    QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
-            *mnuEditPasscode = nullptr;
-    QAction *mnuViewOnline = nullptr, *mnuViewOffline = nullptr,
-            *mnuViewTargetBoardStatus = nullptr;
-    std::array<QAction*, kPageCount> mnuWindowForm{};
-    QAction *mnuHelpHelpTopics = nullptr, *mnuHelpAbout = nullptr;
-
     int currentPage() const { return CurrentPage; }
     QWidget* pageWindow() const;
     ReportCommands& reportCommands() { return *m_report; }
@@ -108,6 +82,37 @@ class frmMDIMain final : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The controls and the background timer; each carries its name (arrays: name_index) as
+    // objectName, so tests find them with findChild.
+    struct Ui {
+        QMdiArea* mdiArea = nullptr;
+        StatusBar* sbrMain = nullptr;
+        QToolBar* Toolbar1 = nullptr;
+        // Toolbar entries by their index 1-13 (entry 0 unused).
+        std::array<QAction*, 14> toolbarButtons{};
+        QToolButton* uploadButton = nullptr;
+        QToolButton* downloadButton = nullptr;
+        QTimer* tmrBackgroungUpdate = nullptr;
+
+        QAction *mnuFileNew = nullptr, *mnuFileOpen = nullptr, *mnuFileSave = nullptr,
+                *mnuFileSaveAs = nullptr, *mnuFileExport = nullptr,
+                *mnuFileDownloadProgram = nullptr, *mnuFilePrintSetup = nullptr,
+                *mnuFilePrint = nullptr, *mnuFileExit = nullptr;
+        // Beside Print Report: the pages as they will print.
+        QAction* mnuFilePrintPreview = nullptr;
+        QMenu *mnuFileUpload = nullptr, *mnuFileDownload = nullptr;
+        std::array<QAction*, 5> mnuFileUploadData{}, mnuFileDownloadData{};
+        // Compare with Board: in the File menu and in the Download drop-down.
+        QMenu *mnuFileCompare = nullptr, *tbrDownloadCompare = nullptr;
+        std::array<QAction*, 5> mnuFileCompareData{}, tbrDownloadCompareData{};
+        QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
+                *mnuEditPasscode = nullptr;
+        QAction *mnuViewOnline = nullptr, *mnuViewOffline = nullptr,
+                *mnuViewTargetBoardStatus = nullptr;
+        std::array<QAction*, kPageCount> mnuWindowForm{};
+        QAction *mnuHelpHelpTopics = nullptr, *mnuHelpAbout = nullptr;
+    };
+
     void buildMenus();
     void buildFileMenu();
     void buildEditViewMenus();
@@ -124,6 +129,7 @@ class frmMDIMain final : public QMainWindow {
     void loadPage(int index);
     void unloadPage();
 
+    Ui ui;
     ShellContext m_ctx;
     WindowTransferHost m_host;
     DataTransfers m_transfers;

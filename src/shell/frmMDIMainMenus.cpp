@@ -55,83 +55,84 @@ QMenu* frmMDIMain::buildDataMenu(QMenu* parent, const QString& caption, const ch
 
 void frmMDIMain::buildFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileNew = addItem(file, QStringLiteral("mnuFileNew"), QStringLiteral("&New..."),
-                         Qt::CTRL | Qt::Key_N);
-    mnuFileOpen = addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("&Open..."),
-                          Qt::CTRL | Qt::Key_O);
-    mnuFileSave =
+    ui.mnuFileNew = addItem(file, QStringLiteral("mnuFileNew"), QStringLiteral("&New..."),
+                            Qt::CTRL | Qt::Key_N);
+    ui.mnuFileOpen = addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("&Open..."),
+                             Qt::CTRL | Qt::Key_O);
+    ui.mnuFileSave =
         addItem(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Save"), Qt::CTRL | Qt::Key_S);
-    mnuFileSaveAs = addItem(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("Save &As..."));
+    ui.mnuFileSaveAs =
+        addItem(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("Save &As..."));
     file->addSeparator();
-    mnuFileExport = addItem(file, QStringLiteral("mnuFileExport"),
-                            QStringLiteral("Export Shift Data..."), Qt::CTRL | Qt::Key_X);
+    ui.mnuFileExport = addItem(file, QStringLiteral("mnuFileExport"),
+                               QStringLiteral("Export Shift Data..."), Qt::CTRL | Qt::Key_X);
     file->addSeparator();
-    mnuFileUpload = buildDataMenu(file, QStringLiteral("&Upload (save) Data"), "mnuFileUpload",
-                                  mnuFileUploadData, &frmMDIMain::mnuFileUploadData_Click);
-    mnuFileDownloadProgram = addItem(file, QStringLiteral("mnuFileDownloadProgram"),
-                                     QStringLiteral("&Download Program"));
-    mnuFileDownload =
+    ui.mnuFileUpload = buildDataMenu(file, QStringLiteral("&Upload (save) Data"), "mnuFileUpload",
+                                     ui.mnuFileUploadData, &frmMDIMain::mnuFileUploadData_Click);
+    ui.mnuFileDownloadProgram = addItem(file, QStringLiteral("mnuFileDownloadProgram"),
+                                        QStringLiteral("&Download Program"));
+    ui.mnuFileDownload =
         buildDataMenu(file, QStringLiteral("Dow&nload (restore) Data"), "mnuFileDownload",
-                      mnuFileDownloadData, &frmMDIMain::mnuFileDownloadData_Click);
-    mnuFileCompare = buildDataMenu(file, QStringLiteral("Compare with &Board"), "mnuFileCompare",
-                                   mnuFileCompareData, &frmMDIMain::mnuFileCompare_Click);
+                      ui.mnuFileDownloadData, &frmMDIMain::mnuFileDownloadData_Click);
+    ui.mnuFileCompare = buildDataMenu(file, QStringLiteral("Compare with &Board"), "mnuFileCompare",
+                                      ui.mnuFileCompareData, &frmMDIMain::mnuFileCompare_Click);
     file->addSeparator();
-    mnuFilePrintSetup =
+    ui.mnuFilePrintSetup =
         addItem(file, QStringLiteral("mnuFilePrintSetup"), QStringLiteral("&Report Setup"));
-    mnuFilePrint = addItem(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print Report..."),
-                           Qt::CTRL | Qt::Key_P);
-    mnuFilePrintPreview =
+    ui.mnuFilePrint = addItem(file, QStringLiteral("mnuFilePrint"),
+                              QStringLiteral("&Print Report..."), Qt::CTRL | Qt::Key_P);
+    ui.mnuFilePrintPreview =
         addItem(file, QStringLiteral("mnuFilePrintPreview"), QStringLiteral("Print Pre&view..."));
     file->addSeparator();
-    mnuFileExit = addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"));
+    ui.mnuFileExit = addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"));
 
-    connect(mnuFileNew, &QAction::triggered, this, &frmMDIMain::mnuFileNew_Click);
-    connect(mnuFileOpen, &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
-    connect(mnuFileSave, &QAction::triggered, this, &frmMDIMain::mnuFileSave_Click);
-    connect(mnuFileSaveAs, &QAction::triggered, this, &frmMDIMain::mnuFileSaveAs_Click);
-    connect(mnuFileExport, &QAction::triggered, this, &frmMDIMain::mnuFileExport_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(ui.mnuFileNew, &QAction::triggered, this, &frmMDIMain::mnuFileNew_Click);
+    connect(ui.mnuFileOpen, &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
+    connect(ui.mnuFileSave, &QAction::triggered, this, &frmMDIMain::mnuFileSave_Click);
+    connect(ui.mnuFileSaveAs, &QAction::triggered, this, &frmMDIMain::mnuFileSaveAs_Click);
+    connect(ui.mnuFileExport, &QAction::triggered, this, &frmMDIMain::mnuFileExport_Click);
+    connect(ui.mnuFileExit, &QAction::triggered, this, &QWidget::close);
     // File > Download Program: program selection and transfer window, owned by this window.
     auto* program = new ProgramMenu(
         ProgramMenuContext{m_ctx.link, m_ctx.prompt, m_ctx.chooser, m_ctx.state.gProgramFilePath,
-                           tmrBackgroungUpdate, [this] { mnuViewOnline_Click(); },
+                           *ui.tmrBackgroungUpdate, [this] { mnuViewOnline_Click(); },
                            [this] { UpdateOnlineMode(); }},
         this);
     program->setObjectName(QStringLiteral("ProgramMenu"));
-    connect(mnuFileDownloadProgram, &QAction::triggered, program,
+    connect(ui.mnuFileDownloadProgram, &QAction::triggered, program,
             &ProgramMenu::mnuFileDownloadProgram_Click);
 }
 
 void frmMDIMain::buildEditViewMenus() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    mnuEditOfflineEditing = addItem(edit, QStringLiteral("mnuEditOfflineEditing"),
-                                    QStringLiteral("Enable &Offline Editing"), Qt::Key_F2);
-    mnuEditOfflineEditing->setCheckable(true);
+    ui.mnuEditOfflineEditing = addItem(edit, QStringLiteral("mnuEditOfflineEditing"),
+                                       QStringLiteral("Enable &Offline Editing"), Qt::Key_F2);
+    ui.mnuEditOfflineEditing->setCheckable(true);
     edit->addSeparator();
-    mnuEditCommPort = addItem(edit, QStringLiteral("mnuEditCommPort"), QStringLiteral("Co&mm Port"),
-                              Qt::CTRL | Qt::Key_M);
+    ui.mnuEditCommPort = addItem(edit, QStringLiteral("mnuEditCommPort"),
+                                 QStringLiteral("Co&mm Port"), Qt::CTRL | Qt::Key_M);
     edit->addSeparator();
-    mnuEditPasscode =
+    ui.mnuEditPasscode =
         addItem(edit, QStringLiteral("mnuEditPasscode"), QStringLiteral("Color Control Passcode"));
-    mnuEditPasscode->setEnabled(false);
-    connect(mnuEditOfflineEditing, &QAction::triggered, this,
+    ui.mnuEditPasscode->setEnabled(false);
+    connect(ui.mnuEditOfflineEditing, &QAction::triggered, this,
             &frmMDIMain::mnuEditOfflineEditing_Click);
-    connect(mnuEditPasscode, &QAction::triggered, this, &frmMDIMain::mnuEditPasscode_Click);
+    connect(ui.mnuEditPasscode, &QAction::triggered, this, &frmMDIMain::mnuEditPasscode_Click);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewOnline =
+    ui.mnuViewOnline =
         addItem(view, QStringLiteral("mnuViewOnline"), QStringLiteral("O&nline Data"), Qt::Key_F3);
-    mnuViewOffline = addItem(view, QStringLiteral("mnuViewOffline"),
-                             QStringLiteral("O&ffline Data"), Qt::Key_F4);
-    for (QAction* a : {mnuViewOnline, mnuViewOffline})
+    ui.mnuViewOffline = addItem(view, QStringLiteral("mnuViewOffline"),
+                                QStringLiteral("O&ffline Data"), Qt::Key_F4);
+    for (QAction* a : {ui.mnuViewOnline, ui.mnuViewOffline})
         a->setCheckable(true);
-    mnuViewOffline->setChecked(true);
+    ui.mnuViewOffline->setChecked(true);
     view->addSeparator();
-    mnuViewTargetBoardStatus = addItem(view, QStringLiteral("mnuViewTargetBoardStatus"),
-                                       QStringLiteral("&Target Board Interface"), Qt::Key_F5);
-    connect(mnuViewOnline, &QAction::triggered, this, &frmMDIMain::mnuViewOnline_Click);
-    connect(mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
-    notYetAvailable({mnuEditCommPort, mnuViewTargetBoardStatus});
+    ui.mnuViewTargetBoardStatus = addItem(view, QStringLiteral("mnuViewTargetBoardStatus"),
+                                          QStringLiteral("&Target Board Interface"), Qt::Key_F5);
+    connect(ui.mnuViewOnline, &QAction::triggered, this, &frmMDIMain::mnuViewOnline_Click);
+    connect(ui.mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
+    notYetAvailable({ui.mnuEditCommPort, ui.mnuViewTargetBoardStatus});
 }
 
 void frmMDIMain::buildWindowHelpMenus() {
@@ -142,17 +143,18 @@ void frmMDIMain::buildWindowHelpMenus() {
         a->setCheckable(true);
         a->setEnabled(bool(m_ctx.pages[size_t(i)]));
         connect(a, &QAction::triggered, this, [this, i] { mnuWindowForm_Click(i); });
-        mnuWindowForm[size_t(i)] = a;
+        ui.mnuWindowForm[size_t(i)] = a;
     }
-    mnuWindowForm[0]->setChecked(true);
+    ui.mnuWindowForm[0]->setChecked(true);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpHelpTopics = addItem(help, QStringLiteral("mnuHelpHelpTopics"),
-                                QStringLiteral("&Help Topics"), Qt::CTRL | Qt::Key_H);
+    ui.mnuHelpHelpTopics = addItem(help, QStringLiteral("mnuHelpHelpTopics"),
+                                   QStringLiteral("&Help Topics"), Qt::CTRL | Qt::Key_H);
     help->addSeparator();
-    mnuHelpAbout = addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About KALVEX"));
-    connect(mnuHelpHelpTopics, &QAction::triggered, this, &frmMDIMain::mnuHelpHelpTopics_Click);
-    connect(mnuHelpAbout, &QAction::triggered, this, &frmMDIMain::mnuHelpAbout_Click);
+    ui.mnuHelpAbout =
+        addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About KALVEX"));
+    connect(ui.mnuHelpHelpTopics, &QAction::triggered, this, &frmMDIMain::mnuHelpHelpTopics_Click);
+    connect(ui.mnuHelpAbout, &QAction::triggered, this, &frmMDIMain::mnuHelpAbout_Click);
 }
 
 } // namespace kalvex

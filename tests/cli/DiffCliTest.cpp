@@ -75,8 +75,8 @@ TEST_F(DiffCli, FileAgainstFileNeedsNoPort) {
     label5.Value[size_t(kFirstLabelItem + 5 * kItemsPerLabel)] = 9;
     const QString c = home.filePath("c.sdt");
     ASSERT_TRUE(writeSetupFile(c, label5, nullptr));
-    EXPECT_EQ(diff({{}, c, b, kUploadAll, {6, 7, false}}, out), kExitOk); // so does --labels
-    EXPECT_EQ(diff({{}, c, b, kUploadAll, {5, 5, false}}, out), kExitDiffer);
+    EXPECT_EQ(diff({{}, c, b, kUploadAll, {6, 7}}, out), kExitOk); // so does --labels
+    EXPECT_EQ(diff({{}, c, b, kUploadAll, {5, 5}}, out), kExitDiffer);
     EXPECT_EQ(out, "224\tB3250\tLabel 5, ductor 1 ON\t9\t0\n");
 }
 

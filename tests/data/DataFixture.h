@@ -52,11 +52,9 @@ class FakeHost final : public TransferHost {
         ++switches;
         m_goOnline();
     }
-    void showLabelRange(AppState& s) override {
+    std::optional<LabelRange> askLabelRange() override {
         ++rangeDialogs;
-        s.gLabelFirst = range.first;
-        s.gLabelLast = range.last;
-        s.gProcessCancelled = range.cancelled;
+        return range;
     }
     void showProcessing(DataTransfer& t) override {
         ++windows;
@@ -70,7 +68,7 @@ class FakeHost final : public TransferHost {
         skipped = t.skipped();
     }
 
-    LabelRange range{0, 99, false};
+    std::optional<LabelRange> range = LabelRange{};
     int cancelAfter = -1;
     int switches = 0, rangeDialogs = 0, windows = 0;
     QString text;

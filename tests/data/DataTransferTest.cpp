@@ -38,7 +38,7 @@ class TransferByCode : public DataFixture, public ::testing::WithParamInterface<
 TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const CodeCase& c = GetParam();
     const bool upload = c.code < 10;
-    host.range = LabelRange{3, 5, false};
+    host.range = LabelRange{3, 5};
     const SetupData before = state.gCurrentData;
     for (int i = 0; i <= kItemCount; ++i) {
         const QString& a = before.Address[size_t(i)];

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "LinkFixture.h"
 #include "data/AppState.h"
 #include "data/DataTransfer.h"
@@ -18,8 +19,9 @@ TEST_F(ProcessingWindow, NamesTheFailedItems) {
     DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadSetup));
     frmProcessing w(transfer, link);
     w.exec();
-    EXPECT_TRUE(w.lblProcessing->text().endsWith("Failed items: W1092 (wrong echo from the board)"))
-        << qPrintable(w.lblProcessing->text());
+    const QString shown = control<QLabel>(w, QStringLiteral("lblProcessing"))->text();
+    EXPECT_TRUE(shown.endsWith("Failed items: W1092 (wrong echo from the board)"))
+        << qPrintable(shown);
     EXPECT_EQ(transfer.outcome(), LinkFailure::WrongEcho);
 }
 

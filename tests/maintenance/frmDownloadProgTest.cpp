@@ -112,15 +112,15 @@ TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
     }
     chooser.answers = {ovp};
     state.gProgramFilePath = home.filePath(QStringLiteral("OLD.ovp"));
-    window->tmrBackgroungUpdate.start();
+    child<QTimer>("tmrBackgroungUpdate")->start();
     bool timerStopped = false;
     prompt.answer(MsgAnswer::Yes); // Program Offline
     prompt.answer(MsgAnswer::Yes); // You are about to download ...
     prompt.answerWith([&](const Box&) {
-        timerStopped = !window->tmrBackgroungUpdate.isActive();
+        timerStopped = !child<QTimer>("tmrBackgroungUpdate")->isActive();
         return MsgAnswer::Yes;
     });
-    window->mnuFileDownloadProgram->trigger();
+    item("mnuFileDownloadProgram")->trigger();
 
     ASSERT_EQ(prompt.boxes.size(), 4u);
     EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Program Offline"));
@@ -130,10 +130,10 @@ TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
                                                    "the P9100.\r\n\r\nDo you wish to continue?"));
     EXPECT_TRUE(timerStopped);
     EXPECT_EQ(prompt.boxes[3].text, QStringLiteral("Program Download Complete!"));
-    EXPECT_TRUE(window->tmrBackgroungUpdate.isActive());
+    EXPECT_TRUE(child<QTimer>("tmrBackgroungUpdate")->isActive());
     EXPECT_EQ(mode(), QStringLiteral("ONLINE"));
     EXPECT_EQ(board.peek(0x400F), 0x10);
-    window->tmrBackgroungUpdate.stop();
+    child<QTimer>("tmrBackgroungUpdate")->stop();
 }
 
 } // namespace

@@ -163,7 +163,7 @@ TEST_F(ReportCommandsTest, ReportSetupCommitsOnOkOnly) {
         QTest::mouseClick(d->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
         return true;
     });
-    window->mnuFilePrintSetup->trigger();
+    item("mnuFilePrintSetup")->trigger();
     EXPECT_EQ(current(), ReportOptions{});
 
     modal.on<frmReportSetup>([](frmReportSetup* d) {
@@ -171,7 +171,7 @@ TEST_F(ReportCommandsTest, ReportSetupCommitsOnOkOnly) {
         QTest::mouseClick(d->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
         return true;
     });
-    window->mnuFilePrintSetup->trigger();
+    item("mnuFilePrintSetup")->trigger();
     EXPECT_FALSE(state.gReportShift);
     EXPECT_TRUE(state.gReportSetup && state.gReportLabels);
 }
@@ -203,13 +203,13 @@ class PrintReportTest : public ShellFixture {
         window->show();
     }
     QList<QAction*> printEntries() const {
-        return {window->mnuFilePrint, window->mnuFilePrintPreview, window->toolbarButtons[6]};
+        return {item("mnuFilePrint"), item("mnuFilePrintPreview"), item("Toolbar1_6")};
     }
     PdfPrinter printer;
 };
 
 TEST_F(PrintReportTest, PrintsBehindTheWaitWindowAndOnlyOnceAtATime) {
-    window->toolbarButtons[6]->trigger();
+    item("Toolbar1_6")->trigger();
     ASSERT_EQ(printer.asked, 1);
     QPointer<frmWaitDisplay> wait = window->findChild<frmWaitDisplay*>();
     ASSERT_TRUE(wait && wait->isVisible());
@@ -234,11 +234,11 @@ TEST_F(PrintReportTest, PrintsBehindTheWaitWindowAndOnlyOnceAtATime) {
 
 TEST_F(PrintReportTest, CancelInThePrinterDialogPrintsNothing) {
     printer.accept = false;
-    window->mnuFilePrint->trigger();
+    item("mnuFilePrint")->trigger();
     EXPECT_EQ(printer.asked, 1);
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
     EXPECT_FALSE(QFile::exists(printer.file));
-    EXPECT_TRUE(window->mnuFilePrint->isEnabled());
+    EXPECT_TRUE(item("mnuFilePrint")->isEnabled());
 }
 
 TEST_F(PrintReportTest, OnlineTheUploadComesFirstAndAFailedOneStopsThePrint) {
@@ -246,7 +246,7 @@ TEST_F(PrintReportTest, OnlineTheUploadComesFirstAndAFailedOneStopsThePrint) {
     board.setValue(QStringLiteral("W1092"), 650);
     prompt.answer(MsgAnswer::Yes);
     modal.on<frmProcessing>([](frmProcessing*) { return false; });
-    window->mnuFilePrint->trigger();
+    item("mnuFilePrint")->trigger();
     EXPECT_EQ(prompt.boxes.at(0).text, "Do you wish to first 'Upload Data' from the P9100?  ");
     EXPECT_EQ(state.gCurrentData.Value[122], 650);
     EXPECT_EQ(printer.asked, 1);
@@ -255,17 +255,17 @@ TEST_F(PrintReportTest, OnlineTheUploadComesFirstAndAFailedOneStopsThePrint) {
     // The board stops answering half-way through the next upload.
     board.faults().silentAfter = board.receivedCount() + 2000;
     prompt.answer(MsgAnswer::Yes);
-    window->mnuFilePrint->trigger();
+    item("mnuFilePrint")->trigger();
     EXPECT_EQ(printer.asked, 1);
     ASSERT_FALSE(prompt.boxes.empty());
     EXPECT_EQ(prompt.boxes.back().text,
               "The data upload did not complete.\r\n\r\nNo report was printed.");
-    EXPECT_TRUE(window->mnuFilePrint->isEnabled());
+    EXPECT_TRUE(item("mnuFilePrint")->isEnabled());
     // The preview is refused the same way; answering No shows the data as it is.
     link.setCommError(false);
     board.faults().silentAfter = -1;
     prompt.answer(MsgAnswer::No);
-    window->mnuFilePrintPreview->trigger();
+    item("mnuFilePrintPreview")->trigger();
     EXPECT_EQ(printer.previews, 1);
 }
 

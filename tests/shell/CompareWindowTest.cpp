@@ -53,7 +53,7 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
         return true;
     });
     prompt.answer(MsgAnswer::Yes); // the download question
-    window->mnuFileCompareData[0]->trigger();
+    item("mnuFileCompareData_0")->trigger();
 
     EXPECT_EQ(countShown, "3 items differ, 3 ticked");
     EXPECT_EQ(firstName, "Canfeed Enable Low Speed");
@@ -78,7 +78,7 @@ TEST_F(CompareWindow, AnEqualBoardShowsNoDifferencesAndOffersNoDownload) {
         QTest::mouseClick(child<QPushButton>(w, "cmdClose"), Qt::LeftButton);
         return true;
     });
-    window->tbrDownloadCompareData[0]->trigger();
+    item("tbrDownloadCompareData_0")->trigger();
     EXPECT_EQ(countShown, "No differences");
     EXPECT_FALSE(downloadEnabled);
     EXPECT_TRUE(board.writes().empty());

@@ -17,11 +17,11 @@ TEST_F(MainWindow, StartsOfflineUnnamedAndSilent) {
     EXPECT_EQ(window->windowTitle(), "KALVEX - [unnamed]");
     EXPECT_EQ(mode(), "OFFLINE");
     EXPECT_EQ(status(), "System Message:");
-    EXPECT_TRUE(window->mnuViewOffline->isChecked());
-    EXPECT_FALSE(window->mnuViewOnline->isChecked());
-    EXPECT_FALSE(window->mnuEditOfflineEditing->isChecked());
-    EXPECT_FALSE(window->mnuEditPasscode->isEnabled());
-    EXPECT_TRUE(window->mnuWindowForm[0]->isChecked());
+    EXPECT_TRUE(item("mnuViewOffline")->isChecked());
+    EXPECT_FALSE(item("mnuViewOnline")->isChecked());
+    EXPECT_FALSE(item("mnuEditOfflineEditing")->isChecked());
+    EXPECT_FALSE(item("mnuEditPasscode")->isEnabled());
+    EXPECT_TRUE(item("mnuWindowForm_0")->isChecked());
     window->tmrBackgroungUpdate_Timer();
     EXPECT_EQ(status(), "System Message:  Program is Currently OFFLINE");
     EXPECT_EQ(port.openCount(), 0);
@@ -34,7 +34,7 @@ TEST_F(MainWindow, StartsOfflineUnnamedAndSilent) {
 TEST_F(MainWindow, ALongStatusTextIsCutAndDoesNotWidenTheWindow) {
     window->show();
     const int width = window->width();
-    StatusPanel* panel = window->sbrMain->panel(StatusBar::Status);
+    StatusPanel* panel = child<StatusBar>("sbrMain")->panel(StatusBar::Status);
     const QString text = QStringLiteral("System Message:  ") + QString(300, u'x');
     panel->setText(text);
     QCoreApplication::processEvents();
@@ -84,11 +84,11 @@ TEST_F(MainWindow, MenuItemsHaveTheirCaptionsShortcutsAndStates) {
         EXPECT_EQ(a->isEnabled(), item.enabled);
     }
     QStringList upload;
-    for (QAction* a : window->mnuFileUpload->actions())
+    for (QAction* a : child<QMenu>("mnuFileUpload")->actions())
         upload << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(upload.join('|'), "Set-up Data|Shift Data|Label Data|-|All");
-    EXPECT_EQ(window->mnuFileUpload->title(), "&Upload (save) Data");
-    EXPECT_EQ(window->mnuFileDownload->title(), "Dow&nload (restore) Data");
+    EXPECT_EQ(child<QMenu>("mnuFileUpload")->title(), "&Upload (save) Data");
+    EXPECT_EQ(child<QMenu>("mnuFileDownload")->title(), "Dow&nload (restore) Data");
 }
 
 TEST_F(MainWindow, ToolbarEntriesByIndex) {
@@ -106,32 +106,32 @@ TEST_F(MainWindow, ToolbarEntriesByIndex) {
                                         "Download Data",
                                         "",
                                         "Target Board Interface"};
-    const QList<QAction*> entries = window->Toolbar1->actions();
+    const QList<QAction*> entries = child<QToolBar>("Toolbar1")->actions();
     ASSERT_EQ(entries.size(), 13);
     for (int i = 1; i <= 13; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(entries[i - 1], window->toolbarButtons[size_t(i)]);
+        EXPECT_EQ(entries[i - 1], item(QStringLiteral("Toolbar1_%1").arg(i)));
         EXPECT_EQ(entries[i - 1]->isSeparator(), i == 5 || i == 7 || i == 9 || i == 12);
         if (i != 10 && i != 11) {
             EXPECT_EQ(entries[i - 1]->text(), QLatin1String(descriptions[i]));
         }
     }
-    EXPECT_EQ(window->uploadButton->defaultAction()->text(), "Upload");
-    EXPECT_EQ(window->uploadButton->toolTip(), "Upload (save) Settings");
-    EXPECT_EQ(window->downloadButton->toolTip(), "Download (restore) Settings");
-    EXPECT_EQ(window->toolbarButtons[2]->toolTip(), "New...");
+    EXPECT_EQ(child<QToolButton>("uploadButton")->defaultAction()->text(), "Upload");
+    EXPECT_EQ(child<QToolButton>("uploadButton")->toolTip(), "Upload (save) Settings");
+    EXPECT_EQ(child<QToolButton>("downloadButton")->toolTip(), "Download (restore) Settings");
+    EXPECT_EQ(item("Toolbar1_2")->toolTip(), "New...");
 }
 
 TEST_F(MainWindow, OfflineEditingMenuToolbarAndFlagAgree) {
-    QAction* button = window->toolbarButtons[8];
-    const std::vector<QAction*> clicks = {window->mnuEditOfflineEditing, button, button,
-                                          window->mnuEditOfflineEditing};
+    QAction* button = item("Toolbar1_8");
+    const std::vector<QAction*> clicks = {item("mnuEditOfflineEditing"), button, button,
+                                          item("mnuEditOfflineEditing")};
     bool expected = false;
     for (QAction* a : clicks) {
         a->trigger();
         expected = !expected;
         EXPECT_EQ(state.gOfflineEdit, expected);
-        EXPECT_EQ(window->mnuEditOfflineEditing->isChecked(), expected);
+        EXPECT_EQ(item("mnuEditOfflineEditing")->isChecked(), expected);
         EXPECT_EQ(button->isChecked(), expected);
     }
 }
@@ -149,7 +149,7 @@ TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
 
     goOnline();
     prompt.answer(MsgAnswer::No);
-    window->mnuFileExit->trigger();
+    item("mnuFileExit")->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
@@ -157,20 +157,20 @@ TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
 
 TEST_F(MainWindow, SaveAsNamesTheCaption) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
-    window->mnuFileSaveAs->trigger();
+    item("mnuFileSaveAs")->trigger();
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line3.sdt]");
     EXPECT_TRUE(QFile::exists(home.filePath("line3.sdt")));
 }
 
 TEST_F(MainWindow, HelpTopicsWithoutTheHelpFileSaysSo) {
-    window->mnuHelpHelpTopics->trigger();
+    item("mnuHelpHelpTopics")->trigger();
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(prompt.boxes[0].text.startsWith("The help file was not found:"));
     EXPECT_TRUE(prompt.boxes[0].text.contains("KALVEX.hlp"));
 }
 
 TEST_F(MainWindow, AboutBoxNamesProductAndVersion) {
-    window->mnuHelpAbout->trigger();
+    item("mnuHelpAbout")->trigger();
     auto* about = window->findChild<QDialog*>("frmAbout");
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
@@ -203,25 +203,25 @@ class WindowMenu : public ShellFixture {
 
 TEST_F(WindowMenu, ShowsOnePageAtATime) {
     EXPECT_EQ(shownPage(), "page0");
-    EXPECT_TRUE(window->mnuWindowForm[1]->isEnabled());
-    EXPECT_FALSE(window->mnuWindowForm[2]->isEnabled());
+    EXPECT_TRUE(item("mnuWindowForm_1")->isEnabled());
+    EXPECT_FALSE(item("mnuWindowForm_2")->isEnabled());
 
-    window->mnuWindowForm[0]->trigger();
+    item("mnuWindowForm_0")->trigger();
     EXPECT_EQ(made[0], 1);
-    EXPECT_TRUE(window->mnuWindowForm[0]->isChecked());
+    EXPECT_TRUE(item("mnuWindowForm_0")->isChecked());
 
     QPointer<QWidget> first = window->pageWindow();
-    window->mnuWindowForm[4]->trigger();
+    item("mnuWindowForm_4")->trigger();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(shownPage(), "page4");
     EXPECT_EQ(window->currentPage(), 4);
-    EXPECT_EQ(window->mdiArea->subWindowList().size(), 1);
+    EXPECT_EQ(child<QMdiArea>("mdiArea")->subWindowList().size(), 1);
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(window->mnuWindowForm[size_t(i)]->isChecked(), i == 4) << i;
+        EXPECT_EQ(item(QStringLiteral("mnuWindowForm_%1").arg(i))->isChecked(), i == 4) << i;
 }
 
 TEST_F(WindowMenu, APageWindowHasNoWindowControlsAndCannotBeClosed) {
-    QMdiSubWindow* sub = window->mdiArea->subWindowList().front();
+    QMdiSubWindow* sub = child<QMdiArea>("mdiArea")->subWindowList().front();
     const Qt::WindowFlags controls = Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint |
                                      Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint;
     EXPECT_FALSE(sub->windowFlags() & controls);

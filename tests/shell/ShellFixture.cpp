@@ -23,11 +23,11 @@ void ShellFixture::SetUp() {
     board.machine().running = false;
     window = std::make_unique<frmMDIMain>(
         ShellContext{state, link, port, prompt, chooser, home.path(), pages});
-    window->tmrBackgroungUpdate.stop();
+    child<QTimer>("tmrBackgroungUpdate")->stop();
 }
 
 void ShellFixture::goOnline() {
-    window->mnuViewOnline->trigger();
+    item("mnuViewOnline")->trigger();
     ASSERT_TRUE(link.OnlineMode());
     board.clearTranscript();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "Board.h"
+#include "Controls.h"
 #include "RecordingPrompt.h"
 #include "SimPort.h"
 #include "data/AppState.h"
@@ -71,7 +72,11 @@ class ShellFixture : public ::testing::Test {
     void SetUp() override;
     void TearDown() override { window.reset(); }
 
-    QLabel* panel(int index) const { return window->sbrMain->panel(index); }
+    // The main window's controls by name: menu items and toolbar entries (arrays: name_index),
+    // and the other children.
+    QAction* item(const QString& name) const { return control<QAction>(*window, name); }
+    template <class W> W* child(const QString& name) const { return control<W>(*window, name); }
+    QLabel* panel(int index) const { return child<StatusBar>("sbrMain")->panel(index); }
     QString status() const { return panel(StatusBar::Status)->text(); }
     QString mode() const { return panel(StatusBar::Mode)->text(); }
     void goOnline();

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "PtyServer.h"
 #include "ShellFixture.h"
 #include "data/DataTransfer.h"
@@ -6,6 +7,7 @@
 #include "data/frmProcessing.h"
 #include "link/QtSerialPort.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -37,10 +39,12 @@ class TransferWindows : public ShellFixture {
     // Records the progress window; clicks Cancel once it has moved `cancelAt` items.
     void watchProgress(int cancelAt = -1) {
         modal.on<frmProcessing>([this, cancelAt](frmProcessing* w) {
-            progress = {w->lblProcessing->text(), w->prgProcessing->value(),
-                        w->prgProcessing->maximum()};
+            const auto* bar = control<QProgressBar>(*w, QStringLiteral("prgProcessing"));
+            progress = {control<QLabel>(*w, QStringLiteral("lblProcessing"))->text(), bar->value(),
+                        bar->maximum()};
             if (cancelAt >= 0 && progress.value >= cancelAt) {
-                QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(*w, QStringLiteral("cmdCancel")),
+                                  Qt::LeftButton);
                 return true;
             }
             return false;
@@ -56,7 +60,7 @@ class TransferWindows : public ShellFixture {
 TEST_F(TransferWindows, UploadButtonFaceUploadsAll) {
     watchProgress();
     prompt.answer(MsgAnswer::Yes);
-    QTest::mouseClick(window->uploadButton, Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(child<QToolButton>("uploadButton"), Qt::LeftButton, {}, QPoint(6, 6));
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "Data Upload");
     EXPECT_EQ(state.gProcessCode, kUploadAll);
@@ -69,7 +73,7 @@ TEST_F(TransferWindows, UploadButtonFaceUploadsAll) {
 TEST_F(TransferWindows, UploadMenuShiftDataUploadsShiftDataOnly) {
     watchProgress();
     prompt.answer(MsgAnswer::Yes);
-    window->uploadButton->menu()->actions().at(1)->trigger();
+    child<QToolButton>("uploadButton")->menu()->actions().at(1)->trigger();
     EXPECT_EQ(state.gProcessCode, kUploadShift);
     EXPECT_EQ(value(kShiftItem), 77);
     EXPECT_NE(value(kSetupItem), 9);
@@ -81,7 +85,7 @@ TEST_F(TransferWindows, DownloadButtonFaceDownloadsAll) {
     watchProgress();
     state.gCurrentData.Value[kSetupItem] = 12;
     prompt.answer(MsgAnswer::Yes);
-    window->downloadButton->defaultAction()->trigger();
+    child<QToolButton>("downloadButton")->defaultAction()->trigger();
     EXPECT_EQ(prompt.boxes[0].title, "Data Download");
     EXPECT_EQ(state.gProcessCode, kDownloadAll);
     EXPECT_EQ(board.value(itemAddress(kSetupItem)), 12);
@@ -94,18 +98,13 @@ TEST_F(TransferWindows, CancelStopsTheUploadBeforeTheNextItem) {
     board.setValue(itemAddress(lastItem), 1);
     const int before = value(lastItem);
     prompt.answer(MsgAnswer::Yes);
-    window->mnuFileUploadData[4]->trigger();
+    item("mnuFileUploadData_4")->trigger();
     EXPECT_EQ(value(kShiftItem), 77);
     EXPECT_EQ(value(lastItem), before);
     EXPECT_LT(progress.value, 20);
     EXPECT_EQ(prompt.boxes.size(), 1u); // no error box after a cancel
 }
 
-template <class W> W* control(QWidget& parent, const char* name) {
-    W* w = parent.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_TRUE(w) << name;
-    return w;
-}
 QRadioButton* optLabels(QWidget& d, int i) {
     return control<QRadioButton>(d, i ? "optLabels1" : "optLabels0");
 }
@@ -113,7 +112,7 @@ QLineEdit* txtLabels(QWidget& d, int i) {
     return control<QLineEdit>(d, i ? "txtLabels1" : "txtLabels0");
 }
 QPushButton* button(QWidget& d, const char* name) {
-    return control<QPushButton>(d, name);
+    return control<QPushButton>(d, QString::fromLatin1(name));
 }
 
 TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
@@ -126,14 +125,14 @@ TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
     });
     watchProgress();
     prompt.answer(MsgAnswer::Yes);
-    window->mnuFileUploadData[2]->trigger();
+    item("mnuFileUploadData_2")->trigger();
     EXPECT_EQ(state.gLabelFirst, 5);
     EXPECT_EQ(state.gLabelLast, 5);
     EXPECT_EQ(progress.text, "Uploading Label Data, Please Standby...");
     EXPECT_EQ(progress.maximum, 17);
 }
 
-// The label range dialog by itself: what Ok leaves in the program state.
+// The label range dialog by itself: the range Ok gives.
 struct RangeCase {
     bool range;
     const char* from;
@@ -151,15 +150,14 @@ void PrintTo(const RangeCase& c, std::ostream* os) {
 class LabelRangeDialog : public ::testing::TestWithParam<RangeCase> {
   protected:
     void SetUp() override { ensureApplication(); }
-    AppState state;
     RecordingPrompt prompt;
 };
 
 TEST_P(LabelRangeDialog, OkSetsTheRange) {
     const RangeCase& c = GetParam();
-    frmLabelRange d(state, prompt);
+    frmLabelRange d(prompt);
     d.show();
-    EXPECT_TRUE(state.gProcessCancelled);
+    EXPECT_FALSE(d.range());
     EXPECT_TRUE(optLabels(d, 0)->isChecked());
     if (c.range) {
         optLabels(d, 1)->setChecked(true);
@@ -167,9 +165,9 @@ TEST_P(LabelRangeDialog, OkSetsTheRange) {
         txtLabels(d, 1)->setText(c.to);
     }
     QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
-    EXPECT_FALSE(state.gProcessCancelled);
-    EXPECT_EQ(state.gLabelFirst, c.first);
-    EXPECT_EQ(state.gLabelLast, c.last);
+    ASSERT_TRUE(d.range());
+    EXPECT_EQ(d.range()->first, c.first);
+    EXPECT_EQ(d.range()->last, c.last);
     EXPECT_FALSE(d.isVisible());
 }
 
@@ -181,9 +179,8 @@ INSTANTIATE_TEST_SUITE_P(Ranges, LabelRangeDialog,
 
 TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
     ensureApplication();
-    AppState state;
     RecordingPrompt prompt;
-    frmLabelRange d(state, prompt);
+    frmLabelRange d(prompt);
     d.show();
     optLabels(d, 1)->setChecked(true);
     txtLabels(d, 0)->setText("1O");
@@ -193,17 +190,16 @@ TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
     EXPECT_EQ(prompt.boxes[0].title, "Label Range");
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(txtLabels(d, 0)->text(), "1O");
-    EXPECT_TRUE(state.gProcessCancelled);
+    EXPECT_FALSE(d.range());
     QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
-    EXPECT_TRUE(state.gProcessCancelled);
+    EXPECT_FALSE(d.range());
     EXPECT_FALSE(d.isVisible());
 }
 
 TEST(LabelRangeDialogInput, FocusRules) {
     ensureApplication();
-    AppState state;
     RecordingPrompt prompt;
-    frmLabelRange d(state, prompt);
+    frmLabelRange d(prompt);
     d.show();
     QApplication::setActiveWindow(&d);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
@@ -222,7 +218,8 @@ TEST(LabelRangeDialogInput, FocusRules) {
     button(d, "cmdOk")->setFocus();
     QTest::keyClick(button(d, "cmdOk"), Qt::Key_Return); // Enter on a button presses it
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(state.gLabelLast, 4);
+    ASSERT_TRUE(d.range());
+    EXPECT_EQ(d.range()->last, 4);
 }
 
 // Over a real pseudo-terminal at the wire speed of 9600 baud, Cancel ends the transfer.
@@ -242,12 +239,12 @@ TEST(ProcessingWindow, CancelWorksAt9600Baud) {
     DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadShift));
     frmProcessing w(transfer, link);
     QObject::connect(&w, &frmProcessing::stepped, [&](int value) {
-        if (value == 3) QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+        if (value == 3) QTest::mouseClick(button(w, "cmdCancel"), Qt::LeftButton);
     });
     w.exec();
     EXPECT_TRUE(transfer.cancelled());
     EXPECT_EQ(transfer.value(), 3);
-    EXPECT_EQ(w.prgProcessing->value(), 3);
+    EXPECT_EQ(control<QProgressBar>(w, QStringLiteral("prgProcessing"))->value(), 3);
     link.CloseRSComm();
 }
 
