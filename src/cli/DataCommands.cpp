@@ -175,6 +175,18 @@ int transferExit(const CliHost& host, const char* verb, const QString& notSaved 
     }
 }
 
+// The read-back's findings were told by the prompt; a mismatch, or a read-back that was asked
+// for and did not finish, fails the command.
+int readBackExit(const DataTransfers& transfers, bool asked) {
+    const auto& readBack = transfers.lastReadBack();
+    if (!readBack) {
+        if (!asked) return kExitOk;
+        say(QStringLiteral("The verification did not run."));
+        return kExitComm;
+    }
+    return *readBack && (*readBack)->empty() ? kExitOk : kExitComm;
+}
+
 int runUpload(const CliOptions& options, DataArgs a) {
     if (const int rc = checkLabels(a)) return rc;
     const QString output = qs(a.output);
@@ -223,8 +235,10 @@ int runDownload(const CliOptions& options, DataArgs a) {
     CliSession session(options);
     if (const int rc = session.open()) return rc;
     DataTransfers transfers(state, session.link(), session.prompt(), host);
+    transfers.setVerifyDownloads(a.verify);
     transfers.ProcessData(code);
-    return transferExit(host, "written");
+    const int rc = transferExit(host, "written");
+    return rc == kExitOk ? readBackExit(transfers, a.verify) : rc;
 }
 
 int runExport(const CliOptions& options, const DataArgs& a) {
@@ -319,11 +333,10 @@ void addDataCommands(CLI::App& app, CliOptions& o) {
     addLabels(*download, *down);
     download->add_flag("--any-address", down->anyAddress,
                        "Also write items whose address differs from the tag map");
-    CLI::Option* onlyChanged =
-        download->add_flag("--only-changed", down->onlyChanged,
-                           "Read the set first and write only the items that differ");
-    download->add_flag("--verify", down->verify, "Read back what was written, after the last write")
-        ->needs(onlyChanged);
+    download->add_flag("--only-changed", down->onlyChanged,
+                       "Read the set first and write only the items that differ");
+    download->add_flag("--verify", down->verify,
+                       "Read back what was written, after the last write; a difference fails");
     onCommand(*download, o, [&o, down] {
         return down->onlyChanged ? runDownloadChanged(o, *down) : runDownload(o, *down);
     });

@@ -183,22 +183,14 @@ bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
         tell(prompt,
              QStringLiteral("These items were not written:\r\n\r\n") + itemLines(data, out.failed),
              MsgIcon::Exclamation);
-    if (out.resynchronised && !out.verified &&
-        prompt.message(QStringLiteral("KALVEX"),
-                       QStringLiteral("The link had to resynchronise during the download, so a "
-                                      "stray byte may have been written.\r\n\r\n"
-                                      "Read back the items written?"),
-                       MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+    if (out.resynchronised && !out.verified && askReadBack(prompt)) {
         if (auto m = compare.verify(data, items)) {
             out.verified = true;
             out.mismatches = std::move(*m);
         }
     }
     if (!out.mismatches.empty()) {
-        tell(prompt,
-             QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
-                 mismatchLines(out.mismatches),
-             MsgIcon::Exclamation);
+        tellReadBack(prompt, items.size(), out.mismatches);
         return false;
     }
     if (!out.complete) return false;
@@ -216,6 +208,31 @@ bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
                       : QStringLiteral("%1 items written.").arg(items.size()),
          MsgIcon::Information);
     return out.verified;
+}
+
+bool askReadBack(Prompt& prompt) {
+    return prompt.message(QStringLiteral("KALVEX"),
+                          QStringLiteral("The link had to resynchronise during the download, so a "
+                                         "stray byte may have been written.\r\n\r\n"
+                                         "Read back the items written?"),
+                          MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+void tellReadBack(Prompt& prompt, size_t count,
+                  const std::optional<std::vector<ItemDifference>>& mismatches) {
+    if (!mismatches)
+        tell(prompt,
+             QStringLiteral("The read-back did not run to its end: whether the board holds the "
+                            "items written is not known."),
+             MsgIcon::Exclamation);
+    else if (!mismatches->empty())
+        tell(prompt,
+             QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
+                 mismatchLines(*mismatches),
+             MsgIcon::Exclamation);
+    else
+        tell(prompt, QStringLiteral("%1 items read back: the board holds them.").arg(count),
+             MsgIcon::Information);
 }
 
 QString itemLines(const SetupData& data, const std::vector<int>& items) {

@@ -86,6 +86,13 @@ class DataCompare {
 bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
                     const std::vector<int>& items, SelectiveOutcome out);
 
+// After a download in which the link resynchronised: says a stray byte may have been written and
+// asks whether to read back the items written; true for Yes.
+bool askReadBack(Prompt& prompt);
+// Tells what the read-back of `count` written items found: nothing when it did not run to its end.
+void tellReadBack(Prompt& prompt, size_t count,
+                  const std::optional<std::vector<ItemDifference>>& mismatches);
+
 // Lines naming items, "W1092  Canfeed Enable Low Speed", one per item.
 QString itemLines(const SetupData& data, const std::vector<int>& items);
 QString mismatchLines(const std::vector<ItemDifference>& mismatches);

@@ -89,8 +89,28 @@ void DataTransfers::ProcessData(int code) {
         const QString foreign = foreignAddresses(plan, m_state.gCurrentData, m_state.gDefaultData);
         if (!foreign.isEmpty() && !m_host.acceptForeignAddresses(m_prompt, foreign)) return;
     }
+    const bool upload = plan.upload;
     DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData, std::move(plan));
+    std::vector<int> written;
+    bool wrongEcho = false;
+    transfer.onItem([&](int index, LinkFailure f) {
+        if (f == LinkFailure::None) written.push_back(index);
+        wrongEcho = wrongEcho || f == LinkFailure::WrongEcho;
+    });
+    const int retriesBefore = m_link.writeRetries();
+    m_readBack.reset();
     m_host.showProcessing(transfer);
+    if (!upload) readBack(written, wrongEcho || m_link.writeRetries() != retriesBefore);
+}
+
+// A resynchronisation can store a stray 0xFF on any item, one written earlier included, so the
+// read-back waits for the last write.
+void DataTransfers::readBack(const std::vector<int>& written, bool resynchronised) {
+    if (written.empty() || m_link.CommError()) return;
+    if (!m_verify && !(resynchronised && askReadBack(m_prompt))) return;
+    DataCompare compare(m_link, m_prompt, m_host);
+    m_readBack = compare.verify(m_state.gCurrentData, written);
+    tellReadBack(m_prompt, written.size(), *m_readBack);
 }
 
 } // namespace kalvex

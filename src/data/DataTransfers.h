@@ -1,4 +1,5 @@
 #pragma once
+#include "DataCompare.h"
 #include "DataTransfer.h"
 #include "LabelRange.h"
 
@@ -49,13 +50,26 @@ class DataTransfers {
     void DownloadData(int request);
     void ProcessData(int code);
 
+    // Downloads read back every item written once the last one is out. Without it, the read-back
+    // is offered only when the link had to resynchronise.
+    void setVerifyDownloads(bool on) { m_verify = on; }
+    // What the read-back after the last download found: nothing when none ran; an empty inner
+    // value when it did not run to its end.
+    const std::optional<std::optional<std::vector<ItemDifference>>>& lastReadBack() const {
+        return m_readBack;
+    }
+
     RSComm& link() { return m_link; }
 
   private:
+    void readBack(const std::vector<int>& written, bool resynchronised);
+
     AppState& m_state;
     RSComm& m_link;
     Prompt& m_prompt;
     TransferHost& m_host;
+    bool m_verify = false;
+    std::optional<std::optional<std::vector<ItemDifference>>> m_readBack;
 };
 
 } // namespace kalvex
