@@ -77,7 +77,7 @@ TEST_F(IdentityTest, FaultTextsFromTheFile) {
 
 TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
-    QDir(home.filePath(QStringLiteral("support"))).removeRecursively();
+    QDir(home.filePath("support")).removeRecursively();
     writeFaults(QStringLiteral("Support"), "");
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): ");
 }

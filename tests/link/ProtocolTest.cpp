@@ -45,6 +45,14 @@ TEST_F(ReadTest, HandshakeOnceForARunOfReadsAndAgainAfterAWrite) {
     EXPECT_EQ(board.peek(101), 8);
 }
 
+TEST_F(ReadTest, AWrongAddressEchoFailsTheReadAndDropsTheMode) {
+    link.RSRead("W300");
+    board.faults().wrongEchoAt = {board.receivedCount() + 1}; // the high address byte
+    EXPECT_EQ(link.readValue("W300").failure, LinkFailure::WrongEcho);
+    EXPECT_EQ(link.boardMode(), 0);
+    EXPECT_EQ(link.RSRead("W300"), QString::number(board.value("W300")));
+}
+
 TEST_F(ReadTest, AddressesOutsideTheBoardAreRefusedWithoutTraffic) {
     for (const char* add : {"B70000", "W65535", "D65534", "F600000", "B10.9"}) {
         EXPECT_EQ(link.RSRead(add), "0") << add;

@@ -51,7 +51,7 @@ TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
         {"99999999999,19200", 99, 19200},
         {"\x01\xff\x00garbage", 1, 9600},
     };
-    const QString path = home.filePath(QStringLiteral("support/RSPort.cfg"));
+    const QString path = home.filePath("support/RSPort.cfg");
     for (const Case& c : cases) {
         if (c.content) writeFile(path, QByteArray(c.content));
         link.OpenRSComm(port);
@@ -69,7 +69,7 @@ TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
 }
 
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
-    writeFile(home.filePath(QStringLiteral("SUPPORT/rsport.CFG")), "7,19200\r\n");
+    writeFile(home.filePath("SUPPORT/rsport.CFG"), "7,19200\r\n");
     link.OpenRSComm(port);
     EXPECT_EQ(port.lastSettings().portNumber, 7);
     EXPECT_EQ(port.lastSettings().baud, 19200);
@@ -79,7 +79,7 @@ TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
 
 TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
     // A program folder that is a plain file: the support folder cannot be made.
-    const QString notAFolder = home.filePath(QStringLiteral("file"));
+    const QString notAFolder = home.filePath("file");
     writeFile(notAFolder, "x");
     RSComm blocked(prompt, clock, notAFolder);
     prompt.answer(MsgAnswer::Retry);
@@ -133,6 +133,39 @@ TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
     board.clearTranscript();
     link.RSRead("B60");
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
+}
+
+TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
+    std::vector<bool> changes;
+    bool busyWhenAnnounced = true;
+    QObject::connect(&link, &RSComm::onlineModeChanged, [&](bool online) {
+        changes.push_back(online);
+        busyWhenAnnounced = link.isBusy();
+    });
+    link.setOnlineMode(true); // no port attached: nothing to open
+    EXPECT_FALSE(link.OnlineMode());
+    link.attachPort(port);
+    link.setOnlineMode(true);
+    link.setOnlineMode(false);
+    link.setOnlineMode(false);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(busyWhenAnnounced);
+}
+
+TEST_F(SetupTest, ALostBoardIsAnnouncedOnceTheRequestHasEnded) {
+    int lost = 0;
+    bool busyWhenAnnounced = true;
+    QObject::connect(&link, &RSComm::linkLost, [&] {
+        ++lost;
+        busyWhenAnnounced = link.isBusy();
+    });
+    link.OpenRSComm(port);
+    board.faults().silent = true;
+    link.RSRead("W300");
+    link.RSRead("W302"); // still lost: no second announcement
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(busyWhenAnnounced);
+    EXPECT_TRUE(link.CommError());
 }
 
 } // namespace

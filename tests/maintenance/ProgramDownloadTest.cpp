@@ -15,7 +15,7 @@ const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
 class ProgramDownloadTest : public ProgramFixture {
   protected:
     Outcome download(std::optional<MsgAnswer> confirm = MsgAnswer::Yes) {
-        files.DownloadFile(path(QStringLiteral("LINE1.ovp")));
+        files.DownloadFile(path("LINE1.ovp"));
         clearTranscript();
         if (confirm) prompt.answer(*confirm);
         ProgramDownload run(transfer, files, prompt);
@@ -51,7 +51,7 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) 
 
 TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
     writeProgram(kHex, '8', "IDENT12345:?05");
-    write(QStringLiteral("LINE1.lcf"), "F000000000000000000000000000000000020071000%");
+    write("LINE1.lcf", "F000000000000000000000000000000000020071000%");
     ASSERT_EQ(download(), Outcome::Complete);
     const auto w = traffic().writes;
     ASSERT_GE(w.size(), 5u);
@@ -88,7 +88,7 @@ TEST_F(ProgramDownloadTest, MissingOrEmptyHexStopsBeforeTheBoardIsAsked) {
     EXPECT_EQ(download(std::nullopt), Outcome::FileError);
     EXPECT_TRUE(prompt.boxes.back().text.endsWith(
         "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"));
-    QFile::remove(path(QStringLiteral("LINE1.hex")));
+    QFile::remove(path("LINE1.hex"));
     EXPECT_EQ(download(std::nullopt), Outcome::FileError);
     EXPECT_TRUE(prompt.boxes.back().text.endsWith(
         "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"));

@@ -14,8 +14,6 @@ TEST(DiraVez, ReplacesDigitsBothWaysInPlace) {
     QString dv = QStringLiteral("=:");
     EXPECT_EQ(DiraVez2HEX(dv), "DA");
     EXPECT_EQ(dv, "DA");
-    EXPECT_EQ(diraVezByte(u":?"), 175);
-    EXPECT_EQ(diraVezByte(u"0Z"), std::nullopt);
     EXPECT_EQ(diraVezPair(0xA7), ":7");
 }
 
@@ -45,13 +43,13 @@ TEST(HexValidation, ChecksTheWholeFile) {
 using ProgramFilesTest = ProgramFixture;
 
 TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoardD) {
-    write(QStringLiteral("LINE1.OVP"), "D\r\n");
-    write(QStringLiteral("LINE1.rev"), "ABCDEFGH:?05\r\n");
-    files.DownloadFile(path(QStringLiteral("LINE1.OVP")));
+    write("LINE1.OVP", "D\r\n");
+    write("LINE1.rev", "ABCDEFGH:?05\r\n");
+    files.DownloadFile(path("LINE1.OVP"));
     EXPECT_TRUE(files.ValidProgram());
-    EXPECT_EQ(files.names().rev, path(QStringLiteral("LINE1.rev")));
-    EXPECT_EQ(files.names().hex, path(QStringLiteral("LINE1.hex")));
-    EXPECT_EQ(files.names().lcf, path(QStringLiteral("LINE1.lcf")));
+    EXPECT_EQ(files.names().rev, path("LINE1.rev"));
+    EXPECT_EQ(files.names().hex, path("LINE1.hex"));
+    EXPECT_EQ(files.names().lcf, path("LINE1.lcf"));
     EXPECT_EQ(files.ident(), "ABCDEFGH");
     EXPECT_EQ(files.checksum(), "175");
     EXPECT_EQ(files.revision(), "5");
@@ -85,10 +83,10 @@ TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
     };
     for (const Case& c : cases) {
         prompt.boxes.clear();
-        write(QStringLiteral("P.ovp"), c.ovp);
+        write("P.ovp", c.ovp);
         c.rev ? write("P.rev", c.rev) : void(QFile::remove(path("P.rev")));
         c.lcf ? write("P.lcf", c.lcf) : void(QFile::remove(path("P.lcf")));
-        files.DownloadFile(path(QStringLiteral("P.ovp")));
+        files.DownloadFile(path("P.ovp"));
         EXPECT_EQ(files.ValidProgram(), c.valid) << c.ovp << " " << c.lastBox;
         const QString last = prompt.boxes.empty() ? QString() : prompt.boxes.back().text;
         EXPECT_EQ(prompt.boxes.empty(), !*c.lastBox) << qPrintable(last);
@@ -97,10 +95,10 @@ TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
 }
 
 TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOneBytePerChar) {
-    write(QStringLiteral("P.ovp"), "8");
-    write(QStringLiteral("P.rev"), "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
-    write(QStringLiteral("P.lcf"), "F00000000000000000000000000000000002");
-    files.DownloadFile(path(QStringLiteral("P.ovp")));
+    write("P.ovp", "8");
+    write("P.rev", "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
+    write("P.lcf", "F00000000000000000000000000000000002");
+    files.DownloadFile(path("P.ovp"));
     ASSERT_TRUE(files.ValidProgram());
     EXPECT_EQ(files.config().a, 2);
     EXPECT_EQ(files.config().b, 0);
@@ -109,12 +107,12 @@ TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOne
 }
 
 TEST_F(ProgramFilesTest, UploadFileOnAMissingOvpRefusesAndKeepsTheEarlierNames) {
-    write(QStringLiteral("A.ovp"), "D");
-    ASSERT_TRUE(files.UploadFile(path(QStringLiteral("A.ovp"))));
-    EXPECT_FALSE(files.UploadFile(path(QStringLiteral("B.ovp"))));
-    write(QStringLiteral("C.ovp"), "");
-    EXPECT_FALSE(files.UploadFile(path(QStringLiteral("C.ovp"))));
-    EXPECT_EQ(files.names().hex, path(QStringLiteral("A.hex")));
+    write("A.ovp", "D");
+    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
+    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
+    write("C.ovp", "");
+    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
+    EXPECT_EQ(files.names().hex, path("A.hex"));
     EXPECT_EQ(files.boardType(), 'D');
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));

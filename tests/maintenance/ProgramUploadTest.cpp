@@ -12,7 +12,7 @@ using Outcome = ProgramUpload::Outcome;
 class ProgramUploadTest : public ProgramFixture {
   protected:
     Outcome upload() {
-        EXPECT_TRUE(files.UploadFile(path(QStringLiteral("LINE1.ovp"))));
+        EXPECT_TRUE(files.UploadFile(path("LINE1.ovp")));
         transfer.setInUploadMode(true);
         ProgramUpload run(transfer, files, prompt);
         run.runToEnd();
@@ -22,7 +22,7 @@ class ProgramUploadTest : public ProgramFixture {
     // True when LINE1.hex describes board D's program memory, 4000H to BFFFH.
     bool hexHoldsTheBoardImage() const {
         QByteArray image, board8000;
-        for (const HexRecord& r : parseHexText(read(QStringLiteral("LINE1.hex"))).records)
+        for (const HexRecord& r : parseHexText(read("LINE1.hex")).records)
             image += r.data;
         for (int a = 0x4000; a < 0xC000; ++a)
             board8000 += char(board.peek(a));
@@ -31,11 +31,11 @@ class ProgramUploadTest : public ProgramFixture {
 };
 
 TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
-    write(QStringLiteral("LINE1.ovp"), "D");
+    write("LINE1.ovp", "D");
     ASSERT_EQ(upload(), Outcome::Complete);
-    EXPECT_EQ(read(QStringLiteral("LINE1.rev")), QByteArray("KVX91D07:707\r\n"));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("LINE1.lcf"))));
-    const QList<QByteArray> lines = read(QStringLiteral("LINE1.hex")).split('\n');
+    EXPECT_EQ(read("LINE1.rev"), QByteArray("KVX91D07:707\r\n"));
+    EXPECT_FALSE(QFile::exists(path("LINE1.lcf")));
+    const QList<QByteArray> lines = read("LINE1.hex").split('\n');
     ASSERT_EQ(lines.size(), 2048 + 2); // data, the end record, the empty rest after its CR LF
     EXPECT_TRUE(lines[0].startsWith(":10400000"));
     EXPECT_EQ(lines[0].size(), 9 + 32 + 1); // no record checksum, CR
@@ -46,17 +46,16 @@ TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
 }
 
 TEST_F(ProgramUploadTest, ConfigurationBoardWritesItsLcfLine) {
-    write(QStringLiteral("LINE1.ovp"), "8");
+    write("LINE1.ovp", "8");
     ASSERT_EQ(upload(), Outcome::Complete);
-    EXPECT_EQ(read(QStringLiteral("LINE1.lcf")),
-              QByteArray("F") + QByteArray(34, '0') + "2001" + "2000%\r\n");
-    EXPECT_EQ(read(QStringLiteral("LINE1.hex")).count('\n'), 0x2000 / 16 + 1);
+    EXPECT_EQ(read("LINE1.lcf"), QByteArray("F") + QByteArray(34, '0') + "2001" + "2000%\r\n");
+    EXPECT_EQ(read("LINE1.hex").count('\n'), 0x2000 / 16 + 1);
 }
 
 // A wrong echo spoils a read: tried once more it is right; spoilt twice it fails the upload,
 // never becoming "00" in a file.
 TEST_F(ProgramUploadTest, ReadFailuresNeverBecomeZerosAndLeaveTheOldSetWhole) {
-    write(QStringLiteral("LINE1.ovp"), "D");
+    write("LINE1.ovp", "D");
     const QByteArray oldRev = "OLD:?05", oldHex = ":00000001FF";
     link.RSRead("B0"); // read mode is set: the ident reads are bytes 1-20
     // The high address byte of the first image read comes back wrong once: read again.
@@ -66,26 +65,26 @@ TEST_F(ProgramUploadTest, ReadFailuresNeverBecomeZerosAndLeaveTheOldSetWhole) {
     EXPECT_TRUE(hexHoldsTheBoardImage());
 
     // Wrong twice (again after 0xFF as the low byte, 0xFF and mode 1): the upload fails.
-    write(QStringLiteral("LINE1.rev"), oldRev);
-    write(QStringLiteral("LINE1.hex"), oldHex);
+    write("LINE1.rev", oldRev);
+    write("LINE1.hex", oldHex);
     base = board.receivedCount();
     board.faults().wrongEchoAt = {base + 21, base + 25};
     prompt.boxes.clear();
     EXPECT_EQ(upload(), Outcome::CommFailure);
     EXPECT_EQ(prompt.boxes.back().text,
               "Program Upload Not Complete!\r\n\r\nHEX file not created.");
-    EXPECT_EQ(read(QStringLiteral("LINE1.rev")), oldRev);
-    EXPECT_EQ(read(QStringLiteral("LINE1.hex")), oldHex);
+    EXPECT_EQ(read("LINE1.rev"), oldRev);
+    EXPECT_EQ(read("LINE1.hex"), oldHex);
     EXPECT_FALSE(link.OnlineMode());
 }
 
 TEST_F(ProgramUploadTest, SilentBoardMidImageLeavesTheOldSetWhole) {
-    write(QStringLiteral("LINE1.ovp"), "8");
-    write(QStringLiteral("LINE1.lcf"), "old lcf");
+    write("LINE1.ovp", "8");
+    write("LINE1.lcf", "old lcf");
     board.faults().silentAfter = 500;
     EXPECT_EQ(upload(), Outcome::CommFailure);
-    EXPECT_EQ(read(QStringLiteral("LINE1.lcf")), QByteArray("old lcf"));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("LINE1.rev"))));
+    EXPECT_EQ(read("LINE1.lcf"), QByteArray("old lcf"));
+    EXPECT_FALSE(QFile::exists(path("LINE1.rev")));
 }
 
 } // namespace

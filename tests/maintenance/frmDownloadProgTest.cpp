@@ -55,7 +55,7 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
         hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
                QByteArray(32, '1') + "\r\n";
     writeProgram(hex);
-    files.DownloadFile(path(QStringLiteral("LINE1.ovp")));
+    files.DownloadFile(path("LINE1.ovp"));
     prompt.answer(MsgAnswer::Yes);
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
@@ -83,18 +83,18 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
-    const QString ovp = home.filePath(QStringLiteral("LINE1.ovp"));
+    const QString ovp = home.filePath("LINE1.ovp");
     for (const auto& [name, bytes] :
          {std::pair<QString, QByteArray>{ovp, "D"},
-          {home.filePath(QStringLiteral("LINE1.rev")), "ABC:?05"},
-          {home.filePath(QStringLiteral("LINE1.hex")),
+          {home.filePath("LINE1.rev"), "ABC:?05"},
+          {home.filePath("LINE1.hex"),
            ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n"}}) {
         QFile f(name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
     chooser.answers = {ovp};
-    state.gProgramFilePath = home.filePath(QStringLiteral("OLD.ovp"));
+    state.gProgramFilePath = home.filePath("OLD.ovp");
     QTimer* background = child<QTimer>("tmrBackgroungUpdate");
     background->start();
     bool timerStopped = false;
@@ -108,7 +108,7 @@ TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
 
     ASSERT_EQ(prompt.boxes.size(), 4u);
     EXPECT_EQ(prompt.boxes[0].title, "Program Offline");
-    EXPECT_EQ(chooser.initialPaths, std::vector<QString>{home.filePath(QStringLiteral("OLD.ovp"))});
+    EXPECT_EQ(chooser.initialPaths, std::vector<QString>{home.filePath("OLD.ovp")});
     EXPECT_EQ(state.gProgramFilePath, ovp);
     EXPECT_EQ(prompt.boxes[1].text, "You are about to download \"LINE1.ovp\" to the "
                                     "P9100.\r\n\r\nDo you wish to continue?");
