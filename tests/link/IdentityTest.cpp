@@ -55,13 +55,9 @@ TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
 }
 
 TEST_F(IdentityTest, FaultTextsFromTheFile) {
-    writeFaults(QStringLiteral("support"), "0a,Text\r\n"
-                                           "  5C ,  \"Program is invalid, download again\"  \r\n"
-                                           "FF,Last\r\n"
-                                           "100,Wide\r\n"
-                                           "garbage line without comma\r\n"
-                                           "\"unterminated,quote\r\n"
-                                           "05\r\n");
+    writeFaults("support",
+                "0a,Text\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
+                "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
     const std::pair<int, const char*> cases[] = {
         {10, "Fault Code (0AH): Text"},
         {0x5C, "Fault Code (5CH): Program is invalid, download again"},
@@ -78,7 +74,7 @@ TEST_F(IdentityTest, FaultTextsFromTheFile) {
 TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
     QDir(home.filePath("support")).removeRecursively();
-    writeFaults(QStringLiteral("Support"), "");
+    writeFaults("Support", "");
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): ");
 }
 

@@ -119,7 +119,7 @@ TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
     }
 }
 
-TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351) {
+TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351AndNothingOnceTheBoardIsLost) {
     struct Case {
         int stored;
         bool recalled;
@@ -127,7 +127,7 @@ TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351) {
     };
     // Position 100 lies between each on setpoint and off setpoint 200: the output is on.
     const Case cases[] = {
-        {50, true, 1, 50}, {16 * 256 + 255, true, 1, 4351}, {17 * 256 + 5, false, 2, 0}};
+        {16 * 256 + 255, true, 1, 4351}, {17 * 256 + 5, false, 2, 0}, {50, true, 1, 50}};
     for (const Case& c : cases) {
         pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, c.stored, 200, 0, 0};
         board.clearTranscript();
@@ -137,14 +137,9 @@ TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351) {
         EXPECT_EQ(sent(), bytes({0xFF, 9, 4, 0x55, 0x55, 0x55}));
     }
     EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(PlsTest, RecallThatLosesTheBoardClearsTheResults) {
-    pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, 50, 200, 0, 0};
-    ASSERT_TRUE(plsLink.RecallChannel(4));
     board.faults().silentAfter = board.receivedCount() + 4; // answers the channel byte only
     EXPECT_FALSE(plsLink.RecallChannel(4));
-    EXPECT_EQ(plsLink.ChannelRecallState(), 0);
+    EXPECT_EQ(plsLink.ChannelRecallState(), 0); // nothing left of the last recall
     EXPECT_EQ(plsLink.ChannelRecallPos(), 0);
 }
 

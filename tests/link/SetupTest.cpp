@@ -106,13 +106,22 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     EXPECT_TRUE(link.portFailed());
 }
 
-TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOffline) {
+TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostOnce) {
+    int lost = 0;
+    bool busyWhenAnnounced = true;
+    QObject::connect(&link, &RSComm::linkLost, [&] {
+        ++lost;
+        busyWhenAnnounced = link.isBusy();
+    });
     board.faults().silent = true;
     link.OpenRSComm(port);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(port.isOpen());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.CommError());
+    link.RSRead("W300"); // still lost: no second announcement
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(busyWhenAnnounced);
     board.clearTranscript();
     link.CloseRSComm(); // no attention byte to a board known to be silent
     EXPECT_TRUE(board.bytesFromPc().isEmpty());
@@ -150,22 +159,6 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(busyWhenAnnounced);
-}
-
-TEST_F(SetupTest, ALostBoardIsAnnouncedOnceTheRequestHasEnded) {
-    int lost = 0;
-    bool busyWhenAnnounced = true;
-    QObject::connect(&link, &RSComm::linkLost, [&] {
-        ++lost;
-        busyWhenAnnounced = link.isBusy();
-    });
-    link.OpenRSComm(port);
-    board.faults().silent = true;
-    link.RSRead("W300");
-    link.RSRead("W302"); // still lost: no second announcement
-    EXPECT_EQ(lost, 1);
-    EXPECT_FALSE(busyWhenAnnounced);
-    EXPECT_TRUE(link.CommError());
 }
 
 } // namespace
