@@ -15,23 +15,18 @@ TEST(BoardNames, NameAndConfigurationLetterByCode) {
         const char* letter;
     };
     const Case cases[] = {
-        {49, "K2110", "1"},
-        {51, "K2150", "?"},
-        {55, "K2410", ""},
-        {57, "Not Defined", ""},
-        {58, "P7100", "@"},
-        {61, "P7300(PLC)", "C"},
-        {62, "P7300(PLS)", ""},
-        {65, "Q7610", "E"},
-        {68, "P9100(PLC)", "G"},
+        {49, "K2110", "1"},      {51, "K2150", "?"}, {55, "K2410", ""},
+        {57, "Not Defined", ""}, {58, "P7100", "@"}, {61, "P7300(PLC)", "C"},
+        {62, "P7300(PLS)", ""},  {65, "Q7610", "E"}, {68, "P9100(PLC)", "G"},
         {69, "P9100(PLS)", ""},
-        {70, "F Is Not Defined.", ""},
-        {48, "0 Is Not Defined.", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RSComm::TargetboardName(c.code), QString::fromLatin1(c.name)) << c.code;
-        EXPECT_EQ(RSComm::LCFBoardIndex(c.code), QString::fromLatin1(c.letter)) << c.code;
+        EXPECT_EQ(RSComm::TargetboardName(c.code), c.name) << c.code;
+        EXPECT_EQ(RSComm::LCFBoardIndex(c.code), c.letter) << c.code;
     }
+    EXPECT_EQ(RSComm::TargetboardName(70), "F Is Not Defined.");
+    EXPECT_EQ(RSComm::TargetboardName(48), "0 Is Not Defined.");
+    EXPECT_EQ(RSComm::LCFBoardIndex(70) + RSComm::LCFBoardIndex(48), "");
 }
 
 class IdentityTest : public LinkFixture {
@@ -44,31 +39,25 @@ class IdentityTest : public LinkFixture {
     }
 };
 
-TEST_F(IdentityTest, FirmwareRevisionOnlyWhenOnline) {
-    board.setValue(QStringLiteral("B8159"), 42);
+TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
+    board.setValue("B8159", 42);
+    board.setValue("B8176", 0x5C);
     EXPECT_EQ(link.FirmwareRev(), 42);
-    link.CloseRSComm();
-    board.clearTranscript();
-    EXPECT_EQ(link.FirmwareRev(), -1);
-    EXPECT_TRUE(board.bytesFromPc().isEmpty());
-}
-
-TEST_F(IdentityTest, FaultCodeIsZeroWhenTheReadFails) {
-    board.setValue(QStringLiteral("B8176"), 0x5C);
     EXPECT_EQ(link.FaultCode(), 0x5C);
     board.faults().silent = true;
     EXPECT_EQ(link.FaultCode(), 0);
     EXPECT_TRUE(link.CommError());
+    link.CloseRSComm();
+    link.setCommError(false); // being offline alone keeps the revision read off the wire
+    board.clearTranscript();
+    EXPECT_EQ(link.FirmwareRev(), -1);
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 TEST_F(IdentityTest, FaultTextsFromTheFile) {
-    writeFaults(QStringLiteral("support"), "0a,Text\r\n"
-                                           "  5C ,  \"Program is invalid, download again\"  \r\n"
-                                           "FF,Last\r\n"
-                                           "100,Wide\r\n"
-                                           "garbage line without comma\r\n"
-                                           "\"unterminated,quote\r\n"
-                                           "05\r\n");
+    writeFaults("support",
+                "0a,Text\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
+                "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
     const std::pair<int, const char*> cases[] = {
         {10, "Fault Code (0AH): Text"},
         {0x5C, "Fault Code (5CH): Program is invalid, download again"},
@@ -78,31 +67,22 @@ TEST_F(IdentityTest, FaultTextsFromTheFile) {
         {0x42, "Fault Code (42H): "},
     };
     for (auto [code, text] : cases)
-        EXPECT_EQ(link.FaultDescription(code), QString::fromLatin1(text)) << code;
+        EXPECT_EQ(link.FaultDescription(code), text) << code;
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(IdentityTest, MissingFaultFileIsSaid) {
-    EXPECT_EQ(link.FaultDescription(10),
-              QStringLiteral("Fault Code (0AH): --- Fault File Not Found ---"));
+TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
+    EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
+    QDir(home.filePath("support")).removeRecursively();
+    writeFaults("Support", "");
+    EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): ");
 }
 
-TEST_F(IdentityTest, SupportFolderOfAnyCaseAndAnEmptyFile) {
-    QDir(home.filePath(QStringLiteral("support"))).removeRecursively();
-    writeFaults(QStringLiteral("Support"), "");
-    EXPECT_EQ(link.FaultDescription(10), QStringLiteral("Fault Code (0AH): "));
-}
-
-TEST(ShippedSupportTexts, CoverTheCodesOperatorsMeet) {
-    // The texts installed with the program answer every code the program itself refers to.
-    FakeClock clock;
-    test::RecordingPrompt prompt;
-    RSComm link(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
+TEST_F(IdentityTest, ShippedTextsCoverTheCodesOperatorsMeet) {
+    RSComm shipped(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
     for (int code : {0x0A, 0x42, 0x45, 0x5C, 0x5D, 1, 63}) {
-        const QString text = link.FaultDescription(code);
-        const QString prefix =
-            QStringLiteral("Fault Code (%1H): ")
-                .arg(QString::number(code, 16).toUpper().rightJustified(2, u'0'));
+        const QString text = shipped.FaultDescription(code);
+        const QString prefix = QString::asprintf("Fault Code (%02XH): ", code);
         EXPECT_TRUE(text.startsWith(prefix)) << qPrintable(text);
         EXPECT_GT(text.size(), prefix.size() + 10) << qPrintable(text);
     }

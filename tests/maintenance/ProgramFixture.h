@@ -32,12 +32,6 @@ class ProgramFixture : public LinkFixture {
         QString error;
         ASSERT_TRUE(sim::applyState(board, QString::fromLatin1(text), &error)) << qPrintable(error);
     }
-    std::vector<QString> boxTexts() const {
-        std::vector<QString> t;
-        for (const Box& b : prompt.boxes)
-            t.push_back(b.text);
-        return t;
-    }
 
     ProgramTransfer transfer{link, clock};
     ProgramFileSet files{prompt};

@@ -13,49 +13,6 @@ using namespace kalvex::test;
 
 namespace {
 
-const QByteArray kHex = ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n";
-
-struct LabelCase {
-    const char* name;
-    int mode;
-    bool inProgram, inUpload, writingIdent, readingIdent;
-    const char* label;
-};
-
-class WindowTexts : public ProgramFixture, public ::testing::WithParamInterface<LabelCase> {
-  protected:
-    void SetUp() override {
-        ensureApplication();
-        ProgramFixture::SetUp();
-    }
-};
-
-TEST_P(WindowTexts, FollowTheTransferOnEveryTick) {
-    const LabelCase& c = GetParam();
-    ProgramDownload run(transfer, files, prompt);
-    frmDownloadProg w(transfer, run);
-    EXPECT_EQ(w.labelText(), QStringLiteral("Sending Program at Address: "));
-    w.SetTransferMode(c.mode);
-    transfer.setInProgramMode(c.inProgram);
-    transfer.setInUploadMode(c.inUpload);
-    transfer.setWritingIdent(c.writingIdent);
-    transfer.setReadingIdent(c.readingIdent);
-    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
-    w.Timer1_Timer();
-    EXPECT_EQ(w.labelText(), QLatin1String(c.label));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ticks, WindowTexts,
-    ::testing::Values(
-        LabelCase{"Sending", 0, true, false, false, false, "Writing to Program Address: 4010H"},
-        LabelCase{"WritingIdent", 0, true, false, true, false, "Writing Program Ident ... "},
-        LabelCase{"SendOver", 0, false, false, false, false, "Sending Program at Address: "},
-        LabelCase{"Reading", 1, false, true, false, false, "Reading From Program Address: 4010H"},
-        LabelCase{"ReadingIdent", 1, false, true, false, true, "Reading Program Ident ... "},
-        LabelCase{"ReadOver", 1, false, false, false, false, "Reading Program at Address: "}),
-    [](const auto& p) { return std::string(p.param.name); });
-
 class DownloadWindow : public ProgramFixture {
   protected:
     void SetUp() override {
@@ -64,32 +21,56 @@ class DownloadWindow : public ProgramFixture {
     }
 };
 
+TEST_F(DownloadWindow, TextsFollowTheTransferOnEveryTick) {
+    struct Case {
+        int mode;
+        bool inProgram, inUpload, writingIdent, readingIdent;
+        const char* label;
+    };
+    const Case cases[] = {
+        {0, true, false, false, false, "Writing to Program Address: 4010H"},
+        {0, true, false, true, false, "Writing Program Ident ... "},
+        {0, false, false, false, false, "Sending Program at Address: "},
+        {1, false, true, false, false, "Reading From Program Address: 4010H"},
+        {1, false, true, false, true, "Reading Program Ident ... "},
+        {1, false, false, false, false, "Reading Program at Address: "},
+    };
+    ProgramDownload run(transfer, files, prompt);
+    frmDownloadProg w(transfer, run);
+    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
+    for (const Case& c : cases) {
+        w.SetTransferMode(c.mode);
+        transfer.setInProgramMode(c.inProgram);
+        transfer.setInUploadMode(c.inUpload);
+        transfer.setWritingIdent(c.writingIdent);
+        transfer.setReadingIdent(c.readingIdent);
+        w.Timer1_Timer();
+        EXPECT_EQ(w.labelText(), c.label);
+    }
+}
+
 TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
     QByteArray hex;
     for (int i = 0; i < 40; ++i)
         hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
                QByteArray(32, '1') + "\r\n";
     writeProgram(hex);
-    files.DownloadFile(path(QStringLiteral("LINE1.ovp")));
+    files.DownloadFile(path("LINE1.ovp"));
     prompt.answer(MsgAnswer::Yes);
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
-    int steps = 0;
     size_t records = 0, mostPerStep = 0;
     QObject::connect(&w, &frmDownloadProg::stepped, [&] {
         mostPerStep = std::max(mostPerStep, board.programLog().size() - records);
         records = board.programLog().size();
     });
     w.show();
-    while (!run.finished() && steps < 1000) {
+    for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
         if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // the board's pauses
         QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
-        ++steps;
         w.close();
         QTest::keyClick(&w, Qt::Key_Escape);
-        if (!run.finished()) {
-            EXPECT_TRUE(w.isVisible());
-        }
+        EXPECT_TRUE(run.finished() || w.isVisible());
     }
     EXPECT_EQ(records, 40u);
     EXPECT_EQ(mostPerStep, 1u);
@@ -99,41 +80,44 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
 
 // File > Download Program: the offline question, the file dialog, the question naming the
 // file, then the window with the background timer stopped, restarted afterwards.
-class DownloadMenu : public ShellFixture {};
+using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
-    const QString ovp = home.filePath(QStringLiteral("LINE1.ovp"));
-    for (const auto& [name, bytes] : {std::pair<QString, QByteArray>{ovp, "D"},
-                                      {home.filePath(QStringLiteral("LINE1.rev")), "ABC:?05"},
-                                      {home.filePath(QStringLiteral("LINE1.hex")), kHex}}) {
+    const QString ovp = home.filePath("LINE1.ovp");
+    for (const auto& [name, bytes] :
+         {std::pair<QString, QByteArray>{ovp, "D"},
+          {home.filePath("LINE1.rev"), "ABC:?05"},
+          {home.filePath("LINE1.hex"),
+           ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n"}}) {
         QFile f(name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
     chooser.answers = {ovp};
-    state.gProgramFilePath = home.filePath(QStringLiteral("OLD.ovp"));
-    child<QTimer>("tmrBackgroungUpdate")->start();
+    state.gProgramFilePath = home.filePath("OLD.ovp");
+    QTimer* background = child<QTimer>("tmrBackgroungUpdate");
+    background->start();
     bool timerStopped = false;
     prompt.answer(MsgAnswer::Yes); // Program Offline
     prompt.answer(MsgAnswer::Yes); // You are about to download ...
     prompt.answerWith([&](const Box&) {
-        timerStopped = !child<QTimer>("tmrBackgroungUpdate")->isActive();
+        timerStopped = !background->isActive();
         return MsgAnswer::Yes;
     });
     item("mnuFileDownloadProgram")->trigger();
 
     ASSERT_EQ(prompt.boxes.size(), 4u);
-    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Program Offline"));
-    EXPECT_EQ(chooser.initialPaths, std::vector<QString>{home.filePath(QStringLiteral("OLD.ovp"))});
+    EXPECT_EQ(prompt.boxes[0].title, "Program Offline");
+    EXPECT_EQ(chooser.initialPaths, std::vector<QString>{home.filePath("OLD.ovp")});
     EXPECT_EQ(state.gProgramFilePath, ovp);
-    EXPECT_EQ(prompt.boxes[1].text, QStringLiteral("You are about to download \"LINE1.ovp\" to "
-                                                   "the P9100.\r\n\r\nDo you wish to continue?"));
+    EXPECT_EQ(prompt.boxes[1].text, "You are about to download \"LINE1.ovp\" to the "
+                                    "P9100.\r\n\r\nDo you wish to continue?");
     EXPECT_TRUE(timerStopped);
-    EXPECT_EQ(prompt.boxes[3].text, QStringLiteral("Program Download Complete!"));
-    EXPECT_TRUE(child<QTimer>("tmrBackgroungUpdate")->isActive());
-    EXPECT_EQ(mode(), QStringLiteral("ONLINE"));
+    EXPECT_EQ(prompt.boxes[3].text, "Program Download Complete!");
+    EXPECT_TRUE(background->isActive());
+    EXPECT_EQ(mode(), "ONLINE");
     EXPECT_EQ(board.peek(0x400F), 0x10);
-    child<QTimer>("tmrBackgroungUpdate")->stop();
+    background->stop();
 }
 
 } // namespace

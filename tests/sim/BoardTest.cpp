@@ -21,14 +21,24 @@ class BoardTest : public ::testing::Test {
             replies += board.receive(quint8(b)).bytes;
         return replies;
     }
+    void runFor(qint64 us) {
+        clock.advanceUs(us);
+        board.advanceMachine();
+    }
 
     FakeClock clock;
     Board board{clock};
 };
 
-TEST_F(BoardTest, IgnoresBytesUntilAttention) {
+TEST_F(BoardTest, IgnoresBytesUntilAttentionAndFallsSilentAfterItsCount) {
     EXPECT_EQ(feed({0x01, 0x00, 0x12}), QByteArray());
     EXPECT_EQ(feed({0xFF, 0xFF, 0x01}), bytes({0x55, 0x55, 0x55}));
+    board.clearTranscript();
+    board.poke(50, 0x77);
+    board.faults().silentAfter = board.receivedCount() + 2;
+    EXPECT_EQ(feed({0, 50, 0, 51}), bytes({0, 0x77}));
+    EXPECT_EQ(board.bytesFromPc(), bytes({0, 50, 0, 51}));
+    EXPECT_EQ(board.bytesToPc(), bytes({0, 0x77}));
 }
 
 TEST_F(BoardTest, ProgramModeAnswersEachRecordWithItsChecksum) {
@@ -52,83 +62,55 @@ TEST_F(BoardTest, PacingHoldsEachReplyForTwoByteTimes) {
     // A byte sent right behind the first waits for the line: it arrives a byte time later.
     EXPECT_EQ(board.receive(0x01).readyAtUs - t0, 3 * bt);
     clock.advanceUs(100'000);
-    const qint64 t1 = clock.nowUs();
-    EXPECT_EQ(board.receive(0x00).readyAtUs - t1, 2 * bt);
+    EXPECT_EQ(board.receive(0x00).readyAtUs - clock.nowUs(), 2 * bt);
 }
 
-TEST_F(BoardTest, MachineCountsWhileRunningAndStandsStillWhenStopped) {
+TEST_F(BoardTest, MachineCountsAndTurnsWhileRunningAndStandsStillWhenStopped) {
     board.machine().speed = 1200;
-    const qint64 cans = board.value(QStringLiteral("D1304"));
-    const qint64 good = board.value(QStringLiteral("D1100"));
-    clock.advanceUs(60'000'000); // one minute
-    board.advanceMachine();
-    EXPECT_EQ(board.value(QStringLiteral("D1304")) - cans, 1200);
-    const qint64 blown = board.value(QStringLiteral("D1104"));
-    EXPECT_EQ(board.value(QStringLiteral("D1100")) - good + blown - 2345, 1200);
-    EXPECT_EQ(board.value(QStringLiteral("W112")), 1200);
-
-    board.setValue(QStringLiteral("D1100"), 0); // a reset from the PC sticks
-    board.machine().running = false;
-    clock.advanceUs(60'000'000);
-    board.advanceMachine();
-    EXPECT_EQ(board.value(QStringLiteral("D1100")), 0);
-    EXPECT_EQ(board.value(QStringLiteral("W112")), 0);
-}
-
-TEST_F(BoardTest, ResolverTurnsWithinOneRevolution) {
-    std::set<qint64> seen;
+    const qint64 cans = board.value("D1304"), good = board.value("D1100");
+    runFor(60'000'000); // one minute
+    EXPECT_EQ(board.value("D1304") - cans, 1200);
+    EXPECT_EQ(board.value("D1100") - good + board.value("D1104") - 2345, 1200);
+    EXPECT_EQ(board.value("W112"), 1200);
+    std::set<qint64> positions;
     for (int i = 0; i < 50; ++i) {
-        clock.advanceUs(7'000);
-        board.advanceMachine();
-        const qint64 pos = board.value(QStringLiteral("W180"));
-        EXPECT_GE(pos, 0);
-        EXPECT_LT(pos, 360);
-        seen.insert(pos);
+        runFor(7'000);
+        const qint64 pos = board.value("W180");
+        EXPECT_TRUE(pos >= 0 && pos < 360) << pos;
+        positions.insert(pos);
     }
-    EXPECT_GT(seen.size(), 10u);
+    EXPECT_GT(positions.size(), 10u);
+
+    board.setValue("D1100", 0); // a reset from the PC sticks
+    board.machine().running = false;
+    runFor(60'000'000);
+    EXPECT_EQ(board.value("D1100"), 0);
+    EXPECT_EQ(board.value("W112"), 0);
 }
 
-TEST_F(BoardTest, StartsWithTheValuesThePagesRead) {
-    EXPECT_EQ(board.value(QStringLiteral("B52")), 24);
-    EXPECT_EQ(board.value(QStringLiteral("F119")), 1);
-    EXPECT_GT(board.value(QStringLiteral("B8159")), 0);
-    EXPECT_EQ(board.value(QStringLiteral("B8176")), 0);
-    EXPECT_EQ(board.value(QStringLiteral("W98")), 0);
-}
-
-TEST_F(BoardTest, StateTextSetsCellsAndFaults) {
+TEST_F(BoardTest, StateTextSetsCellsAndFaultsOrChangesNothing) {
     QString error;
     ASSERT_TRUE(applyState(board,
-                           QStringLiteral("# a faulted, stopped machine\n"
-                                          "W98 = 5\nB8176=92  # program invalid\n"
-                                          "F119 = 0\nD1100 = 123456\nrunning = 0\n"
-                                          "silent_after = 10\nbaud = 19200\n"),
+                           "# a faulted, stopped machine\n"
+                           "W98 = 5\nB8176=92  # program invalid\n"
+                           "F119 = 0\nD1100 = 123456\nrunning = 0\n"
+                           "silent_after = 10\nbaud = 19200\n",
                            &error))
         << qPrintable(error);
-    EXPECT_EQ(board.value(QStringLiteral("W98")), 5);
-    EXPECT_EQ(board.value(QStringLiteral("B8176")), 92);
-    EXPECT_EQ(board.value(QStringLiteral("F119")), 0);
-    EXPECT_EQ(board.value(QStringLiteral("D1100")), 123456);
+    EXPECT_EQ(board.value("W98"), 5);
+    EXPECT_EQ(board.value("B8176"), 92);
+    EXPECT_EQ(board.value("F119"), 0);
+    EXPECT_EQ(board.value("D1100"), 123456);
     EXPECT_FALSE(board.machine().running);
     EXPECT_EQ(board.faults().silentAfter, 10);
     EXPECT_EQ(board.faults().baud, 19200);
-}
 
-TEST_F(BoardTest, BadStateTextChangesNothing) {
-    for (const char* text : {"W98 = 5\nW99 = x\n", "W98 = 5\nnonsense\n", "W98 = 5\nB70000 = 1\n",
-                             "W98 = 5\nfoo = 1\n", "W98 = 5\nW100 = -1\n"}) {
-        QString error;
-        EXPECT_FALSE(applyState(board, QString::fromLatin1(text), &error)) << text;
-        EXPECT_TRUE(error.contains(QStringLiteral("line 2"))) << qPrintable(error);
-        EXPECT_EQ(board.value(QStringLiteral("W98")), 0) << text;
+    for (const char* text : {"W98 = 6\nW99 = x\n", "W98 = 6\nnonsense\n", "W98 = 6\nB70000 = 1\n",
+                             "W98 = 6\nfoo = 1\n", "W98 = 6\nW100 = -1\n"}) {
+        EXPECT_FALSE(applyState(board, text, &error)) << text;
+        EXPECT_TRUE(error.contains("line 2")) << qPrintable(error);
+        EXPECT_EQ(board.value("W98"), 5) << text;
     }
-}
-
-TEST_F(BoardTest, SilentAfterAndTranscript) {
-    board.faults().silentAfter = 3;
-    EXPECT_EQ(feed({0xFF, 1, 0, 50}), bytes({0x55, 0x55, 0}));
-    EXPECT_EQ(board.bytesFromPc(), bytes({0xFF, 1, 0, 50}));
-    EXPECT_EQ(board.bytesToPc(), bytes({0x55, 0x55, 0}));
 }
 
 TEST(SimPortTest, RepliesBecomeReadableWhenTheLineDeliversThem) {

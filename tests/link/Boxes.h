@@ -1,0 +1,20 @@
+#pragma once
+#include "RecordingPrompt.h"
+
+#include <ostream>
+#include <tuple>
+
+namespace kalvex::test {
+
+// Boxes compare whole: title, text, buttons and icon.
+inline bool operator==(const Box& a, const Box& b) {
+    return std::tie(a.title, a.text, a.buttons, a.icon) ==
+           std::tie(b.title, b.text, b.buttons, b.icon);
+}
+inline void PrintTo(const Box& b, std::ostream* os) {
+    *os << '[' << b.title.toStdString() << "] " << b.text.toStdString() << " (buttons "
+        << int(b.buttons) << ", icon " << int(b.icon) << ')';
+}
+using Boxes = std::vector<Box>;
+
+} // namespace kalvex::test
