@@ -1,4 +1,5 @@
 #include "CliBoard.h"
+#include "CliChecks.h"
 #include "data/AppState.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
@@ -17,69 +18,66 @@ using namespace kalvex;
 namespace {
 
 using test::CliRun;
+using test::expectFailure;
 
 class DataCli : public test::CliBoard {
   protected:
     void save(const char* name, const SetupData& d) {
         ASSERT_TRUE(writeSetupFile(path(name), d, nullptr));
     }
+    SetupData withValues(std::initializer_list<std::pair<int, qint32>> values) const {
+        SetupData d = state.gDefaultData;
+        for (const auto& [item, value] : values)
+            d.Value[size_t(item)] = value;
+        return d;
+    }
     AppState state;
 };
 
+// A backup of All restores every item; an upload of one set keeps the rest of its --base file.
 TEST_F(DataCli, BackupAndRestoreEveryItem) {
-    setBoard("W1092", 650);
-    setBoard("B3250", 7);
-    setBoard("D1100", 4321);
-    setBoard("W686", 12);
+    const struct {
+        const char* address;
+        int item;
+        qint32 value;
+    } items[] = {{"W1092", 122, 650}, {"B3250", 224, 7}, {"D1100", 37, 4321}, {"W686", 143, 12}};
+    for (const auto& i : items)
+        setBoard(i.address, i.value);
     const CliRun up = cli({"upload", "all", "-o", path("backup.sdt")});
     ASSERT_EQ(up.code, 0) << qPrintable(up.err);
     const auto saved = readSetupFile(path("backup.sdt"), nullptr);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->Version, state.gProgramVersion);
     EXPECT_EQ(saved->Address, state.gDefaultData.Address);
-    EXPECT_EQ(saved->Value[122], 650);
-    EXPECT_EQ(saved->Value[144 + 16 * 5], 7);
-    EXPECT_EQ(saved->Value[37], 4321);
-    EXPECT_EQ(saved->Value[143], 12);
-
-    for (const char* add : {"W1092", "B3250", "D1100", "W686"})
-        setBoard(add, 1);
+    for (const auto& i : items) {
+        EXPECT_EQ(saved->Value[size_t(i.item)], i.value) << i.address;
+        setBoard(i.address, 1);
+    }
     const CliRun down = cli({"download", "all", path("backup.sdt"), "--yes"});
     ASSERT_EQ(down.code, 0) << qPrintable(down.err);
-    EXPECT_EQ(boardValue("W1092"), 650);
-    EXPECT_EQ(boardValue("B3250"), 7);
-    EXPECT_EQ(boardValue("D1100"), 4321);
-    EXPECT_EQ(boardValue("W686"), 12);
-}
+    for (const auto& i : items)
+        EXPECT_EQ(boardValue(i.address), i.value) << i.address;
 
-TEST_F(DataCli, UploadOfOneSetKeepsTheRestOfTheBase) {
-    SetupData base = state.gDefaultData;
-    base.Value[122] = 611;
-    save("base.sdt", base);
-    setBoard("W1092", 650);
+    setBoard("W1092", 611);
     setBoard("B3250", 9);
     setBoard("B3100", 8);
-    const CliRun r = cli(
-        {"upload", "labels", "--base", path("base.sdt"), "-o", path("out.sdt"), "--labels=5-3"});
-    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    const CliRun labels = cli(
+        {"upload", "labels", "--base", path("backup.sdt"), "-o", path("out.sdt"), "--labels=5-3"});
+    ASSERT_EQ(labels.code, 0) << qPrintable(labels.err);
     const auto out = readSetupFile(path("out.sdt"), nullptr);
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->Value[122], 611); // not in the set: from the base
+    EXPECT_EQ(out->Value[122], 650); // not in the set: from the base
     EXPECT_EQ(out->Value[224], 9);   // label 5, ductor 1
     EXPECT_EQ(out->Value[144], 0);   // label 0 was not uploaded
 }
 
 // A download asks first; without --yes it prints the question and sends nothing at all.
 TEST_F(DataCli, DownloadNeedsYesAndLeavesOtherItemsAlone) {
-    SetupData d = state.gDefaultData;
-    d.Value[122] = 700;
-    d.Value[1746] = 33;
-    d.Value[152] = 444;
+    SetupData d = withValues({{122, 700}, {1746, 33}, {152, 444}});
     save("d.sdt", d);
     const qint64 before = received();
-    const CliRun no = cli({"download", "setup", path("d.sdt")});
-    EXPECT_EQ(no.code, 1);
-    EXPECT_TRUE(no.err.contains("You are about to Download Data to the PLC")) << qPrintable(no.err);
+    expectFailure(cli({"download", "setup", path("d.sdt")}), 1,
+                  "You are about to Download Data to the PLC");
     EXPECT_EQ(received(), before);
     const CliRun r = cli({"download", "--yes", "setup", path("d.sdt")});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
@@ -95,29 +93,22 @@ TEST_F(DataCli, DownloadNeedsYesAndLeavesOtherItemsAlone) {
     EXPECT_TRUE(refused.err.contains("item 122 (W1092): refused")) << qPrintable(refused.err);
     EXPECT_TRUE(refused.err.contains("24 of 25 items written")) << qPrintable(refused.err);
     EXPECT_EQ(boardValue("W1092"), 700);
+    EXPECT_EQ(boardValue("W1094"), 77);
 }
 
-TEST_F(DataCli, ExportWritesTheShiftTextOfAFile) {
-    SetupData d = state.gDefaultData;
-    d.Value[37] = 5555;
-    d.Value[120] = -3;
+// export writes the shift text of a file, dated now; dump lists every item.
+TEST_F(DataCli, ExportAndDumpShowAFile) {
+    const SetupData d = withValues({{37, 5555}, {120, -3}, {1746, -9}});
     save("shift.sdt", d);
-    const CliRun r = cli({"export", path("shift.sdt"), "-o", path("shift.txt")}, false);
+    CliRun r = cli({"export", path("shift.sdt"), "-o", path("shift.txt")}, false);
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    QList<QByteArray> got = contents(path("shift.txt")).split('\n');
-    QList<QByteArray> want = shiftExportText(d, QStringLiteral("shift.sdt"), {}).split('\n');
-    ASSERT_EQ(got.size(), want.size());
-    EXPECT_TRUE(got[1].startsWith("Date: ") && got[1].size() > 10) << got[1].constData();
-    got.removeAt(1);
-    want.removeAt(1);
-    EXPECT_EQ(got, want);
-}
+    const QByteArray got = contents(path("shift.txt"));
+    const QByteArray dated = got.split('\n').value(1).trimmed(); // "Date: " and the time now
+    EXPECT_TRUE(dated.startsWith("Date: ") && dated.size() > 10) << dated.constData();
+    EXPECT_EQ(got,
+              shiftExportText(d, QStringLiteral("shift.sdt"), QString::fromLatin1(dated.mid(6))));
 
-TEST_F(DataCli, DumpListsEveryItem) {
-    SetupData d = state.gDefaultData;
-    d.Value[1746] = -9;
-    save("d.sdt", d);
-    const CliRun r = cli({"dump", path("d.sdt")}, false);
+    r = cli({"dump", path("shift.sdt")}, false);
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 1747);
@@ -132,36 +123,29 @@ TEST_F(DataCli, RefusedArgumentsAndFiles) {
     save("m1.sdt", state.gDefaultData);
     const QByteArray m1 = contents(path("m1.sdt"));
     ASSERT_EQ(mkfifo(qPrintable(path("fifo")), 0600), 0);
-    struct Case {
+    const struct {
         QStringList args;
         int code;
         const char* says;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{"upload", "most", "-o", "x.sdt"}, 1, "most"},
         {{"upload", "all"}, 1, "--output is required"},
         {{"upload", "setup", "--labels", "1-2", "-o", "x.sdt"}, 1, "labels set only"},
         {{"upload", "labels", "--labels", "a-b", "-o", "x.sdt"}, 1, "FIRST-LAST"},
-        {{"download", "all"}, 1, "FILE is required"},
-        {{"--yes", "download", "all", "missing.sdt"}, 3, "missing.sdt"},
         {{"--yes", "download", "all", "bad.sdt"}, 3, "claims"},
         {{"dump", "bad.sdt"}, 3, "bad.sdt"},
         {{"export", "bad.sdt", "-o", "x.txt"}, 3, "bad.sdt"},
         {{"upload", "all", "--base", "bad.sdt", "-o", "x.sdt"}, 3, "bad.sdt"},
-        {{"export", "m1.sdt", "-o", "m1.sdt", "--force"}, 3, "m1.sdt is the input file"},
-        {{"export", "m1.sdt", "-o", "./m1.sdt"}, 3, "is the input file"},
+        {{"export", "m1.sdt", "-o", "./m1.sdt"}, 3, "./m1.sdt is the input file"},
         {{"upload", "all", "-o", "m1.sdt"}, 3, "m1.sdt exists; use --force to replace it"},
         {{"upload", "all", "--base", "m1.sdt", "-o", "m1.sdt", "--force"}, 3, "input file"},
-        {{"upload", "all", "-o", "/dev/null", "--force"}, 3, "not a regular file"},
         {{"export", "m1.sdt", "-o", "fifo", "--force"}, 3, "not a regular file"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.args.join(' ')));
         const qint64 before = received();
-        const CliRun r = cli(c.args);
-        EXPECT_EQ(r.code, c.code) << qPrintable(c.args.join(' ')) << qPrintable(r.err);
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << qPrintable(r.err);
-        EXPECT_TRUE(r.err.startsWith("kalvex-cli: ")) << qPrintable(r.err);
-        EXPECT_EQ(received(), before) << qPrintable(c.args.join(' '));
+        expectFailure(cli(c.args), c.code, c.says);
+        EXPECT_EQ(received(), before);
     }
     EXPECT_FALSE(QFile::exists(path("x.sdt")));
     EXPECT_FALSE(QFile::exists(path("x.txt")));
@@ -169,18 +153,26 @@ TEST_F(DataCli, RefusedArgumentsAndFiles) {
     EXPECT_EQ(cli({"upload", "setup", "-o", "m1.sdt", "--force"}).code, 0);
 }
 
-TEST_F(DataCli, AFileOfAnotherVersionNeedsYes) {
-    SetupData d = state.gDefaultData;
-    d.Version = QStringLiteral("KALVEX_R0.1.0");
-    d.Value[122] = 720;
-    save("old.sdt", d);
-    const CliRun no = cli({"download", "setup", path("old.sdt")});
-    EXPECT_EQ(no.code, 1);
-    EXPECT_TRUE(no.err.contains("KALVEX_R0.1.0")) << qPrintable(no.err);
-    EXPECT_EQ(boardValue("W1092"), 600);
-    const CliRun yes = cli({"--yes", "download", "setup", path("old.sdt")});
-    EXPECT_EQ(yes.code, 0) << qPrintable(yes.err);
+// A file of another version, or an item naming another cell than the tag map, is refused
+// before anything is sent unless --yes or --any-address agrees.
+TEST_F(DataCli, QuestionsOfAFileNeedTheirOption) {
+    SetupData old = withValues({{122, 720}});
+    old.Version = QStringLiteral("KALVEX_R0.1.0");
+    save("old.sdt", old);
+    SetupData crafted = withValues({{122, 5}});
+    crafted.Address[122] = QStringLiteral("B8176");
+    save("crafted.sdt", crafted);
+    const qint64 before = received();
+    expectFailure(cli({"download", "setup", path("old.sdt")}), 1, "KALVEX_R0.1.0");
+    const CliRun foreign = cli({"--yes", "download", "setup", path("crafted.sdt")});
+    expectFailure(foreign, 1, "item 122: B8176 (tag map: W1092)");
+    EXPECT_TRUE(foreign.err.contains("--any-address")) << qPrintable(foreign.err);
+    EXPECT_EQ(received(), before);
+
+    EXPECT_EQ(cli({"--yes", "download", "setup", path("old.sdt")}).code, 0);
     EXPECT_EQ(boardValue("W1092"), 720);
+    EXPECT_EQ(cli({"--yes", "download", "setup", path("crafted.sdt"), "--any-address"}).code, 0);
+    EXPECT_EQ(boardValue("B8176"), 5);
 }
 
 // An item that failed is never reported as read: exit 2, the item named, no file unless
@@ -188,26 +180,24 @@ TEST_F(DataCli, AFileOfAnotherVersionNeedsYes) {
 TEST_F(DataCli, FailedItemsAreNamedAndSaveNothing) {
     save("keep.sdt", state.gDefaultData);
     const QByteArray before = contents(path("keep.sdt"));
-    struct Case {
+    const struct {
         QStringList extra;
         const char* fault; // on a fresh board: attention, mode handshake, item 0, then W1092
         const char* says;
         bool saved;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{}, "wrong_echo_at = 6", "item 122 (W1092): wrong echo", false},
         {{"--partial"}, "wrong_echo_at = 6", "item 122 (W1092): wrong echo", true},
         {{}, "silent_after = 40", "no answer", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         write(path("board.state"), QByteArray("running = 0\nW1092 = 650\n") + c.fault);
         const CliRun r = cli(QStringList{"--simulate", "--state", path("board.state"), "upload",
                                          "setup", "-o", path("keep.sdt"), "--force"} +
                                  c.extra,
                              false);
-        EXPECT_EQ(r.code, 2) << qPrintable(r.err);
+        expectFailure(r, 2, c.says);
         EXPECT_TRUE(r.err.contains("Error Processing Request")) << qPrintable(r.err);
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << qPrintable(r.err);
         const auto file = readSetupFile(path("keep.sdt"), nullptr);
         ASSERT_TRUE(file);
         if (c.saved)
@@ -215,23 +205,6 @@ TEST_F(DataCli, FailedItemsAreNamedAndSaveNothing) {
         else
             EXPECT_EQ(contents(path("keep.sdt")), before);
     }
-}
-
-// A file item naming another cell than the tag map is refused unless --any-address.
-TEST_F(DataCli, ForeignAddressesNeedAnyAddress) {
-    SetupData d = state.gDefaultData;
-    d.Address[122] = QStringLiteral("B8176");
-    d.Value[122] = 5;
-    save("crafted.sdt", d);
-    const qint64 before = received();
-    const CliRun no = cli({"--yes", "download", "setup", path("crafted.sdt")});
-    EXPECT_EQ(no.code, 1);
-    EXPECT_TRUE(no.err.contains("item 122: B8176 (tag map: W1092)")) << qPrintable(no.err);
-    EXPECT_TRUE(no.err.contains("--any-address")) << qPrintable(no.err);
-    EXPECT_EQ(received(), before);
-    const CliRun yes = cli({"--yes", "download", "setup", path("crafted.sdt"), "--any-address"});
-    EXPECT_EQ(yes.code, 0) << qPrintable(yes.err);
-    EXPECT_EQ(boardValue("B8176"), 5);
 }
 
 // A file-size limit or a full disk: exit 3, the earlier file whole, no SIGXFSZ death.
@@ -249,11 +222,9 @@ TEST_F(DataCli, AFailedWriteLeavesTheEarlierFileWhole) {
     const CliRun up =
         cli({"upload", "setup", "--base", path("n0.sdt"), "-o", path("backup.sdt"), "--force"});
     setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(ex.code, 3) << qPrintable(ex.err);
-    EXPECT_TRUE(ex.err.contains("shift.txt")) << qPrintable(ex.err);
+    expectFailure(ex, 3, "shift.txt");
     EXPECT_EQ(contents(path("shift.txt")), "earlier");
-    EXPECT_EQ(up.code, 3) << qPrintable(up.err);
-    EXPECT_TRUE(up.err.contains("backup.sdt")) << qPrintable(up.err);
+    expectFailure(up, 3, "backup.sdt");
     EXPECT_EQ(contents(path("backup.sdt")), backup);
 }
 
@@ -262,16 +233,15 @@ TEST_F(DataCli, AFailedWriteLeavesTheEarlierFileWhole) {
 TEST_F(DataCli, AStopSignalEndsTheTransferBetweenItems) {
     save("all.sdt", state.gDefaultData);
     server.withBoard([](sim::Board& b) { b.faults().replyDelayUs = 500; });
-    struct Case {
+    const struct {
         int signal;
         QStringList args;
         const char* verb;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {SIGINT, {"--yes", "download", "all", path("all.sdt")}, "written"},
         {SIGTERM, {"upload", "all", "-o", path("up.sdt")}, "read"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         server.withBoard([](sim::Board& b) { b.clearTranscript(); });
         QProcess p;
         p.start(QStringLiteral(KALVEX_CLI),
@@ -290,15 +260,88 @@ TEST_F(DataCli, AStopSignalEndsTheTransferBetweenItems) {
         const auto m = re.match(err);
         ASSERT_TRUE(m.hasMatch()) << qPrintable(err);
         EXPECT_EQ(m.captured(2), QLatin1String(c.verb));
-        if (c.signal == SIGINT) {
-            // The bytes written are exactly those of the first N items.
-            size_t bytes = 0;
-            for (int i = 0; i < m.captured(1).toInt(); ++i)
-                bytes += size_t(parseAddress(state.gDefaultData.Address[size_t(i)]).byteCount());
-            server.withBoard([&](sim::Board& b) { EXPECT_EQ(b.writes().size(), bytes); });
-        }
+        if (c.signal != SIGINT) continue;
+        // The bytes written are exactly those of the first N items.
+        size_t bytes = 0;
+        for (int i = 0; i < m.captured(1).toInt(); ++i)
+            bytes += size_t(parseAddress(state.gDefaultData.Address[size_t(i)]).byteCount());
+        server.withBoard([&](sim::Board& b) { EXPECT_EQ(b.writes().size(), bytes); });
     }
     EXPECT_FALSE(QFile::exists(path("up.sdt")));
+}
+
+// diff and download --only-changed against a board that holds the default set-up items; a.sdt
+// differs from it in three of them.
+class DiffCli : public DataCli {
+  protected:
+    void SetUp() override {
+        DataCli::SetUp();
+        resetSetupItems();
+        save("a.sdt", withValues({{122, 601}, {131, 2}, {1745, 2}}));
+    }
+    void resetSetupItems() {
+        for (const int i : setupDataItems())
+            setBoard(qPrintable(state.gDefaultData.Address[size_t(i)]),
+                     state.gDefaultData.Value[size_t(i)]);
+    }
+    std::vector<int> written() {
+        std::vector<int> w;
+        server.withBoard([&](sim::Board& b) {
+            for (const sim::MemoryWrite& m : b.writes())
+                w.push_back(m.address);
+        });
+        return w;
+    }
+    CliRun downloadChanged() {
+        return cli({"--yes", "download", "setup", "a.sdt", "--only-changed", "--verify"});
+    }
+};
+
+const QString kThreeLines = "122\tW1092\tCanfeed Enable Low Speed\t601\t600\n"
+                            "131\tB1003\tNumber of Cans to Blow-off for Each Misload\t2\t1\n"
+                            "1745\tB1450\tDF1 gateway PLC node number\t2\t1\n";
+
+TEST_F(DiffCli, FileAgainstFileNeedsNoPort) {
+    save("b.sdt", state.gDefaultData);
+    save("c.sdt", withValues({{kFirstLabelItem + 5 * kItemsPerLabel, 9}}));
+    const auto diff = [this](const QStringList& args) {
+        return cli(QStringList{"--device", path("no-such-port"), "diff"} + args, false);
+    };
+    CliRun r = diff({"a.sdt", "b.sdt"});
+    EXPECT_EQ(r.code, 4) << qPrintable(r.err);
+    EXPECT_EQ(r.out, kThreeLines);
+    r = diff({"a.sdt", "a.sdt"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(diff({"a.sdt", "missing.sdt"}).code, 3);
+    EXPECT_EQ(diff({"a.sdt", "b.sdt", "--set", "shift"}).code, 0);  // the set limits the items
+    EXPECT_EQ(diff({"c.sdt", "b.sdt", "--labels", "6-7"}).code, 0); // so does --labels
+    r = diff({"c.sdt", "b.sdt", "--labels", "5"});
+    EXPECT_EQ(r.code, 4) << qPrintable(r.err);
+    EXPECT_EQ(r.out, "224\tB3250\tLabel 5, ductor 1 ON\t9\t0\n");
+}
+
+// Only the differing items are written, and a second run finds none.
+TEST_F(DiffCli, FileAgainstBoardListsWhatDownloadOnlyChangedWrites) {
+    const CliRun r = cli({"diff", "a.sdt", "--set", "setup"});
+    EXPECT_EQ(r.code, 4) << qPrintable(r.err);
+    EXPECT_EQ(r.out, kThreeLines);
+    EXPECT_TRUE(written().empty());
+    EXPECT_EQ(downloadChanged().code, 0);
+    EXPECT_EQ(written(), (std::vector<int>{1092, 1093, 1003, 1450}));
+    server.withBoard([](sim::Board& b) { b.clearTranscript(); });
+    EXPECT_EQ(downloadChanged().code, 0);
+    EXPECT_TRUE(written().empty());
+}
+
+// The reply to the last byte of the read-back is corrupted: the board seems not to hold W1092.
+TEST_F(DiffCli, AVerificationMismatchExitsTwo) {
+    const qint64 start = received();
+    ASSERT_EQ(downloadChanged().code, 0);
+    const qint64 end = received();
+    resetSetupItems();
+    server.withBoard([&](sim::Board& b) { b.faults().wrongEchoAt = {end + (end - start) - 1}; });
+    expectFailure(downloadChanged(), 2, "Verification failed");
 }
 
 } // namespace

@@ -1,17 +1,11 @@
 #pragma once
-#include "Board.h"
 #include "LinkFixture.h"
-#include "RecordingPrompt.h"
-#include "SimPort.h"
+#include "TestFiles.h"
 #include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/FileChooser.h"
-#include "data/LabelRange.h"
 #include "data/SetupFileOps.h"
-#include "link/RSComm.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "link/Address.h"
 
 #include <deque>
 
@@ -28,15 +22,14 @@ class ScriptedChooser final : public FileChooser {
     }
 
     std::deque<std::optional<QString>> answers;
-    std::vector<std::pair<QString, QString>> openCalls; // filter, initial path
-    std::vector<std::pair<QString, QString>> saveCalls;
+    std::vector<std::pair<QString, QString>> openCalls, saveCalls; // filter, initial path
 
   private:
     std::optional<QString> next(const QString& filter, const QString& initial,
                                 std::vector<std::pair<QString, QString>>& calls) {
         calls.emplace_back(filter, initial);
         if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
+        const auto a = answers.front();
         answers.pop_front();
         return a;
     }
@@ -60,8 +53,7 @@ class FakeHost final : public TransferHost {
         ++windows;
         text = t.text();
         startMaximum = t.maximum();
-        int steps = 0;
-        while (t.step())
+        for (int steps = 0; t.step();)
             if (++steps == cancelAfter) t.cancel();
         value = t.value();
         maximum = t.maximum();
@@ -69,8 +61,7 @@ class FakeHost final : public TransferHost {
     }
 
     std::optional<LabelRange> range = LabelRange{};
-    int cancelAfter = -1;
-    int switches = 0, rangeDialogs = 0, windows = 0;
+    int cancelAfter = -1, switches = 0, rangeDialogs = 0, windows = 0;
     QString text;
     int startMaximum = -1, value = -1, maximum = -1, skipped = -1;
 
@@ -78,8 +69,17 @@ class FakeHost final : public TransferHost {
     std::function<void()> m_goOnline;
 };
 
-// The byte addresses the given items occupy, in item order.
-std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items);
+// The byte addresses the given items occupy, in item order. After the attention byte 0xFF an
+// address byte of 0xFF would be attention: no address in these tests reaches 0xFF00.
+inline std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items) {
+    std::vector<int> bytes;
+    for (const int i : items) {
+        const ParsedAddress p = parseAddress(d.Address[size_t(i)]);
+        for (int k = 0; k < (p.bitMode ? 1 : p.byteCount()); ++k)
+            bytes.push_back(int(p.byteAddress) + k);
+    }
+    return bytes;
+}
 
 // A fresh program state with a link online to an in-process simulator whose machine stands
 // still, so board memory changes only through the link.
@@ -90,6 +90,12 @@ class DataFixture : public LinkFixture {
         clearTranscript();
     }
     QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
+    std::vector<int> writtenBytes() const {
+        std::vector<int> out;
+        for (const auto& w : traffic().writes)
+            out.push_back(w.first);
+        return out;
+    }
 
     AppState state;
     FakeHost host{[this] { link.OpenRSComm(port); }};

@@ -1,6 +1,7 @@
 #include "DataFixture.h"
 #include "data/TagMap.h"
-#include "link/Address.h"
+
+#include <numeric>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -13,24 +14,32 @@ qint32 distinctValue(const QString& address, int i) {
     const ParsedAddress p = parseAddress(address);
     if (p.bitMode) return 1;
     if (p.type == u'B') return 1 + i % 200;
-    if (p.type == u'W') return 2000 + i;
-    return 100000 + 7 * i;
+    return p.type == u'W' ? 2000 + i : 100000 + 7 * i;
+}
+
+std::vector<int> span(int first, int last) {
+    std::vector<int> v(size_t(last - first + 1));
+    std::iota(v.begin(), v.end(), first);
+    return v;
+}
+
+// Item 0, the set-up parameters 122-142 and the gateway settings 1744-1746.
+std::vector<int> setupItems() {
+    std::vector<int> v = span(122, 142);
+    v.insert(v.begin(), 0);
+    v.insert(v.end(), {1744, 1745, 1746});
+    return v;
 }
 
 struct CodeCase {
     int code;
     std::vector<int> items;
-    int startMaximum;
-    int endValue;
-    int endMaximum;
+    const char* text;
+    int startMaximum, endValue, endMaximum;
 };
 
 void PrintTo(const CodeCase& c, std::ostream* os) {
     *os << "code " << c.code;
-}
-
-std::vector<int> labels3to5() {
-    return labelDataItems(3, 5);
 }
 
 class TransferByCode : public DataFixture, public ::testing::WithParamInterface<CodeCase> {};
@@ -50,103 +59,53 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const SetupData sent = state.gCurrentData;
     clearTranscript();
     prompt.answer(MsgAnswer::Yes);
-    if (upload)
-        transfers.UploadData(c.code);
-    else
-        transfers.DownloadData(c.code - 10);
+    upload ? transfers.UploadData(c.code) : transfers.DownloadData(c.code - 10);
 
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, upload ? "Data Upload" : "Data Download");
-    EXPECT_EQ(host.text, progressText(c.code));
+    EXPECT_EQ(prompt.boxes[0].text, upload ? "You are about to Upload Data from the PLC\r\n\r\n"
+                                             "Do You Wish to Continue?"
+                                           : "You are about to Download Data to the PLC\r\n\r\n"
+                                             "Do You Wish to Continue?");
+    EXPECT_EQ(host.text, c.text);
     EXPECT_EQ(host.startMaximum, c.startMaximum);
     EXPECT_EQ(host.value, c.endValue);
     EXPECT_EQ(host.maximum, c.endMaximum);
-
-    const Traffic t = traffic();
-    const std::vector<int> expected = bytesOfItems(before, c.items);
-    if (upload) {
-        EXPECT_EQ(t.reads, expected);
-        EXPECT_TRUE(t.writes.empty());
-    } else {
-        std::vector<int> written;
-        for (const auto& w : t.writes)
-            written.push_back(w.first);
-        EXPECT_EQ(written, expected);
-    }
-
-    std::vector<bool> inSet(kItemCount + 1, false);
-    for (const int i : c.items)
-        inSet[size_t(i)] = true;
-    for (int i = 0; i <= kItemCount; ++i) {
+    EXPECT_EQ(upload ? traffic().reads : writtenBytes(), bytesOfItems(before, c.items));
+    EXPECT_EQ(traffic().writes.empty(), upload);
+    SetupData want = upload ? before : sent; // downloads never change the data set
+    for (const int i : c.items) {
         const QString& a = before.Address[size_t(i)];
-        if (upload) {
-            const qint32 want = inSet[size_t(i)] ? distinctValue(a, i) : before.Value[size_t(i)];
-            ASSERT_EQ(state.gCurrentData.Value[size_t(i)], want) << i;
-        } else {
-            ASSERT_EQ(state.gCurrentData, sent); // downloads never change the data set
-            if (inSet[size_t(i)]) {
-                ASSERT_EQ(board.value(a), sent.Value[size_t(i)]) << i;
-            }
-        }
+        want.Value[size_t(i)] = distinctValue(a, i);
+        ASSERT_EQ(board.value(a), want.Value[size_t(i)]) << i;
     }
+    EXPECT_EQ(state.gCurrentData, want);
     EXPECT_EQ(state.gSavedData, state.gDefaultData);
     EXPECT_EQ(state.gProcessCode, c.code);
     EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload);
 }
 
-std::vector<int> setupOrder() {
-    return setupDataItems();
-}
+// Download All also writes the colour control item, which belongs to no other set.
+INSTANTIATE_TEST_SUITE_P(
+    Codes, TransferByCode,
+    ::testing::Values(
+        CodeCase{0, setupItems(), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
+        CodeCase{1, span(1, 121), "Uploading Shift Data, Please Standby...", 121, 121, 121},
+        CodeCase{2, span(192, 239), "Uploading Label Data, Please Standby...", 49, 48, 49},
+        CodeCase{4, span(0, 1746), "Uploading, Please Standby...", 1747, 1747, 1747},
+        CodeCase{10, setupItems(), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
+        CodeCase{11, span(1, 121), "Downloading Shift Data, Please Standby...", 121, 121, 121},
+        CodeCase{12, span(192, 239), "Downloading Label Data, Please Standby...", 49, 48, 49},
+        CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 
-INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode,
-                         ::testing::Values(CodeCase{0, setupOrder(), 24, 25, 25},
-                                           CodeCase{1, shiftDataItems(), 121, 121, 121},
-                                           CodeCase{2, labels3to5(), 49, 48, 49},
-                                           CodeCase{4, allDataItems(), 1747, 1747, 1747},
-                                           CodeCase{10, setupOrder(), 24, 25, 25},
-                                           CodeCase{11, shiftDataItems(), 121, 121, 121},
-                                           CodeCase{12, labels3to5(), 49, 48, 49},
-                                           CodeCase{14, allDataItems(), 1747, 1747, 1747}));
-
-TEST_F(DataFixture, DownloadAllWritesTheColorControlItem) {
-    state.gCurrentData.Value[kColorControlItem] = 1234;
-    prompt.answer(MsgAnswer::Yes);
+TEST_F(DataFixture, DeclinedOrCancelledTransfersSendNothing) {
+    transfers.UploadData(4); // the confirmations are answered No
     transfers.DownloadData(4);
-    EXPECT_EQ(board.value(QStringLiteral("W686")), 1234);
-}
-
-TEST_F(DataFixture, LabelRangeFromTheDialogRules) {
-    struct Case {
-        const char* from;
-        const char* to;
-        int firstItem;
-        int lastItem;
-    };
-    for (const Case& c : {Case{"5", "3", 224, 239}, Case{"-4", "150", 144, 1743}}) {
-        clearTranscript();
-        host.range = labelRangeOk(true, QLatin1String(c.from), QLatin1String(c.to));
-        prompt.answer(MsgAnswer::Yes);
-        transfers.UploadData(2);
-        std::vector<int> items;
-        for (int i = c.firstItem; i <= c.lastItem; ++i)
-            items.push_back(i);
-        EXPECT_EQ(traffic().reads, bytesOfItems(state.gCurrentData, items)) << c.from;
-    }
-}
-
-TEST_F(DataFixture, CancelledLabelRangeTransfersNothing) {
-    host.range = labelRangeOk(true, QStringLiteral("x"), QStringLiteral("4"));
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    host.range.reset(); // the Label Range dialog cancelled
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(2);
     EXPECT_EQ(host.rangeDialogs, 1);
-    EXPECT_EQ(host.windows, 0);
-    EXPECT_TRUE(board.transcript().empty());
-}
-
-TEST_F(DataFixture, AnsweringNoToTheConfirmationSendsNothing) {
-    transfers.UploadData(4);
-    transfers.DownloadData(4);
-    EXPECT_EQ(prompt.boxes.size(), 2u);
     EXPECT_EQ(host.windows, 0);
     EXPECT_TRUE(board.transcript().empty());
 }
@@ -184,25 +143,24 @@ TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
     transfers.UploadData(1);
 
     EXPECT_TRUE(link.CommError());
-    for (int i = 1; i <= 5; ++i)
-        EXPECT_EQ(state.gCurrentData.Value[size_t(i)], 55) << i;
-    EXPECT_EQ(state.gCurrentData.Value[6], -6); // the failed read is not stored as 0
+    const std::vector<qint32>& v = state.gCurrentData.Value; // the failed read is not stored as 0
+    EXPECT_EQ(std::vector(v.begin() + 1, v.begin() + 7),
+              (std::vector<qint32>{55, 55, 55, 55, 55, -6}));
     EXPECT_EQ(state.gCurrentData.Value[50], -50);
     EXPECT_EQ(state.gSavedData, state.gDefaultData);
-    int processingErrors = 0;
-    for (const Box& b : prompt.boxes)
-        if (b.text.startsWith("Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                              "Failed items: ") &&
-            b.text.endsWith(" (no answer from the board)")) { // item 6, the first not read
-            ++processingErrors;
-            EXPECT_EQ(b.title, "KALVEX");
-            EXPECT_EQ(b.icon, MsgIcon::Exclamation);
-        }
-    EXPECT_EQ(processingErrors, 1);
+    // One message for the transfer, naming item 6, the first not read.
+    const auto isProcessingError = [](const Box& b) {
+        return b.title == "KALVEX" && b.icon == MsgIcon::Exclamation &&
+               b.text.startsWith("Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                                 "Failed items: ") &&
+               b.text.endsWith(" (no answer from the board)");
+    };
+    EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(), isProcessingError), 1);
     EXPECT_EQ(host.value, 6);
 }
 
-TEST_F(DataFixture, OfflineAnswerNoSendsNothing) {
+// Offline, a transfer asks to go online first: No sends nothing, Yes goes online and transfers.
+TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
     goOffline();
     prompt.answer(MsgAnswer::Yes);
     transfers.UploadData(0);
@@ -211,13 +169,9 @@ TEST_F(DataFixture, OfflineAnswerNoSendsNothing) {
     EXPECT_EQ(
         prompt.boxes[1].text,
         "Program is Currently OFFLINE\r\n\r\nDo You Wish to Switch to ONLINE MODE to Continue?");
-    EXPECT_EQ(host.switches, 0);
-    EXPECT_EQ(host.windows, 0);
+    EXPECT_EQ(host.switches + host.windows, 0);
     EXPECT_TRUE(board.transcript().empty());
-}
 
-TEST_F(DataFixture, OfflineAnswerYesGoesOnlineAndTransfers) {
-    goOffline();
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(1);
@@ -249,8 +203,8 @@ TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
     transfers.DownloadData(0);
     EXPECT_EQ(host.skipped, 2);
     EXPECT_EQ(host.value, 25);
-    for (const auto& w : traffic().writes)
-        EXPECT_NE(w.first, 32); // an empty address would land on B32
+    const std::vector<int> written = writtenBytes();
+    EXPECT_EQ(std::count(written.begin(), written.end(), 32), 0); // empty would land on B32
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 

@@ -1,15 +1,28 @@
 #pragma once
+#include <QFile>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace kalvex::test {
+
+inline QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QString writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(path);
+    f.write(bytes);
+    return path;
+}
 
 // Makes every write past `bytes` in one file fail with EFBIG while it lives, so a failed save
 // can be tested even when the tests run as root.
 class FileSizeLimit {
   public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &m_old);
         rlimit l = m_old;
         l.rlim_cur = bytes;
@@ -24,7 +37,7 @@ class FileSizeLimit {
 
   private:
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
+    void (*m_oldHandler)(int);
 };
 
 } // namespace kalvex::test
