@@ -79,8 +79,9 @@ TEST_F(DataCli, DownloadNeedsYesAndLeavesOtherItemsAlone) {
     expectFailure(cli({"download", "setup", path("d.sdt")}), 1,
                   "You are about to Download Data to the PLC");
     EXPECT_EQ(received(), before);
-    const CliRun r = cli({"download", "--yes", "setup", path("d.sdt")});
+    const CliRun r = cli({"download", "--yes", "setup", path("d.sdt"), "--verify"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains("25 items read back: the board holds them.")) << qPrintable(r.err);
     EXPECT_EQ(boardValue("W1092"), 700);
     EXPECT_EQ(boardValue("B1411"), 33);
     EXPECT_EQ(boardValue("W3110"), 350);

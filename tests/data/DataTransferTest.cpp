@@ -226,6 +226,41 @@ TEST_F(DataFixture, ForeignAddressesAreListedAndAsked) {
     }
 }
 
+// A wrong echo makes the link resynchronise, which may store a stray byte: the read-back of the
+// items written is offered after the last write. Asked for, it runs without the question.
+TEST_F(DataFixture, ReadBackAfterADownload) {
+    struct Case {
+        bool verify;
+        bool wrongEcho;
+        MsgAnswer answer; // to the read-back question, asked after a wrong echo
+        size_t boxes;
+    };
+    const Case cases[] = {{false, false, MsgAnswer::No, 1},
+                          {false, true, MsgAnswer::No, 2},
+                          {false, true, MsgAnswer::Yes, 3},
+                          {true, false, MsgAnswer::No, 2}};
+    for (const Case& c : cases) {
+        prompt.boxes.clear();
+        transfers.setVerifyDownloads(c.verify);
+        if (c.wrongEcho) board.faults().wrongEchoAt = {board.receivedCount() + 6};
+        prompt.answer(MsgAnswer::Yes);
+        if (c.wrongEcho) prompt.answer(c.answer);
+        board.clearTranscript();
+        transfers.DownloadData(1);
+        const Traffic t = traffic();
+        ASSERT_EQ(prompt.boxes.size(), c.boxes) << c.verify << c.wrongEcho;
+        if (c.wrongEcho) {
+            EXPECT_TRUE(prompt.boxes[1].text.contains("a stray byte may have been written"));
+        }
+        const bool readBack = c.verify || c.answer == MsgAnswer::Yes;
+        EXPECT_EQ(t.reads.empty(), !readBack) << c.verify << c.wrongEcho;
+        EXPECT_EQ(transfers.lastReadBack().has_value(), readBack);
+        if (readBack) {
+            EXPECT_EQ(prompt.boxes.back().text, "121 items read back: the board holds them.");
+        }
+    }
+}
+
 // A failed item is recorded by address, keeps its value and makes the transfer incomplete,
 // even when the link carries on.
 TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
