@@ -94,6 +94,13 @@ int runDiff(const DiffRequest& r) {
 int runDownloadOnlyChanged(const DownloadChangedRequest& r) {
     const std::optional<SetupData> file = readFile(r.file);
     if (!file) return kExitFile;
+    // Without --yes the question is refused before the port opens; with it, the download asks
+    // (and is answered) once the differences are known.
+    CliPrompt ask(0, false);
+    if (!r.options.yes && !DataTransfers::AskDownload(ask)) {
+        say(QStringLiteral("nothing was read or sent; --yes answers the question."));
+        return kExitRefused;
+    }
     CliSession session(r.options);
     if (const int rc = session.open()) return rc;
     QuietHost host;

@@ -322,8 +322,13 @@ TEST_F(DiffCli, FileAgainstFileNeedsNoPort) {
     EXPECT_EQ(r.out, "224\tB3250\tLabel 5, ductor 1 ON\t9\t0\n");
 }
 
-// Only the differing items are written, and a second run finds none.
+// Only the differing items are written, and a second run finds none. Without --yes nothing
+// is even read.
 TEST_F(DiffCli, FileAgainstBoardListsWhatDownloadOnlyChangedWrites) {
+    const qint64 before = received();
+    expectFailure(cli({"download", "setup", "a.sdt", "--only-changed"}), 1,
+                  "You are about to Download Data to the PLC");
+    EXPECT_EQ(received(), before);
     const CliRun r = cli({"diff", "a.sdt", "--set", "setup"});
     EXPECT_EQ(r.code, 4) << qPrintable(r.err);
     EXPECT_EQ(r.out, kThreeLines);
