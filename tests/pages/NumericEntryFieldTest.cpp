@@ -15,14 +15,6 @@ using namespace kalvex;
 
 namespace {
 
-EntryFieldConfig config(const char* address, int dataIndex = -1) {
-    EntryFieldConfig c;
-    c.address = address;
-    c.dataIndex = dataIndex;
-    c.title = "Set-up";
-    return c;
-}
-
 // A page with one entry field bound to W1092 and data-set element 130 showing 650, a second
 // text box after it in tab order, and the default button.
 class EntryFieldTest : public test::LinkFixture {
@@ -32,8 +24,11 @@ class EntryFieldTest : public test::LinkFixture {
         auto* layout = new QVBoxLayout(&page);
         for (QWidget* w : std::initializer_list<QWidget*>{field, spin, next, cmdDefault})
             layout->addWidget(w);
-        entry = new NumericEntryField(field, spin, cmdDefault, state, link, prompt,
-                                      config("W1092", kItem));
+        EntryFieldConfig config;
+        config.address = "W1092";
+        config.dataIndex = kItem;
+        config.title = "Set-up";
+        entry = new NumericEntryField(field, spin, cmdDefault, state, link, prompt, config);
         entry->setRange(0, 1000);
         entry->showValue("650");
         state.gCurrentData.Value[kItem] = 650;

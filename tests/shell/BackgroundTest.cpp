@@ -1,9 +1,24 @@
 #include "ShellFixture.h"
 
+#include <QMessageBox>
+
 namespace kalvex::test {
 namespace {
 
 using Background = ShellFixture;
+
+int visibleFaultBoxes() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            n += box->text() == QLatin1String("Faults Acitve in Target Board");
+    return n;
+}
+
+void closeFaultBoxes() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
+}
 
 const QString kHeader = "------------------------------ ALARM MESSAGE "
                         "------------------------------\r\n";
