@@ -1,14 +1,13 @@
+#include "Controls.h"
 #include "LinkFixture.h"
 #include "data/AppState.h"
 #include "link/Address.h"
 #include "pages/MainDisplayValues.h"
-#include "pages/NumericEntryField.h"
 #include "pages/RefreshLoop.h"
 #include "pages/UpDown.h"
 #include "pages/frmMain.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,8 +16,11 @@
 #include <QToolButton>
 
 using namespace kalvex;
+using test::control;
 
 namespace {
+
+using Writes = std::vector<std::pair<int, int>>;
 
 // The page online on a stopped simulated machine with 24 spindles and B2088 = 5, its refresh
 // cycle stepped by hand.
@@ -27,7 +29,7 @@ class MainDisplayTest : public test::LinkFixture {
     void SetUp() override {
         LinkFixture::SetUp();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        board.setValue(QStringLiteral("B2088"), 5);
+        board.setValue("B2088", 5);
         QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++modeUpdates; });
         page.show();
         QApplication::setActiveWindow(&page);
@@ -52,114 +54,80 @@ class MainDisplayTest : public test::LinkFixture {
         return steps;
     }
     void typeSpindle(const QString& text) {
-        txtSpindleBlowoff->setFocus();
-        txtSpindleBlowoff->selectAll();
-        QTest::keyClick(txtSpindleBlowoff, Qt::Key_Delete);
-        QTest::keyClicks(txtSpindleBlowoff, text);
+        spindle->setFocus();
+        spindle->selectAll();
+        QTest::keyClick(spindle, Qt::Key_Delete);
+        QTest::keyClicks(spindle, text);
     }
-    // Byte writes as (address, value), bits as the byte they set.
-    std::vector<std::pair<int, int>> writes() const {
-        std::vector<std::pair<int, int>> out;
+    // Byte writes as (address, value).
+    Writes writes() const {
+        Writes out;
         for (const auto& w : board.writes())
             out.emplace_back(w.address, w.value);
         return out;
     }
-    static std::pair<int, int> bitSet(const char* add) {
-        const ParsedAddress p = parseAddress(QString::fromLatin1(add));
-        return {int(p.byteAddress), p.bitMask};
+    QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
+    QStringList shown() const {
+        QStringList texts;
+        for (int i = 0; i < frmMain::kDisplays; ++i)
+            texts << control<QLabel>(page, QStringLiteral("lblDisplay%1").arg(i))->text();
+        return texts;
     }
-    template <class W = QWidget> W* control(const QString& name) const {
-        W* w = page.findChild<W*>(name);
-        EXPECT_TRUE(w) << name.toStdString();
-        return w;
-    }
-    QPushButton* button(const char* name) const {
-        return control<QPushButton>(QString::fromLatin1(name));
-    }
-    QString label(int i) const {
-        return control<QLabel>(QStringLiteral("lblDisplay%1").arg(i))->text();
+    QString message() const {
+        return control<QPlainTextEdit>(page, "txtMessageDisplay")->toPlainText();
     }
 
     AppState state;
     frmMain page{state, link, prompt};
-    QLineEdit* txtSpindleBlowoff = control<QLineEdit>(QStringLiteral("txtSpindleBlowoff"));
-    UpDown* updSpindleNumber = control<UpDown>(QStringLiteral("updSpindleNumber"));
+    QLineEdit* spindle = control<QLineEdit>(page, "txtSpindleBlowoff");
+    UpDown* arrows = control<UpDown>(page, "updSpindleNumber");
     int modeUpdates = 0;
 };
 
 TEST_F(MainDisplayTest, EveryQcBlowoffWritesTheTargetThenF825ThenF102) {
-    struct Case {
-        int spindles;
-        const char* button;
-        int target;
-    };
-    const Case cases[] = {{24, "cmdBlanketBlowoff", 25},
-                          {24, "cmdMandrelBlowoff", 26},
-                          {36, "cmdBlanketBlowoff", 37},
-                          {36, "cmdMandrelBlowoff", 38},
-                          {24, "cmdSingleBlowoff", 5}};
-    for (const Case& c : cases) {
-        state.gSpindleCount = c.spindles;
-        for (const char* flag : {"F825", "F102"})
-            board.setValue(QString::fromLatin1(flag), 0);
+    const std::tuple<int, const char*, int> cases[] = {{24, "cmdBlanketBlowoff", 25},
+                                                       {24, "cmdMandrelBlowoff", 26},
+                                                       {36, "cmdBlanketBlowoff", 37},
+                                                       {36, "cmdMandrelBlowoff", 38},
+                                                       {24, "cmdSingleBlowoff", 5}};
+    const ParsedAddress f825 = parseAddress("F825"), f102 = parseAddress("F102");
+    const Writes flags{{int(f825.byteAddress), f825.bitMask},
+                       {int(f102.byteAddress), f102.bitMask}};
+    for (const auto& [spindles, name, target] : cases) {
+        state.gSpindleCount = spindles;
+        board.setValue("F825", 0);
+        board.setValue("F102", 0);
         board.clearTranscript();
-        QTest::mouseClick(button(c.button), Qt::LeftButton);
-        const auto w = writes();
-        ASSERT_EQ(w.size(), 3u) << c.target;
-        EXPECT_EQ(w[0], std::make_pair(2088, c.target));
-        for (size_t i : {1u, 2u}) {
-            const auto [address, mask] = bitSet(i == 1 ? "F825" : "F102");
-            EXPECT_EQ(w[i].first, address) << c.target;
-            EXPECT_TRUE(w[i].second & mask) << c.target;
-        }
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        EXPECT_EQ(writes(), (Writes{{2088, target}, flags[0], flags[1]})) << name;
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(MainDisplayTest, TestTripWritesF830) {
+TEST_F(MainDisplayTest, TestTripWritesF830AndNoButtonSendsWhileCommErrorIsSet) {
     QTest::mouseClick(button("cmdBadCanBlowoff"), Qt::LeftButton);
-    EXPECT_EQ(board.value(QStringLiteral("F830")), 1);
+    EXPECT_EQ(board.value("F830"), 1);
     EXPECT_EQ(writes().size(), 1u);
-}
-
-TEST_F(MainDisplayTest, ButtonsSendNothingWhileCommErrorIsSet) {
+    board.clearTranscript();
     link.setCommError(true);
-    for (QPushButton* b : {button("cmdSingleBlowoff"), button("cmdBlanketBlowoff"),
-                           button("cmdMandrelBlowoff"), button("cmdBadCanBlowoff")})
-        QTest::mouseClick(b, Qt::LeftButton);
+    for (const char* name :
+         {"cmdSingleBlowoff", "cmdBlanketBlowoff", "cmdMandrelBlowoff", "cmdBadCanBlowoff"})
+        QTest::mouseClick(button(name), Qt::LeftButton);
     EXPECT_TRUE(sent().isEmpty());
 }
 
-TEST_F(MainDisplayTest, OnlineSpindleNumberComesFromB2088WithinOneAndMax) {
-    struct Case {
-        int b2088, spindles;
-        const char* shown;
-    };
-    const Case cases[] = {{0, 24, "1"},   {30, 24, "24"}, {24, 24, "24"},
-                          {30, 36, "30"}, {37, 36, "36"}, {7, 36, "7"}};
-    for (const Case& c : cases) {
-        board.setValue(QStringLiteral("B2088"), c.b2088);
-        state.gSpindleCount = c.spindles;
-        activate();
-        EXPECT_EQ(txtSpindleBlowoff->text(), QString::fromLatin1(c.shown)) << c.b2088;
-        EXPECT_EQ(updSpindleNumber->maximum(), c.spindles) << c.b2088;
-        EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
-    }
-}
-
+// The fake clock stands still, so the counters do too.
 TEST_F(MainDisplayTest, OnlinePassShowsTheBoardOneReadPerStep) {
-    // Speeds come from the machine; the fake clock stands still, so the counters do too.
     board.machine().running = true;
     board.machine().speed = 1200;
     board.machine().overvarnishSpeed = 850;
-    const std::pair<const char*, qint64> counts[] = {
-        {"D1100", 1234567}, {"D1104", 2345}, {"D1304", 98765432}};
-    for (auto [add, v] : counts)
-        board.setValue(QString::fromLatin1(add), v);
+    board.setValue("D1100", 1234567);
+    board.setValue("D1104", 2345);
+    board.setValue("D1304", 98765432);
+    state.gStatusMessage = "-- System Normal --\r\nSet-up Program is Currently ONLINE";
     EXPECT_EQ(runPass(), 1 + 5);
-    const char* shown[] = {"1200", "850", "1,234,567", "2,345", "98,765,432"};
-    for (int i = 0; i < frmMain::kDisplays; ++i)
-        EXPECT_EQ(label(i), QString::fromLatin1(shown[i])) << i;
+    EXPECT_EQ(shown(), QStringList({"1200", "850", "1,234,567", "2,345", "98,765,432"}));
+    EXPECT_EQ(message(), "-- System Normal --\nSet-up Program is Currently ONLINE");
     EXPECT_TRUE(writes().empty());
 }
 
@@ -169,34 +137,20 @@ TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {
     state.gCurrentData.Value[37] = 1234567;
     state.gCurrentData.Value[38] = 89;
     state.gCurrentData.Value[121] = 98765;
+    state.gStatusMessage = "Set-up Program is Currently OFFLINE";
     EXPECT_EQ(runPass(), 1);
-    const char* shown[] = {"-", "-", "1,234,567", "89", "98,765"};
-    for (int i = 0; i < frmMain::kDisplays; ++i)
-        EXPECT_EQ(label(i), QString::fromLatin1(shown[i])) << i;
-    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("-"));
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             txtSpindleBlowoff, updSpindleNumber, button("cmdSingleBlowoff"),
-             button("cmdBlanketBlowoff"), button("cmdMandrelBlowoff"), button("cmdBadCanBlowoff"),
-             control(QStringLiteral("lblDisplay0")), control(QStringLiteral("fraDisplay1"))})
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(control(QStringLiteral("lblDisplay2"))->isEnabled());
+    EXPECT_EQ(shown(), QStringList({"-", "-", "1,234,567", "89", "98,765"}));
+    EXPECT_EQ(message(), state.gStatusMessage);
+    EXPECT_EQ(spindle->text(), "-");
+    for (const char* name :
+         {"txtSpindleBlowoff", "updSpindleNumber", "cmdSingleBlowoff", "cmdBlanketBlowoff",
+          "cmdMandrelBlowoff", "cmdBadCanBlowoff", "lblDisplay0", "fraDisplay1"})
+        EXPECT_FALSE(control<QWidget>(page, name)->isEnabled()) << name;
+    EXPECT_TRUE(control<QWidget>(page, "lblDisplay2")->isEnabled());
     EXPECT_TRUE(sent().isEmpty());
 }
 
-TEST_F(MainDisplayTest, MessageFollowsTheStatusTextInBothModes) {
-    state.gStatusMessage =
-        QStringLiteral("-- System Normal --\r\nSet-up Program is Currently ONLINE");
-    runPass();
-    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtMessageDisplay"))->toPlainText(),
-              QStringLiteral("-- System Normal --\nSet-up Program is Currently ONLINE"));
-    link.CloseRSComm();
-    state.gStatusMessage = QStringLiteral("Set-up Program is Currently OFFLINE");
-    runPass();
-    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtMessageDisplay"))->toPlainText(),
-              state.gStatusMessage);
-}
-
-TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
+TEST_F(MainDisplayTest, ACommErrorStopsThePassTheNextGoesOfflineAndBackOnlineAllIsPrepared) {
     board.faults().silent = true; // the retry box is cancelled
     EXPECT_EQ(runPass(), 2);
     EXPECT_TRUE(link.CommError());
@@ -204,76 +158,73 @@ TEST_F(MainDisplayTest, ACommErrorStopsThePassAndTheNextPassGoesOffline) {
     runPass();
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(modeUpdates, 1);
-    EXPECT_EQ(label(0), QStringLiteral("-"));
+    EXPECT_EQ(shown()[0], "-");
     EXPECT_FALSE(button("cmdSingleBlowoff")->isEnabled());
-}
 
-TEST_F(MainDisplayTest, BackOnlineThePageIsPreparedAgain) {
-    link.CloseRSComm();
-    runPass();
+    board.faults().silent = false; // back online the page is prepared again
     link.OpenRSComm(port);
-    board.setValue(QStringLiteral("B2088"), 9);
+    board.setValue("B2088", 30);
+    state.gSpindleCount = 36;
     EXPECT_EQ(runPass(), 1 + 1 + 5); // B2088, then the displays
-    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("9"));
+    EXPECT_EQ(spindle->text(), "30");
+    EXPECT_EQ(arrows->maximum(), 36);
     EXPECT_TRUE(button("cmdSingleBlowoff")->isEnabled());
 }
 
+// Typed numbers wait for a button; a focus move by the page itself checks nothing.
 TEST_F(MainDisplayTest, SpinWritesB2088AtOnceTypingAndLeavingSendsNothing) {
-    QTest::mouseClick(updSpindleNumber->upButton(), Qt::LeftButton);
-    EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("6"));
-    EXPECT_EQ(writes(), (std::vector<std::pair<int, int>>{{2088, 6}}));
+    EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
+    EXPECT_EQ(arrows->maximum(), 24);
+    QTest::mouseClick(arrows->upButton(), Qt::LeftButton);
+    EXPECT_EQ(spindle->text(), "6");
+    EXPECT_EQ(writes(), (Writes{{2088, 6}}));
     EXPECT_TRUE(button("cmdDefault")->hasFocus());
     board.clearTranscript();
-    typeSpindle(QStringLiteral("12"));
-    QTest::keyClick(txtSpindleBlowoff, Qt::Key_Return);
+    typeSpindle("12");
+    QTest::keyClick(spindle, Qt::Key_Return);
     EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
+    typeSpindle("99");
+    button("cmdDefault")->setFocus(Qt::OtherFocusReason);
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
 TEST_F(MainDisplayTest, ABadSpindleNumberKeepsTheFocusAndNoButtonFires) {
-    struct Case {
-        const char* typed;
-        const char* button; // null: leave with Enter
-    };
-    const Case cases[] = {{"25", "cmdSingleBlowoff"},
-                          {"0", "cmdBlanketBlowoff"},
-                          {"abc", "cmdBadCanBlowoff"},
-                          {"x", nullptr},
-                          {"24.6", nullptr}};
-    for (const Case& c : cases) {
+    const std::pair<const char*, const char*> cases[] = {// no button: leave with Enter
+                                                         {"25", "cmdSingleBlowoff"},
+                                                         {"0", "cmdBlanketBlowoff"},
+                                                         {"abc", "cmdBadCanBlowoff"},
+                                                         {"x", nullptr},
+                                                         {"24.6", nullptr}};
+    for (const auto& [typed, name] : cases) {
         prompt.boxes.clear();
-        typeSpindle(QString::fromLatin1(c.typed));
-        if (c.button)
-            QTest::mouseClick(button(c.button), Qt::LeftButton);
+        typeSpindle(typed);
+        if (name)
+            QTest::mouseClick(button(name), Qt::LeftButton);
         else
-            QTest::keyClick(txtSpindleBlowoff, Qt::Key_Return);
-        QCoreApplication::sendPostedEvents(
-            nullptr, QEvent::MetaCall); // the range message follows the click or key
-        ASSERT_EQ(prompt.boxes.size(), 1u) << c.typed;
-        EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Q.C. Blow-off"));
-        EXPECT_EQ(prompt.boxes[0].text,
-                  QStringLiteral("Only a Number Between 1 and 24 can be Entered"));
-        EXPECT_EQ(txtSpindleBlowoff->text(), QStringLiteral("5")) << c.typed;
-        EXPECT_TRUE(txtSpindleBlowoff->hasFocus()) << c.typed;
-        EXPECT_TRUE(sent().isEmpty()) << c.typed;
+            QTest::keyClick(spindle, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // the range message
+        ASSERT_EQ(prompt.boxes.size(), 1u) << typed;
+        EXPECT_EQ(prompt.boxes[0].title, "Q.C. Blow-off");
+        EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
+        EXPECT_EQ(spindle->text(), "5") << typed;
+        EXPECT_TRUE(spindle->hasFocus()) << typed;
+        EXPECT_TRUE(sent().isEmpty()) << typed;
     }
 }
 
-TEST_F(MainDisplayTest, AFocusMoveByThePageDoesNotCheckTheField) {
-    typeSpindle(QStringLiteral("99"));
-    button("cmdDefault")->setFocus(Qt::OtherFocusReason);
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST(MainDisplayValues, CountsAreWholeGroupedNumbers) {
+TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
     const QLocale en(QLocale::English, QLocale::UnitedStates);
-    const std::pair<const char*, const char*> cases[] = {
-        {"1234567", "1,234,567"}, {" 12 ", "12"},    {"abc", "0"},
-        {"999", "999"},           {"1000", "1,000"}, {"655359999", "655,359,999"}};
-    for (auto [value, shown] : cases)
-        EXPECT_EQ(groupedCount(QString::fromLatin1(value), en), QString::fromLatin1(shown));
-    EXPECT_EQ(groupedCount(u"1234567", QLocale(QLocale::German)), QStringLiteral("1.234.567"));
+    EXPECT_EQ(groupedCount(u" 12.6 ", en), "13");
+    EXPECT_EQ(groupedCount(u"abc", en), "0");
+    EXPECT_EQ(groupedCount(u"655359999", en), "655,359,999");
+    EXPECT_EQ(groupedCount(u"1234567", QLocale(QLocale::German)), "1.234.567");
+    const std::tuple<const char*, int, const char*> spindles[] = {
+        {"0", 24, "1"}, {"30", 24, "24"}, {"24", 24, "24"}, {"30", 36, "30"}, {"37", 36, "36"}};
+    for (auto [b2088, max, text] : spindles)
+        EXPECT_EQ(initialSpindleText(b2088, max), text) << b2088 << " " << max;
+    EXPECT_EQ(spindleMax(24), 24);
+    EXPECT_EQ(spindleMax(25), 36);
 }
 
 } // namespace

@@ -1,18 +1,13 @@
 #include "pages/frmSetup.h"
+#include "Controls.h"
 #include "LinkFixture.h"
 #include "data/AppState.h"
 #include "data/TagMap.h"
-#include "pages/NumericEntryField.h"
 #include "pages/RefreshLoop.h"
-#include "pages/UpDown.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
 #include <QTest>
 
 #include <set>
@@ -35,42 +30,37 @@ class SetupPageTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        page = std::make_unique<frmSetup>(state, link, prompt);
-        QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++onlineUpdates; });
-        page->show();
-        page->Activate();
+        page.show();
+        page.Activate();
         clearTranscript();
     }
-
     // Runs the refresh cycle to the end of its next pass.
     void runPass() {
-        page->refreshLoop().step(); // lays out the pass
-        while (page->refreshLoop().pending() > 0)
-            page->refreshLoop().step();
+        page.refreshLoop().step(); // lays out the pass
+        while (page.refreshLoop().pending() > 0)
+            page.refreshLoop().step();
     }
     void selectTab(int tab) {
-        page->selectTab(tab);
+        page.selectTab(tab);
         runPass(); // the pass that notices the change ends at once
         clearTranscript();
     }
-
     template <class W = QWidget> W* control(const QString& name) const {
-        W* w = page->findChild<W*>(name);
-        EXPECT_TRUE(w) << name.toStdString();
-        return w;
+        return test::control<W>(page, name);
     }
     QLineEdit* txtSetup(int i) const {
         return control<QLineEdit>(QStringLiteral("txtSetup%1").arg(i));
     }
-
+    QString label(int i) const {
+        return control<QLabel>(QStringLiteral("lblDisplay%1").arg(i))->text();
+    }
     std::set<int> readSet() const {
         const auto reads = traffic().reads;
         return {reads.begin(), reads.end()};
     }
 
     AppState state;
-    std::unique_ptr<frmSetup> page;
-    int onlineUpdates = 0;
+    frmSetup page{state, link, prompt};
 };
 
 TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
@@ -97,133 +87,101 @@ TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
 }
 
 TEST_F(SetupPageTest, FieldsShowTheBoardAndDisplaysItsPositions) {
-    board.setValue(QStringLiteral("W1092"), 650);
+    board.setValue("W1092", 650);
     runPass();
-    EXPECT_EQ(txtSetup(0)->text(), QStringLiteral("650"));
-    board.setValue(QStringLiteral("W180"), 725);
-    board.setValue(QStringLiteral("W512"), 359);
-    board.setValue(QStringLiteral("F119"), 0);
+    EXPECT_EQ(txtSetup(0)->text(), "650");
+    board.setValue("W180", 725);
+    board.setValue("W512", 359);
+    board.setValue("F119", 0);
     selectTab(3);
     runPass();
-    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay2"))->text(), QStringLiteral("5"));
-    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay3"))->text(), QStringLiteral("359"));
-    EXPECT_FALSE(control(QStringLiteral("cmdZeroResolver"))->isEnabled());
-    board.setValue(QStringLiteral("F119"), 1);
+    EXPECT_EQ(label(2), "5");
+    EXPECT_EQ(label(3), "359");
+    EXPECT_FALSE(control("cmdZeroResolver")->isEnabled());
+    board.setValue("F119", 1);
     runPass();
-    EXPECT_TRUE(control(QStringLiteral("cmdZeroResolver"))->isEnabled());
+    EXPECT_TRUE(control("cmdZeroResolver")->isEnabled());
 }
 
 TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
     selectTab(2);
     QLineEdit* field = txtSetup(kQcShiftOffsetIndex);
-    const std::tuple<int, const char*, bool> cases[] = {
-        {36, "36", true}, {24, "25", false}, {24, "24", true}};
-    for (auto [spindles, text, accepted] : cases) {
+    const std::tuple<int, int, bool> cases[] = {{36, 36, true}, {24, 25, false}, {24, 24, true}};
+    for (auto [spindles, typed, accepted] : cases) {
+        SCOPED_TRACE(testing::Message() << spindles << " " << typed);
         state.gSpindleCount = spindles;
         runPass();
         prompt.boxes.clear();
         field->setFocus();
         field->selectAll();
-        QTest::keyClicks(field, QString::fromLatin1(text));
+        QTest::keyClicks(field, QString::number(typed));
         QTest::keyClick(field, Qt::Key_Return);
-        QCoreApplication::sendPostedEvents(nullptr,
-                                           QEvent::MetaCall); // the range message follows the key
-        EXPECT_EQ(prompt.boxes.empty(), accepted) << spindles << " " << text;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // the range message
+        EXPECT_EQ(prompt.boxes.empty(), accepted);
         if (accepted) {
-            EXPECT_EQ(board.value(QStringLiteral("B1010")), QString::fromLatin1(text).toInt());
+            EXPECT_EQ(board.value("B1010"), typed);
         } else {
-            EXPECT_EQ(prompt.boxes[0].text,
-                      QStringLiteral("Only a Number Between 1 and 24 can be Entered"));
+            EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
         }
     }
 }
 
 TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
     selectTab(1);
-    board.setValue(QStringLiteral("B694"), 0);
+    board.setValue("B694", 0);
     runPass();
-    QTest::mouseClick(control(QStringLiteral("chkFeedback2")), Qt::LeftButton);
-    EXPECT_EQ(board.value(QStringLiteral("B694")), 4);
+    QTest::mouseClick(control("chkFeedback2"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 4);
     EXPECT_EQ(state.gCurrentData.Value[129], 4);
-    QTest::mouseClick(control(QStringLiteral("cmdEnableFeedbackAll")), Qt::LeftButton);
-    EXPECT_EQ(board.value(QStringLiteral("B694")), 255);
+    QTest::mouseClick(control("cmdEnableFeedbackAll"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 255);
     runPass();
     for (int j = 0; j < 8; ++j)
         EXPECT_TRUE(control<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
-    QTest::mouseClick(control(QStringLiteral("cmdDisableFeedbackAll")), Qt::LeftButton);
-    EXPECT_EQ(board.value(QStringLiteral("B694")), 0);
+    QTest::mouseClick(control("cmdDisableFeedbackAll"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 0);
 }
 
-// An access key changes the current tab as a click does: its frame is the one shown.
-TEST_F(SetupPageTest, ChangingTheCurrentTabShowsItsFrame) {
-    auto* tabs = control<QTabBar>(QStringLiteral("tbsSetup"));
-    for (int tab : {2, 1, 3, 0}) {
-        tabs->setCurrentIndex(tab);
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(control(QStringLiteral("fraSetup%1").arg(k))->isVisible(), k == tab) << tab;
-    }
-}
-
-TEST_F(SetupPageTest, ZeroResolverOnlyOnYes) {
+TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
+    page.QCTest();
+    page.BadCanTest();
+    for (const char* flag : {"B2088", "F825", "F102", "F830"})
+        EXPECT_EQ(board.value(flag), 1) << flag;
     for (MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
-        board.setValue(QStringLiteral("F831"), 0);
+        board.setValue("F831", 0);
         prompt.answer(a);
-        page->ZeroResolver();
-        EXPECT_EQ(board.value(QStringLiteral("F831")), a == MsgAnswer::Yes ? 1 : 0);
+        page.ZeroResolver();
+        EXPECT_EQ(board.value("F831"), a == MsgAnswer::Yes ? 1 : 0);
     }
     ASSERT_EQ(prompt.boxes.size(), 3u);
-    EXPECT_EQ(prompt.boxes[0].title, QStringLiteral("Zero Resolver"));
+    EXPECT_EQ(prompt.boxes[0].title, "Zero Resolver");
     EXPECT_EQ(prompt.boxes[0].text,
-              QStringLiteral(
-                  "You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"));
+              "You are about change the Resolver offset.\r\n\r\nDo you wish to continue?");
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
 }
 
-TEST_F(SetupPageTest, BlowOffTestsRequestTheirFlags) {
-    page->QCTest();
-    EXPECT_EQ(board.value(QStringLiteral("B2088")), 1);
-    EXPECT_EQ(board.value(QStringLiteral("F825")), 1);
-    EXPECT_EQ(board.value(QStringLiteral("F102")), 1);
-    page->BadCanTest();
-    EXPECT_EQ(board.value(QStringLiteral("F830")), 1);
-}
-
 TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {
-    page->refreshLoop().step(); // Speed tab pass laid out
-    page->refreshLoop().step(); // first read
+    page.refreshLoop().step(); // Speed tab pass laid out
+    page.refreshLoop().step(); // first read
     const QByteArray before = sent();
-    page->selectTab(3);
-    page->refreshLoop().step(); // sees the change: no read
+    page.selectTab(3);
+    page.refreshLoop().step(); // sees the change: no read
     EXPECT_EQ(sent(), before);
-    EXPECT_EQ(page->refreshLoop().pending(), 0u);
-    clearTranscript();
-    runPass();
-    EXPECT_TRUE(readSet().count(830));
+    EXPECT_EQ(page.refreshLoop().pending(), 0u);
 }
 
 TEST_F(SetupPageTest, OfflineShowsTheDataSetAndOfflineEditingEnablesWithinOnePass) {
     link.CloseRSComm();
     state.gCurrentData.Value[122] = 777;
-    runPass();
-    runPass();
-    EXPECT_EQ(txtSetup(0)->text(), QStringLiteral("777"));
-    EXPECT_FALSE(txtSetup(0)->isEnabled());
-    EXPECT_EQ(control<QLabel>(QStringLiteral("lblDisplay0"))->text(), QStringLiteral("-"));
-    EXPECT_FALSE(control(QStringLiteral("cmdQCTest0"))->isEnabled());
-    state.gOfflineEdit = true;
-    runPass();
-    runPass();
-    EXPECT_TRUE(txtSetup(0)->isEnabled());
-    EXPECT_FALSE(control(QStringLiteral("cmdQCTest0"))->isEnabled());
-}
-
-TEST_F(SetupPageTest, ACommErrorTakesTheProgramOfflineAtTheNextPass) {
-    board.faults().silent = true;
-    runPass();
-    EXPECT_TRUE(link.CommError());
-    runPass();
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_EQ(onlineUpdates, 1);
+    for (bool editing : {false, true}) {
+        state.gOfflineEdit = editing;
+        runPass();
+        runPass();
+        EXPECT_EQ(txtSetup(0)->text(), "777");
+        EXPECT_EQ(txtSetup(0)->isEnabled(), editing);
+        EXPECT_EQ(label(0), "-");
+        EXPECT_FALSE(control("cmdQCTest0")->isEnabled());
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@ const bool kCLocale = (qputenv("LC_ALL", "C"), true);
 constexpr double kEps = 1e-9;
 const QString kTitle = QStringLiteral("KALVEX Report: [line4.sdt]");
 const QString kDate = QStringLiteral("07/12/2026 10:30:00");
+const double kItemLine = RecordingPage::lineOf(ReportFont::ItemText);
 
 ReportJob jobWith(ReportOptions options) {
     return {defaultDataSet(QStringLiteral("KALVEX_R1.0.0")), options, QStringLiteral("[line4.sdt]"),
@@ -31,6 +32,16 @@ RecordingPage layout(const ReportJob& job) {
     return page;
 }
 
+// The first text drawn that equals `text`; a missing one fails the test.
+RecordingPage::Op at(const RecordingPage& p, const QString& text) {
+    if (const auto* o = p.find(text)) return *o;
+    ADD_FAILURE() << "not drawn: " << qPrintable(text);
+    return {-1, false, -100, -100, 0, text, ReportFont::ItemText};
+}
+double rightOf(const RecordingPage::Op& o) {
+    return o.x + RecordingPage::widthOf(o.font, o.text);
+}
+
 // The labels whose "On Dur." row was printed, with their pages.
 std::vector<std::pair<int, int>> labelRows(const RecordingPage& p) {
     static const QRegularExpression re(QStringLiteral("^(\\d+) On Dur\\.:$"));
@@ -41,34 +52,31 @@ std::vector<std::pair<int, int>> labelRows(const RecordingPage& p) {
     return rows;
 }
 
-// Every page carries the title on top, its own number and the date in the footer, and
-// something more: the report never ends on a blank page.
+// Every page carries the centred title and its rule on top, its own number, the date and a rule
+// in the footer, and something between them: the report never ends on a blank page.
 void expectFramedPages(const RecordingPage& p) {
     const double footerTop = 10.5 - RecordingPage::lineOf(ReportFont::Footer) - 0.1;
     for (int n = 1; n <= p.pages(); ++n) {
         SCOPED_TRACE(n);
         const auto ops = p.onPage(n);
         ASSERT_GE(ops.size(), 6u);
-        EXPECT_EQ(ops[0]->text, kTitle);
-        EXPECT_NEAR(ops[0]->y, 0.1, kEps);
-        EXPECT_NEAR(ops[0]->x,
-                    (8.0 - RecordingPage::widthOf(ReportFont::PageTitle, kTitle) - 0.5) / 2, kEps);
-        ASSERT_TRUE(ops[1]->rule);
-        EXPECT_NEAR(ops[1]->y, 0.1 + RecordingPage::lineOf(ReportFont::PageTitle), kEps);
-        EXPECT_NEAR(ops[1]->x, 0.5, kEps);
-        EXPECT_NEAR(ops[1]->x2, 7.5, kEps);
-        const auto* page = ops[ops.size() - 3];
-        const auto* date = ops[ops.size() - 2];
-        EXPECT_EQ(page->text, QStringLiteral("Page %1").arg(n));
-        EXPECT_NEAR(page->x, 0.5, kEps);
-        EXPECT_NEAR(page->y, footerTop, kEps);
-        EXPECT_EQ(date->text, kDate);
-        EXPECT_NEAR(date->x + RecordingPage::widthOf(ReportFont::Footer, kDate), 7.5, kEps);
-        EXPECT_NEAR(date->y, footerTop, kEps);
-        EXPECT_TRUE(ops.back()->rule);
-        EXPECT_NEAR(ops.back()->y, footerTop - 0.1, kEps);
-        // Content starts 0.25 below the title rule and keeps clear of the footer.
-        EXPECT_NEAR(ops[2]->y, ops[1]->y + 0.25, kEps);
+        const auto &title = *ops[0], &rule = *ops[1], &page = *ops[ops.size() - 3],
+                   &date = *ops[ops.size() - 2], &footerRule = *ops.back();
+        EXPECT_EQ(title.text, kTitle);
+        EXPECT_NEAR(title.y, 0.1, kEps);
+        EXPECT_NEAR(title.x, (8.0 - RecordingPage::widthOf(title.font, kTitle) - 0.5) / 2, kEps);
+        EXPECT_TRUE(rule.rule && footerRule.rule);
+        EXPECT_NEAR(rule.y, 0.1 + RecordingPage::lineOf(ReportFont::PageTitle), kEps);
+        EXPECT_NEAR(rule.x, 0.5, kEps);
+        EXPECT_NEAR(rule.x2, 7.5, kEps);
+        EXPECT_EQ(page.text, QStringLiteral("Page %1").arg(n));
+        EXPECT_NEAR(page.x, 0.5, kEps);
+        EXPECT_EQ(date.text, kDate);
+        EXPECT_NEAR(rightOf(date), 7.5, kEps);
+        EXPECT_NEAR(page.y, footerTop, kEps);
+        EXPECT_NEAR(date.y, footerTop, kEps);
+        EXPECT_NEAR(footerRule.y, footerTop - 0.1, kEps);
+        EXPECT_NEAR(ops[2]->y, rule.y + 0.25, kEps); // content starts 0.25 below the title rule
         for (size_t i = 2; i + 3 < ops.size(); ++i)
             EXPECT_LT(ops[i]->y, footerTop - 0.1) << qPrintable(ops[i]->text);
     }
@@ -77,17 +85,11 @@ void expectFramedPages(const RecordingPage& p) {
 TEST(ReportLayout, FullReportFramesEveryPageAndStartsEachSectionOnItsOwnPage) {
     const RecordingPage p = layout(jobWith({}));
     expectFramedPages(p);
-    const auto* setup = p.find(QStringLiteral("Set-up Parameters"));
-    const auto* shift = p.find(QStringLiteral("Data Collection Counts (shift data)"));
-    const auto* labels = p.find(QStringLiteral("Label Data (pneumatic ductor color control):"));
-    ASSERT_TRUE(setup && shift && labels);
-    EXPECT_EQ(setup->page, 1);
-    EXPECT_EQ(shift->page, 2);
+    EXPECT_EQ(at(p, "Set-up Parameters").page, 1);
+    EXPECT_EQ(at(p, "Data Collection Counts (shift data)").page, 2);
     // The shift section needs two pages here: "C." would start too low on the first.
-    const auto* last = p.find(QStringLiteral("C. Last (previous) Shift Data"));
-    ASSERT_TRUE(last);
-    EXPECT_EQ(last->page, 3);
-    EXPECT_EQ(labels->page, 4);
+    EXPECT_EQ(at(p, "C. Last (previous) Shift Data").page, 3);
+    EXPECT_EQ(at(p, "Label Data (pneumatic ductor color control):").page, 4);
     const auto rows = labelRows(p);
     ASSERT_EQ(rows.size(), 100u);
     for (int i = 0; i < 100; ++i)
@@ -102,117 +104,86 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     job.data.Value[0] = 1234;
     job.data.Value[42 + 13] = 4321; // current shift, spindle 13
     job.data.Value[1744] = 1;
+    job.data.Value[129] = 128;
     const RecordingPage p = layout(job);
-    const auto item = ReportFont::ItemText;
 
-    const auto* low = p.find(QStringLiteral("1. Canfeed Enable Low Speed: "));
-    const auto* v650 = p.find(QStringLiteral("650"));
-    ASSERT_TRUE(low && v650);
-    EXPECT_NEAR(low->x, 1.0, kEps);
-    EXPECT_NEAR(v650->y, low->y, kEps);
-    EXPECT_NEAR(v650->x + RecordingPage::widthOf(item, QStringLiteral("650")), 5.5, kEps);
-    const auto* speed = p.find(QStringLiteral("A. Speed Parameters"));
-    ASSERT_TRUE(speed);
-    EXPECT_NEAR(speed->x, 0.75, kEps);
-    EXPECT_EQ(speed->font, ReportFont::SubsectionTitle);
-    EXPECT_NEAR(low->y - speed->y, RecordingPage::lineOf(ReportFont::SubsectionTitle), kEps);
-    EXPECT_TRUE(p.find(QStringLiteral("SLC-500")));
+    const auto speed = at(p, "A. Speed Parameters"), low = at(p, "1. Canfeed Enable Low Speed: "),
+               v650 = at(p, "650");
+    EXPECT_NEAR(speed.x, 0.75, kEps);
+    EXPECT_EQ(speed.font, ReportFont::SubsectionTitle);
+    EXPECT_NEAR(low.y - speed.y, RecordingPage::lineOf(ReportFont::SubsectionTitle), kEps);
+    EXPECT_NEAR(low.x, 1.0, kEps);
+    EXPECT_NEAR(v650.y, low.y, kEps);
+    EXPECT_NEAR(rightOf(v650), 5.5, kEps);
+    EXPECT_TRUE(p.find("SLC-500"));
+    EXPECT_NEAR(at(p, "1:N 2:N 3:N 4:N 5:N 6:N 7:N 8:Y").y - at(p, "5. Ductor Feedback Enable:").y,
+                kItemLine, kEps);
 
     // Counts are grouped (a comma under the C locale the tests run in); the offset is not.
-    const auto* good = p.find(QStringLiteral("1,234,567"));
-    ASSERT_TRUE(good);
-    EXPECT_NEAR(good->x + RecordingPage::widthOf(item, good->text), 4.0, kEps);
-    EXPECT_TRUE(p.find(QStringLiteral("1234")));
-    const auto* s1 = p.find(QStringLiteral("1: 0"));
-    const auto* s13 = p.find(QStringLiteral("13: 4,321"));
-    const auto* s25 = p.find(QStringLiteral("25: 0"));
-    ASSERT_TRUE(s1 && s13 && s25);
-    EXPECT_NEAR(s1->x, 1.25, kEps);
-    EXPECT_NEAR(s13->x, 3.25, kEps);
-    EXPECT_NEAR(s25->x, 5.25, kEps);
-    EXPECT_NEAR(s13->y, s1->y, kEps);
+    EXPECT_NEAR(rightOf(at(p, "1,234,567")), 4.0, kEps);
+    EXPECT_TRUE(p.find("1234"));
+    const auto s1 = at(p, "1: 0"), s13 = at(p, "13: 4,321"), s25 = at(p, "25: 0");
+    EXPECT_NEAR(s1.x, 1.25, kEps);
+    EXPECT_NEAR(s13.x, 3.25, kEps);
+    EXPECT_NEAR(s25.x, 5.25, kEps);
+    EXPECT_NEAR(s13.y, s1.y, kEps);
 }
 
-TEST(ReportLayout, DuctorFeedbackFlagsFollowTheBitsOfItem129) {
-    ReportJob job = jobWith(only(true, false, false));
-    job.data.Value[129] = 5;
-    const RecordingPage p = layout(job);
-    const auto* flags = p.find(QStringLiteral("1:Y 2:N 3:Y 4:N 5:N 6:N 7:N 8:N"));
-    const auto* line = p.find(QStringLiteral("5. Ductor Feedback Enable:"));
-    ASSERT_TRUE(flags && line);
-    EXPECT_NEAR(flags->x, 1.25, kEps);
-    EXPECT_NEAR(flags->y - line->y, RecordingPage::lineOf(ReportFont::ItemText), kEps);
-    EXPECT_EQ(ductorFlagsText(0xFF), "1:Y 2:Y 3:Y 4:Y 5:Y 6:Y 7:Y 8:Y");
-    EXPECT_EQ(p.pages(), 1);
+// Only labels that exist are printed; the heads are printed even when no label is.
+TEST(ReportLayout, LabelRangesPrintOnlyLabelsThatExist) {
+    const std::tuple<int, int, int, int, int> cases[] = {{5, 5, 5, 5, 1},
+                                                         {90, 450, 90, 99, 1},
+                                                         {450, 450, 0, -1, 1},
+                                                         {7, 3, 0, -1, 1},
+                                                         {0, 40, 0, 40, 3}};
+    for (const auto& [first, last, shownFirst, shownLast, pages] : cases) {
+        SCOPED_TRACE(testing::Message() << first << "-" << last);
+        const RecordingPage p = layout(jobWith(only(false, false, true, first, last)));
+        expectFramedPages(p);
+        EXPECT_EQ(p.pages(), pages);
+        std::vector<int> labels, expected;
+        for (const auto& row : labelRows(p))
+            labels.push_back(row.first);
+        for (int l = shownFirst; l <= shownLast; ++l)
+            expected.push_back(l);
+        EXPECT_EQ(labels, expected);
+        EXPECT_TRUE(p.find("Label:"));
+    }
 }
-
-struct RangeCase {
-    int first, last;
-    int expectFirst, expectLast, pages;
-};
-
-class LabelRanges : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(LabelRanges, PrintOnlyLabelsThatExist) {
-    const RangeCase c = GetParam();
-    const RecordingPage p = layout(jobWith(only(false, false, true, c.first, c.last)));
-    expectFramedPages(p);
-    EXPECT_EQ(p.pages(), c.pages);
-    std::vector<int> labels;
-    for (const auto& [label, page] : labelRows(p))
-        labels.push_back(label);
-    std::vector<int> expected;
-    for (int l = c.expectFirst; l <= c.expectLast; ++l)
-        expected.push_back(l);
-    EXPECT_EQ(labels, expected);
-    EXPECT_TRUE(p.find(QStringLiteral("Label:"))); // the heads even when no label is printed
-}
-
-INSTANTIATE_TEST_SUITE_P(ReportLayout, LabelRanges,
-                         ::testing::Values(RangeCase{5, 5, 5, 5, 1}, RangeCase{90, 450, 90, 99, 1},
-                                           RangeCase{450, 450, 0, -1, 1}, RangeCase{7, 3, 0, -1, 1},
-                                           RangeCase{0, 40, 0, 40, 3}));
 
 TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
     const RecordingPage p = layout(jobWith(only(false, false, true)));
     ASSERT_GT(p.pages(), 2);
-    const double item = RecordingPage::lineOf(ReportFont::ItemText);
     for (int n = 1; n <= p.pages(); ++n) {
         SCOPED_TRACE(n);
         const auto ops = p.onPage(n);
-        // After the title: the heads (and on the first page the section title and a blank
-        // line before them), "Label:" at the margin and " #d " every 0.75 from 1.75.
-        size_t h = 2;
-        while (h < ops.size() && ops[h]->text != QLatin1String("Label:"))
-            ++h;
+        // After the title: the heads (on the first page after the section title and a blank
+        // line), "Label:" at the margin and " #d " every 0.75 from 1.75.
+        const size_t h = n == 1 ? 3 : 2;
         ASSERT_LT(h + 8, ops.size());
-        EXPECT_EQ(h, n == 1 ? 3u : 2u);
+        EXPECT_EQ(ops[h]->text, "Label:");
         EXPECT_EQ(ops[h]->font, ReportFont::LabelHeads);
         EXPECT_NEAR(ops[h]->x, 0.5, kEps);
-        for (int d = 1; d <= 8; ++d) {
-            EXPECT_EQ(ops[h + size_t(d)]->text, QStringLiteral(" #%1 ").arg(d));
-            EXPECT_NEAR(ops[h + size_t(d)]->x, 1.75 + 0.75 * (d - 1), kEps);
+        for (size_t d = 1; d <= 8; ++d) {
+            EXPECT_EQ(ops[h + d]->text, QStringLiteral(" #%1 ").arg(d));
+            EXPECT_NEAR(ops[h + d]->x, 1.75 + 0.75 * double(d - 1), kEps);
         }
         // No block starts lower than 0.9 in above the bottom; the next would have.
         double lastTop = 0;
         for (const auto* o : ops)
-            if (o->text.endsWith(QLatin1String(" On Dur.:"))) {
+            if (o->text.endsWith(" On Dur.:")) {
                 EXPECT_LE(o->y + 0.9, 10.5);
                 lastTop = o->y;
             }
-        if (n < p.pages()) {
-            EXPECT_GT(lastTop + 3 * item + 0.9, 10.5);
-        }
+        EXPECT_TRUE(n == p.pages() || lastTop + 3 * kItemLine + 0.9 > 10.5) << lastTop;
     }
     // Values are centred on their columns.
-    const auto* on0 = p.find(QStringLiteral("0 Cycle Dur.:"));
-    const auto firstCentre = 1.75 + RecordingPage::widthOf(ReportFont::ItemText, " #1 ") / 2;
+    const double row = at(p, "0 Cycle Dur.:").y;
+    const double firstCentre = 1.75 + RecordingPage::widthOf(ReportFont::ItemText, " #1 ") / 2;
     int seen = 0;
     for (const auto& o : p.ops)
-        if (o.page == 1 && o.text == QLatin1String("350") && std::abs(o.y - on0->y) < kEps) {
-            EXPECT_NEAR(o.x + RecordingPage::widthOf(ReportFont::ItemText, o.text) / 2,
-                        firstCentre + 0.75 * seen, kEps);
-            ++seen;
+        if (o.page == 1 && o.text == "350" && std::abs(o.y - row) < kEps) {
+            EXPECT_NEAR((o.x + rightOf(o)) / 2, firstCentre + 0.75 * seen++, kEps);
         }
     EXPECT_EQ(seen, 8);
 }

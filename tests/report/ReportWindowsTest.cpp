@@ -6,13 +6,11 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
-#include <functional>
 
 namespace kalvex::test {
 namespace {
@@ -26,26 +24,18 @@ class ReportSetup : public ::testing::Test {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     }
-    template <class W> W* child(const char* name) const {
-        auto* w = dialog->findChild<W*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+    template <class W> W* child(const QString& name, int i) const {
+        return control<W>(*dialog, name + QString::number(i));
     }
-    QCheckBox* check(int i) const {
-        return child<QCheckBox>(qPrintable(QStringLiteral("chkReportOptions%1").arg(i)));
-    }
-    QRadioButton* option(int i) const {
-        return child<QRadioButton>(qPrintable(QStringLiteral("optLabels%1").arg(i)));
-    }
-    QLineEdit* field(int i) const {
-        return child<QLineEdit>(qPrintable(QStringLiteral("txtLabels%1").arg(i)));
-    }
+    QCheckBox* check(int i) const { return child<QCheckBox>("chkReportOptions", i); }
+    QRadioButton* option(int i) const { return child<QRadioButton>("optLabels", i); }
+    QLineEdit* field(int i) const { return child<QLineEdit>("txtLabels", i); }
     // On the box or circle: a button that spans grid columns is not hit at its centre.
     static void press(QAbstractButton* b) {
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
     }
     void click(const char* button) {
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*dialog, button), Qt::LeftButton);
     }
     ReportOptions ok() {
         click("cmdOk");
@@ -57,60 +47,36 @@ class ReportSetup : public ::testing::Test {
     std::unique_ptr<frmReportSetup> dialog;
 };
 
-TEST_F(ReportSetup, ShowsTheOptionsItWasOpenedWith) {
-    open({false, true, true, false, 5, 120});
-    EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
-    EXPECT_FALSE(check(0)->isChecked());
-    EXPECT_TRUE(check(1)->isChecked() && check(2)->isChecked());
-    EXPECT_TRUE(option(1)->isChecked());
-    EXPECT_EQ(field(0)->text(), "5");
-    EXPECT_EQ(field(1)->text(), "120");
-
+TEST_F(ReportSetup, AllLabelsDisablesTheRange) {
     open({true, true, false, true, 0, 99});
+    EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
     for (int i = 0; i < 2; ++i)
         EXPECT_FALSE(option(i)->isChecked() || option(i)->isEnabled() || field(i)->isEnabled());
 }
 
-// What Ok gives after the user's clicks, from the options the dialog was opened with.
-struct OkCase {
-    const char* name;
-    ReportOptions opened;
-    std::function<void(ReportSetup&)> act;
-    ReportOptions expected;
-};
-
-class OkResults : public ReportSetup, public ::testing::WithParamInterface<OkCase> {};
-
-TEST_P(OkResults, AreTheOptionsShown) {
-    open(GetParam().opened);
-    GetParam().act(*this);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(ok(), GetParam().expected);
+// What Ok gives after a click, or none, from the options the dialog was opened with.
+TEST_F(ReportSetup, OkGivesTheOptionsShown) {
+    const std::tuple<ReportOptions, std::function<void()>, ReportOptions> cases[] = {
+        {{false, true, true, false, 5, 120}, [] {}, {false, true, true, false, 5, 120}},
+        {{false, false, false, false, 3, 4},
+         [this] { click("cmdFullReport"); },
+         {true, true, true, true, 0, 0}},
+        {{}, [this] { press(option(1)); }, {true, true, true, false, 0, 0}}, // empty fields
+        {{true, true, true, false, 5, 9},
+         [this] { press(check(2)); },
+         {true, true, false, false, 0, 0}},
+        {{true, false, true, false, 5, 9},
+         [this] { press(option(0)); },
+         {true, false, true, true, 0, 0}}};
+    int n = 0;
+    for (const auto& [opened, act, expected] : cases) {
+        open(opened);
+        act();
+        EXPECT_TRUE(dialog->isVisible()) << n;
+        EXPECT_EQ(ok(), expected) << n++;
+    }
     EXPECT_TRUE(prompt.boxes.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(ReportSetup, OkResults,
-                         ::testing::Values(OkCase{"full_report",
-                                                  {false, false, false, false, 3, 4},
-                                                  [](ReportSetup& d) { d.click("cmdFullReport"); },
-                                                  {true, true, true, true, 0, 0}},
-                                           OkCase{"range_with_empty_fields",
-                                                  {},
-                                                  [](ReportSetup& d) { d.press(d.option(1)); },
-                                                  {true, true, true, false, 0, 0}},
-                                           OkCase{"labels_unchecked",
-                                                  {true, true, true, false, 5, 9},
-                                                  [](ReportSetup& d) {
-                                                      d.press(d.check(2));
-                                                      EXPECT_TRUE(d.field(0)->text().isEmpty() &&
-                                                                  d.field(1)->text().isEmpty());
-                                                  },
-                                                  {true, true, false, false, 0, 0}},
-                                           OkCase{"all_labels_empties_the_range",
-                                                  {true, false, true, false, 5, 9},
-                                                  [](ReportSetup& d) { d.press(d.option(0)); },
-                                                  {true, false, true, true, 0, 0}}),
-                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(ReportSetup, EnteringAFieldChoosesTheRangeAndOffersZero) {
     open({});
@@ -122,10 +88,7 @@ TEST_F(ReportSetup, EnteringAFieldChoosesTheRangeAndOffersZero) {
     QTest::keyClick(field(0), Qt::Key_Return); // Enter moves on to "to:"
     EXPECT_TRUE(field(1)->hasFocus());
     QTest::keyClicks(field(1), "450");
-    const ReportOptions o = ok();
-    EXPECT_FALSE(o.allLabels);
-    EXPECT_EQ(o.labelFirst, 12);
-    EXPECT_EQ(o.labelLast, 450);
+    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
@@ -143,37 +106,24 @@ TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
     QTest::qWait(20);
     EXPECT_TRUE(field(0)->text().isEmpty()); // the focus handed back is no new visit
 
-    // Ok with a refused entry does not close either.
-    QTest::keyClicks(field(0), "abc");
+    QTest::keyClicks(field(0), "abc"); // Ok with a refused entry does not close either
     click("cmdOk");
     EXPECT_FALSE(dialog->chosen());
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 
-// Through the main window: the options change on Ok only.
-class ReportCommandsTest : public ShellFixture {
-  protected:
-    ReportOptions current() const { return reportOptions(state); }
-};
+using ReportCommandsTest = ShellFixture;
 
 TEST_F(ReportCommandsTest, ReportSetupCommitsOnOkOnly) {
-    modal.on<frmReportSetup>([](frmReportSetup* d) {
-        QTest::mouseClick(d->findChild<QCheckBox*>("chkReportOptions1"), Qt::LeftButton);
-        d->findChild<QLineEdit*>("txtLabels0")->setFocus();
-        QTest::mouseClick(d->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-        return true;
-    });
-    item("mnuFilePrintSetup")->trigger();
-    EXPECT_EQ(current(), ReportOptions{});
-
-    modal.on<frmReportSetup>([](frmReportSetup* d) {
-        QTest::mouseClick(d->findChild<QCheckBox*>("chkReportOptions1"), Qt::LeftButton);
-        QTest::mouseClick(d->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-        return true;
-    });
-    item("mnuFilePrintSetup")->trigger();
-    EXPECT_FALSE(state.gReportShift);
-    EXPECT_TRUE(state.gReportSetup && state.gReportLabels);
+    for (const char* button : {"cmdCancel", "cmdOk"}) {
+        modal.on<frmReportSetup>([button](frmReportSetup* d) {
+            QTest::mouseClick(control<QCheckBox>(*d, "chkReportOptions1"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*d, button), Qt::LeftButton);
+            return true;
+        });
+        item("mnuFilePrintSetup")->trigger();
+    }
+    EXPECT_EQ(reportOptions(state), (ReportOptions{true, false, true, true, 0, 0}));
 }
 
 // The printer dialog answered with a PDF file, or cancelled.
@@ -198,12 +148,13 @@ class PrintReportTest : public ShellFixture {
   protected:
     void SetUp() override {
         ShellFixture::SetUp();
-        printer.file = home.filePath(QStringLiteral("report.pdf"));
+        printer.file = home.filePath("report.pdf");
         window->reportCommands().setDialogs(&printer);
         window->show();
     }
-    QList<QAction*> printEntries() const {
-        return {item("mnuFilePrint"), item("mnuFilePrintPreview"), item("Toolbar1_6")};
+    void expectPrintEntriesEnabled(bool on) const {
+        for (const char* name : {"mnuFilePrint", "mnuFilePrintPreview", "Toolbar1_6"})
+            EXPECT_EQ(item(name)->isEnabled(), on) << name;
     }
     PdfPrinter printer;
 };
@@ -213,18 +164,16 @@ TEST_F(PrintReportTest, PrintsBehindTheWaitWindowAndOnlyOnceAtATime) {
     ASSERT_EQ(printer.asked, 1);
     QPointer<frmWaitDisplay> wait = window->findChild<frmWaitDisplay*>();
     ASSERT_TRUE(wait && wait->isVisible());
-    EXPECT_EQ(wait->findChild<QLabel*>("lblWaitDisplay")->text(),
+    EXPECT_EQ(control<QLabel>(*wait, "lblWaitDisplay")->text(),
               "Generating Report, Please Standby ...");
     EXPECT_EQ(state.gReportRequest, 1);
-    for (QAction* a : printEntries())
-        EXPECT_FALSE(a->isEnabled());
+    expectPrintEntriesEnabled(false);
     window->reportCommands().PrintReport(); // a second one while generating: nothing
     EXPECT_EQ(printer.asked, 1);
     EXPECT_EQ(window->findChildren<frmWaitDisplay*>().size(), 1);
     QTRY_VERIFY(!wait);
     EXPECT_EQ(state.gReportRequest, 0);
-    for (QAction* a : printEntries())
-        EXPECT_TRUE(a->isEnabled());
+    expectPrintEntriesEnabled(true);
     QFile pdf(printer.file);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
@@ -238,12 +187,12 @@ TEST_F(PrintReportTest, CancelInThePrinterDialogPrintsNothing) {
     EXPECT_EQ(printer.asked, 1);
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
     EXPECT_FALSE(QFile::exists(printer.file));
-    EXPECT_TRUE(item("mnuFilePrint")->isEnabled());
+    expectPrintEntriesEnabled(true);
 }
 
 TEST_F(PrintReportTest, OnlineTheUploadComesFirstAndAFailedOneStopsThePrint) {
     goOnline();
-    board.setValue(QStringLiteral("W1092"), 650);
+    board.setValue("W1092", 650);
     prompt.answer(MsgAnswer::Yes);
     modal.on<frmProcessing>([](frmProcessing*) { return false; });
     item("mnuFilePrint")->trigger();
@@ -260,7 +209,7 @@ TEST_F(PrintReportTest, OnlineTheUploadComesFirstAndAFailedOneStopsThePrint) {
     ASSERT_FALSE(prompt.boxes.empty());
     EXPECT_EQ(prompt.boxes.back().text,
               "The data upload did not complete.\r\n\r\nNo report was printed.");
-    EXPECT_TRUE(item("mnuFilePrint")->isEnabled());
+    expectPrintEntriesEnabled(true);
     // The preview is refused the same way; answering No shows the data as it is.
     link.setCommError(false);
     board.faults().silentAfter = -1;

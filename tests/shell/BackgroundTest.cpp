@@ -1,59 +1,48 @@
 #include "ShellFixture.h"
 
+#include <QMessageBox>
+
 namespace kalvex::test {
 namespace {
 
-const QString kHeader = "------------------------------ ALARM MESSAGE "
-                        "------------------------------\r\n";
-const QString kNormal = "-- System Normal --\r\nSet-up Program is Currently ONLINE";
-const QString kFaulted = "****** PROCESSOR FAULTED ******\r\nSet-up Program is Currently ONLINE";
-
-struct AlarmCase {
-    int w98;
-    QString panel;
-    QString message;
-};
-
-void PrintTo(const AlarmCase& c, std::ostream* os) {
-    *os << "W98 " << c.w98;
-}
-
-class AlarmTexts : public ShellFixture, public ::testing::WithParamInterface<AlarmCase> {};
-
-TEST_P(AlarmTexts, StatusPanelAndStatusMessage) {
-    goOnline();
-    board.setValue("W98", GetParam().w98);
-    window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(status(), GetParam().panel);
-    EXPECT_EQ(state.gStatusMessage, GetParam().message);
-    EXPECT_EQ(visibleFaultBoxes(), 0);
-}
-
-const QString kAlarms = "System Message:  Alarm(s) Active in P9100";
-
-INSTANTIATE_TEST_SUITE_P(
-    W98, AlarmTexts,
-    ::testing::Values(
-        AlarmCase{0, "System Message:  All Faults Normal", kNormal},
-        AlarmCase{5, kAlarms,
-                  kHeader + "Infeed Track Jam\r\n \r\n" + kHeader +
-                      "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
-        AlarmCase{8, kAlarms, kHeader + "\r\n"},
-        AlarmCase{256, kAlarms,
-                  kHeader + "Ductor No.1 Feedback Fault\r\nVerify Ductor Cycling Operation\r\n"},
-        AlarmCase{32768, kAlarms,
-                  kHeader + "Ductor No.8 Feedback Fault\r\nVerify Ductor Cycling Operation\r\n"}));
-
 using Background = ShellFixture;
 
-TEST_F(Background, OfflineTexts) {
-    for (bool commError : {false, true}) {
-        link.setCommError(commError);
+int visibleFaultBoxes() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            n += box->text() == QLatin1String("Faults Acitve in Target Board");
+    return n;
+}
+
+void closeFaultBoxes() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
+}
+
+const QString kHeader = "------------------------------ ALARM MESSAGE "
+                        "------------------------------\r\n";
+const QString kAlarms = "System Message:  Alarm(s) Active in P9100";
+const QString kDuctor = "Feedback Fault\r\nVerify Ductor Cycling Operation\r\n";
+
+TEST_F(Background, AlarmWordGivesStatusPanelAndMessage) {
+    const std::tuple<int, QString, QString> cases[] = {
+        {0, "System Message:  All Faults Normal",
+         "-- System Normal --\r\nSet-up Program is Currently ONLINE"},
+        {5, kAlarms,
+         kHeader + "Infeed Track Jam\r\n \r\n" + kHeader +
+             "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
+        {8, kAlarms, kHeader + "\r\n"},
+        {256, kAlarms, kHeader + "Ductor No.1 " + kDuctor},
+        {32768, kAlarms, kHeader + "Ductor No.8 " + kDuctor}};
+    goOnline();
+    for (const auto& [w98, panel, message] : cases) {
+        board.setValue("W98", w98);
         window->tmrBackgroungUpdate_Timer();
-        EXPECT_EQ(state.gStatusMessage, "Set-up Program is Currently OFFLINE");
-        EXPECT_EQ(status(), commError ? "System Message:  Comm Fault with P9100"
-                                      : "System Message:  Program is Currently OFFLINE");
+        EXPECT_EQ(status(), panel) << w98;
+        EXPECT_EQ(state.gStatusMessage, message) << w98;
     }
+    EXPECT_EQ(visibleFaultBoxes(), 0);
 }
 
 TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
@@ -64,9 +53,9 @@ TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
         window->tmrBackgroungUpdate_Timer();
     EXPECT_EQ(visibleFaultBoxes(), 1);
     EXPECT_EQ(status(), "System Message:  Fault Code (05H): --- Fault File Not Found ---");
-    EXPECT_EQ(state.gStatusMessage, kFaulted);
+    EXPECT_EQ(state.gStatusMessage,
+              "****** PROCESSOR FAULTED ******\r\nSet-up Program is Currently ONLINE");
     closeFaultBoxes();
-
     window->tmrBackgroungUpdate_Timer();
     EXPECT_EQ(visibleFaultBoxes(), 0); // the episode goes on: no second box
 

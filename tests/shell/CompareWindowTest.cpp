@@ -25,9 +25,6 @@ class CompareWindow : public ShellFixture {
             board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
         board.clearTranscript();
     }
-    template <class T> static T* child(QWidget* w, const char* name) {
-        return w->findChild<T*>(QLatin1String(name));
-    }
     qint64 boardValue(int item) const { return board.value(itemAddress(item)); }
 
     static constexpr int kChanged[] = {122, 131, 1745};
@@ -38,18 +35,18 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
     QString countShown, countAfterUntick, firstName;
     bool wroteWhileNavigating = true;
     modal.on<frmCompare>([&](frmCompare* w) {
-        auto* grid = child<QTableView>(w, "grdDifferences");
-        auto* count = child<QLabel>(w, "lblCount");
+        auto* grid = control<QTableView>(*w, "grdDifferences");
+        auto* count = control<QLabel>(*w, "lblCount");
         countShown = count->text();
         firstName = grid->model()->index(0, 2).data().toString();
-        EXPECT_TRUE(child<QCheckBox>(w, "chkVerify")->isChecked());
+        EXPECT_TRUE(control<QCheckBox>(*w, "chkVerify")->isChecked());
         // Moving about the table writes nothing.
         for (const Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Tab})
             QTest::keyClick(grid, k);
         wroteWhileNavigating = !board.writes().empty();
         grid->model()->setData(grid->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
         countAfterUntick = count->text();
-        QTest::mouseClick(child<QPushButton>(w, "cmdDownload"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*w, "cmdDownload"), Qt::LeftButton);
         return true;
     });
     prompt.answer(MsgAnswer::Yes); // the download question
@@ -73,9 +70,9 @@ TEST_F(CompareWindow, AnEqualBoardShowsNoDifferencesAndOffersNoDownload) {
     QString countShown;
     bool downloadEnabled = true;
     modal.on<frmCompare>([&](frmCompare* w) {
-        countShown = child<QLabel>(w, "lblCount")->text();
-        downloadEnabled = child<QPushButton>(w, "cmdDownload")->isEnabled();
-        QTest::mouseClick(child<QPushButton>(w, "cmdClose"), Qt::LeftButton);
+        countShown = control<QLabel>(*w, "lblCount")->text();
+        downloadEnabled = control<QPushButton>(*w, "cmdDownload")->isEnabled();
+        QTest::mouseClick(control<QPushButton>(*w, "cmdClose"), Qt::LeftButton);
         return true;
     });
     item("tbrDownloadCompareData_0")->trigger();

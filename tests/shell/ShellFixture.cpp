@@ -1,7 +1,5 @@
 #include "ShellFixture.h"
 
-#include <QMessageBox>
-
 // The font library keeps a cache for the life of the process; it is not ours to free.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig\n";
@@ -30,19 +28,6 @@ void ShellFixture::goOnline() {
     item("mnuViewOnline")->trigger();
     ASSERT_TRUE(link.OnlineMode());
     board.clearTranscript();
-}
-
-int ShellFixture::visibleFaultBoxes() const {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            n += box->text() == QLatin1String("Faults Acitve in Target Board");
-    return n;
-}
-
-void ShellFixture::closeFaultBoxes() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
 }
 
 } // namespace kalvex::test

@@ -82,8 +82,6 @@ class ShellFixture : public ::testing::Test {
     void goOnline();
     // The address of a data-set item, for setting the board's value behind it.
     QString itemAddress(int item) const { return state.gDefaultData.Address[size_t(item)]; }
-    int visibleFaultBoxes() const;
-    void closeFaultBoxes();
 
     QTemporaryDir home;
     FakeClock clock;

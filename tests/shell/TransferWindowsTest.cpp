@@ -1,4 +1,3 @@
-#include "Controls.h"
 #include "PtyServer.h"
 #include "ShellFixture.h"
 #include "data/DataTransfer.h"
@@ -7,7 +6,6 @@
 #include "data/frmProcessing.h"
 #include "link/QtSerialPort.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -19,12 +17,15 @@
 namespace kalvex::test {
 namespace {
 
-// What the progress window showed last.
-struct Progress {
-    QString text;
-    int value = -1;
-    int maximum = -1;
-};
+QRadioButton* optLabels(QWidget& d, int i) {
+    return control<QRadioButton>(d, i ? "optLabels1" : "optLabels0");
+}
+QLineEdit* txtLabels(QWidget& d, int i) {
+    return control<QLineEdit>(d, i ? "txtLabels1" : "txtLabels0");
+}
+QPushButton* button(QWidget& d, const char* name) {
+    return control<QPushButton>(d, QString::fromLatin1(name));
+}
 
 class TransferWindows : public ShellFixture {
   protected:
@@ -36,17 +37,12 @@ class TransferWindows : public ShellFixture {
         board.setValue(itemAddress(kShiftItem), 77);
         board.setValue(itemAddress(kSetupItem), 9);
     }
-    // Records the progress window; clicks Cancel once it has moved `cancelAt` items.
-    void watchProgress(int cancelAt = -1) {
-        modal.on<frmProcessing>([this, cancelAt](frmProcessing* w) {
-            const auto* bar = control<QProgressBar>(*w, QStringLiteral("prgProcessing"));
-            progress = {control<QLabel>(*w, QStringLiteral("lblProcessing"))->text(), bar->value(),
-                        bar->maximum()};
-            if (cancelAt >= 0 && progress.value >= cancelAt) {
-                QTest::mouseClick(control<QPushButton>(*w, QStringLiteral("cmdCancel")),
-                                  Qt::LeftButton);
-                return true;
-            }
+    // Records what the progress window showed last.
+    void watchProgress() {
+        modal.on<frmProcessing>([this](frmProcessing* w) {
+            const auto* bar = control<QProgressBar>(*w, "prgProcessing");
+            progressText = control<QLabel>(*w, "lblProcessing")->text();
+            progress = {bar->value(), bar->maximum()};
             return false;
         });
     }
@@ -54,65 +50,33 @@ class TransferWindows : public ShellFixture {
 
     static constexpr int kShiftItem = 1;
     static constexpr int kSetupItem = 143; // W686, moved by All only
-    Progress progress;
+    QString progressText;
+    std::pair<int, int> progress{-1, -1};
 };
 
-TEST_F(TransferWindows, UploadButtonFaceUploadsAll) {
+// The button faces move all the data, the upload button's menu a part of it; the progress
+// window shows the plan's text and maximum (see the label range below) and reaches the end.
+TEST_F(TransferWindows, UploadAndDownloadButtons) {
     watchProgress();
-    prompt.answer(MsgAnswer::Yes);
-    QTest::mouseClick(child<QToolButton>("uploadButton"), Qt::LeftButton, {}, QPoint(6, 6));
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].title, "Data Upload");
-    EXPECT_EQ(state.gProcessCode, kUploadAll);
-    EXPECT_EQ(value(kShiftItem), 77);
-    EXPECT_EQ(value(kSetupItem), 9);
-    EXPECT_EQ(progress.text, "Uploading, Please Standby...");
-    EXPECT_EQ(progress.maximum, 1747);
-}
-
-TEST_F(TransferWindows, UploadMenuShiftDataUploadsShiftDataOnly) {
-    watchProgress();
-    prompt.answer(MsgAnswer::Yes);
+    for (int i = 0; i < 3; ++i)
+        prompt.answer(MsgAnswer::Yes);
     child<QToolButton>("uploadButton")->menu()->actions().at(1)->trigger();
     EXPECT_EQ(state.gProcessCode, kUploadShift);
     EXPECT_EQ(value(kShiftItem), 77);
     EXPECT_NE(value(kSetupItem), 9);
-    EXPECT_EQ(progress.text, "Uploading Shift Data, Please Standby...");
-    EXPECT_EQ(progress.value, 121);
-}
 
-TEST_F(TransferWindows, DownloadButtonFaceDownloadsAll) {
-    watchProgress();
+    QTest::mouseClick(child<QToolButton>("uploadButton"), Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(state.gProcessCode, kUploadAll);
+    EXPECT_EQ(value(kSetupItem), 9);
+
     state.gCurrentData.Value[kSetupItem] = 12;
-    prompt.answer(MsgAnswer::Yes);
     child<QToolButton>("downloadButton")->defaultAction()->trigger();
-    EXPECT_EQ(prompt.boxes[0].title, "Data Download");
     EXPECT_EQ(state.gProcessCode, kDownloadAll);
     EXPECT_EQ(board.value(itemAddress(kSetupItem)), 12);
-    EXPECT_EQ(progress.value, 1747);
-}
-
-TEST_F(TransferWindows, CancelStopsTheUploadBeforeTheNextItem) {
-    watchProgress(10);
-    const int lastItem = 1746;
-    board.setValue(itemAddress(lastItem), 1);
-    const int before = value(lastItem);
-    prompt.answer(MsgAnswer::Yes);
-    item("mnuFileUploadData_4")->trigger();
-    EXPECT_EQ(value(kShiftItem), 77);
-    EXPECT_EQ(value(lastItem), before);
-    EXPECT_LT(progress.value, 20);
-    EXPECT_EQ(prompt.boxes.size(), 1u); // no error box after a cancel
-}
-
-QRadioButton* optLabels(QWidget& d, int i) {
-    return control<QRadioButton>(d, i ? "optLabels1" : "optLabels0");
-}
-QLineEdit* txtLabels(QWidget& d, int i) {
-    return control<QLineEdit>(d, i ? "txtLabels1" : "txtLabels0");
-}
-QPushButton* button(QWidget& d, const char* name) {
-    return control<QPushButton>(d, QString::fromLatin1(name));
+    EXPECT_EQ(progress.first, 1747);
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[1].title, "Data Upload");
+    EXPECT_EQ(prompt.boxes[2].title, "Data Download");
 }
 
 TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
@@ -128,60 +92,20 @@ TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
     item("mnuFileUploadData_2")->trigger();
     EXPECT_EQ(state.gLabelFirst, 5);
     EXPECT_EQ(state.gLabelLast, 5);
-    EXPECT_EQ(progress.text, "Uploading Label Data, Please Standby...");
-    EXPECT_EQ(progress.maximum, 17);
+    EXPECT_EQ(progressText, "Uploading Label Data, Please Standby...");
+    EXPECT_EQ(progress.second, 17);
 }
 
-// The label range dialog by itself: the range Ok gives.
-struct RangeCase {
-    bool range;
-    const char* from;
-    const char* to;
-    int first, last;
-};
-
-void PrintTo(const RangeCase& c, std::ostream* os) {
-    if (c.range)
-        *os << "from '" << c.from << "' to '" << c.to << "'";
-    else
-        *os << "all labels";
-}
-
-class LabelRangeDialog : public ::testing::TestWithParam<RangeCase> {
+// The label range dialog by itself.
+class LabelRangeDialog : public ::testing::Test {
   protected:
-    void SetUp() override { ensureApplication(); }
+    LabelRangeDialog() { d.show(); }
+    bool appReady = (ensureApplication(), true);
     RecordingPrompt prompt;
+    frmLabelRange d{prompt};
 };
 
-TEST_P(LabelRangeDialog, OkSetsTheRange) {
-    const RangeCase& c = GetParam();
-    frmLabelRange d(prompt);
-    d.show();
-    EXPECT_FALSE(d.range());
-    EXPECT_TRUE(optLabels(d, 0)->isChecked());
-    if (c.range) {
-        optLabels(d, 1)->setChecked(true);
-        txtLabels(d, 0)->setText(c.from);
-        txtLabels(d, 1)->setText(c.to);
-    }
-    QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
-    ASSERT_TRUE(d.range());
-    EXPECT_EQ(d.range()->first, c.first);
-    EXPECT_EQ(d.range()->last, c.last);
-    EXPECT_FALSE(d.isVisible());
-}
-
-INSTANTIATE_TEST_SUITE_P(Ranges, LabelRangeDialog,
-                         ::testing::Values(RangeCase{false, "", "", 0, 99},
-                                           RangeCase{true, "5", "3", 5, 5},
-                                           RangeCase{true, "-4", "150", 0, 99},
-                                           RangeCase{true, " 7 ", "12.5", 7, 12}));
-
-TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
-    ensureApplication();
-    RecordingPrompt prompt;
-    frmLabelRange d(prompt);
-    d.show();
+TEST_F(LabelRangeDialog, NonNumericRangeIsRefusedAndKeptAllLabelsIgnoresIt) {
     optLabels(d, 1)->setChecked(true);
     txtLabels(d, 0)->setText("1O");
     txtLabels(d, 1)->setText("20");
@@ -191,16 +115,24 @@ TEST(LabelRangeDialogInput, NonNumericRangeIsRefusedAndKept) {
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(txtLabels(d, 0)->text(), "1O");
     EXPECT_FALSE(d.range());
-    QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
-    EXPECT_FALSE(d.range());
+    optLabels(d, 0)->setChecked(true); // all labels: the fields do not count
+    QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
+    ASSERT_TRUE(d.range());
+    EXPECT_EQ(d.range()->first, 0);
+    EXPECT_EQ(d.range()->last, 99);
     EXPECT_FALSE(d.isVisible());
 }
 
-TEST(LabelRangeDialogInput, FocusRules) {
-    ensureApplication();
-    RecordingPrompt prompt;
-    frmLabelRange d(prompt);
-    d.show();
+TEST_F(LabelRangeDialog, CancelGivesNoRange) {
+    optLabels(d, 1)->setChecked(true);
+    txtLabels(d, 0)->setText("3");
+    QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
+    EXPECT_FALSE(d.range() || d.isVisible());
+}
+
+TEST_F(LabelRangeDialog, FocusRules) {
+    EXPECT_TRUE(optLabels(d, 0)->isChecked());
+    EXPECT_FALSE(d.range());
     QApplication::setActiveWindow(&d);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
     QTest::mouseClick(optLabels(d, 1), Qt::LeftButton);
@@ -213,12 +145,13 @@ TEST(LabelRangeDialogInput, FocusRules) {
     txtLabels(d, 0)->setFocus();
     EXPECT_TRUE(optLabels(d, 1)->isChecked());
 
-    txtLabels(d, 0)->setText(QStringLiteral("3"));
-    txtLabels(d, 1)->setText(QStringLiteral("4"));
+    txtLabels(d, 0)->setText("3");
+    txtLabels(d, 1)->setText("4");
     button(d, "cmdOk")->setFocus();
     QTest::keyClick(button(d, "cmdOk"), Qt::Key_Return); // Enter on a button presses it
     EXPECT_FALSE(d.isVisible());
     ASSERT_TRUE(d.range());
+    EXPECT_EQ(d.range()->first, 3);
     EXPECT_EQ(d.range()->last, 4);
 }
 
@@ -244,7 +177,7 @@ TEST(ProcessingWindow, CancelWorksAt9600Baud) {
     w.exec();
     EXPECT_TRUE(transfer.cancelled());
     EXPECT_EQ(transfer.value(), 3);
-    EXPECT_EQ(control<QProgressBar>(w, QStringLiteral("prgProcessing"))->value(), 3);
+    EXPECT_EQ(control<QProgressBar>(w, "prgProcessing")->value(), 3);
     link.CloseRSComm();
 }
 
