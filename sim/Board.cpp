@@ -65,8 +65,14 @@ qint64 Board::byteTimeUs() const {
     return m_faults.baud > 0 ? 10'000'000LL / m_faults.baud : 0;
 }
 
+template <class T> void Board::log(std::vector<T>& entries, T entry) {
+    if (entries.size() >= m_logLimit)
+        entries.erase(entries.begin(), entries.begin() + qsizetype(entries.size() / 2));
+    entries.push_back(std::move(entry));
+}
+
 Reply Board::receive(quint8 byte) {
-    m_transcript.push_back({true, byte});
+    log(m_transcript, TranscriptEntry{true, byte});
     ++m_received;
     const qint64 bt = byteTimeUs();
     const qint64 arrival = qMax(m_clock.nowUs(), m_lineFreeAtUs) + bt;
@@ -79,7 +85,7 @@ Reply Board::receive(quint8 byte) {
     std::optional<quint8> out = step(byte);
     if (!out) return r;
     if (m_faults.wrongEchoAt.count(m_received)) out = quint8(*out ^ 0x5A);
-    m_transcript.push_back({false, *out});
+    log(m_transcript, TranscriptEntry{false, *out});
     r.bytes.append(char(*out));
     r.readyAtUs = arrival + bt + m_faults.replyDelayUs;
     return r;
@@ -150,7 +156,7 @@ std::optional<quint8> Board::step(quint8 byte) {
         return byte;
     case State::WriteData:
         poke(m_address, byte);
-        m_writes.push_back({m_address, byte});
+        log(m_writes, MemoryWrite{m_address, byte});
         m_state = State::WriteHigh;
         return byte;
     case State::Pls:

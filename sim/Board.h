@@ -81,6 +81,9 @@ class Board {
         m_programLog.clear();
     }
     qint64 receivedCount() const { return m_received; }
+    // A demonstration may run for days: past `entries` the transcript and the write log drop
+    // their older half.
+    void setLogLimit(size_t entries) { m_logLimit = entries; }
 
     // Program records received in program mode, for tests of the program download.
     int programRecords() const { return m_programRecords; }
@@ -108,6 +111,7 @@ class Board {
     std::optional<quint8> enterMode(quint8 modeByte);
     std::optional<quint8> stepPls(quint8 byte);
     qint64 byteTimeUs() const;
+    template <class T> void log(std::vector<T>& entries, T entry);
 
     Clock& m_clock;
     std::array<quint8, 65536> m_memory{};
@@ -123,6 +127,7 @@ class Board {
     qint64 m_received = 0;
     qint64 m_lineFreeAtUs = 0;
     int m_programRecords = 0;
+    size_t m_logLimit = size_t(1) << 22;
     std::vector<ProgramRecord> m_programLog;
 };
 

@@ -41,6 +41,20 @@ TEST_F(BoardTest, IgnoresBytesUntilAttentionAndFallsSilentAfterItsCount) {
     EXPECT_EQ(board.bytesToPc(), bytes({0, 0x77}));
 }
 
+// Write mode: each write is three bytes in and three echoes out.
+TEST_F(BoardTest, LogsKeepTheirNewestEntriesPastTheLimit) {
+    board.setLogLimit(12);
+    feed({0xFF, 2});
+    for (int i = 0; i < 20; ++i)
+        feed({0, 100 + i, i + 1});
+    ASSERT_LE(board.transcript().size(), 12u);
+    EXPECT_EQ(board.bytesFromPc().right(3), bytes({0, 119, 20}));
+    ASSERT_LE(board.writes().size(), 12u);
+    EXPECT_GT(board.writes().front().address, 100);
+    EXPECT_EQ(board.writes().back().address, 119);
+    EXPECT_EQ(board.peek(100), 1); // the memory keeps every write
+}
+
 TEST_F(BoardTest, ProgramModeAnswersEachRecordWithItsChecksum) {
     EXPECT_EQ(feed({0xFF, 3}), bytes({0x55, 0x55}));
     // Record: 3 bytes at 0x1234. Nothing comes back until the checksum.
