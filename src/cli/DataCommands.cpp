@@ -184,7 +184,7 @@ int readBackExit(const DataTransfers& transfers, bool asked) {
         say(QStringLiteral("The verification did not run."));
         return kExitComm;
     }
-    return *readBack && (*readBack)->empty() ? kExitOk : kExitComm;
+    return readBack->finished && readBack->mismatches.empty() ? kExitOk : kExitComm;
 }
 
 int runUpload(const CliOptions& options, DataArgs a) {

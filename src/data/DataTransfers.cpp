@@ -109,8 +109,10 @@ void DataTransfers::readBack(const std::vector<int>& written, bool resynchronise
     if (written.empty() || m_link.CommError()) return;
     if (!m_verify && !(resynchronised && askReadBack(m_prompt))) return;
     DataCompare compare(m_link, m_prompt, m_host);
-    m_readBack = compare.verify(m_state.gCurrentData, written);
-    tellReadBack(m_prompt, written.size(), *m_readBack);
+    const auto mismatches = compare.verify(m_state.gCurrentData, written);
+    tellReadBack(m_prompt, written.size(), mismatches);
+    m_readBack =
+        ReadBack{mismatches.has_value(), mismatches.value_or(std::vector<ItemDifference>{})};
 }
 
 } // namespace kalvex

@@ -30,6 +30,12 @@ class TransferHost {
 // gProcessCancelled; true when a range was chosen.
 bool chooseLabelRange(TransferHost& host, AppState& state);
 
+// What the read-back after a download found.
+struct ReadBack {
+    bool finished = false;                  // every item written was read back
+    std::vector<ItemDifference> mismatches; // data set's value, board's value
+};
+
 // Upload and download requests of the File menu, the toolbar, Save, Export and Print.
 class DataTransfers {
   public:
@@ -53,11 +59,8 @@ class DataTransfers {
     // Downloads read back every item written once the last one is out. Without it, the read-back
     // is offered only when the link had to resynchronise.
     void setVerifyDownloads(bool on) { m_verify = on; }
-    // What the read-back after the last download found: nothing when none ran; an empty inner
-    // value when it did not run to its end.
-    const std::optional<std::optional<std::vector<ItemDifference>>>& lastReadBack() const {
-        return m_readBack;
-    }
+    // What the read-back after the last download found; nothing when none ran.
+    const std::optional<ReadBack>& lastReadBack() const { return m_readBack; }
 
     RSComm& link() { return m_link; }
 
@@ -69,7 +72,7 @@ class DataTransfers {
     Prompt& m_prompt;
     TransferHost& m_host;
     bool m_verify = false;
-    std::optional<std::optional<std::vector<ItemDifference>>> m_readBack;
+    std::optional<ReadBack> m_readBack;
 };
 
 } // namespace kalvex

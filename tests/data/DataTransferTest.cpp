@@ -257,6 +257,8 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
         EXPECT_EQ(transfers.lastReadBack().has_value(), readBack);
         if (readBack) {
             EXPECT_EQ(prompt.boxes.back().text, "121 items read back: the board holds them.");
+            EXPECT_TRUE(transfers.lastReadBack()->finished);
+            EXPECT_TRUE(transfers.lastReadBack()->mismatches.empty());
         }
     }
 }
