@@ -130,24 +130,17 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
     out.started = true;
     out.verifyAsked = verifyAfter;
     SetupData source = data; // the transfer takes a mutable set; downloads never change it
-    const int retriesBefore = m_link.writeRetries();
-    std::vector<int> done;
     DataTransfer write(m_link, m_prompt, source, selectiveDownloadPlan(setCode, items));
-    write.onItem([&](int index, LinkFailure f) {
-        if (f == LinkFailure::None)
-            done.push_back(index);
-        else
-            out.failed.push_back(index);
-        out.resynchronised = out.resynchronised || f == LinkFailure::WrongEcho;
-    });
+    DownloadWatch watch(write, m_link);
     m_host.showProcessing(write);
+    out.failed = watch.failed;
     // Items never reached (Cancel, a lost board) were not written either.
     for (const int i : items)
-        if (std::find(done.begin(), done.end(), i) == done.end() &&
+        if (std::find(watch.written.begin(), watch.written.end(), i) == watch.written.end() &&
             std::find(out.failed.begin(), out.failed.end(), i) == out.failed.end())
             out.failed.push_back(i);
     out.complete = out.failed.empty() && !write.failed();
-    out.resynchronised = out.resynchronised || m_link.writeRetries() != retriesBefore;
+    out.resynchronised = watch.resynchronised();
     if (verifyAfter && !m_link.CommError()) {
         if (auto m = verify(data, items)) {
             out.verified = true;
@@ -208,6 +201,18 @@ bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
                       : QStringLiteral("%1 items written.").arg(items.size()),
          MsgIcon::Information);
     return out.verified;
+}
+
+DownloadWatch::DownloadWatch(DataTransfer& transfer, const RSComm& link)
+    : m_link(link), m_retriesBefore(link.writeRetries()) {
+    transfer.onItem([this](int index, LinkFailure f) {
+        (f == LinkFailure::None ? written : failed).push_back(index);
+        m_wrongEcho = m_wrongEcho || f == LinkFailure::WrongEcho;
+    });
+}
+
+bool DownloadWatch::resynchronised() const {
+    return m_wrongEcho || m_link.writeRetries() != m_retriesBefore;
 }
 
 bool askReadBack(Prompt& prompt) {

@@ -10,6 +10,7 @@
 namespace kalvex {
 
 class AppState;
+class DataTransfer;
 class Prompt;
 class RSComm;
 class TransferHost;
@@ -39,6 +40,23 @@ std::vector<ItemDifference> differingItems(const SetupData& a, const SetupData& 
 TransferPlan boardReadPlan(std::vector<int> items);
 TransferPlan selectiveDownloadPlan(int setCode, std::vector<int> items);
 TransferPlan verifyPlan(std::vector<int> items);
+
+// Watches a download from before it starts: the items written, those that failed, and whether
+// the link had to resynchronise (a wrong echo or a resent write), which may store a stray byte.
+class DownloadWatch {
+  public:
+    DownloadWatch(DataTransfer& transfer, const RSComm& link);
+    DownloadWatch(const DownloadWatch&) = delete; // the transfer calls back into this object
+    DownloadWatch& operator=(const DownloadWatch&) = delete;
+    bool resynchronised() const;
+
+    std::vector<int> written, failed;
+
+  private:
+    const RSComm& m_link;
+    int m_retriesBefore;
+    bool m_wrongEcho = false;
+};
 
 // How a download of chosen items ended.
 struct SelectiveOutcome {

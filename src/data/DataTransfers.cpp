@@ -91,16 +91,10 @@ void DataTransfers::ProcessData(int code) {
     }
     const bool upload = plan.upload;
     DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData, std::move(plan));
-    std::vector<int> written;
-    bool wrongEcho = false;
-    transfer.onItem([&](int index, LinkFailure f) {
-        if (f == LinkFailure::None) written.push_back(index);
-        wrongEcho = wrongEcho || f == LinkFailure::WrongEcho;
-    });
-    const int retriesBefore = m_link.writeRetries();
+    const DownloadWatch watch(transfer, m_link);
     m_readBack.reset();
     m_host.showProcessing(transfer);
-    if (!upload) readBack(written, wrongEcho || m_link.writeRetries() != retriesBefore);
+    if (!upload) readBack(watch.written, watch.resynchronised());
 }
 
 // A resynchronisation can store a stray 0xFF on any item, one written earlier included, so the
