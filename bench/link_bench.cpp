@@ -2,11 +2,11 @@
 // pseudo-terminal and simulator, and the paced run against the pure wire time.
 //
 //   build/default/bin/kalvex-link-bench [exchanges per round] [paced D reads] [rounds]
-#include "PtyServer.h"
 #include "QuietPrompt.h"
 #include "RawPingPong.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
+#include "sim/PtyServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

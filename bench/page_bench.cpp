@@ -3,14 +3,14 @@
 // baud, against the passes the wire time allows.
 //
 //   build/default/bin/kalvex-page-bench [passes]
-#include "PtyServer.h"
 #include "QuietPrompt.h"
 #include "data/AppState.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
-#include "pages/RefreshLoop.h"
-#include "pages/frmMain.h"
-#include "pages/frmSetup.h"
+#include "sim/PtyServer.h"
+#include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/frmMain.h"
+#include "widgets/pages/frmSetup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

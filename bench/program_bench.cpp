@@ -2,14 +2,14 @@
 // the simulator paced at a wire speed, compared with their wire time.
 //
 //   build/default/bin/kalvex-program-bench [baud]        (9600 by default)
-#include "PtyServer.h"
 #include "RawPingPong.h"
+#include "data/program/ProgramDownload.h"
+#include "data/program/ProgramFiles.h"
+#include "data/program/ProgramUpload.h"
 #include "link/ProgramTransfer.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
-#include "maintenance/ProgramDownload.h"
-#include "maintenance/ProgramFiles.h"
-#include "maintenance/ProgramUpload.h"
+#include "sim/PtyServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

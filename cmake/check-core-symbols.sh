@@ -32,7 +32,8 @@ trap 'rm -rf "$tmp"' EXIT
 missing=$(comm -23 "$tmp/needed" "$tmp/defined" |
           grep -v -E '^(_GLOBAL_OFFSET_TABLE_|__dso_handle|__tls_get_addr|__(asan|ubsan|sanitizer|lsan)_.*)$' || true)
 if [ -n "$missing" ]; then
-    echo "error: $(basename "$archive") needs symbols from outside QtCore and QtSerialPort:" >&2
+    names=$(for so in "${allowed[@]}"; do basename "$so"; done | grep -i qt | tr '\n' ' ')
+    echo "error: $(basename "$archive") needs symbols from outside ${names% }:" >&2
     echo "$missing" | c++filt | head -20 | sed 's/^/    /' >&2
     exit 1
 fi

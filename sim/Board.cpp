@@ -1,6 +1,6 @@
-#include "Board.h"
-#include "DefaultProgram.h"
-#include "SetupDefaults.h"
+#include "sim/Board.h"
+#include "sim/DefaultProgram.h"
+#include "sim/SetupDefaults.h"
 
 #include "link/Address.h"
 

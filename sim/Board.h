@@ -1,7 +1,7 @@
 #pragma once
-#include "MachineModel.h"
-#include "PlsUnit.h"
 #include "link/Clock.h"
+#include "sim/MachineModel.h"
+#include "sim/PlsUnit.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "DefaultProgram.h"
+#include "sim/DefaultProgram.h"
 
-#include "Board.h"
+#include "sim/Board.h"
 
 namespace kalvex::sim {
 

@@ -1,6 +1,6 @@
-#include "MachineModel.h"
+#include "sim/MachineModel.h"
 
-#include "Board.h"
+#include "sim/Board.h"
 
 #include <cmath>
 

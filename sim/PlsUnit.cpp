@@ -1,6 +1,6 @@
-#include "PlsUnit.h"
+#include "sim/PlsUnit.h"
 
-#include "MachineModel.h"
+#include "sim/MachineModel.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // The pseudo-terminal side of the simulator: POSIX only.
-#include "PtyServer.h"
+#include "sim/PtyServer.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Systems without pseudo-terminals: the simulator runs in process only (SimPort).
-#include "PtyServer.h"
+#include "sim/PtyServer.h"
 
 namespace kalvex::sim {
 

@@ -1,7 +1,7 @@
-#include "SetupDefaults.h"
+#include "sim/SetupDefaults.h"
 
-#include "Board.h"
 #include "data/TagMap.h"
+#include "sim/Board.h"
 
 namespace kalvex::sim {
 

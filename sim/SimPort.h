@@ -1,6 +1,6 @@
 #pragma once
-#include "Board.h"
 #include "link/SerialPort.h"
+#include "sim/Board.h"
 
 #include <deque>
 

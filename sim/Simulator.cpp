@@ -1,6 +1,6 @@
 // What every platform has of the simulator server: the board, pacing and start-up.
-#include "PtyServer.h"
-#include "StateFile.h"
+#include "sim/PtyServer.h"
+#include "sim/StateFile.h"
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "StateFile.h"
+#include "sim/StateFile.h"
 
 #include "link/Address.h"
 #include "link/SafeFile.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "Board.h"
+#include "sim/Board.h"
 
 namespace kalvex::sim {
 

@@ -1,12 +1,12 @@
 // Compare-and-download of a data set that differs from the board in three items, against a plain
 // download of the whole set, over a pseudo-terminal at 9600 baud. Counter: bytes the board
 // received per run.
-#include "PtyServer.h"
 #include "data/DataCompare.h"
 #include "data/DataTransfers.h"
 #include "data/TagMap.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
+#include "sim/PtyServer.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // Upload All over a pseudo-terminal against the raw ping-pong of as many byte exchanges, with
 // and without wire-speed pacing. Counters: exchanges per run and, when paced, the ratio of the
 // run's time to the pure wire time (two bytes of ten bits per exchange).
-#include "PtyServer.h"
 #include "data/AppState.h"
 #include "data/DataTransfer.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
+#include "sim/PtyServer.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "AppOptions.h"
-#include "PtyServer.h"
+#include "app/AppOptions.h"
+#include "sim/PtyServer.h"
 
 #include <QCommandLineParser>
 

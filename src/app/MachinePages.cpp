@@ -1,7 +1,7 @@
-#include "MachinePages.h"
+#include "app/MachinePages.h"
 
-#include "pages/frmMain.h"
-#include "pages/frmSetup.h"
+#include "widgets/pages/frmMain.h"
+#include "widgets/pages/frmSetup.h"
 
 namespace kalvex::app {
 

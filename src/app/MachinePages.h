@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/frmMDIMain.h"
+#include "widgets/shell/frmMDIMain.h"
 
 namespace kalvex::app {
 

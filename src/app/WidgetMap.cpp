@@ -1,4 +1,4 @@
-#include "WidgetMap.h"
+#include "app/WidgetMap.h"
 
 #include <QAbstractButton>
 #include <QApplication>

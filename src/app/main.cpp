@@ -1,14 +1,14 @@
 // kalvex: the set-up and monitoring program for the P9100 board.
-#include "AppOptions.h"
-#include "MachinePages.h"
-#include "PtyServer.h"
-#include "WidgetMap.h"
+#include "app/AppOptions.h"
+#include "app/MachinePages.h"
+#include "app/WidgetMap.h"
 #include "data/AppState.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
-#include "shell/QtFileChooser.h"
-#include "shell/QtPrompt.h"
-#include "shell/frmMDIMain.h"
+#include "sim/PtyServer.h"
+#include "widgets/shell/QtFileChooser.h"
+#include "widgets/shell/QtPrompt.h"
+#include "widgets/shell/frmMDIMain.h"
 
 #include <QApplication>
 #include <QMessageBox>

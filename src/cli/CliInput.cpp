@@ -1,7 +1,7 @@
-#include "CliInput.h"
+#include "cli/CliInput.h"
 
-#include "CliPrompt.h"
-#include "CliSession.h"
+#include "cli/CliPrompt.h"
+#include "cli/CliSession.h"
 #include "link/Address.h"
 #include "link/SafeFile.h"
 

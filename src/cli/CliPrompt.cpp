@@ -1,6 +1,6 @@
-#include "CliPrompt.h"
+#include "cli/CliPrompt.h"
 
-#include "StopSignals.h"
+#include "cli/StopSignals.h"
 
 #include <cstdio>
 

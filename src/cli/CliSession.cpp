@@ -1,6 +1,6 @@
-#include "CliSession.h"
+#include "cli/CliSession.h"
 
-#include "PtyServer.h"
+#include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>

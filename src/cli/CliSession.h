@@ -1,5 +1,5 @@
 #pragma once
-#include "CliPrompt.h"
+#include "cli/CliPrompt.h"
 #include "link/LinkResult.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"

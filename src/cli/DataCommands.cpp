@@ -1,8 +1,8 @@
-#include "DataCommands.h"
-#include "DiffCommands.h"
+#include "cli/DataCommands.h"
+#include "cli/DiffCommands.h"
 
-#include "CliInput.h"
-#include "StopSignals.h"
+#include "cli/CliInput.h"
+#include "cli/StopSignals.h"
 #include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/GeneralDate.h"

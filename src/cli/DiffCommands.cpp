@@ -1,4 +1,4 @@
-#include "DiffCommands.h"
+#include "cli/DiffCommands.h"
 
 #include "data/DataCompare.h"
 #include "data/DataTransfers.h"

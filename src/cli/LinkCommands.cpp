@@ -1,8 +1,8 @@
-#include "LinkCommands.h"
+#include "cli/LinkCommands.h"
 
-#include "CliInput.h"
-#include "PtyServer.h"
+#include "cli/CliInput.h"
 #include "link/TextNumber.h"
+#include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
 #include <csignal>

@@ -1,5 +1,5 @@
 #pragma once
-#include "CliSession.h"
+#include "cli/CliSession.h"
 
 namespace kalvex::cli {
 

@@ -1,4 +1,4 @@
-#include "PlsCommands.h"
+#include "cli/PlsCommands.h"
 
 #include "link/PlsLink.h"
 

@@ -1,11 +1,11 @@
-#include "ProgramCommands.h"
+#include "cli/ProgramCommands.h"
 
 #include <CLI/CLI.hpp>
 
+#include "data/program/ProgramDownload.h"
+#include "data/program/ProgramFiles.h"
+#include "data/program/ProgramUpload.h"
 #include "link/ProgramTransfer.h"
-#include "maintenance/ProgramDownload.h"
-#include "maintenance/ProgramFiles.h"
-#include "maintenance/ProgramUpload.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "ReportCommand.h"
+#include "cli/ReportCommand.h"
 
-#include "CliInput.h"
+#include "cli/CliInput.h"
 #include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/FileChooser.h"

@@ -1,10 +1,10 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
-#include "DataCommands.h"
-#include "LinkCommands.h"
-#include "PlsCommands.h"
-#include "ProgramCommands.h"
-#include "PtyServer.h"
-#include "ReportCommand.h"
+#include "cli/DataCommands.h"
+#include "cli/LinkCommands.h"
+#include "cli/PlsCommands.h"
+#include "cli/ProgramCommands.h"
+#include "cli/ReportCommand.h"
+#include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "BackgroundUpdate.h"
+#include "data/BackgroundUpdate.h"
 
 #include "data/AppState.h"
 #include "link/RSComm.h"

@@ -1,9 +1,9 @@
-#include "DataCompare.h"
+#include "data/DataCompare.h"
 
-#include "AppState.h"
-#include "DataTransfers.h"
-#include "ItemNames.h"
-#include "TagMap.h"
+#include "data/AppState.h"
+#include "data/DataTransfers.h"
+#include "data/ItemNames.h"
+#include "data/TagMap.h"
 #include "link/RSComm.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
-#include "SetupData.h"
-#include "TransferPlan.h"
+#include "data/SetupData.h"
+#include "data/TransferPlan.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "DataTransfer.h"
+#include "data/DataTransfer.h"
 
 #include "link/RSComm.h"
 

@@ -1,7 +1,7 @@
-#include "DataTransfers.h"
+#include "data/DataTransfers.h"
 
-#include "GeneralDate.h"
 #include "data/AppState.h"
+#include "data/GeneralDate.h"
 #include "link/RSComm.h"
 
 namespace kalvex {

@@ -1,7 +1,7 @@
 #pragma once
-#include "DataCompare.h"
-#include "DataTransfer.h"
-#include "LabelRange.h"
+#include "data/DataCompare.h"
+#include "data/DataTransfer.h"
+#include "data/LabelRange.h"
 
 #include <optional>
 

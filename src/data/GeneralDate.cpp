@@ -1,4 +1,4 @@
-#include "GeneralDate.h"
+#include "data/GeneralDate.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
-#include "ItemNames.h"
+#include "data/ItemNames.h"
 
-#include "TagMap.h"
-#include "pages/SetupParameterTable.h"
+#include "data/TagMap.h"
+#include "data/pages/SetupParameterTable.h"
 
 namespace kalvex {
 

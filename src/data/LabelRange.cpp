@@ -1,4 +1,4 @@
-#include "LabelRange.h"
+#include "data/LabelRange.h"
 
 #include "link/TextNumber.h"
 

@@ -1,4 +1,4 @@
-#include "OnlineMode.h"
+#include "data/OnlineMode.h"
 
 #include "data/AppState.h"
 #include "link/RSComm.h"

@@ -1,4 +1,4 @@
-#include "SetupFile.h"
+#include "data/SetupFile.h"
 
 #include "link/SafeFile.h"
 

@@ -1,9 +1,9 @@
-#include "SetupFileOps.h"
+#include "data/SetupFileOps.h"
 
-#include "DataTransfers.h"
-#include "GeneralDate.h"
-#include "SetupFile.h"
 #include "data/AppState.h"
+#include "data/DataTransfers.h"
+#include "data/GeneralDate.h"
+#include "data/SetupFile.h"
 #include "link/RSComm.h"
 
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #pragma once
-#include "FileChooser.h"
+#include "data/FileChooser.h"
 #include "link/Prompt.h"
 
 #include <optional>

@@ -1,9 +1,9 @@
-#include "ShiftExport.h"
+#include "data/ShiftExport.h"
 
-#include "DataTransfers.h"
-#include "FileChooser.h"
-#include "SetupFileOps.h"
 #include "data/AppState.h"
+#include "data/DataTransfers.h"
+#include "data/FileChooser.h"
+#include "data/SetupFileOps.h"
 #include "link/RSComm.h"
 #include "link/SafeFile.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "SetupData.h"
+#include "data/SetupData.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "TagMap.h"
+#include "data/TagMap.h"
 
 #include <numeric>
 

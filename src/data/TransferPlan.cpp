@@ -1,6 +1,6 @@
-#include "TransferPlan.h"
+#include "data/TransferPlan.h"
 
-#include "TagMap.h"
+#include "data/TagMap.h"
 
 namespace kalvex {
 

@@ -1,6 +1,6 @@
-#include "Address.h"
+#include "link/Address.h"
 
-#include "TextNumber.h"
+#include "link/TextNumber.h"
 
 #include <array>
 #include <map>

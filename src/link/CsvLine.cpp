@@ -1,4 +1,4 @@
-#include "CsvLine.h"
+#include "link/CsvLine.h"
 
 namespace kalvex {
 

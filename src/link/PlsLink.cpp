@@ -1,5 +1,5 @@
 // PLS channel programming: short command exchanges with the board's programmable limit switch.
-#include "PlsLink.h"
+#include "link/PlsLink.h"
 
 namespace kalvex {
 

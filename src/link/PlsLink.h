@@ -1,5 +1,5 @@
 #pragma once
-#include "RSComm.h"
+#include "link/RSComm.h"
 
 #include <array>
 

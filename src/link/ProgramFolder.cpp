@@ -1,4 +1,4 @@
-#include "ProgramFolder.h"
+#include "link/ProgramFolder.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "ProgramTransfer.h"
+#include "link/ProgramTransfer.h"
 
-#include "RSComm.h"
+#include "link/RSComm.h"
 
 namespace kalvex {
 

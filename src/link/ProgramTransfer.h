@@ -1,5 +1,5 @@
 #pragma once
-#include "Clock.h"
+#include "link/Clock.h"
 
 #include <QByteArrayView>
 #include <QString>

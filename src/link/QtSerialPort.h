@@ -1,5 +1,5 @@
 #pragma once
-#include "SerialPort.h"
+#include "link/SerialPort.h"
 
 #include <QSerialPort>
 

@@ -1,9 +1,9 @@
 #pragma once
-#include "Address.h"
-#include "Clock.h"
-#include "LinkResult.h"
-#include "Prompt.h"
-#include "SerialPort.h"
+#include "link/Address.h"
+#include "link/Clock.h"
+#include "link/LinkResult.h"
+#include "link/Prompt.h"
+#include "link/SerialPort.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,9 @@
 // Board names, firmware revision, fault code and fault texts.
-#include "CsvLine.h"
-#include "ProgramFolder.h"
-#include "RSComm.h"
-#include "SafeFile.h"
-#include "TextNumber.h"
+#include "link/CsvLine.h"
+#include "link/ProgramFolder.h"
+#include "link/RSComm.h"
+#include "link/SafeFile.h"
+#include "link/TextNumber.h"
 
 #include <QFileInfo>
 

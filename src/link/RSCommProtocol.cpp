@@ -1,6 +1,6 @@
 // The lock-step byte protocol: exchanges, board modes, reads and writes of board addresses.
-#include "RSComm.h"
-#include "TextNumber.h"
+#include "link/RSComm.h"
+#include "link/TextNumber.h"
 
 namespace kalvex {
 

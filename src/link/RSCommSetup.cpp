@@ -1,9 +1,9 @@
 // Settings file, opening and closing of the port.
-#include "CsvLine.h"
-#include "ProgramFolder.h"
-#include "RSComm.h"
-#include "SafeFile.h"
-#include "TextNumber.h"
+#include "link/CsvLine.h"
+#include "link/ProgramFolder.h"
+#include "link/RSComm.h"
+#include "link/SafeFile.h"
+#include "link/TextNumber.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "SafeFile.h"
+#include "link/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

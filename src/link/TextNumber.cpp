@@ -1,4 +1,4 @@
-#include "TextNumber.h"
+#include "link/TextNumber.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "PainterCanvas.h"
+#include "report/PainterCanvas.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

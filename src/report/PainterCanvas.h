@@ -1,5 +1,5 @@
 #pragma once
-#include "ReportCanvas.h"
+#include "report/ReportCanvas.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
-#include "ReportCanvas.h"
-#include "ReportOptions.h"
 #include "data/SetupData.h"
+#include "report/ReportCanvas.h"
+#include "report/ReportOptions.h"
 
 namespace kalvex {
 

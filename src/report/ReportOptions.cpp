@@ -1,4 +1,4 @@
-#include "ReportOptions.h"
+#include "report/ReportOptions.h"
 
 #include "data/AppState.h"
 #include "data/LabelRange.h"

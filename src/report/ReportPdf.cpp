@@ -1,6 +1,6 @@
-#include "ReportPdf.h"
+#include "report/ReportPdf.h"
 
-#include "PainterCanvas.h"
+#include "report/PainterCanvas.h"
 
 #include <QFileInfo>
 #include <QLocale>

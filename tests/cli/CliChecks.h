@@ -1,5 +1,5 @@
 #pragma once
-#include "CliRunner.h"
+#include "support/CliRunner.h"
 
 namespace kalvex::test {
 

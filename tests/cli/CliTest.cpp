@@ -1,7 +1,7 @@
-#include "CliBoard.h"
 #include "CliChecks.h"
-#include "QtPrinters.h"
 #include "link/QtSerialPort.h"
+#include "support/CliBoard.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,10 +1,10 @@
-#include "CliBoard.h"
 #include "CliChecks.h"
 #include "data/AppState.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
 #include "data/TagMap.h"
 #include "link/Address.h"
+#include "support/CliBoard.h"
 
 #include <QProcess>
 #include <QRegularExpression>

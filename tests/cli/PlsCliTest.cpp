@@ -1,6 +1,6 @@
-#include "CliBoard.h"
 #include "CliChecks.h"
-#include "QtPrinters.h"
+#include "support/CliBoard.h"
+#include "support/QtPrinters.h"
 
 using namespace kalvex;
 

@@ -1,5 +1,5 @@
-#include "CliBoard.h"
-#include "QtPrinters.h"
+#include "support/CliBoard.h"
+#include "support/QtPrinters.h"
 
 #include <QRandomGenerator>
 

@@ -3,10 +3,10 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "DataFixture.h"
 #pragma GCC diagnostic pop
-#include "SetupDefaults.h"
 #include "data/DataCompare.h"
 #include "data/ItemNames.h"
 #include "data/TagMap.h"
+#include "sim/SetupDefaults.h"
 
 using namespace kalvex;
 using namespace kalvex::test;

@@ -1,11 +1,11 @@
 #pragma once
-#include "LinkFixture.h"
 #include "TestFiles.h"
 #include "data/AppState.h"
 #include "data/DataTransfers.h"
 #include "data/FileChooser.h"
 #include "data/SetupFileOps.h"
 #include "link/Address.h"
+#include "support/LinkFixture.h"
 
 #include <deque>
 

@@ -1,8 +1,8 @@
-#include "Controls.h"
-#include "LinkFixture.h"
 #include "data/AppState.h"
 #include "data/DataTransfer.h"
-#include "data/frmProcessing.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "widgets/dialogs/frmProcessing.h"
 
 #include <QLabel>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "RecordingPrompt.h"
+#include "support/RecordingPrompt.h"
 
 #include <ostream>
 #include <tuple>

@@ -1,7 +1,7 @@
 #include "Boxes.h"
-#include "Bytes.h"
-#include "LinkFixture.h"
 #include "link/PlsLink.h"
+#include "support/Bytes.h"
+#include "support/LinkFixture.h"
 
 #include <functional>
 

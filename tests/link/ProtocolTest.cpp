@@ -1,6 +1,6 @@
 #include "Boxes.h"
-#include "Bytes.h"
-#include "LinkFixture.h"
+#include "support/Bytes.h"
+#include "support/LinkFixture.h"
 
 using namespace kalvex;
 using namespace kalvex::test;

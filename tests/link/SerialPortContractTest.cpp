@@ -1,8 +1,8 @@
 // What the link relies on from a serial port, run against both ports it is given: the
 // in-process simulator port and a real device (a pseudo-terminal) through QtSerialPort.
-#include "PtyServer.h"
-#include "SimPort.h"
 #include "link/QtSerialPort.h"
+#include "sim/PtyServer.h"
+#include "sim/SimPort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Board.h"
 #include "Boxes.h"
-#include "SimPort.h"
 #include "link/RSComm.h"
+#include "sim/Board.h"
+#include "sim/SimPort.h"
 
 #include <QDir>
 #include <QFile>

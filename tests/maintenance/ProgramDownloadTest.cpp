@@ -1,4 +1,4 @@
-#include "maintenance/ProgramDownload.h"
+#include "data/program/ProgramDownload.h"
 #include "ProgramFixture.h"
 
 using namespace kalvex;

@@ -1,6 +1,6 @@
 #include "ProgramFixture.h"
-#include "maintenance/DiraVez.h"
-#include "maintenance/HexImage.h"
+#include "data/program/DiraVez.h"
+#include "data/program/HexImage.h"
 
 using namespace kalvex;
 using namespace kalvex::test;

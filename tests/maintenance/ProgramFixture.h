@@ -1,8 +1,8 @@
 #pragma once
-#include "LinkFixture.h"
-#include "StateFile.h"
+#include "data/program/ProgramFiles.h"
 #include "link/ProgramTransfer.h"
-#include "maintenance/ProgramFiles.h"
+#include "sim/StateFile.h"
+#include "support/LinkFixture.h"
 
 #include <QFile>
 

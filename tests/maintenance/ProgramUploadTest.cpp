@@ -1,6 +1,6 @@
-#include "maintenance/ProgramUpload.h"
+#include "data/program/ProgramUpload.h"
 #include "ProgramFixture.h"
-#include "maintenance/HexImage.h"
+#include "data/program/HexImage.h"
 
 using namespace kalvex;
 using namespace kalvex::test;

@@ -1,7 +1,7 @@
-#include "maintenance/frmDownloadProg.h"
-#include "../shell/ShellFixture.h"
+#include "widgets/maintenance/frmDownloadProg.h"
 #include "ProgramFixture.h"
-#include "maintenance/ProgramDownload.h"
+#include "data/program/ProgramDownload.h"
+#include "shell/ShellFixture.h"
 
 #include <QFile>
 #include <QTest>

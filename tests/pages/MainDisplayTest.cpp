@@ -1,11 +1,11 @@
-#include "Controls.h"
-#include "LinkFixture.h"
 #include "data/AppState.h"
+#include "data/pages/MainDisplayValues.h"
 #include "link/Address.h"
-#include "pages/MainDisplayValues.h"
-#include "pages/RefreshLoop.h"
-#include "pages/UpDown.h"
-#include "pages/frmMain.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/UpDown.h"
+#include "widgets/pages/frmMain.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "pages/NumericEntryField.h"
-#include "LinkFixture.h"
+#include "widgets/pages/NumericEntryField.h"
 #include "data/AppState.h"
-#include "pages/UpDown.h"
+#include "support/LinkFixture.h"
+#include "widgets/pages/UpDown.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,5 +1,5 @@
-#include "pages/RefreshLoop.h"
-#include "LinkFixture.h"
+#include "widgets/pages/RefreshLoop.h"
+#include "support/LinkFixture.h"
 
 #include <QDialog>
 #include <QTest>

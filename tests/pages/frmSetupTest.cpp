@@ -1,9 +1,9 @@
-#include "pages/frmSetup.h"
-#include "Controls.h"
-#include "LinkFixture.h"
+#include "widgets/pages/frmSetup.h"
 #include "data/AppState.h"
 #include "data/TagMap.h"
-#include "pages/RefreshLoop.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "widgets/pages/RefreshLoop.h"
 
 #include <QCheckBox>
 #include <QLabel>

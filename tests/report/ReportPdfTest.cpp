@@ -1,6 +1,6 @@
-#include "CliRunner.h"
 #include "data/SetupFile.h"
 #include "data/TagMap.h"
+#include "support/CliRunner.h"
 
 #include <QFile>
 #include <QProcess>

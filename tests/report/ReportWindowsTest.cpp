@@ -1,8 +1,8 @@
-#include "ShellFixture.h"
-#include "data/frmProcessing.h"
-#include "report/ReportCommands.h"
-#include "report/frmReportSetup.h"
-#include "report/frmWaitDisplay.h"
+#include "shell/ShellFixture.h"
+#include "widgets/dialogs/frmProcessing.h"
+#include "widgets/report/ReportCommands.h"
+#include "widgets/report/frmReportSetup.h"
+#include "widgets/report/frmWaitDisplay.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 #include "data/TagMap.h"
-#include "data/frmCompare.h"
+#include "widgets/dialogs/frmCompare.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "shell/QtPrompt.h"
+#include "widgets/shell/QtPrompt.h"
 #include "ShellFixture.h"
 
 #include <QInputDialog>

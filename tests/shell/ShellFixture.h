@@ -1,12 +1,12 @@
 #pragma once
-#include "Board.h"
-#include "Controls.h"
-#include "RecordingPrompt.h"
-#include "SimPort.h"
 #include "data/AppState.h"
 #include "data/FileChooser.h"
 #include "link/RSComm.h"
-#include "shell/frmMDIMain.h"
+#include "sim/Board.h"
+#include "sim/SimPort.h"
+#include "support/Controls.h"
+#include "support/RecordingPrompt.h"
+#include "widgets/shell/frmMDIMain.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,10 +1,10 @@
-#include "PtyServer.h"
 #include "ShellFixture.h"
 #include "data/DataTransfer.h"
 #include "data/TransferPlan.h"
-#include "data/frmLabelRange.h"
-#include "data/frmProcessing.h"
 #include "link/QtSerialPort.h"
+#include "sim/PtyServer.h"
+#include "widgets/dialogs/frmLabelRange.h"
+#include "widgets/dialogs/frmProcessing.h"
 
 #include <QLineEdit>
 #include <QMenu>

@@ -1,8 +1,8 @@
-#include "Board.h"
-#include "Bytes.h"
-#include "QtPrinters.h"
-#include "SimPort.h"
-#include "StateFile.h"
+#include "sim/Board.h"
+#include "sim/SimPort.h"
+#include "sim/StateFile.h"
+#include "support/Bytes.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

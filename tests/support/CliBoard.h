@@ -1,6 +1,6 @@
 #pragma once
-#include "CliRunner.h"
-#include "PtyServer.h"
+#include "sim/PtyServer.h"
+#include "support/CliRunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>

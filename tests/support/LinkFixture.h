@@ -1,10 +1,10 @@
 #pragma once
-#include "Board.h"
-#include "Bytes.h"
-#include "RecordingPrompt.h"
-#include "SimPort.h"
-#include "Traffic.h"
 #include "link/RSComm.h"
+#include "sim/Board.h"
+#include "sim/SimPort.h"
+#include "support/Bytes.h"
+#include "support/RecordingPrompt.h"
+#include "support/Traffic.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "RecordingPrompt.h"
+#include "support/RecordingPrompt.h"
 
 namespace kalvex::test {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "QtPrinters.h"
 #include "link/Prompt.h"
+#include "support/QtPrinters.h"
 
 #include <deque>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "Traffic.h"
+#include "support/Traffic.h"
 
 namespace kalvex::test {
 

@@ -1,0 +1,248 @@
+#include "data/program/ProgramDownload.h"
+
+#include "data/program/ProgramFiles.h"
+#include "link/ProgramTransfer.h"
+#include "link/RSComm.h"
+
+#include <QDir>
+
+namespace kalvex {
+
+namespace {
+
+constexpr qint64 kSettleUs = 100'000;
+constexpr qint64 kExitWaitUs = 2'000'000;
+const QString kTitle = QStringLiteral("Program Download");
+const QString kCrLf2 = QStringLiteral("\r\n\r\n");
+
+QString trimBlanks(QString text) {
+    while (text.startsWith(u' '))
+        text.remove(0, 1);
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+ProgramDownload::ProgramDownload(ProgramTransfer& transfer, ProgramFileSet& files, Prompt& prompt)
+    : ProgramRun(transfer.clock()), m_transfer(transfer), m_files(files), m_prompt(prompt) {}
+
+void ProgramDownload::box(const QString& title, const QString& text, MsgIcon icon) {
+    m_prompt.message(title, text, MsgButtons::Ok, icon);
+}
+
+void ProgramDownload::end(Outcome outcome) {
+    m_outcome = outcome;
+    m_transfer.setInProgramMode(false);
+    finish();
+}
+
+void ProgramDownload::runStep() {
+    switch (m_phase) {
+    case Phase::Begin:
+        return begin();
+    case Phase::Prepare:
+        return prepare();
+    case Phase::Configure:
+        return configure();
+    case Phase::Records:
+        return sendRecord();
+    case Phase::Exit:
+        return exitProgramMode();
+    case Phase::Ident:
+        return writeIdent();
+    }
+}
+
+void ProgramDownload::begin() {
+    RSComm& link = m_transfer.link();
+    m_transfer.setInProgramMode(true);
+    m_transfer.setWritingIdent(false);
+    m_transfer.setCurrentProgramAdd(QStringLiteral(" "));
+    if (!link.OnlineMode()) {
+        box(kTitle,
+            QStringLiteral("Program is Currently OFFLINE.") + kCrLf2 +
+                QStringLiteral("Switch to ONLINE MODE to Continue."),
+            MsgIcon::Information);
+        return end(Outcome::Offline);
+    }
+    if (!m_files.ValidProgram()) {
+        box(kTitle,
+            QStringLiteral("Currently Selected Program is Invalid.") + kCrLf2 +
+                QStringLiteral("Program Download Halted!"),
+            MsgIcon::Exclamation);
+        return end(Outcome::Invalid);
+    }
+    if (!loadHex()) return;
+    QString ident, checksum, revision;
+    if (!readBoardIdent(ident, checksum, revision)) return end(Outcome::CommFailure);
+    if (!confirm(ident, checksum, revision)) return end(Outcome::Declined);
+    link.holdOffline(); // the main window's polling stays off while the program loads
+    m_phase = Phase::Prepare;
+}
+
+HexFile loadProgramHex(const QString& hexPath, Prompt& prompt) {
+    const QString path = QDir::toNativeSeparators(hexPath);
+    HexFile hex = readHexFile(hexPath);
+    auto box = [&prompt](const QString& title, const QString& text, MsgIcon icon) {
+        prompt.message(title, text, MsgButtons::Ok, icon);
+    };
+    switch (hex.status) {
+    case HexFile::Status::Ok:
+        break;
+    case HexFile::Status::Missing:
+        box(kTitle,
+            path + QStringLiteral(" File Does Not Exist.") + kCrLf2 +
+                QStringLiteral("Program Downloaded Halted"),
+            MsgIcon::Information);
+        break;
+    case HexFile::Status::Empty:
+        box(kTitle,
+            path + QStringLiteral(" File is Not Valid") + kCrLf2 +
+                QStringLiteral("Program Downloaded Halted"),
+            MsgIcon::Exclamation);
+        break;
+    case HexFile::Status::Unreadable:
+        box(QStringLiteral("RSComm DumpProgram"), errorNumberText(75, hex.why),
+            MsgIcon::Information);
+        break;
+    case HexFile::Status::Invalid:
+        box(kTitle,
+            QStringLiteral("Currently Selected Program is Invalid.") + kCrLf2 +
+                QStringLiteral("Program Download Halted!"),
+            MsgIcon::Exclamation);
+        break;
+    }
+    return hex;
+}
+
+// The whole file is checked before the board is touched: a bad line found halfway would leave
+// the board in program mode with part of an image.
+bool ProgramDownload::loadHex() {
+    m_hex = loadProgramHex(m_files.names().hex, m_prompt);
+    if (m_hex.status == HexFile::Status::Ok) return true;
+    if (m_hex.status == HexFile::Status::Invalid) {
+        m_files.setValidProgram(false);
+        end(Outcome::Invalid);
+    } else {
+        end(Outcome::FileError);
+    }
+    return false;
+}
+
+bool ProgramDownload::readBoardIdent(QString& ident, QString& checksum, QString& revision) {
+    RSComm& link = m_transfer.link();
+    for (int i = 0; i < ProgramTransfer::kIdentBytes && !link.CommError(); ++i) {
+        const int v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i).value_or(0);
+        if (i < 8 && v > 31) ident += QChar(char16_t(v));
+        if (i == 8) checksum = QString::number(v);
+        if (i == 9) revision = QString::number(v);
+    }
+    return !link.CommError();
+}
+
+bool ProgramDownload::confirm(const QString& ident, const QString& checksum,
+                              const QString& revision) {
+    const QString text =
+        QStringLiteral("Program to be loaded into module (on disk):\r\n") +
+        QStringLiteral("  Program Ident: \t\t") + m_files.ident() + QStringLiteral("\r\n") +
+        QStringLiteral("  Program Revision: \t\t") + m_files.revision() + QStringLiteral("\r\n") +
+        QStringLiteral("  Program Checksum: \t") + m_files.checksum() + QStringLiteral("\r\n") +
+        QStringLiteral("  Target Board: \t\t") + m_files.boardName() + QStringLiteral("\r\n\r\n") +
+        QStringLiteral("Program currently loaded in module:\r\n") +
+        QStringLiteral("  Program Ident: \t\t") + ident + QStringLiteral("\r\n") +
+        QStringLiteral("  Program Revision: \t\t") + revision + QStringLiteral("\r\n") +
+        QStringLiteral("  Program Checksum: \t") + checksum + QStringLiteral("\r\n\r\n") +
+        QStringLiteral("Entire program file will be dumped to the PLC.\r\n") +
+        QStringLiteral("All outputs are off while program dump occurrs.\r\n\r\n") +
+        QStringLiteral("Do You Wish to Continue?\r\n");
+    return m_prompt.message(kTitle + QStringLiteral(" - [") + m_files.ident() + u']', text,
+                            MsgButtons::YesNoCancel, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+void ProgramDownload::prepare() {
+    RSComm& link = m_transfer.link();
+    if (!link.CommError()) link.RSWrite(QStringLiteral("B8181"), QStringLiteral("86"));
+    if (!link.CommError()) link.RSWrite(QStringLiteral("B8176"), QStringLiteral("0"));
+    waitFor(kSettleUs);
+    m_phase = Phase::Configure;
+}
+
+void ProgramDownload::configure() {
+    RSComm& link = m_transfer.link();
+    if (!link.CommError()) link.ExchangeByte(0xFF);
+    link.resetBoardMode();
+    if (isConfigurationBoard(m_files.boardType())) {
+        const ConfigDigits& c = m_files.config();
+        const std::pair<const char*, int> writes[] = {
+            {"B8188", c.byte8188()}, {"B8189", c.byte8189()}, {"B8190", c.byte8190()}};
+        for (const auto& [add, value] : writes)
+            if (!link.CommError()) link.RSWrite(QLatin1String(add), QString::number(value));
+        if (link.CommError())
+            box(QStringLiteral("Program Config Download"),
+                QStringLiteral("Could Not Set Program Configuration in PLC!"), MsgIcon::Critical);
+    }
+    m_transfer.enterProgramMode();
+    m_phase = Phase::Records;
+}
+
+void ProgramDownload::sendRecord() {
+    RSComm& link = m_transfer.link();
+    if (link.CommError()) {
+        waitFor(kExitWaitUs);
+        m_phase = Phase::Ident;
+        return;
+    }
+    const HexRecord& r = m_hex.records[m_next];
+    m_transfer.setCurrentProgramAdd(
+        QStringLiteral("%1H").arg(r.address, 4, 16, QLatin1Char('0')).toUpper());
+    const auto reply = m_transfer.sendRecord(r.address, r.data);
+    if (reply == ProgramTransfer::RecordReply::NotSent) return; // CommError: the next step ends
+    if (reply != ProgramTransfer::RecordReply::Ok) {
+        box(kTitle, QStringLiteral("Checksum Error, Program Download Halted!"),
+            MsgIcon::Exclamation);
+        link.setOnlineMode(false);
+        return end(Outcome::ChecksumError);
+    }
+    if (++m_next == m_hex.records.size()) m_phase = Phase::Exit;
+}
+
+void ProgramDownload::exitProgramMode() {
+    RSComm& link = m_transfer.link();
+    if (!link.CommError() && !m_transfer.exitProgramMode()) {
+        box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+        link.setOnlineMode(false);
+        return end(Outcome::NoExitAck);
+    }
+    waitFor(kExitWaitUs);
+    m_phase = Phase::Ident;
+}
+
+void ProgramDownload::writeIdent() {
+    RSComm& link = m_transfer.link();
+    if (!link.CommError()) {
+        m_transfer.setWritingIdent(true);
+        const QString ident = trimBlanks(m_files.ident()) + QString(8, QChar(0));
+        for (int i = 0; i < 8 && !link.CommError(); ++i)
+            link.RSWrite(QStringLiteral("B%1").arg(ProgramTransfer::kIdentAddress + i),
+                         QString::number(ident[i].unicode()));
+        if (!link.CommError()) link.RSWrite(QStringLiteral("B61432"), m_files.checksum());
+        if (!link.CommError()) link.RSWrite(QStringLiteral("B61433"), m_files.revision());
+        if (link.CommError())
+            box(kTitle, QStringLiteral("Could Not Send Program Ident and Revision to PLC!"),
+                MsgIcon::Critical);
+    }
+    m_files.setValidProgram(false);
+    m_transfer.setWritingIdent(false);
+    if (link.CommError()) {
+        box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
+        link.setOnlineMode(false);
+        return end(Outcome::CommFailure);
+    }
+    box(kTitle, QStringLiteral("Program Download Complete!"), MsgIcon::Information);
+    link.setOnlineMode(true);
+    end(Outcome::Complete);
+}
+
+} // namespace kalvex

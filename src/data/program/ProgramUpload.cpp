@@ -1,0 +1,114 @@
+#include "data/program/ProgramUpload.h"
+
+#include "data/program/DiraVez.h"
+#include "data/program/HexImage.h"
+#include "data/program/ProgramFiles.h"
+#include "data/program/SaveFile.h"
+#include "link/ProgramTransfer.h"
+#include "link/RSComm.h"
+
+namespace kalvex {
+
+namespace {
+const QString kTitle = QStringLiteral("Program Upload");
+} // namespace
+
+ProgramUpload::ProgramUpload(ProgramTransfer& transfer, ProgramFileSet& files, Prompt& prompt)
+    : ProgramRun(transfer.clock()), m_transfer(transfer), m_files(files), m_prompt(prompt) {}
+
+void ProgramUpload::end(Outcome outcome) {
+    m_outcome = outcome;
+    m_transfer.setReadingIdent(false);
+    m_transfer.setInUploadMode(false);
+    finish();
+}
+
+void ProgramUpload::fail() {
+    m_prompt.message(kTitle,
+                     QStringLiteral("Program Upload Not Complete!\r\n\r\nHEX file not created."),
+                     MsgButtons::Ok, MsgIcon::Critical);
+    m_transfer.link().setOnlineMode(false);
+    end(Outcome::CommFailure);
+}
+
+void ProgramUpload::runStep() {
+    if (!m_begun) return begin();
+    if (m_image.size() < m_length) return readBlock();
+    writeFiles();
+}
+
+void ProgramUpload::begin() {
+    m_transfer.setReadingIdent(false);
+    if (!m_transfer.InUploadMode()) return end(Outcome::NotRequested);
+    if (!m_transfer.link().OnlineMode()) {
+        m_prompt.message(kTitle,
+                         QStringLiteral("Program is Currently OFFLINE.\r\n\r\n"
+                                        "Switch to ONLINE MODE to Continue."),
+                         MsgButtons::Ok, MsgIcon::Information);
+        return end(Outcome::Offline);
+    }
+    // A comm error while the ident is read ends quietly: the link has shown its retry box.
+    if (!readIdent()) return m_transfer.link().CommError() ? end(Outcome::CommFailure) : fail();
+    if (!readConfig()) return fail();
+    const ImageRange range = imageRange(m_files.boardType());
+    m_first = range.first;
+    m_length = range.length;
+    m_image.reserve(m_length);
+    m_transfer.setCurrentProgramAdd(QStringLiteral(" "));
+    m_begun = true;
+}
+
+bool ProgramUpload::readIdent() {
+    QString ident, pairs;
+    for (int i = 0; i < ProgramTransfer::kIdentBytes; ++i) {
+        m_transfer.setReadingIdent(true);
+        const auto v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
+        if (!v) return false;
+        if (i < 8)
+            ident += QChar(char16_t(*v));
+        else
+            pairs += diraVezPair(*v);
+    }
+    m_transfer.setReadingIdent(false);
+    m_rev = ident + pairs + QStringLiteral("\r\n");
+    return true;
+}
+
+bool ProgramUpload::readConfig() {
+    const int type = m_files.boardType();
+    if (!isConfigurationBoard(type)) return true;
+    const auto a = m_transfer.readByte(8190);
+    const auto b = a ? m_transfer.readByte(8189) : std::nullopt;
+    const auto c = b ? m_transfer.readByte(8188) : std::nullopt;
+    if (!c) return false;
+    m_lcf = lcfLine(type, ConfigDigits::fromBoard(*a, *b, *c)) + QStringLiteral("\r\n");
+    return true;
+}
+
+void ProgramUpload::readBlock() {
+    const int address = m_first + int(m_image.size());
+    m_transfer.setCurrentProgramAdd(QString::number(address, 16).toUpper() + u'H');
+    for (int i = 0; i < 16; ++i) {
+        const auto v = m_transfer.readByte(address + i);
+        if (!v) return fail();
+        m_image.append(char(*v));
+    }
+}
+
+void ProgramUpload::writeFiles() {
+    const ProgramFileNames& names = m_files.names();
+    FileContents files{{names.hex, uploadHexText(m_first, m_image)}, {names.rev, m_rev.toUtf8()}};
+    if (isConfigurationBoard(m_files.boardType())) files.emplace_back(names.lcf, m_lcf.toUtf8());
+    if (!saveFilesAtomically(files, &m_fileError)) {
+        m_prompt.message(kTitle,
+                         QStringLiteral("Program Upload Not Complete!\r\n\r\n") + m_fileError,
+                         MsgButtons::Ok, MsgIcon::Critical);
+        return end(Outcome::FileError);
+    }
+    m_prompt.message(kTitle, QStringLiteral("Program Upload Complete!"), MsgButtons::Ok,
+                     MsgIcon::Information);
+    if (!m_transfer.link().OnlineMode()) m_transfer.link().setOnlineMode(true);
+    end(Outcome::Complete);
+}
+
+} // namespace kalvex

@@ -1,0 +1,54 @@
+#pragma once
+#include "data/program/ProgramFiles.h"
+#include "link/Clock.h"
+#include "link/ProgramTransfer.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QTimer;
+
+namespace kalvex {
+
+class FileChooser;
+class RSComm;
+
+// What File > Download Program needs from the main window.
+struct ProgramMenuContext {
+    RSComm& link;
+    Prompt& prompt;
+    FileChooser& chooser;
+    QString& gProgramFilePath;
+    // Stopped for the whole transfer and started again after it.
+    QTimer& backgroundTimer;
+    std::function<void()> goOnline;         // View > Online Data
+    std::function<void()> updateOnlineMode; // UpdateOnlineMode
+};
+
+// The main window's program selection (SelectProgramFile) and the program transfer window.
+class ProgramMenu final : public QObject {
+    Q_OBJECT
+  public:
+    ProgramMenu(ProgramMenuContext context, QWidget* window);
+
+    // Mode 0: Download Program. Mode 1 (Target Board Interface) ends after the selection.
+    void SelectProgramFile(int mode);
+    ProgramFileSet& files() { return m_files; }
+
+  public Q_SLOTS:
+    void mnuFileDownloadProgram_Click() { SelectProgramFile(0); }
+
+  private:
+    void showDownload();
+
+    ProgramMenuContext m_ctx;
+    QPointer<QWidget> m_window;
+    SystemClock m_clock;
+    ProgramTransfer m_transfer;
+    ProgramFileSet m_files;
+};
+
+} // namespace kalvex

@@ -1,0 +1,107 @@
+#include "widgets/maintenance/frmDownloadProg.h"
+
+#include "data/program/ProgramRun.h"
+#include "link/ProgramTransfer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace kalvex {
+
+namespace {
+constexpr int kPauseCheckMs = 20;
+} // namespace
+
+frmDownloadProg::frmDownloadProg(ProgramTransfer& transfer, ProgramRun& run, QWidget* parent)
+    : QDialog(parent), m_transfer(transfer), m_run(run) {
+    setObjectName(QStringLiteral("frmDownloadProg"));
+    setWindowTitle(QStringLiteral("KALVEX"));
+    setModal(true);
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+    ui.fraWaitDisplay = new QGroupBox(this);
+    ui.fraWaitDisplay->setObjectName(QStringLiteral("fraWaitDisplay"));
+    ui.lblWaitDisplay =
+        new QLabel(QStringLiteral("Sending Program at Address: 0000H"), ui.fraWaitDisplay);
+    ui.lblWaitDisplay->setObjectName(QStringLiteral("lblWaitDisplay"));
+    auto* frame = new QVBoxLayout(ui.fraWaitDisplay);
+    frame->addWidget(ui.lblWaitDisplay);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ui.fraWaitDisplay);
+    setMinimumWidth(340);
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(250);
+    connect(&Timer1, &QTimer::timeout, this, &frmDownloadProg::Timer1_Timer);
+    m_step.setInterval(0);
+    connect(&m_step, &QTimer::timeout, this, &frmDownloadProg::stepRun);
+    SetTransferMode(0);
+}
+
+void frmDownloadProg::SetTransferMode(int mode) {
+    m_transferMode = mode;
+    ui.lblWaitDisplay->setText(mode == 1 ? QStringLiteral("Reading Program at Address: ")
+                                         : QStringLiteral("Sending Program at Address: "));
+}
+
+QString frmDownloadProg::labelText() const {
+    return ui.lblWaitDisplay->text();
+}
+
+void frmDownloadProg::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    if (m_run.finished() || m_step.isActive()) return;
+    Timer1.start();
+    m_step.start();
+}
+
+void frmDownloadProg::Timer1_Timer() {
+    if (m_transferMode == 0 && m_transfer.InProgramMode())
+        ui.lblWaitDisplay->setText(m_transfer.WritingIdent()
+                                       ? QStringLiteral("Writing Program Ident ... ")
+                                       : QStringLiteral("Writing to Program Address: ") +
+                                             m_transfer.CurrentProgramAdd());
+    else if (m_transferMode == 1 && m_transfer.InUploadMode())
+        ui.lblWaitDisplay->setText(m_transfer.ReadingIdent()
+                                       ? QStringLiteral("Reading Program Ident ... ")
+                                       : QStringLiteral("Reading From Program Address: ") +
+                                             m_transfer.CurrentProgramAdd());
+}
+
+// A box the transfer shows (the confirmation, a retry question) holds it until it closes.
+bool frmDownloadProg::mayStep() const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal == this;
+}
+
+void frmDownloadProg::stepRun() {
+    if (!mayStep()) return;
+    const bool more = m_run.step();
+    Q_EMIT stepped();
+    if (more) {
+        // While the board pauses, look in now and then instead of spinning.
+        m_step.setInterval(m_run.waitUntilUs() > 0 ? kPauseCheckMs : 0);
+        return;
+    }
+    m_step.stop();
+    Timer1.stop();
+    m_transferMode = 0;
+    accept();
+}
+
+void frmDownloadProg::closeEvent(QCloseEvent* e) {
+    if (m_run.finished())
+        QDialog::closeEvent(e);
+    else
+        e->ignore();
+}
+
+// Escape does nothing while the board may be in program mode.
+void frmDownloadProg::reject() {
+    if (m_run.finished()) QDialog::reject();
+}
+
+} // namespace kalvex

@@ -1,0 +1,92 @@
+#pragma once
+#include "data/pages/SetupParameterTable.h"
+#include "widgets/pages/MachinePage.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+
+namespace kalvex {
+
+class NumericEntryField;
+class UpDown;
+
+// The Set-up Parameters page: speed, ductor, blow-off and timing parameters of the board,
+// edited live when online and in the data set when offline editing is on.
+class frmSetup : public MachinePage {
+    Q_OBJECT
+  public:
+    frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
+    ~frmSetup() override;
+
+    // Starts the refresh cycle on the first tab.
+    void Activate() override;
+
+    void selectTab(int tab);
+    void WriteFeedbackMask(const QString& mask);
+    void EnableFeedbackAll();
+    void DisableFeedbackAll();
+    void BadCanTest();
+    void QCTest();
+    void ZeroResolver();
+
+  private:
+    // The controls; each carries its name (arrays: name + index) as objectName.
+    struct Ui {
+        QTabBar* tbsSetup = nullptr;
+        std::array<QGroupBox*, 4> fraSetup{};
+        std::array<QLineEdit*, kSetupParameterCount> txtSetup{};
+        std::array<UpDown*, kSetupParameterCount> updSetup{};
+        std::array<QCheckBox*, 8> chkFeedback{};
+        std::array<QLabel*, 4> lblDisplay{};
+        std::array<QPushButton*, 2> cmdBadCanTest{};
+        std::array<QPushButton*, 2> cmdQCTest{};
+        QPushButton* cmdZeroResolver = nullptr;
+        QPushButton* cmdEnableFeedbackAll = nullptr;
+        QPushButton* cmdDisableFeedbackAll = nullptr;
+        QPushButton* cmdDefault = nullptr;
+    };
+
+    void buildTabs();
+    void nameControls();
+    QGroupBox* buildFieldFrame(const QString& title, int first, int last);
+    QGroupBox* buildFeedbackFrame();
+    QGroupBox* buildResponseFrame();
+    QGroupBox* buildTestFrame(int index);
+    QGroupBox* buildDisplayFrame(const QString& title, int display, QWidget* extra = nullptr);
+    void addField(QGridLayout* grid, int row, int column, int index);
+
+    void beginPass(RefreshLoop& loop) override;
+    void addOnlineReads();
+    void addTimingDisplays();
+    void readParameter(int index);
+    void readExtra(const std::function<void()>& read);
+    bool passMayGoOn();
+    void RefreshOffline();
+    void ShowOnline() override;
+    void ShowOffline() override;
+    void setEditable(bool on);
+    void setLiveControls(bool on);
+    void setFeedbackBoxes(int mask);
+    void clearEditing() override;
+
+    Ui ui;
+    std::array<NumericEntryField*, kSetupParameterCount> m_fields{};
+    std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
+    std::vector<QWidget*> m_live;     // enabled online only
+    QLabel* m_rpmCaption = nullptr;
+    IndexRange m_range{0, 2};
+    bool m_tabChanged = false;
+    bool m_checkBoxUpdate = false;
+    bool m_lastOfflineEdit = false;
+};
+
+} // namespace kalvex

@@ -1,0 +1,141 @@
+#include "widgets/report/ReportCommands.h"
+
+#include "data/AppState.h"
+#include "data/DataTransfers.h"
+#include "data/GeneralDate.h"
+#include "data/SetupFileOps.h"
+#include "link/RSComm.h"
+#include "report/ReportPdf.h"
+#include "widgets/report/frmReportSetup.h"
+#include "widgets/report/frmWaitDisplay.h"
+
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace kalvex {
+
+namespace {
+
+class QtPrintDialogs final : public PrintDialogs {
+  public:
+    bool choosePrinter(QPrinter& printer, QWidget* parent) override {
+        QPrintDialog dialog(&printer, parent);
+        // The report is printed whole: no page ranges or selections.
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile |
+                          QAbstractPrintDialog::PrintShowPageSize |
+                          QAbstractPrintDialog::PrintCollateCopies);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    void preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint,
+                 QWidget* parent) override {
+        QPrintPreviewDialog dialog(&printer, parent);
+        dialog.setObjectName(QStringLiteral("PrintPreview"));
+        dialog.setWindowTitle(QStringLiteral("Print Preview"));
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+        dialog.exec();
+    }
+};
+
+// Passes the transfer windows through and notes whether the upload moved every item.
+class CompletionHost final : public TransferHost {
+  public:
+    explicit CompletionHost(TransferHost& inner) : m_inner(inner) {}
+    void switchOnline() override { m_inner.switchOnline(); }
+    std::optional<LabelRange> askLabelRange() override { return m_inner.askLabelRange(); }
+    void showProcessing(DataTransfer& t) override {
+        m_inner.showProcessing(t);
+        complete = t.finished() && !t.failed() && t.value() == t.maximum();
+    }
+    bool complete = false;
+
+  private:
+    TransferHost& m_inner;
+};
+
+const QString kTitle = QStringLiteral("KALVEX");
+
+} // namespace
+
+ReportCommands::ReportCommands(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host,
+                               QWidget* window)
+    : m_state(state), m_link(link), m_prompt(prompt), m_host(host), m_window(window),
+      m_qtDialogs(std::make_unique<QtPrintDialogs>()), m_dialogs(m_qtDialogs.get()) {}
+
+ReportCommands::~ReportCommands() = default;
+
+void ReportCommands::setDialogs(PrintDialogs* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_qtDialogs.get();
+}
+
+void ReportCommands::ReportSetup() {
+    if (const auto chosen = frmReportSetup::ask(reportOptions(m_state), m_prompt, m_window))
+        storeReportOptions(m_state, *chosen);
+}
+
+// The upload replaces the working data item by item: a part-done one would print a mix of
+// board and file values as if they were the board's.
+bool ReportCommands::uploadFirst() {
+    if (!m_link.OnlineMode() || !AskUploadFirst(m_prompt)) return true;
+    CompletionHost host(m_host);
+    DataTransfers(m_state, m_link, m_prompt, host).UploadData(DataTransfers::kSilentUploadAll);
+    if (host.complete) return true;
+    m_prompt.message(kTitle,
+                     QStringLiteral("The data upload did not complete.\r\n\r\n"
+                                    "No report was printed."),
+                     MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
+ReportJob ReportCommands::job() const {
+    return {m_state.gCurrentData, reportOptions(m_state), m_state.gFileNameCaption,
+            generalDateNow()};
+}
+
+QPrinter& ReportCommands::printer() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void ReportCommands::setGenerating(bool on) {
+    m_generating = on;
+    Q_EMIT generatingChanged(on);
+}
+
+void ReportCommands::PrintReport() {
+    if (m_generating) return;
+    setGenerating(true);
+    if (!uploadFirst() || !m_dialogs->choosePrinter(printer(), m_window)) {
+        setGenerating(false);
+        return;
+    }
+    m_state.gReportRequest = 1;
+    auto* wait = new frmWaitDisplay(
+        m_state.gReportRequest, [this, j = job()] { print(j); }, m_window);
+    connect(wait, &frmWaitDisplay::done, this, [this] {
+        m_state.gReportRequest = 0;
+        setGenerating(false);
+    });
+    wait->start();
+}
+
+void ReportCommands::print(const ReportJob& job) {
+    printer().setDocName(QStringLiteral("KALVEX Report: ") + job.caption);
+    if (renderReport(printer(), job) >= 0) return;
+    m_prompt.message(kTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
+                     MsgIcon::Exclamation);
+}
+
+void ReportCommands::PrintPreview() {
+    if (m_generating) return;
+    setGenerating(true);
+    if (uploadFirst()) {
+        const ReportJob j = job();
+        printer().setDocName(QStringLiteral("KALVEX Report: ") + j.caption);
+        m_dialogs->preview(
+            printer(), [&j](QPrinter* p) { renderReport(*p, j); }, m_window);
+    }
+    setGenerating(false);
+}
+
+} // namespace kalvex

@@ -1,0 +1,94 @@
+#include "widgets/shell/QtPrompt.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace kalvex {
+
+namespace {
+
+QMessageBox::Icon boxIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QList<QMessageBox::StandardButton> boxButtons(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return {QMessageBox::Ok};
+    case MsgButtons::OkCancel:
+        return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MsgButtons::YesNo:
+        return {QMessageBox::Yes, QMessageBox::No};
+    case MsgButtons::YesNoCancel:
+        return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MsgButtons::RetryCancel:
+        return {QMessageBox::Retry, QMessageBox::Cancel};
+    }
+    return {QMessageBox::Ok};
+}
+
+// Closing a box without a button counts as its last button (Cancel, No or OK).
+MsgAnswer answerOf(int button, MsgButtons buttons) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        break;
+    }
+    if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+    return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+}
+
+} // namespace
+
+QString QtPrompt::displayText(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(u'\r', u'\n');
+    return out;
+}
+
+MsgAnswer QtPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
+                            MsgIcon icon) {
+    QMessageBox box(boxIcon(icon), title, displayText(text), QMessageBox::NoButton, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    const QList<QMessageBox::StandardButton> list = boxButtons(buttons);
+    for (QMessageBox::StandardButton b : list)
+        box.addButton(b);
+    box.setDefaultButton(list.front());
+    if (list.size() > 1 && list.back() != QMessageBox::No) box.setEscapeButton(list.back());
+    box.exec();
+    return answerOf(box.standardButton(box.clickedButton()), buttons);
+}
+
+std::optional<QString> QtPrompt::inputBox(const QString& title, const QString& prompt,
+                                          const QString& defaultText) {
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextValue(defaultText);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
+}
+
+} // namespace kalvex

@@ -1,0 +1,250 @@
+#include "widgets/shell/frmMDIMain.h"
+
+#include "data/AppState.h"
+#include "data/OnlineMode.h"
+#include "data/ShiftExport.h"
+#include "link/ProgramFolder.h"
+#include "link/RSComm.h"
+#include "widgets/report/ReportCommands.h"
+#include "widgets/shell/AboutBox.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QTimer>
+#include <QUrl>
+
+namespace kalvex {
+
+namespace {
+
+const QString kTitle = QStringLiteral("KALVEX");
+
+} // namespace
+
+frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
+    : QMainWindow(parent), m_ctx(std::move(context)),
+      m_host(m_ctx.link, m_ctx.prompt, [this] { mnuViewOnline_Click(); }),
+      m_transfers(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host),
+      m_files(m_ctx.state, m_ctx.prompt, m_ctx.chooser, m_transfers),
+      m_background(m_ctx.link, m_ctx.state) {
+    setObjectName(QStringLiteral("frmMDIMain"));
+    m_ctx.link.attachPort(m_ctx.port);
+    connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
+    m_host.setParentWindow(this);
+    m_report =
+        std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
+    ui.tmrBackgroungUpdate = new QTimer(this);
+    ui.tmrBackgroungUpdate->setObjectName(QStringLiteral("tmrBackgroungUpdate"));
+    ui.tmrBackgroungUpdate->setInterval(500);
+    connect(ui.tmrBackgroungUpdate, &QTimer::timeout, this, &frmMDIMain::tmrBackgroungUpdate_Timer);
+    ui.mdiArea = new QMdiArea(this);
+    ui.mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(ui.mdiArea);
+    buildMenus();
+    buildToolbar();
+    connectReportCommands();
+    ui.sbrMain = new StatusBar(this);
+    setStatusBar(ui.sbrMain);
+    connect(ui.sbrMain, &StatusBar::panelDblClick, this, &frmMDIMain::sbrMain_PanelDblClick);
+    resize(1000, 700);
+
+    // Start-up: offline, nothing sent on the port until the user goes online.
+    m_ctx.state.gFileNameCaption = QStringLiteral("[unnamed]");
+    showCaption();
+    m_ctx.state.InitDataTables();
+    m_ctx.state.gFileNamePath = QDir(m_ctx.programFolder).filePath(QStringLiteral("*.sdt"));
+    mnuFileNew_Click();
+    mnuWindowForm_Click(0);
+    FormLoaded = true;
+    ui.tmrBackgroungUpdate->start();
+}
+
+frmMDIMain::~frmMDIMain() = default;
+
+void frmMDIMain::showCaption() {
+    setWindowTitle(m_ctx.state.windowCaption());
+}
+
+// Runs on every change of the link's mode, whoever switched it. A board lost during the first
+// reads switches back to offline, which runs this again.
+void frmMDIMain::UpdateOnlineMode() {
+    settleOnlineMode(m_ctx.link, m_ctx.state);
+    showMode();
+}
+
+void frmMDIMain::showMode() {
+    const bool online = m_ctx.link.OnlineMode();
+    ui.sbrMain->panel(StatusBar::Mode)
+        ->setText(online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE"));
+    ui.mnuViewOnline->setChecked(online);
+    ui.mnuViewOffline->setChecked(!online);
+    ui.mnuEditPasscode->setEnabled(online);
+}
+
+void frmMDIMain::tmrBackgroungUpdate_Timer() {
+    if (m_ctx.link.isBusy()) return;
+    const BackgroundTick t = m_background.tick();
+    if (!t.changed) return;
+    ui.sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
+    if (t.showFaultBox) showFaultBox();
+}
+
+// Shown without waiting for OK, so the status texts and the ticks go on behind it.
+void frmMDIMain::showFaultBox() {
+    auto* box =
+        new QMessageBox(QMessageBox::Critical, kTitle, kFaultBoxText, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("FaultBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+}
+
+void frmMDIMain::sbrMain_PanelDblClick(int index) {
+    if (index != StatusBar::Mode) return;
+    m_ctx.link.setOnlineMode(!m_ctx.link.OnlineMode());
+}
+
+void frmMDIMain::mnuViewOnline_Click() {
+    m_ctx.link.setOnlineMode(true);
+}
+
+void frmMDIMain::mnuViewOffline_Click() {
+    m_ctx.link.setOnlineMode(false);
+}
+
+void frmMDIMain::mnuEditOfflineEditing_Click() {
+    const bool on = !m_ctx.state.gOfflineEdit;
+    m_ctx.state.gOfflineEdit = on;
+    ui.mnuEditOfflineEditing->setChecked(on);
+    ui.toolbarButtons[8]->setChecked(on);
+}
+
+void frmMDIMain::mnuEditPasscode_Click() {
+    const QString title = QStringLiteral("Color Control Passcode");
+    const QString address = QStringLiteral("W1298");
+    RSComm& link = m_ctx.link;
+    const QString current = link.CommError() ? QString() : link.RSRead(address);
+    const std::optional<QString> answer = m_ctx.prompt.inputBox(
+        title, QStringLiteral("Please Enter New Passcode (0-65535)"), current);
+    if (answer && !answer->isEmpty() && !link.CommError()) link.RSWrite(address, *answer);
+}
+
+void frmMDIMain::mnuFileNew_Click() {
+    m_files.New();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileOpen_Click() {
+    m_files.Open();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileSave_Click() {
+    m_files.Save();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileSaveAs_Click() {
+    m_files.SaveAs();
+    showCaption();
+}
+
+void frmMDIMain::mnuFileExport_Click() {
+    ExportShiftData(m_ctx.state, m_ctx.prompt, m_ctx.chooser, m_transfers);
+}
+
+void frmMDIMain::mnuFileUploadData_Click(int index) {
+    m_transfers.UploadData(index);
+}
+
+void frmMDIMain::mnuFileDownloadData_Click(int index) {
+    m_transfers.DownloadData(index);
+}
+
+QWidget* frmMDIMain::pageWindow() const {
+    const auto* scroll = m_page ? qobject_cast<QScrollArea*>(m_page->widget()) : nullptr;
+    return scroll ? scroll->widget() : nullptr;
+}
+
+void frmMDIMain::mnuWindowForm_Click(int index) {
+    if (index == CurrentPage && FormLoaded) {
+        ui.mnuWindowForm[size_t(index)]->setChecked(true); // the click toggled it off
+        return;
+    }
+    ui.mnuWindowForm[size_t(CurrentPage)]->setChecked(false);
+    ui.mnuWindowForm[size_t(index)]->setChecked(true);
+    unloadPage();
+    loadPage(index);
+    CurrentPage = index;
+}
+
+void frmMDIMain::loadPage(int index) {
+    const PageFactory& make = m_ctx.pages[size_t(index)];
+    if (!make) return;
+    QWidget* page = make();
+    // A small main window scrolls the page rather than cutting controls off.
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    // No close, minimise or restore controls and no system menu: a page is unloaded only by
+    // choosing another one.
+    m_page = ui.mdiArea->addSubWindow(scroll, Qt::SubWindow | Qt::CustomizeWindowHint);
+    m_page->setSystemMenu(nullptr);
+    m_page->installEventFilter(this); // refuses Ctrl+W and any other close
+    m_page->setWindowTitle(page->windowTitle());
+    m_page->showMaximized();
+}
+
+bool frmMDIMain::eventFilter(QObject* watched, QEvent* event) {
+    // (the type first: a page window being destroyed is no QMdiSubWindow any more)
+    if (event->type() == QEvent::Close && watched == m_page) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMDIMain::unloadPage() {
+    if (m_page) delete m_page.data();
+}
+
+void frmMDIMain::mnuHelpHelpTopics_Click() {
+    const QString path = childPath(childPath(m_ctx.programFolder, QStringLiteral("Help")),
+                                   QStringLiteral("KALVEX.hlp"));
+    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+    const QString reason = QFileInfo::exists(path)
+                               ? QStringLiteral("No program is set up to show the help file:")
+                               : QStringLiteral("The help file was not found:");
+    m_ctx.prompt.message(kTitle,
+                         reason + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(path),
+                         MsgButtons::Ok, MsgIcon::Information);
+}
+
+void frmMDIMain::mnuHelpAbout_Click() {
+    if (!m_about) m_about = new AboutBox(m_ctx.link, this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void frmMDIMain::closeEvent(QCloseEvent* e) {
+    if (!m_files.mayClose()) {
+        e->ignore();
+        return;
+    }
+    ui.tmrBackgroungUpdate->stop();
+    m_ctx.link.CloseRSComm();
+    unloadPage();
+    if (m_about) m_about->close();
+    e->accept();
+}
+
+} // namespace kalvex

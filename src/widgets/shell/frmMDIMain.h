@@ -1,0 +1,145 @@
+#pragma once
+#include "data/BackgroundUpdate.h"
+#include "data/DataTransfers.h"
+#include "data/SetupFileOps.h"
+#include "widgets/shell/StatusBar.h"
+#include "widgets/shell/WindowTransferHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace kalvex {
+
+class AppState;
+class ReportCommands;
+class RSComm;
+class SerialPort;
+
+// Makes the window of one machine page; the main window owns and unloads it.
+using PageFactory = std::function<QWidget*()>;
+
+// What the main window works with; all of it outlives the window.
+struct ShellContext {
+    AppState& state;
+    RSComm& link;
+    SerialPort& port;
+    Prompt& prompt;
+    FileChooser& chooser;
+    QString programFolder;
+    // Window menu order; a page without a factory has its menu item disabled.
+    std::array<PageFactory, 6> pages{};
+};
+
+// The program's main window: menus, toolbar, status bar, one page window at a time in the MDI
+// area, online and offline mode, and the background update of the status texts.
+class frmMDIMain final : public QMainWindow {
+    Q_OBJECT
+  public:
+    static constexpr int kPageCount = 6;
+
+    explicit frmMDIMain(ShellContext context, QWidget* parent = nullptr);
+    ~frmMDIMain() override;
+
+    int currentPage() const { return CurrentPage; }
+    QWidget* pageWindow() const;
+    ReportCommands& reportCommands() { return *m_report; }
+
+  public Q_SLOTS:
+    // Applies gRSComm.OnlineMode(): the port, the MODE panel, the menus, the one-time reads.
+    void UpdateOnlineMode();
+    void tmrBackgroungUpdate_Timer();
+    void sbrMain_PanelDblClick(int index);
+
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileExport_Click();
+    void mnuFileUploadData_Click(int index);
+    void mnuFileDownloadData_Click(int index);
+    void mnuFileCompare_Click(int index);
+    void mnuEditOfflineEditing_Click();
+    void mnuEditPasscode_Click();
+    void mnuViewOnline_Click();
+    void mnuViewOffline_Click();
+    void mnuWindowForm_Click(int index);
+    void mnuHelpHelpTopics_Click();
+    void mnuHelpAbout_Click();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The controls and the background timer; each carries its name (arrays: name_index) as
+    // objectName, so tests find them with findChild.
+    struct Ui {
+        QMdiArea* mdiArea = nullptr;
+        StatusBar* sbrMain = nullptr;
+        QToolBar* Toolbar1 = nullptr;
+        // Toolbar entries by their index 1-13 (entry 0 unused).
+        std::array<QAction*, 14> toolbarButtons{};
+        QToolButton* uploadButton = nullptr;
+        QToolButton* downloadButton = nullptr;
+        QTimer* tmrBackgroungUpdate = nullptr;
+
+        QAction *mnuFileNew = nullptr, *mnuFileOpen = nullptr, *mnuFileSave = nullptr,
+                *mnuFileSaveAs = nullptr, *mnuFileExport = nullptr,
+                *mnuFileDownloadProgram = nullptr, *mnuFilePrintSetup = nullptr,
+                *mnuFilePrint = nullptr, *mnuFileExit = nullptr;
+        // Beside Print Report: the pages as they will print.
+        QAction* mnuFilePrintPreview = nullptr;
+        QMenu *mnuFileUpload = nullptr, *mnuFileDownload = nullptr;
+        std::array<QAction*, 5> mnuFileUploadData{}, mnuFileDownloadData{};
+        // Compare with Board: in the File menu and in the Download drop-down.
+        QMenu *mnuFileCompare = nullptr, *tbrDownloadCompare = nullptr;
+        std::array<QAction*, 5> mnuFileCompareData{}, tbrDownloadCompareData{};
+        QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
+                *mnuEditPasscode = nullptr;
+        QAction *mnuViewOnline = nullptr, *mnuViewOffline = nullptr,
+                *mnuViewTargetBoardStatus = nullptr;
+        std::array<QAction*, kPageCount> mnuWindowForm{};
+        QAction *mnuHelpHelpTopics = nullptr, *mnuHelpAbout = nullptr;
+    };
+
+    void buildMenus();
+    void buildFileMenu();
+    void buildEditViewMenus();
+    void buildWindowHelpMenus();
+    QMenu* buildDataMenu(QMenu* parent, const QString& caption, const char* name,
+                         std::array<QAction*, 5>& items, void (frmMDIMain::*slot)(int));
+    void buildToolbar();
+    void connectReportCommands();
+    QToolButton* dataButton(const QString& description, const QString& toolTip, const QIcon& icon,
+                            void (frmMDIMain::*slot)(int));
+    void showMode();
+    void showCaption();
+    void showFaultBox();
+    void loadPage(int index);
+    void unloadPage();
+
+    Ui ui;
+    ShellContext m_ctx;
+    WindowTransferHost m_host;
+    DataTransfers m_transfers;
+    SetupFileOps m_files;
+    BackgroundUpdate m_background;
+    std::unique_ptr<ReportCommands> m_report;
+    QPointer<QMdiSubWindow> m_page;
+    QPointer<QWidget> m_about;
+    int CurrentPage = 0;
+    bool FormLoaded = false;
+};
+
+} // namespace kalvex

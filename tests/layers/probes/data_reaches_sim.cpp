@@ -1,0 +1,1 @@
+#include "sim/Board.h"

@@ -1,0 +1,1 @@
+#include "widgets/pages/UpDown.h"
