@@ -10,26 +10,66 @@ namespace kalvex {
 
 MachinePage::MachinePage(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     : QWidget(parent), m_state(state), m_link(link), m_prompt(prompt),
-      m_loop(new RefreshLoop(this, link, [this](RefreshLoop& loop) { beginPass(loop); })) {}
+      m_loop(new RefreshLoop(this, link, [this](RefreshLoop& loop) { layOutPass(loop); })),
+      m_mode(linkMode()) {
+    connect(&link, &RSComm::onlineModeChanged, this,
+            [this](bool on) { follow(on ? Mode::Online : Mode::Offline); });
+    connect(&link, &RSComm::linkLost, this, [this] { follow(Mode::LinkLost); });
+}
+
+MachinePage::Mode MachinePage::linkMode() const {
+    if (m_link.CommError()) return Mode::LinkLost;
+    return m_link.OnlineMode() ? Mode::Online : Mode::Offline;
+}
+
+void MachinePage::follow(Mode mode) {
+    m_mode = mode;
+    m_loop->abortPass();
+}
+
+void MachinePage::Activate() {
+    m_loop->stop();
+    m_mode = linkMode();
+    m_prepared.reset();
+    onActivate();
+    m_loop->start();
+}
 
 void MachinePage::Unload() {
     m_loop->stop();
     clearEditing();
 }
 
-bool MachinePage::startPass() {
-    if (m_link.CommError()) {
+void MachinePage::layOutPass(RefreshLoop& loop) {
+    if (m_mode == Mode::LinkLost) {
         m_link.setOnlineMode(false);
-        m_onlinePrepared = false;
+        m_mode = Mode::Offline;
     }
-    m_loop->setPaced(!m_link.OnlineMode());
-    if (m_link.OnlineMode()) {
-        m_offlinePrepared = false;
-        return true;
+    loop.setPaced(!online());
+    beforePass();
+    if (m_prepared != m_mode) {
+        m_prepared = m_mode;
+        if (online())
+            loop.add([this] { ShowOnline(); });
+        else
+            ShowOffline();
     }
-    if (!m_offlinePrepared) ShowOffline();
-    m_onlinePrepared = false;
-    return false;
+    if (online())
+        addOnlineSteps(loop);
+    else
+        RefreshOffline();
+}
+
+LinkResult MachinePage::write(const QString& address, const QString& value) {
+    if (!online()) return {0, LinkFailure::RefusedInput};
+    return m_link.writeValue(address, value);
+}
+
+LinkResult MachinePage::writeInOrder(const std::vector<BoardWrite>& writes) {
+    LinkResult r;
+    for (const BoardWrite& w : writes)
+        if (!(r = write(w.address, w.value))) break;
+    return r;
 }
 
 QPushButton* MachinePage::makeDefaultButton() {

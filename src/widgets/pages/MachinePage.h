@@ -1,7 +1,10 @@
 #pragma once
+#include "data/pages/BlowoffCommands.h"
+#include "link/LinkResult.h"
+
 #include <QWidget>
 
-#include <functional>
+#include <optional>
 
 class QPushButton;
 
@@ -13,16 +16,19 @@ class RefreshLoop;
 class RSComm;
 
 // What every machine page shares: the program state and link it works on, its refresh cycle,
-// the switch to offline after a comm error, and preparing its controls once per mode.
+// the switch to offline after a lost link, and preparing its controls once per mode.
+//
+// The page follows the link's signals: a mode change or a lost link ends the running pass,
+// and the next pass prepares the controls for the new mode (a lost link first takes the
+// program offline, outside the request that lost it).
 class MachinePage : public QWidget {
     Q_OBJECT
   public:
-    // Called after the page has switched the program offline on a comm error; the host
-    // opens or closes the port and updates its menus.
+    enum class Mode { Online, Offline, LinkLost };
 
     // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
     // page does this too.
-    virtual void Activate() = 0;
+    void Activate();
     // Ends the refresh cycle and drops what the user was typing; the page's destructor runs it.
     void Unload();
 
@@ -31,16 +37,27 @@ class MachinePage : public QWidget {
   protected:
     MachinePage(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent);
 
-    // Lays out one refresh pass.
-    virtual void beginPass(RefreshLoop& loop) = 0;
+    // Before the cycle (re)starts, e.g. back to the first tab.
+    virtual void onActivate() {}
+    // At the start of every pass, whatever the mode.
+    virtual void beforePass() {}
+    // The first step of the first online pass; it may make one board request.
     virtual void ShowOnline() = 0;
+    // At once, when the first offline pass is laid out.
     virtual void ShowOffline() = 0;
+    // The board steps of an online pass.
+    virtual void addOnlineSteps(RefreshLoop& loop) = 0;
+    // An offline pass: the data set shown, in one step.
+    virtual void RefreshOffline() = 0;
     virtual void clearEditing() {}
 
-    // The start of every pass: a comm error takes the program offline, and the page is
-    // prepared for offline once. True when the pass is an online one; preparing for online
-    // is the page's own, since it may need the board.
-    bool startPass();
+    bool online() const { return m_mode == Mode::Online; }
+    // The next pass prepares the controls again (offline editing switched, say).
+    void prepareAgain() { m_prepared.reset(); }
+    // A command's write: sent only while the page is online, so an offline page sends nothing.
+    LinkResult write(const QString& address, const QString& value);
+    // Several writes in order; the first that fails ends them.
+    LinkResult writeInOrder(const std::vector<BoardWrite>& writes);
 
     // cmdDefault: only a place to park the focus, so it is neither seen nor reached by Tab.
     QPushButton* makeDefaultButton();
@@ -52,8 +69,14 @@ class MachinePage : public QWidget {
     RSComm& m_link;
     Prompt& m_prompt;
     RefreshLoop* m_loop;
-    bool m_onlinePrepared = false;
-    bool m_offlinePrepared = false;
+
+  private:
+    void layOutPass(RefreshLoop& loop);
+    void follow(Mode mode);
+    Mode linkMode() const;
+
+    Mode m_mode;
+    std::optional<Mode> m_prepared; // what the controls are prepared for
 };
 
 } // namespace kalvex

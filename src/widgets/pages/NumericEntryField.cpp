@@ -46,8 +46,6 @@ class ClickEndFilter final : public QObject {
 
 } // namespace
 
-int NumericEntryField::s_refusals = 0;
-
 NumericEntryField::NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
                                      AppState& state, RSComm& link, Prompt& prompt,
                                      EntryFieldConfig config)
@@ -58,10 +56,6 @@ NumericEntryField::NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractBut
     if (!m_spin) return;
     connect(m_spin, &UpDown::stepped, this, &NumericEntryField::spinStep);
     m_spin->setPressGuard([this] { return spinPressed(); });
-}
-
-NumericEntryField::~NumericEntryField() {
-    if (m_refusing) --s_refusals;
 }
 
 NumericEntryField* NumericEntryField::focused() {
@@ -188,7 +182,6 @@ bool NumericEntryField::commitStep() {
 
 void NumericEntryField::refuse() {
     m_refusing = true;
-    ++s_refusals;
     m_clickFilter = new ClickEndFilter(this);
     qApp->installEventFilter(m_clickFilter);
     QMetaObject::invokeMethod(this, &NumericEntryField::showRangeMessage, Qt::QueuedConnection);
@@ -209,7 +202,6 @@ void NumericEntryField::showRangeMessage() {
     m_prompt.message(m_config.title, message, MsgButtons::Ok, MsgIcon::Information);
     restoreSaved();
     m_refusing = false;
-    --s_refusals;
     if (!m_text->isEnabled() || !m_text->isVisible()) {
         clearEditing(); // the page hid or disabled the field meanwhile: the refresh has it again
         return;
@@ -250,7 +242,7 @@ void NumericEntryField::storeAndWrite(int value) {
     // The board gets the stored integer: the link drops a decimal point, so "12.6" typed
     // would otherwise reach the board as 126.
     if (canWrite() && !m_config.address.isEmpty())
-        m_link.RSWrite(m_config.address, QString::number(value));
+        m_link.writeValue(m_config.address, QString::number(value));
     Q_EMIT committed(value);
 }
 

@@ -41,7 +41,6 @@ class NumericEntryField : public QObject {
   public:
     NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
                       AppState& state, RSComm& link, Prompt& prompt, EntryFieldConfig config);
-    ~NumericEntryField() override;
 
     // A value from a refresh pass: shown only while the user is not editing the field.
     void showValue(const QString& value);
@@ -58,11 +57,12 @@ class NumericEntryField : public QObject {
     QLineEdit* textBox() const { return m_text; }
     UpDown* spin() const { return m_spin; }
 
-    // The field that holds the keyboard focus, if any.
-    static NumericEntryField* focused();
     // A refused value waits for its range message or the message is open: a command that the
     // same click or access key started must not run.
-    static bool refusalPending() { return s_refusals > 0; }
+    bool refusing() const { return m_refusing; }
+
+    // The field that holds the keyboard focus, if any.
+    static NumericEntryField* focused();
 
   Q_SIGNALS:
     // An accepted value was stored (and written when online).
@@ -99,7 +99,6 @@ class NumericEntryField : public QObject {
     int m_commits = 0;
     qint32 m_saved = 0;
     QString m_savedText;
-    static int s_refusals;
 };
 
 } // namespace kalvex

@@ -27,10 +27,40 @@ void RefreshLoop::stop() {
     m_pass.clear();
 }
 
+void RefreshLoop::addRead(const QString& address, Sink sink, Condition when) {
+    m_pass.push_back({[this, address, sink = std::move(sink)] {
+                          const LinkResult r = m_link.readValue(address);
+                          if (r) sink(r.value);
+                          finish(r);
+                      },
+                      std::move(when), true});
+}
+
+void RefreshLoop::addWrite(const QString& address, const QString& value, Condition when) {
+    m_pass.push_back({[this, address, value] { finish(m_link.writeValue(address, value)); },
+                      std::move(when), true});
+}
+
+void RefreshLoop::addBoardStep(Request request, Condition when) {
+    m_pass.push_back({[this, request = std::move(request)] {
+                          request();
+                          if (m_link.CommError()) abortPass();
+                      },
+                      std::move(when), true});
+}
+
+void RefreshLoop::finish(const LinkResult& result) {
+    if (!result) abortPass();
+}
+
 bool RefreshLoop::mayStep() const {
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal != m_owner->window()) return false;
     return !m_link.isBusy();
+}
+
+bool RefreshLoop::boardMayGoOn() const {
+    return m_running && m_link.OnlineMode() && !m_link.CommError() && (!m_guard || m_guard());
 }
 
 bool RefreshLoop::step() {
@@ -39,9 +69,13 @@ bool RefreshLoop::step() {
         m_beginPass(*this);
         return true;
     }
-    Request r = std::move(m_pass.front());
+    Step s = std::move(m_pass.front());
     m_pass.pop_front();
-    r();
+    if (s.board && !boardMayGoOn()) {
+        abortPass();
+        return true;
+    }
+    if (!s.when || s.when()) s.run();
     return true;
 }
 

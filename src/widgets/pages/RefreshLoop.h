@@ -1,5 +1,8 @@
 #pragma once
+#include "link/LinkResult.h"
+
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <deque>
@@ -16,12 +19,18 @@ class RSComm;
 // waits while a modal window other than the page's own is open (only the innermost loop
 // runs) and while the link is busy with someone else's request. Offline steps, which wait
 // for no board, and waiting steps are paced so an idle page costs next to no CPU.
+//
+// A pass is laid out as data: reads and writes of board addresses, and steps of the page's
+// own. Board steps run only while the link is online and the page's guard agrees; a refused
+// guard, an offline link or a failed request ends the pass before its next step.
 class RefreshLoop : public QObject {
     Q_OBJECT
   public:
     using Request = std::function<void()>;
+    using Sink = std::function<void(qint64 value)>;
+    using Condition = std::function<bool()>;
     static constexpr int kOfflineIntervalMs = 50;
-    // Lays out the next pass with add(); called whenever the previous pass has ended.
+    // Lays out the next pass; called whenever the previous pass has ended.
     using PassBuilder = std::function<void(RefreshLoop&)>;
 
     RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass);
@@ -32,8 +41,18 @@ class RefreshLoop : public QObject {
 
     // Offline passes: one step every kOfflineIntervalMs instead of back to back.
     void setPaced(bool paced) { m_paced = paced; }
+    // Asked before every board step of a pass; false ends the pass (a tab changed, say).
+    void setGuard(Condition mayGoOn) { m_guard = std::move(mayGoOn); }
 
-    void add(Request request) { m_pass.push_back(std::move(request)); }
+    // A step of the page's own; it makes at most one board request.
+    void add(Request request) { m_pass.push_back({std::move(request), nullptr, false}); }
+    // One read; its value goes to `sink`, a failure ends the pass. With `when`, the read is
+    // made only if it holds as the step comes up.
+    void addRead(const QString& address, Sink sink, Condition when = nullptr);
+    void addWrite(const QString& address, const QString& value, Condition when = nullptr);
+    // A board step of the page's own (a PLS request, say): guarded like a read.
+    void addBoardStep(Request request, Condition when = nullptr);
+
     // Ends the current pass before its next request.
     void abortPass() { m_pass.clear(); }
     size_t pending() const { return m_pass.size(); }
@@ -42,12 +61,20 @@ class RefreshLoop : public QObject {
     bool step();
 
   private:
+    struct Step {
+        Request run;
+        Condition when;
+        bool board;
+    };
     bool mayStep() const;
+    bool boardMayGoOn() const;
+    void finish(const LinkResult& result);
 
     QWidget* m_owner;
     RSComm& m_link;
     PassBuilder m_beginPass;
-    std::deque<Request> m_pass;
+    Condition m_guard;
+    std::deque<Step> m_pass;
     QTimer m_timer;
     bool m_running = false;
     bool m_paced = false;

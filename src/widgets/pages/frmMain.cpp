@@ -4,11 +4,10 @@
 #include "data/pages/MainDisplayValues.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
-#include "widgets/pages/NumericEntryField.h"
+#include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,19 +18,21 @@ namespace kalvex {
 
 namespace {
 
-// Data-set elements of the counters shown offline, by display index (2..4).
-constexpr int kOfflineItem[frmMain::kDisplays] = {-1, -1, 37, 38, 121};
+// What each display shows: online its board address, offline its data-set element (-1: "-").
+struct Display {
+    const char* address;
+    int offlineItem;
+};
+constexpr Display kDisplayTable[frmMain::kDisplays] = {
+    {"W112", -1}, {"W526", -1}, {"D1100", 37}, {"D1104", 38}, {"D1304", 121}};
 
 const QString kTarget = QStringLiteral("B2088");
+constexpr int kSpindleField = 0;
 
 } // namespace
 
 frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
-    : MachinePage(state, link, prompt, parent), m_address{QStringLiteral("W112"),
-                                                          QStringLiteral("W526"),
-                                                          QStringLiteral("D1100"),
-                                                          QStringLiteral("D1104"),
-                                                          QStringLiteral("D1304")} {
+    : MachinePage(state, link, prompt, parent) {
     setObjectName(QStringLiteral("frmMain"));
     buildControls();
     EntryFieldConfig config;
@@ -39,9 +40,15 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.editingFlag = false;
     config.commitStores = false;
     config.checkOnFocusLost = false;
-    config.spinAction = [this](int value) { updSpindleNumber_Change(value); };
-    m_spindleField = new NumericEntryField(ui.txtSpindleBlowoff, ui.updSpindleNumber, ui.cmdDefault,
-                                           m_state, m_link, m_prompt, std::move(config));
+    // A spin writes the target at once; the field has already parked the focus on cmdDefault.
+    config.spinAction = [this](int value) { write(kTarget, QString::number(value)); };
+    m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
+    m_fields->add(kSpindleField, ui.txtSpindleBlowoff, ui.updSpindleNumber, std::move(config),
+                  {1, 36});
+    // Set before the first online read of B2088, which is compared with it.
+    m_fields->setRangeRule(kSpindleField, [this] {
+        return EntryFieldGroup::Bounds{1, spindleMax(m_state.gSpindleCount)};
+    });
     connectControls();
 }
 
@@ -50,86 +57,58 @@ frmMain::~frmMain() {
 }
 
 void frmMain::connectControls() {
+    const auto command = [this](QPushButton* b, std::function<void()> run) {
+        connect(b, &QPushButton::clicked, this, [this, run = std::move(run)] {
+            if (!leaveRefused()) run();
+        });
+    };
     connect(ui.cmdSingleBlowoff, &QPushButton::clicked, this, &frmMain::cmdSingleBlowoff_Click);
-    connect(ui.cmdBlanketBlowoff, &QPushButton::clicked, this, [this] {
-        if (!leaveRefused()) QCBlowoff(m_state.gSpindleCount + 1);
-    });
-    connect(ui.cmdMandrelBlowoff, &QPushButton::clicked, this, [this] {
-        if (!leaveRefused()) QCBlowoff(m_state.gSpindleCount + 2);
-    });
-    connect(ui.cmdBadCanBlowoff, &QPushButton::clicked, this, &frmMain::cmdBadCanBlowoff_Click);
-}
-
-void frmMain::Activate() {
-    // The first pass prepares the page for the mode it finds.
-    m_loop->stop();
-    m_onlinePrepared = false;
-    m_offlinePrepared = false;
-    m_loop->start();
+    command(ui.cmdBlanketBlowoff, [this] { QCBlowoff(blanketTarget(m_state.gSpindleCount)); });
+    command(ui.cmdMandrelBlowoff, [this] { QCBlowoff(mandrelTarget(m_state.gSpindleCount)); });
+    command(ui.cmdBadCanBlowoff, [this] { writeInOrder(badCanBlowoffWrites()); });
 }
 
 void frmMain::clearEditing() {
-    m_spindleField->clearEditing();
+    m_fields->clearEditing();
 }
 
-void frmMain::beginPass(RefreshLoop& loop) {
-    const bool online = startPass();
-    showStatusMessage();
-    if (!online) {
-        RefreshOffline();
-        return;
-    }
-    // Set before the first online read of B2088, which is compared with it.
-    ui.updSpindleNumber->setRange(1, spindleMax(m_state.gSpindleCount));
-    if (!m_onlinePrepared) loop.add([this] { ShowOnline(); });
-    for (int i = 0; i < kDisplays; ++i)
-        loop.add([this, i] { readDisplay(i); });
-}
-
-void frmMain::readDisplay(int i) {
-    if (!m_link.OnlineMode()) {
-        m_loop->abortPass();
-        return;
-    }
-    const QString value = m_link.RSRead(m_address[size_t(i)]);
-    if (m_link.CommError()) {
-        m_loop->abortPass();
-        return;
-    }
-    ui.lblDisplay[size_t(i)]->setText(i < 2 ? value.trimmed() : groupedCount(value));
-}
-
-void frmMain::showStatusMessage() {
+void frmMain::beforePass() {
     QString text = m_state.gStatusMessage;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (ui.txtMessageDisplay->toPlainText() != text) ui.txtMessageDisplay->setPlainText(text);
 }
 
+void frmMain::addOnlineSteps(RefreshLoop& loop) {
+    m_fields->updateRanges();
+    for (int i = 0; i < kDisplays; ++i)
+        loop.addRead(QString::fromLatin1(kDisplayTable[i].address), [this, i](qint64 v) {
+            const QString value = QString::number(v);
+            ui.lblDisplay[size_t(i)]->setText(i < 2 ? value : groupedCount(value));
+        });
+}
+
 void frmMain::ShowOnline() {
-    m_onlinePrepared = true;
     setBlowoffEnabled(true);
-    if (m_link.CommError())
-        m_spindleField->showValue(QStringLiteral("1"));
-    else
-        m_spindleField->showValue(
-            initialSpindleText(m_link.RSRead(kTarget), ui.updSpindleNumber->maximum()));
+    const LinkResult target = m_link.readValue(kTarget);
+    m_fields->showValue(kSpindleField, target ? initialSpindleText(QString::number(target.value),
+                                                                   ui.updSpindleNumber->maximum())
+                                              : QStringLiteral("1"));
     ui.cmdSingleBlowoff->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::ShowOffline() {
-    m_offlinePrepared = true;
     setBlowoffEnabled(false);
-    m_spindleField->showBlank(QStringLiteral("-"));
+    m_fields->field(kSpindleField)->showBlank(QStringLiteral("-"));
     for (QLabel* label : ui.lblDisplay)
         label->setText(QStringLiteral("-"));
 }
 
 void frmMain::RefreshOffline() {
     const auto& values = m_state.gCurrentData.Value;
-    for (int i = 2; i < kDisplays; ++i) {
-        const size_t item = size_t(kOfflineItem[i]);
-        if (item < values.size())
-            ui.lblDisplay[size_t(i)]->setText(groupedCount(QString::number(values[item])));
+    for (int i = 0; i < kDisplays; ++i) {
+        const int item = kDisplayTable[i].offlineItem;
+        if (item >= 0 && size_t(item) < values.size())
+            ui.lblDisplay[size_t(i)]->setText(groupedCount(QString::number(values[size_t(item)])));
     }
 }
 
@@ -143,32 +122,19 @@ void frmMain::setBlowoffEnabled(bool on) {
 }
 
 void frmMain::QCBlowoff(int target) {
-    const QString text = QString::number(target);
-    if (!m_link.CommError()) m_link.RSWrite(kTarget, text);
-    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F825"), QStringLiteral("1"));
-    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F102"), QStringLiteral("1"));
+    writeInOrder(qcBlowoffWrites(target));
 }
 
 // Buttons take the focus when clicked or reached by their access key, so a click that finds
 // the focus still in the spindle field follows a leave the field refused.
 bool frmMain::leaveRefused() const {
-    return ui.txtSpindleBlowoff->hasFocus() || NumericEntryField::refusalPending();
+    return ui.txtSpindleBlowoff->hasFocus() || m_fields->refusalPending();
 }
 
 void frmMain::cmdSingleBlowoff_Click() {
     // The field may hold a number above a Max lowered since it was entered.
-    if (leaveRefused() || !m_spindleField->commit()) return;
+    if (leaveRefused() || !m_fields->field(kSpindleField)->commit()) return;
     QCBlowoff(valueOf(ui.txtSpindleBlowoff->text()));
-}
-
-void frmMain::cmdBadCanBlowoff_Click() {
-    if (leaveRefused()) return;
-    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
-}
-
-void frmMain::updSpindleNumber_Change(int value) {
-    // The field has already parked the focus on ui.cmdDefault.
-    if (m_link.OnlineMode() && !m_link.CommError()) m_link.RSWrite(kTarget, QString::number(value));
 }
 
 } // namespace kalvex

@@ -2,7 +2,6 @@
 #include "widgets/pages/MachinePage.h"
 
 #include <array>
-#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -12,7 +11,7 @@ class QPushButton;
 
 namespace kalvex {
 
-class NumericEntryField;
+class EntryFieldGroup;
 class UpDown;
 
 // The Main Display page: machine speed, production counters and the system message, and the
@@ -25,10 +24,7 @@ class frmMain : public MachinePage {
     frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    void Activate() override;
     void QCBlowoff(int target);
-
-    NumericEntryField& spindleField() { return *m_spindleField; }
 
   private:
     // The controls; each carries its name (arrays: name + index) as objectName.
@@ -51,22 +47,19 @@ class frmMain : public MachinePage {
 
     void buildControls();
     void connectControls();
-    void beginPass(RefreshLoop& loop) override;
-    void readDisplay(int i);
+    void beforePass() override;
+    void addOnlineSteps(RefreshLoop& loop) override;
     void ShowOnline() override;
     void ShowOffline() override;
+    void RefreshOffline() override;
     void clearEditing() override;
-    void RefreshOffline();
     void setBlowoffEnabled(bool on);
-    void showStatusMessage();
+    // A command's click that finds the focus still in the spindle field, or its value refused.
     bool leaveRefused() const;
     void cmdSingleBlowoff_Click();
-    void cmdBadCanBlowoff_Click();
-    void updSpindleNumber_Change(int value);
 
     Ui ui;
-    std::array<QString, kDisplays> m_address;
-    NumericEntryField* m_spindleField = nullptr;
+    EntryFieldGroup* m_fields = nullptr;
 };
 
 } // namespace kalvex

@@ -1,7 +1,8 @@
+// The controls of the Main Display page.
+#include "widgets/pages/PageControls.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmMain.h"
 
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,23 +13,14 @@
 
 namespace kalvex {
 
+using controls::button;
+using controls::frame;
+using controls::indexed;
+
 namespace {
 
 const char* const kDisplayCaptions[frmMain::kDisplays] = {
     "Machine CPM", "O'Varnish RPM", "Good Cans", "Blow-offs", "Lifetime Count (x1000)"};
-
-QPushButton* button(const QString& caption, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QGroupBox* frame(const QString& caption, const char* name, QWidget* parent) {
-    auto* f = new QGroupBox(caption, parent);
-    f->setObjectName(QString::fromLatin1(name));
-    return f;
-}
 
 } // namespace
 
@@ -41,10 +33,10 @@ void frmMain::buildControls() {
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     for (int i = 0; i < kDisplays; ++i) {
-        ui.fraDisplay[i] = frame(QString::fromLatin1(kDisplayCaptions[i]), "fraDisplay", this);
-        ui.fraDisplay[i]->setObjectName(QStringLiteral("fraDisplay%1").arg(i));
-        ui.lblDisplay[i] = new QLabel(QStringLiteral("-"), ui.fraDisplay[i]);
-        ui.lblDisplay[i]->setObjectName(QStringLiteral("lblDisplay%1").arg(i));
+        ui.fraDisplay[i] =
+            frame(QString::fromLatin1(kDisplayCaptions[i]), indexed("fraDisplay", i), this);
+        ui.lblDisplay[i] =
+            controls::label(QStringLiteral("-"), indexed("lblDisplay", i), ui.fraDisplay[i]);
         ui.lblDisplay[i]->setAlignment(Qt::AlignCenter);
         ui.lblDisplay[i]->setFont(big);
         (new QVBoxLayout(ui.fraDisplay[i]))->addWidget(ui.lblDisplay[i]);
@@ -52,7 +44,8 @@ void frmMain::buildControls() {
     }
     page->addLayout(displays);
 
-    ui.fraMessageDisplay = frame(QStringLiteral("Messages"), "fraMessageDisplay", this);
+    ui.fraMessageDisplay =
+        frame(QStringLiteral("Messages"), QStringLiteral("fraMessageDisplay"), this);
     ui.txtMessageDisplay = new QPlainTextEdit(ui.fraMessageDisplay);
     ui.txtMessageDisplay->setObjectName(QStringLiteral("txtMessageDisplay"));
     ui.txtMessageDisplay->setReadOnly(true);
@@ -60,30 +53,31 @@ void frmMain::buildControls() {
     page->addWidget(ui.fraMessageDisplay, 1);
 
     auto* commands = new QHBoxLayout;
-    ui.fraQCBlowoff = frame(QStringLiteral("Q.C. Blow-off"), "fraQCBlowoff", this);
+    ui.fraQCBlowoff = frame(QStringLiteral("Q.C. Blow-off"), QStringLiteral("fraQCBlowoff"), this);
     auto* qc = new QHBoxLayout(ui.fraQCBlowoff);
-    ui.fraSpindleNumber =
-        frame(QStringLiteral("Spindle Number"), "fraSpindleNumber", ui.fraQCBlowoff);
-    auto* spindle = new QHBoxLayout(ui.fraSpindleNumber);
-    ui.txtSpindleBlowoff = new QLineEdit(ui.fraSpindleNumber);
-    ui.txtSpindleBlowoff->setObjectName(QStringLiteral("txtSpindleBlowoff"));
-    ui.txtSpindleBlowoff->setMaximumWidth(60);
-    ui.updSpindleNumber = new UpDown(ui.fraSpindleNumber);
-    ui.updSpindleNumber->setObjectName(QStringLiteral("updSpindleNumber"));
-    ui.updSpindleNumber->setRange(1, 36);
-    spindle->addWidget(ui.txtSpindleBlowoff);
-    spindle->addWidget(ui.updSpindleNumber);
-    spindle->addStretch(1);
+    ui.fraSpindleNumber = frame(QStringLiteral("Spindle Number"),
+                                QStringLiteral("fraSpindleNumber"), ui.fraQCBlowoff);
+    const controls::Entry spindle =
+        controls::entry(QStringLiteral("txtSpindleBlowoff"), QStringLiteral("updSpindleNumber"),
+                        ui.fraSpindleNumber, 60);
+    ui.txtSpindleBlowoff = spindle.text;
+    ui.updSpindleNumber = spindle.spin;
+    (new QHBoxLayout(ui.fraSpindleNumber))->addLayout(spindle.box);
     qc->addWidget(ui.fraSpindleNumber);
-    ui.cmdSingleBlowoff = button(QStringLiteral("S&ingle Blow-off"), "cmdSingleBlowoff", this);
-    ui.cmdBlanketBlowoff = button(QStringLiteral("&Blanket Blow-off"), "cmdBlanketBlowoff", this);
-    ui.cmdMandrelBlowoff = button(QStringLiteral("&Mandrel Blowoff"), "cmdMandrelBlowoff", this);
+    ui.cmdSingleBlowoff =
+        button(QStringLiteral("S&ingle Blow-off"), QStringLiteral("cmdSingleBlowoff"), this);
+    ui.cmdBlanketBlowoff =
+        button(QStringLiteral("&Blanket Blow-off"), QStringLiteral("cmdBlanketBlowoff"), this);
+    ui.cmdMandrelBlowoff =
+        button(QStringLiteral("&Mandrel Blowoff"), QStringLiteral("cmdMandrelBlowoff"), this);
     for (QPushButton* b : {ui.cmdSingleBlowoff, ui.cmdBlanketBlowoff, ui.cmdMandrelBlowoff})
         qc->addWidget(b);
     commands->addWidget(ui.fraQCBlowoff);
 
-    ui.fraBadCanBlowoff = frame(QStringLiteral("Bad Can Blow-off"), "fraBadCanBlowoff", this);
-    ui.cmdBadCanBlowoff = button(QStringLiteral("&Test Trip/Blow-off"), "cmdBadCanBlowoff", this);
+    ui.fraBadCanBlowoff =
+        frame(QStringLiteral("Bad Can Blow-off"), QStringLiteral("fraBadCanBlowoff"), this);
+    ui.cmdBadCanBlowoff =
+        button(QStringLiteral("&Test Trip/Blow-off"), QStringLiteral("cmdBadCanBlowoff"), this);
     (new QVBoxLayout(ui.fraBadCanBlowoff))->addWidget(ui.cmdBadCanBlowoff);
     commands->addWidget(ui.fraBadCanBlowoff);
     page->addLayout(commands);

@@ -1,12 +1,12 @@
 #include "widgets/pages/frmSetup.h"
 
 #include "data/AppState.h"
+#include "data/pages/MainDisplayValues.h"
 #include "link/PlsLink.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
-#include "widgets/pages/NumericEntryField.h"
+#include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/RefreshLoop.h"
-#include "widgets/pages/UpDown.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -21,6 +21,16 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
     : MachinePage(state, link, prompt, parent) {
     setWindowTitle(QStringLiteral("Set-Up"));
     buildTabs();
+    buildFields();
+    m_loop->setGuard([this] { return sameTab(); });
+}
+
+frmSetup::~frmSetup() {
+    Unload(); // what was typed is dropped, not committed as the fields lose the focus
+}
+
+void frmSetup::buildFields() {
+    m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, ui.cmdDefault, this);
     for (int i = 0; i < kSetupParameterCount; ++i) {
         if (i == kFeedbackIndex) continue;
         const SetupParameter& p = setupParameters()[size_t(i)];
@@ -28,24 +38,18 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
         config.address = QString::fromLatin1(p.address);
         config.dataIndex = i + kSetupDataOffset;
         config.title = QStringLiteral("Set-up");
-        m_fields[size_t(i)] = new NumericEntryField(ui.txtSetup[size_t(i)], ui.updSetup[size_t(i)],
-                                                    ui.cmdDefault, state, link, prompt, config);
-        m_fields[size_t(i)]->setRange(p.min, p.max);
+        m_fields->add(i, ui.txtSetup[size_t(i)], ui.updSetup[size_t(i)], std::move(config),
+                      {p.min, p.max});
     }
+    m_fields->setRangeRule(kQcShiftOffsetIndex, [this] {
+        return EntryFieldGroup::Bounds{1, spindleMax(m_state.gSpindleCount)};
+    });
 }
 
-frmSetup::~frmSetup() {
-    Unload(); // what was typed is dropped, not committed as the fields lose the focus
-}
-
-void frmSetup::Activate() {
+// Back to the first tab.
+void frmSetup::onActivate() {
     selectTab(0);
     m_tabChanged = false;
-    if (m_link.OnlineMode())
-        ShowOnline();
-    else
-        ShowOffline();
-    m_loop->start();
 }
 
 void frmSetup::selectTab(int tab) {
@@ -59,91 +63,45 @@ void frmSetup::selectTab(int tab) {
 }
 
 void frmSetup::clearEditing() {
-    for (NumericEntryField* f : m_fields)
-        if (f) f->clearEditing();
+    m_fields->clearEditing();
 }
 
-// One refresh pass: the board's values of the visible tab, or the data set when offline.
-void frmSetup::beginPass(RefreshLoop& loop) {
-    const bool online = startPass();
-    ui.updSetup[kQcShiftOffsetIndex]->setRange(1, m_state.gSpindleCount > 24 ? 36 : 24);
-    if (!online) {
-        loop.add([this] { RefreshOffline(); });
-        return;
-    }
-    if (!m_onlinePrepared) ShowOnline();
-    addOnlineReads();
+void frmSetup::beforePass() {
+    m_fields->updateRanges();
 }
 
-void frmSetup::addOnlineReads() {
+// A tab change ends the pass of the old tab before its next read.
+bool frmSetup::sameTab() {
+    const bool same = !m_tabChanged;
+    m_tabChanged = false;
+    return same;
+}
+
+void frmSetup::addOnlineSteps(RefreshLoop& loop) {
     m_tabChanged = false;
     for (int i = m_range.first; i <= m_range.last; ++i) {
-        m_loop->add([this, i] { readParameter(i); });
+        loop.addRead(QString::fromLatin1(setupParameters()[size_t(i)].address),
+                     [this, i](qint64 v) {
+                         if (i == kFeedbackIndex)
+                             setFeedbackBoxes(int(v));
+                         else
+                             m_fields->showValue(i, QString::number(v));
+                     });
         if (i == 2)
-            m_loop->add([this] {
-                readExtra(
-                    [this] { ui.lblDisplay[0]->setText(m_link.RSRead(QStringLiteral("W526"))); });
-            });
-        if (i == 20) addTimingDisplays();
+            loop.addRead(QStringLiteral("W526"),
+                         [this](qint64 v) { ui.lblDisplay[0]->setText(QString::number(v)); });
+        if (i == 20) addTimingDisplays(loop);
     }
 }
 
-void frmSetup::addTimingDisplays() {
-    m_loop->add([this] {
-        readExtra([this] {
-            ui.cmdZeroResolver->setEnabled(valueOf(m_link.RSRead(QStringLiteral("F119"))) > 0);
-        });
-    });
-    m_loop->add(
-        [this] { readExtra([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); }); });
-    m_loop->add([this] {
-        readExtra([this] {
-            ui.lblDisplay[2]->setText(
-                QString::number(valueOf(m_link.RSRead(QStringLiteral("W180"))) % 360));
-        });
-    });
-    m_loop->add([this] {
-        readExtra([this] {
-            ui.lblDisplay[3]->setText(
-                QString::number(valueOf(m_link.RSRead(QStringLiteral("W512"))) % 360));
-        });
-    });
-}
-
-// False ends the pass: the page closed, the program went offline, or the tab changed.
-bool frmSetup::passMayGoOn() {
-    if (!m_loop->running() || !m_link.OnlineMode()) {
-        m_loop->abortPass();
-        return false;
-    }
-    if (m_tabChanged) {
-        m_tabChanged = false;
-        m_loop->abortPass();
-        return false;
-    }
-    return true;
-}
-
-void frmSetup::readParameter(int index) {
-    if (!passMayGoOn()) return;
-    const QString value =
-        m_link.RSRead(QString::fromLatin1(setupParameters()[size_t(index)].address));
-    if (m_link.CommError()) {
-        m_loop->abortPass();
-        return;
-    }
-    if (index == kFeedbackIndex)
-        setFeedbackBoxes(valueOf(value));
-    else
-        m_fields[size_t(index)]->showValue(value);
-}
-
-void frmSetup::readExtra(const std::function<void()>& read) {
-    if (!passMayGoOn() || m_link.CommError()) {
-        m_loop->abortPass();
-        return;
-    }
-    read();
+void frmSetup::addTimingDisplays(RefreshLoop& loop) {
+    loop.addRead(QStringLiteral("F119"),
+                 [this](qint64 v) { ui.cmdZeroResolver->setEnabled(v > 0); });
+    loop.addBoardStep([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); });
+    loop.addRead(QStringLiteral("W180"),
+                 [this](qint64 v) { ui.lblDisplay[2]->setText(QString::number(v % 360)); });
+    loop.addRead(QStringLiteral("W512"),
+                 [this](qint64 v) { ui.lblDisplay[3]->setText(QString::number(v % 360)); });
 }
 
 void frmSetup::setFeedbackBoxes(int mask) {
@@ -156,7 +114,7 @@ void frmSetup::setFeedbackBoxes(int mask) {
 void frmSetup::RefreshOffline() {
     if (m_state.gOfflineEdit != m_lastOfflineEdit) {
         m_lastOfflineEdit = m_state.gOfflineEdit;
-        m_offlinePrepared = false;
+        prepareAgain();
     }
     const auto& values = m_state.gCurrentData.Value;
     for (int i = 0; i < kSetupParameterCount; ++i) {
@@ -165,7 +123,7 @@ void frmSetup::RefreshOffline() {
         if (i == kFeedbackIndex)
             setFeedbackBoxes(v);
         else
-            m_fields[size_t(i)]->showValue(QString::number(v));
+            m_fields->showValue(i, QString::number(v));
     }
 }
 
@@ -177,19 +135,15 @@ void frmSetup::setEditable(bool on) {
 void frmSetup::setLiveControls(bool on) {
     for (QWidget* w : m_live)
         w->setEnabled(on);
-    m_rpmCaption->setEnabled(on);
-    ui.lblDisplay[0]->setEnabled(on);
 }
 
 void frmSetup::ShowOnline() {
-    m_onlinePrepared = true;
     clearEditing();
     setEditable(true);
     setLiveControls(true);
 }
 
 void frmSetup::ShowOffline() {
-    m_offlinePrepared = true;
     clearEditing();
     setEditable(m_state.gOfflineEdit);
     setLiveControls(false);
@@ -198,11 +152,11 @@ void frmSetup::ShowOffline() {
 }
 
 void frmSetup::WriteFeedbackMask(const QString& mask) {
-    if (NumericEntryField::refusalPending()) return;
+    if (m_fields->refusalPending()) return;
     auto& values = m_state.gCurrentData.Value;
     const size_t item = kFeedbackIndex + kSetupDataOffset;
     if (item < values.size()) values[item] = valueOf(mask);
-    if (m_link.OnlineMode() && !m_link.CommError()) m_link.RSWrite(QStringLiteral("B694"), mask);
+    write(QStringLiteral("B694"), mask);
 }
 
 void frmSetup::EnableFeedbackAll() {
@@ -214,24 +168,20 @@ void frmSetup::DisableFeedbackAll() {
 }
 
 void frmSetup::BadCanTest() {
-    if (NumericEntryField::refusalPending()) return;
-    if (!m_link.CommError()) m_link.RSWrite(QStringLiteral("F830"), QStringLiteral("1"));
+    if (!m_fields->refusalPending()) writeInOrder(badCanBlowoffWrites());
 }
 
 void frmSetup::QCTest() {
-    if (NumericEntryField::refusalPending()) return;
-    for (const char* add : {"B2088", "F825", "F102"})
-        if (!m_link.CommError()) m_link.RSWrite(QString::fromLatin1(add), QStringLiteral("1"));
+    if (!m_fields->refusalPending()) writeInOrder(qcBlowoffWrites(1));
 }
 
 void frmSetup::ZeroResolver() {
-    if (NumericEntryField::refusalPending()) return;
+    if (m_fields->refusalPending()) return;
     const MsgAnswer a = m_prompt.message(
         QStringLiteral("Zero Resolver"),
         QStringLiteral("You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"),
         MsgButtons::YesNoCancel, MsgIcon::Question);
-    if (a == MsgAnswer::Yes && !m_link.CommError())
-        m_link.RSWrite(QStringLiteral("F831"), QStringLiteral("1"));
+    if (a == MsgAnswer::Yes) write(QStringLiteral("F831"), QStringLiteral("1"));
 }
 
 } // namespace kalvex

@@ -3,11 +3,9 @@
 #include "widgets/pages/MachinePage.h"
 
 #include <array>
-#include <functional>
-#include <memory>
+#include <vector>
 
 class QCheckBox;
-class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +14,7 @@ class QTabBar;
 
 namespace kalvex {
 
-class NumericEntryField;
+class EntryFieldGroup;
 class UpDown;
 
 // The Set-up Parameters page: speed, ductor, blow-off and timing parameters of the board,
@@ -26,9 +24,6 @@ class frmSetup : public MachinePage {
   public:
     frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
     ~frmSetup() override;
-
-    // Starts the refresh cycle on the first tab.
-    void Activate() override;
 
     void selectTab(int tab);
     void WriteFeedbackMask(const QString& mask);
@@ -56,21 +51,19 @@ class frmSetup : public MachinePage {
     };
 
     void buildTabs();
-    void nameControls();
     QGroupBox* buildFieldFrame(const QString& title, int first, int last);
     QGroupBox* buildFeedbackFrame();
     QGroupBox* buildResponseFrame();
     QGroupBox* buildTestFrame(int index);
     QGroupBox* buildDisplayFrame(const QString& title, int display, QWidget* extra = nullptr);
-    void addField(QGridLayout* grid, int row, int column, int index);
+    void buildFields();
 
-    void beginPass(RefreshLoop& loop) override;
-    void addOnlineReads();
-    void addTimingDisplays();
-    void readParameter(int index);
-    void readExtra(const std::function<void()>& read);
-    bool passMayGoOn();
-    void RefreshOffline();
+    void onActivate() override;
+    void beforePass() override;
+    void addOnlineSteps(RefreshLoop& loop) override;
+    void addTimingDisplays(RefreshLoop& loop);
+    bool sameTab();
+    void RefreshOffline() override;
     void ShowOnline() override;
     void ShowOffline() override;
     void setEditable(bool on);
@@ -79,10 +72,9 @@ class frmSetup : public MachinePage {
     void clearEditing() override;
 
     Ui ui;
-    std::array<NumericEntryField*, kSetupParameterCount> m_fields{};
+    EntryFieldGroup* m_fields = nullptr;
     std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
     std::vector<QWidget*> m_live;     // enabled online only
-    QLabel* m_rpmCaption = nullptr;
     IndexRange m_range{0, 2};
     bool m_tabChanged = false;
     bool m_checkBoxUpdate = false;

@@ -1,5 +1,5 @@
 // The controls of the Set-up Parameters page.
-#include "widgets/pages/NumericEntryField.h"
+#include "widgets/pages/PageControls.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmSetup.h"
 
@@ -15,36 +15,27 @@
 
 namespace kalvex {
 
-void frmSetup::addField(QGridLayout* grid, int row, int column, int index) {
-    auto* text = new QLineEdit(this);
-    text->setObjectName(QStringLiteral("txtSetup%1").arg(index));
-    text->setMaximumWidth(80);
-    auto* spin = new UpDown(this);
-    spin->setObjectName(QStringLiteral("updSetup%1").arg(index));
-    ui.txtSetup[size_t(index)] = text;
-    ui.updSetup[size_t(index)] = spin;
-    auto* box = new QHBoxLayout;
-    box->setSpacing(0);
-    box->addWidget(text);
-    box->addWidget(spin);
-    box->addStretch();
-    grid->addLayout(box, row, column);
-    m_editable.push_back(text);
-    m_editable.push_back(spin);
+using controls::indexed;
+
+namespace {
+
+QString captionOf(int index) {
+    return QString::fromUtf8(setupParameters()[size_t(index)].caption);
 }
 
+} // namespace
+
 QGroupBox* frmSetup::buildFieldFrame(const QString& title, int first, int last) {
-    auto* frame = new QGroupBox(title, this);
-    auto* grid = new QGridLayout(frame);
-    for (int i = first; i <= last; ++i) {
-        auto* caption = new QLabel(QString::fromUtf8(setupParameters()[size_t(i)].caption), frame);
-        grid->addWidget(caption, i - first, 0);
-        addField(grid, i - first, 1, i);
-        caption->setBuddy(ui.txtSetup[size_t(i)]);
-        m_editable.push_back(caption);
-    }
-    m_editable.push_back(frame);
-    return frame;
+    std::vector<controls::FieldRow> rows;
+    for (int i = first; i <= last; ++i)
+        rows.push_back({captionOf(i), {i}});
+    const controls::FieldFrame f = controls::fieldFrame(title, rows, "txtSetup", "updSetup", this,
+                                                        [this](int i, const controls::Entry& e) {
+                                                            ui.txtSetup[size_t(i)] = e.text;
+                                                            ui.updSetup[size_t(i)] = e.spin;
+                                                        });
+    m_editable.insert(m_editable.end(), f.created.begin(), f.created.end());
+    return f.frame;
 }
 
 QGroupBox* frmSetup::buildFeedbackFrame() {
@@ -52,8 +43,10 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
     auto* layout = new QGridLayout(frame);
     for (int j = 0; j < 8; ++j) {
         ui.chkFeedback[size_t(j)] = new QCheckBox(QStringLiteral("&%1").arg(j + 1), frame);
+        ui.chkFeedback[size_t(j)]->setObjectName(indexed("chkFeedback", j));
         layout->addWidget(ui.chkFeedback[size_t(j)], 0, j);
         m_editable.push_back(ui.chkFeedback[size_t(j)]);
+        // Only the operator's click writes: a refresh that ticks the boxes sends nothing.
         connect(ui.chkFeedback[size_t(j)], &QCheckBox::clicked, this, [this] {
             if (m_checkBoxUpdate) return;
             int mask = 0;
@@ -62,8 +55,10 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
             WriteFeedbackMask(QString::number(mask));
         });
     }
-    ui.cmdEnableFeedbackAll = new QPushButton(QStringLiteral("&Enable All"), frame);
-    ui.cmdDisableFeedbackAll = new QPushButton(QStringLiteral("D&isable All"), frame);
+    ui.cmdEnableFeedbackAll = controls::button(QStringLiteral("&Enable All"),
+                                               QStringLiteral("cmdEnableFeedbackAll"), frame);
+    ui.cmdDisableFeedbackAll = controls::button(QStringLiteral("D&isable All"),
+                                                QStringLiteral("cmdDisableFeedbackAll"), frame);
     layout->addWidget(ui.cmdEnableFeedbackAll, 1, 0, 1, 4);
     layout->addWidget(ui.cmdDisableFeedbackAll, 1, 4, 1, 4);
     connect(ui.cmdEnableFeedbackAll, &QPushButton::clicked, this, &frmSetup::EnableFeedbackAll);
@@ -73,30 +68,25 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
 }
 
 QGroupBox* frmSetup::buildResponseFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Solenoid Response Times"), this);
-    auto* grid = new QGridLayout(frame);
-    auto* on = new QLabel(QStringLiteral("ON (msec)"), frame);
-    auto* off = new QLabel(QStringLiteral("OFF (msec)"), frame);
-    grid->addWidget(on, 0, 1);
-    grid->addWidget(off, 0, 2);
-    for (int row = 0; row < 2; ++row) {
-        const int i = 14 + 2 * row;
-        auto* caption = new QLabel(QString::fromUtf8(setupParameters()[size_t(i)].caption), frame);
-        grid->addWidget(caption, row + 1, 0);
-        addField(grid, row + 1, 1, i);
-        addField(grid, row + 1, 2, i + 1);
-        caption->setBuddy(ui.txtSetup[size_t(i)]);
-        m_editable.push_back(caption);
-    }
-    m_editable.insert(m_editable.end(), {frame, on, off});
-    return frame;
+    const controls::FieldFrame f = controls::fieldFrame(
+        QStringLiteral("Solenoid Response Times"),
+        {{captionOf(14), {14, 15}}, {captionOf(16), {16, 17}}}, "txtSetup", "updSetup", this,
+        [this](int i, const controls::Entry& e) {
+            ui.txtSetup[size_t(i)] = e.text;
+            ui.updSetup[size_t(i)] = e.spin;
+        },
+        {QStringLiteral("ON (msec)"), QStringLiteral("OFF (msec)")});
+    m_editable.insert(m_editable.end(), f.created.begin(), f.created.end());
+    return f.frame;
 }
 
 QGroupBox* frmSetup::buildTestFrame(int index) {
     auto* frame = new QGroupBox(QStringLiteral("Test Blow-off"), this);
     auto* layout = new QHBoxLayout(frame);
-    ui.cmdBadCanTest[size_t(index)] = new QPushButton(QStringLiteral("B&ad Can Blow-off"), frame);
-    ui.cmdQCTest[size_t(index)] = new QPushButton(QStringLiteral("&Q.C. Can Blow-off"), frame);
+    ui.cmdBadCanTest[size_t(index)] = controls::button(QStringLiteral("B&ad Can Blow-off"),
+                                                       indexed("cmdBadCanTest", index), frame);
+    ui.cmdQCTest[size_t(index)] =
+        controls::button(QStringLiteral("&Q.C. Can Blow-off"), indexed("cmdQCTest", index), frame);
     layout->addWidget(ui.cmdBadCanTest[size_t(index)]);
     layout->addWidget(ui.cmdQCTest[size_t(index)]);
     connect(ui.cmdBadCanTest[size_t(index)], &QPushButton::clicked, this, &frmSetup::BadCanTest);
@@ -110,27 +100,11 @@ QGroupBox* frmSetup::buildDisplayFrame(const QString& title, int display, QWidge
     auto* frame = new QGroupBox(title, this);
     auto* layout = new QHBoxLayout(frame);
     if (extra) layout->addWidget(extra);
-    ui.lblDisplay[size_t(display)] = new QLabel(QStringLiteral("-"), frame);
+    ui.lblDisplay[size_t(display)] =
+        controls::label(QStringLiteral("-"), indexed("lblDisplay", display), frame);
     layout->addWidget(ui.lblDisplay[size_t(display)]);
     m_live.push_back(frame);
     return frame;
-}
-
-void frmSetup::nameControls() {
-    const auto name = [](QWidget* w, const char* base, int index) {
-        w->setObjectName(QString::fromLatin1(base) + QString::number(index));
-    };
-    for (int j = 0; j < 8; ++j)
-        name(ui.chkFeedback[size_t(j)], "chkFeedback", j);
-    for (int d = 0; d < 4; ++d)
-        name(ui.lblDisplay[size_t(d)], "lblDisplay", d);
-    for (int i = 0; i < 2; ++i) {
-        name(ui.cmdBadCanTest[size_t(i)], "cmdBadCanTest", i);
-        name(ui.cmdQCTest[size_t(i)], "cmdQCTest", i);
-    }
-    ui.cmdZeroResolver->setObjectName(QStringLiteral("cmdZeroResolver"));
-    ui.cmdEnableFeedbackAll->setObjectName(QStringLiteral("cmdEnableFeedbackAll"));
-    ui.cmdDisableFeedbackAll->setObjectName(QStringLiteral("cmdDisableFeedbackAll"));
 }
 
 void frmSetup::buildTabs() {
@@ -146,19 +120,20 @@ void frmSetup::buildTabs() {
         ui.fraSetup[k] = new QGroupBox(this);
         ui.fraSetup[k]->setFlat(true);
         ui.fraSetup[k]->setAccessibleName(QString::fromUtf8(titles[k]));
-        ui.fraSetup[k]->setObjectName(QStringLiteral("fraSetup%1").arg(k));
+        ui.fraSetup[k]->setObjectName(indexed("fraSetup", int(k)));
         ui.fraSetup[k]->setStyleSheet(
             QStringLiteral("QGroupBox#fraSetup%1 { border: 0; margin: 0; }").arg(k));
     }
 
     auto* speed = new QVBoxLayout(ui.fraSetup[0]);
     QGroupBox* speedFields = buildFieldFrame(QStringLiteral("Set Speed Parameters"), 0, 2);
-    m_rpmCaption = new QLabel(QStringLiteral("O'Varnish Roll Speed (RPM):"), this);
+    auto* rpmCaption = new QLabel(QStringLiteral("O'Varnish Roll Speed (RPM):"), this);
     auto* rpm = new QHBoxLayout;
-    ui.lblDisplay[0] = new QLabel(QStringLiteral("-"), this);
-    rpm->addWidget(m_rpmCaption);
+    ui.lblDisplay[0] = controls::label(QStringLiteral("-"), indexed("lblDisplay", 0), this);
+    rpm->addWidget(rpmCaption);
     rpm->addWidget(ui.lblDisplay[0]);
     rpm->addStretch();
+    m_live.insert(m_live.end(), {rpmCaption, ui.lblDisplay[0]});
     static_cast<QGridLayout*>(speedFields->layout())->addLayout(rpm, 3, 0, 1, 2);
     speed->addWidget(speedFields);
 
@@ -173,7 +148,8 @@ void frmSetup::buildTabs() {
 
     auto* timing = new QVBoxLayout(ui.fraSetup[3]);
     timing->addWidget(buildFieldFrame(QStringLiteral("Set Machine Timing"), 18, 20));
-    ui.cmdZeroResolver = new QPushButton(QStringLiteral("&Zero Resolver"), this);
+    ui.cmdZeroResolver =
+        controls::button(QStringLiteral("&Zero Resolver"), QStringLiteral("cmdZeroResolver"), this);
     connect(ui.cmdZeroResolver, &QPushButton::clicked, this, &frmSetup::ZeroResolver);
     m_live.push_back(ui.cmdZeroResolver);
     auto* positions = new QHBoxLayout;
@@ -185,7 +161,6 @@ void frmSetup::buildTabs() {
     timing->addWidget(buildTestFrame(1));
 
     ui.cmdDefault = makeDefaultButton();
-    nameControls();
     auto* page = new QVBoxLayout(this);
     page->addWidget(ui.tbsSetup);
     for (QGroupBox* f : ui.fraSetup)

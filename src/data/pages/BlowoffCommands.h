@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+
+#include <vector>
+
+namespace kalvex {
+
+// One write of a page command, in the order the board expects it.
+struct BoardWrite {
+    QString address;
+    QString value;
+};
+
+// The blow-off commands of the Main Display and the Set-up page: a Q.C. blow-off sets its
+// target (a spindle, or the blanket and mandrel numbers past the last spindle) before its two
+// request flags; the bad-can test trip is one flag.
+std::vector<BoardWrite> qcBlowoffWrites(int target);
+std::vector<BoardWrite> badCanBlowoffWrites();
+
+// The targets past the spindles.
+inline int blanketTarget(int spindleCount) {
+    return spindleCount + 1;
+}
+inline int mandrelTarget(int spindleCount) {
+    return spindleCount + 2;
+}
+
+} // namespace kalvex

@@ -1,0 +1,79 @@
+#include "widgets/pages/PageControls.h"
+
+#include "widgets/pages/UpDown.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kalvex::controls {
+
+QString indexed(const char* base, int index) {
+    return QString::fromLatin1(base) + QString::number(index);
+}
+
+QPushButton* button(const QString& caption, const QString& name, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QGroupBox* frame(const QString& caption, const QString& name, QWidget* parent) {
+    auto* f = new QGroupBox(caption, parent);
+    f->setObjectName(name);
+    return f;
+}
+
+QLabel* label(const QString& text, const QString& name, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+Entry entry(const QString& textName, const QString& spinName, QWidget* parent, int width) {
+    Entry e{new QLineEdit(parent), new UpDown(parent), new QHBoxLayout};
+    e.text->setObjectName(textName);
+    e.text->setMaximumWidth(width);
+    e.spin->setObjectName(spinName);
+    e.box->setSpacing(0);
+    e.box->addWidget(e.text);
+    e.box->addWidget(e.spin);
+    e.box->addStretch();
+    return e;
+}
+
+FieldFrame fieldFrame(const QString& title, const std::vector<FieldRow>& rows, const char* textBase,
+                      const char* spinBase, QWidget* parent,
+                      const std::function<void(int index, const Entry&)>& made,
+                      const std::vector<QString>& headings) {
+    FieldFrame out{new QGroupBox(title, parent), nullptr, {}};
+    out.grid = new QGridLayout(out.frame);
+    out.created.push_back(out.frame);
+    const int first = headings.empty() ? 0 : 1;
+    for (int k = 0; k < int(headings.size()); ++k) {
+        auto* heading = new QLabel(headings[size_t(k)], out.frame);
+        out.grid->addWidget(heading, 0, k + 1);
+        out.created.push_back(heading);
+    }
+    for (int row = first; row < first + int(rows.size()); ++row) {
+        const FieldRow& r = rows[size_t(row - first)];
+        auto* caption = new QLabel(r.caption, out.frame);
+        out.grid->addWidget(caption, row, 0);
+        out.created.push_back(caption);
+        int column = 1;
+        for (int index : r.fields) {
+            const Entry e = entry(indexed(textBase, index), indexed(spinBase, index), parent);
+            out.grid->addLayout(e.box, row, column++);
+            out.created.insert(out.created.end(), {e.text, e.spin});
+            if (column == 2) caption->setBuddy(e.text);
+            made(index, e);
+        }
+    }
+    return out;
+}
+
+} // namespace kalvex::controls

@@ -1,0 +1,56 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QGridLayout;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace kalvex {
+
+class UpDown;
+
+// Builds a page's named controls from tables, so a page holds its captions, names and indexes
+// rather than layout code. Array controls are named base + index ("txtSetup3").
+namespace controls {
+
+QString indexed(const char* base, int index);
+QPushButton* button(const QString& caption, const QString& name, QWidget* parent);
+QGroupBox* frame(const QString& caption, const QString& name, QWidget* parent);
+QLabel* label(const QString& text, const QString& name, QWidget* parent);
+
+// A text box with its up/down arrows, side by side.
+struct Entry {
+    QLineEdit* text;
+    UpDown* spin;
+    QHBoxLayout* box;
+};
+Entry entry(const QString& textName, const QString& spinName, QWidget* parent, int width = 80);
+
+// One captioned row of a field frame: the caption (with its access key) and the index of each
+// field on the row.
+struct FieldRow {
+    QString caption;
+    std::vector<int> fields;
+};
+// What a field frame created; the page keeps the controls it needs by index.
+struct FieldFrame {
+    QGroupBox* frame;
+    QGridLayout* grid;
+    std::vector<QWidget*> created; // every control, for the page's enable lists
+};
+// A frame of captioned rows of entry fields named textBase/spinBase + index, under an optional
+// row of column headings; `made` receives each field as it is created.
+FieldFrame fieldFrame(const QString& title, const std::vector<FieldRow>& rows, const char* textBase,
+                      const char* spinBase, QWidget* parent,
+                      const std::function<void(int index, const Entry&)>& made,
+                      const std::vector<QString>& headings = {});
+
+} // namespace controls
+} // namespace kalvex
