@@ -1,6 +1,7 @@
 #include "widgets/pages/NumericEntryField.h"
 #include "data/AppState.h"
 #include "support/LinkFixture.h"
+#include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/UpDown.h"
 
 #include <QApplication>
@@ -176,6 +177,66 @@ TEST_F(EntryFieldTest, CommErrorStoresButSendsNothing) {
     EXPECT_EQ(state.gCurrentData.Value[kItem], 700);
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(prompt.boxes.empty());
+}
+
+// Two linked fields as the ductor times are: the ON time may not pass the cycle less 140.
+class EntryGroupTest : public test::LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        auto* layout = new QVBoxLayout(&page);
+        for (QWidget* w : std::initializer_list<QWidget*>{cycle, cycleSpin, on, onSpin})
+            layout->addWidget(w);
+        const auto config = [](const char* address) {
+            EntryFieldConfig c;
+            c.address = QString::fromLatin1(address);
+            c.title = "Set-up";
+            return c;
+        };
+        group.add(0, cycle, cycleSpin, config("W690"), {140, 650});
+        group.add(1, on, onSpin, config("B692"), {0, 200});
+        group.setRangeRule(1, [this] {
+            return EntryFieldGroup::Bounds{0, std::min(200, group.value(0) - 140)};
+        });
+        group.showValue(0, "400");
+        group.showValue(1, "100");
+        group.updateRanges();
+        page.show();
+        QApplication::setActiveWindow(&page);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    }
+    void enter(QLineEdit* field, const char* text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QString::fromLatin1(text));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    AppState state;
+    QWidget page;
+    QLineEdit* cycle = new QLineEdit(&page);
+    UpDown* cycleSpin = new UpDown(&page);
+    QLineEdit* on = new QLineEdit(&page);
+    UpDown* onSpin = new UpDown(&page);
+    QPushButton* cmdDefault = new QPushButton("-", &page);
+    EntryFieldGroup group{state, link, prompt, cmdDefault, &page};
+};
+
+TEST_F(EntryGroupTest, ACommittedValueMovesTheLinkedBoundsAndARefusalIsPendingUntilShown) {
+    EXPECT_EQ(onSpin->maximum(), 200);
+    enter(cycle, "300");
+    EXPECT_EQ(board.value("W690"), 300);
+    EXPECT_EQ(onSpin->maximum(), 160);
+    const qint64 before = board.value("B692");
+    enter(on, "170");
+    EXPECT_TRUE(group.refusalPending()); // a command on the same click must not run
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_FALSE(group.refusalPending());
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 0 and 160 can be Entered");
+    EXPECT_EQ(board.value("B692"), before);
+    enter(on, "160");
+    EXPECT_EQ(board.value("B692"), 160);
 }
 
 } // namespace

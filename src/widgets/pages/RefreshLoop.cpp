@@ -66,6 +66,7 @@ bool RefreshLoop::boardMayGoOn() const {
 bool RefreshLoop::step() {
     if (!m_running || !mayStep()) return false;
     if (m_pass.empty()) {
+        ++m_passes;
         m_beginPass(*this);
         return true;
     }

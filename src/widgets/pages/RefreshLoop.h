@@ -56,6 +56,8 @@ class RefreshLoop : public QObject {
     // Ends the current pass before its next request.
     void abortPass() { m_pass.clear(); }
     size_t pending() const { return m_pass.size(); }
+    // Passes laid out since the loop was made.
+    int passes() const { return m_passes; }
 
     // One step as the timer would take it; false when the step had to wait.
     bool step();
@@ -78,6 +80,7 @@ class RefreshLoop : public QObject {
     QTimer m_timer;
     bool m_running = false;
     bool m_paced = false;
+    int m_passes = 0;
 };
 
 } // namespace kalvex
