@@ -1,5 +1,7 @@
 #include "app/MachinePages.h"
 
+#include "widgets/pages/frmData.h"
+#include "widgets/pages/frmDisplayIO.h"
 #include "widgets/pages/frmMain.h"
 #include "widgets/pages/frmSetup.h"
 
@@ -15,7 +17,9 @@ template <class Page> PageFactory factory(AppState& state, RSComm& link, Prompt&
 
 std::array<PageFactory, frmMDIMain::kPageCount> machinePages(AppState& state, RSComm& link,
                                                              Prompt& prompt) {
-    return {factory<frmMain>(state, link, prompt), factory<frmSetup>(state, link, prompt)};
+    return {
+        factory<frmMain>(state, link, prompt), factory<frmSetup>(state, link, prompt),    {}, {},
+        factory<frmData>(state, link, prompt), factory<frmDisplayIO>(state, link, prompt)};
 }
 
 } // namespace kalvex::app

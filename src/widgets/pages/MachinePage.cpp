@@ -37,6 +37,7 @@ void MachinePage::Activate() {
 
 void MachinePage::Unload() {
     m_loop->stop();
+    onUnload();
     clearEditing();
 }
 

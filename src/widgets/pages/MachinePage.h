@@ -50,6 +50,8 @@ class MachinePage : public QWidget {
     // An offline pass: the data set shown, in one step.
     virtual void RefreshOffline() = 0;
     virtual void clearEditing() {}
+    // As the refresh cycle ends: what the page still owes the board, while it may still write.
+    virtual void onUnload() {}
 
     bool online() const { return m_mode == Mode::Online; }
     // The next pass prepares the controls again (offline editing switched, say).

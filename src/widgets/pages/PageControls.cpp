@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 
 namespace kalvex::controls {
 
@@ -72,6 +73,23 @@ FieldFrame fieldFrame(const QString& title, const std::vector<FieldRow>& rows, c
             if (column == 2) caption->setBuddy(e.text);
             made(index, e);
         }
+    }
+    return out;
+}
+
+Tabs tabs(const QString& barName, const char* frameBase,
+          const std::vector<std::pair<const char*, const char*>>& tabs, QWidget* parent) {
+    Tabs out{new QTabBar(parent), {}};
+    out.bar->setObjectName(barName);
+    for (int k = 0; k < int(tabs.size()); ++k) {
+        out.bar->addTab(QString::fromUtf8(tabs[size_t(k)].first));
+        auto* f = new QGroupBox(parent);
+        f->setFlat(true);
+        f->setAccessibleName(QString::fromUtf8(tabs[size_t(k)].second));
+        f->setObjectName(indexed(frameBase, k));
+        f->setStyleSheet(
+            QStringLiteral("QGroupBox#%1 { border: 0; margin: 0; }").arg(f->objectName()));
+        out.frames.push_back(f);
     }
     return out;
 }

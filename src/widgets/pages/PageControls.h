@@ -10,6 +10,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabBar;
 class QWidget;
 
 namespace kalvex {
@@ -51,6 +52,15 @@ FieldFrame fieldFrame(const QString& title, const std::vector<FieldRow>& rows, c
                       const char* spinBase, QWidget* parent,
                       const std::function<void(int index, const Entry&)>& made,
                       const std::vector<QString>& headings = {});
+
+// A tab strip over borderless frames, one per tab, named frameBase + index; the tab names the
+// page, the frame only groups it. `tabs` pairs each tab's caption with its frame's name.
+struct Tabs {
+    QTabBar* bar;
+    std::vector<QGroupBox*> frames;
+};
+Tabs tabs(const QString& barName, const char* frameBase,
+          const std::vector<std::pair<const char*, const char*>>& tabs, QWidget* parent);
 
 } // namespace controls
 } // namespace kalvex

@@ -13,6 +13,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kalvex {
 
 using controls::indexed;
@@ -108,22 +110,14 @@ QGroupBox* frmSetup::buildDisplayFrame(const QString& title, int display, QWidge
 }
 
 void frmSetup::buildTabs() {
-    ui.tbsSetup = new QTabBar(this);
-    ui.tbsSetup->setObjectName(QStringLiteral("tbsSetup"));
-    for (const char* t :
-         {"S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"})
-        ui.tbsSetup->addTab(QString::fromUtf8(t));
-    const char* titles[] = {"Set Speed Parameters", "Set Ductor Parameters",
-                            "Set Blow-off Parameters", "Machine Timing"};
-    for (size_t k = 0; k < 4; ++k) {
-        // Borderless frames: the tab names the page, the frame only groups it.
-        ui.fraSetup[k] = new QGroupBox(this);
-        ui.fraSetup[k]->setFlat(true);
-        ui.fraSetup[k]->setAccessibleName(QString::fromUtf8(titles[k]));
-        ui.fraSetup[k]->setObjectName(indexed("fraSetup", int(k)));
-        ui.fraSetup[k]->setStyleSheet(
-            QStringLiteral("QGroupBox#fraSetup%1 { border: 0; margin: 0; }").arg(k));
-    }
+    const controls::Tabs tabs = controls::tabs(QStringLiteral("tbsSetup"), "fraSetup",
+                                               {{"S&peed Parameters", "Set Speed Parameters"},
+                                                {"&Ductor Parameters", "Set Ductor Parameters"},
+                                                {"&Blow-off Parameters", "Set Blow-off Parameters"},
+                                                {"&Machine Timing", "Machine Timing"}},
+                                               this);
+    ui.tbsSetup = tabs.bar;
+    std::copy(tabs.frames.begin(), tabs.frames.end(), ui.fraSetup.begin());
 
     auto* speed = new QVBoxLayout(ui.fraSetup[0]);
     QGroupBox* speedFields = buildFieldFrame(QStringLiteral("Set Speed Parameters"), 0, 2);

@@ -1,0 +1,144 @@
+#include "widgets/pages/frmData.h"
+
+#include "data/AppState.h"
+#include "data/pages/MainDisplayValues.h"
+#include "link/RSComm.h"
+#include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/HeldBit.h"
+#include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/UpDown.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+namespace kalvex {
+
+namespace {
+
+constexpr int kTripOffsetField = 0;
+constexpr int kTripOffsetCaption = 121;
+
+} // namespace
+
+frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
+    : MachinePage(state, link, prompt, parent) {
+    setWindowTitle(QStringLiteral("Shift Data"));
+    buildTabs();
+    EntryFieldConfig config;
+    config.address = kTripOffsetAddress;
+    config.dataIndex = 0;
+    config.title = QStringLiteral("Spindle #1 Trip Offset:");
+    config.rangeMessage = [](int, int max) {
+        return QStringLiteral("Only a Number Between 0 and %1 can be Entered").arg(max);
+    };
+    m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
+    m_fields->add(kTripOffsetField, ui.txtSpindleTripOffset, ui.updSpindleTripOffset,
+                  std::move(config), {0, 35});
+    m_fields->setRangeRule(kTripOffsetField, [this] {
+        return EntryFieldGroup::Bounds{0, tripOffsetMax(m_state.gSpindleCount)};
+    });
+    const auto writer = [this](const QString& a, const QString& v) { return write(a, v); };
+    m_resetTrips = new HeldBit(ui.cmdResetTrips, kResetTripsBit, writer);
+    m_endOfShift = new HeldBit(ui.cmdEndofShift, kEndOfShiftBit, writer);
+    m_loop->setGuard([this] { return sameTab(); });
+}
+
+frmData::~frmData() {
+    Unload();
+}
+
+void frmData::onActivate() {
+    selectTab(0);
+    m_tabChanged = false;
+}
+
+void frmData::selectTab(int tab) {
+    if (tab < 0 || tab > 2) return;
+    for (QGroupBox* f : ui.fraData)
+        f->hide();
+    ui.fraData[size_t(tab)]->show();
+    if (ui.tbsData->currentIndex() != tab) ui.tbsData->setCurrentIndex(tab);
+    m_tabChanged = true;
+    m_range = shiftTabRange(tab);
+}
+
+// A tab change abandons the reads queued for the old tab.
+bool frmData::sameTab() {
+    const bool same = !m_tabChanged;
+    m_tabChanged = false;
+    return same;
+}
+
+void frmData::clearEditing() {
+    m_fields->clearEditing();
+}
+
+// A bit the operator let go of while the link could not take the 0 is cleared now.
+void frmData::onUnload() {
+    m_resetTrips->settle();
+    m_endOfShift->settle();
+}
+
+void frmData::beforePass() {
+    m_fields->updateRanges();
+}
+
+void frmData::addOnlineSteps(RefreshLoop& loop) {
+    m_tabChanged = false;
+    for (HeldBit* bit : {m_resetTrips, m_endOfShift})
+        if (bit->held()) loop.add([bit] { bit->settle(); });
+    for (int i = m_range.first; i <= m_range.last; ++i) {
+        loop.addRead(shiftDataAddress(i), [this, i](qint64 v) {
+            ui.lblData[size_t(i)]->setText(groupedCount(QString::number(v)));
+        });
+        if (i == 0)
+            loop.addRead(
+                kTripOffsetAddress,
+                [this](qint64 v) { m_fields->showValue(kTripOffsetField, QString::number(v)); },
+                [this] { return !m_fields->field(kTripOffsetField)->editing(); });
+    }
+}
+
+void frmData::RefreshOffline() {
+    const auto& values = m_state.gCurrentData.Value;
+    if (!values.empty()) m_fields->showValue(kTripOffsetField, QString::number(values[0]));
+    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
+        m_lastOfflineEdit = m_state.gOfflineEdit;
+        prepareAgain();
+        return;
+    }
+    for (int i = 1; i < kShiftDisplays && size_t(i) < values.size(); ++i)
+        ui.lblData[size_t(i)]->setText(groupedCount(QString::number(values[size_t(i)])));
+}
+
+void frmData::setTripControls(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.fraSpindleTrip, ui.lblDescription[kTripOffsetCaption],
+                                         ui.txtSpindleTripOffset, ui.updSpindleTripOffset})
+        w->setEnabled(on);
+}
+
+void frmData::setLiveControls(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.lblDescription[0], ui.lblData[0], ui.cmdResetTrips,
+                                         ui.fraEndofShift, ui.cmdEndofShift})
+        w->setEnabled(on);
+    ui.lblData[0]->setText(QStringLiteral("-"));
+}
+
+void frmData::ShowOnline() {
+    clearEditing();
+    setTripControls(true);
+    setLiveControls(true);
+}
+
+void frmData::ShowOffline() {
+    clearEditing();
+    setTripControls(m_state.gOfflineEdit);
+    setLiveControls(false);
+}
+
+} // namespace kalvex

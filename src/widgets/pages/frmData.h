@@ -1,0 +1,73 @@
+#pragma once
+#include "data/pages/ShiftDataTable.h"
+#include "widgets/pages/MachinePage.h"
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+
+namespace kalvex {
+
+class EntryFieldGroup;
+class HeldBit;
+class UpDown;
+
+// The Shift Data page: trips per spindle and the counters of the current and the last shift,
+// the trip offset of spindle 1, and the two held buttons that reset the trips and end the
+// shift. Online it reads the visible tab; offline it shows the data set.
+class frmData : public MachinePage {
+    Q_OBJECT
+  public:
+    frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
+    ~frmData() override;
+
+    void selectTab(int tab);
+
+  private:
+    struct Ui {
+        QTabBar* tbsData = nullptr;
+        std::array<QGroupBox*, 3> fraData{};
+        std::array<QLabel*, kShiftDisplays> lblData{};
+        std::array<QLabel*, kShiftDisplays + 1> lblDescription{};
+        QGroupBox* fraSpindleTrip = nullptr;
+        QLineEdit* txtSpindleTripOffset = nullptr;
+        UpDown* updSpindleTripOffset = nullptr;
+        QPushButton* cmdResetTrips = nullptr;
+        QGroupBox* fraCurrentShift = nullptr;
+        QGroupBox* fraLastShift = nullptr;
+        QGroupBox* fraEndofShift = nullptr;
+        QPushButton* cmdEndofShift = nullptr;
+        QPushButton* cmdDefault = nullptr;
+    };
+
+    void buildTabs();
+    QGroupBox* buildTripsTab();
+    QGroupBox* buildShiftFrame(const QString& title, const char* name, int first);
+    void addDisplays(class QGridLayout* grid, int first, int count, int row, int columns);
+
+    void onActivate() override;
+    void beforePass() override;
+    void addOnlineSteps(RefreshLoop& loop) override;
+    void ShowOnline() override;
+    void ShowOffline() override;
+    void RefreshOffline() override;
+    void clearEditing() override;
+    void onUnload() override;
+    bool sameTab();
+    void setTripControls(bool on);
+    void setLiveControls(bool on);
+
+    Ui ui;
+    EntryFieldGroup* m_fields = nullptr;
+    HeldBit* m_resetTrips = nullptr;
+    HeldBit* m_endOfShift = nullptr;
+    IndexRange m_range = shiftTabRange(0);
+    bool m_tabChanged = false;
+    bool m_lastOfflineEdit = false;
+};
+
+} // namespace kalvex

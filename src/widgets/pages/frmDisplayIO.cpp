@@ -1,0 +1,127 @@
+#include "widgets/pages/frmDisplayIO.h"
+
+#include "widgets/pages/PageControls.h"
+#include "widgets/pages/RefreshLoop.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace kalvex {
+
+using controls::indexed;
+
+namespace {
+
+const char* const kBitNameBase[kIoBitFrames] = {"lblTmgChannel", "lblSlot00", "lblSlot01",
+                                                "lblSlot02", "lblSlot03"};
+
+} // namespace
+
+frmDisplayIO::frmDisplayIO(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
+    : MachinePage(state, link, prompt, parent) {
+    setWindowTitle(QStringLiteral("I/O Status"));
+    buildControls();
+}
+
+frmDisplayIO::~frmDisplayIO() {
+    Unload();
+}
+
+void frmDisplayIO::showState(QLabel* label, IoState state) {
+    const auto [r, g, b] = ioStateColour(state);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, QColor(r, g, b));
+    label->setPalette(p);
+    label->setText(ioStateText(state));
+}
+
+void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
+    for (int i = 0; i < kIoReads; ++i)
+        loop.addRead(ioAddress(i), [this, i](qint64 v) {
+            if (i < 2)
+                showState(ui.lblp9150State[size_t(i)], ioInputState(v));
+            else if (i < kIoFirstWord)
+                ui.lblp9150State[size_t(i)]->setText(QString::number(v));
+            else
+                for (int b = 0; b < kIoBits; ++b)
+                    showState(ui.bitState[size_t(i - kIoFirstWord)][size_t(b)], ioBitState(v, b));
+        });
+}
+
+void frmDisplayIO::showAll(bool enabled) {
+    for (QGroupBox* f : ui.fraBMIO)
+        f->setEnabled(enabled);
+    for (QLabel* l : ui.lblp9150State) {
+        l->setText(QStringLiteral("-"));
+        l->setEnabled(enabled);
+    }
+    for (QLabel* l : ui.lblp9150)
+        l->setEnabled(enabled);
+    for (int f = 0; f < kIoBitFrames; ++f)
+        for (int b = 0; b < kIoBits; ++b) {
+            ui.bitName[size_t(f)][size_t(b)]->setEnabled(enabled);
+            ui.bitState[size_t(f)][size_t(b)]->setEnabled(enabled);
+            showState(ui.bitState[size_t(f)][size_t(b)], IoState::Unknown);
+        }
+}
+
+void frmDisplayIO::ShowOnline() {
+    showAll(true);
+}
+
+void frmDisplayIO::ShowOffline() {
+    showAll(false);
+}
+
+QGroupBox* frmDisplayIO::buildValueFrame() {
+    QGroupBox* f = controls::frame(QStringLiteral("P9100"), QStringLiteral("fraBMIO0"), this);
+    auto* grid = new QGridLayout(f);
+    for (int i = 0; i < kIoValueRows; ++i) {
+        const IoValueRow& row = ioValueRows()[size_t(i)];
+        ui.lblp9150[size_t(i)] =
+            controls::label(QString::fromLatin1(row.caption), indexed("lblp9150", i), f);
+        ui.lblp9150[size_t(i)]->setToolTip(QString::fromLatin1(row.nameTip));
+        ui.lblp9150State[size_t(i)] =
+            controls::label(QStringLiteral("-"), indexed("lblp9150State", i), f);
+        ui.lblp9150State[size_t(i)]->setToolTip(QString::fromLatin1(row.stateTip));
+        ui.lblp9150State[size_t(i)]->setMinimumWidth(50);
+        grid->addWidget(ui.lblp9150[size_t(i)], i, 0);
+        grid->addWidget(ui.lblp9150State[size_t(i)], i, 1);
+    }
+    grid->setRowStretch(kIoValueRows, 1);
+    return f;
+}
+
+QGroupBox* frmDisplayIO::buildBitFrame(int frame) {
+    QGroupBox* f = controls::frame(ioFrameTitle(frame), indexed("fraBMIO", frame + 1), this);
+    auto* grid = new QGridLayout(f);
+    const QString base = QString::fromLatin1(kBitNameBase[frame]);
+    for (int b = 0; b < kIoBits; ++b) {
+        QLabel* name = controls::label(ioBitCaption(frame, b), base + QString::number(b), f);
+        name->setToolTip(ioBitTip(frame, b));
+        QLabel* state = controls::label(QStringLiteral("-"),
+                                        base + QStringLiteral("State") + QString::number(b), f);
+        state->setToolTip(ioBitStateTip(frame, b));
+        state->setMinimumWidth(30);
+        grid->addWidget(name, b, 0);
+        grid->addWidget(state, b, 1);
+        ui.bitName[size_t(frame)][size_t(b)] = name;
+        ui.bitState[size_t(frame)][size_t(b)] = state;
+    }
+    return f;
+}
+
+void frmDisplayIO::buildControls() {
+    auto* page = new QHBoxLayout(this);
+    ui.fraBMIO[0] = buildValueFrame();
+    page->addWidget(ui.fraBMIO[0]);
+    for (int frame = 0; frame < kIoBitFrames; ++frame) {
+        ui.fraBMIO[size_t(frame + 1)] = buildBitFrame(frame);
+        page->addWidget(ui.fraBMIO[size_t(frame + 1)]);
+    }
+}
+
+} // namespace kalvex
