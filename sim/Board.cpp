@@ -17,6 +17,11 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("F119"), 1);
     setValue(QStringLiteral("D1100"), 1234567);
     setValue(QStringLiteral("D1104"), 2345);
+    // The causes of those blow-offs: bad can, manual, Q.C., restart.
+    setValue(QStringLiteral("D1108"), 1800);
+    setValue(QStringLiteral("D1116"), 120);
+    setValue(QStringLiteral("D1120"), 300);
+    setValue(QStringLiteral("D1112"), 125);
     setValue(QStringLiteral("D1304"), 98765432);
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
@@ -58,6 +63,7 @@ bool Board::setValue(const QString& add, qint64 v) {
 void Board::advanceMachine() {
     m_machine.advance(*this, m_clock.nowUs());
     m_pls.advance(m_machine, m_clock.nowUs());
+    m_io.advance(*this, m_machine, m_pls, m_clock.nowUs());
 }
 
 qint64 Board::byteTimeUs() const {

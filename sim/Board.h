@@ -1,5 +1,6 @@
 #pragma once
 #include "link/Clock.h"
+#include "sim/IoModel.h"
 #include "sim/MachineModel.h"
 #include "sim/PlsUnit.h"
 
@@ -117,6 +118,7 @@ class Board {
     std::array<quint8, 65536> m_memory{};
     Faults m_faults;
     MachineModel m_machine;
+    IoModel m_io;
     PlsUnit m_pls;
     std::vector<TranscriptEntry> m_transcript;
     std::vector<MemoryWrite> m_writes;

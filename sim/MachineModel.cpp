@@ -26,7 +26,10 @@ void MachineModel::advance(Board& board, qint64 nowUs) {
     const int shownSpeed = running ? speed : 0;
     board.setValue(QStringLiteral("W112"), shownSpeed);
     board.setValue(QStringLiteral("W526"), running ? overvarnishSpeed : 0);
-    if (!running) return;
+    if (!running) {
+        shift.advance(board, 0, spindles);
+        return;
+    }
 
     canFraction += shownSpeed * minutes;
     const qint64 cans = qint64(std::floor(canFraction));
@@ -37,6 +40,7 @@ void MachineModel::advance(Board& board, qint64 nowUs) {
     addCount(board, "D1100", cans - blowOffs);
     addCount(board, "D1104", blowOffs);
     addCount(board, "D1304", cans);
+    shift.advance(board, blowOffs, spindles);
 
     // The resolver turns once per mandrel-wheel revolution, in degrees.
     resolverFraction += shownSpeed * minutes / qMax(1, spindles) * 360.0;

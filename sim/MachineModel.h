@@ -1,4 +1,6 @@
 #pragma once
+#include "sim/ShiftModel.h"
+
 #include <QtGlobal>
 
 namespace kalvex::sim {
@@ -19,6 +21,7 @@ struct MachineModel {
     double canFraction = 0;
     double blowOffFraction = 0;
     double resolverFraction = 0;
+    ShiftModel shift;
 
     void advance(Board& board, qint64 nowUs);
 };
