@@ -1,13 +1,11 @@
 #include "link/ProgramTransfer.h"
 
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 
 namespace kalvex {
 
 namespace {
-constexpr int kAttention = 0xFF;
-constexpr int kAcknowledge = 0x55;
-
 constexpr qint64 kChecksumWaitUs = 1'000'000;
 } // namespace
 

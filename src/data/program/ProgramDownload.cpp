@@ -2,6 +2,7 @@
 
 #include "data/program/ProgramFiles.h"
 #include "link/ProgramTransfer.h"
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 
 #include <QDir>
@@ -171,7 +172,7 @@ void ProgramDownload::prepare() {
 
 void ProgramDownload::configure() {
     RSComm& link = m_transfer.link();
-    if (!link.CommError()) link.ExchangeByte(0xFF);
+    if (!link.CommError()) link.ExchangeByte(kAttention);
     link.resetBoardMode();
     if (isConfigurationBoard(m_files.boardType())) {
         const ConfigDigits& c = m_files.config();
