@@ -9,6 +9,12 @@ namespace {
 constexpr qint64 kChecksumWaitUs = 1'000'000;
 } // namespace
 
+void ProgramTransfer::setState(ProgramState state) {
+    if (state == m_state) return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
+
 std::optional<int> ProgramTransfer::readByte(int address) {
     const QString add = QStringLiteral("B%1").arg(address);
     for (int attempt = 0; attempt < 2 && !m_link.CommError(); ++attempt) {

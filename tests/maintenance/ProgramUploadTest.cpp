@@ -13,10 +13,10 @@ class ProgramUploadTest : public ProgramFixture {
   protected:
     Outcome upload() {
         EXPECT_TRUE(files.UploadFile(path("LINE1.ovp")));
-        transfer.setInUploadMode(true);
+        transfer.setState(ProgramState::UploadRequested);
         ProgramUpload run(transfer, files, prompt);
         run.runToEnd();
-        EXPECT_FALSE(transfer.InUploadMode());
+        EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
     }
     // True when LINE1.hex describes board D's program memory, 4000H to BFFFH.

@@ -18,8 +18,7 @@ ProgramUpload::ProgramUpload(ProgramTransfer& transfer, ProgramFileSet& files, P
 
 void ProgramUpload::end(Outcome outcome) {
     m_outcome = outcome;
-    m_transfer.setReadingIdent(false);
-    m_transfer.setInUploadMode(false);
+    m_transfer.setState(ProgramState::Idle);
     finish();
 }
 
@@ -38,8 +37,8 @@ void ProgramUpload::runStep() {
 }
 
 void ProgramUpload::begin() {
-    m_transfer.setReadingIdent(false);
     if (!m_transfer.InUploadMode()) return end(Outcome::NotRequested);
+    m_transfer.setState(ProgramState::UploadRequested);
     if (!m_transfer.link().OnlineMode()) {
         m_prompt.message(kTitle,
                          QStringLiteral("Program is Currently OFFLINE.\r\n\r\n"
@@ -61,7 +60,7 @@ void ProgramUpload::begin() {
 bool ProgramUpload::readIdent() {
     QString ident, pairs;
     for (int i = 0; i < ProgramTransfer::kIdentBytes; ++i) {
-        m_transfer.setReadingIdent(true);
+        m_transfer.setState(ProgramState::ReadingIdent);
         const auto v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
         if (!v) return false;
         if (i < 8)
@@ -69,7 +68,7 @@ bool ProgramUpload::readIdent() {
         else
             pairs += diraVezPair(*v);
     }
-    m_transfer.setReadingIdent(false);
+    m_transfer.setState(ProgramState::UploadRequested);
     m_rev = ident + pairs + QStringLiteral("\r\n");
     return true;
 }
