@@ -72,7 +72,7 @@ bool RSComm::writeDefaultSettings(const QString& path) {
         }
         const QString why = saveFileAtomically(path, "1,9600\r\n");
         if (why.isEmpty()) return true;
-        if (!retrySetupStep(75, QStringLiteral("Cannot write %1: %2").arg(path, why))) return false;
+        if (!retrySetupStep(75, why)) return false;
     }
 }
 

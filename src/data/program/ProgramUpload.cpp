@@ -3,9 +3,9 @@
 #include "data/program/DiraVez.h"
 #include "data/program/HexImage.h"
 #include "data/program/ProgramFiles.h"
-#include "data/program/SaveFile.h"
 #include "link/ProgramTransfer.h"
 #include "link/RSComm.h"
+#include "link/SafeFile.h"
 
 namespace kalvex {
 
@@ -98,7 +98,8 @@ void ProgramUpload::writeFiles() {
     const ProgramFileNames& names = m_files.names();
     FileContents files{{names.hex, uploadHexText(m_first, m_image)}, {names.rev, m_rev.toUtf8()}};
     if (isConfigurationBoard(m_files.boardType())) files.emplace_back(names.lcf, m_lcf.toUtf8());
-    if (!saveFilesAtomically(files, &m_fileError)) {
+    m_fileError = saveFilesAtomically(files);
+    if (!m_fileError.isEmpty()) {
         m_prompt.message(kTitle,
                          QStringLiteral("Program Upload Not Complete!\r\n\r\n") + m_fileError,
                          MsgButtons::Ok, MsgIcon::Critical);
