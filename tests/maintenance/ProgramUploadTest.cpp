@@ -2,6 +2,8 @@
 #include "ProgramFixture.h"
 #include "data/program/HexImage.h"
 
+#include <QDir>
+
 using namespace kalvex;
 using namespace kalvex::test;
 
@@ -85,6 +87,47 @@ TEST_F(ProgramUploadTest, SilentBoardMidImageLeavesTheOldSetWhole) {
     EXPECT_EQ(upload(), Outcome::CommFailure);
     EXPECT_EQ(read("LINE1.lcf"), QByteArray("old lcf"));
     EXPECT_FALSE(QFile::exists(path("LINE1.rev")));
+}
+
+// The files are written whole before any replaces its old one: the second or third failing
+// leaves the old set as it was, and the box names the file.
+TEST_F(ProgramUploadTest, AFileThatCannotBeWrittenLeavesTheOldSetWhole) {
+    struct Case {
+        const char* blocked; // hex, rev, lcf are written in this order
+        bool folder;         // a folder in its place; otherwise a link into a missing folder
+        const char* why;
+    };
+    const Case cases[] = {
+        {"LINE1.rev", false, "Cannot write \"%1\": "},
+        {"LINE1.lcf", true, "\"%1\" is not a regular file."},
+        {"LINE1.lcf", false, "Cannot write \"%1\": "},
+    };
+    const std::vector<std::pair<QString, QByteArray>> old{
+        {"LINE1.hex", ":00000001FF\r\n"}, {"LINE1.rev", "OLD:?05\r\n"}, {"LINE1.lcf", "old lcf"}};
+    for (const Case& c : cases) {
+        for (const QString& name :
+             QDir(home.path()).entryList({"LINE1.*"}, QDir::AllEntries | QDir::System))
+            QFile::remove(path(name)) || QDir().rmdir(path(name));
+        write("LINE1.ovp", "8");
+        for (const auto& [name, bytes] : old)
+            if (name != c.blocked) write(name, bytes);
+        ASSERT_TRUE(c.folder ? QDir().mkdir(path(c.blocked))
+                             : QFile::link(path("missing/x"), path(c.blocked)));
+        prompt.boxes.clear();
+        EXPECT_EQ(upload(), Outcome::FileError) << c.blocked;
+        for (const auto& [name, bytes] : old) {
+            if (name == c.blocked) continue;
+            EXPECT_EQ(read(name), bytes) << c.blocked << " " << qPrintable(name);
+        }
+        EXPECT_EQ(QDir(home.path()).entryList({"LINE1.*"}, QDir::AllEntries | QDir::System).size(),
+                  4)
+            << c.blocked; // no temporary file left behind
+        ASSERT_FALSE(prompt.boxes.empty());
+        EXPECT_TRUE(prompt.boxes.back().text.startsWith(
+            "Program Upload Not Complete!\r\n\r\n" +
+            QString::fromLatin1(c.why).arg(QDir::toNativeSeparators(path(c.blocked)))))
+            << qPrintable(prompt.boxes.back().text);
+    }
 }
 
 } // namespace
