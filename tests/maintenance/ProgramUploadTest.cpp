@@ -80,27 +80,20 @@ TEST_F(ProgramUploadTest, ReadFailuresNeverBecomeZerosAndLeaveTheOldSetWhole) {
     EXPECT_FALSE(link.OnlineMode());
 }
 
-TEST_F(ProgramUploadTest, SilentBoardMidImageLeavesTheOldSetWhole) {
-    write("LINE1.ovp", "8");
-    write("LINE1.lcf", "old lcf");
-    board.faults().silentAfter = 500;
-    EXPECT_EQ(upload(), Outcome::CommFailure);
-    EXPECT_EQ(read("LINE1.lcf"), QByteArray("old lcf"));
-    EXPECT_FALSE(QFile::exists(path("LINE1.rev")));
-}
-
-// The files are written whole before any replaces its old one: the second or third failing
-// leaves the old set as it was, and the box names the file.
-TEST_F(ProgramUploadTest, AFileThatCannotBeWrittenLeavesTheOldSetWhole) {
+// The files are written whole before any replaces its old one: the second or third failing,
+// like a board silent mid-image, leaves the old set as it was, and the box says why.
+TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
     struct Case {
-        const char* blocked; // hex, rev, lcf are written in this order
+        const char* blocked; // hex, rev, lcf are written in this order; "": the board goes silent
         bool folder;         // a folder in its place; otherwise a link into a missing folder
         const char* why;
+        Outcome outcome;
     };
     const Case cases[] = {
-        {"LINE1.rev", false, "Cannot write \"%1\": "},
-        {"LINE1.lcf", true, "\"%1\" is not a regular file."},
-        {"LINE1.lcf", false, "Cannot write \"%1\": "},
+        {"LINE1.rev", false, "Cannot write \"%1\": ", Outcome::FileError},
+        {"LINE1.lcf", true, "\"%1\" is not a regular file.", Outcome::FileError},
+        {"LINE1.lcf", false, "Cannot write \"%1\": ", Outcome::FileError},
+        {"", false, "HEX file not created.", Outcome::CommFailure},
     };
     const std::vector<std::pair<QString, QByteArray>> old{
         {"LINE1.hex", ":00000001FF\r\n"}, {"LINE1.rev", "OLD:?05\r\n"}, {"LINE1.lcf", "old lcf"}};
@@ -111,10 +104,13 @@ TEST_F(ProgramUploadTest, AFileThatCannotBeWrittenLeavesTheOldSetWhole) {
         write("LINE1.ovp", "8");
         for (const auto& [name, bytes] : old)
             if (name != c.blocked) write(name, bytes);
-        ASSERT_TRUE(c.folder ? QDir().mkdir(path(c.blocked))
-                             : QFile::link(path("missing/x"), path(c.blocked)));
+        if (*c.blocked)
+            ASSERT_TRUE(c.folder ? QDir().mkdir(path(c.blocked))
+                                 : QFile::link(path("missing/x"), path(c.blocked)));
+        else
+            board.faults().silentAfter = board.receivedCount() + 500;
         prompt.boxes.clear();
-        EXPECT_EQ(upload(), Outcome::FileError) << c.blocked;
+        EXPECT_EQ(upload(), c.outcome) << c.blocked;
         for (const auto& [name, bytes] : old) {
             if (name == c.blocked) continue;
             EXPECT_EQ(read(name), bytes) << c.blocked << " " << qPrintable(name);
