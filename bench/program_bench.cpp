@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
 
     if (!link.OnlineMode()) link.setOnlineMode(true);
     files.UploadFile(dir.filePath(QStringLiteral("B.ovp"))); // writes over B.rev and B.hex
-    transfer.setInUploadMode(true);
+    transfer.setState(ProgramState::UploadRequested);
     ProgramUpload up(transfer, files, prompt);
     total.restart();
     up.runToEnd();

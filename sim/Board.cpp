@@ -1,15 +1,11 @@
 #include "sim/Board.h"
 #include "sim/DefaultProgram.h"
+#include "sim/Protocol.h"
 #include "sim/SetupDefaults.h"
 
 #include "link/Address.h"
 
 namespace kalvex::sim {
-
-namespace {
-constexpr quint8 kAttention = 0xFF;
-constexpr quint8 kAcknowledge = 0x55;
-} // namespace
 
 Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("B52"), 24);

@@ -1,15 +1,13 @@
 #include "sim/PlsUnit.h"
 
 #include "sim/MachineModel.h"
+#include "sim/Protocol.h"
 
 #include <cmath>
 
 namespace kalvex::sim {
 
 namespace {
-
-constexpr quint8 kAcknowledge = 0x55;
-constexpr quint8 kReadyQuery = 0x38;
 constexpr quint8 kReady = 0;
 
 QByteArray word(int w) {
@@ -99,7 +97,7 @@ std::optional<quint8> PlsUnit::step(quint8 byte, qint64 nowUs) {
         return kAcknowledge;
     }
     case Phase::Ready:
-        if (byte != kReadyQuery) return std::nullopt;
+        if (byte != kPlsReadyQuery) return std::nullopt;
         m_phase = Phase::ReadyAsk;
         return kAcknowledge;
     case Phase::ReadyAsk:

@@ -1,5 +1,7 @@
 #include "app/WidgetMap.h"
 
+#include "link/SafeFile.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -7,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QTabBar>
 #include <QTextStream>
 
@@ -71,9 +72,7 @@ bool writeWidgetMap(const QString& path) {
         parts(out, w);
     }
     out.flush();
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return saveFileAtomically(path, text.toUtf8()).isEmpty();
 }
 
 } // namespace kalvex::app

@@ -114,32 +114,11 @@ class CliHost final : public TransferHost {
         if (tty) std::fprintf(stderr, "\n");
         if (t.skipped() > 0)
             say(QStringLiteral("%1 items without a board address were left out.").arg(t.skipped()));
-        m_outcome = t.outcome();
-        m_done = t.doneItems();
-        m_total = t.totalItems();
-        m_failed = t.failedItemsText();
-        m_ran = true;
     }
-
-    bool ran() const { return m_ran; }
-    LinkFailure outcome() const { return m_outcome; }
-    // "... 512 of 1747 items read": how far the transfer got.
-    QString progress(const char* verb) const {
-        return QStringLiteral("%1 of %2 items %3")
-            .arg(m_done)
-            .arg(m_total)
-            .arg(QLatin1String(verb));
-    }
-    const QString& failed() const { return m_failed; }
 
   private:
     LabelRange m_range;
     bool m_anyAddress;
-    bool m_ran = false;
-    LinkFailure m_outcome = LinkFailure::None;
-    int m_done = 0;
-    int m_total = 0;
-    QString m_failed;
 };
 
 // Opens a set-up file as File > Open does into `state`; an exit code on failure.
@@ -159,26 +138,33 @@ int openFile(AppState& state, Prompt& prompt, const QString& path) {
 }
 
 // What an ended transfer means for the command: how far it got and the exit code.
-int transferExit(const CliHost& host, const char* verb, const QString& notSaved = {}) {
-    if (!host.ran()) return kExitComm; // CommError before the first item
-    switch (host.outcome()) {
-    case LinkFailure::None:
-        return kExitOk;
-    case LinkFailure::Cancelled:
-        say(QStringLiteral("interrupted: ") + host.progress(verb) + notSaved);
-        return signalExit();
-    default:
-        say(QStringLiteral("not complete: ") + host.progress(verb) +
-            (host.failed().isEmpty() ? QString() : QStringLiteral("; failed: ") + host.failed()) +
-            notSaved);
+int transferExit(const TransferOutcome& o, const char* verb, const QString& notSaved = {}) {
+    // "512 of 1747 items read"
+    const QString progress = QStringLiteral("%1 of %2 items %3")
+                                 .arg(o.doneItems)
+                                 .arg(o.totalItems)
+                                 .arg(QLatin1String(verb));
+    const QString failed = failedItemsText(o.failedItems);
+    switch (o.kind) {
+    case TransferOutcome::Kind::NotStarted:
         return kExitComm;
+    case TransferOutcome::Kind::Complete:
+        return kExitOk;
+    case TransferOutcome::Kind::Cancelled:
+        say(QStringLiteral("interrupted: ") + progress + notSaved);
+        return signalExit();
+    case TransferOutcome::Kind::Failed:
+        break;
     }
+    say(QStringLiteral("not complete: ") + progress +
+        (failed.isEmpty() ? QString() : QStringLiteral("; failed: ") + failed) + notSaved);
+    return kExitComm;
 }
 
 // The read-back's findings were told by the prompt; a mismatch, or a read-back that was asked
 // for and did not finish, fails the command.
-int readBackExit(const DataTransfers& transfers, bool asked) {
-    const auto& readBack = transfers.lastReadBack();
+int readBackExit(const TransferOutcome& o, bool asked) {
+    const auto& readBack = o.readBack;
     if (!readBack) {
         if (!asked) return kExitOk;
         say(QStringLiteral("The verification did not run."));
@@ -200,10 +186,9 @@ int runUpload(const CliOptions& options, DataArgs a) {
     CliHost host(a.range);
     DataTransfers transfers(state, session.link(), session.prompt(), host);
     state.gUploadNOW = generalDateNow();
-    transfers.ProcessData(kSets.at(a.set));
-    const bool save = host.ran() && (host.outcome() == LinkFailure::None ||
-                                     (a.partial && host.outcome() != LinkFailure::Cancelled));
-    const int rc = transferExit(host, "read",
+    const TransferOutcome o = transfers.ProcessData(kSets.at(a.set));
+    const bool save = o.complete() || (a.partial && o.kind == TransferOutcome::Kind::Failed);
+    const int rc = transferExit(o, "read",
                                 save ? QString()
                                      : QStringLiteral("; %1 was not written (--partial saves "
                                                       "what was read)")
@@ -236,9 +221,9 @@ int runDownload(const CliOptions& options, DataArgs a) {
     if (const int rc = session.open()) return rc;
     DataTransfers transfers(state, session.link(), session.prompt(), host);
     transfers.setVerifyDownloads(a.verify);
-    transfers.ProcessData(code);
-    const int rc = transferExit(host, "written");
-    return rc == kExitOk ? readBackExit(transfers, a.verify) : rc;
+    const TransferOutcome o = transfers.ProcessData(code);
+    const int rc = transferExit(o, "written");
+    return rc == kExitOk ? readBackExit(o, a.verify) : rc;
 }
 
 int runExport(const CliOptions& options, const DataArgs& a) {

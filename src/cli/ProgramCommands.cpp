@@ -112,7 +112,7 @@ int runProgramUpload(const CliOptions& options, const QString& ovp, bool force) 
     if (const int rc = session.open()) return rc;
     SystemClock clock;
     ProgramTransfer transfer(session.link(), clock);
-    transfer.setInUploadMode(true);
+    transfer.setState(ProgramState::UploadRequested);
     ProgramUpload run(transfer, files, session.prompt());
     run.runToEnd(progressLine(transfer, "Reading From"));
     if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");

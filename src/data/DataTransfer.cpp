@@ -67,11 +67,11 @@ LinkFailure DataTransfer::outcome() const {
     return LinkFailure::None;
 }
 
-QString DataTransfer::failedItemsText(int max) const {
+QString failedItemsText(const std::vector<FailedItem>& items, int max) {
     QStringList parts;
-    for (const FailedItem& f : m_failedItems) {
+    for (const FailedItem& f : items) {
         if (parts.size() == max) {
-            parts << QStringLiteral("and %1 more").arg(m_failedItems.size() - size_t(max));
+            parts << QStringLiteral("and %1 more").arg(items.size() - size_t(max));
             break;
         }
         parts << QStringLiteral("%1 (%2)").arg(f.address, failureText(f.failure));

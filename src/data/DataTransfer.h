@@ -17,6 +17,9 @@ struct FailedItem {
     LinkFailure failure;
 };
 
+// "W1092 (wrong echo from the board), B3250 (...)", at most `max` items and a count.
+QString failedItemsText(const std::vector<FailedItem>& items, int max = 10);
+
 // One data transfer between the board and a data set, one item per step, so a progress
 // window can drive it from a timer and let window events (Cancel, the background timer) run
 // between items. Uploads replace items as they arrive; downloads leave the data set alone.
@@ -48,8 +51,9 @@ class DataTransfer {
     int totalItems() const { return int(m_plan.items.size()); }
     // Why the transfer is not complete: None only when every item was moved.
     LinkFailure outcome() const;
-    // "W1092 (wrong echo from the board), B3250 (...)", at most `max` items and a count.
-    QString failedItemsText(int max = 10) const;
+    QString failedItemsText(int max = 10) const {
+        return kalvex::failedItemsText(m_failedItems, max);
+    }
     const TransferPlan& plan() const { return m_plan; }
     // Told after every item moved, with how its request ended.
     void onItem(std::function<void(int index, LinkFailure failure)> f) { m_onItem = std::move(f); }

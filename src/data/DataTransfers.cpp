@@ -17,18 +17,17 @@ bool askYesNo(Prompt& prompt, const QString& title, const QString& text) {
 DataTransfers::DataTransfers(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host)
     : m_state(state), m_link(link), m_prompt(prompt), m_host(host) {}
 
-void DataTransfers::UploadData(int request) {
+TransferOutcome DataTransfers::UploadData(int request) {
     if (request == kSilentUploadAll || request == kSilentUploadShift) {
         m_state.gUploadNOW = generalDateNow();
-        ProcessData(request == kSilentUploadAll ? kUploadAll : kUploadShift);
-        return;
+        return ProcessData(request == kSilentUploadAll ? kUploadAll : kUploadShift);
     }
     if (!askYesNo(m_prompt, QStringLiteral("Data Upload"),
                   QStringLiteral("You are about to Upload Data from the PLC\r\n\r\n"
                                  "Do You Wish to Continue?")))
-        return;
+        return {};
     m_state.gUploadNOW = generalDateNow();
-    ProcessData(request);
+    return ProcessData(request);
 }
 
 bool TransferHost::acceptForeignAddresses(Prompt& prompt, const QString& items) {
@@ -67,46 +66,65 @@ bool chooseLabelRange(TransferHost& host, AppState& state) {
     return range.has_value();
 }
 
-void DataTransfers::DownloadData(int request) {
-    if (AskDownload(m_prompt)) ProcessData(request + 10);
+TransferOutcome DataTransfers::DownloadData(int request) {
+    return AskDownload(m_prompt) ? ProcessData(request + 10) : TransferOutcome{};
 }
 
-void DataTransfers::ProcessData(int code) {
-    if (!isProcessCode(code)) return;
+namespace {
+
+// A window that returned before the end counts as a cancel: the transfer did not complete.
+TransferOutcome outcomeOf(const DataTransfer& t) {
+    TransferOutcome o;
+    o.failure = t.outcome();
+    o.kind = o.failure == LinkFailure::None        ? (t.finished() ? TransferOutcome::Kind::Complete
+                                                                   : TransferOutcome::Kind::Cancelled)
+             : o.failure == LinkFailure::Cancelled ? TransferOutcome::Kind::Cancelled
+                                                   : TransferOutcome::Kind::Failed;
+    o.doneItems = t.doneItems();
+    o.totalItems = t.totalItems();
+    o.failedItems = t.failedItems();
+    return o;
+}
+
+} // namespace
+
+TransferOutcome DataTransfers::ProcessData(int code) {
+    if (!isProcessCode(code)) return {};
     if (!m_link.OnlineMode()) {
         if (!askYesNo(m_prompt, QStringLiteral("Program Offline"),
                       QStringLiteral("Program is Currently OFFLINE\r\n\r\n"
                                      "Do You Wish to Switch to ONLINE MODE to Continue?")))
-            return;
+            return {};
         m_host.switchOnline(); // a failed switch leaves CommError set, which stops the transfer
     }
     m_state.gProcessCode = code;
     const bool labels = code == kUploadLabels || code == kDownloadLabels;
-    if (labels && !chooseLabelRange(m_host, m_state)) return;
+    if (labels && !chooseLabelRange(m_host, m_state)) return {};
     if (!labels) m_state.gProcessCancelled = false;
     TransferPlan plan = transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast);
     if (!plan.upload) {
         const QString foreign = foreignAddresses(plan, m_state.gCurrentData, m_state.gDefaultData);
-        if (!foreign.isEmpty() && !m_host.acceptForeignAddresses(m_prompt, foreign)) return;
+        if (!foreign.isEmpty() && !m_host.acceptForeignAddresses(m_prompt, foreign)) return {};
     }
     const bool upload = plan.upload;
     DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData, std::move(plan));
     const DownloadWatch watch(transfer, m_link);
-    m_readBack.reset();
     m_host.showProcessing(transfer);
-    if (!upload) readBack(watch.written, watch.resynchronised());
+    TransferOutcome outcome = outcomeOf(transfer);
+    if (!upload) outcome.readBack = readBack(watch.written, watch.resynchronised());
+    return outcome;
 }
 
 // A resynchronisation can store a stray 0xFF on any item, one written earlier included, so the
 // read-back waits for the last write.
-void DataTransfers::readBack(const std::vector<int>& written, bool resynchronised) {
-    if (written.empty() || m_link.CommError()) return;
-    if (!m_verify && !(resynchronised && askReadBack(m_prompt))) return;
+std::optional<ReadBack> DataTransfers::readBack(const std::vector<int>& written,
+                                                bool resynchronised) {
+    if (written.empty() || m_link.CommError()) return std::nullopt;
+    if (!m_verify && !(resynchronised && askReadBack(m_prompt))) return std::nullopt;
     DataCompare compare(m_link, m_prompt, m_host);
     const auto mismatches = compare.verify(m_state.gCurrentData, written);
     tellReadBack(m_prompt, written.size(), mismatches);
-    m_readBack =
-        ReadBack{mismatches.has_value(), mismatches.value_or(std::vector<ItemDifference>{})};
+    return ReadBack{mismatches.has_value(), mismatches.value_or(std::vector<ItemDifference>{})};
 }
 
 } // namespace kalvex

@@ -36,6 +36,23 @@ struct ReadBack {
     std::vector<ItemDifference> mismatches; // data set's value, board's value
 };
 
+// How an upload or download request ended.
+struct TransferOutcome {
+    enum class Kind {
+        NotStarted, // declined, a dialog cancelled: nothing was asked of the board
+        Complete,   // every item moved (items without a board address are left out)
+        Cancelled,  // stopped by the operator before the last item
+        Failed,     // an item failed or the board stopped answering
+    };
+    Kind kind = Kind::NotStarted;
+    LinkFailure failure = LinkFailure::None; // the first failure, or Cancelled
+    int doneItems = 0, totalItems = 0;
+    std::vector<FailedItem> failedItems;
+    std::optional<ReadBack> readBack; // downloads: what the read-back found, when one ran
+
+    bool complete() const { return kind == Kind::Complete; }
+};
+
 // Upload and download requests of the File menu, the toolbar, Save, Export and Print.
 class DataTransfers {
   public:
@@ -52,27 +69,24 @@ class DataTransfers {
     static QString foreignAddresses(const TransferPlan& plan, const SetupData& data,
                                     const SetupData& tagMap);
 
-    void UploadData(int request);
-    void DownloadData(int request);
-    void ProcessData(int code);
+    TransferOutcome UploadData(int request);
+    TransferOutcome DownloadData(int request);
+    TransferOutcome ProcessData(int code);
 
     // Downloads read back every item written once the last one is out. Without it, the read-back
     // is offered only when the link had to resynchronise.
     void setVerifyDownloads(bool on) { m_verify = on; }
-    // What the read-back after the last download found; nothing when none ran.
-    const std::optional<ReadBack>& lastReadBack() const { return m_readBack; }
 
     RSComm& link() { return m_link; }
 
   private:
-    void readBack(const std::vector<int>& written, bool resynchronised);
+    std::optional<ReadBack> readBack(const std::vector<int>& written, bool resynchronised);
 
     AppState& m_state;
     RSComm& m_link;
     Prompt& m_prompt;
     TransferHost& m_host;
     bool m_verify = false;
-    std::optional<ReadBack> m_readBack;
 };
 
 } // namespace kalvex

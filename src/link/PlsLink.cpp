@@ -1,12 +1,12 @@
 // PLS channel programming: short command exchanges with the board's programmable limit switch.
 #include "link/PlsLink.h"
 
+#include "link/Protocol.h"
+
 namespace kalvex {
 
 namespace {
 
-constexpr int kAcknowledge = 0x55;
-constexpr int kReadyQuery = 0x38;
 constexpr int kFailedRead = -9999;
 constexpr qint64 kReadyFirstUs = 3'000'000;
 constexpr qint64 kReadyRetryUs = 2'000'000;
@@ -165,7 +165,7 @@ bool PlsLink::PLSWaitReady() {
 // 0x38 is acknowledged; then 0x55 is answered 0 when ready (and 0x55 closes the poll) or 0x55
 // while busy.
 bool PlsLink::plsAskReady() {
-    if (m_link.ExchangeByte(kReadyQuery) != kAcknowledge) return false;
+    if (m_link.ExchangeByte(kPlsReadyQuery) != kAcknowledge) return false;
     if (m_link.ExchangeByte(kAcknowledge) != 0) return false;
     m_link.ExchangeByte(kAcknowledge);
     return true;

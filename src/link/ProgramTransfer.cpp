@@ -1,15 +1,19 @@
 #include "link/ProgramTransfer.h"
 
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 
 namespace kalvex {
 
 namespace {
-constexpr int kAttention = 0xFF;
-constexpr int kAcknowledge = 0x55;
-
 constexpr qint64 kChecksumWaitUs = 1'000'000;
 } // namespace
+
+void ProgramTransfer::setState(ProgramState state) {
+    if (state == m_state) return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
 
 std::optional<int> ProgramTransfer::readByte(int address) {
     const QString add = QStringLiteral("B%1").arg(address);

@@ -2,6 +2,7 @@
 #include "link/Clock.h"
 
 #include <QByteArrayView>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -10,9 +11,20 @@ namespace kalvex {
 
 class RSComm;
 
+// Where a program transfer stands. A download sends records, then writes the ident; an upload
+// is requested by its caller, reads the ident, then the program.
+enum class ProgramState {
+    Idle,
+    Downloading,     // in program mode, sending records
+    WritingIdent,    // the download writes the ident block
+    UploadRequested, // an upload is asked for or reading the program
+    ReadingIdent,    // the upload reads the ident block
+};
+
 // The board side of a program download or upload: the status that the progress window shows,
 // and the exchanges of the board's program mode, on the link's byte protocol.
-class ProgramTransfer {
+class ProgramTransfer final : public QObject {
+    Q_OBJECT
   public:
     // Ident block: eight ident characters, the checksum and the revision.
     static constexpr int kIdentAddress = 61424;
@@ -23,18 +35,19 @@ class ProgramTransfer {
     RSComm& link() { return m_link; }
     Clock& clock() { return m_clock; }
 
-    // Status.
-    bool InProgramMode() const { return m_inProgramMode; }
-    bool InUploadMode() const { return m_inUploadMode; }
-    bool WritingIdent() const { return m_writingIdent; }
-    bool ReadingIdent() const { return m_readingIdent; }
+    ProgramState state() const { return m_state; }
+    void setState(ProgramState state);
+    // The status as the system's documents name it.
+    bool InProgramMode() const {
+        return m_state == ProgramState::Downloading || m_state == ProgramState::WritingIdent;
+    }
+    bool InUploadMode() const {
+        return m_state == ProgramState::UploadRequested || m_state == ProgramState::ReadingIdent;
+    }
+    bool WritingIdent() const { return m_state == ProgramState::WritingIdent; }
+    bool ReadingIdent() const { return m_state == ProgramState::ReadingIdent; }
     // The address being transferred as hexadecimal digits and "H"; a blank before the first.
     QString CurrentProgramAdd() const { return m_currentProgramAdd; }
-
-    void setInProgramMode(bool on) { m_inProgramMode = on; }
-    void setInUploadMode(bool on) { m_inUploadMode = on; }
-    void setWritingIdent(bool on) { m_writingIdent = on; }
-    void setReadingIdent(bool on) { m_readingIdent = on; }
     void setCurrentProgramAdd(const QString& add) { m_currentProgramAdd = add; }
 
     // A raw read of one board byte; a read spoilt by a wrong echo is tried once more.
@@ -52,13 +65,13 @@ class ProgramTransfer {
     // 0xFF at a record start; true when the board answers 0x55.
     bool exitProgramMode();
 
+  Q_SIGNALS:
+    void stateChanged(kalvex::ProgramState state);
+
   private:
     RSComm& m_link;
     Clock& m_clock;
-    bool m_inProgramMode = false;
-    bool m_inUploadMode = false;
-    bool m_writingIdent = false;
-    bool m_readingIdent = false;
+    ProgramState m_state = ProgramState::Idle;
     QString m_currentProgramAdd = QStringLiteral(" ");
 };
 

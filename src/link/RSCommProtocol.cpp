@@ -1,4 +1,5 @@
 // The lock-step byte protocol: exchanges, board modes, reads and writes of board addresses.
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 
@@ -9,8 +10,6 @@ namespace {
 constexpr qint64 kFirstReplyUs = 1'000'000;
 constexpr qint64 kResyncReplyUs = 2'000'000;
 constexpr qint64 kModeDeadlineUs = 2'000'000;
-constexpr int kAttention = 0xFF;
-constexpr int kAcknowledge = 0x55;
 
 const QString kCommTitle = QStringLiteral("WARNING - Communication Error!");
 

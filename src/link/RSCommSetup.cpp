@@ -1,6 +1,7 @@
 // Settings file, opening and closing of the port.
 #include "link/CsvLine.h"
 #include "link/ProgramFolder.h"
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 #include "link/SafeFile.h"
 #include "link/TextNumber.h"
@@ -71,7 +72,7 @@ bool RSComm::writeDefaultSettings(const QString& path) {
         }
         const QString why = saveFileAtomically(path, "1,9600\r\n");
         if (why.isEmpty()) return true;
-        if (!retrySetupStep(75, QStringLiteral("Cannot write %1: %2").arg(path, why))) return false;
+        if (!retrySetupStep(75, why)) return false;
     }
 }
 
@@ -107,7 +108,7 @@ void RSComm::OpenRSComm(SerialPort& commObj) {
         commObj.discardInput();
         m_boardMode = kNoMode;
         setCommError(false);
-        ExchangeByte(0xFF);
+        ExchangeByte(kAttention);
     }
     // A port that could not be set up is never online, whatever CommError says.
     setOnline(!m_portFailed && !CommError());
@@ -147,7 +148,7 @@ void RSComm::requestEnded() {
 void RSComm::CloseRSComm() {
     BusyGuard busy(*this);
     if (m_port && m_port->isOpen()) {
-        if (!CommError()) ExchangeByte(0xFF);
+        if (!CommError()) ExchangeByte(kAttention);
         m_port->close();
     }
     m_boardMode = kNoMode;

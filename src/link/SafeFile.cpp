@@ -1,25 +1,41 @@
 #include "link/SafeFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <memory>
 
 namespace kalvex {
 
 QString notRegularFileProblem(const QString& path) {
     const QFileInfo info(path); // follows links: a link to /dev/zero is a device
     if (!info.exists() || info.isFile()) return {};
-    return QStringLiteral("\"%1\" is not a regular file.").arg(path);
+    return QStringLiteral("\"%1\" is not a regular file.").arg(QDir::toNativeSeparators(path));
+}
+
+QString saveFilesAtomically(const FileContents& files) {
+    const auto cannot = [](const QString& path, const QString& reason) {
+        return QStringLiteral("Cannot write \"%1\": %2")
+            .arg(QDir::toNativeSeparators(path),
+                 reason.isEmpty() ? QStringLiteral("the file could not be written.") : reason);
+    };
+    std::vector<std::unique_ptr<QSaveFile>> open; // uncommitted ones are discarded
+    for (const auto& [path, bytes] : files) {
+        if (QString why = notRegularFileProblem(path); !why.isEmpty()) return why;
+        auto f = std::make_unique<QSaveFile>(path);
+        if (!f->open(QIODevice::WriteOnly) || f->write(bytes) != bytes.size() || !f->flush())
+            return cannot(path, f->errorString());
+        open.push_back(std::move(f));
+    }
+    for (auto& f : open)
+        if (!f->commit()) return cannot(f->fileName(), f->errorString());
+    return {};
 }
 
 QString saveFileAtomically(const QString& path, const QByteArray& bytes) {
-    if (QString why = notRegularFileProblem(path); !why.isEmpty()) return why;
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush() && f.commit())
-        return {};
-    const QString why = f.errorString();
-    f.cancelWriting();
-    return why.isEmpty() ? QStringLiteral("The file could not be written.") : why;
+    return saveFilesAtomically({{path, bytes}});
 }
 
 std::optional<QByteArray> readLimitedFile(const QString& path, qint64 limit, QString* error) {

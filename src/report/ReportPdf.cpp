@@ -1,11 +1,12 @@
 #include "report/ReportPdf.h"
 
+#include "link/SafeFile.h"
 #include "report/PainterCanvas.h"
 
-#include <QFileInfo>
+#include <QBuffer>
+#include <QDir>
 #include <QLocale>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace kalvex {
 
@@ -27,15 +28,16 @@ bool writeReportPdf(const QString& path, const ReportJob& job, const QPageSize& 
         if (error) *error = why;
         return false;
     };
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("\"%1\" is not a regular file; nothing was written.").arg(path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    // Refused before the work of rendering.
+    if (QString why = notRegularFileProblem(path); !why.isEmpty())
+        return fail(why + QStringLiteral(" Nothing was written."));
+    // The whole document is made in memory and saved in one go: a full disk or a failed
+    // painter never leaves a truncated PDF in place of the old file.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     int pages = 0;
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setTitle(QStringLiteral("KALVEX Report: ") + job.caption);
         pdf.setCreator(QStringLiteral("KALVEX"));
         pdf.setResolution(1200);
@@ -46,8 +48,12 @@ bool writeReportPdf(const QString& path, const ReportJob& job, const QPageSize& 
     }
     if (pages == 0)
         return fail(QStringLiteral("No report section is chosen; nothing was written."));
-    if (pages < 0 || !file.commit())
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    const QByteArray& bytes = buffer.data();
+    if (pages < 0 || !bytes.startsWith("%PDF-") || !bytes.trimmed().endsWith("%%EOF"))
+        return fail(QStringLiteral("The report could not be drawn; \"%1\" was not written.")
+                        .arg(QDir::toNativeSeparators(path)));
+    const QString why = saveFileAtomically(path, bytes);
+    if (!why.isEmpty()) return fail(why);
     return true;
 }
 

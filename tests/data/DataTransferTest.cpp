@@ -59,7 +59,8 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const SetupData sent = state.gCurrentData;
     clearTranscript();
     prompt.answer(MsgAnswer::Yes);
-    upload ? transfers.UploadData(c.code) : transfers.DownloadData(c.code - 10);
+    const TransferOutcome o =
+        upload ? transfers.UploadData(c.code) : transfers.DownloadData(c.code - 10);
 
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, upload ? "Data Upload" : "Data Download");
@@ -71,6 +72,8 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     EXPECT_EQ(host.startMaximum, c.startMaximum);
     EXPECT_EQ(host.value, c.endValue);
     EXPECT_EQ(host.maximum, c.endMaximum);
+    EXPECT_TRUE(o.complete());
+    EXPECT_EQ(o.doneItems, int(c.items.size()));
     EXPECT_EQ(upload ? traffic().reads : writtenBytes(), bytesOfItems(before, c.items));
     EXPECT_EQ(traffic().writes.empty(), upload);
     SetupData want = upload ? before : sent; // downloads never change the data set
@@ -99,12 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 
 TEST_F(DataFixture, DeclinedOrCancelledTransfersSendNothing) {
-    transfers.UploadData(4); // the confirmations are answered No
-    transfers.DownloadData(4);
+    using Kind = TransferOutcome::Kind;
+    EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
+    EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
     EXPECT_EQ(prompt.boxes.size(), 2u);
     host.range.reset(); // the Label Range dialog cancelled
     prompt.answer(MsgAnswer::Yes);
-    transfers.DownloadData(2);
+    EXPECT_EQ(transfers.DownloadData(2).kind, Kind::NotStarted);
     EXPECT_EQ(host.rangeDialogs, 1);
     EXPECT_EQ(host.windows, 0);
     EXPECT_TRUE(board.transcript().empty());
@@ -124,7 +128,9 @@ TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
     for (int i = 1; i <= 121; ++i)
         board.setValue(state.gCurrentData.Address[size_t(i)], 77);
     prompt.answer(MsgAnswer::Yes);
-    transfers.UploadData(1);
+    const TransferOutcome o = transfers.UploadData(1);
+    EXPECT_EQ(o.kind, TransferOutcome::Kind::Cancelled);
+    EXPECT_EQ(o.doneItems, 10);
     EXPECT_EQ(host.value, 10);
     EXPECT_EQ(state.gCurrentData.Value[10], 77);
     EXPECT_EQ(state.gCurrentData.Value[11], 0);
@@ -140,9 +146,13 @@ TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
     // Mode handshake (2 bytes), then five words of 4 bytes each; the sixth read goes unanswered.
     board.faults().silentAfter = board.receivedCount() + 2 + 5 * 4;
     prompt.answer(MsgAnswer::Yes);
-    transfers.UploadData(1);
+    const TransferOutcome o = transfers.UploadData(1);
 
     EXPECT_TRUE(link.CommError());
+    EXPECT_EQ(o.kind, TransferOutcome::Kind::Failed);
+    ASSERT_EQ(o.failedItems.size(), 1u);
+    EXPECT_EQ(o.failedItems[0].index, 6);
+    EXPECT_EQ(o.failure, LinkFailure::NoAnswer);
     const std::vector<qint32>& v = state.gCurrentData.Value; // the failed read is not stored as 0
     EXPECT_EQ(std::vector(v.begin() + 1, v.begin() + 7),
               (std::vector<qint32>{55, 55, 55, 55, 55, -6}));
@@ -186,7 +196,7 @@ TEST_F(DataFixture, FailedSwitchOnlineTransfersNothingAndSaysSo) {
         PortOpenError{8002, QStringLiteral("MSComm"), QStringLiteral("Invalid port")});
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
-    transfers.UploadData(0);
+    EXPECT_EQ(transfers.UploadData(0).kind, TransferOutcome::Kind::Failed);
     EXPECT_TRUE(link.CommError());
     EXPECT_EQ(host.value, 0);
     EXPECT_EQ(prompt.boxes.back().text, "Error Processing Request\r\n\r\nProcess Not Complete");
@@ -246,7 +256,7 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
         prompt.answer(MsgAnswer::Yes);
         if (c.wrongEcho) prompt.answer(c.answer);
         board.clearTranscript();
-        transfers.DownloadData(1);
+        const TransferOutcome o = transfers.DownloadData(1);
         const Traffic t = traffic();
         ASSERT_EQ(prompt.boxes.size(), c.boxes) << c.verify << c.wrongEcho;
         if (c.wrongEcho) {
@@ -254,11 +264,12 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
         }
         const bool readBack = c.verify || c.answer == MsgAnswer::Yes;
         EXPECT_EQ(t.reads.empty(), !readBack) << c.verify << c.wrongEcho;
-        EXPECT_EQ(transfers.lastReadBack().has_value(), readBack);
+        EXPECT_TRUE(o.complete());
+        EXPECT_EQ(o.readBack.has_value(), readBack);
         if (readBack) {
             EXPECT_EQ(prompt.boxes.back().text, "121 items read back: the board holds them.");
-            EXPECT_TRUE(transfers.lastReadBack()->finished);
-            EXPECT_TRUE(transfers.lastReadBack()->mismatches.empty());
+            EXPECT_TRUE(o.readBack->finished);
+            EXPECT_TRUE(o.readBack->mismatches.empty());
         }
     }
 }
@@ -271,8 +282,10 @@ TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
     // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.
     board.faults().wrongEchoAt = {board.receivedCount() + 5};
     prompt.answer(MsgAnswer::Yes);
-    transfers.UploadData(0);
+    const TransferOutcome o = transfers.UploadData(0);
     EXPECT_FALSE(link.CommError());
+    EXPECT_EQ(o.kind, TransferOutcome::Kind::Failed);
+    EXPECT_EQ(o.failure, LinkFailure::WrongEcho);
     EXPECT_EQ(state.gCurrentData.Value[122], -1);
     EXPECT_EQ(host.value, 25);
     ASSERT_EQ(prompt.boxes.size(), 2u);

@@ -1,11 +1,8 @@
 #include "Boxes.h"
-#include "link/RSComm.h"
-#include "sim/Board.h"
-#include "sim/SimPort.h"
+#include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kalvex;
@@ -14,22 +11,14 @@ using namespace kalvex::test;
 namespace {
 
 // A link not yet opened, over the in-process board.
-class SetupTest : public ::testing::Test {
+class SetupTest : public ::testing::Test, protected SimulatedLink {
   protected:
-    void SetUp() override { board.machine().running = false; }
     void writeFile(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
-
-    QTemporaryDir home;
-    FakeClock clock;
-    sim::Board board{clock};
-    sim::SimPort port{board, clock};
-    RecordingPrompt prompt;
-    RSComm link{prompt, clock, home.path()};
 };
 
 TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {

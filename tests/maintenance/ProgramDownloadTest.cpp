@@ -14,15 +14,22 @@ const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
 
 class ProgramDownloadTest : public ProgramFixture {
   protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        QObject::connect(&transfer, &ProgramTransfer::stateChanged,
+                         [this](ProgramState s) { states.push_back(s); });
+    }
     Outcome download(std::optional<MsgAnswer> confirm = MsgAnswer::Yes) {
         files.DownloadFile(path("LINE1.ovp"));
         clearTranscript();
         if (confirm) prompt.answer(*confirm);
         ProgramDownload run(transfer, files, prompt);
+        states.clear();
         run.runToEnd();
-        EXPECT_FALSE(transfer.InProgramMode());
+        EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
     }
+    std::vector<ProgramState> states; // as the download window is told them
 };
 
 TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) {
@@ -47,6 +54,8 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) 
     EXPECT_EQ(prompt.boxes.back().text, "Program Download Complete!");
     EXPECT_TRUE(link.OnlineMode());
     EXPECT_FALSE(files.ValidProgram());
+    using S = ProgramState;
+    EXPECT_EQ(states, (std::vector<S>{S::Downloading, S::WritingIdent, S::Downloading, S::Idle}));
 }
 
 TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {

@@ -2,6 +2,8 @@
 #include "ProgramFixture.h"
 #include "data/program/HexImage.h"
 
+#include <QDir>
+
 using namespace kalvex;
 using namespace kalvex::test;
 
@@ -13,10 +15,10 @@ class ProgramUploadTest : public ProgramFixture {
   protected:
     Outcome upload() {
         EXPECT_TRUE(files.UploadFile(path("LINE1.ovp")));
-        transfer.setInUploadMode(true);
+        transfer.setState(ProgramState::UploadRequested);
         ProgramUpload run(transfer, files, prompt);
         run.runToEnd();
-        EXPECT_FALSE(transfer.InUploadMode());
+        EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
     }
     // True when LINE1.hex describes board D's program memory, 4000H to BFFFH.
@@ -78,13 +80,50 @@ TEST_F(ProgramUploadTest, ReadFailuresNeverBecomeZerosAndLeaveTheOldSetWhole) {
     EXPECT_FALSE(link.OnlineMode());
 }
 
-TEST_F(ProgramUploadTest, SilentBoardMidImageLeavesTheOldSetWhole) {
-    write("LINE1.ovp", "8");
-    write("LINE1.lcf", "old lcf");
-    board.faults().silentAfter = 500;
-    EXPECT_EQ(upload(), Outcome::CommFailure);
-    EXPECT_EQ(read("LINE1.lcf"), QByteArray("old lcf"));
-    EXPECT_FALSE(QFile::exists(path("LINE1.rev")));
+// The files are written whole before any replaces its old one: the second or third failing,
+// like a board silent mid-image, leaves the old set as it was, and the box says why.
+TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
+    struct Case {
+        const char* blocked; // hex, rev, lcf are written in this order; "": the board goes silent
+        bool folder;         // a folder in its place; otherwise a link into a missing folder
+        const char* why;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"LINE1.rev", false, "Cannot write \"%1\": ", Outcome::FileError},
+        {"LINE1.lcf", true, "\"%1\" is not a regular file.", Outcome::FileError},
+        {"LINE1.lcf", false, "Cannot write \"%1\": ", Outcome::FileError},
+        {"", false, "HEX file not created.", Outcome::CommFailure},
+    };
+    const std::vector<std::pair<QString, QByteArray>> old{
+        {"LINE1.hex", ":00000001FF\r\n"}, {"LINE1.rev", "OLD:?05\r\n"}, {"LINE1.lcf", "old lcf"}};
+    for (const Case& c : cases) {
+        for (const QString& name :
+             QDir(home.path()).entryList({"LINE1.*"}, QDir::AllEntries | QDir::System))
+            QFile::remove(path(name)) || QDir().rmdir(path(name));
+        write("LINE1.ovp", "8");
+        for (const auto& [name, bytes] : old)
+            if (name != c.blocked) write(name, bytes);
+        if (*c.blocked)
+            ASSERT_TRUE(c.folder ? QDir().mkdir(path(c.blocked))
+                                 : QFile::link(path("missing/x"), path(c.blocked)));
+        else
+            board.faults().silentAfter = board.receivedCount() + 500;
+        prompt.boxes.clear();
+        EXPECT_EQ(upload(), c.outcome) << c.blocked;
+        for (const auto& [name, bytes] : old) {
+            if (name == c.blocked) continue;
+            EXPECT_EQ(read(name), bytes) << c.blocked << " " << qPrintable(name);
+        }
+        EXPECT_EQ(QDir(home.path()).entryList({"LINE1.*"}, QDir::AllEntries | QDir::System).size(),
+                  4)
+            << c.blocked; // no temporary file left behind
+        ASSERT_FALSE(prompt.boxes.empty());
+        EXPECT_TRUE(prompt.boxes.back().text.startsWith(
+            "Program Upload Not Complete!\r\n\r\n" +
+            QString::fromLatin1(c.why).arg(QDir::toNativeSeparators(path(c.blocked)))))
+            << qPrintable(prompt.boxes.back().text);
+    }
 }
 
 } // namespace

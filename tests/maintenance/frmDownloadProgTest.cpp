@@ -21,32 +21,39 @@ class DownloadWindow : public ProgramFixture {
     }
 };
 
-TEST_F(DownloadWindow, TextsFollowTheTransferOnEveryTick) {
+// The label changes with the transfer's state at once; the address moves on the next tick.
+TEST_F(DownloadWindow, TextsFollowTheTransferState) {
+    using S = ProgramState;
     struct Case {
         int mode;
-        bool inProgram, inUpload, writingIdent, readingIdent;
+        ProgramState state;
         const char* label;
     };
     const Case cases[] = {
-        {0, true, false, false, false, "Writing to Program Address: 4010H"},
-        {0, true, false, true, false, "Writing Program Ident ... "},
-        {0, false, false, false, false, "Sending Program at Address: "},
-        {1, false, true, false, false, "Reading From Program Address: 4010H"},
-        {1, false, true, false, true, "Reading Program Ident ... "},
-        {1, false, false, false, false, "Reading Program at Address: "},
+        {0, S::Downloading, "Writing to Program Address: 4010H"},
+        {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "},
+        {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "},
+        {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "},
+        {1, S::Downloading, "Reading Program at Address: "},
     };
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
     for (const Case& c : cases) {
         w.SetTransferMode(c.mode);
-        transfer.setInProgramMode(c.inProgram);
-        transfer.setInUploadMode(c.inUpload);
-        transfer.setWritingIdent(c.writingIdent);
-        transfer.setReadingIdent(c.readingIdent);
-        w.Timer1_Timer();
-        EXPECT_EQ(w.labelText(), c.label);
+        transfer.setState(c.state);
+        EXPECT_EQ(w.labelText(), c.label) << int(c.state);
     }
+    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
+    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
+    w.SetTransferMode(0);
+    transfer.setState(S::Downloading);
+    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
+    w.Timer1_Timer();
+    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
 }
 
 TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {

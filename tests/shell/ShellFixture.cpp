@@ -18,7 +18,6 @@ void ensureApplication() {
 void ShellFixture::SetUp() {
     ensureApplication();
     ASSERT_TRUE(home.isValid());
-    board.machine().running = false;
     window = std::make_unique<frmMDIMain>(
         ShellContext{state, link, port, prompt, chooser, home.path(), pages});
     child<QTimer>("tmrBackgroungUpdate")->stop();

@@ -1,16 +1,12 @@
 #pragma once
 #include "data/AppState.h"
 #include "data/FileChooser.h"
-#include "link/RSComm.h"
-#include "sim/Board.h"
-#include "sim/SimPort.h"
 #include "support/Controls.h"
-#include "support/RecordingPrompt.h"
+#include "support/LinkFixture.h"
 #include "widgets/shell/frmMDIMain.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -67,7 +63,7 @@ class ModalDriver {
 
 // The main window over an in-process simulated board on a fake clock. The background timer is
 // stopped: tests step it by calling its slot.
-class ShellFixture : public ::testing::Test {
+class ShellFixture : public ::testing::Test, protected SimulatedLink {
   protected:
     void SetUp() override;
     void TearDown() override { window.reset(); }
@@ -83,14 +79,8 @@ class ShellFixture : public ::testing::Test {
     // The address of a data-set item, for setting the board's value behind it.
     QString itemAddress(int item) const { return state.gDefaultData.Address[size_t(item)]; }
 
-    QTemporaryDir home;
-    FakeClock clock;
-    sim::Board board{clock};
-    sim::SimPort port{board, clock};
-    RecordingPrompt prompt;
     ListChooser chooser;
     AppState state;
-    RSComm link{prompt, clock, home.path()};
     std::array<PageFactory, 6> pages{};
     std::unique_ptr<frmMDIMain> window;
     ModalDriver modal;

@@ -11,13 +11,25 @@
 
 namespace kalvex::test {
 
-// A link online with an in-process simulated board on a fake clock. The machine stands still
-// so memory only changes through the link.
-class LinkFixture : public ::testing::Test {
+// An in-process simulated board on a fake clock, a recording prompt and a link not yet opened,
+// with a program folder of its own. The machine stands still so memory only changes through
+// the link.
+struct SimulatedLink {
+    SimulatedLink() { board.machine().running = false; }
+
+    QTemporaryDir home;
+    FakeClock clock;
+    sim::Board board{clock};
+    sim::SimPort port{board, clock};
+    RecordingPrompt prompt;
+    RSComm link{prompt, clock, home.path()};
+};
+
+// The simulated link, online.
+class LinkFixture : public ::testing::Test, protected SimulatedLink {
   protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        board.machine().running = false;
         link.attachPort(port);
         link.setOnlineMode(true);
         ASSERT_TRUE(link.OnlineMode());
@@ -30,13 +42,6 @@ class LinkFixture : public ::testing::Test {
         m_startMode = link.boardMode();
     }
     Traffic traffic() const { return trafficOf(board, m_startMode); }
-
-    QTemporaryDir home;
-    FakeClock clock;
-    sim::Board board{clock};
-    sim::SimPort port{board, clock};
-    RecordingPrompt prompt;
-    RSComm link{prompt, clock, home.path()};
 
   private:
     int m_startMode = 0;

@@ -2,6 +2,7 @@
 
 #include "data/program/ProgramFiles.h"
 #include "link/ProgramTransfer.h"
+#include "link/Protocol.h"
 #include "link/RSComm.h"
 
 #include <QDir>
@@ -34,7 +35,7 @@ void ProgramDownload::box(const QString& title, const QString& text, MsgIcon ico
 
 void ProgramDownload::end(Outcome outcome) {
     m_outcome = outcome;
-    m_transfer.setInProgramMode(false);
+    m_transfer.setState(ProgramState::Idle);
     finish();
 }
 
@@ -57,8 +58,7 @@ void ProgramDownload::runStep() {
 
 void ProgramDownload::begin() {
     RSComm& link = m_transfer.link();
-    m_transfer.setInProgramMode(true);
-    m_transfer.setWritingIdent(false);
+    m_transfer.setState(ProgramState::Downloading);
     m_transfer.setCurrentProgramAdd(QStringLiteral(" "));
     if (!link.OnlineMode()) {
         box(kTitle,
@@ -171,7 +171,7 @@ void ProgramDownload::prepare() {
 
 void ProgramDownload::configure() {
     RSComm& link = m_transfer.link();
-    if (!link.CommError()) link.ExchangeByte(0xFF);
+    if (!link.CommError()) link.ExchangeByte(kAttention);
     link.resetBoardMode();
     if (isConfigurationBoard(m_files.boardType())) {
         const ConfigDigits& c = m_files.config();
@@ -222,7 +222,7 @@ void ProgramDownload::exitProgramMode() {
 void ProgramDownload::writeIdent() {
     RSComm& link = m_transfer.link();
     if (!link.CommError()) {
-        m_transfer.setWritingIdent(true);
+        m_transfer.setState(ProgramState::WritingIdent);
         const QString ident = trimBlanks(m_files.ident()) + QString(8, QChar(0));
         for (int i = 0; i < 8 && !link.CommError(); ++i)
             link.RSWrite(QStringLiteral("B%1").arg(ProgramTransfer::kIdentAddress + i),
@@ -234,7 +234,7 @@ void ProgramDownload::writeIdent() {
                 MsgIcon::Critical);
     }
     m_files.setValidProgram(false);
-    m_transfer.setWritingIdent(false);
+    m_transfer.setState(ProgramState::Downloading);
     if (link.CommError()) {
         box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
         link.setOnlineMode(false);

@@ -3,9 +3,9 @@
 #include "data/program/DiraVez.h"
 #include "data/program/HexImage.h"
 #include "data/program/ProgramFiles.h"
-#include "data/program/SaveFile.h"
 #include "link/ProgramTransfer.h"
 #include "link/RSComm.h"
+#include "link/SafeFile.h"
 
 namespace kalvex {
 
@@ -18,8 +18,7 @@ ProgramUpload::ProgramUpload(ProgramTransfer& transfer, ProgramFileSet& files, P
 
 void ProgramUpload::end(Outcome outcome) {
     m_outcome = outcome;
-    m_transfer.setReadingIdent(false);
-    m_transfer.setInUploadMode(false);
+    m_transfer.setState(ProgramState::Idle);
     finish();
 }
 
@@ -38,8 +37,8 @@ void ProgramUpload::runStep() {
 }
 
 void ProgramUpload::begin() {
-    m_transfer.setReadingIdent(false);
     if (!m_transfer.InUploadMode()) return end(Outcome::NotRequested);
+    m_transfer.setState(ProgramState::UploadRequested);
     if (!m_transfer.link().OnlineMode()) {
         m_prompt.message(kTitle,
                          QStringLiteral("Program is Currently OFFLINE.\r\n\r\n"
@@ -61,7 +60,7 @@ void ProgramUpload::begin() {
 bool ProgramUpload::readIdent() {
     QString ident, pairs;
     for (int i = 0; i < ProgramTransfer::kIdentBytes; ++i) {
-        m_transfer.setReadingIdent(true);
+        m_transfer.setState(ProgramState::ReadingIdent);
         const auto v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
         if (!v) return false;
         if (i < 8)
@@ -69,7 +68,7 @@ bool ProgramUpload::readIdent() {
         else
             pairs += diraVezPair(*v);
     }
-    m_transfer.setReadingIdent(false);
+    m_transfer.setState(ProgramState::UploadRequested);
     m_rev = ident + pairs + QStringLiteral("\r\n");
     return true;
 }
@@ -99,7 +98,8 @@ void ProgramUpload::writeFiles() {
     const ProgramFileNames& names = m_files.names();
     FileContents files{{names.hex, uploadHexText(m_first, m_image)}, {names.rev, m_rev.toUtf8()}};
     if (isConfigurationBoard(m_files.boardType())) files.emplace_back(names.lcf, m_lcf.toUtf8());
-    if (!saveFilesAtomically(files, &m_fileError)) {
+    m_fileError = saveFilesAtomically(files);
+    if (!m_fileError.isEmpty()) {
         m_prompt.message(kTitle,
                          QStringLiteral("Program Upload Not Complete!\r\n\r\n") + m_fileError,
                          MsgButtons::Ok, MsgIcon::Critical);

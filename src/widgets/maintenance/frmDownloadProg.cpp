@@ -35,6 +35,7 @@ frmDownloadProg::frmDownloadProg(ProgramTransfer& transfer, ProgramRun& run, QWi
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(250);
     connect(&Timer1, &QTimer::timeout, this, &frmDownloadProg::Timer1_Timer);
+    connect(&m_transfer, &ProgramTransfer::stateChanged, this, &frmDownloadProg::Timer1_Timer);
     m_step.setInterval(0);
     connect(&m_step, &QTimer::timeout, this, &frmDownloadProg::stepRun);
     SetTransferMode(0);

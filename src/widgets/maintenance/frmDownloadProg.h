@@ -11,8 +11,9 @@ class ProgramRun;
 class ProgramTransfer;
 
 // The program transfer window. Once shown it runs the transfer one record (or block) per
-// timer step, so it repaints between steps; Timer1 shows the address every 250 ms. It cannot
-// be closed before the transfer has ended, and closes itself then.
+// timer step, so it repaints between steps. The label follows the transfer's state as it
+// changes; Timer1 shows the moving address every 250 ms. It cannot be closed before the
+// transfer has ended, and closes itself then.
 class frmDownloadProg final : public QDialog {
     Q_OBJECT
   public:

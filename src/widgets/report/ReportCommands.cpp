@@ -37,22 +37,6 @@ class QtPrintDialogs final : public PrintDialogs {
     }
 };
 
-// Passes the transfer windows through and notes whether the upload moved every item.
-class CompletionHost final : public TransferHost {
-  public:
-    explicit CompletionHost(TransferHost& inner) : m_inner(inner) {}
-    void switchOnline() override { m_inner.switchOnline(); }
-    std::optional<LabelRange> askLabelRange() override { return m_inner.askLabelRange(); }
-    void showProcessing(DataTransfer& t) override {
-        m_inner.showProcessing(t);
-        complete = t.finished() && !t.failed() && t.value() == t.maximum();
-    }
-    bool complete = false;
-
-  private:
-    TransferHost& m_inner;
-};
-
 const QString kTitle = QStringLiteral("KALVEX");
 
 } // namespace
@@ -77,9 +61,10 @@ void ReportCommands::ReportSetup() {
 // board and file values as if they were the board's.
 bool ReportCommands::uploadFirst() {
     if (!m_link.OnlineMode() || !AskUploadFirst(m_prompt)) return true;
-    CompletionHost host(m_host);
-    DataTransfers(m_state, m_link, m_prompt, host).UploadData(DataTransfers::kSilentUploadAll);
-    if (host.complete) return true;
+    if (DataTransfers(m_state, m_link, m_prompt, m_host)
+            .UploadData(DataTransfers::kSilentUploadAll)
+            .complete())
+        return true;
     m_prompt.message(kTitle,
                      QStringLiteral("The data upload did not complete.\r\n\r\n"
                                     "No report was printed."),
