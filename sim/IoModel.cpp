@@ -25,17 +25,18 @@ bool inside(int pos, Window w) {
 } // namespace
 
 void IoModel::advance(Board& board, const MachineModel& machine, const PlsUnit& pls, qint64 nowUs) {
+    // A stopped machine's I/O stands still, so only the link changes it.
+    if (!machine.running) return;
     const int pos = int(board.value(QStringLiteral("W180")));
-    const bool running = machine.running;
 
     int timing = 0;
     for (int c = 0; c < 8; ++c)
-        if (running && inside(pos, kChannels[c])) timing |= 1 << c;
+        if (inside(pos, kChannels[c])) timing |= 1 << c;
     board.setValue(QStringLiteral("W170"), timing);
 
     int slot0 = int(board.value(QStringLiteral("W100"))) & 0x7FFC; // the PLC's own inputs stay
-    if (running && pos < 10) slot0 |= 0x0001;                      // mandrel no. 1 passes its mark
-    if (running) slot0 |= 0x0002;                                  // a can on the mandrel
+    if (pos < 10) slot0 |= 0x0001;                                 // mandrel no. 1 passes its mark
+    slot0 |= 0x0002;                                               // a can on the mandrel
     if (board.value(QStringLiteral("F119")) != 0) slot0 |= 0x8000;
     board.setValue(QStringLiteral("W100"), slot0);
 
@@ -44,12 +45,12 @@ void IoModel::advance(Board& board, const MachineModel& machine, const PlsUnit& 
     const int solenoids = int(board.value(QStringLiteral("B121")));
     int cams = 0;
     for (int c = 0; c < 3; ++c)
-        if (running && inside(pos, kChannels[c])) cams |= 1 << (2 * c);
+        if (inside(pos, kChannels[c])) cams |= 1 << (2 * c);
     board.setValue(QStringLiteral("W120"), cams | (solenoids << 8));
 
-    board.setValue(QStringLiteral("F17"), running ? 1 : 0);
+    board.setValue(QStringLiteral("F17"), 1);
     board.setValue(QStringLiteral("W184"),
-                   running && machine.speed > 0 ? qMin(65535, 60000 * 100 / machine.speed) : 0);
+                   machine.speed > 0 ? qMin(65535, 60000 * 100 / machine.speed) : 0);
     board.setValue(QStringLiteral("W186"), pls.scaleFactor());
     board.setValue(QStringLiteral("W188"), pls.offset());
 

@@ -9,9 +9,12 @@ import traceback
 
 from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, check
 
-# Board cells the running simulated machine changes by itself: speeds, counters, resolver.
+# Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
+# I/O words (F17 lives in byte 34) and the shift's trips and blow-off causes.
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (526, 2), (180, 2), (1100, 4), (1104, 4),
-                                    (1304, 4)) for k in range(n)}
+                                    (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
+                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72))
+                 for k in range(n)}
 
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
 TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]

@@ -46,13 +46,13 @@ TEST_F(BoardTest, LogsKeepTheirNewestEntriesPastTheLimit) {
     board.setLogLimit(12);
     feed({0xFF, 2});
     for (int i = 0; i < 20; ++i)
-        feed({0, 100 + i, i + 1});
+        feed({0, 200 + i, i + 1});
     ASSERT_LE(board.transcript().size(), 12u);
-    EXPECT_EQ(board.bytesFromPc().right(3), bytes({0, 119, 20}));
+    EXPECT_EQ(board.bytesFromPc().right(3), bytes({0, 219, 20}));
     ASSERT_LE(board.writes().size(), 12u);
-    EXPECT_GT(board.writes().front().address, 100);
-    EXPECT_EQ(board.writes().back().address, 119);
-    EXPECT_EQ(board.peek(100), 1); // the memory keeps every write
+    EXPECT_GT(board.writes().front().address, 200);
+    EXPECT_EQ(board.writes().back().address, 219);
+    EXPECT_EQ(board.peek(200), 1); // the memory keeps every write
 }
 
 TEST_F(BoardTest, ProgramModeAnswersEachRecordWithItsChecksum) {
