@@ -17,17 +17,19 @@ bool askYesNo(Prompt& prompt, const QString& title, const QString& text) {
 DataTransfers::DataTransfers(AppState& state, RSComm& link, Prompt& prompt, TransferHost& host)
     : m_state(state), m_link(link), m_prompt(prompt), m_host(host) {}
 
+// The data set is dated when the upload starts, but only an upload that read every item
+// dates it: a failed or cancelled one leaves the date of the values it did not replace.
 TransferOutcome DataTransfers::UploadData(int request) {
-    if (request == kSilentUploadAll || request == kSilentUploadShift) {
-        m_state.gUploadNOW = generalDateNow();
-        return ProcessData(request == kSilentUploadAll ? kUploadAll : kUploadShift);
-    }
-    if (!askYesNo(m_prompt, QStringLiteral("Data Upload"),
-                  QStringLiteral("You are about to Upload Data from the PLC\r\n\r\n"
-                                 "Do You Wish to Continue?")))
+    const bool silent = request == kSilentUploadAll || request == kSilentUploadShift;
+    if (!silent && !askYesNo(m_prompt, QStringLiteral("Data Upload"),
+                             QStringLiteral("You are about to Upload Data from the PLC\r\n\r\n"
+                                            "Do You Wish to Continue?")))
         return {};
-    m_state.gUploadNOW = generalDateNow();
-    return ProcessData(request);
+    const QString started = generalDateNow();
+    if (silent) request = request == kSilentUploadAll ? kUploadAll : kUploadShift;
+    TransferOutcome outcome = ProcessData(request);
+    if (outcome.complete()) m_state.gUploadNOW = started;
+    return outcome;
 }
 
 bool TransferHost::acceptForeignAddresses(Prompt& prompt, const QString& items) {

@@ -39,6 +39,19 @@ void addLine(QByteArray& out, const QString& line) {
     out += "\r\n";
 }
 
+// After an upload that did not read every count, the board's shift is not what the data set
+// holds: the operator may still export the counts as they were before, under their own date.
+bool exportAsItWas(Prompt& prompt, const QString& date) {
+    const QString dated =
+        date.isEmpty() ? QStringLiteral("undated") : QStringLiteral("dated %1").arg(date);
+    return prompt.message(QStringLiteral("Export Shift Data"),
+                          QStringLiteral("The shift data could not all be read from the board, "
+                                         "so it cannot be exported as the board holds it.\r\n\r\n"
+                                         "Export the shift data as it was before, %1?")
+                              .arg(dated),
+                          MsgButtons::YesNo, MsgIcon::Exclamation) == MsgAnswer::Yes;
+}
+
 } // namespace
 
 QByteArray shiftExportText(const SetupData& data, const QString& fileTitle,
@@ -57,13 +70,21 @@ QByteArray shiftExportText(const SetupData& data, const QString& fileTitle,
 
 bool ExportShiftData(AppState& state, Prompt& prompt, FileChooser& chooser,
                      DataTransfers& transfers) {
-    if (transfers.link().OnlineMode() && AskUploadFirst(prompt))
-        transfers.UploadData(DataTransfers::kSilentUploadShift);
+    SetupData exported = state.gCurrentData;
+    QString date = state.gUploadNOW;
+    if (transfers.link().OnlineMode() && AskUploadFirst(prompt)) {
+        if (transfers.UploadData(DataTransfers::kSilentUploadShift).complete()) {
+            exported = state.gCurrentData;
+            date = state.gUploadNOW;
+        } else if (!exportAsItWas(prompt, date)) {
+            return true; // nothing exported, as the operator chose
+        }
+    }
     const std::optional<QString> path = chooser.saveFile(kTextFileFilter, state.gFileExportPath);
     if (!path) return true;
     state.gFileExportPath = *path;
-    const QString why = saveFileAtomically(
-        *path, shiftExportText(state.gCurrentData, state.gFileNameTitle, state.gUploadNOW));
+    const QString why =
+        saveFileAtomically(*path, shiftExportText(exported, state.gFileNameTitle, date));
     if (why.isEmpty()) return true;
     prompt.message(
         QStringLiteral("KALVEX"),

@@ -17,7 +17,9 @@ QByteArray shiftExportText(const SetupData& data, const QString& fileTitle,
                            const QString& uploadNow);
 
 // File > Export Shift Data: offers a shift upload while online, asks for the file and writes
-// it whole or not at all. False when the file could not be written (the user was told).
+// it whole or not at all. After an upload that did not complete it exports nothing unless the
+// operator chooses the counts as they were, under their old date. False when the file could not
+// be written (the user was told).
 bool ExportShiftData(AppState& state, Prompt& prompt, FileChooser& chooser,
                      DataTransfers& transfers);
 

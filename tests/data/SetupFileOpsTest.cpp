@@ -2,6 +2,10 @@
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
 
+#include <QFile>
+
+#include <algorithm>
+
 using namespace kalvex;
 using namespace kalvex::test;
 
@@ -220,6 +224,40 @@ TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
     EXPECT_EQ(host.text, progressText(kUploadShift));
     EXPECT_EQ(host.value, 121);
     EXPECT_TRUE(fileBytes(path("shift.txt")).contains("\r\n7654321\r\n"));
+}
+
+// An upload that did not read every count leaves the data set's counts not the board's: nothing
+// is exported unless the operator takes them as they were, under their old date.
+TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
+    const QString oldDate = QStringLiteral("01/02/2026 10:00:00");
+    for (const bool asItWas : {false, true}) {
+        SCOPED_TRACE(asItWas);
+        QFile old(path("shift.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old export");
+        old.close();
+        link.OpenRSComm(port);
+        state.gUploadNOW = oldDate;
+        const SetupData before = state.gCurrentData;
+        board.setValue(QStringLiteral("D1100"), 7654321);
+        board.faults().silentAfter = board.receivedCount() + 40;
+        prompt.boxes.clear();
+        chooser.answers = {path("shift.txt")};
+        for (int k = 0; k < 8; ++k)
+            prompt.answerWith([&](const test::Box& b) {
+                if (b.title == "Export Shift Data") return asItWas ? MsgAnswer::Yes : MsgAnswer::No;
+                if (b.text.contains("Upload Data")) return MsgAnswer::Yes;
+                return b.buttons == MsgButtons::RetryCancel ? MsgAnswer::Cancel : MsgAnswer::Ok;
+            });
+        ExportShiftData(state, prompt, chooser, transfers);
+        board.faults().silentAfter = -1;
+        EXPECT_TRUE(std::any_of(prompt.boxes.begin(), prompt.boxes.end(),
+                                [](const test::Box& b) { return b.title == "Export Shift Data"; }));
+        EXPECT_EQ(state.gUploadNOW, oldDate);
+        EXPECT_EQ(fileBytes(path("shift.txt")),
+                  asItWas ? shiftExportText(before, state.gFileNameTitle, oldDate)
+                          : QByteArray("old export"));
+    }
 }
 
 } // namespace
