@@ -25,6 +25,8 @@ class HeldBit : public QObject {
     bool held() const { return m_held; }
     // Clears an owed bit unless the mouse still holds the button; true when nothing is owed.
     bool settle();
+    // The button is going away: whatever the mouse does, the bit is cleared if it can be.
+    void letGo() { release(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

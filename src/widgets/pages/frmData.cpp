@@ -78,8 +78,8 @@ void frmData::clearEditing() {
 
 // A bit the operator let go of while the link could not take the 0 is cleared now.
 void frmData::onUnload() {
-    m_resetTrips->settle();
-    m_endOfShift->settle();
+    m_resetTrips->letGo();
+    m_endOfShift->letGo();
 }
 
 void frmData::beforePass() {

@@ -1,0 +1,245 @@
+#include "data/AppState.h"
+#include "data/pages/IoStatusTable.h"
+#include "data/pages/ShiftDataTable.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/UpDown.h"
+#include "widgets/pages/frmData.h"
+#include "widgets/pages/frmDisplayIO.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kalvex;
+using test::control;
+
+namespace {
+
+std::vector<int> bytes(std::initializer_list<std::pair<int, int>> runs) {
+    std::vector<int> out;
+    for (auto [first, count] : runs)
+        for (int k = 0; k < count; ++k)
+            out.push_back(first + k);
+    return out;
+}
+
+TEST(PageTables, ShiftDisplaysAddressesCaptionsAndTabs) {
+    const std::tuple<int, const char*, const char*> cases[] = {{0, "B599", "Tripped Spindle:"},
+                                                               {1, "W1020", "#1"},
+                                                               {36, "W1090", "#36"},
+                                                               {37, "D1100", "Total Good Cans:"},
+                                                               {39, "D1108", "Bad Can Blow-offs:"},
+                                                               {40, "D1116", "Manual Blow-offs:"},
+                                                               {42, "D1112", "Restart Blow-offs:"},
+                                                               {43, "W1124", "#1"},
+                                                               {78, "W1194", "#36"},
+                                                               {79, "D1200", "Total Good Cans:"},
+                                                               {84, "D1212", "Restart Blow-offs:"},
+                                                               {85, "W1224", "#1"},
+                                                               {120, "W1294", "#36"}};
+    for (auto [i, address, caption] : cases) {
+        EXPECT_EQ(shiftDataAddress(i), address) << i;
+        EXPECT_EQ(shiftDataCaption(i), caption) << i;
+    }
+    EXPECT_EQ(shiftDataAddress(121), "");
+    const std::pair<int, int> tabs[] = {{0, 36}, {37, 78}, {79, 120}};
+    for (int t = 0; t < 3; ++t)
+        EXPECT_EQ(std::pair(shiftTabRange(t).first, shiftTabRange(t).last), tabs[t]) << t;
+    EXPECT_EQ(tripOffsetMax(24), 23);
+    EXPECT_EQ(tripOffsetMax(36), 35);
+}
+
+TEST(PageTables, IoCaptionsTipsAndStates) {
+    const std::tuple<int, int, const char*, const char*> bits[] = {
+        {1, 0, "(B100.0)    0:", "Mandrel No.1 Mark Sensor"},
+        {1, 7, "(B100.7)    7:", "Manual blowoff (from PLC)"},
+        {1, 8, "(B101.0)  10:", "Select-A-Can (1)"},
+        {1, 15, "(B101.7)  17:", "Set-up Enable"},
+        {4, 8, "(B131.0)  10:", "Ductor Feedback Sensor #1"},
+        {0, 0, "CH00:", "'A' Trip Cam Timing"},
+        {0, 8, "CH10:", "spare"},
+        {0, 15, "CH17:", "spare"}};
+    for (auto [frame, bit, caption, tip] : bits) {
+        EXPECT_EQ(ioBitCaption(frame, bit), caption);
+        EXPECT_EQ(ioBitTip(frame, bit), tip) << caption;
+    }
+    EXPECT_EQ(ioBitStateTip(0, 15), "B171.7");
+    EXPECT_EQ(ioBitStateTip(2, 3), "");
+    EXPECT_EQ(ioFrameTitle(4), "Slot0-3");
+    // The value of the RPM row comes from W112, and its tool tip says so.
+    EXPECT_EQ(ioAddress(7), "W112");
+    EXPECT_STREQ(ioValueRows()[7].stateTip, "W112");
+    const std::tuple<IoState, const char*, std::array<int, 3>> states[] = {
+        {IoState::On, "ON", {0, 0, 255}},
+        {IoState::Off, "off", {192, 0, 0}},
+        {IoState::Unknown, "-", {0, 0, 255}}};
+    for (auto [state, text, colour] : states) {
+        EXPECT_EQ(ioStateText(state), text);
+        EXPECT_EQ(ioStateColour(state), colour) << text;
+    }
+    EXPECT_EQ(ioInputState(1), IoState::On);
+    EXPECT_EQ(ioInputState(2), IoState::Off);
+}
+
+class IoPageTest : public test::LinkFixture {
+  protected:
+    void runPass() {
+        page.refreshLoop().step();
+        while (page.refreshLoop().pending() > 0)
+            page.refreshLoop().step();
+    }
+    QLabel* label(const QString& name) const { return control<QLabel>(page, name); }
+
+    AppState state;
+    frmDisplayIO page{state, link, prompt};
+};
+
+TEST_F(IoPageTest, OnlineSixteenReadsInOrderShowTheBitsOfflineNothing) {
+    board.setValue("W100", 0x8001);
+    board.setValue("F18", 0);
+    board.poke(34, 0x04 | 0x02); // F18 and F17 share byte 34: both set
+    board.setValue("W164", 1500);
+    page.show();
+    runPass(); // ShowOnline
+    clearTranscript();
+    runPass();
+    EXPECT_EQ(traffic().reads, bytes({{34, 1},
+                                      {34, 1},
+                                      {162, 2},
+                                      {164, 2},
+                                      {166, 1},
+                                      {167, 1},
+                                      {180, 2},
+                                      {112, 2},
+                                      {184, 2},
+                                      {186, 2},
+                                      {188, 2},
+                                      {170, 2},
+                                      {100, 2},
+                                      {110, 2},
+                                      {120, 2},
+                                      {130, 2}}));
+    EXPECT_TRUE(traffic().writes.empty());
+    EXPECT_EQ(label("lblp9150State0")->text(), "ON");
+    EXPECT_EQ(label("lblp9150State3")->text(), "1500");
+    for (int b = 0; b < 16; ++b)
+        EXPECT_EQ(label(QStringLiteral("lblSlot00State%1").arg(b))->text(),
+                  b == 0 || b == 15 ? "ON" : "off")
+            << b;
+    EXPECT_EQ(label("lblSlot00State0")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(label("lblSlot00State1")->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+
+    link.CloseRSComm();
+    clearTranscript();
+    runPass();
+    runPass();
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_EQ(label("lblSlot00State0")->text(), "-");
+    EXPECT_FALSE(label("lblSlot00State0")->isEnabled());
+}
+
+// The Shift Data page online on a stopped machine; B1016 holds other bits beside the reset.
+class ShiftPageTest : public test::LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        board.setValue("B1016", 0xA0);
+        page.show();
+        QApplication::setActiveWindow(&page);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        runPass(); // ShowOnline and the first tab
+        clearTranscript();
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+    void runPass() {
+        page.refreshLoop().step();
+        while (page.refreshLoop().pending() > 0)
+            page.refreshLoop().step();
+    }
+    QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
+    QString shown(int i) const {
+        return control<QLabel>(page, QStringLiteral("lblData%1").arg(i))->text();
+    }
+
+    AppState state;
+    frmData page{state, link, prompt};
+};
+
+TEST_F(ShiftPageTest, EachTabReadsItsDisplaysInOrderAndTheOffsetFollowsTheSpindles) {
+    board.setValue("D1112", 4321);
+    board.setValue("W1020", 12);
+    const std::pair<int, std::vector<int>> tabs[] = {
+        {0, bytes({{599, 1}, {1011, 1}, {1020, 72}})},
+        {1, bytes({{1100, 4}, {1104, 4}, {1108, 4}, {1116, 4}, {1120, 4}, {1112, 4}, {1124, 72}})},
+        {2, bytes({{1200, 4}, {1204, 4}, {1208, 4}, {1216, 4}, {1220, 4}, {1212, 4}, {1224, 72}})}};
+    for (const auto& [tab, reads] : tabs) {
+        page.selectTab(tab);
+        runPass(); // ends at once on the change
+        clearTranscript();
+        runPass();
+        EXPECT_EQ(traffic().reads, reads) << tab;
+    }
+    EXPECT_EQ(shown(1), "12");
+    EXPECT_EQ(shown(42), "4,321");
+    for (auto [spindles, max] : {std::pair(24, 23), std::pair(36, 35)}) {
+        state.gSpindleCount = spindles;
+        runPass();
+        EXPECT_EQ(control<UpDown>(page, "updSpindleTripOffset")->maximum(), max);
+    }
+}
+
+// The mouse holds the bit; the keyboard never presses it; a 0 the board did not get is sent as
+// soon as the page can write again, or as it unloads.
+TEST_F(ShiftPageTest, HeldButtonsSetTheirBitOnlyWhileTheMouseHoldsThem) {
+    QPushButton* reset = button("cmdResetTrips");
+    QTest::mousePress(reset, Qt::LeftButton);
+    EXPECT_EQ(board.value("B1016"), 0xA1);
+    QTest::mouseRelease(reset, Qt::LeftButton);
+    EXPECT_EQ(board.value("B1016"), 0xA0);
+
+    clearTranscript();
+    reset->setFocus();
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(reset, key);
+    EXPECT_TRUE(traffic().writes.empty());
+
+    QTest::mousePress(reset, Qt::LeftButton);
+    board.faults().silent = true; // the release's retry box is cancelled
+    QTest::mouseRelease(reset, Qt::LeftButton);
+    EXPECT_EQ(board.value("B1016"), 0xA1);
+    board.faults().silent = false;
+    runPass(); // the lost link takes the page offline: nothing can be sent
+    EXPECT_EQ(board.value("B1016"), 0xA1);
+    link.OpenRSComm(port);
+    runPass();
+    EXPECT_EQ(board.value("B1016"), 0xA0);
+
+    page.selectTab(1);
+    runPass();
+    QTest::mousePress(button("cmdEndofShift"), Qt::LeftButton);
+    EXPECT_EQ(board.value("F137"), 1);
+    page.Unload(); // the page closes with the button held
+    EXPECT_EQ(board.value("F137"), 0);
+}
+
+TEST_F(ShiftPageTest, OfflineTheDataSetShowsAndTheButtonsSendNothing) {
+    link.CloseRSComm();
+    state.gCurrentData.Value[0] = 7;
+    state.gCurrentData.Value[37] = 1234567;
+    runPass();
+    runPass();
+    clearTranscript();
+    EXPECT_EQ(shown(0), "-");
+    EXPECT_EQ(shown(37), "1,234,567");
+    EXPECT_EQ(control<QLineEdit>(page, "txtSpindleTripOffset")->text(), "7");
+    EXPECT_FALSE(button("cmdResetTrips")->isEnabled());
+    QTest::mouseClick(button("cmdResetTrips"), Qt::LeftButton);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+} // namespace
