@@ -143,3 +143,60 @@ TEST(SimPortTest, RepliesBecomeReadableWhenTheLineDeliversThem) {
 }
 
 } // namespace
+
+namespace {
+
+qint64 sumOf(const Board& board, int firstWord, int words) {
+    qint64 sum = 0;
+    for (int k = 0; k < words; ++k)
+        sum += board.value(QStringLiteral("W%1").arg(firstWord + 2 * k));
+    return sum;
+}
+qint64 causes(const Board& board) {
+    return board.value("D1108") + board.value("D1116") + board.value("D1120") +
+           board.value("D1112");
+}
+
+// A running shift: every blow-off trips a spindle and has a cause; a held reset keeps the trips
+// at zero; the rising edge of the end of shift moves the current counters to the last shift's.
+TEST_F(BoardTest, ShiftCountersTripsResetAndEndOfShift) {
+    board.machine().blowOffPerCan = 0.05;
+    board.machine().speed = 2000;
+    const qint64 blowOffsBefore = board.value("D1104");
+    runFor(60'000'000);
+    const qint64 blowOffs = board.value("D1104") - blowOffsBefore;
+    ASSERT_GT(blowOffs, 50);
+    EXPECT_EQ(causes(board), board.value("D1104"));
+    EXPECT_EQ(sumOf(board, 1124, 36), blowOffs);
+    EXPECT_EQ(sumOf(board, 1020, 36), blowOffs);
+    EXPECT_GE(board.value("B599"), 1);
+    EXPECT_LE(board.value("B599"), 24);
+
+    board.setValue("B1016.0", 1);
+    runFor(60'000'000);
+    EXPECT_EQ(sumOf(board, 1020, 36), 0);
+    EXPECT_GT(sumOf(board, 1124, 36), blowOffs); // the shift's own trips go on
+
+    const qint64 goodCans = board.value("D1100"), trips = sumOf(board, 1124, 36);
+    board.machine().running = false;
+    board.setValue("F137", 1);
+    runFor(1000);
+    runFor(1000); // still held: the shift ended once
+    EXPECT_EQ(board.value("D1200"), goodCans);
+    EXPECT_EQ(board.value("D1100"), 0);
+    EXPECT_EQ(sumOf(board, 1224, 36), trips);
+    EXPECT_EQ(sumOf(board, 1124, 36), 0);
+}
+
+// While the machine runs its I/O words move: the set-up enable bit follows F119.
+TEST_F(BoardTest, RunningIoWordsFollowTheMachine) {
+    board.setValue("F119", 1);
+    runFor(10'000);
+    EXPECT_EQ(board.value("W100") & 0x8002, 0x8002);
+    EXPECT_EQ(board.value("F17"), 1);
+    board.setValue("F119", 0);
+    runFor(10'000);
+    EXPECT_EQ(board.value("W100") & 0x8000, 0);
+}
+
+} // namespace
