@@ -40,17 +40,24 @@ int dumpSignalPipe[2] = {-1, -1};
 
 // KALVEX_SIM_DUMP=FILE: on SIGUSR1 the visible widgets go to FILE.widgets (see
 // writeWidgetMap), then the simulator's memory and the writes it received to FILE (see
-// PtyServer::dump); the memory dump is also written when the program ends.
+// PtyServer::dump); the memory dump is also written when the program ends. SIGUSR2 silences
+// the simulated board, or makes it answer again, as a cable pulled and put back would.
 void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner) {
     if (::pipe(dumpSignalPipe) != 0) return;
-    std::signal(SIGUSR1, [](int) {
-        const char c = 1;
+    const auto forward = [](int signal) {
+        const char c = signal == SIGUSR2 ? 2 : 1;
         [[maybe_unused]] const auto n = ::write(dumpSignalPipe[1], &c, 1);
-    });
+    };
+    std::signal(SIGUSR1, forward);
+    std::signal(SIGUSR2, forward);
     auto* notifier = new QSocketNotifier(dumpSignalPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [&simulator, path] {
-        char c;
+        char c = 0;
         [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
+        if (c == 2) {
+            simulator.withBoard([](sim::Board& b) { b.faults().silent = !b.faults().silent; });
+            return;
+        }
         app::writeWidgetMap(path + QStringLiteral(".widgets"));
         simulator.dump(path);
     });

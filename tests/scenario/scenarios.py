@@ -7,23 +7,12 @@ import sys
 import time
 import traceback
 
-from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, check
-
-# Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
-# I/O words (F17 lives in byte 34) and the shift's trips and blow-off causes.
-MACHINE_BYTES = {a + k for a, n in ((112, 2), (526, 2), (180, 2), (1100, 4), (1104, 4),
-                                    (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
-                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72))
-                 for k in range(n)}
+from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, changed_bytes, check
+from page_scenarios import PAGE_SCENARIOS
 
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
 TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]
 TAB_FIRST_FIELD = ["txtSetup0", "txtSetup3", "txtSetup8", "txtSetup18"]
-
-
-def changed_bytes(before, after):
-    return [a for a in range(len(before.memory))
-            if before.memory[a] != after.memory[a] and a not in MACHINE_BYTES]
 
 
 def open_setup_online(k):
@@ -225,6 +214,7 @@ SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
              spin_with_pending_range_error, access_keys_switch_tabs, pages_cannot_be_closed,
              label_range_return_on_ok, long_fault_text_keeps_the_window,
              compare_window_writes_nothing]
+SCENARIOS += PAGE_SCENARIOS
 
 
 def main(argv):
