@@ -1,6 +1,6 @@
-// Refresh passes per second of the Main Display and of the Set-up Parameters page's Speed tab
-// over a pseudo-terminal paced at 9600
-// baud, against the passes the wire time allows.
+// Refresh passes per second of the Main Display, the Set-up Parameters page's Speed tab, each
+// Shift Data tab and the I/O Status page over a pseudo-terminal paced at 9600 baud, against the
+// passes the wire time allows.
 //
 //   build/default/bin/kalvex-page-bench [passes]
 #include "QuietPrompt.h"
@@ -9,6 +9,8 @@
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
 #include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/frmData.h"
+#include "widgets/pages/frmDisplayIO.h"
 #include "widgets/pages/frmMain.h"
 #include "widgets/pages/frmSetup.h"
 
@@ -89,6 +91,32 @@ int main(int argc, char** argv) {
         // W1092, W1094, W1096, then W526.
         report("Set-up Parameters, Speed tab", measure(page.refreshLoop(), passes),
                4 * readWireBytes(2), passes);
+    }
+    {
+        frmData page(state, link, prompt);
+        page.show();
+        page.Activate();
+        // Tab 1: B599, B1011 and 36 words; tabs 2 and 3: six counters and 36 words.
+        const int wireBytes[] = {readWireBytes(1) * 2 + readWireBytes(2) * 36,
+                                 readWireBytes(4) * 6 + readWireBytes(2) * 36,
+                                 readWireBytes(4) * 6 + readWireBytes(2) * 36};
+        const char* names[] = {"Shift Data, Trips Per Spindle tab", "Shift Data, Current Shift tab",
+                               "Shift Data, Last Shift tab"};
+        for (int tab = 0; tab < 3; ++tab) {
+            page.selectTab(tab);
+            runPass(page.refreshLoop()); // ends on the tab change
+            runPass(page.refreshLoop());
+            report(names[tab], measure(page.refreshLoop(), passes), wireBytes[tab], passes);
+        }
+    }
+    {
+        frmDisplayIO page(state, link, prompt);
+        page.show();
+        page.Activate();
+        runPass(page.refreshLoop());
+        // F18, F17, B166, B167: a byte each; ten words beside them.
+        report("I/O Status", measure(page.refreshLoop(), passes),
+               4 * readWireBytes(1) + 12 * readWireBytes(2), passes);
     }
     return link.CommError() ? 1 : 0;
 }
