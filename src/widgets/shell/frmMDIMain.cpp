@@ -241,8 +241,8 @@ void frmMDIMain::closeEvent(QCloseEvent* e) {
         return;
     }
     ui.tmrBackgroungUpdate->stop();
+    unloadPage(); // first, while the page may still clear what it holds set on the board
     m_ctx.link.CloseRSComm();
-    unloadPage();
     if (m_about) m_about->close();
     e->accept();
 }
