@@ -43,7 +43,7 @@ frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     const auto writer = [this](const QString& a, const QString& v) { return write(a, v); };
     m_resetTrips = new HeldBit(ui.cmdResetTrips, kResetTripsBit, writer);
     m_endOfShift = new HeldBit(ui.cmdEndofShift, kEndOfShiftBit, writer);
-    m_loop->setGuard([this] { return sameTab(); });
+    m_loop->setGuard([this] { return m_tabs.sameTab(); });
 }
 
 frmData::~frmData() {
@@ -52,24 +52,11 @@ frmData::~frmData() {
 
 void frmData::onActivate() {
     selectTab(0);
-    m_tabChanged = false;
+    m_tabs.passLaidOut();
 }
 
 void frmData::selectTab(int tab) {
-    if (tab < 0 || tab > 2) return;
-    for (QGroupBox* f : ui.fraData)
-        f->hide();
-    ui.fraData[size_t(tab)]->show();
-    if (ui.tbsData->currentIndex() != tab) ui.tbsData->setCurrentIndex(tab);
-    m_tabChanged = true;
-    m_range = shiftTabRange(tab);
-}
-
-// A tab change abandons the reads queued for the old tab.
-bool frmData::sameTab() {
-    const bool same = !m_tabChanged;
-    m_tabChanged = false;
-    return same;
+    if (m_tabs.select(tab)) m_range = shiftTabRange(tab);
 }
 
 void frmData::clearEditing() {
@@ -87,7 +74,7 @@ void frmData::beforePass() {
 }
 
 void frmData::addOnlineSteps(RefreshLoop& loop) {
-    m_tabChanged = false;
+    m_tabs.passLaidOut();
     for (HeldBit* bit : {m_resetTrips, m_endOfShift})
         if (bit->held()) loop.add([bit] { bit->settle(); });
     for (int i = m_range.first; i <= m_range.last; ++i) {

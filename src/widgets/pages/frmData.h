@@ -1,6 +1,7 @@
 #pragma once
 #include "data/pages/ShiftDataTable.h"
 #include "widgets/pages/MachinePage.h"
+#include "widgets/pages/TabSwitch.h"
 
 #include <array>
 
@@ -57,16 +58,15 @@ class frmData : public MachinePage {
     void RefreshOffline() override;
     void clearEditing() override;
     void onUnload() override;
-    bool sameTab();
     void setTripControls(bool on);
     void setLiveControls(bool on);
 
     Ui ui;
+    TabSwitch m_tabs;
     EntryFieldGroup* m_fields = nullptr;
     HeldBit* m_resetTrips = nullptr;
     HeldBit* m_endOfShift = nullptr;
     IndexRange m_range = shiftTabRange(0);
-    bool m_tabChanged = false;
     bool m_lastOfflineEdit = false;
 };
 

@@ -64,6 +64,7 @@ void frmData::buildTabs() {
                                                this);
     ui.tbsData = tabs.bar;
     std::copy(tabs.frames.begin(), tabs.frames.end(), ui.fraData.begin());
+    m_tabs.attach(tabs.bar, tabs.frames);
 
     auto* trips = new QVBoxLayout(ui.fraData[0]);
     trips->addWidget(buildTripsTab());

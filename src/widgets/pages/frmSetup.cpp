@@ -22,7 +22,7 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
     setWindowTitle(QStringLiteral("Set-Up"));
     buildTabs();
     buildFields();
-    m_loop->setGuard([this] { return sameTab(); });
+    m_loop->setGuard([this] { return m_tabs.sameTab(); });
 }
 
 frmSetup::~frmSetup() {
@@ -49,17 +49,11 @@ void frmSetup::buildFields() {
 // Back to the first tab.
 void frmSetup::onActivate() {
     selectTab(0);
-    m_tabChanged = false;
+    m_tabs.passLaidOut();
 }
 
 void frmSetup::selectTab(int tab) {
-    if (tab < 0 || tab > 3) return;
-    for (QGroupBox* f : ui.fraSetup)
-        f->hide();
-    ui.fraSetup[size_t(tab)]->show();
-    if (ui.tbsSetup->currentIndex() != tab) ui.tbsSetup->setCurrentIndex(tab);
-    m_tabChanged = true;
-    m_range = setupTabRange(tab);
+    if (m_tabs.select(tab)) m_range = setupTabRange(tab);
 }
 
 void frmSetup::clearEditing() {
@@ -70,15 +64,8 @@ void frmSetup::beforePass() {
     m_fields->updateRanges();
 }
 
-// A tab change ends the pass of the old tab before its next read.
-bool frmSetup::sameTab() {
-    const bool same = !m_tabChanged;
-    m_tabChanged = false;
-    return same;
-}
-
 void frmSetup::addOnlineSteps(RefreshLoop& loop) {
-    m_tabChanged = false;
+    m_tabs.passLaidOut();
     for (int i = m_range.first; i <= m_range.last; ++i) {
         loop.addRead(QString::fromLatin1(setupParameters()[size_t(i)].address),
                      [this, i](qint64 v) {

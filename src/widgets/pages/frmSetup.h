@@ -1,6 +1,7 @@
 #pragma once
 #include "data/pages/SetupParameterTable.h"
 #include "widgets/pages/MachinePage.h"
+#include "widgets/pages/TabSwitch.h"
 
 #include <array>
 #include <vector>
@@ -62,7 +63,6 @@ class frmSetup : public MachinePage {
     void beforePass() override;
     void addOnlineSteps(RefreshLoop& loop) override;
     void addTimingDisplays(RefreshLoop& loop);
-    bool sameTab();
     void RefreshOffline() override;
     void ShowOnline() override;
     void ShowOffline() override;
@@ -72,11 +72,11 @@ class frmSetup : public MachinePage {
     void clearEditing() override;
 
     Ui ui;
+    TabSwitch m_tabs;
     EntryFieldGroup* m_fields = nullptr;
     std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
     std::vector<QWidget*> m_live;     // enabled online only
     IndexRange m_range{0, 2};
-    bool m_tabChanged = false;
     bool m_checkBoxUpdate = false;
     bool m_lastOfflineEdit = false;
 };

@@ -118,6 +118,7 @@ void frmSetup::buildTabs() {
                                                this);
     ui.tbsSetup = tabs.bar;
     std::copy(tabs.frames.begin(), tabs.frames.end(), ui.fraSetup.begin());
+    m_tabs.attach(tabs.bar, tabs.frames);
 
     auto* speed = new QVBoxLayout(ui.fraSetup[0]);
     QGroupBox* speedFields = buildFieldFrame(QStringLiteral("Set Speed Parameters"), 0, 2);
