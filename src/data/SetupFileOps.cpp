@@ -110,10 +110,14 @@ SetupFileOps::SaveResult SetupFileOps::SaveAs() {
     return saveTo(*path);
 }
 
-// Name, caption and saved copy change only once the file is safely written.
+// Name, caption and saved copy change only once the file is safely written. An upload that did
+// not complete has replaced only some items: saving that mix would pass it off as the board's.
 SetupFileOps::SaveResult SetupFileOps::saveTo(const QString& path) {
-    if (m_transfers.link().OnlineMode() && AskUploadFirst(m_prompt))
-        m_transfers.UploadData(DataTransfers::kSilentUploadAll);
+    if (m_transfers.link().OnlineMode() && AskUploadFirst(m_prompt) &&
+        !m_transfers.UploadData(DataTransfers::kSilentUploadAll).complete()) {
+        showError(QStringLiteral("The data upload did not complete.\r\n\r\nNothing was saved."));
+        return SaveResult::Failed;
+    }
     SetupData stamped = m_state.gCurrentData;
     stamped.Version = m_state.gProgramVersion;
     QString error;

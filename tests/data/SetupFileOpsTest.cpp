@@ -260,4 +260,18 @@ TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
     }
 }
 
+TEST_F(FileOps, SaveAfterAFailedUploadSavesNothing) {
+    const QString saved = writeFile("a.sdt", olderFile());
+    chooser.answers.push_back(saved);
+    link.OpenRSComm(port);
+    board.faults().silentAfter = board.receivedCount() + 40;
+    prompt.boxes.clear();
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
+    EXPECT_TRUE(state.gFileUnnamed);
+    EXPECT_EQ(prompt.boxes.back().text,
+              "The data upload did not complete.\r\n\r\nNothing was saved.");
+    EXPECT_EQ(readSetupFile(saved, nullptr)->Version, olderFile().Version);
+}
+
 } // namespace
