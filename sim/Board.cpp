@@ -1,4 +1,5 @@
 #include "sim/Board.h"
+#include "sim/ColorModel.h"
 #include "sim/DefaultProgram.h"
 #include "sim/Protocol.h"
 #include "sim/SetupDefaults.h"
@@ -22,6 +23,8 @@ Board::Board(Clock& clock) : m_clock(clock) {
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
     loadDefaultProgram(*this);
+    loadWorkingLabel(*this);
+    advanceDuctors(*this);
 }
 
 qint64 Board::value(const QString& add) const {
@@ -60,6 +63,7 @@ void Board::advanceMachine() {
     m_machine.advance(*this, m_clock.nowUs());
     m_pls.advance(m_machine, m_clock.nowUs());
     m_io.advance(*this, m_machine, m_pls, m_clock.nowUs());
+    advanceDuctors(*this);
 }
 
 qint64 Board::byteTimeUs() const {

@@ -1,5 +1,6 @@
 #include "app/MachinePages.h"
 
+#include "widgets/pages/frmColorControl.h"
 #include "widgets/pages/frmData.h"
 #include "widgets/pages/frmDisplayIO.h"
 #include "widgets/pages/frmMain.h"
@@ -18,8 +19,9 @@ template <class Page> PageFactory factory(AppState& state, RSComm& link, Prompt&
 std::array<PageFactory, frmMDIMain::kPageCount> machinePages(AppState& state, RSComm& link,
                                                              Prompt& prompt) {
     return {
-        factory<frmMain>(state, link, prompt), factory<frmSetup>(state, link, prompt),    {}, {},
-        factory<frmData>(state, link, prompt), factory<frmDisplayIO>(state, link, prompt)};
+        factory<frmMain>(state, link, prompt),         factory<frmSetup>(state, link, prompt),
+        factory<frmColorControl>(state, link, prompt), {},
+        factory<frmData>(state, link, prompt),         factory<frmDisplayIO>(state, link, prompt)};
 }
 
 } // namespace kalvex::app

@@ -74,6 +74,12 @@ void NumericEntryField::showValue(const QString& value) {
     if (m_text->text() != value) m_text->setText(value);
 }
 
+void NumericEntryField::refill(const QString& value) {
+    clearEditing();
+    showValue(value);
+    if (m_text->hasFocus()) enterStep();
+}
+
 void NumericEntryField::showBlank(const QString& text) {
     m_filled = false;
     m_typed = false;
@@ -89,10 +95,13 @@ void NumericEntryField::clearEditing() {
 bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_text) return false;
     switch (event->type()) {
-    case QEvent::FocusIn:
+    case QEvent::FocusIn: {
         // Coming back from another program keeps what was typed and the value to restore.
-        if (!m_typed || !staysInField(static_cast<QFocusEvent*>(event)->reason())) enterStep();
+        const bool stays = staysInField(static_cast<QFocusEvent*>(event)->reason());
+        if (!stays && !m_refusing && m_config.onFocusIn) m_config.onFocusIn();
+        if (!m_typed || !stays) enterStep();
         break;
+    }
     case QEvent::MouseButtonRelease:
         if (!m_text->hasFocus()) break;
         if (m_typed)
@@ -105,6 +114,7 @@ bool NumericEntryField::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut: {
         const Qt::FocusReason r = static_cast<QFocusEvent*>(event)->reason();
         if (staysInField(r)) break;
+        if (m_config.commitOnFocusLoss && !m_config.commitOnFocusLoss()) break;
         // Without the focus-lost check only the user's own leaving (Tab, click, access key)
         // is checked, not a focus move made by the page.
         if (m_config.checkOnFocusLost || userLeaves(r)) commitStep();
@@ -127,6 +137,10 @@ void NumericEntryField::enterStep() {
 }
 
 bool NumericEntryField::keyStep(int key) {
+    if (m_config.onKey && m_config.onKey(key)) {
+        m_escArmed = false;
+        return true;
+    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         m_escArmed = false;
         // As if Tab was pressed: the commit runs as the focus leaves.
@@ -166,10 +180,20 @@ bool NumericEntryField::commitStep() {
         return true;
     }
     const QString text = m_text->text();
+    const double v = text.trimmed().toDouble();
+    if (m_config.storeOnlyChanged && isNumeric(text) && roundToInt32(v) == m_saved) {
+        leaveUnstored();
+        return true;
+    }
+    if (m_config.beforeCheck) m_config.beforeCheck();
     const int min = m_spin ? m_spin->minimum() : 0;
     const int max = m_spin ? m_spin->maximum() : 0;
-    const double v = text.trimmed().toDouble();
-    if (!isNumeric(text) || v < min || v > max) {
+    if (min > max) { // no value fits: the operator may still leave
+        leaveUnstored();
+        return true;
+    }
+    const bool whole = !m_config.wholeNumbers || isWholeNumber(text);
+    if (!isNumeric(text) || !whole || v < min || v > max) {
         refuse();
         return false;
     }
@@ -178,6 +202,11 @@ bool NumericEntryField::commitStep() {
     m_typed = false;
     m_editing = false;
     return true;
+}
+
+void NumericEntryField::leaveUnstored() {
+    restoreSaved();
+    m_editing = false;
 }
 
 void NumericEntryField::refuse() {
@@ -220,8 +249,10 @@ bool NumericEntryField::spinPressed() {
 
 void NumericEntryField::spinStep(int direction) {
     if (!m_filled) return; // no value to step from
+    if (m_config.beforeCheck) m_config.beforeCheck();
     const int min = m_spin->minimum(), max = m_spin->maximum();
     const int current = valueOf(m_text->text());
+    if (min > max) return; // no value to step to
     const int value = qBound(min, current + direction, max);
     if (value == current && min <= current && current <= max) return; // at a bound
     m_text->setText(QString::number(value));
@@ -229,13 +260,20 @@ void NumericEntryField::spinStep(int direction) {
     m_editing = false;
     m_escArmed = false;
     if (m_default) m_default->setFocus(Qt::OtherFocusReason);
-    if (m_config.spinAction)
+    if (m_config.spinAction) {
         m_config.spinAction(value);
-    else
-        storeAndWrite(value);
+        return;
+    }
+    storeAndWrite(value);
 }
 
 void NumericEntryField::storeAndWrite(int value) {
+    if (m_config.store) {
+        m_saved = value;
+        m_config.store(value);
+        Q_EMIT committed(value);
+        return;
+    }
     auto& values = m_state.gCurrentData.Value;
     if (m_config.dataIndex >= 0 && size_t(m_config.dataIndex) < values.size())
         values[size_t(m_config.dataIndex)] = value;

@@ -26,6 +26,22 @@ struct EntryFieldConfig {
     std::function<QString(int, int)> rangeMessage;
     // Replaces the spin's own store and write (e.g. a spin that writes another address).
     std::function<void(int)> spinAction;
+
+    // Hooks for fields whose effects are the page's own; unset, the field behaves as above.
+    // Runs as the focus comes into the field, before the value to restore is taken.
+    std::function<void()> onFocusIn;
+    // Sees a key first; true: the page has handled it.
+    std::function<bool(int key)> onKey;
+    // Runs just before the value is checked or stepped: bounds that follow other values.
+    std::function<void()> beforeCheck;
+    // Replaces the store and write of both the commit and the spin.
+    std::function<void(int value)> store;
+    // False while leaving the field must not commit (the page is busy filling it).
+    std::function<bool()> commitOnFocusLoss;
+    // A value equal to the one the field was entered with is neither checked nor stored.
+    bool storeOnlyChanged = false;
+    // Refuses fractions and exponents.
+    bool wholeNumbers = false;
 };
 
 // The text box + up/down pair bound to a board address and a data-set element. It shows the
@@ -46,6 +62,9 @@ class NumericEntryField : public QObject {
     void showValue(const QString& value);
     // A placeholder such as "-": the field holds no value to commit or step from.
     void showBlank(const QString& text);
+    // A value the page puts in whatever the operator is doing (a label load): shown, and taken
+    // as the value to restore when the field has the focus.
+    void refill(const QString& value);
     bool editing() const { return m_editing; }
     // The text holds what the operator typed since entering the field.
     bool typed() const { return m_typed; }
@@ -75,6 +94,7 @@ class NumericEntryField : public QObject {
     void enterStep();
     bool keyStep(int key);
     bool commitStep();
+    void leaveUnstored();
     void refuse();
     void showRangeMessage();
     bool spinPressed();

@@ -2,6 +2,7 @@
 
 #include "widgets/pages/UpDown.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,18 @@ QLabel* label(const QString& text, const QString& name, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     return l;
+}
+
+int checkedMask(std::span<QCheckBox* const> boxes) {
+    int mask = 0;
+    for (size_t k = 0; k < boxes.size(); ++k)
+        mask |= boxes[k]->isChecked() ? 1 << k : 0;
+    return mask;
+}
+
+void setCheckedMask(std::span<QCheckBox* const> boxes, int mask) {
+    for (size_t k = 0; k < boxes.size(); ++k)
+        boxes[k]->setChecked((mask >> k) & 1);
 }
 
 Entry entry(const QString& textName, const QString& spinName, QWidget* parent, int width) {

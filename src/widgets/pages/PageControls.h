@@ -2,8 +2,10 @@
 #include <QString>
 
 #include <functional>
+#include <span>
 #include <vector>
 
+class QCheckBox;
 class QGridLayout;
 class QGroupBox;
 class QHBoxLayout;
@@ -25,6 +27,10 @@ QString indexed(const char* base, int index);
 QPushButton* button(const QString& caption, const QString& name, QWidget* parent);
 QGroupBox* frame(const QString& caption, const QString& name, QWidget* parent);
 QLabel* label(const QString& text, const QString& name, QWidget* parent);
+
+// A row of check boxes as a bit mask, box k bit k.
+int checkedMask(std::span<QCheckBox* const> boxes);
+void setCheckedMask(std::span<QCheckBox* const> boxes, int mask);
 
 // A text box with its up/down arrows, side by side.
 struct Entry {

@@ -6,6 +6,7 @@
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 #include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
 
 #include <QCheckBox>
@@ -93,8 +94,7 @@ void frmSetup::addTimingDisplays(RefreshLoop& loop) {
 
 void frmSetup::setFeedbackBoxes(int mask) {
     m_checkBoxUpdate = true;
-    for (int j = 0; j < 8; ++j)
-        ui.chkFeedback[size_t(j)]->setChecked((mask & (1 << j)) != 0);
+    controls::setCheckedMask(ui.chkFeedback, mask);
     m_checkBoxUpdate = false;
 }
 

@@ -51,10 +51,7 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
         // Only the operator's click writes: a refresh that ticks the boxes sends nothing.
         connect(ui.chkFeedback[size_t(j)], &QCheckBox::clicked, this, [this] {
             if (m_checkBoxUpdate) return;
-            int mask = 0;
-            for (int k = 0; k < 8; ++k)
-                mask |= ui.chkFeedback[size_t(k)]->isChecked() ? 1 << k : 0;
-            WriteFeedbackMask(QString::number(mask));
+            WriteFeedbackMask(QString::number(controls::checkedMask(ui.chkFeedback)));
         });
     }
     ui.cmdEnableFeedbackAll = controls::button(QStringLiteral("&Enable All"),
