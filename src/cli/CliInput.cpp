@@ -2,20 +2,13 @@
 
 #include "cli/CliPrompt.h"
 #include "cli/CliSession.h"
+#include "data/DataTransfers.h"
 #include "link/Address.h"
 #include "link/SafeFile.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace kalvex::cli {
-
-bool isBoardAddress(const QString& text) {
-    static const QRegularExpression grammar(
-        QStringLiteral(R"(^([BWDF][0-9]{1,5}(\.[0-7])?|[0-9A-F]{1,4}H)$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return grammar.match(text).hasMatch() && parseAddress(text).valid;
-}
 
 int checkAddresses(const QStringList& addresses) {
     for (const QString& a : addresses) {
@@ -27,6 +20,15 @@ int checkAddresses(const QStringList& addresses) {
         }
     }
     return kExitOk;
+}
+
+int checkItems(const TransferPlan& plan, const SetupData& data) {
+    const QString bad = DataTransfers::unsendableItems(plan, data);
+    if (bad.isEmpty()) return kExitOk;
+    say(QStringLiteral("nothing was sent; these items cannot be %1:\n")
+            .arg(plan.upload ? QStringLiteral("read") : QStringLiteral("written")) +
+        QString(bad).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    return kExitRefused;
 }
 
 int checkOutputFile(const QString& output, bool force, const QStringList& inputs) {

@@ -1,15 +1,18 @@
 #pragma once
+#include "data/SetupData.h"
+#include "data/TransferPlan.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace kalvex::cli {
 
-// A board address as typed on a command line: a type letter B, W, D or F with a number and an
-// optional bit (.0 to .7), or the hex byte form (1F40H), naming cells inside 0 to 65535.
-bool isBoardAddress(const QString& text);
-
 // Refuses (with a message) addresses that are not board addresses; exit code 1 or 0.
 int checkAddresses(const QStringList& addresses);
+
+// Refuses (with a message naming each item and address) a transfer with items whose address
+// names no board cell; exit code 1 or 0.
+int checkItems(const TransferPlan& plan, const SetupData& data);
 
 // Whether `output` may be written: it must not be one of `inputs`, must be a regular file
 // when it exists, and replaces an existing file only with --force. Exit code 3 or 0, with a

@@ -64,7 +64,10 @@ int CliSession::open() {
     m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {
         say(QStringLiteral("could not go online with the target board."));
-        return m_link->portFailed() && !m_link->CommError() ? kExitFile : kExitComm;
+        // A port that did not open (a missing device, one that is no serial port, a lock file
+        // that cannot be written, RSPort.cfg) is a file error; a board that did not answer is
+        // a communication failure.
+        return m_link->portFailed() ? kExitFile : kExitComm;
     }
     return kExitOk;
 }

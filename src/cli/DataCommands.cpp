@@ -65,10 +65,6 @@ int checkLabels(DataArgs& a) {
     return kExitOk;
 }
 
-int signalExit() {
-    return 128 + (stopSignal() != 0 ? stopSignal() : SIGINT);
-}
-
 // File > Open of one named file: a file of another program version needs --yes.
 class NamedFile final : public FileChooser {
   public:
@@ -152,7 +148,7 @@ int transferExit(const TransferOutcome& o, const char* verb, const QString& notS
         return kExitOk;
     case TransferOutcome::Kind::Cancelled:
         say(QStringLiteral("interrupted: ") + progress + notSaved);
-        return signalExit();
+        return stopExitCode();
     case TransferOutcome::Kind::Failed:
         break;
     }
@@ -170,7 +166,9 @@ int readBackExit(const TransferOutcome& o, bool asked) {
         say(QStringLiteral("The verification did not run."));
         return kExitComm;
     }
-    return readBack->finished && readBack->mismatches.empty() ? kExitOk : kExitComm;
+    return readBack->finished && readBack->mismatches.empty() && readBack->strays.empty()
+               ? kExitOk
+               : kExitComm;
 }
 
 int runUpload(const CliOptions& options, DataArgs a) {
@@ -181,12 +179,16 @@ int runUpload(const CliOptions& options, DataArgs a) {
     AppState state;
     if (!a.base.empty())
         if (const int rc = openFile(state, session.prompt(), qs(a.base))) return rc;
+    const int code = kSets.at(a.set);
+    if (const int rc =
+            checkItems(transferPlan(code, a.range.first, a.range.last), state.gCurrentData))
+        return rc;
     catchStopSignals();
     if (const int rc = session.open()) return rc;
     CliHost host(a.range);
     DataTransfers transfers(state, session.link(), session.prompt(), host);
     state.gUploadNOW = generalDateNow();
-    const TransferOutcome o = transfers.ProcessData(kSets.at(a.set));
+    const TransferOutcome o = transfers.ProcessData(code);
     const bool save = o.complete() || (a.partial && o.kind == TransferOutcome::Kind::Failed);
     const int rc = transferExit(o, "read",
                                 save ? QString()
@@ -210,8 +212,10 @@ int runDownload(const CliOptions& options, DataArgs a) {
     if (const int rc = openFile(state, prompt, qs(a.file))) return rc;
     const int code = kSets.at(a.set) + 10;
     // Everything that can refuse the download does so before the port opens.
-    const QString foreign = DataTransfers::foreignAddresses(
-        transferPlan(code, a.range.first, a.range.last), state.gCurrentData, state.gDefaultData);
+    const TransferPlan plan = transferPlan(code, a.range.first, a.range.last);
+    if (const int rc = checkItems(plan, state.gCurrentData)) return rc;
+    const QString foreign =
+        DataTransfers::foreignAddresses(plan, state.gCurrentData, state.gDefaultData);
     CliHost host(a.range, a.anyAddress);
     if (!foreign.isEmpty() && !host.acceptForeignAddresses(prompt, foreign)) return kExitRefused;
     if (!DataTransfers::AskDownload(prompt))

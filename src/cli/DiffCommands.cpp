@@ -1,5 +1,6 @@
 #include "cli/DiffCommands.h"
 
+#include "cli/CliInput.h"
 #include "data/DataCompare.h"
 #include "data/DataTransfers.h"
 #include "data/SetupFile.h"
@@ -96,6 +97,9 @@ int runDownloadOnlyChanged(const DownloadChangedRequest& r) {
     if (!file) return kExitFile;
     // Without --yes the question is refused before the port opens; with it, the download asks
     // (and is answered) once the differences are known.
+    if (const int rc =
+            checkItems(selectiveDownloadPlan(r.setCode, itemsOf(r.setCode, r.labels)), *file))
+        return rc;
     CliPrompt ask(0, false);
     if (!r.options.yes && !DataTransfers::AskDownload(ask)) {
         say(QStringLiteral("nothing was read or sent; --yes answers the question."));
@@ -130,10 +134,13 @@ int runDownloadOnlyChanged(const DownloadChangedRequest& r) {
         say(QStringLiteral("The verification did not run to its end."));
         return kExitComm;
     }
-    if (!out.mismatches.empty()) {
+    if (!out.mismatches.empty())
         printItems("Verification failed, the board does not hold:", mismatchLines(out.mismatches));
-        return kExitComm;
-    }
+    if (!out.strays.empty())
+        printItems("These bytes outside the items written read 255, the value a stray byte "
+                   "leaves; check what they should hold:",
+                   strayLines(out.strays));
+    if (!out.mismatches.empty() || !out.strays.empty()) return kExitComm;
     if (!out.complete) return kExitComm;
     say(QString::asprintf("%zu items written%s.", changed.size(), r.verify ? " and verified" : ""));
     return kExitOk;

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/StopSignals.h"
 #include "data/program/ProgramDownload.h"
 #include "data/program/ProgramFiles.h"
 #include "data/program/ProgramUpload.h"
@@ -54,17 +55,25 @@ int downloadExitCode(ProgramDownload::Outcome o) {
     case O::ChecksumError:
     case O::NoExitAck:
         return kExitComm;
+    case O::Interrupted:
+        return stopExitCode();
     default:
         return kExitRefused;
     }
 }
 
-// A progress line on stderr when that is a terminal.
-std::function<void()> progressLine(ProgramTransfer& t, const char* verb) {
-    if (!isatty(STDERR_FILENO)) return {};
-    return [&t, verb] {
-        std::fprintf(stderr, "\r%s Program Address: %-6s", verb, qPrintable(t.CurrentProgramAdd()));
-    };
+// Steps the run to its end: a progress line on stderr when that is a terminal, and a stop
+// signal taken at the run's next safe point.
+void runWithProgress(ProgramRun& run, ProgramTransfer& t, const char* verb) {
+    const bool tty = isatty(STDERR_FILENO);
+    if (stopSignal() != 0) run.requestStop();
+    run.runToEnd([&] {
+        if (stopSignal() != 0) run.requestStop();
+        if (tty)
+            std::fprintf(stderr, "\r%s Program Address: %-6s", verb,
+                         qPrintable(t.CurrentProgramAdd()));
+    });
+    if (tty) std::fprintf(stderr, "\n");
 }
 
 } // namespace
@@ -84,12 +93,12 @@ int runProgramDownload(const CliOptions& options, const QString& ovp) {
     ProgramFileSet files(session.prompt());
     if (const int rc = selectProgram(files, ovp)) return rc;
     if (!files.ValidProgram()) return kExitRefused;
+    catchStopSignals();
     if (const int rc = session.open()) return rc;
     SystemClock clock;
     ProgramTransfer transfer(session.link(), clock);
     ProgramDownload run(transfer, files, session.prompt());
-    run.runToEnd(progressLine(transfer, "Writing to"));
-    if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");
+    runWithProgress(run, transfer, "Writing to");
     if (run.outcome() == ProgramDownload::Outcome::Invalid)
         hexExitCode(readHexFile(files.names().hex)); // says which line
     return downloadExitCode(run.outcome());
@@ -109,16 +118,18 @@ int runProgramUpload(const CliOptions& options, const QString& ovp, bool force) 
             return kExitFile;
         }
     }
+    catchStopSignals();
     if (const int rc = session.open()) return rc;
     SystemClock clock;
     ProgramTransfer transfer(session.link(), clock);
     transfer.setState(ProgramState::UploadRequested);
     ProgramUpload run(transfer, files, session.prompt());
-    run.runToEnd(progressLine(transfer, "Reading From"));
-    if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");
+    runWithProgress(run, transfer, "Reading From");
     switch (run.outcome()) {
     case ProgramUpload::Outcome::Complete:
         return kExitOk;
+    case ProgramUpload::Outcome::Interrupted:
+        return stopExitCode();
     case ProgramUpload::Outcome::FileError:
         return kExitFile;
     default:

@@ -27,4 +27,8 @@ int stopSignal() {
     return g_stopSignal;
 }
 
+int stopExitCode() {
+    return 128 + (g_stopSignal != 0 ? int(g_stopSignal) : SIGINT);
+}
+
 } // namespace kalvex::cli

@@ -7,5 +7,8 @@ namespace kalvex::cli {
 void catchStopSignals();
 // The stop signal received since catchStopSignals(), or 0.
 int stopSignal();
+// The exit code of a run stopped by a signal: 128 + the signal (SIGINT when none was seen,
+// as for a Cancel).
+int stopExitCode();
 
 } // namespace kalvex::cli

@@ -141,13 +141,20 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
             out.failed.push_back(i);
     out.complete = out.failed.empty() && !write.failed();
     out.resynchronised = watch.resynchronised();
-    if (verifyAfter && !m_link.CommError()) {
-        if (auto m = verify(data, items)) {
-            out.verified = true;
-            out.mismatches = std::move(*m);
-        }
-    }
+    out.strayCandidates = straysOutside(data, items, watch.strayCandidates());
+    if (verifyAfter && !m_link.CommError()) readBack(data, items, out);
     return out;
+}
+
+void DataCompare::readBack(const SetupData& data, const std::vector<int>& items,
+                           SelectiveOutcome& out) {
+    auto m = verify(data, items);
+    if (!m) return;
+    const auto strays = readStrays(m_link, out.strayCandidates);
+    if (!strays) return;
+    out.verified = true;
+    out.mismatches = std::move(*m);
+    out.strays = *strays;
 }
 
 std::optional<std::vector<ItemDifference>> DataCompare::verify(const SetupData& data,
@@ -176,14 +183,10 @@ bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
         tell(prompt,
              QStringLiteral("These items were not written:\r\n\r\n") + itemLines(data, out.failed),
              MsgIcon::Exclamation);
-    if (out.resynchronised && !out.verified && askReadBack(prompt)) {
-        if (auto m = compare.verify(data, items)) {
-            out.verified = true;
-            out.mismatches = std::move(*m);
-        }
-    }
-    if (!out.mismatches.empty()) {
-        tellReadBack(prompt, items.size(), out.mismatches);
+    if (out.resynchronised && !out.verified && askReadBack(prompt, out.strayCandidates))
+        compare.readBack(data, items, out);
+    if (!out.mismatches.empty() || !out.strays.empty()) {
+        tellReadBack(prompt, items.size(), out.mismatches, out.strays);
         return false;
     }
     if (!out.complete) return false;
@@ -204,7 +207,8 @@ bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
 }
 
 DownloadWatch::DownloadWatch(DataTransfer& transfer, const RSComm& link)
-    : m_link(link), m_retriesBefore(link.writeRetries()) {
+    : m_link(link), m_retriesBefore(link.writeRetries()),
+      m_straysBefore(link.strayCandidates().size()) {
     transfer.onItem([this](int index, LinkFailure f) {
         (f == LinkFailure::None ? written : failed).push_back(index);
         m_wrongEcho = m_wrongEcho || f == LinkFailure::WrongEcho;
@@ -212,19 +216,80 @@ DownloadWatch::DownloadWatch(DataTransfer& transfer, const RSComm& link)
 }
 
 bool DownloadWatch::resynchronised() const {
-    return m_wrongEcho || m_link.writeRetries() != m_retriesBefore;
+    return m_wrongEcho || m_link.writeRetries() != m_retriesBefore ||
+           m_link.strayCandidates().size() != m_straysBefore;
 }
 
-bool askReadBack(Prompt& prompt) {
+std::vector<int> DownloadWatch::strayCandidates() const {
+    std::vector<int> out;
+    const std::vector<int>& all = m_link.strayCandidates();
+    for (size_t k = m_straysBefore; k < all.size(); ++k)
+        if (std::find(out.begin(), out.end(), all[k]) == out.end()) out.push_back(all[k]);
+    return out;
+}
+
+std::vector<int> straysOutside(const SetupData& data, const std::vector<int>& items,
+                               const std::vector<int>& candidates) {
+    std::vector<int> out;
+    for (const int at : candidates) {
+        const bool covered = std::any_of(items.begin(), items.end(), [&](int i) {
+            if (size_t(i) >= data.Address.size()) return false;
+            const ParsedAddress p = parseAddress(data.Address[size_t(i)]);
+            return p.valid && at >= p.byteAddress && at < p.byteAddress + p.byteCount();
+        });
+        if (!covered) out.push_back(at);
+    }
+    return out;
+}
+
+std::optional<std::vector<int>> readStrays(RSComm& link, const std::vector<int>& addresses) {
+    std::vector<int> strays;
+    for (const int at : addresses) {
+        const LinkResult r = link.readValue(QStringLiteral("B%1").arg(at));
+        if (!r) return std::nullopt;
+        if (r.value == 0xFF) strays.push_back(at);
+    }
+    return strays;
+}
+
+QString strayByteName(int address) {
+    const QString name = QStringLiteral("B%1").arg(address);
+    if (address >= 61424 && address <= 61433)
+        return name + QStringLiteral(" (the program ident block)");
+    if (address >= 8188 && address <= 8190)
+        return name + QStringLiteral(" (the program configuration)");
+    if (address >= 0x2000) return name + QStringLiteral(" (inside the board's program)");
+    return name;
+}
+
+bool askReadBack(Prompt& prompt, const std::vector<int>& strayBytes) {
+    QStringList names;
+    for (const int at : strayBytes)
+        names << strayByteName(at);
+    const QString where = names.isEmpty() ? QString()
+                                          : QStringLiteral(" It may have landed on ") +
+                                                names.join(QStringLiteral(", ")) +
+                                                QStringLiteral(", outside the items written.");
     return prompt.message(QStringLiteral("KALVEX"),
                           QStringLiteral("The link had to resynchronise during the download, so a "
-                                         "stray byte may have been written.\r\n\r\n"
-                                         "Read back the items written?"),
+                                         "stray byte may have been written.") +
+                              where +
+                              (names.isEmpty()
+                                   ? QStringLiteral("\r\n\r\nRead back the items written?")
+                                   : QStringLiteral("\r\n\r\nRead back the items written and "
+                                                    "those bytes?")),
                           MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
 }
 
 void tellReadBack(Prompt& prompt, size_t count,
-                  const std::optional<std::vector<ItemDifference>>& mismatches) {
+                  const std::optional<std::vector<ItemDifference>>& mismatches,
+                  const std::vector<int>& strays) {
+    const QString strayText =
+        strays.empty() ? QString()
+                       : QStringLiteral("these bytes outside the items written read 255, the "
+                                        "value a stray byte leaves; check what they should "
+                                        "hold:\r\n\r\n") +
+                             strayLines(strays);
     if (!mismatches)
         tell(prompt,
              QStringLiteral("The read-back did not run to its end: whether the board holds the "
@@ -233,7 +298,11 @@ void tellReadBack(Prompt& prompt, size_t count,
     else if (!mismatches->empty())
         tell(prompt,
              QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
-                 mismatchLines(*mismatches),
+                 mismatchLines(*mismatches) +
+                 (strayText.isEmpty() ? QString() : QStringLiteral("\r\n\r\nAlso, ") + strayText),
+             MsgIcon::Exclamation);
+    else if (!strays.empty())
+        tell(prompt, QStringLiteral("%1 items read back as written, but ").arg(count) + strayText,
              MsgIcon::Exclamation);
     else
         tell(prompt, QStringLiteral("%1 items read back: the board holds them.").arg(count),
@@ -245,6 +314,13 @@ QString itemLines(const SetupData& data, const std::vector<int>& items) {
     for (const int i : items)
         lines << QStringLiteral("%1  %2").arg(
             size_t(i) < data.Address.size() ? data.Address[size_t(i)] : QString(), itemName(i));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString strayLines(const std::vector<int>& strays) {
+    QStringList lines;
+    for (const int at : strays)
+        lines << strayByteName(at);
     return lines.join(QStringLiteral("\r\n"));
 }
 

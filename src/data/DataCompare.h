@@ -49,12 +49,15 @@ class DownloadWatch {
     DownloadWatch(const DownloadWatch&) = delete; // the transfer calls back into this object
     DownloadWatch& operator=(const DownloadWatch&) = delete;
     bool resynchronised() const;
+    // Byte addresses where a stray byte may have landed during this download, once each.
+    std::vector<int> strayCandidates() const;
 
     std::vector<int> written, failed;
 
   private:
     const RSComm& m_link;
     int m_retriesBefore;
+    size_t m_straysBefore;
     bool m_wrongEcho = false;
 };
 
@@ -67,6 +70,8 @@ struct SelectiveOutcome {
     bool verifyAsked = false;
     bool verified = false;                  // the read-back ran to its end
     std::vector<ItemDifference> mismatches; // data set's value, board's value
+    std::vector<int> strayCandidates;       // where a resynchronisation may have stored 0xFF
+    std::vector<int> strays;                // those outside the items that read 255
 };
 
 // Compare with Board and the download of what differs, for the window and the command line.
@@ -89,6 +94,9 @@ class DataCompare {
     // Reads back `items` and lists those the board does not hold; nothing if the read failed.
     std::optional<std::vector<ItemDifference>> verify(const SetupData& data,
                                                       const std::vector<int>& items);
+    // The read-back after a download: the items and the stray candidates outside them, into
+    // `out` (verified only when both ran to their end).
+    void readBack(const SetupData& data, const std::vector<int>& items, SelectiveOutcome& out);
 
   private:
     bool goOnline();
@@ -98,21 +106,36 @@ class DataCompare {
     TransferHost& m_host;
 };
 
+// The candidates outside the bytes of `items` (in `data`'s addresses): the read-back of the
+// items does not cover them.
+std::vector<int> straysOutside(const SetupData& data, const std::vector<int>& items,
+                               const std::vector<int>& candidates);
+// Reads each byte address; those that hold 255, the value a stray byte leaves. Nothing when a
+// read failed. A corrupted reply cannot be told from data here, so 255 means "may be a stray",
+// and another value that no stray landed (or that the reply was spoilt).
+std::optional<std::vector<int>> readStrays(RSComm& link, const std::vector<int>& addresses);
+// "B1023", with where on the board it is when that is the program, its ident or configuration.
+QString strayByteName(int address);
+
 // Tells the operator how a download of chosen items ended: items not written, a stray byte the
 // link may have stored (offering the read-back when it was not asked for), what the read-back
 // found. True when the board is known to hold every item.
 bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
                     const std::vector<int>& items, SelectiveOutcome out);
 
-// After a download in which the link resynchronised: says a stray byte may have been written and
-// asks whether to read back the items written; true for Yes.
-bool askReadBack(Prompt& prompt);
-// Tells what the read-back of `count` written items found: nothing when it did not run to its end.
+// After a download in which the link resynchronised: says a stray byte may have been written,
+// naming the bytes outside the items where it may have landed, and asks whether to read back
+// the items written and those bytes; true for Yes.
+bool askReadBack(Prompt& prompt, const std::vector<int>& strayBytes = {});
+// Tells what the read-back of `count` written items (and of the stray candidates outside them)
+// found: nothing when it did not run to its end.
 void tellReadBack(Prompt& prompt, size_t count,
-                  const std::optional<std::vector<ItemDifference>>& mismatches);
+                  const std::optional<std::vector<ItemDifference>>& mismatches,
+                  const std::vector<int>& strays = {});
 
 // Lines naming items, "W1092  Canfeed Enable Low Speed", one per item.
 QString itemLines(const SetupData& data, const std::vector<int>& items);
 QString mismatchLines(const std::vector<ItemDifference>& mismatches);
+QString strayLines(const std::vector<int>& strays);
 
 } // namespace kalvex

@@ -38,13 +38,19 @@ void DataTransfer::runToEnd(const std::function<void(const DataTransfer&)>& prog
         if (progress) progress(*this);
 }
 
-// An item without a sendable address (missing from a shorter file, or garbled) is left as it
-// is: the empty address would otherwise land on byte 32 of the board.
+// An item without an address (missing from a shorter file) is left as it is: the empty address
+// would otherwise land on byte 32 of the board. One whose address names no board cell fails
+// without a byte sent.
 void DataTransfer::transferItem(int index) {
     const size_t i = size_t(index);
-    const QString address = i < m_data.Address.size() ? m_data.Address[i] : QString();
-    if (address.trimmed().isEmpty() || !parseAddress(address).valid || i >= m_data.Value.size()) {
+    const QString address = i < m_data.Address.size() ? m_data.Address[i].trimmed() : QString();
+    if (address.isEmpty() || i >= m_data.Value.size()) {
         ++m_skipped;
+        return;
+    }
+    if (!isBoardAddress(address)) {
+        if (m_onItem) m_onItem(index, LinkFailure::RefusedInput);
+        m_failedItems.push_back({index, address, LinkFailure::RefusedInput});
         return;
     }
     // A failed read keeps the value we had: "0" from a silent board is no value.

@@ -42,7 +42,7 @@ class DataTransfer {
     bool finished() const { return m_finished; }
     bool cancelled() const { return m_cancel; }
     bool failed() const;
-    // Items not sent because their address is empty or names no board cell.
+    // Items not sent because they have no address.
     int skipped() const { return m_skipped; }
     // Items whose read or write did not complete, in transfer order.
     const std::vector<FailedItem>& failedItems() const { return m_failedItems; }

@@ -60,6 +60,18 @@ QString DataTransfers::foreignAddresses(const TransferPlan& plan, const SetupDat
     return items.join(QStringLiteral("\r\n"));
 }
 
+QString DataTransfers::unsendableItems(const TransferPlan& plan, const SetupData& data) {
+    QStringList items;
+    for (const int i : plan.items) {
+        const size_t k = size_t(i);
+        const QString address = k < data.Address.size() ? data.Address[k].trimmed() : QString();
+        if (address.isEmpty()) continue;
+        if (!isBoardAddress(address))
+            items << QStringLiteral("item %1: %2 is not a board address").arg(i).arg(address);
+    }
+    return items.join(QStringLiteral("\r\n"));
+}
+
 bool chooseLabelRange(TransferHost& host, AppState& state) {
     const std::optional<LabelRange> range = host.askLabelRange();
     state.gLabelFirst = range ? range->first : 0;
@@ -104,6 +116,14 @@ TransferOutcome DataTransfers::ProcessData(int code) {
     if (labels && !chooseLabelRange(m_host, m_state)) return {};
     if (!labels) m_state.gProcessCancelled = false;
     TransferPlan plan = transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast);
+    if (const QString bad = unsendableItems(plan, m_state.gCurrentData); !bad.isEmpty()) {
+        m_prompt.message(QStringLiteral("KALVEX"),
+                         QStringLiteral("Nothing was transferred. These items of the data set "
+                                        "cannot be moved:\r\n") +
+                             bad,
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+        return {};
+    }
     if (!plan.upload) {
         const QString foreign = foreignAddresses(plan, m_state.gCurrentData, m_state.gDefaultData);
         if (!foreign.isEmpty() && !m_host.acceptForeignAddresses(m_prompt, foreign)) return {};
@@ -113,20 +133,27 @@ TransferOutcome DataTransfers::ProcessData(int code) {
     const DownloadWatch watch(transfer, m_link);
     m_host.showProcessing(transfer);
     TransferOutcome outcome = outcomeOf(transfer);
-    if (!upload) outcome.readBack = readBack(watch.written, watch.resynchronised());
+    if (!upload)
+        outcome.readBack = readBack(watch.written, watch.resynchronised(), watch.strayCandidates());
     return outcome;
 }
 
 // A resynchronisation can store a stray 0xFF on any item, one written earlier included, so the
-// read-back waits for the last write.
+// read-back waits for the last write. The byte where it may have landed outside the items is
+// read too.
 std::optional<ReadBack> DataTransfers::readBack(const std::vector<int>& written,
-                                                bool resynchronised) {
+                                                bool resynchronised,
+                                                const std::vector<int>& strayCandidates) {
     if (written.empty() || m_link.CommError()) return std::nullopt;
-    if (!m_verify && !(resynchronised && askReadBack(m_prompt))) return std::nullopt;
+    const std::vector<int> outside = straysOutside(m_state.gCurrentData, written, strayCandidates);
+    if (!m_verify && !(resynchronised && askReadBack(m_prompt, outside))) return std::nullopt;
     DataCompare compare(m_link, m_prompt, m_host);
-    const auto mismatches = compare.verify(m_state.gCurrentData, written);
-    tellReadBack(m_prompt, written.size(), mismatches);
-    return ReadBack{mismatches.has_value(), mismatches.value_or(std::vector<ItemDifference>{})};
+    auto mismatches = compare.verify(m_state.gCurrentData, written);
+    const auto strays = mismatches ? readStrays(m_link, outside) : std::nullopt;
+    if (!strays) mismatches.reset();
+    tellReadBack(m_prompt, written.size(), mismatches, strays.value_or(std::vector<int>{}));
+    return ReadBack{mismatches.has_value(), mismatches.value_or(std::vector<ItemDifference>{}),
+                    strays.value_or(std::vector<int>{})};
 }
 
 } // namespace kalvex

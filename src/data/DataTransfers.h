@@ -34,6 +34,7 @@ bool chooseLabelRange(TransferHost& host, AppState& state);
 struct ReadBack {
     bool finished = false;                  // every item written was read back
     std::vector<ItemDifference> mismatches; // data set's value, board's value
+    std::vector<int> strays; // bytes outside the items that read 255 after a resynchronisation
 };
 
 // How an upload or download request ended.
@@ -68,6 +69,10 @@ class DataTransfers {
     // empty when all match.
     static QString foreignAddresses(const TransferPlan& plan, const SetupData& data,
                                     const SetupData& tagMap);
+    // The items of a plan whose address names no board cell (W70000, D65534, X12), as a list
+    // text; empty when every item can be moved. Only an empty address is left out of a
+    // transfer; these refuse the whole of it.
+    static QString unsendableItems(const TransferPlan& plan, const SetupData& data);
 
     TransferOutcome UploadData(int request);
     TransferOutcome DownloadData(int request);
@@ -80,7 +85,8 @@ class DataTransfers {
     RSComm& link() { return m_link; }
 
   private:
-    std::optional<ReadBack> readBack(const std::vector<int>& written, bool resynchronised);
+    std::optional<ReadBack> readBack(const std::vector<int>& written, bool resynchronised,
+                                     const std::vector<int>& strayCandidates);
 
     AppState& m_state;
     RSComm& m_link;

@@ -2,6 +2,7 @@
 
 #include "link/TextNumber.h"
 
+#include <QRegularExpression>
 #include <array>
 #include <map>
 #include <optional>
@@ -81,6 +82,13 @@ ParsedAddress parseAddress(const QString& add) {
     }
     checkRange(p);
     return p;
+}
+
+bool isBoardAddress(const QString& text) {
+    static const QRegularExpression grammar(
+        QStringLiteral(R"(^([BWDF][0-9]{1,5}(\.[0-7])?|[0-9A-F]{1,4}H)$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return grammar.match(text).hasMatch() && parseAddress(text).valid;
 }
 
 QString addressRangeMessage() {

@@ -19,6 +19,12 @@ struct ParsedAddress {
 
 ParsedAddress parseAddress(const QString& add);
 
+// A board address as an operator types it: a type letter B, W, D or F with a number and an
+// optional bit (.0 to .7), or the hex byte form (1F40H), naming cells inside 0 to 65535.
+// parseAddress reads more (any other letter lands on byte 32); only this form is ever sent
+// from a command line or a data set.
+bool isBoardAddress(const QString& text);
+
 // The message shown when a write names an address that cannot be sent.
 QString addressRangeMessage();
 

@@ -1,9 +1,12 @@
 #include "link/QtSerialPort.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -17,7 +20,17 @@ namespace kalvex {
 
 // A named device is known before it is opened.
 QtSerialPort::QtSerialPort(QString devicePath)
-    : m_devicePath(std::move(devicePath)), m_device(m_devicePath) {}
+    : m_devicePath(resolveDevicePath(devicePath)), m_device(m_devicePath) {}
+
+QString QtSerialPort::resolveDevicePath(const QString& path) {
+#ifdef Q_OS_UNIX
+    if (path.isEmpty() || QDir::isAbsolutePath(path)) return path;
+    if (!path.contains(u'/') && !QFileInfo::exists(path)) return QStringLiteral("/dev/") + path;
+    return QFileInfo(path).absoluteFilePath();
+#else
+    return path;
+#endif
+}
 
 QString QtSerialPort::deviceForPort(int portNumber) {
 #ifdef Q_OS_WIN
@@ -58,14 +71,60 @@ int QtSerialPort::probeOpenError() const {
 #endif
 }
 
+// QSerialPort takes a lock file (LCK..NAME in the first usable lock folder) before it opens the
+// device and reports any failure to write it as a busy port. The same write, tried here, tells
+// a full disk or a file-size limit from a port another program holds.
+QString QtSerialPort::lockFileProblem() const {
+#ifdef Q_OS_UNIX
+    QString name = m_device;
+    if (name.startsWith(QLatin1String("/dev/"))) name = name.mid(5);
+    name = QStringLiteral("/LCK..") + name.replace(u'/', u'_');
+    for (const char* dir : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                            "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        const QFileInfo info{QLatin1String(dir)};
+        const QString lock = QLatin1String(dir) + name;
+        if (!info.isReadable() || (!QFile::exists(lock) && !info.isWritable())) continue;
+        if (QFile::exists(lock)) return {}; // held, or left behind: the busy text applies
+        const QString probe =
+            QLatin1String(dir) + QStringLiteral("/.kalvex-lock-probe-%1").arg(::getpid());
+        const QByteArray path = QFile::encodeName(probe);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        int err = fd < 0 ? errno : 0;
+        const char line[] = "4194304\nkalvex\nlocalhost\n"; // as long as a lock file
+        for (size_t done = 0; fd >= 0 && err == 0 && done < sizeof line - 1;) {
+            const ssize_t n = ::write(fd, line + done, sizeof line - 1 - done);
+            if (n > 0)
+                done += size_t(n);
+            else
+                err = n < 0 ? errno : ENOSPC;
+        }
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(path.constData());
+        }
+        if (err == 0) return {};
+        return QStringLiteral("The serial port %1 could not be locked: the lock file %2 cannot "
+                              "be written: %3")
+            .arg(m_device, lock, QString::fromLocal8Bit(std::strerror(err)));
+    }
+#endif
+    return {};
+}
+
 QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError e) const {
     switch (e) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("The serial port %1 does not exist. Check the device name or port "
                               "number, or that the USB adapter is plugged in.")
             .arg(m_device);
-    case QSerialPort::PermissionError:
-        return busyOrDeniedText(m_device, probeOpenError());
+    case QSerialPort::PermissionError: {
+        const int probe = probeOpenError();
+        if (probe == EBUSY)
+            if (const QString lock = lockFileProblem(); !lock.isEmpty()) return lock;
+        return busyOrDeniedText(m_device, probe);
+    }
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("%1 is not a serial port: %2").arg(m_device, m_port.errorString());
     default:
         return QStringLiteral("The serial port %1 could not be opened: %2")
             .arg(m_device, m_port.errorString());

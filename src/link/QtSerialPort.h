@@ -24,12 +24,18 @@ class QtSerialPort final : public SerialPort {
     bool lowLatency() const override { return m_lowLatency; }
 
     static QString deviceForPort(int portNumber);
+    // The device a --device argument names. QSerialPort reads a name without a slash as
+    // /dev/NAME and a relative path against nothing in particular, so a relative path is made
+    // absolute here; a bare name keeps meaning /dev/NAME only when the current folder has no
+    // such file.
+    static QString resolveDevicePath(const QString& path);
     // The message for a port that is busy (EBUSY) or denied (EACCES).
     static QString busyOrDeniedText(const QString& device, int osError);
 
   private:
     QString describeOpenError(QSerialPort::SerialPortError e) const;
     int probeOpenError() const;
+    QString lockFileProblem() const;
     void setLowLatency();
     void fill();
 

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 namespace kalvex {
 
 // The one link to the target board: port settings and opening, the lock-step byte protocol,
@@ -52,6 +54,11 @@ class RSComm : public QObject {
     LinkFailure lastFailure() const { return m_failure; }
     // Writes sent again after a wrong echo: the resynchronisation may have stored a stray byte.
     int writeRetries() const { return m_writeRetries; }
+    // Byte addresses where a resynchronisation during a write may have stored a stray 0xFF, in
+    // the order seen (repeats included): a 0xFF sent while the board waits for an address low byte
+    // lands on the last byte of that page (high byte x 256 + 0xFF), one sent while it waits for
+    // data on the byte in flight.
+    const std::vector<int>& strayCandidates() const { return m_strayCandidates; }
 
     // True while a request is running; a timer tick that finds the link busy skips its turn.
     bool isBusy() const { return m_busy > 0; }
@@ -114,6 +121,7 @@ class RSComm : public QObject {
     bool cleanValue(const QString& dataValue, qint64& value);
     bool layOutBytes(qint64 value, QByteArray& bytes);
     void sendWrite(const QByteArray& bytes);
+    void noteStray(int byteAddress);
 
     Prompt& m_prompt;
     Clock& m_clock;
@@ -124,6 +132,8 @@ class RSComm : public QObject {
     int m_boardMode = 0;
     bool m_writeFailed = false;
     int m_writeRetries = 0;
+    int m_resyncs = 0; // resynchronising 0xFF sent after a missing reply
+    std::vector<int> m_strayCandidates;
     ParsedAddress m_parsed;
     QString m_lastReadAdd;
     bool m_parsedIsLastRead = false;

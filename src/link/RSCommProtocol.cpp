@@ -50,6 +50,7 @@ int RSComm::waitForReply() {
         if (attempts < 3) {
             m_port->discardInput();
             setCommError(false);
+            ++m_resyncs;
             m_port->send(kAttention);
             continue;
         }
@@ -233,7 +234,11 @@ void RSComm::sendWrite(const QByteArray& bytes) {
     for (qsizetype i = 0; i < bytes.size() && !m_writeFailed; ++i) {
         const int a = int(m_parsed.byteAddress + i);
         for (const int out : {a / 256, a % 256, int(quint8(bytes[i]))}) {
+            const int resyncsBefore = m_resyncs;
             const int r = ExchangeByte(out);
+            // Whatever the board took instead, the next 0xFF (this wait's or the mode change
+            // of the retry) may land as an address low byte or as data.
+            if (r != out || m_resyncs != resyncsBefore) noteStray(a);
             if (r == kNoReply) return;
             if (r != out) {
                 m_writeFailed = true;
@@ -242,6 +247,11 @@ void RSComm::sendWrite(const QByteArray& bytes) {
             }
         }
     }
+}
+
+void RSComm::noteStray(int byteAddress) {
+    m_strayCandidates.push_back(byteAddress);
+    m_strayCandidates.push_back((byteAddress & 0xFF00) | 0xFF);
 }
 
 void RSComm::RSWrite(const QString& add, const QString& dataValue) {

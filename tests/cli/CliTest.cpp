@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QProcess>
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -117,10 +118,35 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
         << qPrintable(r.err);
 }
 
+// A port that does not open is a file error naming the path opened and the real cause.
 TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
-    CliRun r = cli({"--device", "/dev/kalvex-missing", "info"}, false);
-    expectFailure(r, 2, "/dev/kalvex-missing does not exist");
-    EXPECT_FALSE(r.err.contains("Options >")) << qPrintable(r.err);
+    write(path("tty"), "a regular file"); // a relative name is this folder's file, not /dev/tty
+    const struct {
+        const char* device;
+        rlim_t sizeLimit;
+        QString says;
+    } cases[] = {
+        {"/dev/kalvex-missing", 0, "/dev/kalvex-missing does not exist"},
+        {"tty", 0, path("tty") + " is not a serial port"},
+        {"./tty", 0, path("tty") + " is not a serial port"},
+        {"kalvex-missing", 0, "/dev/kalvex-missing does not exist"},
+        {nullptr, 8, "cannot be written: File too large"}, // QSerialPort's lock file
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device ? c.device : "the simulator");
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        if (c.sizeLimit > 0) limit.rlim_cur = c.sizeLimit;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const CliRun r =
+            cli({"--device", c.device ? QString::fromLatin1(c.device) : server.slavePath(), "info"},
+                false);
+        setrlimit(RLIMIT_FSIZE, &old);
+        expectFailure(r, 3, qPrintable(c.says));
+        EXPECT_FALSE(r.err.contains("Options >") || r.err.contains("ModemManager"))
+            << qPrintable(r.err);
+    }
     // RSPort.cfg must be written without --device; a support "folder" that is a file stops it.
     write(path("support"), "x");
     expectFailure(cli({"info"}, false), 3, qPrintable(path("support/RSPort.cfg")));

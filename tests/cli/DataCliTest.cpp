@@ -6,9 +6,7 @@
 #include "link/Address.h"
 #include "support/CliBoard.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -155,7 +153,8 @@ TEST_F(DataCli, RefusedArgumentsAndFiles) {
 }
 
 // A file of another version, or an item naming another cell than the tag map, is refused
-// before anything is sent unless --yes or --any-address agrees.
+// before anything is sent unless --yes or --any-address agrees. An item naming no cell the
+// board has is refused whatever the options.
 TEST_F(DataCli, QuestionsOfAFileNeedTheirOption) {
     SetupData old = withValues({{122, 720}});
     old.Version = QStringLiteral("KALVEX_R0.1.0");
@@ -168,6 +167,20 @@ TEST_F(DataCli, QuestionsOfAFileNeedTheirOption) {
     const CliRun foreign = cli({"--yes", "download", "setup", path("crafted.sdt")});
     expectFailure(foreign, 1, "item 122: B8176 (tag map: W1092)");
     EXPECT_TRUE(foreign.err.contains("--any-address")) << qPrintable(foreign.err);
+    SetupData impossible = state.gDefaultData;
+    for (const char* address : {"W70000", "D65534", "B1401.9", "X12"}) {
+        impossible.Address[122] = QLatin1String(address);
+        save("impossible.sdt", impossible);
+        const QString says = QStringLiteral("item 122: %1").arg(address);
+        for (const QStringList& args :
+             {QStringList{"--yes", "download", "setup", path("impossible.sdt"), "--any-address"},
+              {"--yes", "download", "setup", path("impossible.sdt"), "--only-changed"},
+              {"upload", "setup", "--base", path("impossible.sdt"), "-o", path("u.sdt")}}) {
+            SCOPED_TRACE(qPrintable(args.join(' ')));
+            expectFailure(cli(args), 1, qPrintable(says));
+        }
+    }
+    EXPECT_FALSE(QFile::exists(path("u.sdt")));
     EXPECT_EQ(received(), before);
 
     EXPECT_EQ(cli({"--yes", "download", "setup", path("old.sdt")}).code, 0);
@@ -208,25 +221,34 @@ TEST_F(DataCli, FailedItemsAreNamedAndSaveNothing) {
     }
 }
 
-// A file-size limit or a full disk: exit 3, the earlier file whole, no SIGXFSZ death.
+// A file-size limit (the portable stand-in for a full disk): exit 3 with the system's reason,
+// the earlier file whole, no SIGXFSZ death.
 TEST_F(DataCli, AFailedWriteLeavesTheEarlierFileWhole) {
     save("n0.sdt", state.gDefaultData);
-    write(path("shift.txt"), "earlier");
-    save("backup.sdt", state.gDefaultData);
-    const QByteArray backup = contents(path("backup.sdt"));
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 100; // the child inherits it; SIGXFSZ keeps its default action
-    setrlimit(RLIMIT_FSIZE, &small);
-    const CliRun ex = cli({"export", path("n0.sdt"), "-o", path("shift.txt"), "--force"}, false);
-    const CliRun up =
-        cli({"upload", "setup", "--base", path("n0.sdt"), "-o", path("backup.sdt"), "--force"});
-    setrlimit(RLIMIT_FSIZE, &old);
-    expectFailure(ex, 3, "shift.txt");
-    EXPECT_EQ(contents(path("shift.txt")), "earlier");
-    expectFailure(up, 3, "backup.sdt");
-    EXPECT_EQ(contents(path("backup.sdt")), backup);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path())); // else the report's Qt warns
+    const struct {
+        const char* output;
+        QStringList args;
+        bool onBoard;
+    } cases[] = {
+        {"shift.txt", {"export", path("n0.sdt")}, false},
+        {"backup.sdt", {"upload", "setup", "--base", path("n0.sdt")}, true},
+        {"report.pdf", {"report", path("n0.sdt")}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        write(path(c.output), "earlier");
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 100; // the child inherits it; SIGXFSZ keeps its default action
+        setrlimit(RLIMIT_FSIZE, &small);
+        const CliRun r = cli(c.args + QStringList{"-o", path(c.output), "--force"}, c.onBoard);
+        setrlimit(RLIMIT_FSIZE, &old);
+        expectFailure(r, 3, c.output);
+        EXPECT_TRUE(r.err.contains(": File too large")) << qPrintable(r.err);
+        EXPECT_EQ(contents(path(c.output)), "earlier");
+    }
 }
 
 // SIGINT or SIGTERM stops a transfer between two items: every value sent whole, the count
@@ -244,18 +266,9 @@ TEST_F(DataCli, AStopSignalEndsTheTransferBetweenItems) {
     };
     for (const auto& c : cases) {
         server.withBoard([](sim::Board& b) { b.clearTranscript(); });
-        QProcess p;
-        p.start(QStringLiteral(KALVEX_CLI),
-                QStringList{"--home", home.path(), "--device", server.slavePath()} + c.args);
-        ASSERT_TRUE(p.waitForStarted());
-        const qint64 start = received();
-        for (int wait = 0; received() - start < 400 && wait < 500; ++wait)
-            QThread::msleep(20);
-        ::kill(pid_t(p.processId()), c.signal);
-        ASSERT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(p.exitCode(), 128 + c.signal);
-        const QString err = QString::fromUtf8(p.readAllStandardError());
+        const CliRun r = stopWith(c.signal, c.args, 400);
+        EXPECT_EQ(r.code, 128 + c.signal);
+        const QString& err = r.err;
         static const QRegularExpression re(
             QStringLiteral("kalvex-cli: interrupted: (\\d+) of 1747 items (\\w+)"));
         const auto m = re.match(err);
@@ -269,6 +282,26 @@ TEST_F(DataCli, AStopSignalEndsTheTransferBetweenItems) {
         server.withBoard([&](sim::Board& b) { EXPECT_EQ(b.writes().size(), bytes); });
     }
     EXPECT_FALSE(QFile::exists(path("up.sdt")));
+}
+
+// A wrong echo on the first address high byte (item 0, B1011): the resynchronising 0xFF lands as
+// its low byte and the next as data, on B1023 outside the set. The read-back offer names that
+// byte, the read-back finds it, and the run fails.
+TEST_F(DataCli, AStrayByteOutsideTheItemsIsFoundAndFailsTheDownload) {
+    save("d.sdt", state.gDefaultData);
+    const QStringList plain{"--yes", "download", "setup", path("d.sdt")};
+    for (const QStringList& args : {plain, plain + QStringList{"--verify"}}) {
+        SCOPED_TRACE(qPrintable(args.join(' ')));
+        setBoard("B1023", 7);
+        server.withBoard([](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 4}; });
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 2) << qPrintable(r.err);
+        EXPECT_EQ(boardValue("B1023"), 255);
+        const bool offered = r.err.contains("It may have landed on B1023");
+        EXPECT_EQ(offered, !args.contains("--verify")) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains("outside the items written read 255")) << qPrintable(r.err);
+        EXPECT_FALSE(r.err.contains("the board holds them")) << qPrintable(r.err);
+    }
 }
 
 // diff and download --only-changed against a board that holds the default set-up items; a.sdt

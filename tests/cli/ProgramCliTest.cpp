@@ -89,4 +89,46 @@ TEST_F(ProgramCli, DownloadedProgramComesBackIdenticalWithUpload) {
     EXPECT_EQ(contents(path("Q.rev")), QByteArray("ABC\0\0\0\0\0:?05\r\n", 14));
 }
 
+// SIGINT or SIGTERM stops a program transfer between two records: program mode left with its
+// exit byte, no ident written, no file written, and the board's state said; 130 or 143.
+TEST_F(ProgramCli, AStopSignalEndsAProgramTransferAtARecordBoundary) {
+    QByteArray hex;
+    for (int i = 0; i < 0x8000; i += 16)
+        hex += ":10" + QByteArray::number(0x4000 + i, 16).toUpper() + "00" + QByteArray(32, '7') +
+               "\r\n";
+    writeSet("D", hex + ":00000001FF\r\n");
+    write(path("Q.ovp"), "D");
+    server.withBoard([](sim::Board& b) { b.faults().replyDelayUs = 300; });
+    const struct {
+        int signal;
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {SIGINT,
+         {"program", "download", "--yes", path("P.ovp")},
+         "The board holds a partial program: download it again before running the machine."},
+        {SIGTERM, {"program", "upload", path("Q.ovp")}, "No file was written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        server.withBoard([](sim::Board& b) { b.clearTranscript(); });
+        const CliRun r = stopWith(c.signal, c.args, 2000);
+        EXPECT_EQ(r.code, 128 + c.signal);
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << qPrintable(r.err);
+        server.withBoard([&](sim::Board& b) {
+            for (const sim::MemoryWrite& w : b.writes())
+                EXPECT_FALSE(w.address >= 61424 && w.address <= 61433) << w.address;
+            if (c.signal != SIGINT) return;
+            EXPECT_GT(b.programLog().size(), 10u);
+            EXPECT_LT(b.programLog().size(), 2048u);
+            // The exit byte's acknowledgement, then the closing attention's.
+            EXPECT_TRUE(b.bytesToPc().endsWith("\x55\x55"))
+                << b.bytesToPc().right(4).toHex().data();
+        });
+    }
+    EXPECT_EQ(boardValue("B61424"), 'K');
+    EXPECT_FALSE(QFile::exists(path("Q.hex")));
+    EXPECT_FALSE(QFile::exists(path("Q.rev")));
+}
+
 } // namespace

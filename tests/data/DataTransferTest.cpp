@@ -204,18 +204,24 @@ TEST_F(DataFixture, FailedSwitchOnlineTransfersNothingAndSaysSo) {
     EXPECT_EQ(state.gCurrentData, state.gDefaultData);
 }
 
+// An item missing from a shorter file is left out; one naming no cell refuses the whole download.
 TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
-    state.gCurrentData.Address[130].clear();    // missing from a shorter file
-    state.gCurrentData.Address[131] = "B70000"; // names no cell
+    state.gCurrentData.Address[130].clear();
     state.gCurrentData.Value[130] = 9;
     prompt.answer(MsgAnswer::Yes);
-    prompt.answer(MsgAnswer::Yes); // send items with other addresses than the tag map
     transfers.DownloadData(0);
-    EXPECT_EQ(host.skipped, 2);
+    EXPECT_EQ(host.skipped, 1);
     EXPECT_EQ(host.value, 25);
     const std::vector<int> written = writtenBytes();
     EXPECT_EQ(std::count(written.begin(), written.end(), 32), 0); // empty would land on B32
-    EXPECT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes.size(), 1u);
+    state.gCurrentData.Address[131] = "B70000";
+    clearTranscript();
+    prompt.answer(MsgAnswer::Yes);
+    transfers.DownloadData(0);
+    EXPECT_TRUE(traffic().writes.empty());
+    EXPECT_TRUE(prompt.boxes.back().text.contains("item 131: B70000 is not a board address"))
+        << qPrintable(prompt.boxes.back().text);
 }
 
 // An item whose address differs from the tag map is listed and sent only on Yes.

@@ -46,7 +46,8 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) 
         {8181, 86}, {8176, 0},  {61424, 'A'}, {61425, 'B'}, {61426, 'C'}, {61427, 0},
         {61428, 0}, {61429, 0}, {61430, 0},   {61431, 0},   {61432, 175}, {61433, 5}};
     EXPECT_EQ(traffic().writes, writes);
-    EXPECT_EQ(traffic().reads.size(), 10u); // the board's ident, before the question
+    // The board's ident before the question, and the new one read back once written.
+    EXPECT_EQ(traffic().reads.size(), 20u);
     EXPECT_EQ(prompt.boxes.front().title, "Program Download - [ABC]");
     EXPECT_TRUE(prompt.boxes.front().text.contains(
         "  Program Ident: \t\tKVX91D07\r\n  Program Revision: \t\t7\r\n"
@@ -113,6 +114,31 @@ TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
     EXPECT_EQ(download(std::nullopt), Outcome::Offline);
     EXPECT_TRUE(prompt.boxes.back().text.startsWith("Program is Currently OFFLINE."));
     EXPECT_TRUE(sent().isEmpty());
+}
+
+// Both tries of the first ident byte come back with a wrong echo: the link stays up, but the
+// board does not hold the new ident, so the download failed.
+TEST_F(ProgramDownloadTest, AnIdentTheBoardDoesNotHoldFailsTheDownload) {
+    writeProgram(kHex);
+    link.resetBoardMode(); // both runs start with the mode handshake
+    ASSERT_EQ(download(), Outcome::Complete);
+    // The write of the ident's first byte starts with the high byte of 61424, after the records.
+    const qsizetype ident = board.bytesFromPc().lastIndexOf(QByteArray::fromHex("EFF041"));
+    ASSERT_GT(ident, 0);
+    const qint64 offset = ident + 1; // received bytes count from 1
+    link.resetBoardMode();
+    const qint64 again = board.receivedCount();
+    // The resent write follows the resynchronising 0xFF (taken as low byte and data) and the
+    // mode handshake: its high byte is five bytes later.
+    board.faults().wrongEchoAt = {again + offset, again + offset + 5};
+    board.poke(61424, 'K');
+    EXPECT_EQ(download(), Outcome::CommFailure);
+    ASSERT_GE(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[prompt.boxes.size() - 2].text,
+              "Could Not Send Program Ident and Revision to PLC!");
+    EXPECT_EQ(prompt.boxes.back().text, "Program Download Not Complete!");
+    EXPECT_EQ(board.peek(61424), 'K');
+    EXPECT_FALSE(link.OnlineMode());
 }
 
 struct FaultCase {

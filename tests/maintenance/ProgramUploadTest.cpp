@@ -34,8 +34,10 @@ class ProgramUploadTest : public ProgramFixture {
 
 TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
     write("LINE1.ovp", "D");
+    board.poke(61424 + 3, 0xEA); // an ident byte beyond ASCII stays one byte in the file
     ASSERT_EQ(upload(), Outcome::Complete);
-    EXPECT_EQ(read("LINE1.rev"), QByteArray("KVX91D07:707\r\n"));
+    EXPECT_EQ(read("LINE1.rev"), QByteArray("KVX\xEA"
+                                            "1D07:707\r\n"));
     EXPECT_FALSE(QFile::exists(path("LINE1.lcf")));
     const QList<QByteArray> lines = read("LINE1.hex").split('\n');
     ASSERT_EQ(lines.size(), 2048 + 2); // data, the end record, the empty rest after its CR LF

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -18,6 +19,21 @@ class DownloadWindow : public ProgramFixture {
     void SetUp() override {
         ensureApplication();
         ProgramFixture::SetUp();
+        QByteArray hex;
+        for (int i = 0; i < 40; ++i)
+            hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
+                   QByteArray(32, '1') + "\r\n";
+        writeProgram(hex);
+        files.DownloadFile(path("LINE1.ovp"));
+        prompt.answer(MsgAnswer::Yes);
+    }
+    // Steps the window's run as its event loop does, `before` between steps.
+    void runWindow(ProgramRun& run, const std::function<void()>& before) {
+        for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
+            if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // board pauses
+            QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
+            before();
+        }
     }
 };
 
@@ -57,13 +73,6 @@ TEST_F(DownloadWindow, TextsFollowTheTransferState) {
 }
 
 TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
-    QByteArray hex;
-    for (int i = 0; i < 40; ++i)
-        hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
-               QByteArray(32, '1') + "\r\n";
-    writeProgram(hex);
-    files.DownloadFile(path("LINE1.ovp"));
-    prompt.answer(MsgAnswer::Yes);
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     size_t records = 0, mostPerStep = 0;
@@ -72,16 +81,36 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
         records = board.programLog().size();
     });
     w.show();
-    for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
-        if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // the board's pauses
-        QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
+    runWindow(run, [&] {
         w.close();
         QTest::keyClick(&w, Qt::Key_Escape);
         EXPECT_TRUE(run.finished() || w.isVisible());
-    }
+    });
     EXPECT_EQ(records, 40u);
     EXPECT_EQ(mostPerStep, 1u);
     EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Complete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
+}
+
+// Quitting the program stops the download between two records: program mode left with its
+// exit byte, no ident written, the window closed.
+TEST_F(DownloadWindow, AQuitStopsTheDownloadBetweenRecords) {
+    ProgramDownload run(transfer, files, prompt);
+    frmDownloadProg w(transfer, run);
+    w.show();
+    size_t atQuit = 0;
+    runWindow(run, [&] {
+        if (atQuit > 0 || board.programLog().size() < 5) return;
+        atQuit = board.programLog().size();
+        QEvent quit(QEvent::Quit);
+        EXPECT_TRUE(QCoreApplication::sendEvent(qApp, &quit)); // held back until the stop
+    });
+    EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Interrupted);
+    EXPECT_EQ(board.programLog().size(), atQuit);
+    EXPECT_TRUE(board.bytesFromPc().endsWith(char(0xFF)));
+    EXPECT_EQ(board.peek(61424), 'K');
+    EXPECT_TRUE(prompt.boxes.back().text.contains(
+        "holds a partial program: download it again before running the machine"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
 }
 

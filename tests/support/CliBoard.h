@@ -3,7 +3,10 @@
 #include "support/CliRunner.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace kalvex::test {
@@ -24,6 +27,22 @@ class CliBoard : public ::testing::Test {
         QStringList all{QStringLiteral("--home"), home.path()};
         if (onBoard) all << QStringLiteral("--device") << server.slavePath();
         return runCli(all + args, home.path());
+    }
+    // Runs the command on the board, sends `signal` once the board has received `afterBytes`
+    // bytes of it, and collects the end; code -1 when the signal killed the program.
+    CliRun stopWith(int signal, const QStringList& args, qint64 afterBytes) {
+        QProcess p;
+        p.start(QStringLiteral(KALVEX_CLI),
+                QStringList{"--home", home.path(), "--device", server.slavePath()} + args);
+        EXPECT_TRUE(p.waitForStarted());
+        const qint64 start = received();
+        for (int wait = 0; received() - start < afterBytes && wait < 500; ++wait)
+            QThread::msleep(20);
+        ::kill(pid_t(p.processId()), signal);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     qint64 boardValue(const char* add) {
         qint64 v = 0;

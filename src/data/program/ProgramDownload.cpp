@@ -40,6 +40,7 @@ void ProgramDownload::end(Outcome outcome) {
 }
 
 void ProgramDownload::runStep() {
+    if (stopRequested()) return interrupt();
     switch (m_phase) {
     case Phase::Begin:
         return begin();
@@ -219,23 +220,62 @@ void ProgramDownload::exitProgramMode() {
     m_phase = Phase::Ident;
 }
 
+// Program mode is left with its exit byte and the ident is never written, so the board cannot
+// pass a part of an image for the program named by the ident.
+void ProgramDownload::interrupt() {
+    RSComm& link = m_transfer.link();
+    const bool inProgramMode = m_phase == Phase::Records || m_phase == Phase::Exit;
+    if (inProgramMode && !link.CommError() && !m_transfer.exitProgramMode())
+        box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+    if (m_phase == Phase::Begin) {
+        box(kTitle, QStringLiteral("Program Download Interrupted! Nothing was sent."),
+            MsgIcon::Exclamation);
+    } else {
+        box(kTitle,
+            QStringLiteral("Program Download Interrupted!") + kCrLf2 +
+                (inProgramMode || m_phase == Phase::Ident
+                     ? QStringLiteral("The board holds a partial program: download it again "
+                                      "before running the machine.")
+                     : QStringLiteral("No record was sent: the board holds its earlier "
+                                      "program.")),
+            MsgIcon::Exclamation);
+        m_files.setValidProgram(false);
+        link.setOnlineMode(false);
+    }
+    end(Outcome::Interrupted);
+}
+
+// A byte whose echo was wrong on both tries is not written, yet the link is not lost: the whole
+// block is read back, so a board left with another ident never counts as loaded.
+bool ProgramDownload::sendIdent() {
+    RSComm& link = m_transfer.link();
+    const QString ident = trimBlanks(m_files.ident()) + QString(8, QChar(0));
+    std::vector<std::pair<int, qint64>> block;
+    for (int i = 0; i < 8; ++i)
+        block.emplace_back(ProgramTransfer::kIdentAddress + i, ident[i].unicode());
+    block.emplace_back(61432, m_files.checksum().toLongLong());
+    block.emplace_back(61433, m_files.revision().toLongLong());
+    for (const auto& [address, value] : block)
+        if (!link.writeValue(QStringLiteral("B%1").arg(address), QString::number(value)))
+            return false;
+    for (const auto& [address, value] : block)
+        if (m_transfer.readByte(address) != value) return false;
+    return true;
+}
+
 void ProgramDownload::writeIdent() {
     RSComm& link = m_transfer.link();
+    bool sent = false;
     if (!link.CommError()) {
         m_transfer.setState(ProgramState::WritingIdent);
-        const QString ident = trimBlanks(m_files.ident()) + QString(8, QChar(0));
-        for (int i = 0; i < 8 && !link.CommError(); ++i)
-            link.RSWrite(QStringLiteral("B%1").arg(ProgramTransfer::kIdentAddress + i),
-                         QString::number(ident[i].unicode()));
-        if (!link.CommError()) link.RSWrite(QStringLiteral("B61432"), m_files.checksum());
-        if (!link.CommError()) link.RSWrite(QStringLiteral("B61433"), m_files.revision());
-        if (link.CommError())
+        sent = sendIdent();
+        if (!sent)
             box(kTitle, QStringLiteral("Could Not Send Program Ident and Revision to PLC!"),
                 MsgIcon::Critical);
     }
     m_files.setValidProgram(false);
     m_transfer.setState(ProgramState::Downloading);
-    if (link.CommError()) {
+    if (!sent) {
         box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
         link.setOnlineMode(false);
         return end(Outcome::CommFailure);

@@ -29,7 +29,8 @@ class ProgramDownload final : public ProgramRun {
         Declined,      // the operator did not answer Yes
         CommFailure,   // the board stopped answering
         ChecksumError, // a record's checksum did not come back right
-        NoExitAck      // the board did not leave program mode
+        NoExitAck,     // the board did not leave program mode
+        Interrupted    // stopped on request; the box says what the board holds
     };
 
     ProgramDownload(ProgramTransfer& transfer, ProgramFileSet& files, Prompt& prompt);
@@ -52,7 +53,9 @@ class ProgramDownload final : public ProgramRun {
     void configure();
     void sendRecord();
     void exitProgramMode();
+    bool sendIdent();
     void writeIdent();
+    void interrupt();
     void box(const QString& title, const QString& text, MsgIcon icon);
     void end(Outcome outcome);
 

@@ -21,8 +21,12 @@ class ProgramRun {
     qint64 waitUntilUs() const { return m_waitUntilUs; }
     // Steps to the end, sleeping through the waits; `progress` is called after every step.
     void runToEnd(const std::function<void()>& progress = {});
+    // Stops the run at its next safe point (between records or blocks), leaving the board in a
+    // known state and saying what it holds.
+    void requestStop() { m_stopRequested = true; }
 
   protected:
+    bool stopRequested() const { return m_stopRequested; }
     virtual void runStep() = 0;
     void waitFor(qint64 us);
     void finish() { m_finished = true; }
@@ -31,6 +35,7 @@ class ProgramRun {
     Clock& m_clock;
     qint64 m_waitUntilUs = 0;
     bool m_finished = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace kalvex

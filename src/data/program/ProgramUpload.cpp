@@ -31,6 +31,13 @@ void ProgramUpload::fail() {
 }
 
 void ProgramUpload::runStep() {
+    if (stopRequested()) {
+        m_prompt.message(kTitle,
+                         QStringLiteral("Program Upload Interrupted!\r\n\r\nNo file was "
+                                        "written; the board is unchanged."),
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+        return end(Outcome::Interrupted);
+    }
     if (!m_begun) return begin();
     if (m_image.size() < m_length) return readBlock();
     writeFiles();
@@ -96,8 +103,9 @@ void ProgramUpload::readBlock() {
 
 void ProgramUpload::writeFiles() {
     const ProgramFileNames& names = m_files.names();
-    FileContents files{{names.hex, uploadHexText(m_first, m_image)}, {names.rev, m_rev.toUtf8()}};
-    if (isConfigurationBoard(m_files.boardType())) files.emplace_back(names.lcf, m_lcf.toUtf8());
+    // One byte per character, as the board's tools write them: an ident byte 0xEA stays one byte.
+    FileContents files{{names.hex, uploadHexText(m_first, m_image)}, {names.rev, m_rev.toLatin1()}};
+    if (isConfigurationBoard(m_files.boardType())) files.emplace_back(names.lcf, m_lcf.toLatin1());
     m_fileError = saveFilesAtomically(files);
     if (!m_fileError.isEmpty()) {
         m_prompt.message(kTitle,

@@ -16,7 +16,15 @@ class ProgramTransfer;
 // becomes a byte of a file. Runs only when the caller has set InUploadMode.
 class ProgramUpload final : public ProgramRun {
   public:
-    enum class Outcome { Running, Complete, NotRequested, Offline, CommFailure, FileError };
+    enum class Outcome {
+        Running,
+        Complete,
+        NotRequested,
+        Offline,
+        CommFailure,
+        FileError,
+        Interrupted // stopped on request: no file written
+    };
 
     ProgramUpload(ProgramTransfer& transfer, ProgramFileSet& files, Prompt& prompt);
 

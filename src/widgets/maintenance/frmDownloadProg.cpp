@@ -38,6 +38,7 @@ frmDownloadProg::frmDownloadProg(ProgramTransfer& transfer, ProgramRun& run, QWi
     connect(&m_transfer, &ProgramTransfer::stateChanged, this, &frmDownloadProg::Timer1_Timer);
     m_step.setInterval(0);
     connect(&m_step, &QTimer::timeout, this, &frmDownloadProg::stepRun);
+    qApp->installEventFilter(this);
     SetTransferMode(0);
 }
 
@@ -91,6 +92,8 @@ void frmDownloadProg::stepRun() {
     Timer1.stop();
     m_transferMode = 0;
     accept();
+    if (m_quitAfterStop)
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void frmDownloadProg::closeEvent(QCloseEvent* e) {
@@ -98,6 +101,16 @@ void frmDownloadProg::closeEvent(QCloseEvent* e) {
         QDialog::closeEvent(e);
     else
         e->ignore();
+}
+
+// A quit of the program waits for the run to stop at its next safe point (program mode left,
+// no ident written), then goes on.
+bool frmDownloadProg::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != qApp || e->type() != QEvent::Quit || m_run.finished())
+        return QDialog::eventFilter(watched, e);
+    m_run.requestStop();
+    m_quitAfterStop = true;
+    return true;
 }
 
 // Escape does nothing while the board may be in program mode.

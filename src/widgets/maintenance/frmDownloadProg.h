@@ -34,6 +34,7 @@ class frmDownloadProg final : public QDialog {
   protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void reject() override;
 
   private:
@@ -50,6 +51,7 @@ class frmDownloadProg final : public QDialog {
     QTimer Timer1;
     QTimer m_step;
     int m_transferMode = 0;
+    bool m_quitAfterStop = false;
 };
 
 } // namespace kalvex
