@@ -3,6 +3,7 @@
 #include "link/Address.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmColorControl.h"
@@ -16,18 +17,9 @@
 #include <QToolButton>
 
 using namespace kalvex;
+using test::bytesOf;
 
 namespace {
-
-std::vector<int> bytesOf(const std::vector<QString>& adds) {
-    std::vector<int> out;
-    for (const QString& a : adds) {
-        const ParsedAddress p = parseAddress(a);
-        for (int k = 0; k < p.byteCount(); ++k)
-            out.push_back(int(p.byteAddress) + k);
-    }
-    return out;
-}
 
 // The byte writes of one value.
 std::vector<std::pair<int, int>> writesOf(const QString& add, int value) {
@@ -138,11 +130,7 @@ class ColorPageTest : public test::LinkFixture {
         clearTranscript();
         runPass();
     }
-    void runPass() {
-        page.refreshLoop().step();
-        while (page.refreshLoop().pending() > 0)
-            page.refreshLoop().step();
-    }
+    void runPass() { test::runPass(page.refreshLoop()); }
     QLineEdit* field(int i) const {
         return test::control<QLineEdit>(page, QStringLiteral("txtColorCtrl%1").arg(i));
     }

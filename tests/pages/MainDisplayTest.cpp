@@ -3,6 +3,7 @@
 #include "link/Address.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmMain.h"
@@ -45,14 +46,7 @@ class MainDisplayTest : public test::LinkFixture {
         board.clearTranscript();
         prompt.boxes.clear();
     }
-    // One pass: the step that lays it out, then one step per board request.
-    int runPass() {
-        RefreshLoop& loop = page.refreshLoop();
-        int steps = loop.step() ? 1 : 0;
-        while (loop.pending() > 0 && loop.step())
-            ++steps;
-        return steps;
-    }
+    int runPass() { return test::runPass(page.refreshLoop()); }
     void typeSpindle(const QString& text) {
         spindle->setFocus();
         spindle->selectAll();

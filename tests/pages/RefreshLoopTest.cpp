@@ -1,6 +1,7 @@
 #include "widgets/pages/RefreshLoop.h"
 #include "data/AppState.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/frmMain.h"
 #include "widgets/pages/frmSetup.h"
 
@@ -21,11 +22,7 @@ class RefreshLoopTest : public test::LinkFixture {
               if (layOut) layOut(l);
           }) {}
 
-    void runPass() {
-        loop.step();
-        while (loop.pending() > 0)
-            loop.step();
-    }
+    void runPass() { test::runPass(loop); }
 
     QWidget page;
     std::function<void(RefreshLoop&)> layOut = [this](RefreshLoop& l) {

@@ -3,6 +3,7 @@
 #include "data/pages/ShiftDataTable.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmData.h"
@@ -87,11 +88,7 @@ TEST(PageTables, IoCaptionsTipsAndStates) {
 
 class IoPageTest : public test::LinkFixture {
   protected:
-    void runPass() {
-        page.refreshLoop().step();
-        while (page.refreshLoop().pending() > 0)
-            page.refreshLoop().step();
-    }
+    void runPass() { test::runPass(page.refreshLoop()); }
     QLabel* label(const QString& name) const { return control<QLabel>(page, name); }
 
     AppState state;
@@ -156,11 +153,7 @@ class ShiftPageTest : public test::LinkFixture {
         clearTranscript();
     }
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
-    void runPass() {
-        page.refreshLoop().step();
-        while (page.refreshLoop().pending() > 0)
-            page.refreshLoop().step();
-    }
+    void runPass() { test::runPass(page.refreshLoop()); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
     QString shown(int i) const {
         return control<QLabel>(page, QStringLiteral("lblData%1").arg(i))->text();

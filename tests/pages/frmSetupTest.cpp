@@ -3,6 +3,7 @@
 #include "data/TagMap.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/RefreshLoop.h"
 
 #include <QCheckBox>
@@ -16,14 +17,9 @@ using namespace kalvex;
 
 namespace {
 
-std::set<int> bytesOf(std::initializer_list<const char*> adds) {
-    std::set<int> out;
-    for (const char* a : adds) {
-        const ParsedAddress p = parseAddress(QString::fromLatin1(a));
-        for (int k = 0; k < p.byteCount(); ++k)
-            out.insert(int(p.byteAddress) + k);
-    }
-    return out;
+std::set<int> bytesOf(const std::vector<QString>& adds) {
+    const std::vector<int> bytes = test::bytesOf(adds);
+    return {bytes.begin(), bytes.end()};
 }
 
 class SetupPageTest : public test::LinkFixture {
@@ -35,11 +31,7 @@ class SetupPageTest : public test::LinkFixture {
         clearTranscript();
     }
     // Runs the refresh cycle to the end of its next pass.
-    void runPass() {
-        page.refreshLoop().step(); // lays out the pass
-        while (page.refreshLoop().pending() > 0)
-            page.refreshLoop().step();
-    }
+    void runPass() { test::runPass(page.refreshLoop()); }
     void selectTab(int tab) {
         page.selectTab(tab);
         runPass(); // the pass that notices the change ends at once

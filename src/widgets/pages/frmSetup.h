@@ -1,6 +1,7 @@
 #pragma once
 #include "data/pages/SetupParameterTable.h"
 #include "widgets/pages/MachinePage.h"
+#include "widgets/pages/PageControls.h"
 #include "widgets/pages/TabSwitch.h"
 
 #include <array>
@@ -53,6 +54,8 @@ class frmSetup : public MachinePage {
 
     void buildTabs();
     QGroupBox* buildFieldFrame(const QString& title, int first, int last);
+    QGroupBox* buildRows(const QString& title, const std::vector<controls::FieldRow>& rows,
+                         const std::vector<QString>& headings);
     QGroupBox* buildFeedbackFrame();
     QGroupBox* buildResponseFrame();
     QGroupBox* buildTestFrame(int index);

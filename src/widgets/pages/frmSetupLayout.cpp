@@ -31,11 +31,19 @@ QGroupBox* frmSetup::buildFieldFrame(const QString& title, int first, int last) 
     std::vector<controls::FieldRow> rows;
     for (int i = first; i <= last; ++i)
         rows.push_back({captionOf(i), {i}});
-    const controls::FieldFrame f = controls::fieldFrame(title, rows, "txtSetup", "updSetup", this,
-                                                        [this](int i, const controls::Entry& e) {
-                                                            ui.txtSetup[size_t(i)] = e.text;
-                                                            ui.updSetup[size_t(i)] = e.spin;
-                                                        });
+    return buildRows(title, rows, {});
+}
+
+// A frame of set-up fields, every control of it enabled with the page's editable ones.
+QGroupBox* frmSetup::buildRows(const QString& title, const std::vector<controls::FieldRow>& rows,
+                               const std::vector<QString>& headings) {
+    const controls::FieldFrame f = controls::fieldFrame(
+        title, rows, "txtSetup", "updSetup", this,
+        [this](int i, const controls::Entry& e) {
+            ui.txtSetup[size_t(i)] = e.text;
+            ui.updSetup[size_t(i)] = e.spin;
+        },
+        headings);
     m_editable.insert(m_editable.end(), f.created.begin(), f.created.end());
     return f.frame;
 }
@@ -67,16 +75,9 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
 }
 
 QGroupBox* frmSetup::buildResponseFrame() {
-    const controls::FieldFrame f = controls::fieldFrame(
-        QStringLiteral("Solenoid Response Times"),
-        {{captionOf(14), {14, 15}}, {captionOf(16), {16, 17}}}, "txtSetup", "updSetup", this,
-        [this](int i, const controls::Entry& e) {
-            ui.txtSetup[size_t(i)] = e.text;
-            ui.updSetup[size_t(i)] = e.spin;
-        },
-        {QStringLiteral("ON (msec)"), QStringLiteral("OFF (msec)")});
-    m_editable.insert(m_editable.end(), f.created.begin(), f.created.end());
-    return f.frame;
+    return buildRows(QStringLiteral("Solenoid Response Times"),
+                     {{captionOf(14), {14, 15}}, {captionOf(16), {16, 17}}},
+                     {QStringLiteral("ON (msec)"), QStringLiteral("OFF (msec)")});
 }
 
 QGroupBox* frmSetup::buildTestFrame(int index) {
