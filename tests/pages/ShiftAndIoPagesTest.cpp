@@ -136,6 +136,7 @@ TEST_F(IoPageTest, OnlineSixteenReadsInOrderShowTheBitsOfflineNothing) {
     runPass();
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(label("lblSlot00State0")->text(), "-");
+    EXPECT_EQ(label("lblSlot00State1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_FALSE(label("lblSlot00State0")->isEnabled());
 }
 

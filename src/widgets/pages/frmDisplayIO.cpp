@@ -30,12 +30,15 @@ frmDisplayIO::~frmDisplayIO() {
     Unload();
 }
 
+// Called for 80 labels a pass: an unchanged state leaves the label's palette alone.
 void frmDisplayIO::showState(QLabel* label, IoState state) {
+    const QString text = ioStateText(state);
+    if (label->text() == text) return;
     const auto [r, g, b] = ioStateColour(state);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, QColor(r, g, b));
     label->setPalette(p);
-    label->setText(ioStateText(state));
+    label->setText(text);
 }
 
 void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
@@ -102,8 +105,9 @@ QGroupBox* frmDisplayIO::buildBitFrame(int frame) {
     for (int b = 0; b < kIoBits; ++b) {
         QLabel* name = controls::label(ioBitCaption(frame, b), base + QString::number(b), f);
         name->setToolTip(ioBitTip(frame, b));
-        QLabel* state = controls::label(QStringLiteral("-"),
-                                        base + QStringLiteral("State") + QString::number(b), f);
+        QLabel* state =
+            controls::label(QString(), base + QStringLiteral("State") + QString::number(b), f);
+        showState(state, IoState::Unknown);
         state->setToolTip(ioBitStateTip(frame, b));
         state->setMinimumWidth(30);
         grid->addWidget(name, b, 0);
