@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages KALVEX builds and tests with; quiet when all are present.
+# Installs the Debian packages KALVEX builds and tests with (and any named as arguments);
+# quiet when all are present.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libcli11-dev googletest libgtest-dev
-          libgmock-dev libbenchmark-dev xvfb xauth poppler-utils openbox xdotool python3)
+          libgmock-dev libbenchmark-dev xvfb xauth poppler-utils openbox xdotool python3
+          desktop-file-utils appstream "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

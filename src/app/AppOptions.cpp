@@ -2,15 +2,26 @@
 #include "sim/PtyServer.h"
 
 #include <QCommandLineParser>
+#include <cstdio>
+#include <cstdlib>
 
 namespace kalvex::app {
+
+QString versionText() {
+    return QStringLiteral("KALVEX_R" KALVEX_VERSION);
+}
 
 bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     QCommandLineParser p;
     p.setApplicationDescription(
         QStringLiteral("KALVEX set-up and monitoring for the P9100 board."));
     p.addHelpOption();
-    p.addVersionOption();
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Print the version, as saved files carry it."));
+    p.addOption(version);
+    p.addPositionalArgument(QStringLiteral("FILE"),
+                            QStringLiteral("A set-up file (.sdt) to open at start."),
+                            QStringLiteral("[FILE]"));
     p.addOptions({
         {QStringLiteral("simulate"), QStringLiteral("Work with the built-in board simulator.")},
         {QStringLiteral("device"),
@@ -18,7 +29,8 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("PATH")},
         {QStringLiteral("home"),
          QStringLiteral("Program folder holding support/ and Help/ (default: the folder of "
-                        "this program)."),
+                        "this program, or ../share/kalvex when installed); RSPort.cfg is then "
+                        "read and written there only."),
          QStringLiteral("DIR")},
         {QStringLiteral("state"), QStringLiteral("Simulator: set the board from a state file."),
          QStringLiteral("FILE")},
@@ -35,11 +47,16 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
                         "then quit."),
          QStringLiteral("FILE")},
     });
-    p.process(arguments); // --help and --version print and exit here
-    if (!p.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("Unexpected argument: %1").arg(p.positionalArguments().front());
+    p.process(arguments); // --help and a bad option print and exit here
+    if (p.isSet(version)) {
+        std::printf("%s\n", qPrintable(versionText()));
+        std::exit(0);
+    }
+    if (p.positionalArguments().size() > 1) {
+        *error = QStringLiteral("Unexpected argument: %1").arg(p.positionalArguments().at(1));
         return false;
     }
+    o.setupFile = p.positionalArguments().value(0);
     o.simulate = p.isSet(QStringLiteral("simulate"));
     o.device = p.value(QStringLiteral("device"));
     o.home = p.value(QStringLiteral("home"));

@@ -12,8 +12,12 @@ struct AppOptions {
     QString stateFile;
     bool online = false;
     QString screenshot;
-    int page = 1; // Window menu page shown at start, 1-6
+    int page = 1;      // Window menu page shown at start, 1-6
+    QString setupFile; // a set-up file to open at start (a desktop entry's %f)
 };
+
+// "KALVEX_R1.0.0": the product and version as saved set-up files carry them.
+QString versionText();
 
 // Reads the command line; on a bad option returns false with the message in `error`.
 bool parseOptions(const QStringList& arguments, AppOptions& options, QString* error);

@@ -3,6 +3,7 @@
 #include "app/MachinePages.h"
 #include "app/WidgetMap.h"
 #include "data/AppState.h"
+#include "link/ProgramFolder.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
@@ -80,7 +81,9 @@ int main(int argc, char** argv) {
         if (!simulator) return fail(QStringLiteral("The simulator could not start: ") + error);
         device = simulator->slavePath();
     }
-    const QString home = options.home.isEmpty() ? QApplication::applicationDirPath() : options.home;
+    const QString home = options.home.isEmpty()
+                             ? defaultProgramFolder(QApplication::applicationDirPath())
+                             : options.home;
 
     QtPrompt prompt;
     QtFileChooser chooser;
@@ -88,6 +91,8 @@ int main(int argc, char** argv) {
     QtSerialPort port(device);
     AppState state(home);
     RSComm link(prompt, clock, home);
+    // --home names the one folder to use; without it the user's own settings come first.
+    if (options.home.isEmpty()) link.setUserSettingsFolder(userSettingsFolder());
     frmMDIMain window(ShellContext{state, link, port, prompt, chooser, home,
                                    app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
@@ -96,6 +101,7 @@ int main(int argc, char** argv) {
     const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
     if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
     window.show();
+    if (!options.setupFile.isEmpty()) window.openAtStart(options.setupFile);
     if (options.online) window.mnuViewOnline_Click();
     if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);

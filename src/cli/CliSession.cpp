@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include "link/ProgramFolder.h"
 #include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
@@ -36,9 +37,12 @@ void onCommand(CLI::App& command, CliOptions& options, std::function<int()> run)
 
 CliSession::CliSession(const CliOptions& options)
     : m_options(options), m_prompt(options.retries, options.yes) {
-    const QString home =
-        options.home.empty() ? QCoreApplication::applicationDirPath() : qs(options.home);
+    // --home names the one folder to use; without it the user's own settings come first.
+    const QString home = options.home.empty()
+                             ? defaultProgramFolder(QCoreApplication::applicationDirPath())
+                             : qs(options.home);
     m_link = std::make_unique<RSComm>(m_prompt, m_clock, home);
+    if (options.home.empty()) m_link->setUserSettingsFolder(userSettingsFolder());
 }
 
 CliSession::~CliSession() {

@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
 
     CLI::App app{"KALVEX service tool for the P9100 board.", "kalvex-cli"};
-    app.set_version_flag("--version", KALVEX_VERSION);
+    app.set_version_flag("--version", "KALVEX_R" KALVEX_VERSION,
+                         "Print the version, as saved files carry it");
     app.fallthrough(); // every command accepts the global options after its name too
     app.require_subcommand(1);
     app.footer(kFooter);
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
         std::cout << chosenCommand(app)->help();
         return kExitOk;
     } catch (const CLI::CallForVersion&) {
-        std::cout << KALVEX_VERSION << "\n";
+        std::cout << "KALVEX_R" KALVEX_VERSION "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         say(QString::fromStdString(e.what()));

@@ -62,28 +62,31 @@ void SetupFileOps::Open() {
     for (;;) {
         if (!saveChangesFirst()) return;
         const std::optional<QString> path = m_chooser.openFile(kSetupFileFilter, initial);
-        if (!path) return;
-        QString error;
-        std::optional<SetupData> data = readSetupFile(*path, &error);
-        if (!data) {
-            showError(error);
-            return;
-        }
-        m_state.gFileData = std::move(*data);
-        if (m_state.gFileData.Version == m_state.gProgramVersion) {
-            AcceptLoadedFile(*path);
-            return;
-        }
-        const MsgAnswer a = m_prompt.message(
-            kTitle,
-            QStringLiteral("File created by set-up program version: ") + m_state.gFileData.Version +
-                QStringLiteral("\r\nData tables may not be properly aligned.\r\n\r\n"
-                               "Do you wish to continue?"),
-            MsgButtons::YesNoCancel, MsgIcon::Information);
-        if (a == MsgAnswer::Yes) AcceptLoadedFile(*path);
-        if (a != MsgAnswer::No) return;
+        if (!path || !OpenPath(*path)) return;
         initial = *path;
     }
+}
+
+bool SetupFileOps::OpenPath(const QString& path) {
+    QString error;
+    std::optional<SetupData> data = readSetupFile(path, &error);
+    if (!data) {
+        showError(error);
+        return false;
+    }
+    m_state.gFileData = std::move(*data);
+    if (m_state.gFileData.Version == m_state.gProgramVersion) {
+        AcceptLoadedFile(path);
+        return false;
+    }
+    const MsgAnswer a = m_prompt.message(
+        kTitle,
+        QStringLiteral("File created by set-up program version: ") + m_state.gFileData.Version +
+            QStringLiteral("\r\nData tables may not be properly aligned.\r\n\r\n"
+                           "Do you wish to continue?"),
+        MsgButtons::YesNoCancel, MsgIcon::Information);
+    if (a == MsgAnswer::Yes) AcceptLoadedFile(path);
+    return a == MsgAnswer::No;
 }
 
 void SetupFileOps::AcceptLoadedFile(const QString& path) {

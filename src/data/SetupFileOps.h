@@ -27,6 +27,9 @@ class SetupFileOps {
     std::optional<MsgAnswer> AskSaveChanges();
     void New();
     void Open();
+    // Open's reading and version check for a file already chosen (a file named at start).
+    // Returns true when the operator answered No to another version's file, to choose again.
+    bool OpenPath(const QString& path);
     SaveResult Save();
     SaveResult SaveAs();
     // Makes gFileData, resized to the tag map's item count, the working data set.

@@ -1,6 +1,8 @@
 #include "link/ProgramFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace kalvex {
 
@@ -19,6 +21,18 @@ QString supportFolder(const QString& programFolder) {
 
 QString supportFile(const QString& programFolder, const QString& fileName) {
     return childPath(supportFolder(programFolder), fileName);
+}
+
+QString defaultProgramFolder(const QString& binDir) {
+    if (QFileInfo(supportFolder(binDir)).isDir()) return binDir;
+    const QString installed = QDir::cleanPath(binDir + QStringLiteral("/../share/kalvex"));
+    if (QFileInfo(supportFolder(installed)).isDir()) return installed;
+    return binDir;
+}
+
+QString userSettingsFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base.isEmpty() ? QString() : base + QStringLiteral("/KALVEX");
 }
 
 } // namespace kalvex

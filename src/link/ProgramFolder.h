@@ -14,4 +14,13 @@ QString supportFolder(const QString& programFolder);
 // A file in the support folder ("RSPort.cfg", "FaultErrCodes.txt", ...).
 QString supportFile(const QString& programFolder, const QString& fileName);
 
+// The program folder of a program in `binDir`: `binDir` itself in a build (support/ beside the
+// programs), or ../share/kalvex when installed (bin/ and share/ side by side, wherever the
+// prefix is). When neither holds the support texts, `binDir`.
+QString defaultProgramFolder(const QString& binDir);
+
+// The folder for one user's settings (RSPort.cfg) when the program folder is not theirs to
+// write: the per-user configuration folder, ~/.config/KALVEX on Linux.
+QString userSettingsFolder();
+
 } // namespace kalvex

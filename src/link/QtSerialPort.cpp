@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
@@ -40,22 +42,45 @@ QString QtSerialPort::deviceForPort(int portNumber) {
 #endif
 }
 
-QString QtSerialPort::busyOrDeniedText(const QString& device, int osError) {
+QString QtSerialPort::busyOrDeniedText(const QString& device, int osError, const QString& group,
+                                       bool withFix) {
 #ifdef Q_OS_LINUX
-    if (osError == EACCES)
-        return QStringLiteral("Access to the serial port %1 is denied. Make sure your user is in "
-                              "the 'dialout' group (sudo usermod -aG dialout $USER, then log in "
-                              "again).")
-            .arg(device);
+    if (osError == EACCES) {
+        const QString denied =
+            QStringLiteral("Access to the serial port %1 is denied.").arg(device);
+        if (!withFix)
+            return denied + QStringLiteral(" See the first message of this run for the fix.");
+        if (group.isEmpty())
+            return denied + QStringLiteral(" Add your user to the group that owns it (ls -l %1 "
+                                           "shows it), then log out and in again.")
+                                .arg(device);
+        return denied + QStringLiteral(" It belongs to the group '%1': add your user to it (sudo "
+                                       "usermod -aG %1 $USER), then log out and in again.")
+                            .arg(group);
+    }
     return QStringLiteral("The serial port %1 is busy: another program holds it. Close it; a "
                           "modem manager (ModemManager) may hold it too (sudo systemctl stop "
                           "ModemManager).")
         .arg(device);
 #else
     Q_UNUSED(osError);
+    Q_UNUSED(group);
+    Q_UNUSED(withFix);
     return QStringLiteral("The serial port %1 is in use by another program or access is "
                           "denied. Close the other program and try again.")
         .arg(device);
+#endif
+}
+
+QString QtSerialPort::deviceGroup(const QString& device) {
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0) return {};
+    const struct group* g = ::getgrgid(info.st_gid);
+    return g ? QString::fromLocal8Bit(g->gr_name) : QString::number(info.st_gid);
+#else
+    Q_UNUSED(device);
+    return {};
 #endif
 }
 
@@ -121,7 +146,10 @@ QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError e) const {
         const int probe = probeOpenError();
         if (probe == EBUSY)
             if (const QString lock = lockFileProblem(); !lock.isEmpty()) return lock;
-        return busyOrDeniedText(m_device, probe);
+        static bool fixShown = false; // once per run: the GUI may retry many times
+        const bool withFix = probe != EACCES || !fixShown;
+        if (probe == EACCES) fixShown = true;
+        return busyOrDeniedText(m_device, probe, deviceGroup(m_device), withFix);
     }
     case QSerialPort::UnsupportedOperationError:
         return QStringLiteral("%1 is not a serial port: %2").arg(m_device, m_port.errorString());

@@ -30,7 +30,11 @@ class QtSerialPort final : public SerialPort {
     // such file.
     static QString resolveDevicePath(const QString& path);
     // The message for a port that is busy (EBUSY) or denied (EACCES).
-    static QString busyOrDeniedText(const QString& device, int osError);
+    // `group` owns the device ("dialout"; empty when unknown). The fix for a denied port is
+    // named once per run; later refusals only point back to it.
+    static QString busyOrDeniedText(const QString& device, int osError, const QString& group = {},
+                                    bool withFix = true);
+    static QString deviceGroup(const QString& device);
 
   private:
     QString describeOpenError(QSerialPort::SerialPortError e) const;

@@ -40,7 +40,12 @@ class RSComm : public QObject {
     // Port set-up and opening; setOnlineMode is the way in for windows.
     void OpenRSComm(SerialPort& commObj);
     void CloseRSComm();
+    // RSPort.cfg: read from the per-user settings folder when it holds one, else from the
+    // program folder's support/; saved where it is read from, unless the program folder cannot
+    // be written (an installed program), then in the per-user folder.
+    void setUserSettingsFolder(QString folder) { m_userSettingsFolder = std::move(folder); }
     QString CommSettingsFile() const;
+    QString CommSettingsSaveFile() const;
     PortSettings portSettings() const { return m_settings; }
     bool portFailed() const { return m_portFailed; }
     SerialPort* port() const { return m_port; }
@@ -126,6 +131,7 @@ class RSComm : public QObject {
     Prompt& m_prompt;
     Clock& m_clock;
     QString m_programFolder;
+    QString m_userSettingsFolder; // empty: none, the program folder alone
     SerialPort* m_port = nullptr;
     PortSettings m_settings;
     bool m_portFailed = false;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace kalvex {
 
@@ -22,8 +23,40 @@ constexpr int kMaxPort = 99;
 RSComm::RSComm(Prompt& prompt, Clock& clock, QString programFolder)
     : m_prompt(prompt), m_clock(clock), m_programFolder(std::move(programFolder)) {}
 
+namespace {
+
+const QString kSettingsName = QStringLiteral("RSPort.cfg");
+
+QString userSettingsFile(const QString& userFolder) {
+    return userFolder.isEmpty() ? QString() : QDir(userFolder).filePath(kSettingsName);
+}
+
+// Whether `path` can be written, its folder made first if need be: tried, not guessed from
+// permission bits, so a read-only mount or a support "folder" that is a file counts too.
+bool mayWriteFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists()) return info.isFile() && info.isWritable();
+    QString folder = info.absolutePath();
+    while (!QFileInfo::exists(folder))
+        folder = QFileInfo(folder).absolutePath();
+    if (!QFileInfo(folder).isDir()) return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kalvex-write-probe-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
+
 QString RSComm::CommSettingsFile() const {
-    return supportFile(m_programFolder, QStringLiteral("RSPort.cfg"));
+    const QString user = userSettingsFile(m_userSettingsFolder);
+    if (!user.isEmpty() && QFileInfo::exists(user)) return user;
+    return supportFile(m_programFolder, kSettingsName);
+}
+
+QString RSComm::CommSettingsSaveFile() const {
+    const QString read = CommSettingsFile();
+    const QString user = userSettingsFile(m_userSettingsFolder);
+    if (read == user || user.isEmpty() || mayWriteFile(read)) return read;
+    return user;
 }
 
 bool RSComm::retrySetupStep(int number, const QString& description) {
@@ -48,7 +81,7 @@ bool RSComm::readSettingsFile(const QString& path, bool mayWrite) {
             if (retrySetupStep(75, QStringLiteral("%1: %2").arg(path, why))) continue;
             return false;
         }
-        if (bytes->isEmpty()) return !mayWrite || writeDefaultSettings(path);
+        if (bytes->isEmpty()) return !mayWrite || writeDefaultSettings(CommSettingsSaveFile());
         // Only the first line matters; a garbled one falls back to the bounds and defaults.
         const QString line =
             QString::fromLatin1(bytes->left(256)).section(u'\n', 0, 0).remove(u'\r');
@@ -81,7 +114,7 @@ void RSComm::InitializeRSComm(SerialPort& commObj) {
     const QString path = CommSettingsFile();
     const bool mayWrite = commObj.usesPortNumber();
     const bool ok = QFileInfo::exists(path) ? readSettingsFile(path, mayWrite)
-                    : mayWrite              ? writeDefaultSettings(path)
+                    : mayWrite              ? writeDefaultSettings(CommSettingsSaveFile())
                                             : true;
     if (!ok) return; // the user cancelled; the port-failed flag is set
     if (commObj.isOpen()) commObj.close();

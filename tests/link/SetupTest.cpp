@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kalvex;
@@ -81,6 +82,46 @@ TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
     EXPECT_FALSE(blocked.OnlineMode());
     EXPECT_TRUE(blocked.portFailed());
     EXPECT_EQ(port.openCount(), 0);
+}
+
+// The user's own file comes first; a program folder that cannot be written (installed, or a
+// support "folder" that is a file) sends the defaults and later saves to the user's folder.
+TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
+    struct Case {
+        const char* name;
+        const char* userFile;    // nullptr: none
+        const char* programFile; // nullptr: none; "!": support/ is a plain file
+        int port;
+        bool readsUser, savesUser;
+    };
+    const Case cases[] = {
+        {"user file wins", "5,19200\r\n", "2,9600\r\n", 5, true, true},
+        {"program file alone", nullptr, "2,9600\r\n", 2, false, false},
+        {"nothing yet, writable", nullptr, nullptr, 1, false, false},
+        {"nothing yet, unwritable", nullptr, "!", 1, true, true},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString program = dir.filePath("program"), user = dir.filePath("user");
+        QDir().mkpath(program);
+        if (c.userFile) writeFile(user + "/RSPort.cfg", c.userFile);
+        if (c.programFile && *c.programFile == '!')
+            writeFile(program + "/support", "x");
+        else if (c.programFile)
+            writeFile(program + "/support/RSPort.cfg", c.programFile);
+        RSComm l(prompt, clock, program);
+        l.setUserSettingsFolder(user);
+        l.OpenRSComm(port);
+        EXPECT_TRUE(l.OnlineMode()) << c.name;
+        EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.name;
+        const QString userPath = user + "/RSPort.cfg";
+        const QString programPath = program + "/support/RSPort.cfg";
+        EXPECT_EQ(l.CommSettingsFile(), c.readsUser ? userPath : programPath) << c.name;
+        EXPECT_EQ(l.CommSettingsSaveFile(), c.savesUser ? userPath : programPath) << c.name;
+        EXPECT_TRUE(QFile::exists(c.readsUser ? userPath : programPath)) << c.name;
+        l.CloseRSComm();
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
 }
 
 TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {

@@ -53,11 +53,27 @@ TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(MainWindow, SaveAsNamesTheCaption) {
+// Save As, and a file named at start (as the desktop opens one), name the caption; a file
+// that cannot be read says why and leaves the data set as it was.
+TEST_F(MainWindow, SaveAsAndAFileOpenedAtStartNameTheCaption) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
     item("mnuFileSaveAs")->trigger();
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line3.sdt]");
     EXPECT_TRUE(QFile::exists(home.filePath("line3.sdt")));
+
+    QFile junk(home.filePath("junk.sdt"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a set-up file");
+    junk.close();
+    window->openAtStart(junk.fileName());
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_TRUE(prompt.boxes[0].text.contains("junk.sdt")) << qPrintable(prompt.boxes[0].text);
+    EXPECT_EQ(window->windowTitle(), "KALVEX - [line3.sdt]");
+
+    QFile::copy(home.filePath("line3.sdt"), home.filePath("line4.sdt"));
+    window->openAtStart(home.filePath("line4.sdt"));
+    EXPECT_EQ(window->windowTitle(), "KALVEX - [line4.sdt]");
+    EXPECT_EQ(prompt.boxes.size(), 1u);
 }
 
 TEST_F(MainWindow, HelpWithoutTheHelpFileSaysSoAndAboutNamesProductAndVersion) {

@@ -145,6 +145,11 @@ void frmMDIMain::mnuFileOpen_Click() {
     showCaption();
 }
 
+void frmMDIMain::openAtStart(const QString& path) {
+    if (m_files.OpenPath(path)) m_files.Open();
+    showCaption();
+}
+
 void frmMDIMain::mnuFileSave_Click() {
     m_files.Save();
     showCaption();

@@ -63,6 +63,8 @@ class frmMDIMain final : public QMainWindow {
 
     void mnuFileNew_Click();
     void mnuFileOpen_Click();
+    // A set-up file named on the command line (opening one from the desktop).
+    void openAtStart(const QString& path);
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
     void mnuFileExport_Click();

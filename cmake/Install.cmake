@@ -1,0 +1,68 @@
+# Install layout and the Debian package. Installed, the program folder is share/kalvex (found
+# from bin/ at run time), so the prefix can be anywhere.
+include(GNUInstallDirs)
+
+set(KALVEX_DATA_DIR ${CMAKE_INSTALL_DATADIR}/kalvex)
+install(TARGETS kalvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET kalvex)
+  install(TARGETS kalvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+file(GLOB kalvex_support_texts CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/support/*.txt)
+install(FILES ${kalvex_support_texts} DESTINATION ${KALVEX_DATA_DIR}/support)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/Help/ DESTINATION ${KALVEX_DATA_DIR}/Help OPTIONAL)
+
+# Man pages go compressed, as Debian ships them; -n keeps the archive free of a time stamp.
+set(kalvex_man_dir ${CMAKE_BINARY_DIR}/man)
+foreach(page kalvex kalvex-cli)
+  add_custom_command(OUTPUT ${kalvex_man_dir}/${page}.1.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${kalvex_man_dir}
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/docs/${page}.1 > ${kalvex_man_dir}/${page}.1.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/${page}.1 VERBATIM)
+  list(APPEND kalvex_man_pages ${kalvex_man_dir}/${page}.1.gz)
+endforeach()
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${kalvex_man_dir}/changelog @ONLY)
+add_custom_command(OUTPUT ${kalvex_man_dir}/changelog.gz
+  COMMAND gzip -9nc ${kalvex_man_dir}/changelog > ${kalvex_man_dir}/changelog.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
+add_custom_target(kalvex_install_docs ALL DEPENDS ${kalvex_man_pages} ${kalvex_man_dir}/changelog.gz)
+install(FILES ${kalvex_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kalvex_man_dir}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(kalvex_packaging ${PROJECT_SOURCE_DIR}/packaging)
+install(FILES ${kalvex_packaging}/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${kalvex_packaging}/kalvex.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${kalvex_packaging}/kalvex-setup.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME kalvex.xml)
+configure_file(${kalvex_packaging}/org.kalvex.kalvex.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/org.kalvex.kalvex.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/org.kalvex.kalvex.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kalvex)
+set(CPACK_PACKAGE_VENDOR "The KALVEX developers")
+set(CPACK_PACKAGE_CONTACT "KALVEX developers <dev@kalvex.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set-up and monitoring of a can decorator's control board")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "set-up and monitoring of a can decorator's control board
+ KALVEX talks over one RS-232 port to the P9100 control board of a
+ can-decorating machine: live pages of speeds, counters, alarms and I/O,
+ set-up parameters and ink ductor colour control, set-up files (.sdt)
+ uploaded and downloaded, shift data exported and printed, fault codes
+ with advice and program download.
+ .
+ It comes with a built-in board simulator for training and tests, and
+ kalvex-cli for scripted backups and service work.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kalvex.org/")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Installed files only: tests, benchmarks and the libraries they link stay out of the package.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
+include(CPack)

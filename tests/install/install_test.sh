@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix, moves it elsewhere, and runs the installed programs
+# from there: they must find their texts beside them, whatever the prefix.
+# Usage: install_test.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1 version=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$scratch/first" >/dev/null
+mv "$scratch/first" "$scratch/moved"
+root=$scratch/moved share=$scratch/moved/share
+
+# Every installed program has its man page; the desktop entry starts an installed program,
+# with an installed icon, for a MIME type the package defines.
+for program in "$root"/bin/*; do
+    name=$(basename "$program")
+    zcat "$share/man/man1/$name.1.gz" | grep -q "^\.TH" || fail "no man page for $name"
+done
+desktop=$share/applications/kalvex.desktop
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ -x "$root/bin/$exec_name" ] || fail "the desktop entry starts $exec_name, not installed"
+grep -q '^Exec=[^ ]* %f$' "$desktop" || fail "the desktop entry does not pass the file"
+grep -q -- '--online\|--device' "$desktop" && fail "the desktop entry must start offline"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+ls "$share"/icons/hicolor/*/apps/"$icon".* >/dev/null 2>&1 || fail "icon $icon not installed"
+mime=$(sed -n 's/^MimeType=\([^;]*\);/\1/p' "$desktop")
+grep -q "type=\"$mime\"" "$share"/mime/packages/*.xml || fail "MIME type $mime not defined"
+grep -q "<launchable type=\"desktop-id\">kalvex.desktop</launchable>" \
+    "$share"/metainfo/*.metainfo.xml || fail "metainfo does not launch the desktop entry"
+grep -q "release version=\"$version\"" "$share"/metainfo/*.metainfo.xml ||
+    fail "metainfo does not name release $version"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >/dev/null ||
+        fail "appstreamcli: $(appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml)"
+fi
+
+for program in kalvex-cli kalvex; do
+    got=$(QT_QPA_PLATFORM=offscreen "$root/bin/$program" --version)
+    [ "$got" = "KALVEX_R$version" ] || fail "$program --version printed '$got'"
+done
+QT_QPA_PLATFORM=offscreen "$root/bin/kalvex" --help | grep -q -- "--simulate" ||
+    fail "kalvex --help does not list its options"
+
+# A text only the installed copy holds proves which support folder the program read.
+echo '7E,"installed text for the test"' >>"$share/kalvex/support/FaultErrCodes.txt"
+echo "B8176 = 126" >"$scratch/state"
+HOME=$scratch XDG_CONFIG_HOME=$scratch/config \
+    "$root/bin/kalvex-cli" --simulate --state "$scratch/state" info >"$scratch/info"
+grep -q "installed text for the test" "$scratch/info" || fail "info: $(cat "$scratch/info")"
+[ ! -e "$scratch/config" ] || fail "the simulator run wrote settings: $(find "$scratch/config")"
+echo "installed tree OK"
