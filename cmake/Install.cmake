@@ -7,8 +7,7 @@ install(TARGETS kalvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET kalvex)
   install(TARGETS kalvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-file(GLOB kalvex_support_texts CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/support/*.txt)
-install(FILES ${kalvex_support_texts} DESTINATION ${KALVEX_DATA_DIR}/support)
+install(FILES ${KALVEX_SUPPORT_TEXTS} DESTINATION ${KALVEX_DATA_DIR}/support)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/Help/ DESTINATION ${KALVEX_DATA_DIR}/Help OPTIONAL)
 
 # Man pages go compressed, as Debian ships them; -n keeps the archive free of a time stamp.
@@ -27,7 +26,7 @@ add_custom_command(OUTPUT ${kalvex_man_dir}/changelog.gz
 add_custom_target(kalvex_install_docs ALL DEPENDS ${kalvex_man_pages} ${kalvex_man_dir}/changelog.gz)
 install(FILES ${kalvex_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kalvex_man_dir}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvex)
 
 set(kalvex_packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${kalvex_packaging}/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -45,16 +44,16 @@ set(CPACK_PACKAGE_NAME kalvex)
 set(CPACK_PACKAGE_VENDOR "The KALVEX developers")
 set(CPACK_PACKAGE_CONTACT "KALVEX developers <dev@kalvex.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set-up and monitoring of a can decorator's control board")
+# The summary is the synopsis line; each line below gets its leading blank from CPack.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "set-up and monitoring of a can decorator's control board
- KALVEX talks over one RS-232 port to the P9100 control board of a
- can-decorating machine: live pages of speeds, counters, alarms and I/O,
- set-up parameters and ink ductor colour control, set-up files (.sdt)
- uploaded and downloaded, shift data exported and printed, fault codes
- with advice and program download.
- .
- It comes with a built-in board simulator for training and tests, and
- kalvex-cli for scripted backups and service work.")
+    "KALVEX talks over one RS-232 port to the P9100 control board of a
+can-decorating machine: live pages of speeds, counters, alarms and I/O,
+set-up parameters and ink ductor colour control, set-up files (.sdt)
+uploaded and downloaded, shift data exported and printed, fault codes
+with advice and program download.
+.
+It comes with a built-in board simulator for training and tests, and
+kalvex-cli for scripted backups and service work.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -19,9 +19,9 @@ for program in "$root"/bin/*; do
     zcat "$share/man/man1/$name.1.gz" | grep -q "^\.TH" || fail "no man page for $name"
 done
 desktop=$share/applications/kalvex.desktop
-exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+exec_name=$(grep -m1 '^Exec=' "$desktop" | sed 's/^Exec=\([^ ]*\).*/\1/')
 [ -x "$root/bin/$exec_name" ] || fail "the desktop entry starts $exec_name, not installed"
-grep -q '^Exec=[^ ]* %f$' "$desktop" || fail "the desktop entry does not pass the file"
+grep -m1 '^Exec=' "$desktop" | grep -q ' %f$' || fail "the desktop entry does not pass the file"
 grep -q -- '--online\|--device' "$desktop" && fail "the desktop entry must start offline"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 ls "$share"/icons/hicolor/*/apps/"$icon".* >/dev/null 2>&1 || fail "icon $icon not installed"
