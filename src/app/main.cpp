@@ -2,6 +2,7 @@
 #include "app/AppOptions.h"
 #include "app/MachinePages.h"
 #include "app/WidgetMap.h"
+#include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -63,6 +65,24 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
     });
 }
 
+// View > Simulator Panel: off until the trainer first opens it, then as last left.
+void addSimulatorPanel(frmMDIMain& window, sim::PtyServer& simulator, RSComm& link) {
+    auto* panel = new app::SimulatorPanel(simulator, link, &window);
+    window.addDockWidget(Qt::RightDockWidgetArea, panel);
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KALVEX"),
+                       QStringLiteral("kalvex"));
+    panel->setVisible(settings.value(QStringLiteral("SimulatorPanel/visible"), false).toBool());
+    QAction* item = panel->toggleViewAction();
+    item->setObjectName(QStringLiteral("mnuViewSimulatorPanel"));
+    item->setText(QStringLiteral("Simulator &Panel"));
+    QObject::connect(item, &QAction::triggered, panel, [](bool shown) {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KALVEX"),
+                  QStringLiteral("kalvex"))
+            .setValue(QStringLiteral("SimulatorPanel/visible"), shown);
+    });
+    window.addViewItem(item);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +112,12 @@ int main(int argc, char** argv) {
                                    app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    if (simulator) {
+        addSimulatorPanel(window, *simulator, link);
+        if (!options.timeline.isEmpty() &&
+            !app::playTimeline(*simulator, options.timeline, &window, &error))
+            return fail(QStringLiteral("The timeline cannot be used: ") + error);
+    }
     // Ready for SIGUSR1 before the window can be seen.
     const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
     if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
