@@ -69,6 +69,7 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
 void addSimulatorPanel(frmMDIMain& window, sim::PtyServer& simulator, RSComm& link) {
     auto* panel = new app::SimulatorPanel(simulator, link, &window);
     window.addDockWidget(Qt::RightDockWidgetArea, panel);
+    window.resizeDocks({panel}, {300}, Qt::Horizontal); // the pages keep most of the window
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KALVEX"),
                        QStringLiteral("kalvex"));
     panel->setVisible(settings.value(QStringLiteral("SimulatorPanel/visible"), false).toBool());

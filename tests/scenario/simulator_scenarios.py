@@ -10,9 +10,14 @@ ALARMS = "System Message:  Alarm(s) Active in P9100"
 NORMAL = "System Message:  All Faults Normal"
 
 
-def open_panel(k):
+def open_panel(k, tab, control):
+    """View > Simulator Panel, then one of its tabs."""
     k.menu("&View", "Simulator &Panel")
-    return k.wait_for(lambda s: s.shown("chkSimAlarm3") and s, "the Simulator Panel")
+    s = k.wait_for(lambda s: s.shown("tabSimulator") and s, "the Simulator Panel")
+    tabs = [w for w in s.widgets if w.name.startswith("qt_tabwidget_tabbar.tab") and w.text == tab]
+    check(tabs, "no panel tab " + tab)
+    k.click_widget(tabs[0])
+    return k.wait_for(lambda s: s.shown(control) and s, "the panel's " + tab + " tab")
 
 
 def alarm_raised_from_the_simulator_panel(display, kalvex):
@@ -23,7 +28,7 @@ def alarm_raised_from_the_simulator_panel(display, kalvex):
     try:
         with Kalvex(display, kalvex, "--online", config=config) as k:
             k.wait_for(lambda s: s.find("STATUS", NORMAL), "no alarm at first")
-            s = open_panel(k)
+            s = open_panel(k, "Alarms", "chkSimAlarm3")
             k.click_widget(s.one("chkSimAlarm3"))
             s = k.wait_for(lambda s: s.find("STATUS", ALARMS) and s, "the alarm in the status bar")
             check(s.word(98) == 8, "W98 holds %d" % s.word(98))
@@ -31,9 +36,9 @@ def alarm_raised_from_the_simulator_panel(display, kalvex):
             s = k.wait_for(lambda s: s.find("STATUS", NORMAL) and s, "the alarm cleared")
             check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
         with Kalvex(display, kalvex, config=config) as k:
-            k.wait_for(lambda s: s.shown("chkSimAlarm3"), "the panel open again")
+            k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
         with Kalvex(display, kalvex) as k:
-            check(not k.snapshot().shown("chkSimAlarm3"), "the panel is open on a fresh start")
+            check(not k.snapshot().shown("tabSimulator"), "the panel is open on a fresh start")
     finally:
         shutil.rmtree(config, ignore_errors=True)
 
@@ -43,7 +48,7 @@ def cable_pulled_from_the_simulator_panel(display, kalvex):
     offline. Cable back and Online Data: it is online and reading again."""
     with Kalvex(display, kalvex, "--online") as k:
         k.wait_for(lambda s: s.find("STATUS", NORMAL), "online")
-        s = open_panel(k)
+        s = open_panel(k, "Link", "cmdSimSilent")
         k.click_widget(s.one("cmdSimSilent"))
         k.wait_for(lambda s: s.boxes(), "the link's retry box", timeout=8)
         k.key("Escape")  # Cancel: the link is lost

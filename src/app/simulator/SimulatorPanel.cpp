@@ -14,10 +14,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -116,6 +116,25 @@ void selectCode(QComboBox* box, int code) {
     box->setCurrentIndex(i);
 }
 
+// The panel's controls carry no access keys: they would take the pages' own.
+QWidget* column(std::initializer_list<QWidget*> parts) {
+    auto* w = new QWidget;
+    auto* layout = new QVBoxLayout(w);
+    for (QWidget* part : parts)
+        layout->addWidget(part);
+    layout->addStretch();
+    return w;
+}
+
+// The alarm's first line, unless it breaks off mid-phrase; the whole text is the tool tip.
+QString alarmCaption(int bit) {
+    const QString text = alarmText(bit);
+    QString caption = text.section(QStringLiteral("\r\n"), 0, 0).trimmed();
+    if (caption.endsWith(u'/')) caption = text.simplified();
+    if (caption.isEmpty()) caption = QStringLiteral("(no operator text)");
+    return QStringLiteral("%1: %2").arg(bit).arg(caption);
+}
+
 QSpinBox* spinBox(const QString& name, int min, int max, int value, const QString& suffix) {
     auto* s = new QSpinBox;
     s->setObjectName(name);
@@ -131,19 +150,16 @@ SimulatorPanel::SimulatorPanel(sim::PtyServer& simulator, RSComm& link, QWidget*
     : QDockWidget(QStringLiteral("Simulator Panel"), parent), m_sim(simulator) {
     setObjectName(QStringLiteral("SimulatorPanel"));
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    auto* body = new QWidget;
-    auto* column = new QVBoxLayout(body);
-    for (QWidget* box : {machineBox(), alarmBox(), codeBox(link), shiftBox(), linkBox()})
-        column->addWidget(box);
+    auto* tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("tabSimulator"));
+    tabs->addTab(column({machineBox(), shiftBox()}), QStringLiteral("Machine"));
+    tabs->addTab(column({alarmBox()}), QStringLiteral("Alarms"));
+    tabs->addTab(column({codeBox(link)}), QStringLiteral("Faults"));
+    tabs->addTab(column({linkBox()}), QStringLiteral("Link"));
     ui.lblSimMessage = new QLabel(QStringLiteral("Changes go to the simulated board only."));
     ui.lblSimMessage->setObjectName(QStringLiteral("lblSimMessage"));
     ui.lblSimMessage->setWordWrap(true);
-    column->addWidget(ui.lblSimMessage);
-    column->addStretch();
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(body);
-    scroll->setWidgetResizable(true);
-    setWidget(scroll);
+    setWidget(column({tabs, ui.lblSimMessage}));
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] {
         if (isVisible()) showBoard();
@@ -168,7 +184,7 @@ bool SimulatorPanel::run(const QString& command) {
 QWidget* SimulatorPanel::machineBox() {
     auto* box = new QGroupBox(QStringLiteral("Machine"));
     auto* form = new QFormLayout(box);
-    ui.chkSimRunning = new QCheckBox(QStringLiteral("&Running"));
+    ui.chkSimRunning = new QCheckBox(QStringLiteral("Running"));
     ui.chkSimRunning->setObjectName(QStringLiteral("chkSimRunning"));
     connect(ui.chkSimRunning, &QCheckBox::clicked, this,
             [this](bool on) { run(on ? QStringLiteral("run") : QStringLiteral("stop")); });
@@ -198,12 +214,11 @@ QWidget* SimulatorPanel::machineBox() {
 }
 
 QWidget* SimulatorPanel::alarmBox() {
-    auto* box = new QGroupBox(QStringLiteral("Alarms (W98)"));
+    auto* box = new QGroupBox(QStringLiteral("Machine alarm word W98"));
     auto* column = new QVBoxLayout(box);
     for (int bit = 0; bit < 16; ++bit) {
-        const QString text = alarmText(bit);
-        auto* c = new QCheckBox(QStringLiteral("%1: %2").arg(bit).arg(
-            text.trimmed().isEmpty() ? QStringLiteral("(no operator text)") : text.simplified()));
+        auto* c = new QCheckBox(alarmCaption(bit));
+        c->setToolTip(alarmText(bit).trimmed());
         c->setObjectName(QStringLiteral("chkSimAlarm%1").arg(bit));
         connect(c, &QCheckBox::clicked, this, [this, bit](bool on) {
             run(QStringLiteral("alarm %1 %2")
@@ -217,8 +232,8 @@ QWidget* SimulatorPanel::alarmBox() {
 }
 
 QWidget* SimulatorPanel::codeBox(RSComm& link) {
-    auto* box = new QGroupBox(QStringLiteral("Fault codes"));
-    auto* form = new QFormLayout(box);
+    auto* box = new QGroupBox(QStringLiteral("Faults"));
+    auto* form = new QVBoxLayout(box);
     const auto faults = supportCodes(link.programFolder(), QStringLiteral("FaultErrCodes.txt"));
     const auto comms = supportCodes(link.programFolder(), QStringLiteral("CommErrCodes.txt"));
     for (int r = 0; r < 4; ++r) {
@@ -226,7 +241,7 @@ QWidget* SimulatorPanel::codeBox(RSComm& link) {
         auto* combo = new QComboBox;
         combo->setObjectName(QStringLiteral("cboSimCode%1").arg(r));
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        combo->setMinimumContentsLength(20);
+        combo->setMinimumContentsLength(16);
         combo->addItem(QStringLiteral("00H: none"), 0);
         for (const auto& [code, text] : reg.comm ? comms : faults)
             combo->addItem(reg.comm
@@ -238,7 +253,8 @@ QWidget* SimulatorPanel::codeBox(RSComm& link) {
                                             hexCode(combo->itemData(i).toInt())));
         });
         ui.cboSimCode[size_t(r)] = combo;
-        form->addRow(QLatin1String(reg.caption), combo);
+        form->addWidget(new QLabel(QLatin1String(reg.caption)));
+        form->addWidget(combo);
     }
     return box;
 }
@@ -254,7 +270,7 @@ QWidget* SimulatorPanel::shiftBox() {
                                QStringLiteral("Q.C."), QStringLiteral("Restart")};
     for (int i = 0; i < causes.size(); ++i)
         ui.cboSimTripCause->addItem(captions.value(i), causes[i]);
-    auto* trip = commandButton(QStringLiteral("cmdSimTrip"), QStringLiteral("&Trip"), [this] {
+    auto* trip = commandButton(QStringLiteral("cmdSimTrip"), QStringLiteral("Trip"), [this] {
         return QStringLiteral("trip %1 %2")
             .arg(ui.spnSimTripSpindle->value())
             .arg(ui.cboSimTripCause->currentData().toString());
@@ -274,7 +290,7 @@ QWidget* SimulatorPanel::shiftBox() {
 }
 
 QWidget* SimulatorPanel::linkBox() {
-    auto* box = new QGroupBox(QStringLiteral("Link faults"));
+    auto* box = new QGroupBox(QStringLiteral("Link"));
     auto* form = new QFormLayout(box);
     ui.lblSimLink = new QLabel;
     ui.lblSimLink->setObjectName(QStringLiteral("lblSimLink"));
@@ -283,22 +299,22 @@ QWidget* SimulatorPanel::linkBox() {
         spinBox(QStringLiteral("spnSimSilentAfter"), 0, 1'000'000, 100, QStringLiteral(" bytes"));
     ui.spnSimDelay = spinBox(QStringLiteral("spnSimDelay"), 0, 60'000, 1500, QStringLiteral(" ms"));
     form->addRow(ui.lblSimLink);
-    form->addRow(commandButton(QStringLiteral("cmdSimSilent"), QStringLiteral("&Silent now"),
+    form->addRow(commandButton(QStringLiteral("cmdSimSilent"), QStringLiteral("Silent now"),
                                [] { return QStringLiteral("silent"); }));
     form->addRow(
         commandButton(
-            QStringLiteral("cmdSimSilentAfter"), QStringLiteral("Silent &after"),
+            QStringLiteral("cmdSimSilentAfter"), QStringLiteral("Silent after"),
             [this] {
                 return QStringLiteral("silent_after %1").arg(ui.spnSimSilentAfter->value());
             }),
         ui.spnSimSilentAfter);
     form->addRow(
-        commandButton(QStringLiteral("cmdSimDelay"), QStringLiteral("S&low replies"),
+        commandButton(QStringLiteral("cmdSimDelay"), QStringLiteral("Slow replies"),
                       [this] { return QStringLiteral("delay %1").arg(ui.spnSimDelay->value()); }),
         ui.spnSimDelay);
-    form->addRow(commandButton(QStringLiteral("cmdSimWrongEcho"), QStringLiteral("One &wrong echo"),
+    form->addRow(commandButton(QStringLiteral("cmdSimWrongEcho"), QStringLiteral("One wrong echo"),
                                [] { return QStringLiteral("wrong_echo"); }));
-    form->addRow(commandButton(QStringLiteral("cmdSimCable"), QStringLiteral("&Cable back"),
+    form->addRow(commandButton(QStringLiteral("cmdSimCable"), QStringLiteral("Cable back"),
                                [] { return QStringLiteral("cable"); }));
     return box;
 }
