@@ -1,6 +1,7 @@
 """Real-input scenarios of the Simulator Panel: the trainer changes the simulated board, and
 the program learns of it only through the link."""
 
+import os
 import shutil
 import tempfile
 
@@ -23,7 +24,7 @@ def open_panel(k, tab, control):
 def alarm_raised_from_the_simulator_panel(display, kalvex):
     """Alarm bit 3 ticked in the panel: the board's W98 holds it and the status bar reports the
     alarm from its own read; the program writes nothing. The panel opens again by itself on the
-    next start, and is off on a fresh one."""
+    next start, where a timeline raises the alarm, and is off on a fresh start."""
     config = tempfile.mkdtemp(prefix="kalvex-config-")
     try:
         with Kalvex(display, kalvex, "--online", config=config) as k:
@@ -35,8 +36,12 @@ def alarm_raised_from_the_simulator_panel(display, kalvex):
             k.click_widget(s.one("chkSimAlarm3"))
             s = k.wait_for(lambda s: s.find("STATUS", NORMAL) and s, "the alarm cleared")
             check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
-        with Kalvex(display, kalvex, config=config) as k:
+        timeline = os.path.join(config, "alarm.timeline")
+        with open(timeline, "w") as f:
+            f.write("at 1s alarm 3 on\n")
+        with Kalvex(display, kalvex, "--online", "--timeline", timeline, config=config) as k:
             k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
+            k.wait_for(lambda s: s.find("STATUS", ALARMS), "the alarm raised by the timeline")
         with Kalvex(display, kalvex) as k:
             check(not k.snapshot().shown("tabSimulator"), "the panel is open on a fresh start")
     finally:
