@@ -70,17 +70,19 @@ void addSimulatorPanel(frmMDIMain& window, sim::PtyServer& simulator, RSComm& li
     auto* panel = new app::SimulatorPanel(simulator, link, &window);
     window.addDockWidget(Qt::RightDockWidgetArea, panel);
     window.resizeDocks({panel}, {300}, Qt::Horizontal); // the pages keep most of the window
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KALVEX"),
-                       QStringLiteral("kalvex"));
-    panel->setVisible(settings.value(QStringLiteral("SimulatorPanel/visible"), false).toBool());
+    auto* settings = new QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                   QStringLiteral("KALVEX"), QStringLiteral("kalvex"), panel);
+    const QString key = QStringLiteral("SimulatorPanel/visible");
+    panel->setVisible(settings->value(key, false).toBool());
     QAction* item = panel->toggleViewAction();
     item->setObjectName(QStringLiteral("mnuViewSimulatorPanel"));
     item->setText(QStringLiteral("Simulator &Panel"));
-    QObject::connect(item, &QAction::triggered, panel, [](bool shown) {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KALVEX"),
-                  QStringLiteral("kalvex"))
-            .setValue(QStringLiteral("SimulatorPanel/visible"), shown);
-    });
+    const auto remember = [settings, key](bool shown) {
+        settings->setValue(key, shown);
+        settings->sync(); // kept even if the program is killed
+    };
+    QObject::connect(item, &QAction::triggered, panel, remember);
+    QObject::connect(panel, &app::SimulatorPanel::closed, panel, [remember] { remember(false); });
     window.addViewItem(item);
 }
 

@@ -24,7 +24,7 @@ def open_panel(k, tab, control):
 def alarm_raised_from_the_simulator_panel(display, kalvex):
     """Alarm bit 3 ticked in the panel: the board's W98 holds it and the status bar reports the
     alarm from its own read; the program writes nothing. The panel opens again by itself on the
-    next start, where a timeline raises the alarm, and is off on a fresh start."""
+    next start, where a timeline raises the alarm; closed with its own button, it stays closed."""
     config = tempfile.mkdtemp(prefix="kalvex-config-")
     try:
         with Kalvex(display, kalvex, "--online", config=config) as k:
@@ -41,9 +41,11 @@ def alarm_raised_from_the_simulator_panel(display, kalvex):
             f.write("at 1s alarm 3 on\n")
         with Kalvex(display, kalvex, "--online", "--timeline", timeline, config=config) as k:
             k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
-            k.wait_for(lambda s: s.find("STATUS", ALARMS), "the alarm raised by the timeline")
-        with Kalvex(display, kalvex) as k:
-            check(not k.snapshot().shown("tabSimulator"), "the panel is open on a fresh start")
+            s = k.wait_for(lambda s: s.find("STATUS", ALARMS) and s, "the timeline's alarm")
+            k.click_widget(s.one("qt_dockwidget_closebutton"))
+            k.wait_for(lambda s: not s.shown("tabSimulator"), "the panel closed")
+        with Kalvex(display, kalvex, config=config) as k:
+            check(not k.snapshot().shown("tabSimulator"), "the closed panel is open again")
     finally:
         shutil.rmtree(config, ignore_errors=True)
 

@@ -168,6 +168,11 @@ SimulatorPanel::SimulatorPanel(sim::PtyServer& simulator, RSComm& link, QWidget*
     showBoard();
 }
 
+void SimulatorPanel::closeEvent(QCloseEvent* e) {
+    QDockWidget::closeEvent(e);
+    Q_EMIT closed();
+}
+
 bool SimulatorPanel::run(const QString& command) {
     QString why;
     const auto c = sim::parseSimCommand(command, &why);

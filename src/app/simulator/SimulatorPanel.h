@@ -33,6 +33,13 @@ class SimulatorPanel final : public QDockWidget {
     // Shows what the board model holds now.
     void showBoard();
 
+  Q_SIGNALS:
+    // The trainer closed the panel with its own close button.
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
   private:
     struct Ui {
         QCheckBox* chkSimRunning = nullptr;
