@@ -6,6 +6,8 @@
 
 #include "link/Address.h"
 
+#include <utility>
+
 namespace kalvex::sim {
 
 Board::Board(Clock& clock) : m_clock(clock) {
@@ -90,7 +92,8 @@ Reply Board::receive(quint8 byte) {
     advanceMachine();
     std::optional<quint8> out = step(byte);
     if (!out) return r;
-    if (m_faults.wrongEchoAt.count(m_received)) out = quint8(*out ^ 0x5A);
+    if (m_faults.wrongEchoAt.count(m_received) || std::exchange(m_faults.wrongEchoNext, false))
+        out = quint8(*out ^ 0x5A);
     log(m_transcript, TranscriptEntry{false, *out});
     r.bytes.append(char(*out));
     r.readyAtUs = arrival + bt + m_faults.replyDelayUs;

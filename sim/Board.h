@@ -19,6 +19,7 @@ struct Faults {
     bool silent = false;
     qint64 silentAfter = -1;      // stop answering after this many received bytes (-1: never)
     std::set<qint64> wrongEchoAt; // corrupt the replies to these received bytes (1-based)
+    bool wrongEchoNext = false;   // corrupt the next reply, once
     qint64 replyDelayUs = 0;      // extra time before every reply
     int baud = 0;                 // pace bytes at the wire time of this speed (0: no pacing)
     bool refuseModes = false;     // answer every mode byte with a refusal instead of 0x55

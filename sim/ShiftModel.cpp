@@ -24,18 +24,27 @@ void add(Board& board, const QString& add, qint64 n) {
     board.setValue(add, (board.value(add) + n) % 65536);
 }
 
+void book(Board& board, int spindle, int cause, bool resetHeld) {
+    board.setValue(dword(cause), (board.value(dword(cause)) + 1) % 655360000);
+    board.setValue(QStringLiteral("B599"), spindle);
+    add(board, word(kCurrentTrips + 2 * (spindle - 1)), 1);
+    if (!resetHeld) add(board, word(kTrips + 2 * (spindle - 1)), 1);
+}
+
 } // namespace
+
+void ShiftModel::trip(Board& board, int spindle, int cause) {
+    if (spindle < 1 || spindle > kSpindleWords || cause < 0 || cause > 3) return;
+    board.setValue(QStringLiteral("D1104"), (board.value(QStringLiteral("D1104")) + 1) % 655360000);
+    book(board, spindle, kCauses[cause], board.value(QStringLiteral("B1016.0")) != 0);
+}
 
 void ShiftModel::advance(Board& board, qint64 blowOffs, int spindles) {
     const bool resetHeld = board.value(QStringLiteral("B1016.0")) != 0;
     for (qint64 k = 0; k < blowOffs; ++k) {
         seed = seed * 1103515245u + 12345u;
-        const int spindle = 1 + int((seed >> 16) % quint32(qMax(1, spindles)));
-        const int cause = kCauses[(seed >> 8) % 4];
-        board.setValue(dword(cause), (board.value(dword(cause)) + 1) % 655360000);
-        board.setValue(QStringLiteral("B599"), spindle);
-        add(board, word(kCurrentTrips + 2 * (spindle - 1)), 1);
-        if (!resetHeld) add(board, word(kTrips + 2 * (spindle - 1)), 1);
+        book(board, 1 + int((seed >> 16) % quint32(qMax(1, spindles))), kCauses[(seed >> 8) % 4],
+             resetHeld);
     }
     if (resetHeld)
         for (int s = 0; s < kSpindleWords; ++s)

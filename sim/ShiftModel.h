@@ -15,6 +15,8 @@ struct ShiftModel {
 
     // Books `blowOffs` new blow-offs, then applies the held reset and the end of shift.
     void advance(Board& board, qint64 blowOffs, int spindles);
+    // One blow-off on `spindle` (1-36) for cause 0-3: bad can, manual, Q.C., restart.
+    static void trip(Board& board, int spindle, int cause);
 };
 
 } // namespace kalvex::sim

@@ -34,6 +34,10 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("DIR")},
         {QStringLiteral("state"), QStringLiteral("Simulator: set the board from a state file."),
          QStringLiteral("FILE")},
+        {QStringLiteral("timeline"),
+         QStringLiteral("Simulator: run the commands of FILE at their times (lines like "
+                        "\"at 5s alarm 3 on\")."),
+         QStringLiteral("FILE")},
         {QStringLiteral("baud"),
          QStringLiteral("Simulator: pace bytes at the wire time of 9600 or 19200 baud."),
          QStringLiteral("N")},
@@ -61,6 +65,7 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     o.device = p.value(QStringLiteral("device"));
     o.home = p.value(QStringLiteral("home"));
     o.stateFile = p.value(QStringLiteral("state"));
+    o.timeline = p.value(QStringLiteral("timeline"));
     o.online = p.isSet(QStringLiteral("online"));
     o.screenshot = p.value(QStringLiteral("screenshot"));
     bool pageOk = false;
@@ -77,8 +82,8 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
             return false;
         }
     }
-    if (!o.simulate && (o.baud > 0 || !o.stateFile.isEmpty())) {
-        *error = QStringLiteral("--baud and --state need --simulate.");
+    if (!o.simulate && (o.baud > 0 || !o.stateFile.isEmpty() || !o.timeline.isEmpty())) {
+        *error = QStringLiteral("--baud, --state and --timeline need --simulate.");
         return false;
     }
     if (o.simulate && !o.device.isEmpty()) {

@@ -10,6 +10,7 @@ struct AppOptions {
     bool simulate = false;
     int baud = 0;
     QString stateFile;
+    QString timeline; // simulator commands run at their times
     bool online = false;
     QString screenshot;
     int page = 1;      // Window menu page shown at start, 1-6

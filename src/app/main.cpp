@@ -2,6 +2,7 @@
 #include "app/AppOptions.h"
 #include "app/MachinePages.h"
 #include "app/WidgetMap.h"
+#include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
 #include "link/ProgramFolder.h"
 #include "link/QtSerialPort.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -64,6 +66,27 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
     });
 }
 
+// View > Simulator Panel: off until the trainer first opens it, then as last left.
+void addSimulatorPanel(frmMDIMain& window, sim::PtyServer& simulator, RSComm& link) {
+    auto* panel = new app::SimulatorPanel(simulator, link, &window);
+    window.addDockWidget(Qt::RightDockWidgetArea, panel);
+    window.resizeDocks({panel}, {300}, Qt::Horizontal); // the pages keep most of the window
+    auto* settings = new QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                   QStringLiteral("KALVEX"), QStringLiteral("kalvex"), panel);
+    const QString key = QStringLiteral("SimulatorPanel/visible");
+    panel->setVisible(settings->value(key, false).toBool());
+    QAction* item = panel->toggleViewAction();
+    item->setObjectName(QStringLiteral("mnuViewSimulatorPanel"));
+    item->setText(QStringLiteral("Simulator &Panel"));
+    const auto remember = [settings, key](bool shown) {
+        settings->setValue(key, shown);
+        settings->sync(); // kept even if the program is killed
+    };
+    QObject::connect(item, &QAction::triggered, panel, remember);
+    QObject::connect(panel, &app::SimulatorPanel::closed, panel, [remember] { remember(false); });
+    window.addViewItem(item);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +120,12 @@ int main(int argc, char** argv) {
                                    app::machinePages(state, link, prompt)});
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    if (simulator) {
+        addSimulatorPanel(window, *simulator, link);
+        if (!options.timeline.isEmpty() &&
+            !app::playTimeline(*simulator, options.timeline, &window, &error))
+            return fail(QStringLiteral("The timeline cannot be used: ") + error);
+    }
     // Ready for SIGUSR1 before the window can be seen.
     const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
     if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);

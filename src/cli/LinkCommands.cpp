@@ -3,8 +3,11 @@
 #include "cli/CliInput.h"
 #include "link/TextNumber.h"
 #include "sim/PtyServer.h"
+#include "sim/Timeline.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -75,7 +78,21 @@ int runInfo(const CliOptions& options) {
     return kExitOk;
 }
 
-int runSim(const CliOptions& options) {
+// Waits for a stop signal until `until`: the signal, or 0 when the time came first.
+int waitForStop(const sigset_t& signals, std::chrono::steady_clock::time_point until) {
+    using namespace std::chrono;
+    for (;;) {
+        const auto left = until - steady_clock::now();
+        if (left <= nanoseconds(0)) return 0;
+        const auto ns = duration_cast<nanoseconds>(left).count();
+        const timespec wait{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
+        const int sig = sigtimedwait(&signals, nullptr, &wait);
+        if (sig > 0) return sig;
+        if (errno == EAGAIN) return 0;
+    }
+}
+
+int runSim(const CliOptions& options, const QString& timelinePath) {
     // Block the stop signals before the server thread starts, so only sigwait sees them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -85,12 +102,30 @@ int runSim(const CliOptions& options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     QString error;
+    std::vector<sim::TimelineStep> steps;
+    if (!timelinePath.isEmpty()) {
+        auto timeline = sim::loadTimeline(timelinePath, &error);
+        if (!timeline) {
+            say(QStringLiteral("simulator: ") + error);
+            return kExitFile;
+        }
+        steps = std::move(*timeline);
+    }
     auto server = sim::startSimulator(options.baud, qs(options.stateFile), &error);
     if (!server) {
         say(QStringLiteral("simulator: ") + error);
         return kExitFile;
     }
     print(server->slavePath());
+    const auto start = std::chrono::steady_clock::now();
+    for (const sim::TimelineStep& step : steps) {
+        if (waitForStop(stopSignals, start + std::chrono::milliseconds(step.atMs)) != 0) {
+            server->stop();
+            return kExitOk;
+        }
+        server->withBoard([&step](sim::Board& b) { sim::applySimCommand(b, step.command); });
+        say(QStringLiteral("simulator: %1 ms: %2").arg(step.atMs).arg(step.text));
+    }
     int sig = 0;
     sigwait(&stopSignals, &sig);
     server->stop();
@@ -133,9 +168,13 @@ void addLinkCommands(CLI::App& app, CliOptions& o) {
     CLI::App* sim = addCommand(app, "sim",
                                "Run the board simulator on a new pseudo-terminal: prints the "
                                "device path as the first line and serves until interrupted. "
-                               "Uses --baud and --state.",
-                               "kalvex-cli sim --state board.state");
-    onCommand(*sim, o, [&o] { return runSim(o); });
+                               "Uses --baud and --state; --timeline replays a command file.",
+                               "kalvex-cli sim --state board.state --timeline demo.timeline");
+    auto timeline = std::make_shared<std::string>();
+    sim->add_option("--timeline", *timeline,
+                    "Run the commands of FILE at their times (lines like \"at 5s alarm 3 on\")")
+        ->option_text("FILE");
+    onCommand(*sim, o, [&o, timeline] { return runSim(o, qs(*timeline)); });
 }
 
 } // namespace kalvex::cli

@@ -11,6 +11,8 @@ namespace {
 const QString kPanelPrefix = QStringLiteral("System Message:  ");
 const QString kOnline = QStringLiteral("Set-up Program is Currently ONLINE");
 
+} // namespace
+
 QString alarmText(int bit) {
     switch (bit) {
     case 0:
@@ -26,8 +28,6 @@ QString alarmText(int bit) {
     return QStringLiteral("Ductor No.%1 Feedback Fault\r\nVerify Ductor Cycling Operation")
         .arg(bit - 7);
 }
-
-} // namespace
 
 QString alarmMessage(int alarmValue) {
     QString message;

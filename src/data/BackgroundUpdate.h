@@ -8,6 +8,8 @@ class RSComm;
 
 inline const QString kFaultBoxText = QStringLiteral("Faults Acitve in Target Board");
 
+// The text one bit (0-15) of the machine alarm word W98 contributes to its alarm block.
+QString alarmText(int bit);
 // The alarm blocks of the machine alarm word W98, bit 0 first.
 QString alarmMessage(int alarmValue);
 

@@ -203,8 +203,17 @@ TEST_F(CliTest, ReadersRefuseWhatIsNotTheirFile) {
 }
 
 TEST_F(CliTest, SimPrintsTheDeviceFirstAndServesIt) {
+    write(path("bad.timeline"), "at 0s alarm 3 on\n\nat 1s alarm 3 of\n");
+    CliRun bad = cli({"sim", "--timeline", path("bad.timeline")}, false);
+    EXPECT_EQ(bad.code, 3);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("bad.timeline: line 3: cannot use \"alarm 3 of\"")))
+        << qPrintable(bad.err);
+    EXPECT_TRUE(bad.out.isEmpty()) << qPrintable(bad.out); // no simulator started
+
+    write(path("demo.timeline"), "at 0ms alarm 3 on\n");
     QProcess sim;
-    sim.start(QStringLiteral(KALVEX_CLI), {"sim", "--state", stateFile("W300 = 777\n")});
+    sim.start(QStringLiteral(KALVEX_CLI),
+              {"sim", "--state", stateFile("W300 = 777\n"), "--timeline", path("demo.timeline")});
     ASSERT_TRUE(sim.waitForReadyRead(10000));
     const QString device = QString::fromUtf8(sim.readLine()).trimmed();
     EXPECT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << qPrintable(device);
@@ -212,9 +221,9 @@ TEST_F(CliTest, SimPrintsTheDeviceFirstAndServesIt) {
     CliRun r = cli({"--device", device, "write", "D2000", "1,234,567"}, false);
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
-    r = cli({"--device", device, "read", "W300", "D2000"}, false);
+    r = cli({"--device", device, "read", "W300", "D2000", "W98"}, false);
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, QStringLiteral("777\n1234567\n"));
+    EXPECT_EQ(r.out, QStringLiteral("777\n1234567\n8\n"));
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitCode(), 0);

@@ -132,7 +132,8 @@ class Snapshot:
 class Kalvex:
     """One run of the program on its simulator."""
 
-    def __init__(self, display, binary, *args, state=None):
+    def __init__(self, display, binary, *args, state=None, config=None):
+        """config: the folder of the program's remembered settings (default: a fresh one)."""
         self.display = display
         self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
         self.dump_path = os.path.join(self.dir, "dump")
@@ -142,7 +143,7 @@ class Kalvex:
             with open(path, "w") as f:
                 f.write(state)
             command += ["--state", path]
-        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path)
+        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir)
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
         out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)

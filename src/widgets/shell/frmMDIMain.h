@@ -54,6 +54,8 @@ class frmMDIMain final : public QMainWindow {
     int currentPage() const { return CurrentPage; }
     QWidget* pageWindow() const;
     ReportCommands& reportCommands() { return *m_report; }
+    // Adds an item below a separator at the end of the View menu.
+    void addViewItem(QAction* item);
 
   public Q_SLOTS:
     // Applies gRSComm.OnlineMode(): the port, the MODE panel, the menus, the one-time reads.
@@ -109,6 +111,7 @@ class frmMDIMain final : public QMainWindow {
         std::array<QAction*, 5> mnuFileCompareData{}, tbrDownloadCompareData{};
         QAction *mnuEditOfflineEditing = nullptr, *mnuEditCommPort = nullptr,
                 *mnuEditPasscode = nullptr;
+        QMenu* mnuView = nullptr;
         QAction *mnuViewOnline = nullptr, *mnuViewOffline = nullptr,
                 *mnuViewTargetBoardStatus = nullptr;
         std::array<QAction*, kPageCount> mnuWindowForm{};

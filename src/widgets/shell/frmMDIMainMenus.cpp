@@ -120,6 +120,7 @@ void frmMDIMain::buildEditViewMenus() {
     connect(ui.mnuEditPasscode, &QAction::triggered, this, &frmMDIMain::mnuEditPasscode_Click);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    ui.mnuView = view;
     ui.mnuViewOnline =
         addItem(view, QStringLiteral("mnuViewOnline"), QStringLiteral("O&nline Data"), Qt::Key_F3);
     ui.mnuViewOffline = addItem(view, QStringLiteral("mnuViewOffline"),
@@ -133,6 +134,11 @@ void frmMDIMain::buildEditViewMenus() {
     connect(ui.mnuViewOnline, &QAction::triggered, this, &frmMDIMain::mnuViewOnline_Click);
     connect(ui.mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
     notYetAvailable({ui.mnuEditCommPort, ui.mnuViewTargetBoardStatus});
+}
+
+void frmMDIMain::addViewItem(QAction* item) {
+    ui.mnuView->addSeparator();
+    ui.mnuView->addAction(item);
 }
 
 void frmMDIMain::buildWindowHelpMenus() {
