@@ -6,6 +6,7 @@
 #include "widgets/pages/frmSetup.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QTest>
 
 #include <functional>
@@ -128,6 +129,40 @@ TEST_F(RefreshLoopTest, AFailedReadEndsThePassWithoutItsSink) {
     loop.step();
     EXPECT_FALSE(sunk);
     EXPECT_EQ(loop.pending(), 0u);
+}
+
+// A page closed while its read waits in a retry box (the cable pulled, the program quitting):
+// the loop goes with it and nothing of it is touched afterwards.
+TEST(RefreshLoopClosing, APageClosedUnderARetryBoxLeavesNothingBehind) {
+    for (const bool byTimer : {false, true}) {
+        test::SimulatedLink f;
+        f.link.attachPort(f.port);
+        f.link.setOnlineMode(true);
+        ASSERT_TRUE(f.link.OnlineMode());
+        f.board.faults().silent = true;
+        auto* owner = new QWidget;
+        const QPointer<QWidget> watch(owner);
+        bool sunk = false;
+        f.prompt.answerWith([&](const test::Box&) {
+            delete owner;
+            return MsgAnswer::Cancel;
+        });
+        auto* loop = new RefreshLoop(owner, f.link, [&](RefreshLoop& l) {
+            l.addRead(QStringLiteral("W50"), [&](qint64) { sunk = true; });
+            l.addWrite(QStringLiteral("W52"), QStringLiteral("1"));
+        });
+        loop->start();
+        if (byTimer) {
+            QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), 5000);
+            QTest::qWait(100); // the timer's slot has returned; later ticks must not come
+        } else {
+            loop->step();
+            loop->step();
+        }
+        EXPECT_TRUE(watch.isNull()) << byTimer;
+        EXPECT_FALSE(sunk) << byTimer;
+        EXPECT_EQ(f.prompt.boxes.size(), 1u) << byTimer;
+    }
 }
 
 // A page left offline waits for no board: its passes come a few dozen times a second at most,

@@ -3,6 +3,7 @@
 #include "link/RSComm.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 namespace kalvex {
@@ -11,7 +12,9 @@ RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
     : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)) {
     m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, [this] {
+        const QPointer<RefreshLoop> alive(this);
         const bool stepped = step();
+        if (!alive) return;
         m_timer.setInterval(stepped && !m_paced ? 0 : kOfflineIntervalMs);
     });
 }
@@ -29,7 +32,9 @@ void RefreshLoop::stop() {
 
 void RefreshLoop::addRead(const QString& address, Sink sink, Condition when) {
     m_pass.push_back({[this, address, sink = std::move(sink)] {
+                          const QPointer<RefreshLoop> alive(this);
                           const LinkResult r = m_link.readValue(address);
+                          if (!alive) return; // the page closed under a retry box
                           if (r) sink(r.value);
                           finish(r);
                       },
@@ -37,14 +42,19 @@ void RefreshLoop::addRead(const QString& address, Sink sink, Condition when) {
 }
 
 void RefreshLoop::addWrite(const QString& address, const QString& value, Condition when) {
-    m_pass.push_back({[this, address, value] { finish(m_link.writeValue(address, value)); },
+    m_pass.push_back({[this, address, value] {
+                          const QPointer<RefreshLoop> alive(this);
+                          const LinkResult r = m_link.writeValue(address, value);
+                          if (alive) finish(r);
+                      },
                       std::move(when), true});
 }
 
 void RefreshLoop::addBoardStep(Request request, Condition when) {
     m_pass.push_back({[this, request = std::move(request)] {
+                          const QPointer<RefreshLoop> alive(this);
                           request();
-                          if (m_link.CommError()) abortPass();
+                          if (alive && m_link.CommError()) abortPass();
                       },
                       std::move(when), true});
 }
