@@ -20,6 +20,12 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("D1120"), 300);
     setValue(QStringLiteral("D1112"), 125);
     setValue(QStringLiteral("D1304"), 98765432);
+    // Network addresses 1 and 2, and a clock set to 1 Jan 2025 12:00:00 (it ticks when told to).
+    setValue(QStringLiteral("B8180"), 1);
+    setValue(QStringLiteral("B8191"), 1);
+    const std::pair<int, int> boardTime[] = {{43012, 12}, {43015, 1}, {43016, 1}, {43017, 25}};
+    for (const auto& [add, v] : boardTime)
+        poke(add, quint8(v));
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
     loadDefaultProgram(*this);
@@ -64,6 +70,8 @@ void Board::advanceMachine() {
     m_pls.advance(m_machine, m_clock.nowUs());
     m_io.advance(*this, m_machine, m_pls, m_clock.nowUs());
     advanceDuctors(*this);
+    m_boardClock.advance(*this, m_clock.nowUs());
+    if (m_faults.stickyFault && peek(8176) == 0) poke(8176, quint8(m_faults.stickyFault));
 }
 
 qint64 Board::byteTimeUs() const {
