@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,7 @@ struct AppOptions {
     bool online = false;
     QString screenshot;
     int page = 1; // Window menu page shown at start, 1-6
+    QDateTime pcClockStart; // the PC clock the windows read starts here (invalid: the real one)
 };
 
 // Reads the command line; on a bad option returns false with the message in `error`.

@@ -57,6 +57,12 @@ QString pcDateText(const QDateTime& now) {
     return now.date().toString(QStringLiteral("MM' - 'dd' - 'yyyy"));
 }
 
+std::optional<QDateTime> parseInstant(const QString& text) {
+    const QDateTime t = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+    if (!t.isValid()) return std::nullopt;
+    return t.timeSpec() == Qt::LocalTime ? t : t.toLocalTime();
+}
+
 QString rangeMessage(int min, int max) {
     return QStringLiteral("Only a Number Between %1 and %2 can be Entered").arg(min).arg(max);
 }

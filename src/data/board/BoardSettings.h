@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace kalvex {
@@ -38,6 +39,10 @@ std::vector<BoardWrite> clockDateWrites(const QDateTime& now);
 // The PC clock as the window shows it: "10 : 20 : 30" and "01 - 05 - 2005".
 QString pcTimeText(const QDateTime& now);
 QString pcDateText(const QDateTime& now);
+
+// An ISO 8601 date and time ("2005-01-05T10:20:30"; with an offset or "Z" it is taken to local
+// time); empty when the text is not one.
+std::optional<QDateTime> parseInstant(const QString& text);
 
 // The range message of the entry fields.
 QString rangeMessage(int min, int max);
