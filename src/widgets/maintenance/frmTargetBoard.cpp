@@ -200,7 +200,7 @@ void frmTargetBoard::readIdent(int i) {
     if (i == 0) m_identName.clear();
     if (i < kIdentNameLength) {
         m_identName.push_back(int(r.value));
-        ui.lblRevIdentInPLC[0]->setText(identName(m_identName));
+        if (i == kIdentNameLength - 1) ui.lblRevIdentInPLC[0]->setText(identName(m_identName));
     } else {
         ui.lblRevIdentInPLC[i == kIdentNameLength ? 2 : 1]->setText(QString::number(r.value));
     }
