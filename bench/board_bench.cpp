@@ -6,6 +6,7 @@
 //   BENCH_DIRECT=1 build/default/bin/kalvex-board-bench [runs]   (the loop stepped directly,
 //                                                  without the event loop and its repaints)
 #include "QuietPrompt.h"
+#include "RawPingPong.h"
 #include "data/AppState.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
@@ -33,8 +34,8 @@ constexpr int kFirstPassReads = 6 + 10;
 constexpr double kWireSeconds = kFirstPassReads * 4 * 10.0 / 9600;
 
 bool writeProgram(const QString& folder) {
-    for (const auto& [ext, text] : {std::pair{"ovp", "D\r\n"}, {"rev", "KVX91D07:707\r\n"},
-                                    {"hex", ":00000001FF\r\n"}}) {
+    for (const auto& [ext, text] :
+         {std::pair{"ovp", "D\r\n"}, {"rev", "KVX91D07:707\r\n"}, {"hex", ":00000001FF\r\n"}}) {
         QFile f(folder + QStringLiteral("/LINE1.") + QLatin1String(ext));
         if (!f.open(QIODevice::WriteOnly) || f.write(text) < 0) return false;
     }
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot start: %s\n", qPrintable(error));
         return 1;
     }
+    // The floor on this machine now: the pass's 32 exchanges as a bare write/read ping-pong.
+    std::vector<double> raw;
+    for (int i = 0; i < runs; ++i)
+        raw.push_back(bench::rawPingPong(server.slavePath(), 2 * kFirstPassReads));
     QuietPrompt prompt;
     SystemClock clock;
     QtSerialPort port(server.slavePath());
@@ -98,7 +103,10 @@ int main(int argc, char** argv) {
         total.push_back(r.allDone);
     }
     std::printf("Target Board Interface first pass at 9600 baud, %d runs (medians)\n", runs);
-    std::printf("  wire time %.1f ms (%d byte reads)\n", kWireSeconds * 1000, kFirstPassReads);
+    std::printf("  wire time %.1f ms (%d byte reads); raw ping-pong of its exchanges %.1f ms "
+                "(%.3f x wire)\n",
+                kWireSeconds * 1000, kFirstPassReads, median(raw) * 1000,
+                median(raw) / kWireSeconds);
     std::printf("  window shown %.1f ms; first pass %.1f ms (%.3f x wire); open to first pass "
                 "done %.1f ms (%.3f x wire)\n",
                 median(shown) * 1000, median(pass) * 1000, median(pass) / kWireSeconds,

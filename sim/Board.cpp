@@ -20,12 +20,10 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("D1120"), 300);
     setValue(QStringLiteral("D1112"), 125);
     setValue(QStringLiteral("D1304"), 98765432);
-    // Network addresses 1 and 2, and a clock set to 1 Jan 2025 12:00:00 (it ticks when told to).
+    // Network addresses 1 and 2. The clock cells (B43008-B43017) lie in the P9100's program
+    // image; a state file sets them for a board with a clock.
     setValue(QStringLiteral("B8180"), 1);
     setValue(QStringLiteral("B8191"), 1);
-    const std::pair<int, int> boardTime[] = {{43012, 12}, {43015, 1}, {43016, 1}, {43017, 25}};
-    for (const auto& [add, v] : boardTime)
-        poke(add, quint8(v));
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
     loadDefaultProgram(*this);

@@ -13,7 +13,7 @@ struct AppOptions {
     QString stateFile;
     bool online = false;
     QString screenshot;
-    int page = 1; // Window menu page shown at start, 1-6
+    int page = 1;           // Window menu page shown at start, 1-6
     QDateTime pcClockStart; // the PC clock the windows read starts here (invalid: the real one)
 };
 

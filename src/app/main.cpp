@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
     QtSerialPort port(device);
     AppState state(home);
     RSComm link(prompt, clock, home);
-    ShellContext shell{state, link, port, prompt, chooser, home,
-                       app::machinePages(state, link, prompt)};
+    ShellContext shell{
+        state, link, port, prompt, chooser, home, app::machinePages(state, link, prompt)};
     if (options.pcClockStart.isValid()) {
         const qint64 offsetMs = QDateTime::currentDateTime().msecsTo(options.pcClockStart);
         shell.pcClock = [offsetMs] { return QDateTime::currentDateTime().addMSecs(offsetMs); };

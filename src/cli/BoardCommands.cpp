@@ -225,8 +225,7 @@ void addBoardCommands(CLI::App& app, CliOptions& o) {
     CLI::App* set = addCommand(*board, "set-address", "Set network address 1 (or 2) to N, 1-32.",
                                "kalvex-cli --device /dev/ttyUSB0 board set-address 5");
     set->add_option("N", *address, "The network address, 1 to 32")->required();
-    set->add_option("--row", *row, "Network address 1 or 2 (Q7610)")
-        ->check(CLI::IsMember({1, 2}));
+    set->add_option("--row", *row, "Network address 1 or 2 (Q7610)")->check(CLI::IsMember({1, 2}));
     onCommand(*set, o, [&o, address, row] { return runSetAddress(o, *address, *row); });
 }
 

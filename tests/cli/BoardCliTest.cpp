@@ -77,8 +77,8 @@ TEST_F(BoardCli, ResetClearsInOrderAndShowsAFaultThatCameBack) {
     });
     const CliRun r = board({"reset-faults", "--yes"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(writes(), (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0},
-                                                          {8176, 0}}));
+    EXPECT_EQ(writes(),
+              (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
     EXPECT_TRUE(r.out.startsWith("Faults reset; the board now shows:\n"
                                  "Current Fault: Code = 0AH\n"))
         << qPrintable(r.out);
@@ -87,9 +87,10 @@ TEST_F(BoardCli, ResetClearsInOrderAndShowsAFaultThatCameBack) {
 TEST_F(BoardCli, ClockAndAddressWrites) {
     EXPECT_EQ(board({"set-clock", "--now", "2005-01-05T10:20:30"}).code, 0);
     EXPECT_EQ(board({"set-address", "5", "--row", "2"}).code, 0);
-    EXPECT_EQ(writes(), (std::vector<std::pair<int, int>>{{43012, 10}, {43010, 20}, {43008, 30},
-                                                          {43016, 1}, {43015, 5}, {43017, 5},
-                                                          {8191, 5}}));
+    EXPECT_EQ(
+        writes(),
+        (std::vector<std::pair<int, int>>{
+            {43012, 10}, {43010, 20}, {43008, 30}, {43016, 1}, {43015, 5}, {43017, 5}, {8191, 5}}));
 }
 
 } // namespace

@@ -55,9 +55,10 @@ TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
 }
 
 TEST_F(IdentityTest, FaultTextsFromTheFile) {
-    writeFaults("support",
-                "0a,Text\r\n0A,Second\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
-                "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
+    writeFaults(
+        "support",
+        "0a,Text\r\n0A,Second\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
+        "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
     const std::pair<int, const char*> cases[] = {
         {10, "Fault Code (0AH): Text"},
         {0x5C, "Fault Code (5CH): Program is invalid, download again"},

@@ -13,8 +13,8 @@ using namespace kalvex::test;
 namespace {
 
 TEST(FaultCodes, CodeTextsAndCaptions) {
-    const std::pair<qint64, const char*> codes[] = {{0, "00"}, {10, "0A"}, {255, "FF"},
-                                                    {256, "100"}};
+    const std::pair<qint64, const char*> codes[] = {
+        {0, "00"}, {10, "0A"}, {255, "FF"}, {256, "100"}};
     for (auto [value, text] : codes)
         EXPECT_EQ(faultCodeText(value), text) << value;
     EXPECT_EQ(faultCaption(0, "0A"), "Current Fault: Code = 0AH");
@@ -33,9 +33,9 @@ TEST(FaultCodes, CorrectiveActionByCodeRange) {
     const char* invalid = "Program is invalid.  Re-dump program to target board.";
     const char* reset = "Reset fault and try again.  If fault persists, replace target board";
     const std::pair<int, const char*> cases[] = {
-        {1, coCpu},   {63, coCpu},     {64, reset},   {65, reset},     {66, cable},
-        {67, reset},  {69, sfunc},     {92, invalid}, {93, invalid},   {94, reset},
-        {122, reset}, {0, "None"},     {123, "None"}, {255, "None"},   {-1, "None"},
+        {1, coCpu},   {63, coCpu}, {64, reset},   {65, reset},   {66, cable},
+        {67, reset},  {69, sfunc}, {92, invalid}, {93, invalid}, {94, reset},
+        {122, reset}, {0, "None"}, {123, "None"}, {255, "None"}, {-1, "None"},
     };
     for (auto [code, start] : cases)
         EXPECT_TRUE(correctiveAction(code).startsWith(QLatin1String(start)))
@@ -79,8 +79,8 @@ TEST(BoardSettings, VariantsByBoardType) {
         int type;
         bool coCpu, clock, second;
     };
-    const Case cases[] = {{50, true, false, false}, {54, false, true, false},
-                          {65, false, true, true},  {68, false, false, false},
+    const Case cases[] = {{50, true, false, false},  {54, false, true, false},
+                          {65, false, true, true},   {68, false, false, false},
                           {49, false, false, false}, {0, false, false, false}};
     for (const Case& c : cases) {
         const BoardVariant v = boardVariant(c.type);
@@ -91,9 +91,8 @@ TEST(BoardSettings, VariantsByBoardType) {
 }
 
 TEST(BoardSettings, TwoDigitFieldsShowTheWholeValue) {
-    const std::pair<qint64, const char*> cases[] = {{0, "00"},   {7, "07"},   {10, "10"},
-                                                    {99, "99"},  {100, "100"}, {123, "123"},
-                                                    {255, "255"}};
+    const std::pair<qint64, const char*> cases[] = {
+        {0, "00"}, {7, "07"}, {10, "10"}, {99, "99"}, {100, "100"}, {123, "123"}, {255, "255"}};
     for (auto [v, text] : cases)
         EXPECT_EQ(twoDigits(v), text) << v;
 }
@@ -151,7 +150,7 @@ TEST_F(DiskIdentTest, FromTheRevAndHexFilesOrTheDefaults) {
     const Case cases[] = {
         {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
         {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
-        {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false},      // shorter than its digits
+        {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false},            // shorter than its digits
         {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
         {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
         {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp

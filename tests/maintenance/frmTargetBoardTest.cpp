@@ -99,7 +99,7 @@ TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
 TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
     setState("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
     board.poke(61425, 10); // a control code in the name
-    open('A', "AB\r\n");  // a .rev too short for its digits
+    open('A', "AB\r\n");   // a .rev too short for its digits
     firstPass();
     steps(10);
     EXPECT_EQ(text("lblRevIdentOnDisk0"), "-");
@@ -150,7 +150,8 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
     std::vector<std::pair<int, int>> writes;
     for (const sim::MemoryWrite& w : board.writes())
         writes.emplace_back(w.address, w.value);
-    EXPECT_EQ(writes, (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
+    EXPECT_EQ(writes,
+              (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
     EXPECT_FALSE(window->firstPassDone());
     firstPass();
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH"); // it came back

@@ -115,8 +115,7 @@ void frmTargetBoard::layOutPass(RefreshLoop& loop) {
 }
 
 bool frmTargetBoard::mayRead() const {
-    return m_loop->running() && m_ctx.link.OnlineMode() && !m_ctx.link.CommError() &&
-           !m_passFailed;
+    return m_loop->running() && m_ctx.link.OnlineMode() && !m_ctx.link.CommError() && !m_passFailed;
 }
 
 void frmTargetBoard::addFirstPass(RefreshLoop& loop) {

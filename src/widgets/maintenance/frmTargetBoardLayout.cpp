@@ -40,8 +40,8 @@ QPushButton* plainButton(const QString& caption, const QString& name, QWidget* p
 QWidget* frmTargetBoard::buildFaultFrame() {
     auto* frame = ui.fraTargetBoard[0];
     auto* grid = new QVBoxLayout(frame);
-    const char* initial[] = {"Current Fault:", "Last Fault:", "CO-CPU Slot:", "Corrective Action:",
-                             "Current Comm Error:", "Last Comm Error:"};
+    const char* initial[] = {"Current Fault:",     "Last Fault:",         "CO-CPU Slot:",
+                             "Corrective Action:", "Current Comm Error:", "Last Comm Error:"};
     for (int i = 0; i < kFaultRegisterCount; ++i) {
         QLabel* caption = controls::label(QLatin1String(initial[i]),
                                           i == kAdviceOrder ? QStringLiteral("lblCorrectiveAction")
@@ -53,8 +53,8 @@ QWidget* frmTargetBoard::buildFaultFrame() {
         ui.txtTargetBoard[size_t(i)] = textBox(i, frame);
         grid->addWidget(ui.txtTargetBoard[size_t(i)]);
     }
-    ui.cmdResetFaults = plainButton(QStringLiteral("&Reset Faults"),
-                                    QStringLiteral("cmdResetFaults"), frame);
+    ui.cmdResetFaults =
+        plainButton(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
     ui.cmdResetFaults->setEnabled(false);
     grid->addWidget(ui.cmdResetFaults, 0, Qt::AlignRight);
     connect(ui.cmdResetFaults, &QPushButton::clicked, this, &frmTargetBoard::cmdResetFaults_Click);
@@ -83,6 +83,7 @@ QWidget* frmTargetBoard::buildIdentFrame() {
         inGrid->addWidget(ui.lblRevIdentInPLC[size_t(i)], i, 1);
     }
     inGrid->setRowStretch(3, 1);
+    diskGrid->setRowStretch(5, 1);
     row->addWidget(inBoard);
     row->addWidget(onDisk);
     return frame;
@@ -123,20 +124,20 @@ QWidget* frmTargetBoard::buildAddressFrame() {
 QWidget* frmTargetBoard::buildClockFrame() {
     auto* frame = ui.fraTargetBoard[3];
     auto* grid = new QGridLayout(frame);
-    ui.lblBoardTime = controls::label(QStringLiteral("Board Time:"),
-                                      QStringLiteral("lblBoardTime"), frame);
-    ui.lblBoardDate = controls::label(QStringLiteral("Board Date:"),
-                                      QStringLiteral("lblBoardDate"), frame);
+    ui.lblBoardTime =
+        controls::label(QStringLiteral("Board Time:"), QStringLiteral("lblBoardTime"), frame);
+    ui.lblBoardDate =
+        controls::label(QStringLiteral("Board Date:"), QStringLiteral("lblBoardDate"), frame);
     grid->addWidget(ui.lblBoardTime, 1, 0);
     grid->addWidget(ui.lblBoardDate, 3, 0);
     for (int i = kFirstClockSetting; i < kBoardSettingCount; ++i) {
         const int k = i - kFirstClockSetting;
         addSettingRow(frame, grid, i, k < 3 ? 0 : 2, 1 + k % 3);
     }
-    ui.cmdSetTime = plainButton(QStringLiteral("Set to Current &Time"),
-                                QStringLiteral("cmdSetTime"), frame);
-    ui.cmdSetDate = plainButton(QStringLiteral("Set to Current &Date"),
-                                QStringLiteral("cmdSetDate"), frame);
+    ui.cmdSetTime =
+        plainButton(QStringLiteral("Set to Current &Time"), QStringLiteral("cmdSetTime"), frame);
+    ui.cmdSetDate =
+        plainButton(QStringLiteral("Set to Current &Date"), QStringLiteral("cmdSetDate"), frame);
     grid->addWidget(ui.cmdSetTime, 1, 4);
     grid->addWidget(ui.cmdSetDate, 3, 4);
     connect(ui.cmdSetTime, &QPushButton::clicked, this, &frmTargetBoard::cmdSetTime_Click);
@@ -191,7 +192,7 @@ void frmTargetBoard::buildControls() {
     page->addLayout(buttons);
     connect(ui.cmdGoOnline, &QPushButton::clicked, this, &frmTargetBoard::cmdGoOnline_Click);
     connect(ui.cmdOk, &QPushButton::clicked, this, &frmTargetBoard::cmdOk_Click);
-    resize(520, 520);
+    resize(660, 520);
 }
 
 void frmTargetBoard::buildFields() {
@@ -209,16 +210,16 @@ void frmTargetBoard::buildFields() {
 
 void frmTargetBoard::setRowShown(int index, bool shown) {
     m_rowShown[size_t(index)] = shown;
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)],
-                                                      ui.txtSetup[size_t(index)],
-                                                      ui.updSetup[size_t(index)]})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
+                                         ui.updSetup[size_t(index)]})
         w->setVisible(shown);
 }
 
 void frmTargetBoard::setRowEnabled(int index, bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)],
-                                                      ui.txtSetup[size_t(index)],
-                                                      ui.updSetup[size_t(index)]})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
+                                         ui.updSetup[size_t(index)]})
         w->setEnabled(enabled);
 }
 
