@@ -22,6 +22,10 @@ Board::Board(Clock& clock) : m_clock(clock) {
     setValue(QStringLiteral("D1120"), 300);
     setValue(QStringLiteral("D1112"), 125);
     setValue(QStringLiteral("D1304"), 98765432);
+    // Network addresses 1 and 2. The clock cells (B43008-B43017) lie in the P9100's program
+    // image; a state file sets them for a board with a clock.
+    setValue(QStringLiteral("B8180"), 1);
+    setValue(QStringLiteral("B8191"), 1);
     m_machine.advance(*this, m_clock.nowUs());
     loadSetupDefaults(*this);
     loadDefaultProgram(*this);
@@ -66,6 +70,8 @@ void Board::advanceMachine() {
     m_pls.advance(m_machine, m_clock.nowUs());
     m_io.advance(*this, m_machine, m_pls, m_clock.nowUs());
     advanceDuctors(*this);
+    m_boardClock.advance(*this, m_clock.nowUs());
+    if (m_faults.stickyFault && peek(8176) == 0) poke(8176, quint8(m_faults.stickyFault));
 }
 
 qint64 Board::byteTimeUs() const {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/Clock.h"
+#include "sim/BoardClock.h"
 #include "sim/IoModel.h"
 #include "sim/MachineModel.h"
 #include "sim/PlsUnit.h"
@@ -27,6 +28,7 @@ struct Faults {
     int programBadChecksumAt = 0;  // answer this record with a wrong checksum
     int programNoChecksumAt = 0;   // do not answer this record
     bool programNoExitAck = false; // answer the 0xFF that leaves program mode with 0x00
+    int stickyFault = 0;           // a fault code B8176 takes again whenever it is cleared
 };
 
 // One record taken in program mode, as the board saw it.
@@ -70,6 +72,7 @@ class Board {
     Faults& faults() { return m_faults; }
     MachineModel& machine() { return m_machine; }
     PlsUnit& pls() { return m_pls; }
+    BoardClock& boardClock() { return m_boardClock; }
     void advanceMachine();
 
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
@@ -121,6 +124,7 @@ class Board {
     MachineModel m_machine;
     IoModel m_io;
     PlsUnit m_pls;
+    BoardClock m_boardClock;
     std::vector<TranscriptEntry> m_transcript;
     std::vector<MemoryWrite> m_writes;
     State m_state = State::Attention;

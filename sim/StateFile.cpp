@@ -63,6 +63,14 @@ const std::map<QString, Setting>& namedSettings() {
          {0, 65535, [](Board& b, qint64 v) { b.pls().setPosition(int(v)); }}},
         {QStringLiteral("pls_busy_ms"),
          {0, kMaxDelayMs, [](Board& b, qint64 v) { b.pls().busyUs = v * 1000; }}},
+        {QStringLiteral("sticky_fault"),
+         {0, 255,
+          [](Board& b, qint64 v) {
+              b.faults().stickyFault = int(v);
+              b.poke(8176, quint8(v));
+          }}},
+        {QStringLiteral("clock_running"),
+         {0, 1, [](Board& b, qint64 v) { b.boardClock().running = v != 0; }}},
         {QStringLiteral("pls_never_ready"),
          {0, 1, [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }}},
     };

@@ -1,4 +1,5 @@
 #include "app/AppOptions.h"
+#include "data/board/BoardSettings.h"
 #include "sim/PtyServer.h"
 
 #include <QCommandLineParser>
@@ -46,6 +47,10 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("Show Window menu page N (1 Main Display, 2 Set-up Parameters, "
                         "3 Color Control, 5 Shift Data, 6 I/O States) at start."),
          QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("pc-clock"),
+         QStringLiteral("Run the PC clock that windows read (the board clock's Set buttons) "
+                        "from this ISO 8601 date and time."),
+         QStringLiteral("WHEN")},
         {QStringLiteral("screenshot"),
          QStringLiteral("Save a picture of the main window to FILE after a few seconds, "
                         "then quit."),
@@ -73,6 +78,15 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     if (!pageOk || o.page < 1 || o.page > 6) {
         *error = QStringLiteral("--page must be a number from 1 to 6.");
         return false;
+    }
+    if (p.isSet(QStringLiteral("pc-clock"))) {
+        const auto when = parseInstant(p.value(QStringLiteral("pc-clock")));
+        if (!when) {
+            *error = QStringLiteral("--pc-clock must be an ISO 8601 date and time, such as "
+                                    "2005-01-05T10:20:30.");
+            return false;
+        }
+        o.pcClockStart = *when;
     }
     if (p.isSet(QStringLiteral("baud"))) {
         bool ok = false;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -13,8 +14,9 @@ struct AppOptions {
     QString timeline; // simulator commands run at their times
     bool online = false;
     QString screenshot;
-    int page = 1;      // Window menu page shown at start, 1-6
-    QString setupFile; // a set-up file to open at start (a desktop entry's %f)
+    int page = 1;           // Window menu page shown at start, 1-6
+    QString setupFile;      // a set-up file to open at start (a desktop entry's %f)
+    QDateTime pcClockStart; // the PC clock the windows read starts here (invalid: the real one)
 };
 
 // "KALVEX_R1.0.0": the product and version as saved set-up files carry them.

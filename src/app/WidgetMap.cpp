@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTextStream>
 
@@ -25,6 +26,7 @@ QString nameOf(const QObject* o) {
 
 QString textOf(const QWidget* w) {
     if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    if (auto* t = qobject_cast<const QPlainTextEdit*>(w)) return t->toPlainText();
     if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
     if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text();
     if (auto* m = qobject_cast<const QMessageBox*>(w)) return m->text();

@@ -116,8 +116,13 @@ int main(int argc, char** argv) {
     RSComm link(prompt, clock, home);
     // --home names the one folder to use; without it the user's own settings come first.
     if (options.home.isEmpty()) link.setUserSettingsFolder(userSettingsFolder());
-    frmMDIMain window(ShellContext{state, link, port, prompt, chooser, home,
-                                   app::machinePages(state, link, prompt)});
+    ShellContext shell{
+        state, link, port, prompt, chooser, home, app::machinePages(state, link, prompt)};
+    if (options.pcClockStart.isValid()) {
+        const qint64 offsetMs = QDateTime::currentDateTime().msecsTo(options.pcClockStart);
+        shell.pcClock = [offsetMs] { return QDateTime::currentDateTime().addMSecs(offsetMs); };
+    }
+    frmMDIMain window(std::move(shell));
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
     if (simulator) {

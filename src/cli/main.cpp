@@ -1,4 +1,5 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
+#include "cli/BoardCommands.h"
 #include "cli/DataCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/PlsCommands.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     addPlsCommands(app, options);
     addProgramCommands(app, options);
     addReportCommand(app, options);
+    addBoardCommands(app, options);
     addHelpCommand(app, options);
 
     try {

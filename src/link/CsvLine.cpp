@@ -41,3 +41,18 @@ QStringList splitCsvLine(const QString& line) {
 }
 
 } // namespace kalvex
+
+namespace kalvex {
+
+std::optional<QString> findCodeText(const QByteArray& file, const QString& code, CodeMatch which) {
+    std::optional<QString> found;
+    for (const QByteArray& line : file.split('\n')) {
+        const QStringList fields = splitCsvLine(QString::fromLatin1(line).remove(u'\r'));
+        if (fields.value(0).compare(code, Qt::CaseInsensitive) != 0) continue;
+        found = fields.value(1);
+        if (which == CodeMatch::First) break;
+    }
+    return found;
+}
+
+} // namespace kalvex

@@ -69,11 +69,7 @@ QString RSComm::FaultDescription(int fltCode) {
                          MsgButtons::Ok, MsgIcon::Information);
         return text;
     }
-    for (const QByteArray& line : bytes->split('\n')) {
-        const QStringList fields = splitCsvLine(QString::fromLatin1(line).remove(u'\r'));
-        if (fields.value(0).compare(hex, Qt::CaseInsensitive) == 0) return text + fields.value(1);
-    }
-    return text;
+    return text + findCodeText(*bytes, hex, CodeMatch::First).value_or(QString());
 }
 
 } // namespace kalvex

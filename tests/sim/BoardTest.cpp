@@ -200,3 +200,52 @@ TEST_F(BoardTest, RunningIoWordsFollowTheMachine) {
 }
 
 } // namespace
+
+namespace {
+
+// Hour, minute, second, day, month, two-digit year as the board holds them.
+using ClockFields = std::array<int, 6>;
+constexpr int kClockCells[6] = {43012, 43010, 43008, 43015, 43016, 43017};
+
+TEST(SimBoardClock, TicksWithCarriesOnlyWhenRunning) {
+    const std::pair<ClockFields, ClockFields> cases[] = {
+        {{10, 20, 30, 5, 1, 5}, {10, 20, 31, 5, 1, 5}},
+        {{10, 59, 59, 5, 1, 5}, {11, 0, 0, 5, 1, 5}},
+        {{23, 59, 59, 28, 2, 1}, {0, 0, 0, 1, 3, 1}},
+        {{23, 59, 59, 28, 2, 4}, {0, 0, 0, 29, 2, 4}},
+        {{23, 59, 59, 31, 12, 99}, {0, 0, 0, 1, 1, 0}},
+    };
+    FakeClock clock;
+    for (const auto& [before, after] : cases) {
+        Board board(clock);
+        for (int i = 0; i < 6; ++i)
+            board.poke(kClockCells[i], quint8(before[size_t(i)]));
+        board.advanceMachine();
+        clock.advanceUs(1'500'000);
+        board.advanceMachine();
+        EXPECT_EQ(board.peek(43008), before[2]) << "a stopped clock moved";
+        board.boardClock().running = true;
+        board.advanceMachine();
+        clock.advanceUs(1'000'000);
+        board.advanceMachine();
+        ClockFields shown{};
+        for (int i = 0; i < 6; ++i)
+            shown[size_t(i)] = board.peek(kClockCells[i]);
+        EXPECT_EQ(shown, after);
+    }
+}
+
+TEST(SimBoardClock, StickyFaultComesBackAfterAResetAndAddressesStartAtOne) {
+    FakeClock clock;
+    Board board(clock);
+    EXPECT_EQ(board.value("B8180") + board.value("B8191"), 2);
+    QString error;
+    ASSERT_TRUE(applyState(board, "sticky_fault = 10\nclock_running = 1\n", &error));
+    EXPECT_EQ(board.value("B8176"), 10);
+    board.setValue("B8176", 0);
+    board.advanceMachine();
+    EXPECT_EQ(board.value("B8176"), 10);
+    EXPECT_TRUE(board.boardClock().running);
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "data/program/ProgramDownload.h"
 #include "link/RSComm.h"
 #include "widgets/maintenance/frmDownloadProg.h"
+#include "widgets/maintenance/frmTargetBoard.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -29,7 +30,11 @@ void ProgramMenu::SelectProgramFile(int mode) {
     if (!path) return;
     m_ctx.gProgramFilePath = *path;
     m_files.DownloadFile(*path);
-    if (!m_files.ValidProgram() || mode != 0) return;
+    if (!m_files.ValidProgram()) return;
+    if (mode == 1) {
+        showTargetBoard();
+        return;
+    }
     const MsgAnswer a =
         m_ctx.prompt.message(QStringLiteral("Program Download"),
                              QStringLiteral("You are about to download \"%1\" to the P9100.\r\n\r\n"
@@ -37,6 +42,13 @@ void ProgramMenu::SelectProgramFile(int mode) {
                                  .arg(QFileInfo(*path).fileName()),
                              MsgButtons::YesNo, MsgIcon::Question);
     if (a == MsgAnswer::Yes) showDownload();
+}
+
+void ProgramMenu::showTargetBoard() {
+    if (!m_ctx.state) return;
+    frmTargetBoard window(TargetBoardContext{*m_ctx.state, m_ctx.link, m_ctx.prompt, m_ctx.pcClock},
+                          m_window);
+    window.InitializeForm(m_ctx.gProgramFilePath);
 }
 
 // No status polling shares the link with the transfer.

@@ -3,6 +3,7 @@
 #include "link/Clock.h"
 #include "link/ProgramTransfer.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +14,7 @@ class QTimer;
 
 namespace kalvex {
 
+class AppState;
 class FileChooser;
 class RSComm;
 
@@ -26,6 +28,9 @@ struct ProgramMenuContext {
     QTimer& backgroundTimer;
     std::function<void()> goOnline;         // View > Online Data
     std::function<void()> updateOnlineMode; // UpdateOnlineMode
+    // For the Target Board Interface: the state its fields work on and the PC clock it reads.
+    AppState* state = nullptr;
+    std::function<QDateTime()> pcClock{};
 };
 
 // The main window's program selection (SelectProgramFile) and the program transfer window.
@@ -34,15 +39,17 @@ class ProgramMenu final : public QObject {
   public:
     ProgramMenu(ProgramMenuContext context, QWidget* window);
 
-    // Mode 0: Download Program. Mode 1 (Target Board Interface) ends after the selection.
+    // Mode 0: Download Program; mode 1: the Target Board Interface for the chosen program.
     void SelectProgramFile(int mode);
     ProgramFileSet& files() { return m_files; }
 
   public Q_SLOTS:
     void mnuFileDownloadProgram_Click() { SelectProgramFile(0); }
+    void mnuViewTargetBoardStatus_Click() { SelectProgramFile(1); }
 
   private:
     void showDownload();
+    void showTargetBoard();
 
     ProgramMenuContext m_ctx;
     QPointer<QWidget> m_window;

@@ -5,6 +5,7 @@
 #include "widgets/shell/StatusBar.h"
 #include "widgets/shell/WindowTransferHost.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -22,6 +23,7 @@ class QToolButton;
 namespace kalvex {
 
 class AppState;
+class ProgramMenu;
 class ReportCommands;
 class RSComm;
 class SerialPort;
@@ -39,6 +41,8 @@ struct ShellContext {
     QString programFolder;
     // Window menu order; a page without a factory has its menu item disabled.
     std::array<PageFactory, 6> pages{};
+    // The PC clock the windows read; empty: the real one.
+    std::function<QDateTime()> pcClock{};
 };
 
 // The program's main window: menus, toolbar, status bar, one page window at a time in the MDI
@@ -143,6 +147,7 @@ class frmMDIMain final : public QMainWindow {
     std::unique_ptr<ReportCommands> m_report;
     QPointer<QMdiSubWindow> m_page;
     QPointer<QWidget> m_about;
+    ProgramMenu* m_programMenu = nullptr; // File > Download Program, View > Target Board
     int CurrentPage = 0;
     bool FormLoaded = false;
 };

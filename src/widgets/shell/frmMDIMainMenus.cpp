@@ -96,11 +96,12 @@ void frmMDIMain::buildFileMenu() {
     auto* program = new ProgramMenu(
         ProgramMenuContext{m_ctx.link, m_ctx.prompt, m_ctx.chooser, m_ctx.state.gProgramFilePath,
                            *ui.tmrBackgroungUpdate, [this] { mnuViewOnline_Click(); },
-                           [this] { UpdateOnlineMode(); }},
+                           [this] { UpdateOnlineMode(); }, &m_ctx.state, m_ctx.pcClock},
         this);
     program->setObjectName(QStringLiteral("ProgramMenu"));
     connect(ui.mnuFileDownloadProgram, &QAction::triggered, program,
             &ProgramMenu::mnuFileDownloadProgram_Click);
+    m_programMenu = program;
 }
 
 void frmMDIMain::buildEditViewMenus() {
@@ -133,7 +134,9 @@ void frmMDIMain::buildEditViewMenus() {
                                           QStringLiteral("&Target Board Interface"), Qt::Key_F5);
     connect(ui.mnuViewOnline, &QAction::triggered, this, &frmMDIMain::mnuViewOnline_Click);
     connect(ui.mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
-    notYetAvailable({ui.mnuEditCommPort, ui.mnuViewTargetBoardStatus});
+    connect(ui.mnuViewTargetBoardStatus, &QAction::triggered, m_programMenu,
+            &ProgramMenu::mnuViewTargetBoardStatus_Click);
+    notYetAvailable({ui.mnuEditCommPort});
 }
 
 void frmMDIMain::addViewItem(QAction* item) {

@@ -85,8 +85,7 @@ void frmMDIMain::buildToolbar() {
     connect(t[3], &QAction::triggered, this, &frmMDIMain::mnuFileOpen_Click);
     connect(t[4], &QAction::triggered, this, &frmMDIMain::mnuFileSave_Click);
     connect(t[8], &QAction::triggered, this, &frmMDIMain::mnuEditOfflineEditing_Click);
-    // The Target Board Interface comes with its window.
-    t[13]->setEnabled(false);
+    connect(t[13], &QAction::triggered, ui.mnuViewTargetBoardStatus, &QAction::trigger);
 }
 
 // File > Report Setup, Print Report, Print Preview and the Print button. While a report is

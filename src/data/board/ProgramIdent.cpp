@@ -1,0 +1,49 @@
+#include "data/board/ProgramIdent.h"
+
+#include "data/GeneralDate.h"
+#include "data/program/DiraVez.h"
+#include "data/program/ProgramFiles.h"
+#include "link/RSComm.h"
+
+#include <QFileInfo>
+
+namespace kalvex {
+
+int ReadBoardTypeCode(const QString& path) {
+    const QString ovp = programFileNames(QFileInfo(path).absoluteFilePath()).ovp;
+    QString field;
+    bool empty = false;
+    if (!QFileInfo(ovp).isFile() || !readFirstField(ovp, field, empty, nullptr) || field.isEmpty())
+        return 68;
+    return field[0].unicode();
+}
+
+DiskIdent readDiskIdent(const QString& ovpPath) {
+    DiskIdent d;
+    d.boardType = ReadBoardTypeCode(ovpPath);
+    d.boardName = RSComm::TargetboardName(d.boardType);
+    const ProgramFileNames names = programFileNames(ovpPath);
+    QString field;
+    bool empty = false;
+    if (!QFileInfo(names.rev).isFile() || !readFirstField(names.rev, field, empty, nullptr) ||
+        field.size() < 4)
+        return d;
+    const auto checksum = diraVezByte(QStringView(field).mid(field.size() - 4, 2));
+    const auto revision = diraVezByte(QStringView(field).right(2));
+    if (!checksum || !revision) return d;
+    d.name = field.left(field.size() - 4);
+    d.checksum = *checksum;
+    d.revision = *revision;
+    const QFileInfo hex(names.hex);
+    if (hex.isFile()) d.revDate = generalDateText(hex.lastModified());
+    return d;
+}
+
+QString identName(const std::vector<int>& codes) {
+    QString name;
+    for (const int c : codes)
+        if (c > 31 && c <= 255) name += QChar(char16_t(c));
+    return name;
+}
+
+} // namespace kalvex

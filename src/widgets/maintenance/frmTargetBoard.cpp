@@ -1,0 +1,273 @@
+#include "widgets/maintenance/frmTargetBoard.h"
+
+#include "link/RSComm.h"
+#include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/RefreshLoop.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+namespace kalvex {
+
+namespace {
+
+const QString kNoBoard = QStringLiteral("Cannot Communicate with Target Board.");
+// The text boxes the offline view fills: every one but the CO-CPU line's.
+constexpr int kTextBoxes[] = {0, 1, 3, 4, 5};
+
+} // namespace
+
+frmTargetBoard::frmTargetBoard(TargetBoardContext context, QWidget* parent)
+    : QDialog(parent), m_ctx(std::move(context)),
+      m_loop(new RefreshLoop(this, m_ctx.link, [this](RefreshLoop& loop) { layOutPass(loop); })),
+      m_pcClockTimer(new QTimer(this)) {
+    if (!m_ctx.pcClock) m_ctx.pcClock = [] { return QDateTime::currentDateTime(); };
+    setObjectName(QStringLiteral("frmTargetBoard"));
+    setWindowTitle(QStringLiteral("Target Board Interface"));
+    setModal(true);
+    buildControls();
+    buildFields();
+    m_pcClockTimer->setInterval(100);
+    connect(m_pcClockTimer, &QTimer::timeout, this, &frmTargetBoard::showPcClock);
+}
+
+frmTargetBoard::~frmTargetBoard() {
+    Unload();
+}
+
+void frmTargetBoard::InitializeForm(const QString& OrviloFile) {
+    prepare(OrviloFile);
+    exec();
+}
+
+void frmTargetBoard::prepare(const QString& OrviloFile) {
+    m_disk = readDiskIdent(OrviloFile);
+    m_variant = boardVariant(m_disk.boardType);
+    ui.cmdGoOnline->hide();
+    ui.lblTargetBoard[kCoCpuOrder]->setVisible(m_variant.coCpuLine);
+    for (int i = 0; i < kBoardSettingCount; ++i) {
+        setRowShown(i, i != 1 || m_variant.secondAddress);
+        setRowEnabled(i, i < kFirstClockSetting || m_variant.clock);
+        if (i >= kFirstClockSetting || i == 1)
+            m_fields->field(i)->showBlank(i == 1 ? QString() : QStringLiteral("-"));
+    }
+    setClockControlsEnabled(m_variant.clock);
+    ui.lblRevIdentOnDisk[0]->setText(m_disk.name);
+    ui.lblRevIdentOnDisk[1]->setText(QString::number(m_disk.revision));
+    ui.lblRevIdentOnDisk[2]->setText(QString::number(m_disk.checksum));
+    ui.lblRevIdentOnDisk[3]->setText(m_disk.boardName);
+    ui.lblRevIdentOnDisk[4]->setText(m_disk.revDate);
+}
+
+// Activation: the first tab, the program online, and the loop.
+void frmTargetBoard::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_loop->running()) return;
+    m_tabs.select(0);
+    m_firstPassDone = m_offlineShown = false;
+    m_lastShownSecond = -1;
+    showPcClock();
+    cmdGoOnline_Click();
+    m_pcClockTimer->start();
+    m_loop->start();
+}
+
+void frmTargetBoard::done(int result) {
+    Unload();
+    QDialog::done(result);
+}
+
+void frmTargetBoard::Unload() {
+    m_loop->stop();
+    m_pcClockTimer->stop();
+    m_fields->clearEditing();
+}
+
+void frmTargetBoard::cmdOk_Click() {
+    accept();
+}
+
+void frmTargetBoard::cmdGoOnline_Click() {
+    if (m_ctx.link.OnlineMode()) return;
+    m_ctx.link.setCommError(false);
+    m_ctx.link.setOnlineMode(true); // the main window applies it (UpdateOnlineMode)
+}
+
+void frmTargetBoard::layOutPass(RefreshLoop& loop) {
+    RSComm& link = m_ctx.link;
+    if (link.OnlineMode() && link.CommError()) {
+        link.setOnlineMode(false);
+        m_firstPassDone = false;
+    }
+    loop.setPaced(!link.OnlineMode());
+    if (!link.OnlineMode()) {
+        if (!m_offlineShown) ShowOffline();
+        m_firstPassDone = false;
+        return;
+    }
+    if (!m_firstPassDone) addFirstPass(loop);
+    m_offlineShown = false;
+    addRefreshSettings(loop);
+}
+
+bool frmTargetBoard::mayRead() const {
+    return m_loop->running() && m_ctx.link.OnlineMode() && !m_ctx.link.CommError() && !m_passFailed;
+}
+
+void frmTargetBoard::addFirstPass(RefreshLoop& loop) {
+    loop.add([this] { beginFirstPass(); });
+    for (int order = 0; order < kFaultRegisterCount; ++order)
+        loop.add([this, order] { readFaultRegister(order); });
+    loop.add([this] { readCoCpuSlot(); });
+    loop.add([this] { showCodeTexts(); });
+    for (int i = 0; i < kIdentLength; ++i)
+        loop.add([this, i] { readIdent(i); });
+    loop.add([this] {
+        if (!mayRead()) return; // the codes show the failure; the next cycle tries again
+        ui.cmdGoOnline->hide();
+        m_firstPassDone = true;
+    });
+}
+
+void frmTargetBoard::beginFirstPass() {
+    m_passFailed = false;
+    ui.cmdResetFaults->setEnabled(false);
+    for (QLabel* l : ui.lblRevIdentInPLC)
+        l->setEnabled(true);
+    for (QLabel* l : ui.inPlcCaptions)
+        l->setEnabled(true);
+    for (int i = 0; i < kBoardSettingCount; ++i)
+        if (m_rowShown[size_t(i)]) setRowEnabled(i, i < kFirstClockSetting || m_variant.clock);
+    setClockControlsEnabled(m_variant.clock);
+}
+
+// A register that cannot be read holds "42", the code of a lost link, never "00".
+void frmTargetBoard::readFaultRegister(int order) {
+    QString code = kNoCommunicationCode;
+    if (mayRead()) {
+        const LinkResult r =
+            m_ctx.link.readValue(QLatin1String(faultRegisters()[size_t(order)].address));
+        if (r)
+            code = faultCodeText(r.value);
+        else
+            m_passFailed = true;
+    }
+    m_codes[size_t(order)] = code;
+    if (order == kCoCpuOrder) return;
+    if (mayRead() && code != QLatin1String("00")) ui.cmdResetFaults->setEnabled(true);
+    if (QLabel* caption = ui.lblTargetBoard[size_t(order)])
+        caption->setText(faultCaption(order, code));
+}
+
+void frmTargetBoard::readCoCpuSlot() {
+    if (!m_variant.coCpuLine || !mayRead()) return;
+    const LinkResult r = m_ctx.link.readValue(QStringLiteral("B8175"));
+    if (!r) {
+        m_passFailed = true;
+        return;
+    }
+    ui.lblTargetBoard[kCoCpuOrder]->setText(QStringLiteral("CO-CPU Slot: ") +
+                                            QString::number(r.value));
+}
+
+void frmTargetBoard::showCodeTexts() {
+    const QString folder = m_ctx.link.programFolder();
+    const CodeTexts faults = CodeTexts::load(folder, CodeFile::Faults);
+    ui.txtTargetBoard[0]->setPlainText(faults.describe(m_codes[0]));
+    ui.txtTargetBoard[1]->setPlainText(faults.describe(m_codes[1]));
+    ui.txtTargetBoard[kAdviceOrder]->setPlainText(
+        correctiveAction(m_codes[kAdviceOrder].toInt(nullptr, 16)));
+    const CodeTexts comm = CodeTexts::load(folder, CodeFile::CommErrors);
+    ui.txtTargetBoard[4]->setPlainText(comm.describe(m_codes[4]));
+    ui.txtTargetBoard[5]->setPlainText(comm.describe(m_codes[5]));
+}
+
+// Name bytes, then the checksum and the revision; a failed read leaves no half ident shown.
+void frmTargetBoard::readIdent(int i) {
+    if (!mayRead()) return;
+    const LinkResult r = m_ctx.link.readValue(QStringLiteral("B%1").arg(kIdentFirst + i));
+    if (!r) {
+        m_passFailed = true;
+        for (QLabel* l : ui.lblRevIdentInPLC)
+            l->setText(QStringLiteral("-"));
+        return;
+    }
+    if (i == 0) m_identName.clear();
+    if (i < kIdentNameLength) {
+        m_identName.push_back(int(r.value));
+        if (i == kIdentNameLength - 1) ui.lblRevIdentInPLC[0]->setText(identName(m_identName));
+    } else {
+        ui.lblRevIdentInPLC[i == kIdentNameLength ? 2 : 1]->setText(QString::number(r.value));
+    }
+}
+
+void frmTargetBoard::addRefreshSettings(RefreshLoop& loop) {
+    for (int i = 0; i < kBoardSettingCount; ++i) {
+        const bool polled = i < kFirstClockSetting ? m_rowShown[size_t(i)] : m_variant.clock;
+        if (!polled) continue;
+        loop.addRead(QLatin1String(boardSettings()[size_t(i)].address),
+                     [this, i](qint64 v) { m_fields->showValue(i, twoDigits(v)); });
+    }
+}
+
+void frmTargetBoard::ShowOffline() {
+    ui.cmdGoOnline->show();
+    ui.cmdResetFaults->setEnabled(false);
+    for (const int i : kTextBoxes)
+        ui.txtTargetBoard[size_t(i)]->setPlainText(kNoBoard);
+    for (QLabel* l : ui.lblRevIdentInPLC)
+        l->setEnabled(false);
+    for (QLabel* l : ui.inPlcCaptions)
+        l->setEnabled(false);
+    for (int i = 0; i < kBoardSettingCount; ++i)
+        if (m_rowShown[size_t(i)]) setRowEnabled(i, false);
+    setClockControlsEnabled(false);
+    m_offlineShown = true;
+}
+
+void frmTargetBoard::showPcClock() {
+    const QDateTime now = m_ctx.pcClock();
+    if (now.time().second() == m_lastShownSecond) return;
+    m_lastShownSecond = now.time().second();
+    ui.lblCurrTime->setText(pcTimeText(now));
+    ui.lblCurrDate->setText(pcDateText(now));
+}
+
+void frmTargetBoard::cmdResetFaults_Click() {
+    const MsgAnswer a = m_ctx.prompt.message(
+        QStringLiteral("WARNING - Fault Code Reset!"),
+        QStringLiteral("Target Board will be reinitialized.\r\n\r\nDo you wish to continue?"),
+        MsgButtons::YesNoCancel, MsgIcon::Critical);
+    if (a != MsgAnswer::Yes) return;
+    ui.cmdResetFaults->setEnabled(false);
+    RSComm& link = m_ctx.link;
+    if (!link.OnlineMode()) return;
+    for (const char* address : {"B8178", "B8179", "B8177", "B8176"})
+        if (link.CommError() || !link.writeValue(QLatin1String(address), QStringLiteral("0")))
+            return;
+    if (link.CommError()) return;
+    m_firstPassDone = false; // the codes are read again at once
+    m_loop->abortPass();
+}
+
+// One instant of the PC clock for all three writes: the values belong together.
+void frmTargetBoard::cmdSetTime_Click() {
+    writeClock(clockTimeWrites(m_ctx.pcClock()));
+}
+
+void frmTargetBoard::cmdSetDate_Click() {
+    writeClock(clockDateWrites(m_ctx.pcClock()));
+}
+
+void frmTargetBoard::writeClock(const std::vector<BoardWrite>& writes) {
+    RSComm& link = m_ctx.link;
+    if (!link.OnlineMode()) return;
+    for (const BoardWrite& w : writes)
+        if (link.CommError() || !link.writeValue(w.address, w.value)) return;
+}
+
+} // namespace kalvex

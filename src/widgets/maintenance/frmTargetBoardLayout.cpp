@@ -1,0 +1,232 @@
+// The controls of the Target Board Interface.
+#include "widgets/maintenance/frmTargetBoard.h"
+#include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/PageControls.h"
+#include "widgets/pages/UpDown.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace kalvex {
+
+using controls::indexed;
+
+namespace {
+
+QPlainTextEdit* textBox(int index, QWidget* parent) {
+    auto* t = new QPlainTextEdit(parent);
+    t->setObjectName(indexed("txtTargetBoard", index));
+    t->setReadOnly(true);
+    t->setTabChangesFocus(true);
+    t->setFixedHeight(index == kAdviceOrder ? 78 : 48);
+    return t;
+}
+
+QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
+    QPushButton* b = controls::button(caption, name, parent);
+    b->setAutoDefault(false); // Enter in a field moves on, it presses nothing
+    return b;
+}
+
+} // namespace
+
+QWidget* frmTargetBoard::buildFaultFrame() {
+    auto* frame = ui.fraTargetBoard[0];
+    auto* grid = new QVBoxLayout(frame);
+    const char* initial[] = {"Current Fault:",     "Last Fault:",         "CO-CPU Slot:",
+                             "Corrective Action:", "Current Comm Error:", "Last Comm Error:"};
+    for (int i = 0; i < kFaultRegisterCount; ++i) {
+        QLabel* caption = controls::label(QLatin1String(initial[i]),
+                                          i == kAdviceOrder ? QStringLiteral("lblCorrectiveAction")
+                                                            : indexed("lblTargetBoard", i),
+                                          frame);
+        grid->addWidget(caption);
+        if (i != kAdviceOrder) ui.lblTargetBoard[size_t(i)] = caption;
+        if (i == kCoCpuOrder) continue;
+        ui.txtTargetBoard[size_t(i)] = textBox(i, frame);
+        grid->addWidget(ui.txtTargetBoard[size_t(i)]);
+    }
+    ui.cmdResetFaults =
+        plainButton(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
+    ui.cmdResetFaults->setEnabled(false);
+    grid->addWidget(ui.cmdResetFaults, 0, Qt::AlignRight);
+    connect(ui.cmdResetFaults, &QPushButton::clicked, this, &frmTargetBoard::cmdResetFaults_Click);
+    return frame;
+}
+
+QWidget* frmTargetBoard::buildIdentFrame() {
+    auto* frame = ui.fraTargetBoard[1];
+    auto* row = new QHBoxLayout(frame);
+    const char* captions[] = {"Name:", "Revision:", "Checksum:", "Target Board:", "Rev Date:"};
+    auto* inBoard = controls::frame(QStringLiteral("In Target Board:"),
+                                    QStringLiteral("fraInTargetBoard"), frame);
+    auto* onDisk = controls::frame(QStringLiteral("On Disk:"), QStringLiteral("fraOnDisk"), frame);
+    auto* inGrid = new QGridLayout(inBoard);
+    auto* diskGrid = new QGridLayout(onDisk);
+    for (int i = 0; i < 5; ++i) {
+        diskGrid->addWidget(new QLabel(QLatin1String(captions[i]), onDisk), i, 0);
+        ui.lblRevIdentOnDisk[size_t(i)] =
+            controls::label(QStringLiteral("-"), indexed("lblRevIdentOnDisk", i), onDisk);
+        diskGrid->addWidget(ui.lblRevIdentOnDisk[size_t(i)], i, 1);
+        if (i >= 3) continue;
+        ui.inPlcCaptions[size_t(i)] = new QLabel(QLatin1String(captions[i]), inBoard);
+        inGrid->addWidget(ui.inPlcCaptions[size_t(i)], i, 0);
+        ui.lblRevIdentInPLC[size_t(i)] =
+            controls::label(QStringLiteral("-"), indexed("lblRevIdentInPLC", i), inBoard);
+        inGrid->addWidget(ui.lblRevIdentInPLC[size_t(i)], i, 1);
+    }
+    inGrid->setRowStretch(3, 1);
+    diskGrid->setRowStretch(5, 1);
+    row->addWidget(inBoard);
+    row->addWidget(onDisk);
+    return frame;
+}
+
+void frmTargetBoard::addSettingRow(QWidget* frame, QGridLayout* grid, int index, int row,
+                                   int column) {
+    const BoardSetting& s = boardSettings()[size_t(index)];
+    ui.lblSetupDesc[size_t(index)] =
+        controls::label(QLatin1String(s.caption), indexed("lblSetupDesc", index), frame);
+    const controls::Entry e =
+        controls::entry(indexed("txtSetup", index), indexed("updSetup", index), frame, 50);
+    ui.txtSetup[size_t(index)] = e.text;
+    ui.updSetup[size_t(index)] = e.spin;
+    ui.lblSetupDesc[size_t(index)]->setBuddy(e.text);
+    grid->addWidget(ui.lblSetupDesc[size_t(index)], row, column);
+    grid->addLayout(e.box, row + (index < kFirstClockSetting ? 0 : 1),
+                    column + (index < kFirstClockSetting ? 1 : 0));
+}
+
+QWidget* frmTargetBoard::buildAddressFrame() {
+    auto* frame = ui.fraTargetBoard[2];
+    auto* grid = new QGridLayout(frame);
+    for (int i = 0; i < kFirstClockSetting; ++i)
+        addSettingRow(frame, grid, i, i, 0);
+    ui.lblNetworkAddComment =
+        controls::label(QStringLiteral("Each K2000 board connected to the K2000 Network must be "
+                                       "assigned a unique network address between 1 and 32.\n\n"
+                                       "System function sfunc19(); configures the K5800 serial "
+                                       "communication for the P9100 processor."),
+                        QStringLiteral("lblNetworkAddComment"), frame);
+    ui.lblNetworkAddComment->setWordWrap(true);
+    grid->addWidget(ui.lblNetworkAddComment, 2, 0, 1, 3);
+    grid->setRowStretch(3, 1);
+    return frame;
+}
+
+QWidget* frmTargetBoard::buildClockFrame() {
+    auto* frame = ui.fraTargetBoard[3];
+    auto* grid = new QGridLayout(frame);
+    ui.lblBoardTime =
+        controls::label(QStringLiteral("Board Time:"), QStringLiteral("lblBoardTime"), frame);
+    ui.lblBoardDate =
+        controls::label(QStringLiteral("Board Date:"), QStringLiteral("lblBoardDate"), frame);
+    grid->addWidget(ui.lblBoardTime, 1, 0);
+    grid->addWidget(ui.lblBoardDate, 3, 0);
+    for (int i = kFirstClockSetting; i < kBoardSettingCount; ++i) {
+        const int k = i - kFirstClockSetting;
+        addSettingRow(frame, grid, i, k < 3 ? 0 : 2, 1 + k % 3);
+    }
+    ui.cmdSetTime =
+        plainButton(QStringLiteral("Set to Current &Time"), QStringLiteral("cmdSetTime"), frame);
+    ui.cmdSetDate =
+        plainButton(QStringLiteral("Set to Current &Date"), QStringLiteral("cmdSetDate"), frame);
+    grid->addWidget(ui.cmdSetTime, 1, 4);
+    grid->addWidget(ui.cmdSetDate, 3, 4);
+    connect(ui.cmdSetTime, &QPushButton::clicked, this, &frmTargetBoard::cmdSetTime_Click);
+    connect(ui.cmdSetDate, &QPushButton::clicked, this, &frmTargetBoard::cmdSetDate_Click);
+    grid->addWidget(new QLabel(QStringLiteral("PC Time:"), frame), 4, 0);
+    grid->addWidget(new QLabel(QStringLiteral("PC Date:"), frame), 5, 0);
+    ui.lblCurrTime = controls::label(QString(), QStringLiteral("lblCurrTime"), frame);
+    ui.lblCurrDate = controls::label(QString(), QStringLiteral("lblCurrDate"), frame);
+    grid->addWidget(ui.lblCurrTime, 4, 1, 1, 3);
+    grid->addWidget(ui.lblCurrDate, 5, 1, 1, 3);
+    auto* note = controls::label(QStringLiteral("Only the Q7610 Display Module and the K2170 "
+                                                "Communications CO-CPU board are equipped with "
+                                                "real time clocks."),
+                                 QStringLiteral("lblClockNote"), frame);
+    note->setWordWrap(true);
+    grid->addWidget(note, 6, 0, 1, 5);
+    grid->setRowStretch(7, 1);
+    return frame;
+}
+
+void frmTargetBoard::buildControls() {
+    auto* page = new QVBoxLayout(this);
+    const controls::Tabs tabs =
+        controls::tabs(QStringLiteral("tabTargetBoard"), "fraTargetBoard",
+                       {{"&Fault Codes / Status", "Fault Codes / Status"},
+                        {"&Program Ident/Revision", "Program Ident/Revision"},
+                        {"&Set Network Address", "Set Network Address"},
+                        {"S&et Time && Date", "Set Time & Date"}},
+                       this);
+    ui.tabTargetBoard = tabs.bar;
+    for (size_t k = 0; k < ui.fraTargetBoard.size(); ++k)
+        ui.fraTargetBoard[k] = tabs.frames[k];
+    m_tabs.attach(tabs.bar, tabs.frames);
+    connect(tabs.bar, &QTabBar::currentChanged, this, [this](int tab) { m_tabs.select(tab); });
+    page->addWidget(ui.tabTargetBoard);
+    auto* frames = new QGridLayout;
+    QWidget* built[] = {buildFaultFrame(), buildIdentFrame(), buildAddressFrame(),
+                        buildClockFrame()};
+    for (QWidget* f : built)
+        frames->addWidget(f, 0, 0);
+    page->addLayout(frames);
+    auto* buttons = new QHBoxLayout;
+    ui.cmdGoOnline = plainButton(QStringLiteral("&Go Online"), QStringLiteral("cmdGoOnline"), this);
+    ui.cmdOk = plainButton(QStringLiteral("&Ok"), QStringLiteral("cmdOk"), this);
+    ui.cmdDefault = plainButton(QStringLiteral("-"), QStringLiteral("cmdDefault"), this);
+    ui.cmdDefault->setFocusPolicy(Qt::NoFocus);
+    ui.cmdDefault->setFixedSize(0, 0);
+    buttons->addWidget(ui.cmdGoOnline);
+    buttons->addStretch(1);
+    buttons->addWidget(ui.cmdDefault);
+    buttons->addWidget(ui.cmdOk);
+    page->addLayout(buttons);
+    connect(ui.cmdGoOnline, &QPushButton::clicked, this, &frmTargetBoard::cmdGoOnline_Click);
+    connect(ui.cmdOk, &QPushButton::clicked, this, &frmTargetBoard::cmdOk_Click);
+    resize(660, 520);
+}
+
+void frmTargetBoard::buildFields() {
+    m_fields = new EntryFieldGroup(m_ctx.state, m_ctx.link, m_ctx.prompt, ui.cmdDefault, this);
+    for (int i = 0; i < kBoardSettingCount; ++i) {
+        const BoardSetting& s = boardSettings()[size_t(i)];
+        EntryFieldConfig config;
+        config.address = QLatin1String(s.address);
+        config.title = QStringLiteral("Target Board Interface");
+        config.commitStores = true;
+        m_fields->add(i, ui.txtSetup[size_t(i)], ui.updSetup[size_t(i)], std::move(config),
+                      {s.min, s.max});
+    }
+}
+
+void frmTargetBoard::setRowShown(int index, bool shown) {
+    m_rowShown[size_t(index)] = shown;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
+                                         ui.updSetup[size_t(index)]})
+        w->setVisible(shown);
+}
+
+void frmTargetBoard::setRowEnabled(int index, bool enabled) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
+                                         ui.updSetup[size_t(index)]})
+        w->setEnabled(enabled);
+}
+
+void frmTargetBoard::setClockControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.lblBoardTime, ui.lblBoardDate,
+                                                      ui.cmdSetTime, ui.cmdSetDate})
+        w->setEnabled(enabled);
+}
+
+} // namespace kalvex

@@ -1,0 +1,96 @@
+#include "CliChecks.h"
+#include "support/CliBoard.h"
+
+using namespace kalvex;
+
+namespace {
+
+using test::CliRun;
+using test::expectFailure;
+
+// kalvex-cli board on a board simulated in this process.
+class BoardCli : public test::CliBoard {
+  protected:
+    CliRun board(const QStringList& args) {
+        return cli(QStringList{QStringLiteral("board")} + args);
+    }
+    std::vector<std::pair<int, int>> writes() {
+        std::vector<std::pair<int, int>> out;
+        server.withBoard([&](sim::Board& b) {
+            for (const sim::MemoryWrite& w : b.writes())
+                out.emplace_back(w.address, w.value);
+        });
+        return out;
+    }
+};
+
+TEST_F(BoardCli, StatusPrintsCodesTextsAdviceAndBothIdents) {
+    setBoard("B8176", 10);
+    setBoard("B8177", 0x5C);
+    setBoard("B8179", 3);
+    QDir(home.path()).mkpath("support");
+    write(path("support/FaultErrCodes.txt"), "5c,Program is invalid.\r\n");
+    write(path("LINE1.ovp"), "A\r\n");
+    write(path("LINE1.rev"), "AB\r\n");
+    const CliRun r = board({"status", "--ovp", path("LINE1.ovp")});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, "Current Fault: Code = 0AH\n"
+                     "    Fault 0A: no text installed for this code\n"
+                     "Last Fault: Code = 5CH\n"
+                     "    Program is invalid.\n"
+                     "CO-CPU Slot: 0\n"
+                     "Corrective Action: Program is invalid.  Re-dump program to target board.  "
+                     "If fault persists, verify cable connections between computer and target "
+                     "board.  If fault persists, replace target board.\n"
+                     "Current Comm Error: Code = 03H\n"
+                     "    Comm Error 03: no text installed (support/CommErrCodes.txt not found)\n"
+                     "Last Comm Error: Code = 00H\n"
+                     "In Target Board: Name KVX91D07, Revision 7, Checksum 167\n"
+                     "Network Address 1: 1\n"
+                     "On Disk: Name -, Revision 0, Checksum 0, Target Board Q7610, Rev Date -\n");
+}
+
+TEST_F(BoardCli, FailuresAndRefusalsWriteNothing) {
+    struct Case {
+        QStringList args;
+        int code;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"reset-faults"}, 1, "Target Board will be reinitialized."},
+        {{"set-address", "33"}, 1, "Only a Number Between 1 and 32 can be Entered"},
+        {{"set-address", "x", "--row", "2"}, 1, "Only a Number Between 1 and 32 can be Entered"},
+        {{"set-clock", "--now", "5 Jan 2005"}, 1, "--now must be an ISO 8601 date and time"},
+        {{"status", "--ovp", "missing.ovp"}, 3, "cannot open missing.ovp"},
+    };
+    for (const Case& c : cases)
+        expectFailure(board(c.args), c.code, c.says);
+    server.withBoard([](sim::Board& b) { b.faults().silent = true; });
+    expectFailure(board({"status"}), 2, "Cannot Communicate with Target Board.");
+    EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(BoardCli, ResetClearsInOrderAndShowsAFaultThatCameBack) {
+    server.withBoard([](sim::Board& b) {
+        b.faults().stickyFault = 10;
+        b.poke(8178, 4);
+    });
+    const CliRun r = board({"reset-faults", "--yes"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(writes(),
+              (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
+    EXPECT_TRUE(r.out.startsWith("Faults reset; the board now shows:\n"
+                                 "Current Fault: Code = 0AH\n"))
+        << qPrintable(r.out);
+}
+
+TEST_F(BoardCli, ClockAndAddressWrites) {
+    EXPECT_EQ(board({"set-clock", "--now", "2005-01-05T10:20:30"}).code, 0);
+    EXPECT_EQ(board({"set-address", "5", "--row", "2"}).code, 0);
+    EXPECT_EQ(
+        writes(),
+        (std::vector<std::pair<int, int>>{
+            {43012, 10}, {43010, 20}, {43008, 30}, {43016, 1}, {43015, 5}, {43017, 5}, {8191, 5}}));
+}
+
+} // namespace

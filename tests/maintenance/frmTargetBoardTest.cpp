@@ -1,0 +1,162 @@
+// The Target Board Interface on the simulated board, stepped as its event loop would.
+#include "widgets/maintenance/frmTargetBoard.h"
+#include "ProgramFixture.h"
+#include "data/AppState.h"
+#include "shell/ShellFixture.h"
+#include "widgets/pages/RefreshLoop.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <memory>
+
+using namespace kalvex;
+using namespace kalvex::test;
+
+namespace {
+
+class TargetBoardWindow : public ProgramFixture {
+  protected:
+    void SetUp() override {
+        ensureApplication();
+        ProgramFixture::SetUp();
+    }
+    void open(char type, const QByteArray& rev = "KVX91D07:707\r\n") {
+        writeProgram(":00000001FF\r\n", type, rev);
+        window = std::make_unique<frmTargetBoard>(TargetBoardContext{state, link, prompt, {}});
+        window->prepare(path("LINE1.ovp"));
+        window->show(); // starts the loop; without an event loop only step() moves it
+        clearTranscript();
+    }
+    void steps(int n) {
+        for (int i = 0; i < n; ++i)
+            window->refreshLoop().step();
+    }
+    void firstPass() {
+        for (int i = 0; i < 200 && !window->firstPassDone(); ++i)
+            steps(1);
+        ASSERT_TRUE(window->firstPassDone());
+    }
+    QString text(const char* name) const {
+        if (auto* l = window->findChild<QLabel*>(QLatin1String(name))) return l->text();
+        if (auto* e = window->findChild<QLineEdit*>(QLatin1String(name))) return e->text();
+        if (auto* t = window->findChild<QPlainTextEdit*>(QLatin1String(name)))
+            return t->toPlainText();
+        return QStringLiteral("(no %1)").arg(QLatin1String(name));
+    }
+    QWidget* widget(const char* name) const {
+        return window->findChild<QWidget*>(QLatin1String(name));
+    }
+
+    void setState(const char* text) { ProgramFixture::state(text); }
+
+    AppState state{home.path()};
+    std::unique_ptr<frmTargetBoard> window;
+};
+
+// Steps 1-10: the pass laid out, its start, six registers, the CO-CPU line, the texts.
+constexpr int kThroughTexts = 10;
+
+TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsFortyTwoWithCableAdviceThenOffline) {
+    setState("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
+    open('D');
+    steps(3); // through the read of the current fault
+    board.faults().silent = true;
+    steps(kThroughTexts - 3);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: Code = 42H");
+    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: Code = 42H");
+    EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
+    steps(20);
+    EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
+    EXPECT_FALSE(link.OnlineMode());
+    for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
+                            "txtTargetBoard4", "txtTargetBoard5"})
+        EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
+    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 42H");
+    EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
+    EXPECT_FALSE(widget("txtSetup0")->isEnabled());
+}
+
+// A read that fails without losing the link (a wrong echo) is a failure too, never "00".
+TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
+    setState("B8176 = 10\n");
+    open('D');
+    ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
+    board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
+    steps(kThroughTexts + kIdentLength + 1);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 42H");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: Code = 42H");
+    EXPECT_FALSE(window->firstPassDone());
+    ASSERT_TRUE(link.OnlineMode());
+    firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblRevIdentInPLC0"), "KVX91D07");
+}
+
+TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
+    setState("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
+    board.poke(61425, 10); // a control code in the name
+    open('A', "AB\r\n");   // a .rev too short for its digits
+    firstPass();
+    steps(10);
+    EXPECT_EQ(text("lblRevIdentOnDisk0"), "-");
+    EXPECT_EQ(text("lblRevIdentOnDisk3"), "Q7610");
+    EXPECT_EQ(text("lblRevIdentInPLC0"), "KX91D07");
+    EXPECT_EQ(text("lblRevIdentInPLC1"), "7");
+    EXPECT_EQ(text("lblRevIdentInPLC2"), "167");
+    EXPECT_EQ(text("txtSetup0") + text("txtSetup1") + text("txtSetup2") + text("txtSetup7"),
+              "030409123");
+    EXPECT_TRUE(widget("lblTargetBoard2")->isHidden());
+    auto* edited = qobject_cast<QLineEdit*>(widget("txtSetup0"));
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(edited, &in);
+    edited->setText("5");
+    board.setValue("B8180", 7);
+    board.setValue("B8191", 9);
+    steps(30);
+    EXPECT_EQ(text("txtSetup0"), "5");
+    EXPECT_EQ(text("txtSetup1"), "09");
+    EXPECT_TRUE(board.writes().empty());
+}
+
+TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
+    setState("B8175 = 3\n");
+    open('2');
+    firstPass();
+    EXPECT_FALSE(widget("lblTargetBoard2")->isHidden());
+    EXPECT_EQ(text("lblTargetBoard2"), "CO-CPU Slot: 3");
+    EXPECT_TRUE(widget("txtSetup1")->isHidden());
+    EXPECT_FALSE(widget("txtSetup2")->isEnabled());
+    EXPECT_EQ(text("txtSetup2"), "-");
+    EXPECT_FALSE(widget("cmdSetTime")->isEnabled());
+}
+
+TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) {
+    setState("B8176 = 10\nB8178 = 4\nsticky_fault = 10\n");
+    open('D');
+    firstPass();
+    auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
+    ASSERT_TRUE(reset->isEnabled());
+    reset->click(); // answered No
+    EXPECT_TRUE(board.writes().empty());
+    EXPECT_TRUE(window->firstPassDone());
+    prompt.answer(MsgAnswer::Yes);
+    reset->click();
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].title, "WARNING - Fault Code Reset!");
+    std::vector<std::pair<int, int>> writes;
+    for (const sim::MemoryWrite& w : board.writes())
+        writes.emplace_back(w.address, w.value);
+    EXPECT_EQ(writes,
+              (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
+    EXPECT_FALSE(window->firstPassDone());
+    firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH"); // it came back
+    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 00H");
+    EXPECT_TRUE(reset->isEnabled());
+}
+
+} // namespace

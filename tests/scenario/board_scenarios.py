@@ -1,0 +1,202 @@
+"""Real-input scenarios of the Target Board Interface window."""
+
+import os
+import time
+
+from kalvex_x import Kalvex, changed_bytes, check
+
+FAULT_REGISTERS = [8178, 8179, 8177, 8176]  # the order Reset Faults clears them in
+TABS = ["&Fault Codes / Status", "&Program Ident/Revision", "&Set Network Address",
+        "S&et Time && Date"]
+TAB_FIELDS = [[], [], ["txtSetup0", "txtSetup1"],
+              ["txtSetup%d" % i for i in range(2, 8)]]
+# A Q7610 (board type "A") has both network addresses and a clock; a P9100 ("D") neither.
+LCF = "E" + "0" * 34 + "1001" + "1000%"
+
+
+def program_set(k, board="D"):
+    """A program file set in the run's folder: .ovp, .rev (ident KVX91D07, checksum 167,
+    revision 7), .hex and, for a configuration board, .lcf."""
+    folder = os.path.join(k.dir, "program")
+    os.makedirs(folder, exist_ok=True)
+    for ext, text in (("ovp", board + "\r\n"), ("rev", "KVX91D07:707\r\n"),
+                      ("hex", ":00000001FF\r\n"), ("lcf", LCF + "\r\n")):
+        with open(os.path.join(folder, "LINE1." + ext), "w") as f:
+            f.write(text)
+    return os.path.join(folder, "LINE1.ovp")
+
+
+def answer_boxes(k, condition, what, timeout=10):
+    """Waits for the condition, answering with Return any box on the way (the main window's
+    fault box comes and goes with the fault code); returns the snapshot and the box texts."""
+    deadline = time.time() + timeout
+    texts = []
+    while True:
+        s = k.snapshot()
+        if condition(s):
+            return s, texts
+        boxes = s.boxes() + s.find("FaultBox")
+        if boxes:
+            texts.append(boxes[0].text)
+            k.key("Return")
+        check(time.time() < deadline, "timed out waiting for " + what)
+        time.sleep(0.2)
+
+
+def open_board(k, path, by_menu=False):
+    """F5 (or View > Target Board Interface), the program file typed into the file dialog."""
+    time.sleep(1.2)  # a fault box of the main window's first ticks
+    answer_boxes(k, lambda s: not s.boxes() and not s.shown("FaultBox"), "no box")
+    if by_menu:
+        k.menu("&View", "&Target Board Interface")
+    else:
+        k.key("F5")
+    k.wait_for(lambda s: s.shown("fileNameEdit"), "the file dialog")
+    k.type(path)
+    k.key("Return")
+    return k.wait_for(lambda s: s.shown("frmTargetBoard") and s, "the Target Board Interface")
+
+
+def wait_first_pass(k):
+    """The ident tab until the board's ident shows, then back to the codes."""
+    k.click_widget(k.snapshot().one(text=TABS[1]))
+    s = k.wait_for(lambda s: s.find("lblRevIdentInPLC0", "KVX91D07") and s, "the first pass")
+    k.click_widget(s.one(text=TABS[0]))
+    return k.wait_for(lambda s: s.find("lblTargetBoard0") and s.find("txtTargetBoard0") and s,
+                      "the fault tab")
+
+
+def close_with_escape(k):
+    for _ in range(4):
+        if not k.snapshot().shown("frmTargetBoard"):
+            return
+        k.key("Escape")
+        time.sleep(0.3)
+    check(not k.snapshot().shown("frmTargetBoard"), "Esc did not close the window")
+
+
+def walk_every_field(k):
+    """Every tab by mouse and access key; Enter and Esc in every field; Tab around."""
+    problems = []
+    for tab, fields in enumerate(TAB_FIELDS):
+        k.click_widget(k.snapshot().one(text=TABS[tab]))
+        for name in fields:
+            s = k.eventually(lambda s: s.shown(name))
+            if not s.shown(name):
+                continue  # a row this board does not have
+            k.click_widget(s.one(name))
+            k.key("Return")
+            k.click_widget(s.one(name))
+            k.key("Escape")
+            problems += k.dismiss_boxes()
+        k.key(*["Tab"] * 10, *["shift+Tab"] * 10, delay=20)
+        problems += k.dismiss_boxes()
+    for key in ("alt+p", "alt+s", "alt+e", "alt+f"):
+        k.key(key)
+    return problems
+
+
+def target_board_navigation_writes_nothing(display, kalvex):
+    """Opened with F5 online and from the View menu offline, on a P9100 and on a Q7610 program:
+    every tab, Enter and Esc in every field, Tab around, closed with Esc: nothing is written."""
+    for args, board, by_menu in ((["--online"], "D", False), ([], "A", True)):
+        with Kalvex(display, kalvex, *args) as k:
+            before = k.snapshot()
+            open_board(k, program_set(k, board), by_menu)
+            wait_first_pass(k)
+            problems = walk_every_field(k)
+            close_with_escape(k)
+            after = k.snapshot()
+            check(after.find("MODE", "ONLINE"), "the window did not take the program online")
+            check(not after.writes, "the board received writes: %s" % after.writes[:12])
+            check(not changed_bytes(before, after), "board bytes changed")
+            check(not problems, "boxes on the way: %s" % problems)
+
+
+def reset_faults_clears_four_registers_in_order(display, kalvex):
+    """Fault 0AH with its placeholder text and Reset enabled; Reset writes 0 to the four
+    registers in order and the codes read back 0; a sticky fault comes back and is shown."""
+    state = "B8176 = 10\nB8177 = 10\nB8179 = 3\nB8178 = 4\n"
+    for sticky in (False, True):
+        with Kalvex(display, kalvex, "--online",
+                    state=state + ("sticky_fault = 10\n" if sticky else "")) as k:
+            open_board(k, program_set(k))
+            s = wait_first_pass(k)
+            check(s.one("lblTargetBoard0").text == "Current Fault: Code = 0AH",
+                  "caption: %s" % s.one("lblTargetBoard0").text)
+            check(s.one("txtTargetBoard0").text == "Fault 0A: no text installed for this code",
+                  "text: %s" % s.one("txtTargetBoard0").text)
+            check(s.one("lblTargetBoard4").text == "Current Comm Error: Code = 03H",
+                  "comm caption: %s" % s.one("lblTargetBoard4").text)
+            k.key("alt+r")
+            box = k.wait_for(lambda s: s.boxes(), "the reset question")[0]
+            check(box.text.startswith("Target Board will be reinitialized."), box.text)
+            k.key("alt+y")
+            after = k.wait_for(lambda s: len(s.writes) >= 4 and s, "the reset writes")
+            check(after.writes == [(a, 0) for a in FAULT_REGISTERS],
+                  "writes: %s" % after.writes[:12])
+            shown = "0AH" if sticky else "00H"
+            after, _ = answer_boxes(
+                k, lambda s: s.find("lblTargetBoard0", "Current Fault: Code = " + shown),
+                "the codes read again")
+            check(after.one("lblTargetBoard1").text == "Last Fault: Code = 00H",
+                  after.one("lblTargetBoard1").text)
+            close_with_escape(k)
+
+
+def set_clock_writes_one_instant(display, kalvex):
+    """Q7610 program, PC clock at 5 Jan 2005 10:20:30: Set to Current Date writes 1, 5, 05
+    and Set to Current Time one consistent time; address 33 is refused and not written."""
+    with Kalvex(display, kalvex, "--online", "--pc-clock", "2005-01-05T10:20:30") as k:
+        open_board(k, program_set(k, "A"))
+        wait_first_pass(k)
+        k.key("alt+e")
+        s = k.wait_for(lambda s: s.shown("cmdSetDate") and s, "the clock tab")
+        check(s.one("lblCurrDate").text == "01 - 05 - 2005", s.one("lblCurrDate").text)
+        k.key("alt+d")
+        k.eventually(lambda s: len(s.writes) >= 3)
+        k.key("alt+t")
+        s = k.eventually(lambda s: len(s.writes) >= 6)
+        check(s.writes[:3] == [(43016, 1), (43015, 5), (43017, 5)], "date: %s" % s.writes)
+        hour, minute, second = s.writes[3:6]
+        check(hour == (43012, 10) and minute == (43010, 20) and second[0] == 43008
+              and 30 <= second[1] < 60, "time: %s" % s.writes[3:])
+        k.key("alt+s")
+        field = k.wait_for(lambda s: s.shown("txtSetup0") and s, "the address tab").one("txtSetup0")
+        k.click_widget(field)
+        k.type("33")
+        k.key("Return")
+        boxes = k.dismiss_boxes()
+        check(boxes == ["Only a Number Between 1 and 32 can be Entered"], "boxes: %s" % boxes)
+        k.key("Escape", "Escape")
+        close_with_escape(k)
+        after = k.snapshot()
+        check(len(after.writes) == 6 and after.memory[8180] == 1,
+              "address writes: %s" % after.writes[6:])
+
+
+def silent_board_shows_offline(display, kalvex):
+    """A silent board when the window opens: the offline texts, no hang, closed with Esc."""
+    with Kalvex(display, kalvex, state="silent = 1\n") as k:
+        k.key("F5")
+        k.wait_for(lambda s: s.shown("fileNameEdit"), "the file dialog")
+        k.type(program_set(k))
+        k.key("Return")
+        for _ in range(10):  # the link's retry boxes: Cancel
+            s = k.snapshot()
+            if s.find("txtTargetBoard0", "Cannot Communicate with Target Board."):
+                break
+            if s.boxes():
+                k.key("Escape")
+            time.sleep(0.5)
+        s = k.wait_for(lambda s: s.find("txtTargetBoard0", "Cannot Communicate with Target Board.")
+                       and s, "the offline view")
+        check(s.shown("cmdGoOnline"), "no Go Online button offline")
+        check(s.find("MODE", "OFFLINE"), "the program is not offline")
+        close_with_escape(k)
+        check(not k.snapshot().writes, "writes to a silent board")
+
+
+BOARD_SCENARIOS = [target_board_navigation_writes_nothing,
+                   reset_faults_clears_four_registers_in_order, set_clock_writes_one_instant,
+                   silent_board_shows_offline]
