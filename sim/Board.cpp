@@ -25,6 +25,7 @@ Board::Board(Clock& clock) : m_clock(clock) {
     loadDefaultProgram(*this);
     loadWorkingLabel(*this);
     advanceDuctors(*this);
+    GatewayModel::loadDefaults(*this);
 }
 
 qint64 Board::value(const QString& add) const {
@@ -64,6 +65,7 @@ void Board::advanceMachine() {
     m_pls.advance(m_machine, m_clock.nowUs());
     m_io.advance(*this, m_machine, m_pls, m_clock.nowUs());
     advanceDuctors(*this);
+    if (m_machine.running) m_gateway.advance(*this, m_clock.nowUs());
 }
 
 qint64 Board::byteTimeUs() const {
@@ -95,6 +97,11 @@ Reply Board::receive(quint8 byte) {
     r.bytes.append(char(*out));
     r.readyAtUs = arrival + bt + m_faults.replyDelayUs;
     return r;
+}
+
+void Board::receiveGarbled(quint8 byte) {
+    log(m_transcript, TranscriptEntry{true, byte});
+    ++m_received;
 }
 
 std::optional<quint8> Board::enterMode(quint8 modeByte) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/Clock.h"
+#include "sim/GatewayModel.h"
 #include "sim/IoModel.h"
 #include "sim/MachineModel.h"
 #include "sim/PlsUnit.h"
@@ -26,6 +27,9 @@ struct Faults {
     int programBadChecksumAt = 0;  // answer this record with a wrong checksum
     int programNoChecksumAt = 0;   // do not answer this record
     bool programNoExitAck = false; // answer the 0xFF that leaves program mode with 0x00
+    // The speed the board's port is set to: a PC line at another speed garbles every byte, so
+    // the board answers nothing (0: any speed, as a pseudo-terminal carries it).
+    int lineSpeed = 0;
 };
 
 // One record taken in program mode, as the board saw it.
@@ -59,6 +63,8 @@ class Board {
     explicit Board(Clock& clock);
 
     Reply receive(quint8 byte);
+    // A byte that arrived garbled (sent at the wrong line speed): logged, never answered.
+    void receiveGarbled(quint8 byte);
 
     quint8 peek(int address) const { return m_memory[size_t(address & 0xFFFF)]; }
     void poke(int address, quint8 value) { m_memory[size_t(address & 0xFFFF)] = value; }
@@ -69,6 +75,7 @@ class Board {
     Faults& faults() { return m_faults; }
     MachineModel& machine() { return m_machine; }
     PlsUnit& pls() { return m_pls; }
+    GatewayModel& gateway() { return m_gateway; }
     void advanceMachine();
 
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
@@ -119,6 +126,7 @@ class Board {
     Faults m_faults;
     MachineModel m_machine;
     IoModel m_io;
+    GatewayModel m_gateway;
     PlsUnit m_pls;
     std::vector<TranscriptEntry> m_transcript;
     std::vector<MemoryWrite> m_writes;

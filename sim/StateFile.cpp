@@ -63,6 +63,22 @@ const std::map<QString, Setting>& namedSettings() {
          {0, 65535, [](Board& b, qint64 v) { b.pls().setPosition(int(v)); }}},
         {QStringLiteral("pls_busy_ms"),
          {0, kMaxDelayMs, [](Board& b, qint64 v) { b.pls().busyUs = v * 1000; }}},
+        {QStringLiteral("line_speed"),
+         {0, 19200, [](Board& b, qint64 v) { b.faults().lineSpeed = int(v); }}},
+        {QStringLiteral("gateway"),
+         {0, 1, [](Board& b, qint64 v) { b.gateway().running = v != 0; }}},
+        {QStringLiteral("gateway_sts"),
+         {0, 255,
+          [](Board& b, qint64 v) {
+              GatewayModel::setError(b, int(v), int(b.value(QStringLiteral("B1419"))));
+          }}},
+        {QStringLiteral("gateway_ext_sts"),
+         {0, 255,
+          [](Board& b, qint64 v) {
+              GatewayModel::setError(b, int(b.value(QStringLiteral("B1418"))), int(v));
+          }}},
+        {QStringLiteral("gateway_config"),
+         {0, 255, [](Board& b, qint64 v) { b.setValue(QStringLiteral("B1423"), v); }}},
         {QStringLiteral("pls_never_ready"),
          {0, 1, [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }}},
     };

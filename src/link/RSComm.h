@@ -40,7 +40,9 @@ class RSComm : public QObject {
     // Port set-up and opening; setOnlineMode is the way in for windows.
     void OpenRSComm(SerialPort& commObj);
     void CloseRSComm();
+    // Where the comm settings are read from, and where saving them writes.
     QString CommSettingsFile() const;
+    QString CommSettingsSaveFile() const;
     PortSettings portSettings() const { return m_settings; }
     bool portFailed() const { return m_portFailed; }
     SerialPort* port() const { return m_port; }
