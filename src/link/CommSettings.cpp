@@ -30,6 +30,13 @@ QByteArray formatCommSettings(const PortSettings& s) {
     return line + "\r\n";
 }
 
+std::optional<int> commPortFromText(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !(v >= kMinCommPort && v <= kMaxCommPort)) return std::nullopt;
+    return int(std::nearbyint(v));
+}
+
 std::optional<PortSettings> loadCommSettings(const QString& path, QString* why) {
     if (!QFileInfo::exists(path)) return PortSettings{};
     const std::optional<QByteArray> bytes = readLimitedFile(path, kCommSettingsLimit, why);

@@ -18,6 +18,8 @@ constexpr qint64 kCommSettingsLimit = 4096; // one short line; anything longer i
 // speed 19200 only when it says so, otherwise the defaults.
 PortSettings parseCommSettings(const QByteArray& bytes);
 QByteArray formatCommSettings(const PortSettings& settings);
+// The port an operator typed: a number from 1 to 99, rounded half to even; nothing otherwise.
+std::optional<int> commPortFromText(const QString& text);
 
 // What a file holds: the defaults when it is absent or empty; nothing, with why, when it
 // cannot be read.

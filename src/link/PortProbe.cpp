@@ -111,25 +111,36 @@ ProbeResult probePort(const PortCandidate& port, int baud, int timeoutMs) {
     return r;
 }
 
+BoardSearch::BoardSearch(std::vector<PortCandidate> ports, QString skip, int timeoutMs)
+    : m_ports(std::move(ports)), m_skip(std::move(skip)), m_timeoutMs(timeoutMs) {}
+
+ProbeResult BoardSearch::step() {
+    const PortCandidate& p = m_ports[m_port];
+    const auto nextPort = [this] {
+        ++m_port;
+        m_speed = 0;
+    };
+    if (!m_skip.isEmpty() && p.device == m_skip) {
+        nextPort();
+        return {p, 0, ProbeOutcome::Skipped, {}};
+    }
+    ProbeResult r = probePort(p, kProbeSpeeds[m_speed], m_timeoutMs);
+    if (r.outcome == ProbeOutcome::Answered && !m_found) m_found = r;
+    if (r.outcome == ProbeOutcome::Answered || r.outcome == ProbeOutcome::CannotOpen ||
+        ++m_speed == std::size(kProbeSpeeds))
+        nextPort();
+    return r;
+}
+
 std::optional<ProbeResult> findBoard(const std::vector<PortCandidate>& ports, const QString& skip,
                                      const std::function<void(const ProbeResult&)>& progress,
                                      int timeoutMs) {
-    std::optional<ProbeResult> found;
-    for (const PortCandidate& p : ports) {
-        if (!skip.isEmpty() && p.device == skip) {
-            if (progress) progress({p, 0, ProbeOutcome::Skipped, {}});
-            continue;
-        }
-        for (int baud : kProbeSpeeds) {
-            const ProbeResult r = probePort(p, baud, timeoutMs);
-            if (progress) progress(r);
-            if (r.outcome == ProbeOutcome::CannotOpen) break; // the other speed fails alike
-            if (r.outcome != ProbeOutcome::Answered) continue;
-            if (!found) found = r;
-            break;
-        }
+    BoardSearch search(ports, skip, timeoutMs);
+    while (!search.done()) {
+        const ProbeResult r = search.step();
+        if (progress) progress(r);
     }
-    return found;
+    return search.found();
 }
 
 } // namespace kalvex

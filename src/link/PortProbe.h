@@ -39,9 +39,27 @@ constexpr int kProbeSpeeds[] = {9600, 19200};
 // waits for the acknowledge and closes the port again. Nothing else is sent.
 ProbeResult probePort(const PortCandidate& port, int baud, int timeoutMs = kProbeTimeoutMs);
 
-// Probes each port at each speed until one answers there (the other ports are still probed);
-// `skip` names a device not to touch (the one the link holds open). `progress` sees each
-// result as it comes. The first port and speed that answered, if any.
+// Probes each port at each speed, one exchange a step, until the board answers there (the other
+// ports are still probed); `skip` names a device not to touch (the one the link holds open). A
+// port that cannot be opened is not tried at its other speed.
+class BoardSearch {
+  public:
+    BoardSearch(std::vector<PortCandidate> ports, QString skip, int timeoutMs = kProbeTimeoutMs);
+    bool done() const { return m_port >= m_ports.size(); }
+    // One probe, or the skip of the link's own port.
+    ProbeResult step();
+    // The first port and speed that answered.
+    const std::optional<ProbeResult>& found() const { return m_found; }
+
+  private:
+    std::vector<PortCandidate> m_ports;
+    QString m_skip;
+    int m_timeoutMs;
+    size_t m_port = 0;
+    size_t m_speed = 0;
+    std::optional<ProbeResult> m_found;
+};
+
 std::optional<ProbeResult> findBoard(const std::vector<PortCandidate>& ports, const QString& skip,
                                      const std::function<void(const ProbeResult&)>& progress,
                                      int timeoutMs = kProbeTimeoutMs);

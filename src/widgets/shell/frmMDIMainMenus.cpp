@@ -118,6 +118,7 @@ void frmMDIMain::buildEditViewMenus() {
     connect(ui.mnuEditOfflineEditing, &QAction::triggered, this,
             &frmMDIMain::mnuEditOfflineEditing_Click);
     connect(ui.mnuEditPasscode, &QAction::triggered, this, &frmMDIMain::mnuEditPasscode_Click);
+    connect(ui.mnuEditCommPort, &QAction::triggered, this, &frmMDIMain::mnuEditCommPort_Click);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     ui.mnuViewOnline =
@@ -132,7 +133,7 @@ void frmMDIMain::buildEditViewMenus() {
                                           QStringLiteral("&Target Board Interface"), Qt::Key_F5);
     connect(ui.mnuViewOnline, &QAction::triggered, this, &frmMDIMain::mnuViewOnline_Click);
     connect(ui.mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
-    notYetAvailable({ui.mnuEditCommPort, ui.mnuViewTargetBoardStatus});
+    notYetAvailable({ui.mnuViewTargetBoardStatus});
 }
 
 void frmMDIMain::buildWindowHelpMenus() {
