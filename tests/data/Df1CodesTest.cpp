@@ -7,7 +7,7 @@ using namespace kalvex;
 namespace {
 
 TEST(Df1Codes, PassOrderAndCaptions) {
-    const char* const addresses[] = {"B1423", "B1421", "B1422",   "W1416", "B1414", "B1426",
+    const char* const addresses[] = {"B1423",   "B1421", "B1422", "W1416",   "B1414", "B1426",
                                      "B1702.6", "B1703", "W1704", "B1401.0", "B1450", "B1411"};
     for (int i = 0; i < kDf1Reads; ++i)
         EXPECT_EQ(df1Address(i), addresses[i]) << i;

@@ -22,12 +22,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
     const std::tuple<const char*, int, int, const char*> cases[] = {
-        {"120,9600\r\n", 99, 9600, ""},
-        {"0,9600\r\n", 1, 9600, ""},
-        {"2,4800\r\n", 2, 9600, ""},
-        {"2.5,19200\r\n", 2, 19200, ""},
-        {"3.5, 19200 \r\n", 4, 19200, ""},
-        {"1,19200,/dev/ttyUSB0\r\n", 1, 19200, "/dev/ttyUSB0"},
+        {"120,9600\r\n", 99, 9600, ""},    {"0,9600\r\n", 1, 9600, ""},
+        {"2,4800\r\n", 2, 9600, ""},       {"2.5,19200\r\n", 2, 19200, ""},
+        {"3.5, 19200 \r\n", 4, 19200, ""}, {"1,19200,/dev/ttyUSB0\r\n", 1, 19200, "/dev/ttyUSB0"},
         {"x\r\n7,19200\r\n", 1, 9600, ""},
     };
     for (auto [text, port, baud, device] : cases) {
@@ -42,9 +39,9 @@ TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
 
 TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"3", 3},     {" 99 ", 99},      {"2.5", 2},        {"1", 1},  {"0", std::nullopt},
-        {"100", {}},  {"abc", {}},       {"", {}},          {"3x", {}}, {"0.5", {}},
-        {"-1", {}},   {"99.4", {}},      {"98.6", 99},
+        {"3", 3},    {" 99 ", 99}, {"2.5", 2},   {"1", 1},   {"0", std::nullopt},
+        {"100", {}}, {"abc", {}},  {"", {}},     {"3x", {}}, {"0.5", {}},
+        {"-1", {}},  {"99.4", {}}, {"98.6", 99},
     };
     for (auto [text, port] : cases)
         EXPECT_EQ(commPortFromText(text), port) << text;
@@ -85,8 +82,8 @@ TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
     dir.mkdir("ORV51");
     dir.mkdir("div51"); // a folder copied from Windows in another case
     EXPECT_EQ(writeToolPortFiles(home.path(), 3, &written), "");
-    EXPECT_EQ(written, QStringList({home.filePath("ORV51/ORVILO.SFG"),
-                                    home.filePath("div51/ORVILO.SFG")}));
+    EXPECT_EQ(written,
+              QStringList({home.filePath("ORV51/ORVILO.SFG"), home.filePath("div51/ORVILO.SFG")}));
     EXPECT_EQ(contents(home.filePath("ORV51/ORVILO.SFG")), "2\r\n");
     EXPECT_EQ(contents(home.filePath("div51/ORVILO.SFG")), "2\r\n");
     EXPECT_FALSE(dir.exists("ORV96"));

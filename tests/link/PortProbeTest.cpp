@@ -49,10 +49,9 @@ TEST(PortProbe, SearchFindsTheSpeedTheBoardAnswersAndSendsOnlyAttention) {
         candidateFor(silent->slavePath()), candidateFor("/dev/kalvex-no-such-port"),
         candidateFor(answering->slavePath()), candidateFor("/dev/kalvex-held")};
     std::vector<std::pair<ProbeOutcome, int>> seen;
-    const std::optional<ProbeResult> found =
-        findBoard(ports, "/dev/kalvex-held", [&](const ProbeResult& r) {
-            seen.emplace_back(r.outcome, r.baud);
-        }, 200);
+    const std::optional<ProbeResult> found = findBoard(
+        ports, "/dev/kalvex-held",
+        [&](const ProbeResult& r) { seen.emplace_back(r.outcome, r.baud); }, 200);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->port.device, answering->slavePath());
     EXPECT_EQ(found->baud, 19200);

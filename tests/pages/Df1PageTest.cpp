@@ -42,9 +42,8 @@ TEST_F(Df1PageTest, OnlinePassReadsInOrderAndTheStatusCodesOnlyOnError) {
     board.setValue("B1703", 0);
     board.setValue("B1450", 12);
     runPass();
-    const std::vector<QString> inOrder = {"B1423", "B1421", "B1422", "W1416", "B1414",
-                                          "B1426", "B1702", "B1703", "W1704", "B1401",
-                                          "B1450", "B1411"};
+    const std::vector<QString> inOrder = {"B1423", "B1421", "B1422", "W1416", "B1414", "B1426",
+                                          "B1702", "B1703", "W1704", "B1401", "B1450", "B1411"};
     EXPECT_EQ(traffic().reads, test::bytesOf(inOrder));
     EXPECT_TRUE(traffic().writes.empty());
     EXPECT_EQ(shown(0), "(0) Unknown Status");

@@ -132,9 +132,10 @@ class Snapshot:
 class Kalvex:
     """One run of the program on its simulator."""
 
-    def __init__(self, display, binary, *args, state=None):
+    def __init__(self, display, binary, *args, state=None, env=None, home=None):
         self.display = display
         self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
+        self.home = home
         self.dump_path = os.path.join(self.dir, "dump")
         command = [binary, "--simulate", *args]
         if state:
@@ -142,7 +143,9 @@ class Kalvex:
             with open(path, "w") as f:
                 f.write(state)
             command += ["--state", path]
-        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path)
+        if home:
+            command += ["--home", home]
+        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, **(env or {}))
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
         out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)
@@ -195,6 +198,13 @@ class Kalvex:
     def mouse_up(self):
         self.xdo("mouseup", "1")
         time.sleep(0.2)
+
+    def set_board(self, state):
+        """Changes the simulated board as its own program would (state-file lines), before the
+        next snapshot."""
+        with open(self.dump_path + ".state", "w") as f:
+            f.write(state)
+        self.snapshot()
 
     def toggle_cable(self):
         """Silences the simulated board, or makes it answer again."""

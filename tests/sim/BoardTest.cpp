@@ -223,8 +223,7 @@ TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
     EXPECT_EQ(board.value("B1703"), 0);
 
     QString error;
-    ASSERT_TRUE(applyState(board, "gateway_ext_sts = 27\ngateway_sts = 240\ngateway = 0\n",
-                           &error))
+    ASSERT_TRUE(applyState(board, "gateway_ext_sts = 27\ngateway_sts = 240\ngateway = 0\n", &error))
         << qPrintable(error);
     runFor(2'000'000);
     EXPECT_EQ(board.value("B1421"), 2); // the model stopped

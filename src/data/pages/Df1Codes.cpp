@@ -44,29 +44,28 @@ const CodeTable kTransmit{{1, "(1) Busy"},
 
 constexpr qint64 kExtended = 0xF0;
 
-const CodeTable kSts{
-    {0x01, "(01) Not Used"},
-    {0x02, "(02) Cannot Guarantee Delivery: Link Layer"},
-    {0x03, "(03) Duplicate Token Holder Detected"},
-    {0x04, "(04) Local Port is Disconnected"},
-    {0x05, "(05) Application Layer Timed out waiting for a response"},
-    {0x06, "(06) Duplicate Node Detected"},
-    {0x07, "(07) Station is Off-Line"},
-    {0x08, "(08) Hardware Fault"},
-    {0x10, "(10) Illegal Command or Format"},
-    {0x20, "(20) Host has a Problem and Will Not Communicate"},
-    {0x30, "(30) Remote Node Host is Missing, Disconnected or Shut Down"},
-    {0x40, "(40) Host Could Not Complete Function Due to Hardware Fault"},
-    {0x50, "(50) Addressing Problem or Memory Protect Rungs"},
-    {0x60, "(60) Function Disallowed due to Command Protection Selection"},
-    {0x70, "(70) Processor is in Program Mode"},
-    {0x80, "(80) Compatibility Mode File Missing or Communication Zone Problem"},
-    {0x90, "(90) Remote Node Cannot Buffer Command"},
-    {0xA0, "(A0) Not Used"},
-    {0xB0, "(B0) Remote Node Problem Due to Download"},
-    {0xC0, "(C0) Cannot Execute Command Due to Active IPBs"},
-    {0xD0, "(D0) Not Used"},
-    {0xE0, "(E0) Not Used"}};
+const CodeTable kSts{{0x01, "(01) Not Used"},
+                     {0x02, "(02) Cannot Guarantee Delivery: Link Layer"},
+                     {0x03, "(03) Duplicate Token Holder Detected"},
+                     {0x04, "(04) Local Port is Disconnected"},
+                     {0x05, "(05) Application Layer Timed out waiting for a response"},
+                     {0x06, "(06) Duplicate Node Detected"},
+                     {0x07, "(07) Station is Off-Line"},
+                     {0x08, "(08) Hardware Fault"},
+                     {0x10, "(10) Illegal Command or Format"},
+                     {0x20, "(20) Host has a Problem and Will Not Communicate"},
+                     {0x30, "(30) Remote Node Host is Missing, Disconnected or Shut Down"},
+                     {0x40, "(40) Host Could Not Complete Function Due to Hardware Fault"},
+                     {0x50, "(50) Addressing Problem or Memory Protect Rungs"},
+                     {0x60, "(60) Function Disallowed due to Command Protection Selection"},
+                     {0x70, "(70) Processor is in Program Mode"},
+                     {0x80, "(80) Compatibility Mode File Missing or Communication Zone Problem"},
+                     {0x90, "(90) Remote Node Cannot Buffer Command"},
+                     {0xA0, "(A0) Not Used"},
+                     {0xB0, "(B0) Remote Node Problem Due to Download"},
+                     {0xC0, "(C0) Cannot Execute Command Due to Active IPBs"},
+                     {0xD0, "(D0) Not Used"},
+                     {0xE0, "(E0) Not Used"}};
 
 const CodeTable kExtSts{
     {0x00, "(F0-0) Not Used"},
@@ -156,7 +155,7 @@ QString df1RowText(int row, qint64 value) {
     case 2:
         return df1TransmitText(value);
     case 4: // any other command code is shown as read
-        return value == 0 ? QStringLiteral("Read")
+        return value == 0   ? QStringLiteral("Read")
                : value == 1 ? QStringLiteral("Write")
                             : QString::number(value);
     case 6:

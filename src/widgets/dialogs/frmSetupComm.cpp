@@ -136,10 +136,10 @@ void frmSetupComm::CurrentSettings() {
     QString why;
     const std::optional<PortSettings> read = loadCommSettings(path, &why);
     if (!read)
-        m_prompt.message(QStringLiteral("SetupComm CurrentSettings"),
-                         errorNumberText(75, QStringLiteral("%1: %2")
-                                                 .arg(QDir::toNativeSeparators(path), why)),
-                         MsgButtons::Ok, MsgIcon::Information);
+        m_prompt.message(
+            QStringLiteral("SetupComm CurrentSettings"),
+            errorNumberText(75, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why)),
+            MsgButtons::Ok, MsgIcon::Information);
     const PortSettings s = read.value_or(PortSettings{});
     ui.txtCommPort->setText(QString::number(s.portNumber));
     ui.optPortSpeed[s.baud == 19200 ? 1 : 0]->setChecked(true);
@@ -164,8 +164,7 @@ bool frmSetupComm::checkPortField() {
 // Cancel is never stopped: Cancel always closes.
 void frmSetupComm::checkAfterLeaving() {
     QWidget* now = QApplication::focusWidget();
-    if (!isVisible() || now == ui.txtCommPort || now == ui.cmdCancel || !isAncestorOf(now))
-        return;
+    if (!isVisible() || now == ui.txtCommPort || now == ui.cmdCancel || !isAncestorOf(now)) return;
     checkPortField();
 }
 

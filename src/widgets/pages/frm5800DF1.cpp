@@ -51,8 +51,8 @@ QGroupBox* frm5800DF1::buildStatusFrame() {
                                    QStringLiteral("fraSetup0"), this);
     auto* grid = new QGridLayout(f);
     for (int row = 0; row < kDf1StatusRow; ++row) {
-        grid->addWidget(ui.lblCaption[size_t(row)] = controls::label(
-                            df1Caption(row), indexed("lblCaption", row), f),
+        grid->addWidget(ui.lblCaption[size_t(row)] =
+                            controls::label(df1Caption(row), indexed("lblCaption", row), f),
                         row, 0);
         grid->addWidget(ui.lblDisplay[size_t(row)] =
                             controls::label(QStringLiteral("-"), indexed("lblDisplay", row), f),
@@ -67,7 +67,8 @@ QGroupBox* frm5800DF1::buildLinkFrame() {
         controls::frame(QStringLiteral("A/B Link Layer Status"), QStringLiteral("fraSetup1"), this);
     auto* grid = new QGridLayout(f);
     for (int row : {kDf1StatusRow, kDf1StatusRow + 1}) {
-        ui.lblCaption[size_t(row)] = controls::label(df1Caption(row), indexed("lblCaption", row), f);
+        ui.lblCaption[size_t(row)] =
+            controls::label(df1Caption(row), indexed("lblCaption", row), f);
         ui.lblDisplay[size_t(row)] =
             controls::label(QStringLiteral("-"), indexed("lblDisplay", row), f);
     }
@@ -174,7 +175,8 @@ void frm5800DF1::addOnlineSteps(RefreshLoop& loop) {
                 m_status = v;
                 if (v == 0) ui.lblDisplay[kDf1StatusRow]->setText(df1StatusText(0, 0, 0));
             });
-            loop.addRead(kDf1StsAddress, [this](qint64 v) { m_sts = v; }, failed);
+            loop.addRead(
+                kDf1StsAddress, [this](qint64 v) { m_sts = v; }, failed);
             loop.addRead(
                 kDf1ExtStsAddress,
                 [this](qint64 v) {
