@@ -22,10 +22,12 @@ class Failure(AssertionError):
 
 # Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
 # I/O words (F17 lives in byte 34), the shift's trips and blow-off causes, and the solenoid
-# response times that follow the selected station.
+# response times that follow the selected station; the DF1 gateway's traffic.
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
                                     (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
-                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72))
+                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
+                                    (1414, 1), (1416, 2), (1421, 2), (1426, 1), (1702, 1),
+                                    (1704, 2))
                  for k in range(n)}
 
 
