@@ -1,6 +1,8 @@
 """Real-input scenarios of the DF1 gateway page, the comm port dialog and Find Board."""
 
+import atexit
 import os
+import shutil
 import subprocess
 import tempfile
 import termios
@@ -54,6 +56,13 @@ def df1_plc_type_chosen_by_keyboard(display, kalvex):
         check(k.snapshot().writes == [(PLC_TYPE, 241)], "offline wrote to the board")
 
 
+def scratch_home():
+    """A program folder of the scenario's own, removed when the run ends."""
+    home = scratch_home()
+    atexit.register(shutil.rmtree, home, True)
+    return home
+
+
 def read(path):
     try:
         with open(path, "rb") as f:
@@ -71,7 +80,7 @@ def open_dialog(k):
 def comm_port_save_range_and_cancel(display, kalvex):
     """Ctrl+M, 3 at 19200, Save: the settings file and each tool folder's ORVILO.SFG; 100 gives
     the range message and keeps the focus; Cancel with "abc" typed closes and writes nothing."""
-    home = tempfile.mkdtemp(prefix="kalvex-home-")
+    home = scratch_home()
     for tool in ("ORV51", "DIV51"):
         os.mkdir(os.path.join(home, tool))
     settings = os.path.join(home, "support", "RSPort.cfg")
@@ -110,7 +119,7 @@ def comm_port_save_range_and_cancel(display, kalvex):
 def comm_port_failed_reopen_keeps_the_dialog(display, kalvex):
     """Online, Save while the board is silent: the re-open's retry box cancelled, the dialog
     stays open and MODE shows OFFLINE."""
-    home = tempfile.mkdtemp(prefix="kalvex-home-")
+    home = scratch_home()
     with Kalvex(display, kalvex, "--online", home=home) as k:
         k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
         open_dialog(k)
@@ -163,7 +172,7 @@ def find_board_fills_in_port_and_speed(display, kalvex):
     """Find Board over a silent pseudo-terminal and a simulated board at 19200: the board's
     device and 19200 are filled in and saved; the silent port heard one attention byte per
     speed and nothing else."""
-    home = tempfile.mkdtemp(prefix="kalvex-home-")
+    home = scratch_home()
     state = os.path.join(home, "board.state")
     with open(state, "w") as f:
         f.write("line_speed = 19200\nbaud = 19200\n")
