@@ -60,6 +60,13 @@ frmSetupComm::frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QStri
     ui.lblNote->setObjectName(QStringLiteral("lblNote"));
     ui.lblNote->setWordWrap(true);
     layout->addWidget(ui.lblNote);
+    // Where Save writes, which need not be the program folder.
+    auto* target = new QLabel(
+        QStringLiteral("Saved in %1").arg(QDir::toNativeSeparators(link.CommSettingsSaveFile())),
+        this);
+    target->setObjectName(QStringLiteral("lblSettingsFile"));
+    target->setWordWrap(true);
+    layout->addWidget(target);
     layout->addWidget(buildFindFrame());
     layout->addLayout(buttons);
     if (!m_port.usesPortNumber())
