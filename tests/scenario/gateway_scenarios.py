@@ -58,7 +58,7 @@ def df1_plc_type_chosen_by_keyboard(display, kalvex):
 
 def scratch_home():
     """A program folder of the scenario's own, removed when the run ends."""
-    home = scratch_home()
+    home = tempfile.mkdtemp(prefix="kalvex-home-")
     atexit.register(shutil.rmtree, home, True)
     return home
 
