@@ -31,6 +31,7 @@ Board::Board(Clock& clock) : m_clock(clock) {
     loadDefaultProgram(*this);
     loadWorkingLabel(*this);
     advanceDuctors(*this);
+    GatewayModel::loadDefaults(*this);
 }
 
 qint64 Board::value(const QString& add) const {
@@ -72,6 +73,7 @@ void Board::advanceMachine() {
     advanceDuctors(*this);
     m_boardClock.advance(*this, m_clock.nowUs());
     if (m_faults.stickyFault && peek(8176) == 0) poke(8176, quint8(m_faults.stickyFault));
+    if (m_machine.running) m_gateway.advance(*this, m_clock.nowUs());
 }
 
 qint64 Board::byteTimeUs() const {
@@ -104,6 +106,11 @@ Reply Board::receive(quint8 byte) {
     r.bytes.append(char(*out));
     r.readyAtUs = arrival + bt + m_faults.replyDelayUs;
     return r;
+}
+
+void Board::receiveGarbled(quint8 byte) {
+    log(m_transcript, TranscriptEntry{true, byte});
+    ++m_received;
 }
 
 std::optional<quint8> Board::enterMode(quint8 modeByte) {

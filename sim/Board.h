@@ -1,6 +1,7 @@
 #pragma once
 #include "link/Clock.h"
 #include "sim/BoardClock.h"
+#include "sim/GatewayModel.h"
 #include "sim/IoModel.h"
 #include "sim/MachineModel.h"
 #include "sim/PlsUnit.h"
@@ -29,6 +30,9 @@ struct Faults {
     int programNoChecksumAt = 0;   // do not answer this record
     bool programNoExitAck = false; // answer the 0xFF that leaves program mode with 0x00
     int stickyFault = 0;           // a fault code B8176 takes again whenever it is cleared
+    // The speed the board's port is set to: a PC line at another speed garbles every byte, so
+    // the board answers nothing (0: any speed, as a pseudo-terminal carries it).
+    int lineSpeed = 0;
 };
 
 // One record taken in program mode, as the board saw it.
@@ -62,6 +66,8 @@ class Board {
     explicit Board(Clock& clock);
 
     Reply receive(quint8 byte);
+    // A byte that arrived garbled (sent at the wrong line speed): logged, never answered.
+    void receiveGarbled(quint8 byte);
 
     quint8 peek(int address) const { return m_memory[size_t(address & 0xFFFF)]; }
     void poke(int address, quint8 value) { m_memory[size_t(address & 0xFFFF)] = value; }
@@ -73,6 +79,7 @@ class Board {
     MachineModel& machine() { return m_machine; }
     PlsUnit& pls() { return m_pls; }
     BoardClock& boardClock() { return m_boardClock; }
+    GatewayModel& gateway() { return m_gateway; }
     void advanceMachine();
 
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
@@ -123,6 +130,7 @@ class Board {
     Faults m_faults;
     MachineModel m_machine;
     IoModel m_io;
+    GatewayModel m_gateway;
     PlsUnit m_pls;
     BoardClock m_boardClock;
     std::vector<TranscriptEntry> m_transcript;

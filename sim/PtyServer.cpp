@@ -42,10 +42,33 @@ void PtyServer::stop() {
     m_slaveKeepAlive = m_master = -1;
 }
 
+namespace {
+
+// The speed the client set its end of the line to, in baud (0 when unknown).
+int clientLineSpeed(int slaveFd) {
+    termios t{};
+    if (slaveFd < 0 || ::tcgetattr(slaveFd, &t) != 0) return 0;
+    switch (::cfgetospeed(&t)) {
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
 void PtyServer::answer(quint8 byte) {
     Reply r;
     {
         std::lock_guard lock(m_mutex);
+        const int expected = m_board.faults().lineSpeed;
+        if (expected > 0 && clientLineSpeed(m_slaveKeepAlive) != expected) {
+            m_board.receiveGarbled(byte);
+            return;
+        }
         r = m_board.receive(byte);
     }
     if (r.bytes.isEmpty()) return;

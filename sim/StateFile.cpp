@@ -71,6 +71,22 @@ const std::map<QString, Setting>& namedSettings() {
           }}},
         {QStringLiteral("clock_running"),
          {0, 1, [](Board& b, qint64 v) { b.boardClock().running = v != 0; }}},
+        {QStringLiteral("line_speed"),
+         {0, 19200, [](Board& b, qint64 v) { b.faults().lineSpeed = int(v); }}},
+        {QStringLiteral("gateway"),
+         {0, 1, [](Board& b, qint64 v) { b.gateway().running = v != 0; }}},
+        {QStringLiteral("gateway_sts"),
+         {0, 255,
+          [](Board& b, qint64 v) {
+              GatewayModel::setError(b, int(v), int(b.value(QStringLiteral("B1419"))));
+          }}},
+        {QStringLiteral("gateway_ext_sts"),
+         {0, 255,
+          [](Board& b, qint64 v) {
+              GatewayModel::setError(b, int(b.value(QStringLiteral("B1418"))), int(v));
+          }}},
+        {QStringLiteral("gateway_config"),
+         {0, 255, [](Board& b, qint64 v) { b.setValue(QStringLiteral("B1423"), v); }}},
         {QStringLiteral("pls_never_ready"),
          {0, 1, [](Board& b, qint64 v) { b.pls().neverReady = v != 0; }}},
     };

@@ -44,8 +44,9 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("N")},
         {QStringLiteral("online"), QStringLiteral("Go online at start, as View > Online Data.")},
         {QStringLiteral("page"),
-         QStringLiteral("Show Window menu page N (1 Main Display, 2 Set-up Parameters, "
-                        "3 Color Control, 5 Shift Data, 6 I/O States) at start."),
+         QStringLiteral(
+             "Show Window menu page N (1 Main Display, 2 Set-up Parameters, "
+             "3 Color Control, 4 Serial Communications, 5 Shift Data, 6 I/O States) at start."),
          QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("pc-clock"),
          QStringLiteral("Run the PC clock that windows read (the board clock's Set buttons) "

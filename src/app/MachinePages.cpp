@@ -1,5 +1,6 @@
 #include "app/MachinePages.h"
 
+#include "widgets/pages/frm5800DF1.h"
 #include "widgets/pages/frmColorControl.h"
 #include "widgets/pages/frmData.h"
 #include "widgets/pages/frmDisplayIO.h"
@@ -20,7 +21,7 @@ std::array<PageFactory, frmMDIMain::kPageCount> machinePages(AppState& state, RS
                                                              Prompt& prompt) {
     return {
         factory<frmMain>(state, link, prompt),         factory<frmSetup>(state, link, prompt),
-        factory<frmColorControl>(state, link, prompt), {},
+        factory<frmColorControl>(state, link, prompt), factory<frm5800DF1>(state, link, prompt),
         factory<frmData>(state, link, prompt),         factory<frmDisplayIO>(state, link, prompt)};
 }
 

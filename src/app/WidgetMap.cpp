@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +31,7 @@ QString textOf(const QWidget* w) {
     if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
     if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text();
     if (auto* m = qobject_cast<const QMessageBox*>(w)) return m->text();
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
     if (w->isWindow()) return w->windowTitle();
     return {};
 }

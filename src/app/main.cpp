@@ -8,11 +8,13 @@
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
+#include "sim/StateFile.h"
 #include "widgets/shell/QtFileChooser.h"
 #include "widgets/shell/QtPrompt.h"
 #include "widgets/shell/frmMDIMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSocketNotifier>
@@ -43,8 +45,9 @@ int dumpSignalPipe[2] = {-1, -1};
 
 // KALVEX_SIM_DUMP=FILE: on SIGUSR1 the visible widgets go to FILE.widgets (see
 // writeWidgetMap), then the simulator's memory and the writes it received to FILE (see
-// PtyServer::dump); the memory dump is also written when the program ends. SIGUSR2 silences
-// the simulated board, or makes it answer again, as a cable pulled and put back would.
+// PtyServer::dump), after applying FILE.state if there is one; the memory dump is also written when
+// the program ends. SIGUSR2 silences the simulated board, or makes it answer again, as a cable
+// pulled and put back would.
 void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner) {
     if (::pipe(dumpSignalPipe) != 0) return;
     const auto forward = [](int signal) {
@@ -60,6 +63,12 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
         if (c == 2) {
             simulator.withBoard([](sim::Board& b) { b.faults().silent = !b.faults().silent; });
             return;
+        }
+        // FILE.state, when present, changes the board first, as its own program would.
+        const QString poke = path + QStringLiteral(".state");
+        if (QFile::exists(poke)) {
+            simulator.withBoard([&poke](sim::Board& b) { sim::loadState(b, poke, nullptr); });
+            QFile::remove(poke);
         }
         app::writeWidgetMap(path + QStringLiteral(".widgets"));
         simulator.dump(path);

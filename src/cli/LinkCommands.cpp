@@ -1,6 +1,8 @@
 #include "cli/LinkCommands.h"
 
 #include "cli/CliInput.h"
+#include "cli/StopSignals.h"
+#include "link/PortProbe.h"
 #include "link/TextNumber.h"
 #include "sim/PtyServer.h"
 #include "sim/Timeline.h"
@@ -132,6 +134,36 @@ int runSim(const CliOptions& options, const QString& timelinePath) {
     return kExitOk;
 }
 
+// The serial ports, and with `probe` where the board answers; devices named on the command line
+// replace the enumerated list. A stop signal ends the search between two probes.
+int runPorts(bool probe, const QStringList& devices) {
+    std::vector<PortCandidate> ports;
+    for (const QString& d : devices)
+        ports.push_back(candidateFor(d));
+    if (devices.isEmpty()) ports = listSerialPorts();
+    for (const PortCandidate& p : ports)
+        print(candidateLine(p));
+    if (ports.empty()) print(QStringLiteral("no serial ports found"));
+    if (!probe) return kExitOk;
+    catchStopSignals();
+    BoardSearch search(ports, QString());
+    while (!search.done()) {
+        if (stopSignal()) {
+            say(QStringLiteral("stopped: every port probed so far is closed again"));
+            return stopExitCode();
+        }
+        print(probeResultText(search.step()));
+    }
+    if (!search.found()) {
+        say(QStringLiteral("no board answered on any port"));
+        return kExitComm;
+    }
+    print(QStringLiteral("board found: %1 at %2")
+              .arg(search.found()->port.device)
+              .arg(search.found()->baud));
+    return kExitOk;
+}
+
 QStringList qsList(const std::vector<std::string>& words) {
     QStringList out;
     for (const std::string& w : words)
@@ -164,6 +196,18 @@ void addLinkCommands(CLI::App& app, CliOptions& o) {
                                 "the spindle count.",
                                 "kalvex-cli --device /dev/ttyUSB0 info");
     onCommand(*info, o, [&o] { return runInfo(o); });
+
+    auto probe = std::make_shared<bool>(false);
+    auto devices = std::make_shared<std::vector<std::string>>();
+    CLI::App* ports = addCommand(app, "ports",
+                                 "List the serial ports (USB adapters by name); with --probe, "
+                                 "send one attention byte per port at 9600 and 19200 and say "
+                                 "where the board answers. Named DEVICEs (pseudo-terminals, say) "
+                                 "replace the list, as KALVEX_PORTS does.",
+                                 "kalvex-cli ports --probe");
+    ports->add_flag("--probe", *probe, "Probe each port for the board");
+    ports->add_option("DEVICE", *devices, "Devices to list or probe instead");
+    onCommand(*ports, o, [probe, devices] { return runPorts(*probe, qsList(*devices)); });
 
     CLI::App* sim = addCommand(app, "sim",
                                "Run the board simulator on a new pseudo-terminal: prints the "

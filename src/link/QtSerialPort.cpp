@@ -161,7 +161,9 @@ QString QtSerialPort::describeOpenError(QSerialPort::SerialPortError e) const {
 
 bool QtSerialPort::open(const PortSettings& settings, PortOpenError* error) {
     if (m_port.isOpen()) m_port.close();
-    m_device = m_devicePath.isEmpty() ? deviceForPort(settings.portNumber) : m_devicePath;
+    m_device = !m_devicePath.isEmpty()      ? m_devicePath
+               : !settings.device.isEmpty() ? settings.device
+                                            : deviceForPort(settings.portNumber);
     // Pseudo-terminals are not enumerated, so the device is named directly.
     m_port.setPortName(m_device);
     m_port.setBaudRate(settings.baud);

@@ -1,10 +1,9 @@
 // Settings file, opening and closing of the port.
-#include "link/CsvLine.h"
+#include "link/CommSettings.h"
 #include "link/ProgramFolder.h"
 #include "link/Protocol.h"
 #include "link/RSComm.h"
 #include "link/SafeFile.h"
-#include "link/TextNumber.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,13 +11,6 @@
 #include <QTemporaryFile>
 
 namespace kalvex {
-
-namespace {
-
-constexpr int kMinPort = 1;
-constexpr int kMaxPort = 99;
-
-} // namespace
 
 RSComm::RSComm(Prompt& prompt, Clock& clock, QString programFolder)
     : m_prompt(prompt), m_clock(clock), m_programFolder(std::move(programFolder)) {}
@@ -72,24 +64,16 @@ bool RSComm::retrySetupStep(int number, const QString& description) {
 // Returns false when the user gave up on an unreadable file. With a named device the file is
 // only read for its speed, and neither rewritten nor complained about.
 bool RSComm::readSettingsFile(const QString& path, bool mayWrite) {
-    constexpr qint64 kLimit = 4096; // one short line; anything longer is not a settings file
     for (;;) {
         QString why;
-        const std::optional<QByteArray> bytes = readLimitedFile(path, kLimit, &why);
+        const std::optional<QByteArray> bytes = readLimitedFile(path, kCommSettingsLimit, &why);
         if (!bytes) {
             if (!mayWrite) return true;
             if (retrySetupStep(75, QStringLiteral("%1: %2").arg(path, why))) continue;
             return false;
         }
         if (bytes->isEmpty()) return !mayWrite || writeDefaultSettings(CommSettingsSaveFile());
-        // Only the first line matters; a garbled one falls back to the bounds and defaults.
-        const QString line =
-            QString::fromLatin1(bytes->left(256)).section(u'\n', 0, 0).remove(u'\r');
-        const QStringList fields = splitCsvLine(line);
-        const double port = leadingNumber(fields.value(0));
-        m_settings.portNumber = int(qBound<double>(kMinPort, std::nearbyint(port), kMaxPort));
-        const double speed = leadingNumber(fields.value(1));
-        m_settings.baud = speed == 19200 ? 19200 : 9600;
+        m_settings = parseCommSettings(*bytes);
         return true;
     }
 }
@@ -103,7 +87,7 @@ bool RSComm::writeDefaultSettings(const QString& path) {
                 continue;
             return false;
         }
-        const QString why = saveFileAtomically(path, "1,9600\r\n");
+        const QString why = saveFileAtomically(path, formatCommSettings({}));
         if (why.isEmpty()) return true;
         if (!retrySetupStep(75, why)) return false;
     }

@@ -7,6 +7,8 @@ namespace kalvex {
 struct PortSettings {
     int portNumber = 1;
     int baud = 9600;
+    // A device found by name (a USB adapter, a pseudo-terminal): used instead of the number.
+    QString device;
 };
 
 struct PortOpenError {

@@ -249,3 +249,22 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
 }
 
 } // namespace
+
+namespace {
+
+// The board answers: its device and speed are the last line. Nothing answers: exit 2.
+TEST_F(CliTest, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
+    const QString dev = server.slavePath();
+    const qint64 before = received();
+    const CliRun found = cli({"ports", "--probe", dev}, false);
+    EXPECT_EQ(found.code, 0) << qPrintable(found.err);
+    EXPECT_EQ(found.out, QStringLiteral("%1\n%1 at 9600: the board answered\n"
+                                        "board found: %1 at 9600\n")
+                             .arg(dev));
+    EXPECT_EQ(received() - before, 1); // one attention byte
+    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
+    EXPECT_EQ(none.code, 2);
+    EXPECT_TRUE(none.err.contains("no board answered")) << qPrintable(none.err);
+}
+
+} // namespace

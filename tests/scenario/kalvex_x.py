@@ -22,10 +22,12 @@ class Failure(AssertionError):
 
 # Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
 # I/O words (F17 lives in byte 34), the shift's trips and blow-off causes, and the solenoid
-# response times that follow the selected station.
+# response times that follow the selected station; the DF1 gateway's traffic.
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
                                     (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
-                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72))
+                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
+                                    (1414, 1), (1416, 2), (1421, 2), (1426, 1), (1702, 1),
+                                    (1704, 2))
                  for k in range(n)}
 
 
@@ -132,10 +134,11 @@ class Snapshot:
 class Kalvex:
     """One run of the program on its simulator."""
 
-    def __init__(self, display, binary, *args, state=None, config=None):
+    def __init__(self, display, binary, *args, state=None, config=None, env=None, home=None):
         """config: the folder of the program's remembered settings (default: a fresh one)."""
         self.display = display
         self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
+        self.home = home
         self.dump_path = os.path.join(self.dir, "dump")
         command = [binary, "--simulate", *args]
         if state:
@@ -143,7 +146,10 @@ class Kalvex:
             with open(path, "w") as f:
                 f.write(state)
             command += ["--state", path]
-        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir)
+        if home:
+            command += ["--home", home]
+        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
+                   **(env or {}))
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
         out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)
@@ -196,6 +202,13 @@ class Kalvex:
     def mouse_up(self):
         self.xdo("mouseup", "1")
         time.sleep(0.2)
+
+    def set_board(self, state):
+        """Changes the simulated board as its own program would (state-file lines), before the
+        next snapshot."""
+        with open(self.dump_path + ".state", "w") as f:
+            f.write(state)
+        self.snapshot()
 
     def toggle_cable(self):
         """Silences the simulated board, or makes it answer again."""

@@ -248,4 +248,35 @@ TEST(SimBoardClock, StickyFaultComesBackAfterAResetAndAddressesStartAtOne) {
     EXPECT_TRUE(board.boardClock().running);
 }
 
+// The gateway: a transaction every half second, busy then done with the previous status kept,
+// the command and reply bits alternating; the link-layer error comes from the state file.
+TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
+    EXPECT_EQ(board.value("B1423"), 2);
+    runFor(0); // the model's clock starts
+    const qint64 transaction = board.value("W1416"), received = board.value("W1704");
+    std::vector<std::array<qint64, 4>> seen; // B1421, B1422, B1414, B1702.6
+    for (int i = 0; i < 4; ++i) {
+        runFor(500'000);
+        seen.push_back({board.value("B1421"), board.value("B1422"), board.value("B1414"),
+                        board.value("B1702.6")});
+    }
+    const std::vector<std::array<qint64, 4>> expected = {
+        {1, 2, 1, 0}, {2, 1, 1, 1}, {1, 2, 0, 1}, {2, 1, 0, 0}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(board.value("W1416") - transaction, 2);
+    EXPECT_EQ(board.value("W1704") - received, 2);
+    EXPECT_EQ(board.value("B1703"), 0);
+
+    QString error;
+    ASSERT_TRUE(applyState(board, "gateway_ext_sts = 27\ngateway_sts = 240\ngateway = 0\n", &error))
+        << qPrintable(error);
+    runFor(2'000'000);
+    EXPECT_EQ(board.value("B1421"), 2); // the model stopped
+    EXPECT_EQ(board.value("B1703"), 1);
+    EXPECT_EQ(board.value("B1418"), 240);
+    EXPECT_EQ(board.value("B1419"), 27);
+    ASSERT_TRUE(applyState(board, "gateway_sts = 0\n", &error));
+    EXPECT_EQ(board.value("B1703"), 0);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "data/ShiftExport.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
+#include "widgets/dialogs/frmSetupComm.h"
 #include "widgets/report/ReportCommands.h"
 #include "widgets/shell/AboutBox.h"
 
@@ -133,6 +134,12 @@ void frmMDIMain::mnuEditPasscode_Click() {
     const std::optional<QString> answer = m_ctx.prompt.inputBox(
         title, QStringLiteral("Please Enter New Passcode (0-65535)"), current);
     if (answer && !answer->isEmpty() && !link.CommError()) link.RSWrite(address, *answer);
+}
+
+void frmMDIMain::mnuEditCommPort_Click() {
+    frmSetupComm dialog(m_ctx.link, m_ctx.port, m_ctx.prompt, m_ctx.programFolder, this);
+    dialog.exec();
+    UpdateOnlineMode(); // the MODE panel and menus show how the dialog left the link
 }
 
 void frmMDIMain::mnuFileNew_Click() {

@@ -79,6 +79,7 @@ class frmMDIMain final : public QMainWindow {
     void mnuFileCompare_Click(int index);
     void mnuEditOfflineEditing_Click();
     void mnuEditPasscode_Click();
+    void mnuEditCommPort_Click();
     void mnuViewOnline_Click();
     void mnuViewOffline_Click();
     void mnuWindowForm_Click(int index);

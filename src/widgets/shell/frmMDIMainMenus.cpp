@@ -119,6 +119,7 @@ void frmMDIMain::buildEditViewMenus() {
     connect(ui.mnuEditOfflineEditing, &QAction::triggered, this,
             &frmMDIMain::mnuEditOfflineEditing_Click);
     connect(ui.mnuEditPasscode, &QAction::triggered, this, &frmMDIMain::mnuEditPasscode_Click);
+    connect(ui.mnuEditCommPort, &QAction::triggered, this, &frmMDIMain::mnuEditCommPort_Click);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     ui.mnuView = view;
@@ -136,7 +137,6 @@ void frmMDIMain::buildEditViewMenus() {
     connect(ui.mnuViewOffline, &QAction::triggered, this, &frmMDIMain::mnuViewOffline_Click);
     connect(ui.mnuViewTargetBoardStatus, &QAction::triggered, m_programMenu,
             &ProgramMenu::mnuViewTargetBoardStatus_Click);
-    notYetAvailable({ui.mnuEditCommPort});
 }
 
 void frmMDIMain::addViewItem(QAction* item) {

@@ -1,0 +1,79 @@
+#pragma once
+#include "link/SerialPort.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kalvex {
+
+class BoardSearch;
+class Prompt;
+class RSComm;
+class UpDown;
+
+// "Comm Port Settings": the serial port number and speed of the link, saved in the link's
+// settings file and, for the board development tools, in ORVILO.SFG; Find Board probes the
+// machine's ports for the board and fills in where it answered. Saving re-opens the link when
+// it was online as the dialog opened; a re-open that fails keeps the dialog open.
+class frmSetupComm final : public QDialog {
+    Q_OBJECT
+  public:
+    frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QString programFolder,
+                 QWidget* parent = nullptr);
+    ~frmSetupComm() override;
+
+  public Q_SLOTS:
+    void cmdSave_Click();
+    void cmdCancel_Click();
+    void cmdFindBoard_Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+  private:
+    struct Ui {
+        QLineEdit* txtCommPort = nullptr;
+        UpDown* updCommPort = nullptr;
+        std::array<QRadioButton*, 2> optPortSpeed{};
+        QPushButton* cmdSave = nullptr;
+        QPushButton* cmdCancel = nullptr;
+        QPushButton* cmdFindBoard = nullptr;
+        QListWidget* lstPorts = nullptr;
+        QLabel* lblDevice = nullptr;
+        QLabel* lblNote = nullptr;
+    };
+
+    QGroupBox* buildPortFrame();
+    QGroupBox* buildSpeedFrame();
+    QGroupBox* buildFindFrame();
+    void CurrentSettings();
+    // The field check; false (after the range message) when the text is no port number.
+    bool checkPortField();
+    void checkAfterLeaving();
+    void spin(int direction);
+    void showDevice(const QString& device);
+    void findStep();
+    void endSearch();
+    QString saveSettings(const PortSettings& settings);
+
+    Ui ui;
+    RSComm& m_link;
+    SerialPort& m_port;
+    Prompt& m_prompt;
+    QString m_programFolder;
+    bool m_wasOnline = false;
+    QString m_device; // a device Find Board found that has no port number
+    std::unique_ptr<BoardSearch> m_search;
+};
+
+} // namespace kalvex

@@ -1,0 +1,130 @@
+#include "ShellFixture.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "widgets/dialogs/frmSetupComm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace kalvex;
+using test::control;
+
+namespace {
+
+class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink {
+  protected:
+    void SetUp() override {
+        test::ensureApplication();
+        link.attachPort(port);
+        QDir(home.path()).mkdir("ORV51");
+        QDir(home.path()).mkdir("DIV51");
+    }
+    std::unique_ptr<frmSetupComm> open() {
+        auto d = std::make_unique<frmSetupComm>(link, port, prompt, home.path());
+        d->show();
+        QApplication::setActiveWindow(d.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(d.get()));
+        return d;
+    }
+    QByteArray file(const QString& name) const {
+        QFile f(home.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeSettings(const QByteArray& line) {
+        QDir(home.path()).mkdir("support");
+        QFile f(home.filePath("support/RSPort.cfg"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(line);
+    }
+    static QLineEdit* portField(frmSetupComm& d) { return control<QLineEdit>(d, "txtCommPort"); }
+    static void type(frmSetupComm& d, const QString& text) {
+        portField(d)->setFocus();
+        portField(d)->selectAll();
+        QTest::keyClicks(portField(d), text);
+    }
+};
+
+TEST_F(CommPortDialogTest, LoadClampsThePortAndSelects19200OnlyWhenTheFileSaysSo) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"120,19200\r\n", "99", true}, {"0,9600\r\n", "1", false}, {"2,4800\r\n", "2", false}};
+    for (auto [line, shown, fast] : cases) {
+        writeSettings(line);
+        auto d = open();
+        EXPECT_EQ(portField(*d)->text(), shown) << line;
+        EXPECT_EQ(control<QRadioButton>(*d, "optPortSpeed1")->isChecked(), fast) << line;
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(CommPortDialogTest, OfflineSaveWritesSettingsAndToolFilesAndOpensNothing) {
+    auto d = open();
+    type(*d, "3");
+    control<QRadioButton>(*d, "optPortSpeed1")->setChecked(true);
+    QTest::keyClick(portField(*d), Qt::Key_Return); // Enter presses Save
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(file("support/RSPort.cfg"), "3,19200\r\n");
+    EXPECT_EQ(file("ORV51/ORVILO.SFG"), "2\r\n");
+    EXPECT_EQ(file("DIV51/ORVILO.SFG"), "2\r\n");
+    EXPECT_FALSE(QDir(home.path()).exists("ORV96"));
+    EXPECT_EQ(port.openCount(), 0);
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(CommPortDialogTest, BadPortIsRefusedOnSaveAndCancelAlwaysCloses) {
+    auto d = open();
+    for (const char* text : {"abc", "100", "0"}) {
+        type(*d, text);
+        prompt.boxes.clear();
+        QTest::keyClick(portField(*d), Qt::Key_Return);
+        ASSERT_EQ(prompt.boxes.size(), 1u) << text;
+        EXPECT_EQ(prompt.boxes[0].title, "Comm Port");
+        EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 99 can be Entered");
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(portField(*d)->text(), text);
+    }
+    prompt.boxes.clear();
+    QTest::mouseClick(control<QPushButton>(*d, "cmdCancel"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_EQ(file("support/RSPort.cfg"), "<missing>");
+    EXPECT_EQ(file("ORV51/ORVILO.SFG"), "<missing>");
+}
+
+// Online as it opened: Save re-opens the link. A board that does not answer keeps the dialog
+// open offline; a file that cannot be written still gets the link back, then is reported.
+TEST_F(CommPortDialogTest, OnlineSaveReopensAndFailuresKeepTheDialogOpen) {
+    link.setOnlineMode(true);
+    auto d = open();
+    type(*d, "4");
+    board.faults().silent = true; // the retry box is cancelled
+    d->cmdSave_Click();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_EQ(port.lastSettings().portNumber, 4);
+
+    board.faults().silent = false;
+    link.setCommError(false);
+    link.setOnlineMode(true);
+    auto again = open();
+    QFile::remove(home.filePath("ORV51/ORVILO.SFG"));
+    QDir(home.path()).mkpath("ORV51/ORVILO.SFG"); // a folder where the file goes
+    type(*again, "5");
+    prompt.boxes.clear();
+    again->cmdSave_Click();
+    EXPECT_TRUE(link.OnlineMode());
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].title, "SetupComm");
+    EXPECT_TRUE(prompt.boxes[0].text.contains(home.filePath("ORV51/ORVILO.SFG")))
+        << prompt.boxes[0].text.toStdString();
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(file("support/RSPort.cfg"), "5,9600\r\n");
+    EXPECT_EQ(file("DIV51/ORVILO.SFG"), "3\r\n"); // the save ended at the failing file
+}
+
+} // namespace
