@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -72,12 +73,15 @@ void PtyServer::answer(quint8 byte) {
         r = m_board.receive(byte);
     }
     if (r.bytes.isEmpty()) return;
-    preciseSleepUntil(m_clock, r.readyAtUs);
+    m_pacer.sleepUntilUs(r.readyAtUs);
     [[maybe_unused]] const auto n = ::write(m_master, r.bytes.constData(), size_t(r.bytes.size()));
 }
 
 void PtyServer::serve() {
+    // Replies are paced to the microsecond: no timer slack. The name tells the simulator's
+    // CPU time from the program's.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+    ::pthread_setname_np(::pthread_self(), "kalvex-sim");
     unsigned char buf[512];
     while (!m_stop) {
         pollfd p{m_master, POLLIN, 0};

@@ -1,5 +1,6 @@
 #pragma once
 #include "sim/Board.h"
+#include "sim/Pacer.h"
 
 #include <QString>
 
@@ -38,6 +39,7 @@ class PtyServer {
 
     SystemClock m_clock;
     Board m_board;
+    Pacer m_pacer;
     std::mutex m_mutex;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
@@ -54,8 +56,5 @@ inline bool isWireSpeed(int baud) {
 }
 
 std::unique_ptr<PtyServer> startSimulator(int baud, const QString& stateFile, QString* error);
-
-// Sleeps to within a few microseconds of t: pacing at 9600 baud allows no coarse timer.
-void preciseSleepUntil(Clock& clock, qint64 tUs);
 
 } // namespace kalvex::sim

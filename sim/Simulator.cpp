@@ -6,15 +6,7 @@
 
 namespace kalvex::sim {
 
-void preciseSleepUntil(Clock& clock, qint64 tUs) {
-    constexpr qint64 kSpinUs = 300;
-    const qint64 now = clock.nowUs();
-    if (tUs - now > kSpinUs) clock.sleepUntilUs(tUs - kSpinUs);
-    while (clock.nowUs() < tUs) {
-    }
-}
-
-PtyServer::PtyServer() : m_board(m_clock) {}
+PtyServer::PtyServer() : m_board(m_clock), m_pacer(m_clock) {}
 
 PtyServer::~PtyServer() {
     stop();

@@ -268,14 +268,17 @@ int QtSerialPort::take() {
 }
 
 bool QtSerialPort::waitForInput(int timeoutMs) {
-    if (bytesWaiting() > 0) return true;
 #ifdef Q_OS_UNIX
     if (m_fd >= 0) {
+        // What was taken from the driver or QSerialPort already; the poll sees the rest, so
+        // no read is tried before it.
+        if (m_inPos < m_in.size() || m_port.bytesAvailable() > 0) return bytesWaiting() > 0;
         pollfd p{m_fd, POLLIN, 0};
         if (::poll(&p, 1, timeoutMs) > 0) fill();
         return bytesWaiting() > 0;
     }
 #endif
+    if (bytesWaiting() > 0) return true;
     if (m_port.waitForReadyRead(timeoutMs)) m_in += m_port.readAll();
     return bytesWaiting() > 0;
 }

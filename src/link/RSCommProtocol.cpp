@@ -37,12 +37,13 @@ int RSComm::waitForReply() {
     qint64 deadline = m_clock.nowUs() + kFirstReplyUs;
     int attempts = 0;
     for (;;) {
-        if (m_port->bytesWaiting() > 0) return m_port->take();
+        // One blocking wait for the rest of the time: the port wakes it when the byte comes.
         const qint64 now = m_clock.nowUs();
         if (now < deadline) {
-            m_port->waitForInput(int((deadline - now + 999) / 1000));
+            if (m_port->waitForInput(int((deadline - now + 999) / 1000))) return m_port->take();
             continue;
         }
+        if (m_port->bytesWaiting() > 0) return m_port->take();
         m_boardMode = kNoMode;
         setCommError(true);
         deadline = now + kResyncReplyUs;

@@ -198,6 +198,57 @@ TEST_F(TimeoutTest, SlowRepliesWithinTheDeadlineAreNotErrors) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
+// The link's waits as the port sees them: each reply is one blocking wait for the whole rest
+// of its time-out, never a loop of short waits.
+class WaitLog final : public SerialPort {
+  public:
+    explicit WaitLog(SerialPort& port) : m_port(port) {}
+    bool open(const PortSettings& s, PortOpenError* e) override { return m_port.open(s, e); }
+    void close() override { m_port.close(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    int bytesWaiting() override { return m_port.bytesWaiting(); }
+    void discardInput() override { m_port.discardInput(); }
+    void send(quint8 byte) override { m_port.send(byte); }
+    int take() override { return m_port.take(); }
+    bool waitForInput(int timeoutMs) override {
+        waits.push_back(timeoutMs);
+        return m_port.waitForInput(timeoutMs);
+    }
+    QString deviceName() const override { return m_port.deviceName(); }
+    std::vector<int> waits;
+
+  private:
+    SerialPort& m_port;
+};
+
+TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
+    struct Case {
+        const char* name;
+        bool silent;
+        qint64 delayUs;
+        std::vector<int> waits; // ms, for a read of one byte in read mode
+    };
+    const Case cases[] = {
+        {"prompt replies", false, 0, {1000, 1000}},
+        {"slow replies", false, 900'000, {1000, 1000}},
+        // 1 s, then 2 s after each resynchronising 0xFF; the box (cancelled) ends it.
+        {"silent board", true, 0, {1000, 2000, 2000}},
+    };
+    WaitLog log(port);
+    link.setOnlineMode(false);
+    link.attachPort(log);
+    link.setOnlineMode(true);
+    prompt.answerWith([](const Box&) { return MsgAnswer::Cancel; });
+    for (const Case& c : cases) {
+        ASSERT_TRUE(link.readValue("B60")) << c.name; // read mode is set
+        board.faults().silent = c.silent;
+        board.faults().replyDelayUs = c.delayUs;
+        log.waits.clear();
+        link.readValue("B61");
+        EXPECT_EQ(log.waits, c.waits) << c.name;
+    }
+}
+
 using ModeTest = LinkFixture;
 
 TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {

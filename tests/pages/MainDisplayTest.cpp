@@ -9,6 +9,7 @@
 #include "widgets/pages/frmMain.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -123,6 +124,21 @@ TEST_F(MainDisplayTest, OnlinePassShowsTheBoardOneReadPerStep) {
     EXPECT_EQ(shown(), QStringList({"1200", "850", "1,234,567", "2,345", "98,765,432"}));
     EXPECT_EQ(message(), "-- System Normal --\nSet-up Program is Currently ONLINE");
     EXPECT_TRUE(writes().empty());
+}
+
+// A value label paints its own background, so a new value repaints the label alone; the
+// colour must be the frame's interior (a shade darker than the window in Fusion), or every
+// display shows a lighter patch.
+TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame) {
+    for (int i = 0; i < frmMain::kDisplays; ++i) {
+        const auto* label = control<QLabel>(page, QStringLiteral("lblDisplay%1").arg(i));
+        auto* frame = control<QWidget>(page, QStringLiteral("fraDisplay%1").arg(i));
+        EXPECT_TRUE(label->autoFillBackground()) << i;
+        const QImage shot = frame->grab().toImage();
+        const QPoint inLabel = label->geometry().topLeft() + QPoint(1, 1);
+        const QPoint besideLabel = label->geometry().topLeft() + QPoint(1, -2);
+        EXPECT_EQ(shot.pixelColor(inLabel), shot.pixelColor(besideLabel)) << i;
+    }
 }
 
 TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {

@@ -1,10 +1,13 @@
 #include "sim/Board.h"
+#include "sim/Pacer.h"
 #include "sim/SimPort.h"
 #include "sim/StateFile.h"
 #include "support/Bytes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace kalvex;
 using namespace kalvex::sim;
@@ -277,6 +280,49 @@ TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
     EXPECT_EQ(board.value("B1419"), 27);
     ASSERT_TRUE(applyState(board, "gateway_sts = 0\n", &error));
     EXPECT_EQ(board.value("B1703"), 0);
+}
+
+// A clock whose sleeps wake late by the next of a repeating list of lateness values.
+class LateClock final : public Clock {
+  public:
+    explicit LateClock(std::vector<qint64> lateUs) : m_late(std::move(lateUs)) {}
+    qint64 nowUs() const override { return m_now; }
+    void sleepUntilUs(qint64 t) override {
+        ++sleeps;
+        if (t > m_now) m_now = t + m_late[m_next++ % m_late.size()];
+    }
+    void advanceUs(qint64 d) { m_now += d; }
+    int sleeps = 0;
+
+  private:
+    qint64 m_now = 0;
+    std::vector<qint64> m_late;
+    size_t m_next = 0;
+};
+
+// Replies a byte time apart at 9600 baud: none leaves early, a reply costs at most two
+// sleeps (no spinning), and a steady lateness is learned, so the replies leave on time.
+TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
+    struct Case {
+        std::vector<qint64> lateUs;
+        qint64 settledLatenessUs; // the most a reply is late once the pacer has learned
+    };
+    const Case cases[] = {{{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
+    for (const Case& c : cases) {
+        LateClock clock(c.lateUs);
+        Pacer pacer(clock);
+        qint64 worst = 0;
+        for (int i = 0; i < 400; ++i) {
+            const qint64 due = clock.nowUs() + 1042;
+            const int sleepsBefore = clock.sleeps;
+            pacer.sleepUntilUs(due);
+            ASSERT_GE(clock.nowUs(), due) << "reply " << i;
+            EXPECT_LE(clock.sleeps - sleepsBefore, 2) << "reply " << i;
+            if (i >= 200) worst = std::max(worst, clock.nowUs() - due);
+            clock.advanceUs(50); // the board's own work between replies
+        }
+        EXPECT_LE(worst, c.settledLatenessUs) << "lateness " << c.lateUs.front();
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "widgets/pages/MachinePage.h"
 
 #include "link/RSComm.h"
+#include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
 
 #include <QCloseEvent>
@@ -84,6 +85,10 @@ QPushButton* MachinePage::makeDefaultButton() {
 
 void MachinePage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_labelsFilled) { // laid out by now
+        m_labelsFilled = true;
+        controls::fillLabelBackgrounds(this);
+    }
     if (!m_loop->running()) Activate();
 }
 

@@ -79,6 +79,7 @@ class MachinePage : public QWidget {
 
     Mode m_mode;
     std::optional<Mode> m_prepared; // what the controls are prepared for
+    bool m_labelsFilled = false;
 };
 
 } // namespace kalvex

@@ -6,10 +6,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
+
+#include <map>
 
 namespace kalvex::controls {
 
@@ -28,6 +31,38 @@ QGroupBox* frame(const QString& caption, const QString& name, QWidget* parent) {
     auto* f = new QGroupBox(caption, parent);
     f->setObjectName(name);
     return f;
+}
+
+namespace {
+
+// The colour at the label's centre as its ancestors paint it, each without its children.
+QColor colourBehind(const QLabel* label) {
+    std::vector<QWidget*> chain;
+    for (QWidget* w = label->parentWidget(); w; w = w->isWindow() ? nullptr : w->parentWidget())
+        chain.push_back(w);
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(label->window()->palette().color(QPalette::Window));
+    for (auto w = chain.rbegin(); w != chain.rend(); ++w) {
+        const QPoint at = label->mapTo(*w, label->rect().center());
+        (*w)->render(&pixel, QPoint(), QRegion(at.x(), at.y(), 1, 1),
+                     QWidget::DrawWindowBackground);
+    }
+    return pixel.pixelColor(0, 0);
+}
+
+} // namespace
+
+void fillLabelBackgrounds(QWidget* page) {
+    std::map<const QWidget*, QColor> behind; // a frame's interior is one colour
+    for (QLabel* label : page->findChildren<QLabel*>()) {
+        if (label->autoFillBackground()) continue;
+        auto [it, isNew] = behind.try_emplace(label->parentWidget());
+        if (isNew) it->second = colourBehind(label);
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, it->second);
+        label->setPalette(p);
+        label->setAutoFillBackground(true);
+    }
 }
 
 QLabel* label(const QString& text, const QString& name, QWidget* parent) {

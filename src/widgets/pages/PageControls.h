@@ -28,6 +28,11 @@ QPushButton* button(const QString& caption, const QString& name, QWidget* parent
 QGroupBox* frame(const QString& caption, const QString& name, QWidget* parent);
 QLabel* label(const QString& text, const QString& name, QWidget* parent);
 
+// Gives every label under `page` that paints no background of its own the colour shown behind
+// it (a frame's interior is often a shade darker than the window), so a changed value repaints
+// the label alone instead of the frame around it, whose title is laid out again on every paint.
+void fillLabelBackgrounds(QWidget* page);
+
 // A row of check boxes as a bit mask, box k bit k.
 int checkedMask(std::span<QCheckBox* const> boxes);
 void setCheckedMask(std::span<QCheckBox* const> boxes, int mask);
