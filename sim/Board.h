@@ -26,6 +26,18 @@ struct Faults {
     int programBadChecksumAt = 0;  // answer this record with a wrong checksum
     int programNoChecksumAt = 0;   // do not answer this record
     bool programNoExitAck = false; // answer the 0xFF that leaves program mode with 0x00
+    // The data byte of the next write to this byte address is lost on the line, and from then
+    // on the board's replies are lost while it still takes every byte (-1: never).
+    int loseWriteAt = -1;
+    bool muted = false; // replies lost, bytes still taken
+
+    // A cable pulled, or put back: put back also ends a lost write's muting.
+    void toggleCable() {
+        if (muted)
+            muted = false;
+        else
+            silent = !silent;
+    }
 };
 
 // One record taken in program mode, as the board saw it.

@@ -55,7 +55,7 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
         char c = 0;
         [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
         if (c == 2) {
-            simulator.withBoard([](sim::Board& b) { b.faults().silent = !b.faults().silent; });
+            simulator.withBoard([](sim::Board& b) { b.faults().toggleCable(); });
             return;
         }
         app::writeWidgetMap(path + QStringLiteral(".widgets"));
