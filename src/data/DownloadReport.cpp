@@ -53,7 +53,9 @@ bool reportComplete(Prompt& prompt, size_t total, const SelectiveOutcome& out) {
         return false;
     }
     if (out.verified) {
-        tellReadBack(prompt, total, out.mismatches, out.strays);
+        tell(prompt,
+             QStringLiteral("%1 items written and read back: the board holds them.").arg(total),
+             MsgIcon::Information);
         return true;
     }
     if (out.verifyAsked)

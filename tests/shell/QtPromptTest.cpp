@@ -41,6 +41,33 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
     }
 }
 
+// One line per item for 1,744 items: the box stays within the screen, the whole text in the
+// scrolling details.
+TEST(QtPromptBox, ALongListGoesIntoTheDetails) {
+    ensureApplication();
+    ModalDriver modal;
+    QtPrompt prompt;
+    QStringList lines{"710 of 1,744 written and verified; 1,034 not sent.", ""};
+    for (int i = 0; i < 1744; ++i)
+        lines << QStringLiteral("W%1  item").arg(2 * i);
+    for (const int count : {3, 1746}) {
+        const QString text = lines.mid(0, count).join("\r\n");
+        int height = 0;
+        QString shown, details;
+        modal.on<QMessageBox>([&](QMessageBox* box) {
+            height = box->sizeHint().height();
+            shown = box->text();
+            details = box->detailedText();
+            box->accept();
+            return true;
+        });
+        prompt.message("KALVEX", text, MsgButtons::Ok, MsgIcon::Exclamation);
+        EXPECT_LT(height, 600) << count;
+        EXPECT_TRUE(shown.startsWith("710 of 1,744 written and verified; 1,034 not sent.\n"));
+        EXPECT_EQ(details, count > 20 ? QtPrompt::displayText(text) : QString());
+    }
+}
+
 TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
     ensureApplication();
     ModalDriver modal;

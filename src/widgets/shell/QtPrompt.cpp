@@ -59,6 +59,22 @@ MsgAnswer answerOf(int button, MsgButtons buttons) {
     return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
 }
 
+constexpr int kMostLines = 20;
+
+// A long text keeps its opening lines in the box and the whole in the scrolling details, so
+// no box grows taller than the screen.
+void setBoxText(QMessageBox& box, const QString& text) {
+    const QStringList lines = text.split(u'\n');
+    if (lines.size() <= kMostLines) {
+        box.setText(text);
+        return;
+    }
+    const int shown = kMostLines / 2;
+    box.setText(lines.mid(0, shown).join(u'\n') +
+                QStringLiteral("\n...\n\n%1 more lines: Show Details.").arg(lines.size() - shown));
+    box.setDetailedText(text);
+}
+
 } // namespace
 
 QString QtPrompt::displayText(const QString& text) {
@@ -70,8 +86,9 @@ QString QtPrompt::displayText(const QString& text) {
 
 MsgAnswer QtPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                             MsgIcon icon) {
-    QMessageBox box(boxIcon(icon), title, displayText(text), QMessageBox::NoButton, m_parent);
+    QMessageBox box(boxIcon(icon), title, QString(), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
+    setBoxText(box, displayText(text));
     const QList<QMessageBox::StandardButton> list = boxButtons(buttons);
     for (QMessageBox::StandardButton b : list)
         box.addButton(b);
