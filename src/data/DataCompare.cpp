@@ -123,7 +123,9 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
     SelectiveOutcome out;
     if (m_prompt.message(QStringLiteral("Data Download"),
                          QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
-                                        "Do You Wish to Continue?"),
+                                        "%1 items will be written.\r\n\r\n"
+                                        "Do You Wish to Continue?")
+                             .arg(items.size()),
                          MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes ||
         !goOnline())
         return out;
@@ -162,18 +164,12 @@ bool DataCompare::linkDown() const {
 }
 
 bool DataCompare::readInDoubt(const SetupData& data, SelectiveOutcome& out) {
-    if (m_link.OnlineMode()) m_link.setCommError(false); // the operator says the link is back
-    const std::optional<SetupData> board = readBoard(data, out.inDoubt);
-    if (!board) return false;
-    const auto strays = readStrays(m_link, out.strayCandidates);
-    if (!strays) return false;
-    std::vector<ItemDifference> held;
-    for (const int i : out.inDoubt)
-        held.push_back({i, data.Address[size_t(i)], itemName(i), data.Value[size_t(i)],
-                        board->Value[size_t(i)]});
-    out.doubtRead = std::move(held);
-    out.strays = *strays;
-    return true;
+    if (m_link.OnlineMode())
+        m_link.setCommError(false); // the operator says the link is back
+    else if (!goOnline())
+        return false;
+    readBack(data, out.sent(), out);
+    return out.verified;
 }
 
 void DataCompare::readBack(const SetupData& data, const std::vector<int>& items,

@@ -77,9 +77,6 @@ struct SelectiveOutcome {
     std::vector<ItemDifference> mismatches; // data set's value, board's value
     std::vector<int> strayCandidates;       // where a resynchronisation may have stored 0xFF
     std::vector<int> strays;                // those outside the items that read 255
-    // What the items in doubt hold, read once the link was back (data set's value, board's).
-    std::optional<std::vector<ItemDifference>> doubtRead;
-
     // The items a byte went out for, in transfer order.
     std::vector<int> sent() const;
 };
@@ -107,8 +104,8 @@ class DataCompare {
     // The read-back after a download: the items and the stray candidates outside them, into
     // `out` (verified only when both ran to their end).
     void readBack(const SetupData& data, const std::vector<int>& items, SelectiveOutcome& out);
-    // Once the operator says the link is back: reads the items in doubt and the stray candidates
-    // into `out`; false when the read did not run to its end.
+    // Once the operator says the link is back: reads back every item sent (those in doubt
+    // among them) and the stray candidates into `out`; false when it did not run to its end.
     bool readInDoubt(const SetupData& data, SelectiveOutcome& out);
     bool linkDown() const;
 

@@ -80,18 +80,6 @@ QString section(const QString& head, const QString& lines) {
     return lines.isEmpty() ? QString() : head + QStringLiteral("\r\n") + lines;
 }
 
-QString heldLines(const std::vector<ItemDifference>& held) {
-    QStringList lines;
-    for (const ItemDifference& d : held)
-        lines << (d.valueA == d.valueB ? QStringLiteral("%1  %2: holds %3, as sent")
-                                             .arg(d.address, d.name)
-                                             .arg(d.valueB)
-                                       : QStringLiteral("%1  %2: sent %3, board holds %4")
-                                             .arg(d.address, d.name)
-                                             .arg(d.valueA)
-                                             .arg(d.valueB));
-    return lines.join(QStringLiteral("\r\n"));
-}
 
 } // namespace
 
@@ -119,15 +107,9 @@ QString downloadSummary(const SetupData&, size_t total, const SelectiveOutcome& 
                      .arg(count(out.sent().size() - bad), count(total));
         if (bad) parts << QStringLiteral("%1 not as sent").arg(count(bad));
     } else {
-        size_t held = 0, other = 0;
-        if (out.doubtRead)
-            for (const ItemDifference& d : *out.doubtRead)
-                ++(d.valueA == d.valueB ? held : other);
-        parts << QStringLiteral("%1 of %2 written")
-                         .arg(count(out.written.size() + held), count(total)) +
-                     (out.written.empty() && !held ? QString() : QStringLiteral(", not verified"));
-        if (other) parts << QStringLiteral("%1 not as sent").arg(count(other));
-        if (!out.doubtRead && !out.inDoubt.empty())
+        parts << QStringLiteral("%1 of %2 written").arg(count(out.written.size()), count(total)) +
+                     (out.written.empty() ? QString() : QStringLiteral(", not verified"));
+        if (!out.inDoubt.empty())
             parts << QStringLiteral("%1 may have been changed").arg(count(out.inDoubt.size()));
     }
     if (!out.notSent.empty()) parts << QStringLiteral("%1 not sent").arg(count(out.notSent.size()));
@@ -139,10 +121,6 @@ QString downloadDetails(const SetupData& data, const SelectiveOutcome& out) {
     if (out.verified) {
         sections << section(QStringLiteral("The board does not hold:"),
                             mismatchLines(out.mismatches));
-    } else if (out.doubtRead) {
-        sections << section(QStringLiteral("The board did not confirm these writes; read once the "
-                                           "link was back:"),
-                            heldLines(*out.doubtRead));
     } else {
         sections << section(QStringLiteral("May have been changed (the board did not confirm "
                                            "the write), not known:"),

@@ -148,9 +148,8 @@ TEST_F(DataCompareTest, AWriteWhoseReplyWasLostIsInDoubtUntilRead) {
         EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
         const QString last = prompt.boxes.back().text;
         EXPECT_EQ(last.section("\r\n\r\n", 0, 1),
-                  linkBack ? "0 of 2 written; 1 not as sent; 1 not sent.\r\n\r\n"
-                             "The board did not confirm these writes; read once the link was "
-                             "back:\r\nW1092  " +
+                  linkBack ? "0 of 2 written and verified; 1 not as sent; 1 not sent.\r\n\r\n"
+                             "The board does not hold:\r\nW1092  " +
                                  itemName(122) + ": sent 650, board holds 65418"
                            : "0 of 2 written; 1 may have been changed; 1 not sent.\r\n\r\n"
                              "May have been changed (the board did not confirm the write), not "

@@ -9,6 +9,7 @@ import traceback
 
 from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, changed_bytes, check
 from color_scenarios import COLOR_SCENARIOS
+from compare_scenarios import COMPARE_SCENARIOS
 from page_scenarios import PAGE_SCENARIOS
 
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
@@ -215,7 +216,7 @@ SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
              spin_with_pending_range_error, access_keys_switch_tabs, pages_cannot_be_closed,
              label_range_return_on_ok, long_fault_text_keeps_the_window,
              compare_window_writes_nothing]
-SCENARIOS += PAGE_SCENARIOS + COLOR_SCENARIOS
+SCENARIOS += PAGE_SCENARIOS + COLOR_SCENARIOS + COMPARE_SCENARIOS
 
 
 def main(argv):
