@@ -6,7 +6,7 @@ import time
 from kalvex_x import Kalvex, check
 
 
-def open_compare(k, keys=("alt+f", "b", "Return")):
+def open_compare(k, keys=("alt+f", "b", "s")):
     k.key(*keys)
     return k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=30)
 
@@ -62,9 +62,9 @@ def cancel_reads_back_only_what_was_sent(display, kalvex):
             lines.append("B%d = 7\n" % (3250 + label * 16 + ductor))
     with Kalvex(display, kalvex, "--online", state="".join(lines)) as k:
         k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
-        open_compare(k, ("alt+f", "b", "Down", "Down", "Return"))
+        k.key("alt+f", "b", "l")
         k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
-        k.key("Return")
+        k.key("shift+Tab", "shift+Tab", "Return")  # Ok
         s = k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=60)
         total = int(s.one("lblCount").text.split()[0])
         k.key("alt+d")

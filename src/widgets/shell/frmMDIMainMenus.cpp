@@ -10,7 +10,7 @@ namespace kalvex {
 
 namespace {
 
-const char* const kDataItems[] = {"Set-up Data", "Shift Data", "Label Data", nullptr, "All"};
+const char* const kDataItems[] = {"&Set-up Data", "S&hift Data", "&Label Data", nullptr, "&All"};
 
 const char* const kPageItems[] = {"&1 Main Display",  "&2 Set-up Parameters",
                                   "&3 Color Control", "&4 Serial Communications",
