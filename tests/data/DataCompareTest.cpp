@@ -190,6 +190,15 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
                   "Verification failed. The board does not hold:\r\n\r\n"
                   "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
     }
+    // The read-back declined: no word that all is well.
+    prompt.boxes.clear();
+    board.faults().wrongEchoAt = {board.receivedCount() + 6};
+    prompt.answer(MsgAnswer::Yes);
+    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
+    prompt.answer(MsgAnswer::No);
+    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+    EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
 }
 
 TEST_F(DataCompareTest, VerificationCatchesAValueChangedBehindTheProgramsBack) {
