@@ -85,4 +85,16 @@ def cancel_reads_back_only_what_was_sent(display, kalvex):
         k.key("Return")
 
 
-COMPARE_SCENARIOS = [lost_reply_is_in_doubt_until_read, cancel_reads_back_only_what_was_sent]
+
+
+def title_keeps_one_form(display, kalvex):
+    """The title bar reads "KALVEX - [unnamed]" with the Main Display page shown."""
+    with Kalvex(display, kalvex) as k:
+        k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
+        time.sleep(0.5)
+        title = k.xdo("getwindowname", k.window).strip()
+        check(title == "KALVEX - [unnamed]", "the title reads %r" % title)
+
+
+COMPARE_SCENARIOS = [lost_reply_is_in_doubt_until_read, cancel_reads_back_only_what_was_sent,
+                     title_keeps_one_form]
