@@ -207,6 +207,12 @@ TEST_F(PrintReportTest, CancelInThePrinterDialogPrintsNothing) {
     printer.accept = false;
     item("mnuFilePrint")->trigger();
     EXPECT_EQ(printer.asked, 1);
+    storeReportOptions(state, {false, false, false, true, 0, 99}); // no section: a message
+    for (const char* entry : {"mnuFilePrint", "mnuFilePrintPreview"})
+        item(entry)->trigger();
+    EXPECT_EQ(printer.asked + printer.previews, 1);
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_TRUE(prompt.boxes[1].text.startsWith("No report section is selected"));
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
     EXPECT_FALSE(QFile::exists(printer.file));
     expectPrintEntriesEnabled(true);
