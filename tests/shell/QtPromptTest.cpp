@@ -68,6 +68,29 @@ TEST(QtPromptBox, ALongListGoesIntoTheDetails) {
     }
 }
 
+// "Caption:<TAB><TAB>value" lines line their values up in a grid.
+TEST(QtPromptBox, TabbedLinesBecomeAGrid) {
+    ensureApplication();
+    ModalDriver modal;
+    QtPrompt prompt;
+    QString shown;
+    modal.on<QMessageBox>([&](QMessageBox* box) {
+        shown = box->text();
+        box->accept();
+        return true;
+    });
+    prompt.message("Program Download",
+                   "On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?",
+                   MsgButtons::Ok, MsgIcon::Question);
+    const QString cell = "<td style='white-space:pre; padding-right:12px'>";
+    EXPECT_EQ(shown, "<div style='white-space:pre'>On disk:</div><table cellspacing=0 "
+                     "cellpadding=1><tr>" +
+                         cell + "  Program Ident: </td>" + cell + "K9</td></tr><tr>" + cell +
+                         "  Program Checksum: </td>" + cell +
+                         "7 &amp; 8</td></tr></table><div style='white-space:pre'>&nbsp;</div>"
+                         "<div style='white-space:pre'>Go?</div>");
+}
+
 TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
     ensureApplication();
     ModalDriver modal;
