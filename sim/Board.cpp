@@ -97,9 +97,14 @@ Reply Board::receive(quint8 byte) {
         m_faults.silent || (m_faults.silentAfter >= 0 && m_received > m_faults.silentAfter);
     Reply r;
     if (silent) return r; // like a pulled cable: the board never sees the byte
+    if (m_state == State::WriteData && m_address == m_faults.loseWriteAt) {
+        m_faults.loseWriteAt = -1;
+        m_faults.muted = true;
+        return r;
+    }
     advanceMachine();
     std::optional<quint8> out = step(byte);
-    if (!out) return r;
+    if (!out || m_faults.muted) return r;
     if (m_faults.wrongEchoAt.count(m_received) || std::exchange(m_faults.wrongEchoNext, false))
         out = quint8(*out ^ 0x5A);
     log(m_transcript, TranscriptEntry{false, *out});

@@ -33,6 +33,18 @@ struct Faults {
     // The speed the board's port is set to: a PC line at another speed garbles every byte, so
     // the board answers nothing (0: any speed, as a pseudo-terminal carries it).
     int lineSpeed = 0;
+    // The data byte of the next write to this byte address is lost on the line, and from then
+    // on the board's replies are lost while it still takes every byte (-1: never).
+    int loseWriteAt = -1;
+    bool muted = false; // replies lost, bytes still taken
+
+    // A cable pulled, or put back: put back also ends a lost write's muting.
+    void toggleCable() {
+        if (muted)
+            muted = false;
+        else
+            silent = !silent;
+    }
 };
 
 // One record taken in program mode, as the board saw it.

@@ -116,6 +116,8 @@ void applyLinkFault(Faults& f, const SimCommand& c, qint64 received) {
         f.replyDelayUs = 0;
         f.wrongEchoNext = false;
         f.wrongEchoAt.clear();
+        f.loseWriteAt = -1;
+        f.muted = false;
         break;
     }
 }

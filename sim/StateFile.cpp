@@ -42,6 +42,8 @@ const std::map<QString, Setting>& namedSettings() {
         {QStringLiteral("silent"), {0, 1, [](Board& b, qint64 v) { b.faults().silent = v != 0; }}},
         {QStringLiteral("silent_after"),
          {-1, kBig, [](Board& b, qint64 v) { b.faults().silentAfter = v; }}},
+        {QStringLiteral("lose_write_at"),
+         {0, 65535, [](Board& b, qint64 v) { b.faults().loseWriteAt = int(v); }}},
         {QStringLiteral("wrong_echo_at"),
          {1, kBig, [](Board& b, qint64 v) { b.faults().wrongEchoAt.insert(v); }}},
         {QStringLiteral("delay_ms"),

@@ -61,7 +61,7 @@ void dumpOnSignal(sim::PtyServer& simulator, const QString& path, QObject* owner
         char c = 0;
         [[maybe_unused]] const auto n = ::read(dumpSignalPipe[0], &c, 1);
         if (c == 2) {
-            simulator.withBoard([](sim::Board& b) { b.faults().silent = !b.faults().silent; });
+            simulator.withBoard([](sim::Board& b) { b.faults().toggleCable(); });
             return;
         }
         // FILE.state, when present, changes the board first, as its own program would.

@@ -125,7 +125,10 @@ int runDownloadOnlyChanged(const DownloadChangedRequest& r) {
         changed.push_back(d.index);
     const SelectiveOutcome out = compare.download(r.setCode, *file, changed, r.verify);
     if (!out.started) return orElse(session, kExitRefused);
-    if (!out.failed.empty()) printItems("Not written:", itemLines(*file, out.failed));
+    if (!out.inDoubt.empty())
+        printItems("May have been changed (the board did not confirm the write):",
+                   itemLines(*file, out.inDoubt));
+    if (!out.notSent.empty()) printItems("Not sent:", itemLines(*file, out.notSent));
     if (out.resynchronised)
         say(QString::asprintf("The link had to resynchronise: a stray byte may have been "
                               "written.%s\n",

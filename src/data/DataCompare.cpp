@@ -123,7 +123,9 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
     SelectiveOutcome out;
     if (m_prompt.message(QStringLiteral("Data Download"),
                          QStringLiteral("You are about to Download Data to the PLC\r\n\r\n"
-                                        "Do You Wish to Continue?"),
+                                        "%1 items will be written.\r\n\r\n"
+                                        "Do You Wish to Continue?")
+                             .arg(items.size()),
                          MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes ||
         !goOnline())
         return out;
@@ -133,17 +135,41 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
     DataTransfer write(m_link, m_prompt, source, selectiveDownloadPlan(setCode, items));
     DownloadWatch watch(write, m_link);
     m_host.showProcessing(write);
-    out.failed = watch.failed;
-    // Items never reached (Cancel, a lost board) were not written either.
+    out.cancelled = write.cancelled();
+    const auto among = [](const std::vector<int>& v, int i) {
+        return std::find(v.begin(), v.end(), i) != v.end();
+    };
+    // A write that started may have changed the board even though it was not confirmed.
     for (const int i : items)
-        if (std::find(watch.written.begin(), watch.written.end(), i) == watch.written.end() &&
-            std::find(out.failed.begin(), out.failed.end(), i) == out.failed.end())
-            out.failed.push_back(i);
-    out.complete = out.failed.empty() && !write.failed();
+        (among(watch.written, i)  ? out.written
+         : among(watch.failed, i) ? out.inDoubt
+                                  : out.notSent)
+            .push_back(i);
+    out.complete = out.inDoubt.empty() && out.notSent.empty() && !write.failed();
     out.resynchronised = watch.resynchronised();
     out.strayCandidates = straysOutside(data, items, watch.strayCandidates());
-    if (verifyAfter && !m_link.CommError()) readBack(data, items, out);
+    // After Cancel the operator is asked first; nothing unsent is ever read back.
+    if (verifyAfter && !m_link.CommError() && !out.cancelled) readBack(data, out.sent(), out);
     return out;
+}
+
+std::vector<int> SelectiveOutcome::sent() const {
+    std::vector<int> out = written;
+    out.insert(out.end(), inDoubt.begin(), inDoubt.end());
+    return out;
+}
+
+bool DataCompare::linkDown() const {
+    return m_link.CommError() || !m_link.OnlineMode();
+}
+
+bool DataCompare::readInDoubt(const SetupData& data, SelectiveOutcome& out) {
+    if (m_link.OnlineMode())
+        m_link.setCommError(false); // the operator says the link is back
+    else if (!goOnline())
+        return false;
+    readBack(data, out.sent(), out);
+    return out.verified;
 }
 
 void DataCompare::readBack(const SetupData& data, const std::vector<int>& items,
@@ -168,49 +194,14 @@ std::optional<std::vector<ItemDifference>> DataCompare::verify(const SetupData& 
     return differingItems(data, scratch, items);
 }
 
-namespace {
-
-void tell(Prompt& prompt, const QString& text, MsgIcon icon) {
-    prompt.message(QStringLiteral("KALVEX"), text, MsgButtons::Ok, icon);
-}
-
-} // namespace
-
-bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
-                    const std::vector<int>& items, SelectiveOutcome out) {
-    if (!out.started) return false;
-    if (!out.failed.empty())
-        tell(prompt,
-             QStringLiteral("These items were not written:\r\n\r\n") + itemLines(data, out.failed),
-             MsgIcon::Exclamation);
-    if (out.resynchronised && !out.verified && askReadBack(prompt, out.strayCandidates))
-        compare.readBack(data, items, out);
-    if (!out.mismatches.empty() || !out.strays.empty()) {
-        tellReadBack(prompt, items.size(), out.mismatches, out.strays);
-        return false;
-    }
-    if (!out.complete) return false;
-    if (out.verifyAsked && !out.verified) {
-        tell(prompt,
-             QStringLiteral("%1 items written, but the read-back did not run to its end: "
-                            "whether the board holds them is not known.")
-                 .arg(items.size()),
-             MsgIcon::Exclamation);
-        return false;
-    }
-    tell(prompt,
-         out.verified ? QStringLiteral("%1 items written and read back: the board holds them.")
-                            .arg(items.size())
-                      : QStringLiteral("%1 items written.").arg(items.size()),
-         MsgIcon::Information);
-    return out.verified;
-}
-
 DownloadWatch::DownloadWatch(DataTransfer& transfer, const RSComm& link)
     : m_link(link), m_retriesBefore(link.writeRetries()),
       m_straysBefore(link.strayCandidates().size()) {
     transfer.onItem([this](int index, LinkFailure f) {
-        (f == LinkFailure::None ? written : failed).push_back(index);
+        (f == LinkFailure::None           ? written
+         : f == LinkFailure::RefusedInput ? refused
+                                          : failed)
+            .push_back(index);
         m_wrongEcho = m_wrongEcho || f == LinkFailure::WrongEcho;
     });
 }
@@ -260,78 +251,6 @@ QString strayByteName(int address) {
         return name + QStringLiteral(" (the program configuration)");
     if (address >= 0x2000) return name + QStringLiteral(" (inside the board's program)");
     return name;
-}
-
-bool askReadBack(Prompt& prompt, const std::vector<int>& strayBytes) {
-    QStringList names;
-    for (const int at : strayBytes)
-        names << strayByteName(at);
-    const QString where = names.isEmpty() ? QString()
-                                          : QStringLiteral(" It may have landed on ") +
-                                                names.join(QStringLiteral(", ")) +
-                                                QStringLiteral(", outside the items written.");
-    return prompt.message(QStringLiteral("KALVEX"),
-                          QStringLiteral("The link had to resynchronise during the download, so a "
-                                         "stray byte may have been written.") +
-                              where +
-                              (names.isEmpty()
-                                   ? QStringLiteral("\r\n\r\nRead back the items written?")
-                                   : QStringLiteral("\r\n\r\nRead back the items written and "
-                                                    "those bytes?")),
-                          MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
-}
-
-void tellReadBack(Prompt& prompt, size_t count,
-                  const std::optional<std::vector<ItemDifference>>& mismatches,
-                  const std::vector<int>& strays) {
-    const QString strayText =
-        strays.empty() ? QString()
-                       : QStringLiteral("these bytes outside the items written read 255, the "
-                                        "value a stray byte leaves; check what they should "
-                                        "hold:\r\n\r\n") +
-                             strayLines(strays);
-    if (!mismatches)
-        tell(prompt,
-             QStringLiteral("The read-back did not run to its end: whether the board holds the "
-                            "items written is not known."),
-             MsgIcon::Exclamation);
-    else if (!mismatches->empty())
-        tell(prompt,
-             QStringLiteral("Verification failed. The board does not hold:\r\n\r\n") +
-                 mismatchLines(*mismatches) +
-                 (strayText.isEmpty() ? QString() : QStringLiteral("\r\n\r\nAlso, ") + strayText),
-             MsgIcon::Exclamation);
-    else if (!strays.empty())
-        tell(prompt, QStringLiteral("%1 items read back as written, but ").arg(count) + strayText,
-             MsgIcon::Exclamation);
-    else
-        tell(prompt, QStringLiteral("%1 items read back: the board holds them.").arg(count),
-             MsgIcon::Information);
-}
-
-QString itemLines(const SetupData& data, const std::vector<int>& items) {
-    QStringList lines;
-    for (const int i : items)
-        lines << QStringLiteral("%1  %2").arg(
-            size_t(i) < data.Address.size() ? data.Address[size_t(i)] : QString(), itemName(i));
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-QString strayLines(const std::vector<int>& strays) {
-    QStringList lines;
-    for (const int at : strays)
-        lines << strayByteName(at);
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-QString mismatchLines(const std::vector<ItemDifference>& mismatches) {
-    QStringList lines;
-    for (const ItemDifference& d : mismatches)
-        lines << QStringLiteral("%1  %2: sent %3, board holds %4")
-                     .arg(d.address, d.name)
-                     .arg(d.valueA)
-                     .arg(d.valueB);
-    return lines.join(QStringLiteral("\r\n"));
 }
 
 } // namespace kalvex

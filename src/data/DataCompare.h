@@ -52,7 +52,9 @@ class DownloadWatch {
     // Byte addresses where a stray byte may have landed during this download, once each.
     std::vector<int> strayCandidates() const;
 
-    std::vector<int> written, failed;
+    std::vector<int> written; // the board echoed every byte
+    std::vector<int> failed;  // a write started and not confirmed: the board may hold anything
+    std::vector<int> refused; // refused before a byte went out
 
   private:
     const RSComm& m_link;
@@ -65,13 +67,18 @@ class DownloadWatch {
 struct SelectiveOutcome {
     bool started = false;        // confirmed and online
     bool complete = false;       // every item written without a failure
-    std::vector<int> failed;     // items whose write failed or never went out
+    bool cancelled = false;      // the operator stopped it between two items
+    std::vector<int> written;    // the board echoed every byte
+    std::vector<int> inDoubt;    // a write started but not confirmed: may have been changed
+    std::vector<int> notSent;    // never reached, or refused before a byte went out
     bool resynchronised = false; // a wrong echo: a stray byte may have landed anywhere
     bool verifyAsked = false;
     bool verified = false;                  // the read-back ran to its end
     std::vector<ItemDifference> mismatches; // data set's value, board's value
     std::vector<int> strayCandidates;       // where a resynchronisation may have stored 0xFF
     std::vector<int> strays;                // those outside the items that read 255
+    // The items a byte went out for, in transfer order.
+    std::vector<int> sent() const;
 };
 
 // Compare with Board and the download of what differs, for the window and the command line.
@@ -97,6 +104,10 @@ class DataCompare {
     // The read-back after a download: the items and the stray candidates outside them, into
     // `out` (verified only when both ran to their end).
     void readBack(const SetupData& data, const std::vector<int>& items, SelectiveOutcome& out);
+    // Once the operator says the link is back: reads back every item sent (those in doubt
+    // among them) and the stray candidates into `out`; false when it did not run to its end.
+    bool readInDoubt(const SetupData& data, SelectiveOutcome& out);
+    bool linkDown() const;
 
   private:
     bool goOnline();
@@ -117,9 +128,10 @@ std::optional<std::vector<int>> readStrays(RSComm& link, const std::vector<int>&
 // "B1023", with where on the board it is when that is the program, its ident or configuration.
 QString strayByteName(int address);
 
-// Tells the operator how a download of chosen items ended: items not written, a stray byte the
-// link may have stored (offering the read-back when it was not asked for), what the read-back
-// found. True when the board is known to hold every item.
+// Tells the operator how a download of chosen items ended: which items were written, which may
+// have been changed (offering to read them once the link is back), which were never sent; a
+// stray byte the link may have stored (offering the read-back when it was not asked for), and
+// what the read-back found. True when the board is known to hold every item.
 bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
                     const std::vector<int>& items, SelectiveOutcome out);
 
@@ -137,5 +149,8 @@ void tellReadBack(Prompt& prompt, size_t count,
 QString itemLines(const SetupData& data, const std::vector<int>& items);
 QString mismatchLines(const std::vector<ItemDifference>& mismatches);
 QString strayLines(const std::vector<int>& strays);
+// "710 of 1,744 items written and verified; 1,034 not sent.", and the items of each kind.
+QString downloadSummary(const SetupData& data, size_t total, const SelectiveOutcome& out);
+QString downloadDetails(const SetupData& data, const SelectiveOutcome& out);
 
 } // namespace kalvex

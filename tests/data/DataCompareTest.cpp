@@ -82,19 +82,84 @@ TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
     prompt.answer(MsgAnswer::Yes);
     const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, false);
     EXPECT_TRUE(out.complete);
-    EXPECT_TRUE(out.failed.empty());
+    EXPECT_EQ(out.written, ticked);
     EXPECT_EQ(writtenBytes(), bytesOfItems(data, ticked));
     for (const int i : ticked)
         EXPECT_EQ(board.value(data.Address[size_t(i)]), data.Value[size_t(i)]);
 }
 
-TEST_F(DataCompareTest, CancelAndALostBoardNameTheItemsNotWritten) {
-    host.cancelAfter = 2;
-    prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out =
-        compare.download(kUploadSetup, state.gCurrentData, {122, 123, 124, 125}, true);
-    EXPECT_FALSE(out.complete);
-    EXPECT_EQ(out.failed, (std::vector<int>{124, 125}));
+// Cancel stops the writes and reads back nothing unasked; the read-back offered covers only
+// the items sent.
+TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
+    SetupData data = state.gCurrentData;
+    for (const int i : {122, 123, 124, 125})
+        data.Value[size_t(i)] += 1;
+    const std::vector<int> items{122, 123, 124, 125};
+    for (const MsgAnswer readBack : {MsgAnswer::Yes, MsgAnswer::No}) {
+        prompt.boxes.clear();
+        host.cancelAfter = 2;
+        prompt.answer(MsgAnswer::Yes);
+        const SelectiveOutcome out = compare.download(kUploadSetup, data, items, true);
+        EXPECT_TRUE(out.cancelled);
+        EXPECT_FALSE(out.verified);
+        EXPECT_EQ(out.written, (std::vector<int>{122, 123}));
+        EXPECT_EQ(out.notSent, (std::vector<int>{124, 125}));
+        host.cancelAfter = -1;
+        clearTranscript();
+        prompt.answer(readBack);
+        EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+        EXPECT_TRUE(traffic().writes.empty());
+        EXPECT_EQ(traffic().reads.size(), readBack == MsgAnswer::Yes ? 4u : 0u); // two words
+        ASSERT_EQ(prompt.boxes.size(), 3u);
+        EXPECT_EQ(prompt.boxes[1].text, "Download stopped: 2 of 4 sent; 2 not sent.\r\n\r\n"
+                                        "Read back the 2 items sent?");
+        EXPECT_TRUE(prompt.boxes[2].text.startsWith(
+            readBack == MsgAnswer::Yes ? "2 of 4 written and verified; 2 not sent.\r\n\r\n"
+                                       : "2 of 4 written, not verified; 2 not sent.\r\n\r\n"))
+            << prompt.boxes[2].text.toStdString();
+        EXPECT_TRUE(prompt.boxes[2].text.endsWith("Not sent, the board keeps its values:\r\n"
+                                                  "W1096  " +
+                                                  itemName(124) + "\r\nW690  " + itemName(125)));
+    }
+}
+
+// The data byte of W1092's high byte is lost and the board's replies with it; the resynchronising
+// 0xFF lands there. The item is in doubt, never "not written"; once the link is back it is read.
+TEST_F(DataCompareTest, AWriteWhoseReplyWasLostIsInDoubtUntilRead) {
+    SetupData data = state.gCurrentData;
+    board.setValue(QStringLiteral("W1092"), 700);
+    data.Value[122] = 650;
+    data.Value[123] += 1;
+    const std::vector<int> items{122, 123};
+    for (const bool linkBack : {false, true}) {
+        board.setValue(QStringLiteral("W1092"), 700);
+        board.faults().loseWriteAt = 1093;
+        prompt.boxes.clear();
+        prompt.answer(MsgAnswer::Yes);
+        const SelectiveOutcome out = compare.download(kUploadSetup, data, items, true);
+        EXPECT_EQ(out.inDoubt, std::vector<int>{122});
+        EXPECT_EQ(out.notSent, std::vector<int>{123});
+        EXPECT_EQ(board.value(QStringLiteral("W1092")), 65418);
+        if (linkBack)
+            prompt.answerWith([this](const Box&) {
+                board.faults().toggleCable();
+                return MsgAnswer::Retry;
+            });
+        EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+        const QString last = prompt.boxes.back().text;
+        EXPECT_EQ(last.section("\r\n\r\n", 0, 1),
+                  linkBack ? "0 of 2 written and verified; 1 not as sent; 1 not sent.\r\n\r\n"
+                             "The board does not hold:\r\nW1092  " +
+                                 itemName(122) + ": sent 650, board holds 65418"
+                           : "0 of 2 written; 1 may have been changed; 1 not sent.\r\n\r\n"
+                             "May have been changed (the board did not confirm the write), not "
+                             "known:\r\nW1092  " +
+                                 itemName(122))
+            << last.toStdString();
+        EXPECT_FALSE(last.contains("not written"));
+        board.faults().muted = false;
+        link.setCommError(false);
+    }
 }
 
 // B511 and W300: a wrong echo on the first address byte of the W300 write makes the board
@@ -125,6 +190,15 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
                   "Verification failed. The board does not hold:\r\n\r\n"
                   "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
     }
+    // The read-back declined: no word that all is well.
+    prompt.boxes.clear();
+    board.faults().wrongEchoAt = {board.receivedCount() + 6};
+    prompt.answer(MsgAnswer::Yes);
+    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
+    prompt.answer(MsgAnswer::No);
+    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+    EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
 }
 
 TEST_F(DataCompareTest, VerificationCatchesAValueChangedBehindTheProgramsBack) {

@@ -92,6 +92,28 @@ TEST_F(ReportSetup, EnteringAFieldChoosesTheRangeAndOffersZero) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
+// Tab through the range to Ok and Enter: All Labels stays chosen. A digit typed in a field
+// passed into by Tab chooses the range.
+TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
+    for (const bool type : {false, true}) {
+        open({true, true, true, true, 0, 99});
+        option(0)->setFocus();
+        QTest::keyClick(option(0), Qt::Key_Tab); // the second option is skipped in its group
+        ASSERT_TRUE(field(0)->hasFocus());
+        if (type) QTest::keyClicks(field(0), "7");
+        QTest::keyClick(field(0), Qt::Key_Tab);
+        QTest::keyClick(field(1), Qt::Key_Tab);
+        auto* okButton = control<QPushButton>(*dialog, "cmdOk");
+        ASSERT_TRUE(okButton->hasFocus());
+        QTest::keyClick(okButton, Qt::Key_Return);
+        ASSERT_TRUE(dialog->chosen()) << type;
+        const ReportOptions want = type ? ReportOptions{true, true, true, false, 7, 0}
+                                        : ReportOptions{true, true, true, true, 0, 0};
+        EXPECT_EQ(*dialog->chosen(), want);
+        EXPECT_TRUE(prompt.boxes.empty());
+    }
+}
+
 TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
     open({});
     field(0)->setFocus();
@@ -185,6 +207,12 @@ TEST_F(PrintReportTest, CancelInThePrinterDialogPrintsNothing) {
     printer.accept = false;
     item("mnuFilePrint")->trigger();
     EXPECT_EQ(printer.asked, 1);
+    storeReportOptions(state, {false, false, false, true, 0, 99}); // no section: a message
+    for (const char* entry : {"mnuFilePrint", "mnuFilePrintPreview"})
+        item(entry)->trigger();
+    EXPECT_EQ(printer.asked + printer.previews, 1);
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_TRUE(prompt.boxes[1].text.startsWith("No report section is selected"));
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
     EXPECT_FALSE(QFile::exists(printer.file));
     expectPrintEntriesEnabled(true);

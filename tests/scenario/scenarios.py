@@ -10,6 +10,7 @@ import traceback
 from kalvex_x import SKIP, Display, Failure, Kalvex, Skip, changed_bytes, check
 from board_scenarios import BOARD_SCENARIOS
 from color_scenarios import COLOR_SCENARIOS
+from compare_scenarios import COMPARE_SCENARIOS
 from gateway_scenarios import GATEWAY_SCENARIOS
 from page_scenarios import PAGE_SCENARIOS
 from simulator_scenarios import SIMULATOR_SCENARIOS
@@ -219,7 +220,7 @@ SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
              label_range_return_on_ok, long_fault_text_keeps_the_window,
              compare_window_writes_nothing]
 SCENARIOS += (PAGE_SCENARIOS + COLOR_SCENARIOS + SIMULATOR_SCENARIOS + BOARD_SCENARIOS +
-              GATEWAY_SCENARIOS)
+              GATEWAY_SCENARIOS + COMPARE_SCENARIOS)
 
 
 def main(argv):

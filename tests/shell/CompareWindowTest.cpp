@@ -32,7 +32,7 @@ class CompareWindow : public ShellFixture {
 
 TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
     changeOnBoard();
-    QString countShown, countAfterUntick, firstName;
+    QString countShown, countAfterUntick, firstName, title;
     bool wroteWhileNavigating = true;
     modal.on<frmCompare>([&](frmCompare* w) {
         auto* grid = control<QTableView>(*w, "grdDifferences");
@@ -44,8 +44,10 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
         for (const Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Tab})
             QTest::keyClick(grid, k);
         wroteWhileNavigating = !board.writes().empty();
-        grid->model()->setData(grid->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+        grid->setCurrentIndex(grid->model()->index(1, 3)); // Space unticks in any column
+        QTest::keyClick(grid, Qt::Key_Space);
         countAfterUntick = count->text();
+        title = w->windowTitle();
         QTest::mouseClick(control<QPushButton>(*w, "cmdDownload"), Qt::LeftButton);
         return true;
     });
@@ -56,6 +58,7 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
     EXPECT_EQ(firstName, "Canfeed Enable Low Speed");
     EXPECT_FALSE(wroteWhileNavigating);
     EXPECT_EQ(countAfterUntick, "3 items differ, 2 ticked");
+    EXPECT_EQ(title, "Compare with Board - [unnamed]");
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_EQ(prompt.boxes[0].title, "Data Download");
     EXPECT_EQ(prompt.boxes[1].text, "2 items written and read back: the board holds them.");
@@ -71,7 +74,8 @@ TEST_F(CompareWindow, AnEqualBoardShowsNoDifferencesAndOffersNoDownload) {
     bool downloadEnabled = true;
     modal.on<frmCompare>([&](frmCompare* w) {
         countShown = control<QLabel>(*w, "lblCount")->text();
-        downloadEnabled = control<QPushButton>(*w, "cmdDownload")->isEnabled();
+        downloadEnabled = control<QPushButton>(*w, "cmdDownload")->isEnabled() ||
+                          control<QCheckBox>(*w, "chkVerify")->isEnabled();
         QTest::mouseClick(control<QPushButton>(*w, "cmdClose"), Qt::LeftButton);
         return true;
     });

@@ -41,6 +41,56 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
     }
 }
 
+// One line per item for 1,744 items: the box stays within the screen, the whole text in the
+// scrolling details.
+TEST(QtPromptBox, ALongListGoesIntoTheDetails) {
+    ensureApplication();
+    ModalDriver modal;
+    QtPrompt prompt;
+    QStringList lines{"710 of 1,744 written and verified; 1,034 not sent.", ""};
+    for (int i = 0; i < 1744; ++i)
+        lines << QStringLiteral("W%1  item").arg(2 * i);
+    for (const int count : {3, 1746}) {
+        const QString text = lines.mid(0, count).join("\r\n");
+        int height = 0;
+        QString shown, details;
+        modal.on<QMessageBox>([&](QMessageBox* box) {
+            height = box->sizeHint().height();
+            shown = box->text();
+            details = box->detailedText();
+            box->accept();
+            return true;
+        });
+        prompt.message("KALVEX", text, MsgButtons::Ok, MsgIcon::Exclamation);
+        EXPECT_LT(height, 600) << count;
+        EXPECT_TRUE(shown.startsWith("710 of 1,744 written and verified; 1,034 not sent.\n"));
+        EXPECT_EQ(details, count > 20 ? QtPrompt::displayText(text) : QString());
+    }
+}
+
+// "Caption:<TAB><TAB>value" lines line their values up in a grid.
+TEST(QtPromptBox, TabbedLinesBecomeAGrid) {
+    ensureApplication();
+    ModalDriver modal;
+    QtPrompt prompt;
+    QString shown;
+    modal.on<QMessageBox>([&](QMessageBox* box) {
+        shown = box->text();
+        box->accept();
+        return true;
+    });
+    prompt.message("Program Download",
+                   "On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?",
+                   MsgButtons::Ok, MsgIcon::Question);
+    const QString cell = "<td style='white-space:pre; padding-right:12px'>";
+    EXPECT_EQ(shown, "<div style='white-space:pre'>On disk:</div><table cellspacing=0 "
+                     "cellpadding=1><tr>" +
+                         cell + "  Program Ident: </td>" + cell + "K9</td></tr><tr>" + cell +
+                         "  Program Checksum: </td>" + cell +
+                         "7 &amp; 8</td></tr></table><div style='white-space:pre'>&nbsp;</div>"
+                         "<div style='white-space:pre'>Go?</div>");
+}
+
 TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
     ensureApplication();
     ModalDriver modal;

@@ -142,6 +142,13 @@ TEST_F(LabelRangeDialog, FocusRules) {
     EXPECT_TRUE(d.isVisible()); // Enter moved on, it did not press Ok
 
     optLabels(d, 0)->setChecked(true);
+    optLabels(d, 0)->setFocus();
+    QTest::keyClick(optLabels(d, 0), Qt::Key_Down); // chosen by arrow: on to "from"
+    EXPECT_TRUE(optLabels(d, 1)->isChecked());
+    QTRY_VERIFY(txtLabels(d, 0)->hasFocus());
+
+    optLabels(d, 0)->setChecked(true);
+    optLabels(d, 0)->setFocus();
     txtLabels(d, 0)->setFocus();
     EXPECT_TRUE(optLabels(d, 1)->isChecked());
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -33,6 +34,7 @@ void frmCompare::setupUi() {
     ui.grdDifferences->horizontalHeader()->setStretchLastSection(true);
     ui.grdDifferences->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.grdDifferences->resizeColumnsToContents();
+    ui.grdDifferences->installEventFilter(this);
     ui.lblCount = new QLabel(this);
     ui.lblCount->setObjectName(QStringLiteral("lblCount"));
     ui.chkVerify = new QCheckBox(QStringLiteral("&Verify after download"), this);
@@ -63,6 +65,27 @@ void frmCompare::updateCount() {
             : QStringLiteral("%1 items differ, %2 ticked").arg(rows).arg(m_model->tickedCount()));
     ui.grdDifferences->setVisible(rows > 0);
     ui.cmdDownload->setEnabled(m_model->tickedCount() > 0);
+    ui.chkVerify->setEnabled(rows > 0);
+}
+
+void frmCompare::setFileCaption(const QString& caption) {
+    setWindowTitle(QStringLiteral("Compare with Board - ") + caption);
+}
+
+// Space ticks the current row in whichever column the cursor is.
+bool frmCompare::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui.grdDifferences && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        const QModelIndex current = ui.grdDifferences->currentIndex();
+        if (!current.isValid()) return true;
+        const QModelIndex tick = m_model->index(current.row(), CompareModel::Item);
+        m_model->setData(tick,
+                         tick.data(Qt::CheckStateRole).toInt() == Qt::Checked ? Qt::Unchecked
+                                                                              : Qt::Checked,
+                         Qt::CheckStateRole);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmCompare::cmdDownload_Click() {

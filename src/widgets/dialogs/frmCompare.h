@@ -19,6 +19,11 @@ class frmCompare final : public QDialog {
   public:
     frmCompare(const SetupData& dataSet, std::vector<ItemDifference> differences, int setCode,
                DataCompare& compare, Prompt& prompt, QWidget* parent = nullptr);
+    // Names the data set compared ("A.sdt", "[unnamed]") in the title.
+    void setFileCaption(const QString& caption);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     struct Ui {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace kalvex {
 
@@ -63,6 +64,14 @@ QWidget* frmLabelRange::buildOptions() {
         grid->addWidget(ui.txtLabels[size_t(i)], 1, 2 + 2 * i);
     }
     connect(ui.optLabels[1], &QRadioButton::clicked, this, [this] { ui.txtLabels[0]->setFocus(); });
+    // Chosen with the arrow keys: once the focus has settled on the option, on to "from".
+    connect(ui.optLabels[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            QTimer::singleShot(0, this, [this] {
+                if (ui.optLabels[1]->isChecked() && ui.optLabels[1]->hasFocus())
+                    ui.txtLabels[0]->setFocus();
+            });
+    });
     return frame;
 }
 

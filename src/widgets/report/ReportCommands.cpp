@@ -87,8 +87,19 @@ void ReportCommands::setGenerating(bool on) {
     Q_EMIT generatingChanged(on);
 }
 
+// With no section chosen there is nothing to print: say so rather than print a blank job.
+bool ReportCommands::anySection() {
+    const ReportOptions o = reportOptions(m_state);
+    if (o.setup || o.shift || o.labels) return true;
+    m_prompt.message(kTitle,
+                     QStringLiteral("No report section is selected: choose one in File > Report "
+                                    "Setup."),
+                     MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
 void ReportCommands::PrintReport() {
-    if (m_generating) return;
+    if (m_generating || !anySection()) return;
     setGenerating(true);
     if (!uploadFirst() || !m_dialogs->choosePrinter(printer(), m_window)) {
         setGenerating(false);
@@ -112,7 +123,7 @@ void ReportCommands::print(const ReportJob& job) {
 }
 
 void ReportCommands::PrintPreview() {
-    if (m_generating) return;
+    if (m_generating || !anySection()) return;
     setGenerating(true);
     if (uploadFirst()) {
         const ReportJob j = job();

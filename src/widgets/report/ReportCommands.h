@@ -50,6 +50,7 @@ class ReportCommands final : public QObject {
     void generatingChanged(bool generating);
 
   private:
+    bool anySection();
     // False when an upload was asked for and did not complete: nothing may be printed then.
     bool uploadFirst();
     ReportJob job() const;

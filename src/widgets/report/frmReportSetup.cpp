@@ -88,7 +88,7 @@ void frmReportSetup::buildUi() {
                               QStringLiteral("cmdFullReport"));
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {ui->cmdOk, ui->cmdCancel, ui->cmdFullReport}) {
-        b->setAutoDefault(false); // Enter in a field moves on; it must not press a button
+        b->setAutoDefault(true); // Enter presses the focused button; in a field it moves on
         buttons->addWidget(b);
     }
     buttons->addStretch();
@@ -193,6 +193,7 @@ void frmReportSetup::txtLabels_GotFocus(int index) {
 void frmReportSetup::txtLabels_LostFocus(int index) {
     if (m_refocus == index) m_refocus = -1;
     if (QApplication::focusWidget() == ui->cmdCancel) return; // Cancel keeps nothing anyway
+    if (ui->optLabels[0]->isChecked()) return; // passed through by Tab: the range is not chosen
     if (!reportLabelNumber(ui->txtLabels[size_t(index)]->text()))
         QTimer::singleShot(0, this, [this, index] { refuseField(index); });
 }
@@ -220,17 +221,26 @@ bool frmReportSetup::eventFilter(QObject* watched, QEvent* event) {
         // Switching windows is no visit to the field.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+        // Tab passing through chooses nothing; a click, or the first digit typed, does.
+        const bool passing = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
         if (event->type() == QEvent::FocusOut)
             txtLabels_LostFocus(index);
-        else if (std::exchange(m_refocus, -1) != index)
+        else if (std::exchange(m_refocus, -1) != index && !passing)
             txtLabels_GotFocus(index);
+        else if (passing)
+            QTimer::singleShot(0, ui->txtLabels[size_t(index)], &QLineEdit::selectAll);
         break;
     }
     case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             focusNextChild();
             return true;
+        }
+        if (!key->text().isEmpty() && key->text().front().isPrint() &&
+            !ui->optLabels[1]->isChecked()) {
+            txtLabels_GotFocus(index);
+            ui->txtLabels[size_t(index)]->selectAll(); // the key typed replaces the 0 offered
         }
         break;
     }

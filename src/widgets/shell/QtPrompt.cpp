@@ -59,6 +59,52 @@ MsgAnswer answerOf(int button, MsgButtons buttons) {
     return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
 }
 
+constexpr int kMostLines = 20;
+
+// Lines of "caption<TAB>value" become rows of one grid, so the values line up whatever the
+// caption's width in the box's font (tab stops do not, with a proportional font).
+QString tabbedAsTable(const QString& text) {
+    QString html;
+    bool inTable = false;
+    for (const QString& line : text.split(u'\n')) {
+        const QStringList cells = line.split(u'\t', Qt::SkipEmptyParts);
+        if ((cells.size() > 1) != inTable)
+            html += (inTable = !inTable) ? QStringLiteral("<table cellspacing=0 cellpadding=1>")
+                                         : QStringLiteral("</table>");
+        if (inTable) {
+            html += QStringLiteral("<tr>");
+            for (const QString& c : cells)
+                html += QStringLiteral("<td style='white-space:pre; padding-right:12px'>") +
+                        c.toHtmlEscaped() + QStringLiteral("</td>");
+            html += QStringLiteral("</tr>");
+        } else {
+            html += QStringLiteral("<div style='white-space:pre'>") +
+                    (line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped()) +
+                    QStringLiteral("</div>");
+        }
+    }
+    return inTable ? html + QStringLiteral("</table>") : html;
+}
+
+// A long text keeps its opening lines in the box and the whole in the scrolling details, so
+// no box grows taller than the screen.
+void setBoxText(QMessageBox& box, const QString& text) {
+    const QStringList lines = text.split(u'\n');
+    if (lines.size() <= kMostLines) {
+        if (text.contains(u'\t')) {
+            box.setTextFormat(Qt::RichText);
+            box.setText(tabbedAsTable(text));
+        } else {
+            box.setText(text);
+        }
+        return;
+    }
+    const int shown = kMostLines / 2;
+    box.setText(lines.mid(0, shown).join(u'\n') +
+                QStringLiteral("\n...\n\n%1 more lines: Show Details.").arg(lines.size() - shown));
+    box.setDetailedText(text);
+}
+
 } // namespace
 
 QString QtPrompt::displayText(const QString& text) {
@@ -70,8 +116,9 @@ QString QtPrompt::displayText(const QString& text) {
 
 MsgAnswer QtPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                             MsgIcon icon) {
-    QMessageBox box(boxIcon(icon), title, displayText(text), QMessageBox::NoButton, m_parent);
+    QMessageBox box(boxIcon(icon), title, QString(), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
+    setBoxText(box, displayText(text));
     const QList<QMessageBox::StandardButton> list = boxButtons(buttons);
     for (QMessageBox::StandardButton b : list)
         box.addButton(b);

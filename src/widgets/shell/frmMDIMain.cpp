@@ -211,7 +211,7 @@ void frmMDIMain::loadPage(int index) {
     m_page = ui.mdiArea->addSubWindow(scroll, Qt::SubWindow | Qt::CustomizeWindowHint);
     m_page->setSystemMenu(nullptr);
     m_page->installEventFilter(this); // refuses Ctrl+W and any other close
-    m_page->setWindowTitle(page->windowTitle());
+    // Untitled, so the maximised page adds nothing to the main window's title.
     m_page->showMaximized();
 }
 

@@ -11,6 +11,7 @@ void frmMDIMain::mnuFileCompare_Click(int index) {
     const auto differences = compare.compareSet(m_ctx.state, index);
     if (!differences) return; // declined, cancelled, or the board was not read to the end
     frmCompare window(m_ctx.state.gCurrentData, *differences, index, compare, m_ctx.prompt, this);
+    window.setFileCaption(m_ctx.state.gFileNameCaption);
     window.exec();
 }
 

@@ -10,7 +10,7 @@ namespace kalvex {
 
 namespace {
 
-const char* const kDataItems[] = {"Set-up Data", "Shift Data", "Label Data", nullptr, "All"};
+const char* const kDataItems[] = {"&Set-up Data", "S&hift Data", "&Label Data", nullptr, "&All"};
 
 const char* const kPageItems[] = {"&1 Main Display",  "&2 Set-up Parameters",
                                   "&3 Color Control", "&4 Serial Communications",
@@ -22,12 +22,6 @@ QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
     a->setObjectName(name);
     a->setShortcut(shortcut);
     return a;
-}
-
-// Items whose windows are not part of the program yet.
-void notYetAvailable(std::initializer_list<QAction*> items) {
-    for (QAction* a : items)
-        a->setEnabled(false);
 }
 
 } // namespace
