@@ -8,6 +8,7 @@
 #include "report/ReportPdf.h"
 #include "widgets/report/frmReportSetup.h"
 #include "widgets/report/frmWaitDisplay.h"
+#include "widgets/shell/FileDialogStart.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -38,6 +39,11 @@ class QtPrintDialogs final : public PrintDialogs {
 };
 
 const QString kTitle = QStringLiteral("KALVEX");
+
+// The print dialog proposes the document name as the file name of Print to File.
+QString reportDocName(const QString& caption) {
+    return safeFileName(QStringLiteral("KALVEX Report - ") + caption);
+}
 
 } // namespace
 
@@ -116,7 +122,7 @@ void ReportCommands::PrintReport() {
 }
 
 void ReportCommands::print(const ReportJob& job) {
-    printer().setDocName(QStringLiteral("KALVEX Report: ") + job.caption);
+    printer().setDocName(reportDocName(job.caption));
     if (renderReport(printer(), job) >= 0) return;
     m_prompt.message(kTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
                      MsgIcon::Exclamation);
@@ -127,7 +133,7 @@ void ReportCommands::PrintPreview() {
     setGenerating(true);
     if (uploadFirst()) {
         const ReportJob j = job();
-        printer().setDocName(QStringLiteral("KALVEX Report: ") + j.caption);
+        printer().setDocName(reportDocName(j.caption));
         m_dialogs->preview(
             printer(), [&j](QPrinter* p) { renderReport(*p, j); }, m_window);
     }

@@ -1,5 +1,7 @@
 #include "widgets/shell/QtFileChooser.h"
 
+#include "widgets/shell/FileDialogStart.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -9,7 +11,8 @@ namespace kalvex {
 
 namespace {
 
-// "folder/*.sdt" starts in the folder with nothing chosen; a real name is preselected.
+// A real name is preselected in its own folder; "folder/*.sdt" chooses nothing and starts where
+// this kind of file was last chosen.
 std::optional<QString> runDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                                  const QString& filter, const QString& initialPath) {
     QFileDialog dialog(parent, mode == QFileDialog::AcceptOpen ? QStringLiteral("Open")
@@ -24,14 +27,14 @@ std::optional<QString> runDialog(QWidget* parent, QFileDialog::AcceptMode mode,
     if (mode == QFileDialog::AcceptSave && suffix.hasMatch())
         dialog.setDefaultSuffix(suffix.captured(1));
     const QFileInfo initial(initialPath);
-    if (!initialPath.isEmpty()) {
-        dialog.setDirectory(initial.absolutePath());
-        if (!initial.fileName().contains(u'*')) dialog.selectFile(initial.fileName());
-    }
+    dialog.setDirectory(startFolder(initialPath, rememberedFolder(filter), documentsFolder()));
+    if (!initialPath.isEmpty() && !initial.fileName().contains(u'*'))
+        dialog.selectFile(safeFileName(initial.fileName()));
     // Big enough for the name, size, type and date columns at once.
     const QSize screen = dialog.screen()->availableSize();
     dialog.resize(qMin(screen.width() * 9 / 10, 860), qMin(screen.height() * 9 / 10, 540));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    rememberFolder(filter, dialog.selectedFiles().front());
     return dialog.selectedFiles().front();
 }
 
