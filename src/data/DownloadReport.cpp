@@ -80,7 +80,6 @@ QString section(const QString& head, const QString& lines) {
     return lines.isEmpty() ? QString() : head + QStringLiteral("\r\n") + lines;
 }
 
-
 } // namespace
 
 bool reportDownload(Prompt& prompt, DataCompare& compare, const SetupData& data,
