@@ -9,12 +9,14 @@
 #include "widgets/pages/frmMain.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace kalvex;
@@ -157,6 +159,25 @@ TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {
           "cmdMandrelBlowoff", "cmdBadCanBlowoff", "lblDisplay0", "fraDisplay1"})
         EXPECT_FALSE(control<QWidget>(page, name)->isEnabled()) << name;
     EXPECT_TRUE(control<QWidget>(page, "lblDisplay2")->isEnabled());
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+// Under another modal window the passes wait, but the messages follow the background poll.
+TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
+    board.clearTranscript();
+    QStringList seen;
+    QDialog other;
+    QTimer::singleShot(0, &other, [&] {
+        for (const char* text : {"Set-up Program is Currently OFFLINE", "-- System Normal --"}) {
+            state.gStatusMessage = text;
+            for (int waited = 0; message() != text && waited < 2000; waited += 50)
+                QTest::qWait(50);
+            seen << message();
+        }
+        other.accept();
+    });
+    other.exec();
+    EXPECT_EQ(seen, QStringList({"Set-up Program is Currently OFFLINE", "-- System Normal --"}));
     EXPECT_TRUE(sent().isEmpty());
 }
 

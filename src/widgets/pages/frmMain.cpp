@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace kalvex {
 
@@ -50,6 +51,11 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
         return EntryFieldGroup::Bounds{1, spindleMax(m_state.gSpindleCount)};
     });
     connectControls();
+    // The messages follow the background poll on their own clock: the refresh passes wait
+    // while another window is modal, and the text must not go stale meanwhile.
+    auto* messages = new QTimer(this);
+    connect(messages, &QTimer::timeout, this, &frmMain::showMessages);
+    messages->start(kMessageIntervalMs);
 }
 
 frmMain::~frmMain() {
@@ -73,6 +79,10 @@ void frmMain::clearEditing() {
 }
 
 void frmMain::beforePass() {
+    showMessages();
+}
+
+void frmMain::showMessages() {
     QString text = m_state.gStatusMessage;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (ui.txtMessageDisplay->toPlainText() != text) ui.txtMessageDisplay->setPlainText(text);

@@ -60,6 +60,8 @@ class frmMain : public MachinePage {
 
     Ui ui;
     EntryFieldGroup* m_fields = nullptr;
+    static constexpr int kMessageIntervalMs = 500; // the background poll's own period
+    void showMessages();
 };
 
 } // namespace kalvex
