@@ -31,7 +31,9 @@ version=$(dpkg-deb --field "$deb" Version)
 [ "$(/usr/bin/kalvex-cli --version)" = "KALVEX_R$version" ] || fail "kalvex-cli --version"
 [ "$(QT_QPA_PLATFORM=offscreen /usr/bin/kalvex --version)" = "KALVEX_R$version" ] ||
     fail "kalvex --version"
-/usr/bin/kalvex-cli --simulate info | grep -q "^Firmware revision:" || fail "kalvex-cli info"
+# Captured first: grep -q leaving early would stop the writer with SIGPIPE under pipefail.
+info=$(/usr/bin/kalvex-cli --simulate info) || fail "kalvex-cli info exited $?"
+grep -q "^Firmware revision:" <<<"$info" || fail "kalvex-cli info printed: $info"
 xvfb-run -a /usr/bin/kalvex --simulate --screenshot "$scratch/shot.png" ||
     fail "kalvex --simulate under Xvfb"
 [ -s "$scratch/shot.png" ] || fail "no screenshot from the installed kalvex"

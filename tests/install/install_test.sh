@@ -16,12 +16,13 @@ root=$scratch/moved share=$scratch/moved/share
 # with an installed icon, for a MIME type the package defines.
 for program in "$root"/bin/*; do
     name=$(basename "$program")
-    zcat "$share/man/man1/$name.1.gz" | grep -q "^\.TH" || fail "no man page for $name"
+    page=$(zcat "$share/man/man1/$name.1.gz") || fail "no man page for $name"
+    grep -q "^\.TH" <<<"$page" || fail "$name.1.gz is not a man page"
 done
 desktop=$share/applications/kalvex.desktop
 exec_name=$(grep -m1 '^Exec=' "$desktop" | sed 's/^Exec=\([^ ]*\).*/\1/')
 [ -x "$root/bin/$exec_name" ] || fail "the desktop entry starts $exec_name, not installed"
-grep -m1 '^Exec=' "$desktop" | grep -q ' %f$' || fail "the desktop entry does not pass the file"
+[[ $(grep -m1 '^Exec=' "$desktop") == *" %f" ]] || fail "the desktop entry does not pass the file"
 grep -q -- '--online\|--device' "$desktop" && fail "the desktop entry must start offline"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 ls "$share"/icons/hicolor/*/apps/"$icon".* >/dev/null 2>&1 || fail "icon $icon not installed"
@@ -41,8 +42,9 @@ for program in kalvex-cli kalvex; do
     got=$(QT_QPA_PLATFORM=offscreen "$root/bin/$program" --version)
     [ "$got" = "KALVEX_R$version" ] || fail "$program --version printed '$got'"
 done
-QT_QPA_PLATFORM=offscreen "$root/bin/kalvex" --help | grep -q -- "--simulate" ||
-    fail "kalvex --help does not list its options"
+# Output is captured before grep: grep -q leaving early would stop the writer with SIGPIPE.
+help=$(QT_QPA_PLATFORM=offscreen "$root/bin/kalvex" --help)
+grep -q -- "--simulate" <<<"$help" || fail "kalvex --help does not list its options"
 
 # A text only the installed copy holds proves which support folder the program read.
 echo '7E,"installed text for the test"' >>"$share/kalvex/support/FaultErrCodes.txt"
