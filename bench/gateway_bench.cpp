@@ -2,6 +2,7 @@
 // against the passes the wire time allows; and Find Board's time over silent ports.
 //
 //   build/default/bin/kalvex-gateway-bench [passes] [silent ports]
+#include "PassRun.h"
 #include "QuietPrompt.h"
 #include "data/AppState.h"
 #include "link/PortProbe.h"
@@ -20,14 +21,9 @@
 
 using namespace kalvex;
 using kalvex::bench::QuietPrompt;
+using kalvex::bench::runPass;
 
 namespace {
-
-void runPass(RefreshLoop& loop) {
-    loop.step();
-    while (loop.pending() > 0)
-        loop.step();
-}
 
 // Per byte read: address high and its echo, address low and the data; ten bit times a byte.
 double wirePassSeconds(int bytesRead) {

@@ -3,6 +3,7 @@
 // passes the wire time allows.
 //
 //   build/default/bin/kalvex-page-bench [passes]
+#include "PassRun.h"
 #include "QuietPrompt.h"
 #include "data/AppState.h"
 #include "link/QtSerialPort.h"
@@ -22,15 +23,9 @@
 
 using namespace kalvex;
 using kalvex::bench::QuietPrompt;
+using kalvex::bench::runPass;
 
 namespace {
-
-// One pass: the step that lays it out, then one step per board read.
-void runPass(RefreshLoop& loop) {
-    loop.step();
-    while (loop.pending() > 0)
-        loop.step();
-}
 
 // Bytes on the wire for one read of an address n bytes wide: per byte the address high
 // byte and its echo, the address low byte and the data.

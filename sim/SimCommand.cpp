@@ -10,7 +10,7 @@ namespace {
 
 enum class Args { None, Number, Hex, BitSwitch, Trip, Ductors };
 
-struct VerbSpec {
+struct VerbRule {
     const char* name;
     SimVerb verb;
     Args args;
@@ -19,7 +19,7 @@ struct VerbSpec {
     const char* usage;
 };
 
-constexpr VerbSpec kVerbs[] = {
+constexpr VerbRule kVerbs[] = {
     {"run", SimVerb::Run, Args::None, 0, 0, "run"},
     {"stop", SimVerb::Stop, Args::None, 0, 0, "stop"},
     {"speed", SimVerb::Speed, Args::Number, 0, 65535, "speed CPM, 0 to 65535"},
@@ -53,22 +53,22 @@ int wordCount(Args a) {
     }
 }
 
-std::optional<qint64> number(const QString& word, const VerbSpec& spec, bool hex) {
+std::optional<qint64> number(const QString& word, const VerbRule& rule, bool hex) {
     static const QRegularExpression decimalRe(QStringLiteral("^\\d{1,10}$"));
     static const QRegularExpression hexRe(QStringLiteral("^([0-9a-f]{1,2})h?$"));
     const auto m = (hex ? hexRe : decimalRe).match(word);
     if (!m.hasMatch()) return std::nullopt;
     const qint64 v = hex ? m.captured(1).toLongLong(nullptr, 16) : word.toLongLong();
-    if (v < spec.min || v > spec.max) return std::nullopt;
+    if (v < rule.min || v > rule.max) return std::nullopt;
     return v;
 }
 
 // The command's arguments, or nothing when they do not fit its usage.
-std::optional<SimCommand> arguments(const VerbSpec& spec, const QStringList& w) {
-    SimCommand c{spec.verb, 0, 0};
-    if (w.size() != wordCount(spec.args)) return std::nullopt;
-    if (spec.args == Args::None) return c;
-    if (spec.args == Args::Ductors) {
+std::optional<SimCommand> arguments(const VerbRule& rule, const QStringList& w) {
+    SimCommand c{rule.verb, 0, 0};
+    if (w.size() != wordCount(rule.args)) return std::nullopt;
+    if (rule.args == Args::None) return c;
+    if (rule.args == Args::Ductors) {
         const QStringList modes{QStringLiteral("auto"), QStringLiteral("manual"),
                                 QStringLiteral("off")};
         constexpr int kB130[3] = {kDuctorsAuto, kDuctorsManual, kDuctorsOff};
@@ -77,13 +77,13 @@ std::optional<SimCommand> arguments(const VerbSpec& spec, const QStringList& w) 
         c.value = kB130[i];
         return c;
     }
-    const std::optional<qint64> v = number(w[1], spec, spec.args == Args::Hex);
+    const std::optional<qint64> v = number(w[1], rule, rule.args == Args::Hex);
     if (!v) return std::nullopt;
     c.value = *v;
-    if (spec.args == Args::BitSwitch) {
+    if (rule.args == Args::BitSwitch) {
         if (w[2] != QLatin1String("on") && w[2] != QLatin1String("off")) return std::nullopt;
         c.option = w[2] == QLatin1String("on") ? 1 : 0;
-    } else if (spec.args == Args::Trip) {
+    } else if (rule.args == Args::Trip) {
         c.option = int(tripCauses().indexOf(w[2]));
         if (c.option < 0) return std::nullopt;
     }
@@ -132,18 +132,18 @@ QStringList tripCauses() {
 std::optional<SimCommand> parseSimCommand(const QString& line, QString* error) {
     const QStringList words = line.simplified().toLower().split(u' ', Qt::SkipEmptyParts);
     const QString verb = words.value(0);
-    for (const VerbSpec& spec : kVerbs) {
-        if (verb != QLatin1String(spec.name)) continue;
-        if (auto c = arguments(spec, words)) return c;
+    for (const VerbRule& rule : kVerbs) {
+        if (verb != QLatin1String(rule.name)) continue;
+        if (auto c = arguments(rule, words)) return c;
         if (error)
             *error = QStringLiteral("cannot use \"%1\" (expected %2)")
-                         .arg(line.simplified(), QLatin1String(spec.usage));
+                         .arg(line.simplified(), QLatin1String(rule.usage));
         return std::nullopt;
     }
     if (error) {
         QStringList names;
-        for (const VerbSpec& spec : kVerbs)
-            names << QLatin1String(spec.name);
+        for (const VerbRule& rule : kVerbs)
+            names << QLatin1String(rule.name);
         *error = QStringLiteral("unknown command \"%1\" (commands: %2)")
                      .arg(line.simplified(), names.join(QStringLiteral(", ")));
     }
