@@ -42,6 +42,7 @@ CliSession::CliSession(const CliOptions& options)
                              ? defaultProgramFolder(QCoreApplication::applicationDirPath())
                              : qs(options.home);
     m_link = std::make_unique<RSComm>(m_prompt, m_clock, home);
+    QObject::connect(m_link.get(), &RSComm::linkLost, [this] { m_lost = true; });
     if (options.home.empty()) m_link->setUserSettingsFolder(userSettingsFolder());
 }
 

@@ -65,6 +65,8 @@ class CliSession {
     int open();
     RSComm& link() { return *m_link; }
     CliPrompt& prompt() { return m_prompt; }
+    // The link announced that the board stopped answering (or a retry was given up).
+    bool boardLost() const { return m_lost; }
 
   private:
     CliOptions m_options;
@@ -73,6 +75,7 @@ class CliSession {
     std::unique_ptr<sim::PtyServer> m_sim;
     std::unique_ptr<QtSerialPort> m_port;
     std::unique_ptr<RSComm> m_link;
+    bool m_lost = false;
 };
 
 } // namespace kalvex::cli

@@ -57,7 +57,7 @@ int summarise(const std::vector<ItemDifference>& diffs, int compared) {
 
 // The exit code of the link's last failure, or `fallback` when the link saw none.
 int orElse(CliSession& session, int fallback) {
-    if (session.link().CommError()) return kExitComm;
+    if (session.boardLost()) return kExitComm;
     const int rc = exitCodeFor(session.link().lastFailure());
     return rc == kExitOk ? fallback : rc;
 }

@@ -46,15 +46,15 @@ bool parseNumbers(const std::vector<std::string>& words, const std::vector<Bound
 }
 
 bool printStatus(PlsLink& pls) {
-    const std::pair<const char*, QString (PlsLink::*)()> reads[] = {
-        {"Scale factor: %1", &PlsLink::PLSScaleFactor},
-        {"Offset: %1", &PlsLink::PLSOffset},
-        {"Position: %1", &PlsLink::PLSPos},
-        {"Speed: %1 rpm", &PlsLink::PLSRpm}};
-    for (const auto& [format, read] : reads) {
-        const QString v = (pls.*read)();
-        if (pls.link().CommError()) return false; // "-9999" is no value
-        print(QString::fromLatin1(format).arg(v));
+    const std::pair<const char*, PlsLink::Word> reads[] = {
+        {"Scale factor: %1", PlsLink::Word::ScaleFactor},
+        {"Offset: %1", PlsLink::Word::Offset},
+        {"Position: %1", PlsLink::Word::Position},
+        {"Speed: %1 rpm", PlsLink::Word::Rpm}};
+    for (const auto& [format, word] : reads) {
+        const LinkResult v = pls.read(word);
+        if (!v) return false;
+        print(QString::fromLatin1(format).arg(v.value));
     }
     return true;
 }
@@ -67,10 +67,10 @@ bool recall(PlsLink& pls, int chan) {
 }
 
 bool uploadConfig(PlsLink& pls) {
-    const PlsLink::PlsConfigTable table = pls.PLSConfigUpload();
-    if (pls.link().CommError()) return false;
+    const std::optional<PlsLink::PlsConfigTable> table = pls.uploadConfig();
+    if (!table) return false;
     QStringList words;
-    for (const int v : table)
+    for (const int v : *table)
         words << QString::number(v);
     print(words.join(u' '));
     return true;
@@ -146,7 +146,7 @@ const std::vector<SubCommand>& subCommands() {
 
 // Failures without CommError are refusals when a check warned, otherwise the board's.
 int outcome(CliSession& session, bool ok) {
-    if (session.link().CommError() || !session.link().OnlineMode()) return kExitComm;
+    if (session.boardLost() || !session.link().OnlineMode()) return kExitComm;
     if (ok) return kExitOk;
     if (session.prompt().warned()) return kExitRefused;
     say(QStringLiteral("the PLS did not complete the command."));

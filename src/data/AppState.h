@@ -42,7 +42,11 @@ class AppState {
 
     // Shell.
     bool gOfflineEdit = false;
+    // The design value until B52 gives 24 or 36; nothing aimed past the spindles (Blanket,
+    // Mandrel) is sent before then.
     int gSpindleCount = 24;
+    bool gSpindleCountKnown = false;
+    QString gSpindleCountProblem; // why it is not known yet (the failed read), for tool tips
     // The one-time reads of B52, F31 and W58 succeeded; they are not repeated.
     bool gBoardReadDone = false;
     QString gStatusMessage;

@@ -1,8 +1,8 @@
 #include "data/BackgroundUpdate.h"
 
 #include "data/AppState.h"
+#include "data/OnlineMode.h"
 #include "link/RSComm.h"
-#include "link/TextNumber.h"
 
 namespace kalvex {
 
@@ -39,19 +39,31 @@ QString alarmMessage(int alarmValue) {
     return message;
 }
 
+// A read that failed changes nothing: the panel and the message keep their last texts until
+// the board answers, and a fault episode is not ended by a fault code nobody read.
+BackgroundUpdate::BackgroundUpdate(RSComm& link, AppState& state) : m_link(link), m_state(state) {
+    QObject::connect(&link, &RSComm::linkLost, &m_watch, [this] { m_lost = true; });
+    QObject::connect(&link, &RSComm::onlineModeChanged, &m_watch, [this](bool on) {
+        if (on) m_lost = false;
+    });
+}
+
 BackgroundTick BackgroundUpdate::tick() {
     if (!m_link.OnlineMode()) return offline();
-    if (m_link.CommError()) return {};
-    const int faultCode = m_link.FaultCode();
-    if (faultCode > 0) return faulted(faultCode);
+    if (m_lost) return {};
+    retryBoardReads(m_link, m_state);
+    if (!m_link.OnlineMode()) return offline();
+    const LinkResult faultCode = m_link.readFaultCode();
+    if (!faultCode) return {};
+    if (faultCode.value > 0) return faulted(int(faultCode.value));
     return alarms();
 }
 
 BackgroundTick BackgroundUpdate::offline() {
     m_state.gStatusMessage = QStringLiteral("Set-up Program is Currently OFFLINE");
     return {true,
-            kPanelPrefix + (m_link.CommError() ? QStringLiteral("Comm Fault with P9100")
-                                               : QStringLiteral("Program is Currently OFFLINE")),
+            kPanelPrefix + (m_lost ? QStringLiteral("Comm Fault with P9100")
+                                   : QStringLiteral("Program is Currently OFFLINE")),
             false};
 }
 
@@ -64,8 +76,9 @@ BackgroundTick BackgroundUpdate::faulted(int faultCode) {
 }
 
 BackgroundTick BackgroundUpdate::alarms() {
-    int alarmValue = 0;
-    if (!m_link.CommError()) alarmValue = valueOf(m_link.RSRead(QStringLiteral("W98")));
+    const LinkResult alarmWord = m_link.readValue(QStringLiteral("W98"));
+    if (!alarmWord) return {};
+    const int alarmValue = int(alarmWord.value);
     if (alarmValue <= 0) {
         m_state.gStatusMessage = QStringLiteral("-- System Normal --\r\n") + kOnline;
         m_faultShown = false;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <QString>
 
 namespace kalvex {
@@ -24,7 +25,7 @@ struct BackgroundTick {
 // says what the STATUS panel shows and when the fault box is due (once per fault episode).
 class BackgroundUpdate {
   public:
-    BackgroundUpdate(RSComm& link, AppState& state) : m_link(link), m_state(state) {}
+    BackgroundUpdate(RSComm& link, AppState& state);
 
     BackgroundTick tick();
     bool faultShown() const { return m_faultShown; }
@@ -37,6 +38,8 @@ class BackgroundUpdate {
     RSComm& m_link;
     AppState& m_state;
     bool m_faultShown = false;
+    bool m_lost = false; // the link was lost and has not been online since
+    QObject m_watch;     // scope of the connections to the link's signals
 };
 
 } // namespace kalvex

@@ -84,7 +84,7 @@ bool DataCompare::goOnline() {
             return false;
         m_host.switchOnline();
     }
-    return m_link.OnlineMode() && !m_link.CommError();
+    return m_link.OnlineMode();
 }
 
 std::optional<std::vector<ItemDifference>> DataCompare::compareSet(AppState& state, int setCode) {
@@ -146,10 +146,11 @@ SelectiveOutcome DataCompare::download(int setCode, const SetupData& data,
                                   : out.notSent)
             .push_back(i);
     out.complete = out.inDoubt.empty() && out.notSent.empty() && !write.failed();
+    m_boardSilent = write.failed();
     out.resynchronised = watch.resynchronised();
     out.strayCandidates = straysOutside(data, items, watch.strayCandidates());
     // After Cancel the operator is asked first; nothing unsent is ever read back.
-    if (verifyAfter && !m_link.CommError() && !out.cancelled) readBack(data, out.sent(), out);
+    if (verifyAfter && !m_boardSilent && !out.cancelled) readBack(data, out.sent(), out);
     return out;
 }
 
@@ -160,7 +161,7 @@ std::vector<int> SelectiveOutcome::sent() const {
 }
 
 bool DataCompare::linkDown() const {
-    return m_link.CommError() || !m_link.OnlineMode();
+    return m_boardSilent || !m_link.OnlineMode();
 }
 
 bool DataCompare::readInDoubt(const SetupData& data, SelectiveOutcome& out) {
@@ -168,6 +169,7 @@ bool DataCompare::readInDoubt(const SetupData& data, SelectiveOutcome& out) {
         m_link.setCommError(false); // the operator says the link is back
     else if (!goOnline())
         return false;
+    m_boardSilent = false;
     readBack(data, out.sent(), out);
     return out.verified;
 }

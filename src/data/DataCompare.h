@@ -115,6 +115,7 @@ class DataCompare {
     RSComm& m_link;
     Prompt& m_prompt;
     TransferHost& m_host;
+    bool m_boardSilent = false; // the last download ended on a board that did not answer
 };
 
 // The candidates outside the bytes of `items` (in `data`'s addresses): the read-back of the

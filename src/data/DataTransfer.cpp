@@ -9,22 +9,23 @@ DataTransfer::DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, Transf
       m_maximum(m_plan.maximum) {}
 
 bool DataTransfer::failed() const {
-    return m_link.CommError();
+    return m_lost;
 }
 
 bool DataTransfer::step() {
     if (m_finished) return false;
+    m_lost = m_lost || !m_link.OnlineMode(); // a switch online that failed, or a lost link
     if (m_next == 0 && m_plan.setupFirst && !m_plan.items.empty()) {
         // Item 0 goes without a Cancel check and then counts into the maximum.
         ++m_next;
-        if (!m_link.CommError()) {
+        if (!m_lost) {
             transferItem(m_plan.items.front());
             ++m_maximum;
             ++m_value;
         }
         return true;
     }
-    if (m_next >= m_plan.items.size() || m_cancel || m_link.CommError()) {
+    if (m_next >= m_plan.items.size() || m_cancel || m_lost) {
         finish();
         return false;
     }
@@ -60,6 +61,9 @@ void DataTransfer::transferItem(int index) {
     if (m_onItem) m_onItem(index, r.failure);
     if (!r) {
         m_failedItems.push_back({index, address, r.failure});
+        // A board that does not answer (or an operator who gave up on it) ends the transfer;
+        // a wrong echo is one item, and the next goes on.
+        m_lost = m_lost || r.failure == LinkFailure::NoAnswer;
         return;
     }
     if (m_plan.upload) m_data.Value[i] = qint32(r.value);
@@ -68,7 +72,7 @@ void DataTransfer::transferItem(int index) {
 
 LinkFailure DataTransfer::outcome() const {
     if (!m_failedItems.empty()) return m_failedItems.front().failure;
-    if (m_link.CommError()) return LinkFailure::NoAnswer;
+    if (m_lost) return LinkFailure::NoAnswer;
     if (m_cancel && m_next < m_plan.items.size()) return LinkFailure::Cancelled;
     return LinkFailure::None;
 }
@@ -87,7 +91,7 @@ QString failedItemsText(const std::vector<FailedItem>& items, int max) {
 
 void DataTransfer::finish() {
     m_finished = true;
-    if (!m_link.CommError() && m_failedItems.empty()) return;
+    if (!m_lost && m_failedItems.empty()) return;
     QString text = QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete");
     if (!m_failedItems.empty())
         text += QStringLiteral("\r\n\r\nFailed items: ") + failedItemsText();

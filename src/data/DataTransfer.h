@@ -27,9 +27,9 @@ class DataTransfer {
   public:
     DataTransfer(RSComm& link, Prompt& prompt, SetupData& data, TransferPlan plan);
 
-    // Moves one item. False once the transfer has ended (all items, Cancel or CommError);
-    // the end shows "Error Processing Request" once when CommError stopped it or items failed,
-    // naming the failed items.
+    // Moves one item. False once the transfer has ended (all items, Cancel or a silent board);
+    // the end shows "Error Processing Request" once when the board stopped answering or items
+    // failed, naming the failed items.
     bool step();
     // Steps to the end; `progress` is called after every step.
     void runToEnd(const std::function<void(const DataTransfer&)>& progress = {});
@@ -74,6 +74,7 @@ class DataTransfer {
     std::vector<FailedItem> m_failedItems;
     bool m_cancel = false;
     bool m_finished = false;
+    bool m_lost = false; // an item found the board silent: nothing more is sent
     std::function<void(int, LinkFailure)> m_onItem;
 };
 

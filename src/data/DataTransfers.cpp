@@ -109,7 +109,7 @@ TransferOutcome DataTransfers::ProcessData(int code) {
                       QStringLiteral("Program is Currently OFFLINE\r\n\r\n"
                                      "Do You Wish to Switch to ONLINE MODE to Continue?")))
             return {};
-        m_host.switchOnline(); // a failed switch leaves CommError set, which stops the transfer
+        m_host.switchOnline(); // a failed switch leaves the link lost: the first item ends it
     }
     m_state.gProcessCode = code;
     const bool labels = code == kUploadLabels || code == kDownloadLabels;
@@ -134,17 +134,18 @@ TransferOutcome DataTransfers::ProcessData(int code) {
     m_host.showProcessing(transfer);
     TransferOutcome outcome = outcomeOf(transfer);
     if (!upload)
-        outcome.readBack = readBack(watch.written, watch.resynchronised(), watch.strayCandidates());
+        outcome.readBack = readBack(watch.written, transfer.failed(), watch.resynchronised(),
+                                    watch.strayCandidates());
     return outcome;
 }
 
 // A resynchronisation can store a stray 0xFF on any item, one written earlier included, so the
 // read-back waits for the last write. The byte where it may have landed outside the items is
 // read too.
-std::optional<ReadBack> DataTransfers::readBack(const std::vector<int>& written,
+std::optional<ReadBack> DataTransfers::readBack(const std::vector<int>& written, bool silent,
                                                 bool resynchronised,
                                                 const std::vector<int>& strayCandidates) {
-    if (written.empty() || m_link.CommError()) return std::nullopt;
+    if (written.empty() || silent) return std::nullopt;
     const std::vector<int> outside = straysOutside(m_state.gCurrentData, written, strayCandidates);
     if (!m_verify && !(resynchronised && askReadBack(m_prompt, outside))) return std::nullopt;
     DataCompare compare(m_link, m_prompt, m_host);

@@ -85,8 +85,8 @@ class DataTransfers {
     RSComm& link() { return m_link; }
 
   private:
-    std::optional<ReadBack> readBack(const std::vector<int>& written, bool resynchronised,
-                                     const std::vector<int>& strayCandidates);
+    std::optional<ReadBack> readBack(const std::vector<int>& written, bool silent,
+                                     bool resynchronised, const std::vector<int>& strayCandidates);
 
     AppState& m_state;
     RSComm& m_link;

@@ -2,10 +2,12 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 namespace kalvex {
 
-// Why a board request did not complete. The text API ("0" on a failed read) stays for the
-// pages; scripts and transfers use this to tell a refused entry from a silent board.
+// Why a board request did not complete. Every caller gets one of these with its value, so a
+// failed read can never pass for a board value of 0.
 enum class LinkFailure {
     None,
     RefusedInput, // the address or value was refused before anything was sent
@@ -14,13 +16,18 @@ enum class LinkFailure {
     Cancelled,    // the operator stopped a transfer between two items
 };
 
-struct LinkResult {
+struct [[nodiscard]] LinkResult {
     qint64 value = 0;
     LinkFailure failure = LinkFailure::None;
 
     bool ok() const { return failure == LinkFailure::None; }
     explicit operator bool() const { return ok(); }
 };
+
+// A request's value only when it succeeded.
+inline std::optional<qint64> valueIf(const LinkResult& r) {
+    return r ? std::optional<qint64>(r.value) : std::nullopt;
+}
 
 inline QString failureText(LinkFailure f) {
     switch (f) {
@@ -36,6 +43,11 @@ inline QString failureText(LinkFailure f) {
         return QStringLiteral("cancelled");
     }
     return {};
+}
+
+// What a display shows in place of a value the board did not give.
+inline QString notReadText(LinkFailure f) {
+    return QStringLiteral("not read (%1)").arg(failureText(f));
 }
 
 } // namespace kalvex

@@ -173,6 +173,17 @@ bool PlsLink::plsAskReady() {
 
 // ---- read properties ----
 
+LinkResult PlsLink::read(Word word) {
+    RSComm::BusyGuard busy(m_link);
+    const int command = word == Word::ScaleFactor ? kScaleFactorCmd
+                        : word == Word::Offset    ? kOffsetCmd
+                        : word == Word::Position  ? kPositionCmd
+                                                  : kRpmCmd;
+    const int v = PLSReadWord(command);
+    if (v != kFailedRead) return {v, LinkFailure::None};
+    return {0, m_link.CommError() ? LinkFailure::NoAnswer : LinkFailure::WrongEcho};
+}
+
 QString PlsLink::PLSScaleFactor() {
     RSComm::BusyGuard busy(m_link);
     return QString::number(PLSReadWord(kScaleFactorCmd));
@@ -309,12 +320,17 @@ bool PlsLink::PLSConfigDownload(const PlsConfig& config, int configWord) {
 }
 
 PlsLink::PlsConfigTable PlsLink::PLSConfigUpload() {
-    RSComm::BusyGuard busy(m_link);
-    if (!PLSReadConfig(kConfigReadCmd))
-        m_link.prompt().message(QStringLiteral("PLS Upload"),
-                                QStringLiteral("Not able to Upload Configuration from PLS."),
-                                MsgButtons::Ok, MsgIcon::Exclamation);
+    (void)uploadConfig();
     return m_plsConfig;
+}
+
+std::optional<PlsLink::PlsConfigTable> PlsLink::uploadConfig() {
+    RSComm::BusyGuard busy(m_link);
+    if (PLSReadConfig(kConfigReadCmd)) return m_plsConfig;
+    m_link.prompt().message(QStringLiteral("PLS Upload"),
+                            QStringLiteral("Not able to Upload Configuration from PLS."),
+                            MsgButtons::Ok, MsgIcon::Exclamation);
+    return std::nullopt;
 }
 
 } // namespace kalvex

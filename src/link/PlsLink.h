@@ -2,6 +2,7 @@
 #include "link/RSComm.h"
 
 #include <array>
+#include <optional>
 
 namespace kalvex {
 
@@ -20,6 +21,13 @@ class PlsLink {
     explicit PlsLink(RSComm& link) : m_link(link) {}
     RSComm& link() { return m_link; }
 
+    // The PLS words, typed: a failed read is no value.
+    enum class Word { ScaleFactor, Offset, Position, Rpm };
+    LinkResult read(Word word);
+    // The configuration table, or nothing when any entry was not read.
+    std::optional<PlsConfigTable> uploadConfig();
+
+    // The text forms ("-9999" on failure), for old callers.
     QString PLSScaleFactor();
     QString PLSOffset();
     QString PLSPos();

@@ -15,19 +15,19 @@ void ProgramTransfer::setState(ProgramState state) {
     Q_EMIT stateChanged(state);
 }
 
-std::optional<int> ProgramTransfer::readByte(int address) {
+// A wrong echo is tried once more; a silent board is not.
+LinkResult ProgramTransfer::readByte(int address) {
     const QString add = QStringLiteral("B%1").arg(address);
-    for (int attempt = 0; attempt < 2 && !m_link.CommError(); ++attempt) {
-        const QString v = m_link.ReadBoardValue(add);
-        if (!v.isEmpty()) return v.toInt();
-    }
-    return std::nullopt;
+    LinkResult r = m_link.readValue(add);
+    if (r.failure == LinkFailure::WrongEcho) r = m_link.readValue(add);
+    return r;
 }
 
-void ProgramTransfer::enterProgramMode() {
+bool ProgramTransfer::enterProgramMode() {
     if (!m_link.CommError()) m_link.ExchangeByte(kAttention);
     m_link.resetBoardMode();
     if (!m_link.CommError()) m_link.ExchangeByte(RSComm::kProgramMode);
+    return !m_link.CommError();
 }
 
 ProgramTransfer::RecordReply ProgramTransfer::sendRecord(int address, QByteArrayView data) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/Clock.h"
+#include "link/LinkResult.h"
 
 #include <QByteArrayView>
 #include <QObject>
@@ -52,10 +53,11 @@ class ProgramTransfer final : public QObject {
 
     // A raw read of one board byte; a read spoilt by a wrong echo is tried once more.
     // Empty when the byte could not be read, whether or not CommError was set.
-    std::optional<int> readByte(int address);
+    LinkResult readByte(int address);
 
     // 0xFF and mode byte 3, neither reply tested: the board then takes records.
-    void enterProgramMode();
+    // False when the board stopped answering on the way in.
+    bool enterProgramMode();
 
     enum class RecordReply { Ok, NoChecksum, WrongChecksum, NotSent };
     // Streams one record (count, address high and low, data) without waiting, then waits up

@@ -32,8 +32,9 @@ class RSComm : public QObject {
     // (and is announced so) while the port stays open for the transfer's own exchanges.
     void holdOffline() { setOnline(false); }
 
-    // The board stopped answering, or the user gave up on a retry. linkLost announces it once
-    // the request that saw it has ended.
+    // The board stopped answering, or the user gave up on a retry. The link owns this state:
+    // linkLost announces it once the request that saw it has ended, and every request made
+    // meanwhile fails with NoAnswer, so callers act on results and signals, never on this.
     bool CommError() const { return m_commError; }
     void setCommError(bool on);
 
@@ -50,11 +51,22 @@ class RSComm : public QObject {
     bool portFailed() const { return m_portFailed; }
     SerialPort* port() const { return m_port; }
 
-    // Memory access. The text API gives "0" for a failed read; the typed one says why.
+    // Memory access. readValue and writeValue are the way to the board: a failure carries its
+    // kind and never a value. RSRead ("0" on failure) and RSWrite remain for old callers only.
     QString RSRead(const QString& add);
     void RSWrite(const QString& add, const QString& dataValue);
     LinkResult readValue(const QString& add);
     LinkResult writeValue(const QString& add, const QString& dataValue);
+
+    // What the line went through since the port was last opened: a noisy cable shows here
+    // before it costs a wrong value.
+    struct LineHealth {
+        int resyncs = 0;        // replies that came only after a resynchronising 0xFF
+        int wrongEchoes = 0;    // echoes that differed from the byte sent
+        int writesRepeated = 0; // writes sent again after a wrong echo
+        int failedRequests = 0; // reads and writes that failed in the end
+    };
+    const LineHealth& lineHealth() const { return m_health; }
     // How the last request ended.
     LinkFailure lastFailure() const { return m_failure; }
     // Writes sent again after a wrong echo: the resynchronisation may have stored a stray byte.
@@ -81,6 +93,9 @@ class RSComm : public QObject {
     // Board identity and fault texts.
     static QString TargetboardName(int boardType);
     static QString LCFBoardIndex(int boardType);
+    LinkResult readFirmwareRev();
+    LinkResult readFaultCode();
+    // The text-era forms: -1 offline, 0 for a failed read.
     int FirmwareRev();
     int FaultCode();
     QString FaultDescription(int fltCode);
@@ -110,6 +125,9 @@ class RSComm : public QObject {
   Q_SIGNALS:
     void onlineModeChanged(bool online);
     void linkLost();
+    // A write that failed after the operator's value was accepted (not a refused entry, which
+    // has its own box): the value is not on the board.
+    void valueNotWritten(const QString& address, const QString& value, kalvex::LinkFailure why);
 
   private:
     void setOnline(bool on);
@@ -138,6 +156,7 @@ class RSComm : public QObject {
     int m_boardMode = 0;
     bool m_writeFailed = false;
     int m_writeRetries = 0;
+    LineHealth m_health;
     int m_resyncs = 0; // resynchronising 0xFF sent after a missing reply
     std::vector<int> m_strayCandidates;
     ParsedAddress m_parsed;

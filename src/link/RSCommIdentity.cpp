@@ -46,13 +46,23 @@ QString RSComm::LCFBoardIndex(int boardType) {
     return e ? QString::fromLatin1(e->lcfLetter) : QString();
 }
 
+LinkResult RSComm::readFirmwareRev() {
+    if (!OnlineMode() || CommError()) return {-1, LinkFailure::NoAnswer};
+    return readValue(QStringLiteral("B8159"));
+}
+
+LinkResult RSComm::readFaultCode() {
+    return readValue(QStringLiteral("B8176"));
+}
+
 int RSComm::FirmwareRev() {
-    if (!OnlineMode() || CommError()) return -1;
-    return valueOf(RSRead(QStringLiteral("B8159")));
+    const LinkResult r = readFirmwareRev();
+    return r ? int(r.value) : (OnlineMode() ? 0 : -1);
 }
 
 int RSComm::FaultCode() {
-    return valueOf(RSRead(QStringLiteral("B8176")));
+    const LinkResult r = readFaultCode();
+    return r ? int(r.value) : 0;
 }
 
 QString RSComm::FaultDescription(int fltCode) {

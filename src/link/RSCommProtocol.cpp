@@ -36,14 +36,15 @@ int RSComm::ExchangeByte(int b, bool noWait, bool flush) {
 int RSComm::waitForReply() {
     qint64 deadline = m_clock.nowUs() + kFirstReplyUs;
     int attempts = 0;
+    const int resyncsAtStart = m_resyncs;
     for (;;) {
         // One blocking wait for the rest of the time: the port wakes it when the byte comes.
         const qint64 now = m_clock.nowUs();
         if (now < deadline) {
-            if (m_port->waitForInput(int((deadline - now + 999) / 1000))) return m_port->take();
+            if (m_port->waitForInput(int((deadline - now + 999) / 1000))) break;
             continue;
         }
-        if (m_port->bytesWaiting() > 0) return m_port->take();
+        if (m_port->bytesWaiting() > 0) break;
         m_boardMode = kNoMode;
         setCommError(true);
         deadline = now + kResyncReplyUs;
@@ -70,6 +71,8 @@ int RSComm::waitForReply() {
         attempts = 0;
         deadline = m_clock.nowUs();
     }
+    if (m_resyncs != resyncsAtStart) ++m_health.resyncs; // the line recovered, this time
+    return m_port->take();
 }
 
 bool RSComm::SetBoardMode(int mode, int modeByte) {
@@ -122,6 +125,7 @@ QString RSComm::ReadBoardValue(const QString& add) {
         if (r == kNoReply) return QString();
         if (r != a / 256) {
             m_boardMode = kNoMode;
+            ++m_health.wrongEchoes;
             fail(LinkFailure::WrongEcho);
             return QString();
         }
@@ -150,8 +154,12 @@ LinkResult RSComm::readValue(const QString& add) {
     BusyGuard busy(*this);
     m_failure = LinkFailure::None;
     const QString v = ReadBoardValue(add);
-    if (v.isEmpty()) fail(LinkFailure::NoAnswer); // every path that gives no text says why first
-    return {v.toLongLong(), m_failure};
+    if (v.isEmpty()) { // every path that gives no text says why first
+        fail(LinkFailure::NoAnswer);
+        ++m_health.failedRequests;
+        return {0, m_failure};
+    }
+    return {v.toLongLong(), LinkFailure::None};
 }
 
 void RSComm::entryAlert(const QString& message) {
@@ -243,6 +251,7 @@ void RSComm::sendWrite(const QByteArray& bytes) {
             if (r == kNoReply) return;
             if (r != out) {
                 m_writeFailed = true;
+                ++m_health.wrongEchoes;
                 fail(LinkFailure::WrongEcho);
                 break;
             }
@@ -256,7 +265,7 @@ void RSComm::noteStray(int byteAddress) {
 }
 
 void RSComm::RSWrite(const QString& add, const QString& dataValue) {
-    writeValue(add, dataValue);
+    (void)writeValue(add, dataValue);
 }
 
 // A write whose echo was wrong is sent once more; only the second attempt's outcome counts.
@@ -265,7 +274,12 @@ LinkResult RSComm::writeValue(const QString& add, const QString& dataValue) {
     WriteBoardValue(add, dataValue);
     if (m_writeFailed) {
         ++m_writeRetries;
+        ++m_health.writesRepeated;
         WriteBoardValue(add, dataValue);
+    }
+    if (m_failure != LinkFailure::None && m_failure != LinkFailure::RefusedInput) {
+        ++m_health.failedRequests;
+        Q_EMIT valueNotWritten(add, dataValue, m_failure);
     }
     return {0, m_failure};
 }

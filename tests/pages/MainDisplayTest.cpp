@@ -34,6 +34,7 @@ class MainDisplayTest : public test::LinkFixture {
         LinkFixture::SetUp();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue("B2088", 5);
+        state.gSpindleCountKnown = true;
         QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++modeUpdates; });
         page.show();
         QApplication::setActiveWindow(&page);

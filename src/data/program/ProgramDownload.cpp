@@ -132,15 +132,21 @@ bool ProgramDownload::loadHex() {
     return false;
 }
 
+// A byte the board did not give is named, never shown as 0: the operator compares these with
+// the file's before saying Yes.
 bool ProgramDownload::readBoardIdent(QString& ident, QString& checksum, QString& revision) {
-    RSComm& link = m_transfer.link();
-    for (int i = 0; i < ProgramTransfer::kIdentBytes && !link.CommError(); ++i) {
-        const int v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i).value_or(0);
-        if (i < 8 && v > 31) ident += QChar(char16_t(v));
-        if (i == 8) checksum = QString::number(v);
-        if (i == 9) revision = QString::number(v);
+    LinkFailure identFailure = LinkFailure::None;
+    for (int i = 0; i < ProgramTransfer::kIdentBytes; ++i) {
+        const LinkResult v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
+        if (v.failure == LinkFailure::NoAnswer) return false;
+        const QString text = v ? QString::number(v.value) : notReadText(v.failure);
+        if (i < 8 && !v && identFailure == LinkFailure::None) identFailure = v.failure;
+        if (i < 8 && v && v.value > 31) ident += QChar(char16_t(v.value));
+        if (i == 8) checksum = text;
+        if (i == 9) revision = text;
     }
-    return !link.CommError();
+    if (identFailure != LinkFailure::None) ident = notReadText(identFailure);
+    return true;
 }
 
 bool ProgramDownload::confirm(const QString& ident, const QString& checksum,
@@ -162,35 +168,52 @@ bool ProgramDownload::confirm(const QString& ident, const QString& checksum,
                             MsgButtons::YesNoCancel, MsgIcon::Question) == MsgAnswer::Yes;
 }
 
+// Each write only while the board answers; a silent board ends the records phase at once.
 void ProgramDownload::prepare() {
-    RSComm& link = m_transfer.link();
-    if (!link.CommError()) link.RSWrite(QStringLiteral("B8181"), QStringLiteral("86"));
-    if (!link.CommError()) link.RSWrite(QStringLiteral("B8176"), QStringLiteral("0"));
+    for (const auto& [add, value] : {std::pair{"B8181", "86"}, std::pair{"B8176", "0"}})
+        if (!m_lost)
+            noteFailure(m_transfer.link().writeValue(QLatin1String(add), QLatin1String(value)));
     waitFor(kSettleUs);
     m_phase = Phase::Configure;
 }
 
+// A configuration the board did not take (silence, or a wrong echo on both tries) stops the
+// download before program mode: an image loaded over the wrong configuration would run wrong.
 void ProgramDownload::configure() {
     RSComm& link = m_transfer.link();
-    if (!link.CommError()) link.ExchangeByte(kAttention);
+    if (!m_lost) link.ExchangeByte(kAttention);
     link.resetBoardMode();
     if (isConfigurationBoard(m_files.boardType())) {
         const ConfigDigits& c = m_files.config();
         const std::pair<const char*, int> writes[] = {
             {"B8188", c.byte8188()}, {"B8189", c.byte8189()}, {"B8190", c.byte8190()}};
+        bool configured = true;
         for (const auto& [add, value] : writes)
-            if (!link.CommError()) link.RSWrite(QLatin1String(add), QString::number(value));
-        if (link.CommError())
+            if (configured && !m_lost)
+                configured =
+                    noteFailure(link.writeValue(QLatin1String(add), QString::number(value)));
+        if (!configured || m_lost) {
             box(QStringLiteral("Program Config Download"),
                 QStringLiteral("Could Not Set Program Configuration in PLC!"), MsgIcon::Critical);
+            if (!m_lost) {
+                box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
+                link.setOnlineMode(false);
+                return end(Outcome::CommFailure);
+            }
+        }
     }
-    m_transfer.enterProgramMode();
+    if (!m_lost) m_lost = !m_transfer.enterProgramMode();
     m_phase = Phase::Records;
+}
+
+bool ProgramDownload::noteFailure(const LinkResult& r) {
+    m_lost = m_lost || r.failure == LinkFailure::NoAnswer;
+    return r.ok();
 }
 
 void ProgramDownload::sendRecord() {
     RSComm& link = m_transfer.link();
-    if (link.CommError()) {
+    if (m_lost) {
         waitFor(kExitWaitUs);
         m_phase = Phase::Ident;
         return;
@@ -199,7 +222,10 @@ void ProgramDownload::sendRecord() {
     m_transfer.setCurrentProgramAdd(
         QStringLiteral("%1H").arg(r.address, 4, 16, QLatin1Char('0')).toUpper());
     const auto reply = m_transfer.sendRecord(r.address, r.data);
-    if (reply == ProgramTransfer::RecordReply::NotSent) return; // CommError: the next step ends
+    if (reply == ProgramTransfer::RecordReply::NotSent) { // the board went silent
+        m_lost = true;
+        return;
+    }
     if (reply != ProgramTransfer::RecordReply::Ok) {
         box(kTitle, QStringLiteral("Checksum Error, Program Download Halted!"),
             MsgIcon::Exclamation);
@@ -211,7 +237,7 @@ void ProgramDownload::sendRecord() {
 
 void ProgramDownload::exitProgramMode() {
     RSComm& link = m_transfer.link();
-    if (!link.CommError() && !m_transfer.exitProgramMode()) {
+    if (!m_lost && !m_transfer.exitProgramMode()) {
         box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
         link.setOnlineMode(false);
         return end(Outcome::NoExitAck);
@@ -225,7 +251,7 @@ void ProgramDownload::exitProgramMode() {
 void ProgramDownload::interrupt() {
     RSComm& link = m_transfer.link();
     const bool inProgramMode = m_phase == Phase::Records || m_phase == Phase::Exit;
-    if (inProgramMode && !link.CommError() && !m_transfer.exitProgramMode())
+    if (inProgramMode && !m_lost && !m_transfer.exitProgramMode())
         box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
     if (m_phase == Phase::Begin) {
         box(kTitle, QStringLiteral("Program Download Interrupted! Nothing was sent."),
@@ -259,14 +285,14 @@ bool ProgramDownload::sendIdent() {
         if (!link.writeValue(QStringLiteral("B%1").arg(address), QString::number(value)))
             return false;
     for (const auto& [address, value] : block)
-        if (m_transfer.readByte(address) != value) return false;
+        if (const LinkResult r = m_transfer.readByte(address); !r || r.value != value) return false;
     return true;
 }
 
 void ProgramDownload::writeIdent() {
     RSComm& link = m_transfer.link();
     bool sent = false;
-    if (!link.CommError()) {
+    if (!m_lost) {
         m_transfer.setState(ProgramState::WritingIdent);
         sent = sendIdent();
         if (!sent)

@@ -1,6 +1,7 @@
 #pragma once
 #include "data/program/HexImage.h"
 #include "data/program/ProgramRun.h"
+#include "link/LinkResult.h"
 #include "link/Prompt.h"
 
 #include <QString>
@@ -57,6 +58,8 @@ class ProgramDownload final : public ProgramRun {
     void writeIdent();
     void interrupt();
     void box(const QString& title, const QString& text, MsgIcon icon);
+    // Notes a board that stopped answering; true when the request succeeded.
+    bool noteFailure(const LinkResult& r);
     void end(Outcome outcome);
 
     ProgramTransfer& m_transfer;
@@ -66,6 +69,7 @@ class ProgramDownload final : public ProgramRun {
     size_t m_next = 0;
     Phase m_phase = Phase::Begin;
     Outcome m_outcome = Outcome::Running;
+    bool m_lost = false; // the board stopped answering: nothing more goes out but the exit
 };
 
 } // namespace kalvex

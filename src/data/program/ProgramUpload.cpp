@@ -54,7 +54,8 @@ void ProgramUpload::begin() {
         return end(Outcome::Offline);
     }
     // A comm error while the ident is read ends quietly: the link has shown its retry box.
-    if (!readIdent()) return m_transfer.link().CommError() ? end(Outcome::CommFailure) : fail();
+    if (const LinkFailure f = readIdent(); f != LinkFailure::None)
+        return f == LinkFailure::NoAnswer ? end(Outcome::CommFailure) : fail();
     if (!readConfig()) return fail();
     const ImageRange range = imageRange(m_files.boardType());
     m_first = range.first;
@@ -64,30 +65,33 @@ void ProgramUpload::begin() {
     m_begun = true;
 }
 
-bool ProgramUpload::readIdent() {
+LinkFailure ProgramUpload::readIdent() {
     QString ident, pairs;
     for (int i = 0; i < ProgramTransfer::kIdentBytes; ++i) {
         m_transfer.setState(ProgramState::ReadingIdent);
-        const auto v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
-        if (!v) return false;
+        const LinkResult v = m_transfer.readByte(ProgramTransfer::kIdentAddress + i);
+        if (!v) return v.failure;
         if (i < 8)
-            ident += QChar(char16_t(*v));
+            ident += QChar(char16_t(v.value));
         else
-            pairs += diraVezPair(*v);
+            pairs += diraVezPair(int(v.value));
     }
     m_transfer.setState(ProgramState::UploadRequested);
     m_rev = ident + pairs + QStringLiteral("\r\n");
-    return true;
+    return LinkFailure::None;
 }
 
 bool ProgramUpload::readConfig() {
     const int type = m_files.boardType();
     if (!isConfigurationBoard(type)) return true;
-    const auto a = m_transfer.readByte(8190);
-    const auto b = a ? m_transfer.readByte(8189) : std::nullopt;
-    const auto c = b ? m_transfer.readByte(8188) : std::nullopt;
+    const LinkResult a = m_transfer.readByte(8190);
+    if (!a) return false;
+    const LinkResult b = m_transfer.readByte(8189);
+    if (!b) return false;
+    const LinkResult c = m_transfer.readByte(8188);
     if (!c) return false;
-    m_lcf = lcfLine(type, ConfigDigits::fromBoard(*a, *b, *c)) + QStringLiteral("\r\n");
+    m_lcf = lcfLine(type, ConfigDigits::fromBoard(int(a.value), int(b.value), int(c.value))) +
+            QStringLiteral("\r\n");
     return true;
 }
 
@@ -95,9 +99,9 @@ void ProgramUpload::readBlock() {
     const int address = m_first + int(m_image.size());
     m_transfer.setCurrentProgramAdd(QString::number(address, 16).toUpper() + u'H');
     for (int i = 0; i < 16; ++i) {
-        const auto v = m_transfer.readByte(address + i);
+        const LinkResult v = m_transfer.readByte(address + i);
         if (!v) return fail();
-        m_image.append(char(*v));
+        m_image.append(char(v.value));
     }
 }
 

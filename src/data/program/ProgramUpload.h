@@ -1,5 +1,6 @@
 #pragma once
 #include "data/program/ProgramRun.h"
+#include "link/LinkResult.h"
 #include "link/Prompt.h"
 
 #include <QByteArray>
@@ -37,7 +38,7 @@ class ProgramUpload final : public ProgramRun {
 
   private:
     void begin();
-    bool readIdent();
+    LinkFailure readIdent();
     bool readConfig();
     void readBlock();
     void writeFiles();

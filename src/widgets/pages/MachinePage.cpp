@@ -16,10 +16,10 @@ MachinePage::MachinePage(AppState& state, RSComm& link, Prompt& prompt, QWidget*
     connect(&link, &RSComm::onlineModeChanged, this,
             [this](bool on) { follow(on ? Mode::Online : Mode::Offline); });
     connect(&link, &RSComm::linkLost, this, [this] { follow(Mode::LinkLost); });
+    m_loop->onBoardLost([this] { follow(Mode::LinkLost); });
 }
 
 MachinePage::Mode MachinePage::linkMode() const {
-    if (m_link.CommError()) return Mode::LinkLost;
     return m_link.OnlineMode() ? Mode::Online : Mode::Offline;
 }
 
@@ -65,6 +65,14 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
 LinkResult MachinePage::write(const QString& address, const QString& value) {
     if (!online()) return {0, LinkFailure::RefusedInput};
     return m_link.writeValue(address, value);
+}
+
+void MachinePage::sendValue(const QString& address, const QString& value) {
+    if (!write(address, value)) m_loop->abortPass();
+}
+
+void MachinePage::sendInOrder(const std::vector<BoardWrite>& writes) {
+    if (!writeInOrder(writes)) m_loop->abortPass();
 }
 
 LinkResult MachinePage::writeInOrder(const std::vector<BoardWrite>& writes) {

@@ -58,8 +58,13 @@ class MachinePage : public QWidget {
     void prepareAgain() { m_prepared.reset(); }
     // A command's write: sent only while the page is online, so an offline page sends nothing.
     LinkResult write(const QString& address, const QString& value);
+    // A write nothing else waits on: a failure is told in the status bar by the link, and the
+    // running pass starts over, so the fields show the board's value again.
+    void sendValue(const QString& address, const QString& value);
     // Several writes in order; the first that fails ends them.
     LinkResult writeInOrder(const std::vector<BoardWrite>& writes);
+    // A command's writes in order, reported as sendValue reports one.
+    void sendInOrder(const std::vector<BoardWrite>& writes);
 
     // cmdDefault: only a place to park the focus, so it is neither seen nor reached by Tab.
     QPushButton* makeDefaultButton();

@@ -279,13 +279,14 @@ void NumericEntryField::storeAndWrite(int value) {
         values[size_t(m_config.dataIndex)] = value;
     // The board gets the stored integer: the link drops a decimal point, so "12.6" typed
     // would otherwise reach the board as 126.
+    // A failed write is told by the link (status bar); the next pass shows the board's value.
     if (canWrite() && !m_config.address.isEmpty())
-        m_link.writeValue(m_config.address, QString::number(value));
+        (void)m_link.writeValue(m_config.address, QString::number(value));
     Q_EMIT committed(value);
 }
 
 bool NumericEntryField::canWrite() const {
-    return m_link.OnlineMode() && !m_link.CommError();
+    return m_link.OnlineMode();
 }
 
 } // namespace kalvex

@@ -50,17 +50,19 @@ void RefreshLoop::addWrite(const QString& address, const QString& value, Conditi
                       std::move(when), true});
 }
 
-void RefreshLoop::addBoardStep(Request request, Condition when) {
+void RefreshLoop::addBoardStep(BoardRequest request, Condition when) {
     m_pass.push_back({[this, request = std::move(request)] {
                           const QPointer<RefreshLoop> alive(this);
-                          request();
-                          if (alive && m_link.CommError()) abortPass();
+                          const LinkResult r = request();
+                          if (alive) finish(r);
                       },
                       std::move(when), true});
 }
 
 void RefreshLoop::finish(const LinkResult& result) {
-    if (!result) abortPass();
+    if (result) return;
+    abortPass();
+    if (result.failure == LinkFailure::NoAnswer && m_onLost) m_onLost();
 }
 
 bool RefreshLoop::mayStep() const {
@@ -70,7 +72,7 @@ bool RefreshLoop::mayStep() const {
 }
 
 bool RefreshLoop::boardMayGoOn() const {
-    return m_running && m_link.OnlineMode() && !m_link.CommError() && (!m_guard || m_guard());
+    return m_running && m_link.OnlineMode() && (!m_guard || m_guard());
 }
 
 bool RefreshLoop::step() {

@@ -27,6 +27,7 @@ class RefreshLoop : public QObject {
     Q_OBJECT
   public:
     using Request = std::function<void()>;
+    using BoardRequest = std::function<LinkResult()>;
     using Sink = std::function<void(qint64 value)>;
     using Condition = std::function<bool()>;
     static constexpr int kOfflineIntervalMs = 50;
@@ -43,6 +44,8 @@ class RefreshLoop : public QObject {
     void setPaced(bool paced) { m_paced = paced; }
     // Asked before every board step of a pass; false ends the pass (a tab changed, say).
     void setGuard(Condition mayGoOn) { m_guard = std::move(mayGoOn); }
+    // Told when a board step found the board silent (or the operator gave up on it).
+    void onBoardLost(Request lost) { m_onLost = std::move(lost); }
 
     // A step of the page's own; it makes at most one board request.
     void add(Request request) { m_pass.push_back({std::move(request), nullptr, false}); }
@@ -50,8 +53,9 @@ class RefreshLoop : public QObject {
     // made only if it holds as the step comes up.
     void addRead(const QString& address, Sink sink, Condition when = nullptr);
     void addWrite(const QString& address, const QString& value, Condition when = nullptr);
-    // A board step of the page's own (a PLS request, say): guarded like a read.
-    void addBoardStep(Request request, Condition when = nullptr);
+    // A board step of the page's own (a PLS request, say): guarded like a read, and its
+    // failure ends the pass like a read's.
+    void addBoardStep(BoardRequest request, Condition when = nullptr);
 
     // Ends the current pass before its next request.
     void abortPass() { m_pass.clear(); }
@@ -76,6 +80,7 @@ class RefreshLoop : public QObject {
     RSComm& m_link;
     PassBuilder m_beginPass;
     Condition m_guard;
+    Request m_onLost;
     std::deque<Step> m_pass;
     QTimer m_timer;
     bool m_running = false;

@@ -156,8 +156,7 @@ void frm5800DF1::cboSetup_Click(int index) {
     m_listEditing = true;
     auto& values = m_state.gCurrentData.Value;
     if (size_t(kDf1DataOffset) < values.size()) values[kDf1DataOffset] = index;
-    if (m_link.OnlineMode() && !m_link.CommError())
-        write(df1Address(kDf1ListRead), QString::number(index));
+    sendValue(df1Address(kDf1ListRead), QString::number(index)); // online pages only
 }
 
 void frm5800DF1::showListValue(qint64 value) {

@@ -235,7 +235,7 @@ void frmColorControl::ShowOnline() {
     enableManual(false); // until B130 says manual
     m_readMaxima = true;
     parkFocus();
-    write(QStringLiteral("B63"), QString::number(stationMask(m_fields->value(kStationField))));
+    sendValue(QStringLiteral("B63"), QString::number(stationMask(m_fields->value(kStationField))));
 }
 
 void frmColorControl::ShowOffline() {
@@ -309,7 +309,7 @@ void frmColorControl::storeValue(int i, int value) {
     const QString stored = storedAddress(i);
     const bool sent = bool(write(colorAddress(i), text));
     showDensity(i % kColorDuctors);
-    if (sent && !stored.isEmpty()) write(stored, text);
+    if (sent && !stored.isEmpty()) sendValue(stored, text);
     if (m_base) setItem(*m_base + i, value);
 }
 
@@ -321,7 +321,7 @@ void frmColorControl::storeLabel(int value) {
 }
 
 void frmColorControl::storeStation(int value) {
-    write(QStringLiteral("B63"), QString::number(stationMask(value)));
+    sendValue(QStringLiteral("B63"), QString::number(stationMask(value)));
 }
 
 // --- Label load ---------------------------------------------------------------------------
@@ -355,9 +355,11 @@ void frmColorControl::addLoadSteps(RefreshLoop& loop) {
         });
         loop.addBoardStep([this, k] {
             const QString s = QString::number(m_loadValue);
-            if (!m_link.writeValue(colorAddress(k), s)) return;
+            const LinkResult r = m_link.writeValue(colorAddress(k), s);
+            if (!r) return r;
             m_fields->field(k)->refill(s);
             if (k >= kColorDuctors) showDensity(k - kColorDuctors);
+            return r;
         });
     }
     loop.add([this] { finishLoad(); });
@@ -373,7 +375,7 @@ void frmColorControl::finishLoad() {
 // --- Manual ductors -----------------------------------------------------------------------
 
 void frmColorControl::writeManualMask(int mask) {
-    if (!m_fields->refusalPending()) write(QStringLiteral("B61"), QString::number(mask));
+    if (!m_fields->refusalPending()) sendValue(QStringLiteral("B61"), QString::number(mask));
 }
 
 // One write of the whole mask.

@@ -42,7 +42,7 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.commitStores = false;
     config.checkOnFocusLost = false;
     // A spin writes the target at once; the field has already parked the focus on cmdDefault.
-    config.spinAction = [this](int value) { write(kTarget, QString::number(value)); };
+    config.spinAction = [this](int value) { sendValue(kTarget, QString::number(value)); };
     m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
     m_fields->add(kSpindleField, ui.txtSpindleBlowoff, ui.updSpindleNumber, std::move(config),
                   {1, 36});
@@ -69,9 +69,15 @@ void frmMain::connectControls() {
         });
     };
     connect(ui.cmdSingleBlowoff, &QPushButton::clicked, this, &frmMain::cmdSingleBlowoff_Click);
-    command(ui.cmdBlanketBlowoff, [this] { QCBlowoff(blanketTarget(m_state.gSpindleCount)); });
-    command(ui.cmdMandrelBlowoff, [this] { QCBlowoff(mandrelTarget(m_state.gSpindleCount)); });
-    command(ui.cmdBadCanBlowoff, [this] { writeInOrder(badCanBlowoffWrites()); });
+    // Blanket and Mandrel are numbered past the last spindle: never aimed from a count the
+    // board did not give.
+    command(ui.cmdBlanketBlowoff, [this] {
+        if (m_state.gSpindleCountKnown) QCBlowoff(blanketTarget(m_state.gSpindleCount));
+    });
+    command(ui.cmdMandrelBlowoff, [this] {
+        if (m_state.gSpindleCountKnown) QCBlowoff(mandrelTarget(m_state.gSpindleCount));
+    });
+    command(ui.cmdBadCanBlowoff, [this] { sendInOrder(badCanBlowoffWrites()); });
 }
 
 void frmMain::clearEditing() {
@@ -80,6 +86,7 @@ void frmMain::clearEditing() {
 
 void frmMain::beforePass() {
     showMessages();
+    showPastSpindleCommands();
 }
 
 void frmMain::showMessages() {
@@ -99,6 +106,7 @@ void frmMain::addOnlineSteps(RefreshLoop& loop) {
 
 void frmMain::ShowOnline() {
     setBlowoffEnabled(true);
+    showPastSpindleCommands();
     const LinkResult target = m_link.readValue(kTarget);
     m_fields->showValue(kSpindleField, target ? initialSpindleText(QString::number(target.value),
                                                                    ui.updSpindleNumber->maximum())
@@ -132,7 +140,20 @@ void frmMain::setBlowoffEnabled(bool on) {
 }
 
 void frmMain::QCBlowoff(int target) {
-    writeInOrder(qcBlowoffWrites(target));
+    sendInOrder(qcBlowoffWrites(target));
+}
+
+void frmMain::showPastSpindleCommands() {
+    const bool known = m_state.gSpindleCountKnown;
+    const QString why =
+        known ? QString()
+              : QStringLiteral("Waiting for the spindle count (B52) from the board: %1")
+                    .arg(m_state.gSpindleCountProblem.isEmpty() ? QStringLiteral("not read yet")
+                                                                : m_state.gSpindleCountProblem);
+    for (QPushButton* b : {ui.cmdBlanketBlowoff, ui.cmdMandrelBlowoff}) {
+        b->setEnabled(online() && known);
+        b->setToolTip(online() ? why : QString());
+    }
 }
 
 // Buttons take the focus when clicked or reached by their access key, so a click that finds

@@ -25,6 +25,8 @@ class frmMain : public MachinePage {
     ~frmMain() override;
 
     void QCBlowoff(int target);
+    // Blanket and Mandrel Blow-off wait for a good spindle count, and say so.
+    void showPastSpindleCommands();
 
   private:
     // The controls; each carries its name (arrays: name + index) as objectName.

@@ -85,7 +85,11 @@ void frmSetup::addOnlineSteps(RefreshLoop& loop) {
 void frmSetup::addTimingDisplays(RefreshLoop& loop) {
     loop.addRead(QStringLiteral("F119"),
                  [this](qint64 v) { ui.cmdZeroResolver->setEnabled(v > 0); });
-    loop.addBoardStep([this] { ui.lblDisplay[1]->setText(PlsLink(m_link).PLSPos()); });
+    loop.addBoardStep([this] {
+        const LinkResult r = PlsLink(m_link).read(PlsLink::Word::Position);
+        if (r) ui.lblDisplay[1]->setText(QString::number(r.value));
+        return r;
+    });
     loop.addRead(QStringLiteral("W180"),
                  [this](qint64 v) { ui.lblDisplay[2]->setText(QString::number(v % 360)); });
     loop.addRead(QStringLiteral("W512"),
@@ -143,7 +147,7 @@ void frmSetup::WriteFeedbackMask(const QString& mask) {
     auto& values = m_state.gCurrentData.Value;
     const size_t item = kFeedbackIndex + kSetupDataOffset;
     if (item < values.size()) values[item] = valueOf(mask);
-    write(QStringLiteral("B694"), mask);
+    sendValue(QStringLiteral("B694"), mask);
 }
 
 void frmSetup::EnableFeedbackAll() {
@@ -155,11 +159,11 @@ void frmSetup::DisableFeedbackAll() {
 }
 
 void frmSetup::BadCanTest() {
-    if (!m_fields->refusalPending()) writeInOrder(badCanBlowoffWrites());
+    if (!m_fields->refusalPending()) sendInOrder(badCanBlowoffWrites());
 }
 
 void frmSetup::QCTest() {
-    if (!m_fields->refusalPending()) writeInOrder(qcBlowoffWrites(1));
+    if (!m_fields->refusalPending()) sendInOrder(qcBlowoffWrites(1));
 }
 
 void frmSetup::ZeroResolver() {
@@ -168,7 +172,7 @@ void frmSetup::ZeroResolver() {
         QStringLiteral("Zero Resolver"),
         QStringLiteral("You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"),
         MsgButtons::YesNoCancel, MsgIcon::Question);
-    if (a == MsgAnswer::Yes) write(QStringLiteral("F831"), QStringLiteral("1"));
+    if (a == MsgAnswer::Yes) sendValue(QStringLiteral("F831"), QStringLiteral("1"));
 }
 
 } // namespace kalvex

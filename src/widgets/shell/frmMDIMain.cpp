@@ -1,6 +1,7 @@
 #include "widgets/shell/frmMDIMain.h"
 
 #include "data/AppState.h"
+#include "data/LinkNotes.h"
 #include "data/OnlineMode.h"
 #include "data/ShiftExport.h"
 #include "link/ProgramFolder.h"
@@ -37,6 +38,7 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     setObjectName(QStringLiteral("frmMDIMain"));
     m_ctx.link.attachPort(m_ctx.port);
     connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
+    connect(&m_ctx.link, &RSComm::valueNotWritten, this, &frmMDIMain::noteNotWritten);
     m_host.setParentWindow(this);
     m_report =
         std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
@@ -91,9 +93,17 @@ void frmMDIMain::showMode() {
 void frmMDIMain::tmrBackgroungUpdate_Timer() {
     if (m_ctx.link.isBusy()) return;
     const BackgroundTick t = m_background.tick();
+    ui.sbrMain->panel(StatusBar::Mode)->setToolTip(lineHealthText(m_ctx.link.lineHealth()));
     if (!t.changed) return;
-    ui.sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
+    if (m_noteShown.hasExpired()) ui.sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
     if (t.showFaultBox) showFaultBox();
+}
+
+// The operator's value did not reach the board: said where the eye goes after Enter, and held
+// there a while so the next alarm text does not wipe it at once.
+void frmMDIMain::noteNotWritten(const QString& address, const QString& value, LinkFailure why) {
+    ui.sbrMain->panel(StatusBar::Status)->setText(notWrittenText(address, value, why));
+    m_noteShown.setRemainingTime(8000);
 }
 
 // Shown without waiting for OK, so the status texts and the ticks go on behind it.
@@ -130,10 +140,12 @@ void frmMDIMain::mnuEditPasscode_Click() {
     const QString title = QStringLiteral("Color Control Passcode");
     const QString address = QStringLiteral("W1298");
     RSComm& link = m_ctx.link;
-    const QString current = link.CommError() ? QString() : link.RSRead(address);
-    const std::optional<QString> answer = m_ctx.prompt.inputBox(
-        title, QStringLiteral("Please Enter New Passcode (0-65535)"), current);
-    if (answer && !answer->isEmpty() && !link.CommError()) link.RSWrite(address, *answer);
+    // Pre-filled only with what the board sent: a failed read leaves the box empty.
+    const LinkResult current = link.readValue(address);
+    const std::optional<QString> answer =
+        m_ctx.prompt.inputBox(title, QStringLiteral("Please Enter New Passcode (0-65535)"),
+                              current ? QString::number(current.value) : QString());
+    if (answer && !answer->isEmpty() && link.OnlineMode()) (void)link.writeValue(address, *answer);
 }
 
 void frmMDIMain::mnuEditCommPort_Click() {

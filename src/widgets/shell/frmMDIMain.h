@@ -6,6 +6,7 @@
 #include "widgets/shell/WindowTransferHost.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -136,6 +137,7 @@ class frmMDIMain final : public QMainWindow {
     void showMode();
     void showCaption();
     void showFaultBox();
+    void noteNotWritten(const QString& address, const QString& value, LinkFailure why);
     void loadPage(int index);
     void unloadPage();
 
@@ -148,6 +150,7 @@ class frmMDIMain final : public QMainWindow {
     std::unique_ptr<ReportCommands> m_report;
     QPointer<QMdiSubWindow> m_page;
     QPointer<QWidget> m_about;
+    QDeadlineTimer m_noteShown; // a write failure stays in the STATUS panel until this passes
     ProgramMenu* m_programMenu = nullptr; // File > Download Program, View > Target Board
     int CurrentPage = 0;
     bool FormLoaded = false;
