@@ -225,8 +225,10 @@ void ProgramDownload::exitProgramMode() {
 void ProgramDownload::interrupt() {
     RSComm& link = m_transfer.link();
     const bool inProgramMode = m_phase == Phase::Records || m_phase == Phase::Exit;
-    if (inProgramMode && !link.CommError() && !m_transfer.exitProgramMode())
+    const bool exitFailed = inProgramMode && !link.CommError() && !m_transfer.exitProgramMode();
+    if (exitFailed)
         box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+    m_leftInProgramMode = inProgramMode && (exitFailed || link.CommError());
     if (m_phase == Phase::Begin) {
         box(kTitle, QStringLiteral("Program Download Interrupted! Nothing was sent."),
             MsgIcon::Exclamation);

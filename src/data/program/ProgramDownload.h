@@ -38,6 +38,8 @@ class ProgramDownload final : public ProgramRun {
     Outcome outcome() const { return m_outcome; }
     int recordsSent() const { return int(m_next); }
     int recordCount() const { return int(m_hex.records.size()); }
+    // An interrupted download that could not take the board out of program mode.
+    bool boardLeftInProgramMode() const { return m_leftInProgramMode; }
 
   protected:
     void runStep() override;
@@ -66,6 +68,7 @@ class ProgramDownload final : public ProgramRun {
     size_t m_next = 0;
     Phase m_phase = Phase::Begin;
     Outcome m_outcome = Outcome::Running;
+    bool m_leftInProgramMode = false;
 };
 
 } // namespace kalvex

@@ -38,6 +38,7 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     m_ctx.link.attachPort(m_ctx.port);
     connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
     m_host.setParentWindow(this);
+    m_host.setMarkerFolder(m_ctx.markerFolder);
     m_report =
         std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
     ui.tmrBackgroungUpdate = new QTimer(this);
@@ -108,11 +109,14 @@ void frmMDIMain::showFaultBox() {
 
 void frmMDIMain::sbrMain_PanelDblClick(int index) {
     if (index != StatusBar::Mode) return;
-    m_ctx.link.setOnlineMode(!m_ctx.link.OnlineMode());
+    if (m_ctx.link.OnlineMode())
+        m_ctx.link.setOnlineMode(false);
+    else
+        mnuViewOnline_Click();
 }
 
 void frmMDIMain::mnuViewOnline_Click() {
-    m_ctx.link.setOnlineMode(true);
+    if (leaveProgramModeFirst()) m_ctx.link.setOnlineMode(true);
 }
 
 void frmMDIMain::mnuViewOffline_Click() {
@@ -248,7 +252,7 @@ void frmMDIMain::mnuHelpAbout_Click() {
 }
 
 void frmMDIMain::closeEvent(QCloseEvent* e) {
-    if (!m_files.mayClose()) {
+    if (!m_quitStatus && !m_files.mayClose()) {
         e->ignore();
         return;
     }
