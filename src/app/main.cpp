@@ -146,7 +146,8 @@ int main(int argc, char** argv) {
     const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
     if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
     const auto quit = [&prompt, &window](int status) {
-        prompt.abandonBoxes(), window.requestQuit(status);
+        prompt.abandonBoxes();
+        window.requestQuit(status);
     };
     app::QuitSignals quitSignals(quit);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [quit] { quit(0); });

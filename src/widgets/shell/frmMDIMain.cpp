@@ -116,7 +116,7 @@ void frmMDIMain::sbrMain_PanelDblClick(int index) {
 }
 
 void frmMDIMain::mnuViewOnline_Click() {
-    if (leaveProgramModeFirst()) m_ctx.link.setOnlineMode(true);
+    if (!m_quitStatus && leaveProgramModeFirst()) m_ctx.link.setOnlineMode(true);
 }
 
 void frmMDIMain::mnuViewOffline_Click() {

@@ -31,7 +31,8 @@ void frmMDIMain::requestQuit(int exitStatus) {
     m_quitStatus = exitStatus;
     if (m_ctx.state.gCurrentData.Value != m_ctx.state.gSavedData.Value)
         std::fputs("kalvex: quitting: the changes to the data set were not saved\n", stderr);
-    QCoreApplication::quit();
+    // Queued: a signal during the start's box comes before the event loop runs.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void frmMDIMain::reportInterruptedTransfer() {
@@ -41,6 +42,7 @@ void frmMDIMain::reportInterruptedTransfer() {
     const QString text = interruptedTransferText(found, path);
     if (text.isEmpty()) return;
     m_ctx.prompt.message(kTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
+    if (m_quitStatus) return; // closed by a quit, not seen
     // The marker of a board that may be in program mode stays until the board has left it.
     if (found.status == MarkerFound::Status::Found && found.marker.boardMayBeInProgramMode()) {
         m_programModeSuspect = true;
