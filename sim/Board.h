@@ -109,6 +109,10 @@ class Board {
     // their older half.
     void setLogLimit(size_t entries) { m_logLimit = entries; }
 
+    // Taking program records (a download ended inside program mode leaves it so).
+    bool inProgramMode() const {
+        return m_state >= State::ProgramCount && m_state <= State::ProgramData;
+    }
     // Program records received in program mode, for tests of the program download.
     int programRecords() const { return m_programRecords; }
     // The records received since the transcript was last cleared.

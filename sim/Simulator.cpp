@@ -26,6 +26,7 @@ bool PtyServer::dump(const QString& path) {
     text += memory.toHex() + '\n';
     for (const MemoryWrite& w : m_board.writes())
         text += "write " + QByteArray::number(w.address) + ' ' + QByteArray::number(w.value) + '\n';
+    if (m_board.inProgramMode()) text += "mode program\n";
     QSaveFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
 }

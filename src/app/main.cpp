@@ -1,6 +1,7 @@
 // kalvex: the set-up and monitoring program for the P9100 board.
 #include "app/AppOptions.h"
 #include "app/MachinePages.h"
+#include "app/QuitSignals.h"
 #include "app/WidgetMap.h"
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
@@ -131,6 +132,7 @@ int main(int argc, char** argv) {
         const qint64 offsetMs = QDateTime::currentDateTime().msecsTo(options.pcClockStart);
         shell.pcClock = [offsetMs] { return QDateTime::currentDateTime().addMSecs(offsetMs); };
     }
+    shell.markerFolder = options.home.isEmpty() ? userSettingsFolder() : options.home;
     frmMDIMain window(std::move(shell));
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
@@ -143,12 +145,19 @@ int main(int argc, char** argv) {
     // Ready for SIGUSR1 before the window can be seen.
     const QString dumpPath = qEnvironmentVariable("KALVEX_SIM_DUMP");
     if (simulator && !dumpPath.isEmpty()) dumpOnSignal(*simulator, dumpPath, &window);
+    const auto quit = [&prompt, &window](int status) {
+        prompt.abandonBoxes();
+        window.requestQuit(status);
+    };
+    app::QuitSignals quitSignals(quit);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [quit] { quit(0); });
     window.show();
+    window.reportInterruptedTransfer();
     if (!options.setupFile.isEmpty()) window.openAtStart(options.setupFile);
     if (options.online) window.mnuViewOnline_Click();
     if (options.page > 1) window.mnuWindowForm_Click(options.page - 1);
     if (!options.screenshot.isEmpty()) scheduleScreenshot(window, options.screenshot);
     const int result = QApplication::exec();
     if (simulator && !dumpPath.isEmpty()) simulator->dump(dumpPath);
-    return result;
+    return window.exitStatus(result);
 }

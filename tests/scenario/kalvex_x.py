@@ -92,7 +92,9 @@ class Snapshot:
     def __init__(self, dump_text, widgets_text):
         lines = dump_text.splitlines()
         self.memory = bytes.fromhex(lines[0].split()[1])
-        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines[1:]]
+        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines[1:]
+                       if l.startswith("write ")]
+        self.program_mode = "mode program" in lines
         wl = widgets_text.splitlines()
         self.focus = wl[0].split("\t")[1]
         self.widgets = [Widget(l.split("\t")) for l in wl[1:]]
@@ -134,8 +136,10 @@ class Snapshot:
 class Kalvex:
     """One run of the program on its simulator."""
 
-    def __init__(self, display, binary, *args, state=None, config=None, env=None, home=None):
-        """config: the folder of the program's remembered settings (default: a fresh one)."""
+    def __init__(self, display, binary, *args, state=None, config=None, env=None, home=None,
+                 start_box=False):
+        """config: the folder of the program's remembered settings (default: a fresh one).
+        start_box: a box comes up at start, before the main window can be activated."""
         self.display = display
         self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
         self.home = home
@@ -154,8 +158,9 @@ class Kalvex:
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
         out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)
         self.window = out.split()[0]
-        self.xdo("windowactivate", "--sync", self.window)
-        self.wait_for(lambda s: s.shown("frmMDIMain"), "the main window")
+        if not start_box:
+            self.xdo("windowactivate", "--sync", self.window)
+            self.wait_for(lambda s: s.shown("frmMDIMain"), "the main window")
 
     def close(self):
         if self.process.poll() is None:

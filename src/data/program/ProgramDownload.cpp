@@ -251,8 +251,10 @@ void ProgramDownload::exitProgramMode() {
 void ProgramDownload::interrupt() {
     RSComm& link = m_transfer.link();
     const bool inProgramMode = m_phase == Phase::Records || m_phase == Phase::Exit;
-    if (inProgramMode && !m_lost && !m_transfer.exitProgramMode())
+    const bool exitFailed = inProgramMode && !m_lost && !m_transfer.exitProgramMode();
+    if (exitFailed)
         box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+    m_leftInProgramMode = inProgramMode && (exitFailed || m_lost);
     if (m_phase == Phase::Begin) {
         box(kTitle, QStringLiteral("Program Download Interrupted! Nothing was sent."),
             MsgIcon::Exclamation);

@@ -39,6 +39,8 @@ class ProgramDownload final : public ProgramRun {
     Outcome outcome() const { return m_outcome; }
     int recordsSent() const { return int(m_next); }
     int recordCount() const { return int(m_hex.records.size()); }
+    // An interrupted download that could not take the board out of program mode.
+    bool boardLeftInProgramMode() const { return m_leftInProgramMode; }
 
   protected:
     void runStep() override;
@@ -70,6 +72,7 @@ class ProgramDownload final : public ProgramRun {
     Phase m_phase = Phase::Begin;
     Outcome m_outcome = Outcome::Running;
     bool m_lost = false; // the board stopped answering: nothing more goes out but the exit
+    bool m_leftInProgramMode = false;
 };
 
 } // namespace kalvex

@@ -37,6 +37,7 @@ frmProcessing::frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* pare
     setMinimumWidth(380);
     m_step.setInterval(0);
     connect(&m_step, &QTimer::timeout, this, &frmProcessing::stepTransfer);
+    qApp->installEventFilter(this);
 }
 
 void frmProcessing::showEvent(QShowEvent* e) {
@@ -74,6 +75,16 @@ void frmProcessing::stepTransfer() {
     if (more) return;
     m_step.stop();
     accept();
+    if (m_quitAfterStop)
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool frmProcessing::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != qApp || e->type() != QEvent::Quit || m_transfer.finished())
+        return QDialog::eventFilter(watched, e);
+    m_transfer.cancel();
+    m_quitAfterStop = true;
+    return true;
 }
 
 } // namespace kalvex

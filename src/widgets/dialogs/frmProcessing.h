@@ -19,6 +19,9 @@ class frmProcessing final : public QDialog {
   public:
     frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* parent = nullptr);
 
+    // The program's quit stopped the transfer between two items.
+    bool stoppedForQuit() const { return m_quitAfterStop; }
+
   Q_SIGNALS:
     void stepped(int value);
 
@@ -29,6 +32,8 @@ class frmProcessing final : public QDialog {
     void showEvent(QShowEvent* e) override;
     // Escape and the close box cancel; the window closes once the current item is done.
     void reject() override;
+    // A quit of the program waits for the item in flight, then goes on.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     // The controls; each carries its name as objectName.
@@ -46,6 +51,7 @@ class frmProcessing final : public QDialog {
     DataTransfer& m_transfer;
     RSComm& m_link;
     QTimer m_step;
+    bool m_quitAfterStop = false;
 };
 
 } // namespace kalvex

@@ -1,6 +1,7 @@
 #include "widgets/maintenance/ProgramMenu.h"
 
 #include "data/FileChooser.h"
+#include "data/TransferMarker.h"
 #include "data/program/ProgramDownload.h"
 #include "link/RSComm.h"
 #include "widgets/maintenance/frmDownloadProg.h"
@@ -58,10 +59,54 @@ void ProgramMenu::showDownload() {
     {
         ProgramDownload run(m_transfer, m_files, m_ctx.prompt);
         frmDownloadProg window(m_transfer, run, m_window);
+        std::optional<TransferMarkerFile> marker;
+        connect(&window, &frmDownloadProg::stepped, &window,
+                [this, &run, &marker] { markProgress(run, marker); });
         window.exec();
+        if (marker) markEnd(run, *marker);
     }
     if (polling) m_ctx.backgroundTimer.start();
     m_ctx.updateOnlineMode();
+}
+
+} // namespace kalvex
+
+namespace kalvex {
+
+namespace {
+constexpr int kMarkerEveryRecords = 32;
+} // namespace
+
+// The marker is written once the operator's Yes has taken the board out of everyone else's
+// hands, before the first write of the download.
+void ProgramMenu::markProgress(const ProgramDownload& run,
+                               std::optional<TransferMarkerFile>& marker) {
+    if (m_ctx.markerFolder.isEmpty() || run.finished() || m_ctx.link.OnlineMode()) {
+        if (marker) marker->progress(run.recordsSent());
+        return;
+    }
+    if (!marker) {
+        TransferMarker m;
+        m.kind = TransferMarker::Kind::Program;
+        m.what = QStringLiteral("program %1 (%2)")
+                     .arg(m_files.ident().trimmed(), QFileInfo(m_ctx.gProgramFilePath).fileName());
+        m.port = m_ctx.link.port() ? m_ctx.link.port()->deviceName() : QString();
+        m.total = run.recordCount();
+        marker.emplace(transferMarkerPath(m_ctx.markerFolder), m, kMarkerEveryRecords);
+        marker->start();
+    }
+    marker->progress(run.recordsSent());
+}
+
+// Only a complete download removes the marker: any other end leaves a partial program.
+void ProgramMenu::markEnd(const ProgramDownload& run, TransferMarkerFile& marker) {
+    using Outcome = ProgramDownload::Outcome;
+    if (run.outcome() == Outcome::Complete)
+        marker.finished();
+    else if (run.outcome() == Outcome::Interrupted && !run.boardLeftInProgramMode())
+        marker.stopped(run.recordsSent());
+    else
+        marker.stopped(run.recordsSent(), TransferMarker::State::Running);
 }
 
 } // namespace kalvex

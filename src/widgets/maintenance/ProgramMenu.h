@@ -9,12 +9,15 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QTimer;
 
 namespace kalvex {
 
 class AppState;
+class ProgramDownload;
+class TransferMarkerFile;
 class FileChooser;
 class RSComm;
 
@@ -31,6 +34,8 @@ struct ProgramMenuContext {
     // For the Target Board Interface: the state its fields work on and the PC clock it reads.
     AppState* state = nullptr;
     std::function<QDateTime()> pcClock{};
+    // Where the download keeps its marker while it runs; empty: none.
+    QString markerFolder{};
 };
 
 // The main window's program selection (SelectProgramFile) and the program transfer window.
@@ -50,6 +55,8 @@ class ProgramMenu final : public QObject {
   private:
     void showDownload();
     void showTargetBoard();
+    void markProgress(const ProgramDownload& run, std::optional<TransferMarkerFile>& marker);
+    void markEnd(const ProgramDownload& run, TransferMarkerFile& marker);
 
     ProgramMenuContext m_ctx;
     QPointer<QWidget> m_window;

@@ -3,6 +3,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace kalvex {
 
 namespace {
@@ -114,8 +116,17 @@ QString QtPrompt::displayText(const QString& text) {
     return out;
 }
 
+void QtPrompt::abandonBoxes() {
+    m_abandoned = true;
+    if (m_open) m_open->reject();
+}
+
 MsgAnswer QtPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                             MsgIcon icon) {
+    if (m_abandoned) {
+        std::fprintf(stderr, "kalvex: %s: %s\n", qPrintable(title), qPrintable(displayText(text)));
+        return answerOf(QMessageBox::NoButton, buttons);
+    }
     QMessageBox box(boxIcon(icon), title, QString(), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
     setBoxText(box, displayText(text));
@@ -124,16 +135,19 @@ MsgAnswer QtPrompt::message(const QString& title, const QString& text, MsgButton
         box.addButton(b);
     box.setDefaultButton(list.front());
     if (list.size() > 1 && list.back() != QMessageBox::No) box.setEscapeButton(list.back());
+    m_open = &box;
     box.exec();
     return answerOf(box.standardButton(box.clickedButton()), buttons);
 }
 
 std::optional<QString> QtPrompt::inputBox(const QString& title, const QString& prompt,
                                           const QString& defaultText) {
+    if (m_abandoned) return std::nullopt;
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(title);
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(defaultText);
+    m_open = &dialog;
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue();
 }

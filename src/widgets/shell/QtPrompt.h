@@ -1,6 +1,7 @@
 #pragma once
 #include "link/Prompt.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -10,6 +11,10 @@ namespace kalvex {
 class QtPrompt final : public Prompt {
   public:
     void setParentWindow(QWidget* w) { m_parent = w; }
+    // The program is quitting with no one to answer: the box open now is closed as by Esc,
+    // and later boxes are not shown; their texts go to stderr and each gets its safe answer
+    // (Cancel, No or OK).
+    void abandonBoxes();
 
     MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons,
                       MsgIcon icon) override;
@@ -21,6 +26,8 @@ class QtPrompt final : public Prompt {
 
   private:
     QPointer<QWidget> m_parent;
+    QPointer<QDialog> m_open;
+    bool m_abandoned = false;
 };
 
 } // namespace kalvex

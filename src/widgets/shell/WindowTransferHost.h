@@ -16,6 +16,8 @@ class WindowTransferHost final : public TransferHost {
         : m_link(link), m_prompt(prompt), m_goOnline(std::move(goOnline)) {}
 
     void setParentWindow(QWidget* w) { m_parent = w; }
+    // Downloads keep their marker file in this folder while they run; empty: none.
+    void setMarkerFolder(const QString& folder) { m_markerFolder = folder; }
 
     void switchOnline() override { m_goOnline(); }
     std::optional<LabelRange> askLabelRange() override;
@@ -26,6 +28,7 @@ class WindowTransferHost final : public TransferHost {
     Prompt& m_prompt;
     std::function<void()> m_goOnline;
     QPointer<QWidget> m_parent;
+    QString m_markerFolder;
 };
 
 } // namespace kalvex

@@ -40,6 +40,7 @@ frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     connect(&m_ctx.link, &RSComm::onlineModeChanged, this, &frmMDIMain::UpdateOnlineMode);
     connect(&m_ctx.link, &RSComm::valueNotWritten, this, &frmMDIMain::noteNotWritten);
     m_host.setParentWindow(this);
+    m_host.setMarkerFolder(m_ctx.markerFolder);
     m_report =
         std::make_unique<ReportCommands>(m_ctx.state, m_ctx.link, m_ctx.prompt, m_host, this);
     ui.tmrBackgroungUpdate = new QTimer(this);
@@ -118,11 +119,14 @@ void frmMDIMain::showFaultBox() {
 
 void frmMDIMain::sbrMain_PanelDblClick(int index) {
     if (index != StatusBar::Mode) return;
-    m_ctx.link.setOnlineMode(!m_ctx.link.OnlineMode());
+    if (m_ctx.link.OnlineMode())
+        m_ctx.link.setOnlineMode(false);
+    else
+        mnuViewOnline_Click();
 }
 
 void frmMDIMain::mnuViewOnline_Click() {
-    m_ctx.link.setOnlineMode(true);
+    if (!m_quitStatus && leaveProgramModeFirst()) m_ctx.link.setOnlineMode(true);
 }
 
 void frmMDIMain::mnuViewOffline_Click() {
@@ -260,7 +264,7 @@ void frmMDIMain::mnuHelpAbout_Click() {
 }
 
 void frmMDIMain::closeEvent(QCloseEvent* e) {
-    if (!m_files.mayClose()) {
+    if (!m_quitStatus && !m_files.mayClose()) {
         e->ignore();
         return;
     }

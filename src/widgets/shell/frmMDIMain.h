@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -44,6 +45,9 @@ struct ShellContext {
     std::array<PageFactory, 6> pages{};
     // The PC clock the windows read; empty: the real one.
     std::function<QDateTime()> pcClock{};
+    // Where a download keeps its marker while it runs (the per-user folder or --home); empty:
+    // no marker.
+    QString markerFolder{};
 };
 
 // The program's main window: menus, toolbar, status bar, one page window at a time in the MDI
@@ -61,6 +65,10 @@ class frmMDIMain final : public QMainWindow {
     ReportCommands& reportCommands() { return *m_report; }
     // Adds an item below a separator at the end of the View menu.
     void addViewItem(QAction* item);
+    // At start, before anything is sent: says what an interrupted download left on the board.
+    void reportInterruptedTransfer();
+    // The program's exit status: the one a quit request named, else the event loop's.
+    int exitStatus(int loopResult) const { return m_quitStatus.value_or(loopResult); }
 
   public Q_SLOTS:
     // Applies gRSComm.OnlineMode(): the port, the MODE panel, the menus, the one-time reads.
@@ -86,6 +94,10 @@ class frmMDIMain final : public QMainWindow {
     void mnuWindowForm_Click(int index);
     void mnuHelpHelpTopics_Click();
     void mnuHelpAbout_Click();
+    // A signal or the end of the desktop session: a running transfer stops at its next safe
+    // point (the transfer windows hold the quit until then), then the program ends with
+    // `exitStatus` without asking to save.
+    void requestQuit(int exitStatus);
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -140,6 +152,10 @@ class frmMDIMain final : public QMainWindow {
     void noteNotWritten(const QString& address, const QString& value, LinkFailure why);
     void loadPage(int index);
     void unloadPage();
+    // A board that a download may have left in program mode is taken out of it (when the
+    // operator agrees) before going online; false: stay offline.
+    bool leaveProgramModeFirst();
+    QString markerPath() const;
 
     Ui ui;
     ShellContext m_ctx;
@@ -154,6 +170,8 @@ class frmMDIMain final : public QMainWindow {
     ProgramMenu* m_programMenu = nullptr; // File > Download Program, View > Target Board
     int CurrentPage = 0;
     bool FormLoaded = false;
+    std::optional<int> m_quitStatus;
+    bool m_programModeSuspect = false;
 };
 
 } // namespace kalvex

@@ -90,7 +90,8 @@ void frmMDIMain::buildFileMenu() {
     auto* program = new ProgramMenu(
         ProgramMenuContext{m_ctx.link, m_ctx.prompt, m_ctx.chooser, m_ctx.state.gProgramFilePath,
                            *ui.tmrBackgroungUpdate, [this] { mnuViewOnline_Click(); },
-                           [this] { UpdateOnlineMode(); }, &m_ctx.state, m_ctx.pcClock},
+                           [this] { UpdateOnlineMode(); }, &m_ctx.state, m_ctx.pcClock,
+                           m_ctx.markerFolder},
         this);
     program->setObjectName(QStringLiteral("ProgramMenu"));
     connect(ui.mnuFileDownloadProgram, &QAction::triggered, program,
