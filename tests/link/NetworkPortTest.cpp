@@ -93,6 +93,29 @@ TEST(NetworkDeviceAddress, TakesHostAndPortOnly) {
     }
 }
 
+// Keeps what the link sent, to compare with what reached the board.
+class SentBytes final : public SerialPort {
+  public:
+    explicit SentBytes(const QString& device) : m_port(device) {}
+    bool open(const PortSettings& s, PortOpenError* e) override { return m_port.open(s, e); }
+    void close() override { m_port.close(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    int bytesWaiting() override { return m_port.bytesWaiting(); }
+    void discardInput() override { m_port.discardInput(); }
+    void send(quint8 byte) override {
+        sent += char(byte);
+        m_port.send(byte);
+    }
+    int take() override { return m_port.take(); }
+    bool waitForInput(int ms) override { return m_port.waitForInput(ms); }
+    QString deviceName() const override { return m_port.deviceName(); }
+
+    QByteArray sent;
+
+  private:
+    DevicePort m_port;
+};
+
 class NetworkLink : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -101,17 +124,20 @@ class NetworkLink : public ::testing::Test {
         server.withBoard([](sim::Board& b) { b.machine().running = false; });
         ASSERT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
     }
-    // Online through `device` while f runs; the bytes the board received meanwhile.
+    // Online through `device` while f runs; the bytes the board received meanwhile, which are
+    // those the link sent (no byte lost and sent again).
     QByteArray through(const QString& device, const std::function<void(RSComm&)>& f) {
-        DevicePort port(device);
+        SentBytes port(device);
         RSComm link(prompt, clock, home.path());
         link.attachPort(port);
         link.setOnlineMode(true);
         EXPECT_TRUE(link.OnlineMode()) << qPrintable(device);
         server.withBoard([](sim::Board& b) { b.clearTranscript(); });
+        port.sent.clear();
         f(link);
         QByteArray received;
         server.withBoard([&](sim::Board& b) { received = b.bytesFromPc(); });
+        EXPECT_EQ(port.sent.toHex(' ').toStdString(), received.toHex(' ').toStdString());
         link.setOnlineMode(false);
         return received;
     }
@@ -158,7 +184,12 @@ TEST_F(NetworkLink, Rfc2217SetsTheSpeedOfTheServersPort) {
 // ser2net gone: the board does not answer and the retry box comes; Retry connects again.
 TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     server.withBoard([](sim::Board& b) { b.setValue(QStringLiteral("B300"), 0xA5); });
-    through(ser2net.url(), [&](RSComm& link) {
+    DevicePort port(ser2net.url());
+    RSComm link(prompt, clock, home.path());
+    link.attachPort(port);
+    link.setOnlineMode(true);
+    ASSERT_TRUE(link.OnlineMode());
+    {
         ser2net.kill();
         prompt.answerWith([&](const test::Box&) {
             QString error;
@@ -169,7 +200,7 @@ TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
         const LinkResult r = link.readValue("B300");
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(r.value, 0xA5);
-    });
+    }
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "WARNING - Communication Error!");
 }
