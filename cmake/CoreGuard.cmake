@@ -27,7 +27,7 @@ endfunction()
 set(KALVEX_CORE_GUARD_DIR ${CMAKE_BINARY_DIR}/core-guard)
 set(KALVEX_REPORT_GUARD_DIR ${CMAKE_BINARY_DIR}/report-guard)
 _kalvex_guard_dir(${KALVEX_CORE_GUARD_DIR}
-                  "the core libraries (link, data) use QtCore and QtSerialPort only"
+                  "the core libraries (link, data) use QtCore, QtNetwork and QtSerialPort only"
                   QtGui QtWidgets QtPrintSupport QtOpenGL QtOpenGLWidgets)
 _kalvex_guard_dir(${KALVEX_REPORT_GUARD_DIR} "the report library draws with QtGui, never widgets"
                   QtWidgets QtPrintSupport QtOpenGLWidgets)
@@ -55,12 +55,12 @@ function(_kalvex_guard target guard_dir)
     VERBATIM)
 endfunction()
 
-# kalvex_guard_core(target [ALSO archives...]): QtCore and QtSerialPort only.
+# kalvex_guard_core(target [ALSO archives...]): QtCore, QtNetwork and QtSerialPort only.
 function(kalvex_guard_core target)
-  _kalvex_guard(${target} ${KALVEX_CORE_GUARD_DIR} QT Qt6::Core Qt6::SerialPort ${ARGN})
+  _kalvex_guard(${target} ${KALVEX_CORE_GUARD_DIR} QT Qt6::Core Qt6::Network Qt6::SerialPort ${ARGN})
 endfunction()
 
 # kalvex_guard_widgets(target [ALSO archives...]): QtGui as well, but no widgets or printing.
 function(kalvex_guard_widgets target)
-  _kalvex_guard(${target} ${KALVEX_REPORT_GUARD_DIR} QT Qt6::Core Qt6::SerialPort Qt6::Gui ${ARGN})
+  _kalvex_guard(${target} ${KALVEX_REPORT_GUARD_DIR} QT Qt6::Core Qt6::Network Qt6::SerialPort Qt6::Gui ${ARGN})
 endfunction()

@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 #include "data/board/BoardSettings.h"
+#include "link/NetworkPort.h"
 #include "sim/PtyServer.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,9 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     p.addOptions({
         {QStringLiteral("simulate"), QStringLiteral("Work with the built-in board simulator.")},
         {QStringLiteral("device"),
-         QStringLiteral("Use the serial device PATH instead of the port number in RSPort.cfg."),
+         QStringLiteral("Use the serial device PATH instead of the port number in RSPort.cfg; "
+                        "a device server on the network is rfc2217://HOST:PORT or "
+                        "socket://HOST:PORT."),
          QStringLiteral("PATH")},
         {QStringLiteral("home"),
          QStringLiteral("Program folder holding support/ and Help/ (default: the folder of "
@@ -101,6 +104,7 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
         *error = QStringLiteral("--baud, --state and --timeline need --simulate.");
         return false;
     }
+    if (isNetworkDevice(o.device) && !parseNetworkDevice(o.device, error)) return false;
     if (o.simulate && !o.device.isEmpty()) {
         *error = QStringLiteral("--simulate and --device cannot be used together.");
         return false;

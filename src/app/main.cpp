@@ -5,8 +5,8 @@
 #include "app/WidgetMap.h"
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
+#include "link/DevicePort.h"
 #include "link/ProgramFolder.h"
-#include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
 #include "sim/StateFile.h"
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     QtPrompt prompt;
     QtFileChooser chooser;
     SystemClock clock;
-    QtSerialPort port(device);
+    DevicePort port(device);
     AppState state(home);
     RSComm link(prompt, clock, home);
     // --home names the one folder to use; without it the user's own settings come first.

@@ -64,7 +64,7 @@ int CliSession::open() {
         }
         device = m_sim->slavePath();
     }
-    m_port = std::make_unique<QtSerialPort>(device);
+    m_port = std::make_unique<DevicePort>(device);
     m_link->attachPort(*m_port);
     m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {

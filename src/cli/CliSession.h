@@ -1,7 +1,7 @@
 #pragma once
 #include "cli/CliPrompt.h"
+#include "link/DevicePort.h"
 #include "link/LinkResult.h"
-#include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 
 #include <QString>
@@ -73,7 +73,7 @@ class CliSession {
     CliPrompt m_prompt;
     SystemClock m_clock;
     std::unique_ptr<sim::PtyServer> m_sim;
-    std::unique_ptr<QtSerialPort> m_port;
+    std::unique_ptr<DevicePort> m_port;
     std::unique_ptr<RSComm> m_link;
     bool m_lost = false;
 };

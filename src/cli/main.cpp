@@ -5,6 +5,7 @@
 #include "cli/PlsCommands.h"
 #include "cli/ProgramCommands.h"
 #include "cli/ReportCommand.h"
+#include "link/NetworkPort.h"
 #include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
@@ -35,10 +36,16 @@ class UsageFormatter : public CLI::Formatter {
 
 void addGlobalOptions(CLI::App& app, CliOptions& o) {
     app.add_option("--device", o.device,
-                   "Use the serial device PATH instead of the port number in RSPort.cfg")
+                   "Use the serial device PATH instead of the port number in RSPort.cfg; "
+                   "rfc2217://HOST:PORT or socket://HOST:PORT for a device server")
         ->type_name("PATH")
         ->check([](const std::string& s) {
-            return s.empty() ? std::string("--device needs a device path") : std::string();
+            if (s.empty()) return std::string("--device needs a device path");
+            QString why;
+            const QString d = QString::fromStdString(s);
+            if (kalvex::isNetworkDevice(d) && !kalvex::parseNetworkDevice(d, &why))
+                return why.toStdString();
+            return std::string();
         });
     app.add_option("--home", o.home,
                    "Program folder holding support/ (default: the folder of this program)")

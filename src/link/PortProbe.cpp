@@ -1,6 +1,7 @@
 #include "link/PortProbe.h"
 
 #include "link/CommSettings.h"
+#include "link/NetworkPort.h"
 #include "link/Protocol.h"
 #include "link/QtSerialPort.h"
 
@@ -45,6 +46,10 @@ PortCandidate fromInfo(const QSerialPortInfo& info) {
 
 PortCandidate candidateFor(const QString& device) {
     PortCandidate c;
+    if (isNetworkDevice(device)) {
+        c.device = device;
+        return c;
+    }
     c.device = QtSerialPort::resolveDevicePath(device);
     c.portNumber = portNumberOf(c.device);
     return c;
@@ -87,6 +92,8 @@ QString probeResultText(const ProbeResult& r) {
         return where + QStringLiteral(": cannot be opened: ") + r.detail;
     case ProbeOutcome::Skipped:
         return r.port.device + QStringLiteral(": in use by this program, not probed");
+    case ProbeOutcome::Network:
+        return r.port.device + QStringLiteral(": a device server on the network, not probed");
     }
     return where;
 }
@@ -123,6 +130,10 @@ ProbeResult BoardSearch::step() {
     if (!m_skip.isEmpty() && p.device == m_skip) {
         nextPort();
         return {p, 0, ProbeOutcome::Skipped, {}};
+    }
+    if (isNetworkDevice(p.device)) {
+        nextPort();
+        return {p, 0, ProbeOutcome::Network, {}};
     }
     ProbeResult r = probePort(p, kProbeSpeeds[m_speed], m_timeoutMs);
     if (r.outcome == ProbeOutcome::Answered && !m_found) m_found = r;

@@ -22,7 +22,7 @@ PortCandidate candidateFor(const QString& device);
 // "/dev/ttyUSB0  USB: FT232R USB UART (FTDI)" or with its port number "/dev/ttyS2 (port 3)".
 QString candidateLine(const PortCandidate& c);
 
-enum class ProbeOutcome { Answered, Silent, WrongReply, CannotOpen, Skipped };
+enum class ProbeOutcome { Answered, Silent, WrongReply, CannotOpen, Skipped, Network };
 
 struct ProbeResult {
     PortCandidate port;
@@ -41,7 +41,8 @@ ProbeResult probePort(const PortCandidate& port, int baud, int timeoutMs = kProb
 
 // Probes each port at each speed, one exchange a step, until the board answers there (the other
 // ports are still probed); `skip` names a device not to touch (the one the link holds open). A
-// port that cannot be opened is not tried at its other speed.
+// port that cannot be opened is not tried at its other speed. Device servers on the network are
+// never probed: connecting may take another user's session.
 class BoardSearch {
   public:
     BoardSearch(std::vector<PortCandidate> ports, QString skip, int timeoutMs = kProbeTimeoutMs);

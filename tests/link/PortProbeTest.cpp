@@ -40,14 +40,16 @@ TEST(PortProbe, NumberedPortsAndTheNamedList) {
 }
 
 // The board answers at 19200 only; the silent port hears one attention byte per speed and
-// nothing else; a port that cannot be opened is tried once; the link's own port is left alone.
+// nothing else; a port that cannot be opened is tried once; the link's own port and device
+// servers on the network are left alone.
 TEST(PortProbe, SearchFindsTheSpeedTheBoardAnswersAndSendsOnlyAttention) {
     auto answering = board(19200, false);
     auto silent = board(0, true);
     ASSERT_TRUE(answering && silent);
     const std::vector<PortCandidate> ports = {
         candidateFor(silent->slavePath()), candidateFor("/dev/kalvex-no-such-port"),
-        candidateFor(answering->slavePath()), candidateFor("/dev/kalvex-held")};
+        candidateFor(answering->slavePath()), candidateFor("/dev/kalvex-held"),
+        candidateFor("rfc2217://127.0.0.1:9")};
     std::vector<std::pair<ProbeOutcome, int>> seen;
     const std::optional<ProbeResult> found = findBoard(
         ports, "/dev/kalvex-held",
@@ -58,7 +60,8 @@ TEST(PortProbe, SearchFindsTheSpeedTheBoardAnswersAndSendsOnlyAttention) {
     const std::vector<std::pair<ProbeOutcome, int>> expected = {
         {ProbeOutcome::Silent, 9600},     {ProbeOutcome::Silent, 19200},
         {ProbeOutcome::CannotOpen, 9600}, {ProbeOutcome::Silent, 9600},
-        {ProbeOutcome::Answered, 19200},  {ProbeOutcome::Skipped, 0}};
+        {ProbeOutcome::Answered, 19200},  {ProbeOutcome::Skipped, 0},
+        {ProbeOutcome::Network, 0}};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(received(*silent), test::bytes({0xFF, 0xFF}));
     EXPECT_EQ(received(*answering), test::bytes({0xFF, 0xFF}));

@@ -1,8 +1,10 @@
-// What the link relies on from a serial port, run against both ports it is given: the
-// in-process simulator port and a real device (a pseudo-terminal) through QtSerialPort.
-#include "link/QtSerialPort.h"
+// What the link relies on from a serial port, run against every port it is given: the
+// in-process simulator port, a real device (a pseudo-terminal) through QtSerialPort, and ser2net
+// in front of that device, raw and with RFC 2217.
+#include "link/DevicePort.h"
 #include "sim/PtyServer.h"
 #include "sim/SimPort.h"
+#include "support/Ser2net.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +15,22 @@ using namespace kalvex;
 
 namespace {
 
-// The parameter says whether the board sits behind a pseudo-terminal.
-class SerialPortContract : public ::testing::TestWithParam<bool> {
+enum class Path { InProcess, PseudoTerminal, Ser2netRaw, Ser2netRfc2217 };
+
+// The parameter says how the board is reached.
+class SerialPortContract : public ::testing::TestWithParam<Path> {
   protected:
     void SetUp() override {
-        if (GetParam()) {
+        if (GetParam() != Path::InProcess) {
             QString error;
             ASSERT_TRUE(server.start(&error)) << qPrintable(error);
-            pty = std::make_unique<QtSerialPort>(server.slavePath());
+            QString device = server.slavePath();
+            if (GetParam() != Path::PseudoTerminal) {
+                ASSERT_TRUE(ser2net.start(device, GetParam() == Path::Ser2netRfc2217, &error))
+                    << qPrintable(error);
+                device = ser2net.url();
+            }
+            pty = std::make_unique<DevicePort>(device);
         }
         onBoard([](sim::Board& b) { b.machine().running = false; });
         PortOpenError error;
@@ -41,7 +51,8 @@ class SerialPortContract : public ::testing::TestWithParam<bool> {
     sim::Board board{clock};
     sim::SimPort simPort{board, clock};
     sim::PtyServer server;
-    std::unique_ptr<QtSerialPort> pty;
+    test::Ser2net ser2net;
+    std::unique_ptr<DevicePort> pty;
 };
 
 TEST_P(SerialPortContract, ExchangesBytesInLockStepWithTheBoard) {
@@ -76,8 +87,14 @@ TEST_P(SerialPortContract, ClosesAndOpensAgain) {
     EXPECT_EQ(exchange(0xFF), 0x55);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ports, SerialPortContract, ::testing::Bool(), [](const auto& p) {
-    return std::string(p.param ? "PseudoTerminal" : "InProcess");
-});
+std::string pathName(const ::testing::TestParamInfo<Path>& p) {
+    const char* names[] = {"InProcess", "PseudoTerminal", "Ser2netRaw", "Ser2netRfc2217"};
+    return names[int(p.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, SerialPortContract,
+                         ::testing::Values(Path::InProcess, Path::PseudoTerminal, Path::Ser2netRaw,
+                                           Path::Ser2netRfc2217),
+                         pathName);
 
 } // namespace

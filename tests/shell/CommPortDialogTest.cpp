@@ -4,6 +4,8 @@
 #include "widgets/dialogs/frmSetupComm.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +96,43 @@ TEST_F(CommPortDialogTest, BadPortIsRefusedOnSaveAndCancelAlwaysCloses) {
     EXPECT_TRUE(prompt.boxes.empty());
     EXPECT_EQ(file("support/RSPort.cfg"), "<missing>");
     EXPECT_EQ(file("ORV51/ORVILO.SFG"), "<missing>");
+}
+
+// A device server is checked on Save: a bad entry keeps the file as it was; a good one is saved
+// as the device and shown again when the dialog opens.
+TEST_F(CommPortDialogTest, NetworkDeviceServerIsValidatedAndSavedAsTheDevice) {
+    const struct {
+        const char *host, *port;
+        int protocol;
+        const char* refusal; // empty: saved
+        QByteArray file;
+    } cases[] = {
+        {"", "4001", 0, "host name", "<missing>"},
+        {"gw1", "70000", 0, "1 to 65535", "<missing>"},
+        {"gw 1", "4001", 0, "gw 1", "<missing>"},
+        {"127.0.0.1", "4001", 0, "", "1,9600,rfc2217://127.0.0.1:4001\r\n"},
+        {"gw1", "2000", 1, "", "1,9600,socket://gw1:2000\r\n"},
+    };
+    for (const auto& c : cases) {
+        auto d = open();
+        control<QCheckBox>(*d, "chkNetwork")->setChecked(true);
+        control<QComboBox>(*d, "cboNetProtocol")->setCurrentIndex(c.protocol);
+        control<QLineEdit>(*d, "txtNetHost")->setText(c.host);
+        control<QLineEdit>(*d, "txtNetPort")->setText(c.port);
+        prompt.boxes.clear();
+        d->cmdSave_Click();
+        EXPECT_EQ(prompt.boxes.size(), *c.refusal ? 1u : 0u) << c.host;
+        if (*c.refusal) {
+            EXPECT_TRUE(prompt.boxes[0].text.contains(c.refusal)) << c.host;
+        }
+        EXPECT_EQ(file("support/RSPort.cfg"), c.file) << c.host;
+    }
+    auto d = open();
+    EXPECT_TRUE(control<QCheckBox>(*d, "chkNetwork")->isChecked());
+    EXPECT_EQ(control<QComboBox>(*d, "cboNetProtocol")->currentIndex(), 1);
+    EXPECT_EQ(control<QLineEdit>(*d, "txtNetHost")->text(), "gw1");
+    EXPECT_EQ(control<QLineEdit>(*d, "txtNetPort")->text(), "2000");
+    EXPECT_EQ(port.openCount(), 0);
 }
 
 // Online as it opened: Save re-opens the link. A board that does not answer keeps the dialog

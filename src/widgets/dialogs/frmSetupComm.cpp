@@ -1,12 +1,15 @@
 #include "widgets/dialogs/frmSetupComm.h"
 
 #include "link/CommSettings.h"
+#include "link/NetworkPort.h"
 #include "link/PortProbe.h"
 #include "link/Prompt.h"
 #include "link/RSComm.h"
 #include "widgets/pages/UpDown.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -67,6 +70,7 @@ frmSetupComm::frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QStri
     target->setObjectName(QStringLiteral("lblSettingsFile"));
     target->setWordWrap(true);
     layout->addWidget(target);
+    layout->addWidget(buildNetworkFrame());
     layout->addWidget(buildFindFrame());
     layout->addLayout(buttons);
     if (!m_port.usesPortNumber())
@@ -133,6 +137,66 @@ QGroupBox* frmSetupComm::buildFindFrame() {
     return frame;
 }
 
+QGroupBox* frmSetupComm::buildNetworkFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Network"), this);
+    auto* row = new QHBoxLayout(frame);
+    ui.chkNetwork = new QCheckBox(QStringLiteral("&Network device server"), frame);
+    ui.chkNetwork->setObjectName(QStringLiteral("chkNetwork"));
+    ui.cboNetProtocol = new QComboBox(frame);
+    ui.cboNetProtocol->setObjectName(QStringLiteral("cboNetProtocol"));
+    ui.cboNetProtocol->addItems({QStringLiteral("RFC 2217"), QStringLiteral("Raw TCP")});
+    ui.txtNetHost = new QLineEdit(frame);
+    ui.txtNetHost->setObjectName(QStringLiteral("txtNetHost"));
+    ui.txtNetHost->setPlaceholderText(QStringLiteral("host"));
+    ui.txtNetPort = new QLineEdit(frame);
+    ui.txtNetPort->setObjectName(QStringLiteral("txtNetPort"));
+    ui.txtNetPort->setPlaceholderText(QStringLiteral("port"));
+    ui.txtNetPort->setMaximumWidth(70);
+    row->addWidget(ui.chkNetwork);
+    row->addWidget(ui.cboNetProtocol);
+    row->addWidget(ui.txtNetHost, 1);
+    row->addWidget(ui.txtNetPort);
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui.cboNetProtocol), static_cast<QWidget*>(ui.txtNetHost),
+          static_cast<QWidget*>(ui.txtNetPort)}) {
+        w->setEnabled(false);
+        connect(ui.chkNetwork, &QCheckBox::toggled, w, &QWidget::setEnabled);
+    }
+    return frame;
+}
+
+void frmSetupComm::showNetwork(const QString& device) {
+    const std::optional<NetworkDevice> d =
+        isNetworkDevice(device) ? parseNetworkDevice(device, nullptr) : std::nullopt;
+    ui.chkNetwork->setChecked(d.has_value());
+    if (!d) return;
+    ui.cboNetProtocol->setCurrentIndex(d->rfc2217 ? 0 : 1);
+    ui.txtNetHost->setText(d->host);
+    ui.txtNetPort->setText(QString::number(d->port));
+}
+
+std::optional<QString> frmSetupComm::networkDevice() {
+    bool ok = false;
+    const uint port = ui.txtNetPort->text().trimmed().toUInt(&ok);
+    const NetworkDevice d{ui.cboNetProtocol->currentIndex() == 0, ui.txtNetHost->text().trimmed(),
+                          quint16(ok && port <= 65535 ? port : 0)};
+    QString why;
+    QLineEdit* wrong = ui.txtNetHost;
+    if (d.host.isEmpty()) {
+        why = QStringLiteral("Enter the host name or address of the device server.");
+    } else if (d.port == 0) {
+        why = QStringLiteral("The device server's port must be a number from 1 to 65535.");
+        wrong = ui.txtNetPort;
+    } else if (parseNetworkDevice(networkDeviceText(d), &why)) {
+        return networkDeviceText(d);
+    }
+    m_prompt.message(QStringLiteral("Network device server"), why, MsgButtons::Ok,
+                     MsgIcon::Information);
+    ui.cmdSave->setDown(false);
+    wrong->setFocus();
+    return std::nullopt;
+}
+
 void frmSetupComm::showDevice(const QString& device) {
     m_device = device;
     ui.lblDevice->setText(device.isEmpty() ? QString() : QStringLiteral("Device: ") + device);
@@ -150,7 +214,8 @@ void frmSetupComm::CurrentSettings() {
     const PortSettings s = read.value_or(PortSettings{});
     ui.txtCommPort->setText(QString::number(s.portNumber));
     ui.optPortSpeed[s.baud == 19200 ? 1 : 0]->setChecked(true);
-    showDevice(s.device);
+    showNetwork(s.device);
+    showDevice(isNetworkDevice(s.device) ? QString() : s.device);
 }
 
 bool frmSetupComm::checkPortField() {
@@ -197,11 +262,14 @@ QString frmSetupComm::saveSettings(const PortSettings& s) {
 
 void frmSetupComm::cmdSave_Click() {
     if (m_search || !checkPortField()) return;
+    const std::optional<QString> network =
+        ui.chkNetwork->isChecked() ? networkDevice() : std::optional<QString>(m_device);
+    if (!network) return;
     m_link.CloseRSComm();
     PortSettings s;
     s.portNumber = *commPortFromText(ui.txtCommPort->text());
     s.baud = ui.optPortSpeed[1]->isChecked() ? 19200 : 9600;
-    s.device = m_device;
+    s.device = *network;
     const QString why = saveSettings(s);
     // Back online whatever the save did: a failed write must not also cost the link.
     if (m_wasOnline) m_link.setOnlineMode(true);

@@ -5,7 +5,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,8 +25,9 @@ class UpDown;
 
 // "Comm Port Settings": the serial port number and speed of the link, saved in the link's
 // settings file and, for the board development tools, in ORVILO.SFG; Find Board probes the
-// machine's ports for the board and fills in where it answered. Saving re-opens the link when
-// it was online as the dialog opened; a re-open that fails keeps the dialog open.
+// machine's ports for the board and fills in where it answered; a device server on the network
+// (host and port, RFC 2217 or raw TCP) replaces the serial port when chosen. Saving re-opens the
+// link when it was online as the dialog opened; a re-open that fails keeps the dialog open.
 class frmSetupComm final : public QDialog {
     Q_OBJECT
   public:
@@ -51,11 +55,19 @@ class frmSetupComm final : public QDialog {
         QListWidget* lstPorts = nullptr;
         QLabel* lblDevice = nullptr;
         QLabel* lblNote = nullptr;
+        QCheckBox* chkNetwork = nullptr;
+        QComboBox* cboNetProtocol = nullptr;
+        QLineEdit* txtNetHost = nullptr;
+        QLineEdit* txtNetPort = nullptr;
     };
 
     QGroupBox* buildPortFrame();
     QGroupBox* buildSpeedFrame();
     QGroupBox* buildFindFrame();
+    QGroupBox* buildNetworkFrame();
+    void showNetwork(const QString& device);
+    // The device server address entered, or nothing after saying what is wrong with it.
+    std::optional<QString> networkDevice();
     void CurrentSettings();
     // The field check; false (after the range message) when the text is no port number.
     bool checkPortField();

@@ -1,0 +1,106 @@
+// kalvex-cli through ser2net on loopback in front of the simulated board's pseudo-terminal.
+#include "data/AppState.h"
+#include "data/SetupFile.h"
+#include "link/Address.h"
+#include "support/CliBoard.h"
+#include "support/Ser2net.h"
+
+#include <QRegularExpression>
+
+using namespace kalvex;
+
+namespace {
+
+using test::CliRun;
+
+class NetworkCli : public test::CliBoard {
+  protected:
+    void SetUp() override {
+        CliBoard::SetUp();
+        QString error;
+        ASSERT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
+    }
+    CliRun viaServer(const QStringList& args) {
+        return cli(QStringList{"--device", ser2net.url()} + args, false);
+    }
+    // The bytes of the first n items of the default set.
+    size_t itemBytes(int n) const {
+        size_t bytes = 0;
+        for (int i = 0; i < n; ++i)
+            bytes += size_t(parseAddress(state.gDefaultData.Address[size_t(i)]).byteCount());
+        return bytes;
+    }
+
+    AppState state;
+    test::Ser2net ser2net;
+};
+
+TEST_F(NetworkCli, UploadAllGivesTheSameFileAsTheDirectLine) {
+    setBoard("W1092", 0xFF7F);
+    setBoard("B3250", 0xFF);
+    const CliRun direct = cli({"upload", "all", "-o", path("direct.sdt")});
+    ASSERT_EQ(direct.code, 0) << qPrintable(direct.err);
+    const CliRun network = viaServer({"upload", "all", "-o", path("network.sdt")});
+    ASSERT_EQ(network.code, 0) << qPrintable(network.err);
+    EXPECT_EQ(contents(path("network.sdt")), contents(path("direct.sdt")));
+}
+
+// ser2net killed mid-download: a failure, and every item reported written reached the board.
+TEST_F(NetworkCli, AServerKilledDuringADownloadFailsHonestly) {
+    ASSERT_TRUE(writeSetupFile(path("all.sdt"), state.gDefaultData, nullptr));
+    server.withBoard([](sim::Board& b) { b.faults().replyDelayUs = 500; });
+    QProcess p;
+    p.start(QStringLiteral(KALVEX_CLI),
+            {"--home", home.path(), "--device", ser2net.url(), "--retries", "0", "--yes",
+             "download", "all", path("all.sdt")});
+    ASSERT_TRUE(p.waitForStarted());
+    for (int wait = 0; received() < 400 && wait < 500; ++wait)
+        QThread::msleep(20);
+    ser2net.kill();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 2) << qPrintable(err);
+    static const QRegularExpression re(
+        QStringLiteral("not complete: (\\d+) of 1747 items written"));
+    const auto m = re.match(err);
+    ASSERT_TRUE(m.hasMatch()) << qPrintable(err);
+    const int written = m.captured(1).toInt();
+    EXPECT_LT(written, 1747);
+    server.withBoard([&](sim::Board& b) {
+        EXPECT_GE(b.writes().size(), itemBytes(written));
+        EXPECT_LE(b.writes().size(), itemBytes(written + 1)); // at most the item cut short
+    });
+}
+
+// In a network namespace of its own the program sees no network but a loopback that is down:
+// names cannot be resolved and nothing can be reached, and no packet leaves this machine.
+TEST_F(NetworkCli, AServerThatCannotBeReachedIsNamedWithTheReason) {
+    const QString closed = QString::number(test::Ser2net::freePort());
+    const struct {
+        QString device;
+        bool isolated;
+        const char* place;
+        const char* reason;
+    } cases[] = {
+        {"rfc2217://127.0.0.1:" + closed, false, "127.0.0.1 port ", "refused"},
+        {"socket://no-such-host.invalid:4001", true, "no-such-host.invalid port 4001",
+         "unknown host"},
+        {"rfc2217://127.0.0.1:4001", true, "127.0.0.1 port 4001", "unreachable"},
+    };
+    const bool canIsolate = QProcess::execute(QStringLiteral("unshare"), {"-n", "true"}) == 0;
+    for (const auto& c : cases) {
+        if (c.isolated && !canIsolate) continue;
+        QProcess p;
+        QStringList args{"--home", home.path(), "--device", c.device, "read", "W112"};
+        if (c.isolated) args = QStringList{"-n", KALVEX_CLI} + args;
+        p.start(QLatin1String(c.isolated ? "unshare" : KALVEX_CLI), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 3) << qPrintable(err);
+        EXPECT_TRUE(err.contains(QLatin1String(c.place)) && err.contains(QLatin1String(c.reason)))
+            << qPrintable(err);
+    }
+    if (!canIsolate) GTEST_SKIP() << "unshare -n is not allowed here: only the refusal was tried";
+}
+
+} // namespace
