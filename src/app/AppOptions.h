@@ -22,7 +22,11 @@ struct AppOptions {
 // "KALVEX_R1.0.0": the product and version as saved set-up files carry them.
 QString versionText();
 
-// Reads the command line; on a bad option returns false with the message in `error`.
-bool parseOptions(const QStringList& arguments, AppOptions& options, QString* error);
+enum class ParseOutcome { Run, Done, Refused };
+
+// Reads the command line. Needs no application object, so --help and --version work without
+// a display: they print to stdout and give Done; a bad option gives Refused with the message
+// in `error`.
+ParseOutcome parseOptions(const QStringList& arguments, AppOptions& options, QString* error);
 
 } // namespace kalvex::app

@@ -42,7 +42,10 @@ CliSession::CliSession(const CliOptions& options)
                              ? defaultProgramFolder(QCoreApplication::applicationDirPath())
                              : qs(options.home);
     m_link = std::make_unique<RSComm>(m_prompt, m_clock, home);
-    if (options.home.empty()) m_link->setUserSettingsFolder(userSettingsFolder());
+    if (options.home.empty()) {
+        m_link->setUserSettingsFolder(userSettingsFolder());
+        m_link->setSystemSettingsFile(systemSettingsFile(QCoreApplication::applicationDirPath()));
+    }
 }
 
 CliSession::~CliSession() {

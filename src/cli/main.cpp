@@ -20,7 +20,7 @@ namespace {
 const char* kFooter = R"(Options are accepted before or after the command; "--" ends them.
 Run "kalvex-cli help COMMAND" or "kalvex-cli COMMAND --help" for a command's usage.
 Exit codes: 0 success, 1 refused input or declined, 2 communication failure, 3 file error,
-130/143 transfer stopped by SIGINT/SIGTERM.)";
+4 diff found differences, 130/143 transfer stopped by SIGINT/SIGTERM.)";
 
 // Usage lines name the whole command: "kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF [clear]".
 class UsageFormatter : public CLI::Formatter {
@@ -73,7 +73,9 @@ void addHelpCommand(CLI::App& app, CliOptions& o) {
                 return int(kExitRefused);
             }
         }
-        std::cout << target->help();
+        // Straight to the formatter: App::help would prefix the "help" command's own path.
+        std::cout << target->get_formatter()->make_help(target, target->get_name(),
+                                                        CLI::AppFormatMode::Normal);
         return int(kExitOk);
     });
 }
@@ -129,7 +131,12 @@ int main(int argc, char** argv) {
         std::cout << "KALVEX_R" KALVEX_VERSION "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        say(QString::fromStdString(e.what()));
+        // CLI11 calls an unknown first word a missing subcommand; say what it is.
+        const std::vector<std::string> rest = app.remaining();
+        if (app.get_subcommands().empty() && !rest.empty() && rest.front().rfind('-', 0) != 0)
+            say(QStringLiteral("unknown command \"%1\"").arg(qs(rest.front())));
+        else
+            say(QString::fromStdString(e.what()));
         std::cerr << usage->usage(chosenCommand(app)) << "Try 'kalvex-cli --help'.\n";
         return kExitRefused;
     }

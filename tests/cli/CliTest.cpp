@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QProcess>
 #include <cerrno>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,7 +55,8 @@ TEST_F(CliTest, RefusedInputExitsOneWithNothingOnTheWire) {
         {{"write", "W310", "-5"}, "Only Numerical Data Allowed."},
         {{"--device", "", "read", "W112"}, "--device needs a device path"},
         {{"--retries", "-1", "read", "W112"}, "--retries"},
-        {{"frobnicate"}, "A subcommand is required"},
+        {{"frobnicate"}, "unknown command \"frobnicate\""},
+        {{}, "A subcommand is required"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(' ')));
@@ -166,7 +169,11 @@ TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
          {"'dialout'", "usermod -aG dialout", "log out and in"},
          {"Modem"}},
         {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
-        {EACCES, "", true, {"group that owns it", "ls -l /dev/ttyUSB0", "log out"}, {"usermod"}},
+        {EACCES,
+         "",
+         true,
+         {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"},
+         {"usermod", "-aG"}},
         {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
     };
     for (const auto& t : texts) {
@@ -177,8 +184,25 @@ TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
         for (const QString& part : t.hasNot)
             EXPECT_FALSE(text.contains(part)) << qPrintable(text);
     }
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), "root");
+    // Only a group that may read and write the device, and is neither root nor tty, is named.
+    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), ""); // root:root 0666
+    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/tty"), "");  // root:tty 0666
     EXPECT_EQ(QtSerialPort::deviceGroup(path("no-such-device")), "");
+    const QString dev = path("ttyFake");
+    write(dev, "");
+    const group* dialout = ::getgrnam("dialout");
+    if (::getuid() == 0 && dialout) {
+        ASSERT_EQ(::chown(qPrintable(dev), uid_t(-1), dialout->gr_gid), 0);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(qPrintable(dev), &info), 0);
+    const group* owner = ::getgrgid(info.st_gid);
+    const QString name = owner && info.st_gid != 0 ? QString(owner->gr_name) : QString();
+    for (const auto& [mode, expected] :
+         {std::pair{0660, name}, {0600, QString()}, {0640, QString()}}) {
+        ASSERT_EQ(::chmod(qPrintable(dev), mode), 0);
+        EXPECT_EQ(QtSerialPort::deviceGroup(dev), expected) << std::oct << mode;
+    }
 }
 
 // Readers refuse devices, FIFOs and numbers out of range at once instead of hanging,
@@ -234,7 +258,9 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
         QStringList args;
         std::vector<const char*> says;
     } cases[] = {
-        {{"--help"}, {"read", "write", "upload", "--device", "--force", "Exit codes", "130/143"}},
+        {{"--help"},
+         {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
+        {{"help"}, {"Usage: kalvex-cli [OPTIONS] SUBCOMMAND"}},
         {{"help", "write"}, {"Usage: kalvex-cli write [OPTIONS] ADDR VALUE", "Example: "}},
         {{"pls", "setpoint", "--help"}, {"Usage: kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF"}},
     };
@@ -244,6 +270,7 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
         EXPECT_EQ(r.code, 0) << qPrintable(c.args.join(' '));
         for (const char* word : c.says)
             EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word << "\n" << qPrintable(r.out);
+        EXPECT_FALSE(r.out.contains("kalvex-cli kalvex-cli")) << qPrintable(r.out);
         EXPECT_EQ(received(), before);
     }
 }
