@@ -70,7 +70,15 @@ int CliSession::open() {
     m_link->attachPort(*m_port);
     m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {
-        say(QStringLiteral("could not go online with the target board."));
+        const QString tried = m_port->deviceName();
+        say(QStringLiteral("could not go online with the target board on %1 (%2 baud%3). Another "
+                           "port: 'kalvex-cli ports --probe' finds the board, --device PATH "
+                           "names it, Edit > Comm Port in KALVEX saves it.")
+                .arg(tried.isEmpty() ? QStringLiteral("no port") : tried)
+                .arg(m_link->portSettings().baud)
+                .arg(m_port->usesPortNumber()
+                         ? QStringLiteral(", from ") + m_link->CommSettingsFile()
+                         : QString()));
         // A port that did not open (a missing device, one that is no serial port, a lock file
         // that cannot be written, RSPort.cfg) is a file error; a board that did not answer is
         // a communication failure.

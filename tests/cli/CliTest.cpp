@@ -119,6 +119,9 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
                           "and PROG Port."),
               2)
         << qPrintable(r.err);
+    // The last line names the port tried and the ways to another.
+    EXPECT_TRUE(r.err.contains("target board on " + server.slavePath() + " (9600 baud)"));
+    EXPECT_TRUE(r.err.contains("ports --probe")) << qPrintable(r.err);
 }
 
 // A port that does not open is a file error naming the path opened and the real cause.

@@ -136,6 +136,7 @@ class frmMDIMain final : public QMainWindow {
     void showMode();
     void showCaption();
     void showFaultBox();
+    void showStatus();
     void loadPage(int index);
     void unloadPage();
 
@@ -151,6 +152,8 @@ class frmMDIMain final : public QMainWindow {
     ProgramMenu* m_programMenu = nullptr; // File > Download Program, View > Target Board
     int CurrentPage = 0;
     bool FormLoaded = false;
+    QString m_status;  // the background's message
+    QString m_noBoard; // after a failed switch to online: the port tried and how to pick another
 };
 
 } // namespace kalvex
