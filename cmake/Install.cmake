@@ -30,6 +30,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kalvex_man_dir}/change
               ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvex)
 
+# Bash completion, written by kalvex-cli from its own parser.
+set(kalvex_completion ${CMAKE_BINARY_DIR}/completion/kalvex-cli)
+add_custom_command(OUTPUT ${kalvex_completion}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+  COMMAND $<TARGET_FILE:kalvex-cli> --bash-completion > ${kalvex_completion}
+  DEPENDS kalvex-cli VERBATIM)
+add_custom_target(kalvex_completion ALL DEPENDS ${kalvex_completion})
+install(FILES ${kalvex_completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
 set(kalvex_packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${kalvex_packaging}/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${kalvex_packaging}/kalvex.svg

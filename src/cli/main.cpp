@@ -1,5 +1,6 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
 #include "cli/BoardCommands.h"
+#include "cli/CommandTree.h"
 #include "cli/DataCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/PlsCommands.h"
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 using namespace kalvex::cli;
 
@@ -121,6 +123,17 @@ int main(int argc, char** argv) {
     addReportCommand(app, options);
     addBoardCommands(app, options);
     addHelpCommand(app, options);
+
+    // For the build: the completion script the package installs, and the list the manual's
+    // check reads. Not options of any command, so kept out of the parser.
+    if (argc == 2 && std::string_view(argv[1]) == "--bash-completion") {
+        printBashCompletion(app, std::cout);
+        return kExitOk;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--command-tree") {
+        printCommandTree(app, std::cout);
+        return kExitOk;
+    }
 
     try {
         app.parse(argc, argv);

@@ -32,6 +32,12 @@ grep -q "<launchable type=\"desktop-id\">kalvex.desktop</launchable>" \
     "$share"/metainfo/*.metainfo.xml || fail "metainfo does not launch the desktop entry"
 grep -q "release version=\"$version\"" "$share"/metainfo/*.metainfo.xml ||
     fail "metainfo does not name release $version"
+# The completion the package installs knows the commands (it comes from the parser).
+comp=$share/bash-completion/completions/kalvex-cli
+got=$(bash -c 'source "$1"; COMP_WORDS=(kalvex-cli --device x pls set); COMP_CWORD=4
+               _kalvex_cli; echo "${COMPREPLY[*]}"' _ "$comp") || fail "completion: $got"
+[ "$got" = setpoint ] || fail "completing 'pls set' gave '$got'"
+[ -f "$share/doc/kalvex/README.md" ] || fail "the README (Help > Help Topics) is not installed"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >/dev/null ||
