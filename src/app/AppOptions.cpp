@@ -53,6 +53,10 @@ ParseOutcome parseOptions(const QStringList& arguments, AppOptions& o, QString* 
          QStringLiteral("Run the PC clock that windows read (the board clock's Set buttons) "
                         "from this ISO 8601 date and time."),
          QStringLiteral("WHEN")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Append every byte exchange with the board (sent, reply, time) to "
+                        "FILE, for service work."),
+         QStringLiteral("FILE")},
         {QStringLiteral("screenshot"),
          QStringLiteral("Save a picture of the main window to FILE after a few seconds, "
                         "then quit."),
@@ -83,6 +87,7 @@ ParseOutcome parseOptions(const QStringList& arguments, AppOptions& o, QString* 
     o.timeline = p.value(QStringLiteral("timeline"));
     o.online = p.isSet(QStringLiteral("online"));
     o.screenshot = p.value(QStringLiteral("screenshot"));
+    o.traceFile = p.value(QStringLiteral("trace"));
     bool pageOk = false;
     o.page = p.value(QStringLiteral("page")).toInt(&pageOk);
     if (!pageOk || o.page < 1 || o.page > 6) {

@@ -14,6 +14,7 @@ struct AppOptions {
     QString timeline; // simulator commands run at their times
     bool online = false;
     QString screenshot;
+    QString traceFile;      // the link's exchanges are logged there
     int page = 1;           // Window menu page shown at start, 1-6
     QString setupFile;      // a set-up file to open at start (a desktop entry's %f)
     QDateTime pcClockStart; // the PC clock the windows read starts here (invalid: the real one)

@@ -4,6 +4,7 @@
 #include "app/WidgetMap.h"
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
+#include "link/LinkTrace.h"
 #include "link/ProgramFolder.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
@@ -123,6 +124,9 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("KALVEX"));
     QApplication::setApplicationName(QStringLiteral("KALVEX"));
     QApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
+
+    if (!options.traceFile.isEmpty() && !startLinkTrace(options.traceFile, &error))
+        return fail(error);
 
     std::unique_ptr<sim::PtyServer> simulator;
     QString device = options.device;

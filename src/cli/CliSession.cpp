@@ -1,4 +1,5 @@
 #include "cli/CliSession.h"
+#include "link/LinkTrace.h"
 
 #include "link/ProgramFolder.h"
 #include "sim/PtyServer.h"
@@ -56,6 +57,11 @@ CliSession::~CliSession() {
 }
 
 int CliSession::open() {
+    if (QString why;
+        !m_options.traceFile.empty() && !startLinkTrace(qs(m_options.traceFile), &why)) {
+        say(why);
+        return kExitFile;
+    }
     QString device = qs(m_options.device);
     if (m_options.simulate) {
         QString error;

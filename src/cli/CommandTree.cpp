@@ -1,6 +1,7 @@
 #include "cli/CommandTree.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,21 +60,24 @@ void printCommandTree(const CLI::App& app, std::ostream& out) {
 void printBashCompletion(const CLI::App& app, std::ostream& out) {
     const std::vector<Node> nodes = tree(app);
     const Node& top = nodes.front();
-    std::vector<std::string> valued = top.takesValue;
+    std::vector<std::string> valued;
     for (const Node& n : nodes)
         valued.insert(valued.end(), n.takesValue.begin(), n.takesValue.end());
+    std::sort(valued.begin(), valued.end());
+    valued.erase(std::unique(valued.begin(), valued.end()), valued.end());
     out << "# bash completion for kalvex-cli, generated from its parser (kalvex-cli "
            "--bash-completion)\n"
            "_kalvex_cli() {\n"
            "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} path= w i\n"
            "    case $prev in\n"
            "    "
-        << [&] {
-               std::string s;
-               for (const std::string& v : valued)
-                   s += (s.empty() ? "" : "|") + v;
-               return s;
-           }()
+        <<
+        [&] {
+            std::string s;
+            for (const std::string& v : valued)
+                s += (s.empty() ? "" : "|") + v;
+            return s;
+        }()
         << ") return ;; # a value: file names (complete -o default)\n"
            "    esac\n"
            "    for ((i = 1; i < COMP_CWORD; i++)); do\n"

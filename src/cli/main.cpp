@@ -57,6 +57,13 @@ void addGlobalOptions(CLI::App& app, CliOptions& o) {
         ->check(CLI::IsMember({9600, 19200}));
     app.add_option("--state", o.stateFile, "Simulator: set the board from a state file")
         ->type_name("FILE");
+    app.add_option("--trace", o.traceFile,
+                   "Append every byte exchange with the board (sent, reply, time) to FILE")
+        ->type_name("FILE");
+    app.add_option("--format", o.format,
+                   "text (default) or json: read, info, ports, diff print one JSON document")
+        ->type_name("FORMAT")
+        ->check(CLI::IsMember({"text", "json"}));
 }
 
 // help [COMMAND [SUBCOMMAND]]: the usage of the program or of one command.

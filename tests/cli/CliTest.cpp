@@ -4,7 +4,10 @@
 #include "support/QtPrinters.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <cerrno>
 #include <grp.h>
 #include <sys/resource.h>
@@ -41,6 +44,49 @@ TEST_F(CliTest, OptionsGoBeforeOrAfterTheCommand) {
         EXPECT_EQ(r.out, "4660\n123456\n") << qPrintable(args.join(' '));
     }
     EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
+}
+
+// --format json: one document of what the board sent, or none at all when a read failed.
+TEST_F(CliTest, JsonOutputIsOneDocumentOrNothing) {
+    const QString dev = server.slavePath();
+    const struct {
+        QStringList args;
+        int code;
+        QString out;
+        qint64 silentAfter; // bytes more the board answers; -1: all
+    } cases[] = {
+        {{"--format", "json", "read", "W300", "D302"},
+         0,
+         "{\"values\":{\"D302\":123456,\"W300\":4660}}\n",
+         -1},
+        // The first value was read, the second not: no document, not half of one.
+        {{"read", "W300", "--format=json", "--retries", "0", "D302"}, 2, "", 8},
+        {{"--format", "xml", "read", "W300"}, 1, "", -1},
+        {{"--format", "json", "ports", "--", dev},
+         0,
+         "{\"ports\":[{\"description\":\"\",\"device\":\"" + dev + "\",\"usb\":false}]}\n",
+         -1},
+    };
+    for (const auto& c : cases) {
+        const qint64 silent = c.silentAfter < 0 ? -1 : received() + c.silentAfter;
+        server.withBoard([silent](sim::Board& b) { b.faults().silentAfter = silent; });
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << qPrintable(c.args.join(' ') + "\n" + r.err);
+        EXPECT_EQ(r.out, c.out) << qPrintable(c.args.join(' '));
+    }
+    server.withBoard([](sim::Board& b) { b.faults().silentAfter = -1; });
+    // --trace: one line per byte the board received, with the reply it gave.
+    const qint64 before = received();
+    ASSERT_EQ(cli({"--trace", path("trace"), "read", "W300"}).code, 0);
+    const QList<QByteArray> lines = contents(path("trace")).trimmed().split('\n');
+    EXPECT_EQ(lines.size(), received() - before);
+    const QRegularExpression line(R"(^\S+ sent FF reply [0-9A-F]{2} after \d+ us$)");
+    EXPECT_TRUE(line.match(QString(lines.value(0))).hasMatch()) << lines.value(0).constData();
+
+    const CliRun info = cli({"--format", "json", "info"});
+    const QJsonObject o = QJsonDocument::fromJson(info.out.toUtf8()).object();
+    EXPECT_EQ(o.value("port").toString(), dev) << qPrintable(info.out);
+    EXPECT_TRUE(o.contains("firmwareRevision") && o.contains("spindles")) << qPrintable(info.out);
 }
 
 // Refused before the port opens: nothing reaches the board, not even the attention byte.

@@ -18,8 +18,10 @@ while IFS=$'\t' read -r path options; do
     done
 done <<<"$tree"
 footer=$("$bin/kalvex-cli" --help)
+status=$(sed -n '/^\.SH EXIT STATUS/,/^\.SH [^E]/p' "$docs/kalvex-cli.1")
 for code in $(grep -A2 "^Exit codes" <<<"$footer" | grep -oE '\b[0-9]+\b'); do
-    grep -qE "^\.B(R)? $code\b" "$docs/kalvex-cli.1" || missing "exit code $code" kalvex-cli.1
+    grep -qE "^\.BR? ([0-9]+\b.*)?\b$code\b" <<<"$status" ||
+        missing "exit code $code" "kalvex-cli.1 (EXIT STATUS)"
 done
 
 gui=$(page kalvex.1)
