@@ -60,18 +60,26 @@ version=$(dpkg-deb --field "$deb" Version)
 # Captured first: grep -q leaving early would stop the writer with SIGPIPE under pipefail.
 info=$(run /usr/bin/kalvex-cli --simulate info) || fail "kalvex-cli info exited $?"
 grep -q "^Firmware revision:" <<<"$info" || fail "kalvex-cli info printed: $info"
-# A numbered port reads the system-wide default and saves the user's own copy, whatever the
-# port did (most machines have no board on ttyS0).
+# A numbered port reads the system-wide default (port 1), whatever the port then did (most
+# machines have no board on ttyS0).
 run /usr/bin/kalvex-cli info >"$scratch/port.out" 2>&1 || true
-grep -q "/dev/ttyS0" "$scratch/port.out" || fail "kalvex-cli info said: $(cat "$scratch/port.out")"
-[ -f "$home/.config/KALVEX/RSPort.cfg" ] || fail "the user's RSPort.cfg was not written"
+grep -q "/dev/ttyS0 (9600 baud, from /etc/kalvex/RSPort.cfg)" "$scratch/port.out" ||
+    fail "kalvex-cli info said: $(cat "$scratch/port.out")"
+# Without it, the defaults are written, and only into the user's folder.
+"${sudo_cmd[@]}" mv /etc/kalvex/RSPort.cfg "$scratch/etc-default"
+run /usr/bin/kalvex-cli info >"$scratch/port.out" 2>&1 || true
+"${sudo_cmd[@]}" mv "$scratch/etc-default" /etc/kalvex/RSPort.cfg
+[ -f "$home/.config/KALVEX/RSPort.cfg" ] ||
+    fail "the user's RSPort.cfg was not written: $(cat "$scratch/port.out")"
 run xvfb-run -a /usr/bin/kalvex --simulate --screenshot "$scratch/shot.png" ||
     fail "kalvex --simulate under Xvfb"
 [ -s "$scratch/shot.png" ] || fail "no screenshot from the installed kalvex"
 # Nothing the programs write (settings under every name they use) lands outside the user's home.
-written=$("${sudo_cmd[@]}" find / -xdev \( -path /proc -o -path "$scratch" \) -prune -o \
-    -newer "$scratch/before" \( -iname RSPort.cfg -o -iname "KALVEX*.conf" -o -iname kalvex.ini \
-    -o -iname ORVILO.SFG -o -path "*Unknown Organization*" \) -print)
+prune=()
+for d in "${skip[@]}"; do [ -n "$d" ] && prune+=(-path "$d" -prune -o); done
+written=$("${sudo_cmd[@]}" find / -xdev "${prune[@]}" -newer "$scratch/before" \
+    \( -iname RSPort.cfg -o -iname "KALVEX*.conf" -o -iname kalvex.ini -o -iname ORVILO.SFG \
+    -o -path "*Unknown Organization*" \) -print)
 [ -z "$written" ] || fail "settings written outside the user's home: $written"
 
 "${sudo_cmd[@]}" dpkg -r kalvex >/dev/null 2>"$scratch/remove.err" ||

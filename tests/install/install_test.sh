@@ -38,6 +38,11 @@ got=$(bash -c 'source "$1"; COMP_WORDS=(kalvex-cli --device x pls set); COMP_CWO
                _kalvex_cli; echo "${COMPREPLY[*]}"' _ "$comp") || fail "completion: $got"
 [ "$got" = setpoint ] || fail "completing 'pls set' gave '$got'"
 [ -f "$share/doc/kalvex/README.md" ] || fail "the README (Help > Help Topics) is not installed"
+# The installed examples are ones the simulator takes.
+"$root/bin/kalvex-cli" --simulate --home "$share/kalvex" \
+    --state "$share/doc/kalvex/examples/board.state" info >"$scratch/example" ||
+    fail "the example state file: $(cat "$scratch/example")"
+grep -q "^Spindles: 36" "$scratch/example" || fail "the example state file: $(cat "$scratch/example")"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >/dev/null ||
