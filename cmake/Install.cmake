@@ -25,8 +25,23 @@ add_custom_command(OUTPUT ${kalvex_man_dir}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
 add_custom_target(kalvex_install_docs ALL DEPENDS ${kalvex_man_pages} ${kalvex_man_dir}/changelog.gz)
 install(FILES ${kalvex_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The README's examples: a simulator state file and a timeline.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/board.state
+              ${PROJECT_SOURCE_DIR}/docs/examples/demo.timeline
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvex/examples)
+# Help > Help Topics opens the README (../doc/kalvex from the program folder).
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kalvex_man_dir}/changelog.gz
+              ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvex)
+
+# Bash completion, written by kalvex-cli from its own parser.
+set(kalvex_completion ${CMAKE_BINARY_DIR}/completion/kalvex-cli)
+add_custom_command(OUTPUT ${kalvex_completion}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+  COMMAND $<TARGET_FILE:kalvex-cli> --bash-completion > ${kalvex_completion}
+  DEPENDS kalvex-cli VERBATIM)
+add_custom_target(kalvex_completion ALL DEPENDS ${kalvex_completion})
+install(FILES ${kalvex_completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 set(kalvex_packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${kalvex_packaging}/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -38,6 +53,12 @@ configure_file(${kalvex_packaging}/org.kalvex.kalvex.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/org.kalvex.kalvex.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/org.kalvex.kalvex.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The system-wide port default belongs to the package alone, as a conffile in /etc: a from-source
+# install into a prefix leaves it out (the programs then start from 1,9600 in the user's folder).
+install(FILES ${kalvex_packaging}/RSPort.cfg DESTINATION /etc/kalvex COMPONENT conffiles
+        EXCLUDE_FROM_ALL)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${kalvex_packaging}/conffiles)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kalvex)
@@ -63,5 +84,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kalvex.org/")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Installed files only: tests, benchmarks and the libraries they link stay out of the package.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/;${CMAKE_BINARY_DIR};${PROJECT_NAME};conffiles;/")
 include(CPack)

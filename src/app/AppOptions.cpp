@@ -5,7 +5,6 @@
 
 #include <QCommandLineParser>
 #include <cstdio>
-#include <cstdlib>
 
 namespace kalvex::app {
 
@@ -13,11 +12,13 @@ QString versionText() {
     return QStringLiteral("KALVEX_R" KALVEX_VERSION);
 }
 
-bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
+ParseOutcome parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     QCommandLineParser p;
     p.setApplicationDescription(
         QStringLiteral("KALVEX set-up and monitoring for the P9100 board."));
-    p.addHelpOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Print these options and exit."));
+    p.addOption(help);
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Print the version, as saved files carry it."));
     p.addOption(version);
@@ -55,19 +56,31 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
          QStringLiteral("Run the PC clock that windows read (the board clock's Set buttons) "
                         "from this ISO 8601 date and time."),
          QStringLiteral("WHEN")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Append every byte exchange with the board (sent, reply, time) to "
+                        "FILE, for service work."),
+         QStringLiteral("FILE")},
         {QStringLiteral("screenshot"),
          QStringLiteral("Save a picture of the main window to FILE after a few seconds, "
                         "then quit."),
          QStringLiteral("FILE")},
     });
-    p.process(arguments); // --help and a bad option print and exit here
-    if (p.isSet(version)) {
-        std::printf("%s\n", qPrintable(versionText()));
-        std::exit(0);
+    if (!p.parse(arguments)) {
+        *error = p.errorText() + QStringLiteral(" (kalvex --help lists the options)");
+        return ParseOutcome::Refused;
+    }
+    if (p.isSet(help) || p.isSet(version)) {
+        // With no application object the parser knows no program name.
+        const QString text =
+            p.isSet(help)
+                ? p.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("kalvex"))
+                : versionText() + u'\n';
+        std::fputs(qPrintable(text), stdout);
+        return ParseOutcome::Done;
     }
     if (p.positionalArguments().size() > 1) {
         *error = QStringLiteral("Unexpected argument: %1").arg(p.positionalArguments().at(1));
-        return false;
+        return ParseOutcome::Refused;
     }
     o.setupFile = p.positionalArguments().value(0);
     o.simulate = p.isSet(QStringLiteral("simulate"));
@@ -77,18 +90,19 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
     o.timeline = p.value(QStringLiteral("timeline"));
     o.online = p.isSet(QStringLiteral("online"));
     o.screenshot = p.value(QStringLiteral("screenshot"));
+    o.traceFile = p.value(QStringLiteral("trace"));
     bool pageOk = false;
     o.page = p.value(QStringLiteral("page")).toInt(&pageOk);
     if (!pageOk || o.page < 1 || o.page > 6) {
         *error = QStringLiteral("--page must be a number from 1 to 6.");
-        return false;
+        return ParseOutcome::Refused;
     }
     if (p.isSet(QStringLiteral("pc-clock"))) {
         const auto when = parseInstant(p.value(QStringLiteral("pc-clock")));
         if (!when) {
             *error = QStringLiteral("--pc-clock must be an ISO 8601 date and time, such as "
                                     "2005-01-05T10:20:30.");
-            return false;
+            return ParseOutcome::Refused;
         }
         o.pcClockStart = *when;
     }
@@ -97,19 +111,19 @@ bool parseOptions(const QStringList& arguments, AppOptions& o, QString* error) {
         o.baud = p.value(QStringLiteral("baud")).toInt(&ok);
         if (!ok || !sim::isWireSpeed(o.baud)) {
             *error = QStringLiteral("--baud must be 9600 or 19200.");
-            return false;
+            return ParseOutcome::Refused;
         }
     }
     if (!o.simulate && (o.baud > 0 || !o.stateFile.isEmpty() || !o.timeline.isEmpty())) {
         *error = QStringLiteral("--baud, --state and --timeline need --simulate.");
-        return false;
+        return ParseOutcome::Refused;
     }
-    if (isNetworkDevice(o.device) && !parseNetworkDevice(o.device, error)) return false;
+    if (isNetworkDevice(o.device) && !parseNetworkDevice(o.device, error)) return ParseOutcome::Refused;
     if (o.simulate && !o.device.isEmpty()) {
         *error = QStringLiteral("--simulate and --device cannot be used together.");
-        return false;
+        return ParseOutcome::Refused;
     }
-    return true;
+    return ParseOutcome::Run;
 }
 
 } // namespace kalvex::app

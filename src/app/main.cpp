@@ -6,6 +6,7 @@
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
 #include "link/DevicePort.h"
+#include "link/LinkTrace.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
@@ -28,9 +29,12 @@ using namespace kalvex;
 
 namespace {
 
+// A box only where someone can see it: offscreen, it would wait for ever.
 int fail(const QString& message) {
     std::fprintf(stderr, "kalvex: %s\n", qPrintable(message));
-    QMessageBox::critical(nullptr, QStringLiteral("KALVEX"), message);
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, QStringLiteral("KALVEX"), message);
     return 1;
 }
 
@@ -100,12 +104,30 @@ void addSimulatorPanel(frmMDIMain& window, sim::PtyServer& simulator, RSComm& li
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KALVEX"));
-    QApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
+    // Read before the application object exists: --help, --version and a bad option need no
+    // display (over SSH there is none), and a bad option is said on stderr, not in a box.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     app::AppOptions options;
     QString error;
-    if (!app::parseOptions(QApplication::arguments(), options, &error)) return fail(error);
+    switch (app::parseOptions(arguments, options, &error)) {
+    case app::ParseOutcome::Done:
+        return 0;
+    case app::ParseOutcome::Refused:
+        std::fprintf(stderr, "kalvex: %s\n", qPrintable(error));
+        return 1;
+    case app::ParseOutcome::Run:
+        break;
+    }
+    QApplication app(argc, argv);
+    // One settings folder (~/.config/KALVEX) for everything the program remembers.
+    QApplication::setOrganizationName(QStringLiteral("KALVEX"));
+    QApplication::setApplicationName(QStringLiteral("KALVEX"));
+    QApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
+
+    if (!options.traceFile.isEmpty() && !startLinkTrace(options.traceFile, &error))
+        return fail(error);
 
     std::unique_ptr<sim::PtyServer> simulator;
     QString device = options.device;
@@ -125,7 +147,10 @@ int main(int argc, char** argv) {
     AppState state(home);
     RSComm link(prompt, clock, home);
     // --home names the one folder to use; without it the user's own settings come first.
-    if (options.home.isEmpty()) link.setUserSettingsFolder(userSettingsFolder());
+    if (options.home.isEmpty()) {
+        link.setUserSettingsFolder(userSettingsFolder());
+        link.setSystemSettingsFile(systemSettingsFile(QApplication::applicationDirPath()));
+    }
     ShellContext shell{
         state, link, port, prompt, chooser, home, app::machinePages(state, link, prompt)};
     if (options.pcClockStart.isValid()) {

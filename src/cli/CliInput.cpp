@@ -32,6 +32,11 @@ int checkItems(const TransferPlan& plan, const SetupData& data) {
 }
 
 int checkOutputFile(const QString& output, bool force, const QStringList& inputs) {
+    if (output == QLatin1String("-")) { // never a file named "-": that is standard output
+        say(QStringLiteral("this command writes a file, not standard output (\"-\"); name a file "
+                           "(./- for a file of that name)."));
+        return kExitRefused;
+    }
     const QFileInfo out(output);
     for (const QString& in : inputs) {
         const QFileInfo i(in);

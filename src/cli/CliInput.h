@@ -16,7 +16,7 @@ int checkItems(const TransferPlan& plan, const SetupData& data);
 
 // Whether `output` may be written: it must not be one of `inputs`, must be a regular file
 // when it exists, and replaces an existing file only with --force. Exit code 3 or 0, with a
-// message.
+// message; "-" (standard output, which these outputs do not take) gives 1.
 int checkOutputFile(const QString& output, bool force, const QStringList& inputs = {});
 
 } // namespace kalvex::cli

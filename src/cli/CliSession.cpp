@@ -1,4 +1,5 @@
 #include "cli/CliSession.h"
+#include "link/LinkTrace.h"
 
 #include "link/ProgramFolder.h"
 #include "sim/PtyServer.h"
@@ -43,7 +44,10 @@ CliSession::CliSession(const CliOptions& options)
                              : qs(options.home);
     m_link = std::make_unique<RSComm>(m_prompt, m_clock, home);
     QObject::connect(m_link.get(), &RSComm::linkLost, [this] { m_lost = true; });
-    if (options.home.empty()) m_link->setUserSettingsFolder(userSettingsFolder());
+    if (options.home.empty()) {
+        m_link->setUserSettingsFolder(userSettingsFolder());
+        m_link->setSystemSettingsFile(systemSettingsFile(QCoreApplication::applicationDirPath()));
+    }
 }
 
 CliSession::~CliSession() {
@@ -54,6 +58,11 @@ CliSession::~CliSession() {
 }
 
 int CliSession::open() {
+    if (QString why;
+        !m_options.traceFile.empty() && !startLinkTrace(qs(m_options.traceFile), &why)) {
+        say(why);
+        return kExitFile;
+    }
     QString device = qs(m_options.device);
     if (m_options.simulate) {
         QString error;
@@ -68,7 +77,15 @@ int CliSession::open() {
     m_link->attachPort(*m_port);
     m_link->setOnlineMode(true);
     if (!m_link->OnlineMode()) {
-        say(QStringLiteral("could not go online with the target board."));
+        const QString tried = m_port->deviceName();
+        say(QStringLiteral("could not go online with the target board on %1 (%2 baud%3). Another "
+                           "port: 'kalvex-cli ports --probe' finds the board, --device PATH "
+                           "names it, Edit > Comm Port in KALVEX saves it.")
+                .arg(tried.isEmpty() ? QStringLiteral("no port") : tried)
+                .arg(m_link->portSettings().baud)
+                .arg(m_port->usesPortNumber()
+                         ? QStringLiteral(", from ") + m_link->CommSettingsFile()
+                         : QString()));
         // A port that did not open (a missing device, one that is no serial port, a lock file
         // that cannot be written, RSPort.cfg) is a file error; a board that did not answer is
         // a communication failure.

@@ -40,6 +40,8 @@ struct CliOptions {
     bool force = false;
     int baud = 0;
     std::string stateFile;
+    std::string format = "text"; // or "json"
+    std::string traceFile;       // --trace: the link's exchanges are logged there
     // What the command named on the command line does; set while the line is read.
     std::function<int()> action;
 };

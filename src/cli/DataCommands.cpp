@@ -14,8 +14,10 @@
 #include <CLI/CLI.hpp>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 #include <utility>
 
@@ -230,12 +232,28 @@ int runDownload(const CliOptions& options, DataArgs a) {
     return rc == kExitOk ? readBackExit(o, a.verify) : rc;
 }
 
+// "-o -" writes the export to standard output, as a pipe expects.
+int exportToStdout(const AppState& state) {
+    const QByteArray text =
+        shiftExportText(state.gCurrentData, state.gFileNameTitle, state.gUploadNOW);
+    if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()) ||
+        std::fflush(stdout) != 0) {
+        say(QStringLiteral("standard output: %1")
+                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return kExitFile;
+    }
+    return kExitOk;
+}
+
 int runExport(const CliOptions& options, const DataArgs& a) {
     const QString output = qs(a.output);
-    if (const int rc = checkOutputFile(output, options.force, {qs(a.file)})) return rc;
+    const bool toStdout = output == QLatin1String("-");
+    if (!toStdout)
+        if (const int rc = checkOutputFile(output, options.force, {qs(a.file)})) return rc;
     CliPrompt prompt(0, options.yes);
     AppState state;
     if (const int rc = openFile(state, prompt, qs(a.file))) return rc;
+    if (toStdout) return exportToStdout(state);
     NamedFile chooser(output);
     SystemClock clock;
     RSComm offline(prompt, clock, QString());
@@ -351,7 +369,9 @@ void addDataCommands(CLI::App& app, CliOptions& o) {
     CLI::App* exportCmd = addCommand(app, "export", "Write the shift data export of a set-up file.",
                                      "kalvex-cli export machine1.sdt -o shift.txt");
     exportCmd->add_option("FILE", ex->file, "The set-up file")->required();
-    exportCmd->add_option("-o,--output", ex->output, "The text file to write")->required();
+    exportCmd
+        ->add_option("-o,--output", ex->output, "The text file to write; - for standard output")
+        ->required();
     onCommand(*exportCmd, o, [&o, ex] { return runExport(o, *ex); });
 
     auto du = std::make_shared<DataArgs>();

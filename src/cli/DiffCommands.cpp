@@ -1,6 +1,7 @@
 #include "cli/DiffCommands.h"
 
 #include "cli/CliInput.h"
+#include "cli/JsonOut.h"
 #include "data/DataCompare.h"
 #include "data/DataTransfers.h"
 #include "data/SetupFile.h"
@@ -39,7 +40,18 @@ class QuietHost final : public TransferHost {
     }
 };
 
-void printDifferences(const std::vector<ItemDifference>& diffs) {
+void printDifferences(const std::vector<ItemDifference>& diffs, bool json) {
+    if (json) {
+        QJsonArray items;
+        for (const ItemDifference& d : diffs)
+            items.append(QJsonObject{{QStringLiteral("index"), d.index},
+                                     {QStringLiteral("address"), d.address},
+                                     {QStringLiteral("name"), d.name},
+                                     {QStringLiteral("a"), d.valueA},
+                                     {QStringLiteral("b"), d.valueB}});
+        printJson({{QStringLiteral("differences"), items}});
+        return;
+    }
     for (const ItemDifference& d : diffs)
         std::printf("%d\t%s\t%s\t%d\t%d\n", d.index, qPrintable(d.address), qPrintable(d.name),
                     d.valueA, d.valueB);
@@ -76,7 +88,7 @@ int runDiff(const DiffRequest& r) {
         const std::optional<SetupData> b = readFile(r.fileB);
         if (!b) return kExitFile;
         const std::vector<ItemDifference> diffs = differingItems(*a, *b, items);
-        printDifferences(diffs);
+        printDifferences(diffs, wantsJson(r.options));
         return summarise(diffs, int(items.size()));
     }
     CliSession session(r.options);
@@ -88,7 +100,7 @@ int runDiff(const DiffRequest& r) {
         say(QStringLiteral("The board was not read to the end; nothing compared."));
         return orElse(session, kExitComm);
     }
-    printDifferences(*diffs);
+    printDifferences(*diffs, wantsJson(r.options));
     return summarise(*diffs, int(items.size()));
 }
 

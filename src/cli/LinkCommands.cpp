@@ -1,6 +1,7 @@
 #include "cli/LinkCommands.h"
 
 #include "cli/CliInput.h"
+#include "cli/JsonOut.h"
 #include "cli/StopSignals.h"
 #include "link/PortProbe.h"
 #include "link/TextNumber.h"
@@ -32,11 +33,16 @@ int runRead(const CliOptions& options, const QStringList& addresses) {
     if (const int rc = checkAddresses(addresses)) return rc;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
+    QJsonObject values; // printed whole, or not at all
     for (const QString& a : addresses) {
         const LinkResult r = session.link().readValue(a);
         if (!r) return failed("read", a, r);
-        print(QString::number(r.value));
+        if (wantsJson(options))
+            values.insert(a, double(r.value));
+        else
+            print(QString::number(r.value));
     }
+    if (wantsJson(options)) printJson({{QStringLiteral("values"), values}});
     return kExitOk;
 }
 
@@ -68,6 +74,16 @@ int runInfo(const CliOptions& options) {
     if (!fault) return failed("read", QStringLiteral("B8176"), fault);
     const LinkResult spindles = link.readValue(QStringLiteral("B52"));
     if (!spindles) return failed("read", QStringLiteral("B52"), spindles);
+    if (wantsJson(options)) {
+        printJson({{QStringLiteral("port"), link.port()->deviceName()},
+                   {QStringLiteral("lowLatency"), link.port()->lowLatency()},
+                   {QStringLiteral("firmwareRevision"), double(rev.value)},
+                   {QStringLiteral("faultCode"), double(fault.value)},
+                   {QStringLiteral("faultText"),
+                    fault.value == 0 ? QString() : link.FaultDescription(int(fault.value))},
+                   {QStringLiteral("spindles"), double(spindles.value)}});
+        return kExitOk;
+    }
     print(QStringLiteral("Port: %1 (low latency: %2)")
               .arg(link.port()->deviceName(), link.port()->lowLatency()
                                                   ? QStringLiteral("on")
@@ -136,15 +152,32 @@ int runSim(const CliOptions& options, const QString& timelinePath) {
 
 // The serial ports, and with `probe` where the board answers; devices named on the command line
 // replace the enumerated list. A stop signal ends the search between two probes.
-int runPorts(bool probe, const QStringList& devices) {
+QJsonObject portJson(const PortCandidate& p) {
+    QJsonObject o{{QStringLiteral("device"), p.device},
+                  {QStringLiteral("description"), p.description},
+                  {QStringLiteral("usb"), p.usb}};
+    if (p.portNumber > 0) o.insert(QStringLiteral("portNumber"), p.portNumber);
+    return o;
+}
+
+// The serial ports, and with `probe` where the board answers; devices named on the command line
+// replace the enumerated list. A stop signal ends the search between two probes.
+int runPorts(bool probe, const QStringList& devices, bool json) {
     std::vector<PortCandidate> ports;
     for (const QString& d : devices)
         ports.push_back(candidateFor(d));
     if (devices.isEmpty()) ports = listSerialPorts();
+    QJsonArray listed;
     for (const PortCandidate& p : ports)
-        print(candidateLine(p));
-    if (ports.empty()) print(QStringLiteral("no serial ports found"));
-    if (!probe) return kExitOk;
+        if (json)
+            listed.append(portJson(p));
+        else
+            print(candidateLine(p));
+    if (ports.empty() && !json) print(QStringLiteral("no serial ports found"));
+    if (!probe) {
+        if (json) printJson({{QStringLiteral("ports"), listed}});
+        return kExitOk;
+    }
     catchStopSignals();
     BoardSearch search(ports, QString());
     while (!search.done()) {
@@ -152,11 +185,19 @@ int runPorts(bool probe, const QStringList& devices) {
             say(QStringLiteral("stopped: every port probed so far is closed again"));
             return stopExitCode();
         }
-        print(probeResultText(search.step()));
+        const QString line = probeResultText(search.step());
+        if (!json) print(line);
     }
     if (!search.found()) {
         say(QStringLiteral("no board answered on any port"));
         return kExitComm;
+    }
+    if (json) {
+        printJson({{QStringLiteral("ports"), listed},
+                   {QStringLiteral("found"),
+                    QJsonObject{{QStringLiteral("device"), search.found()->port.device},
+                                {QStringLiteral("baud"), search.found()->baud}}}});
+        return kExitOk;
     }
     print(QStringLiteral("board found: %1 at %2")
               .arg(search.found()->port.device)
@@ -207,7 +248,8 @@ void addLinkCommands(CLI::App& app, CliOptions& o) {
                                  "kalvex-cli ports --probe");
     ports->add_flag("--probe", *probe, "Probe each port for the board");
     ports->add_option("DEVICE", *devices, "Devices to list or probe instead");
-    onCommand(*ports, o, [probe, devices] { return runPorts(*probe, qsList(*devices)); });
+    onCommand(*ports, o,
+              [&o, probe, devices] { return runPorts(*probe, qsList(*devices), wantsJson(o)); });
 
     CLI::App* sim = addCommand(app, "sim",
                                "Run the board simulator on a new pseudo-terminal: prints the "

@@ -1,5 +1,6 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
 #include "cli/BoardCommands.h"
+#include "cli/CommandTree.h"
 #include "cli/DataCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/PlsCommands.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 using namespace kalvex::cli;
 
@@ -21,7 +23,7 @@ namespace {
 const char* kFooter = R"(Options are accepted before or after the command; "--" ends them.
 Run "kalvex-cli help COMMAND" or "kalvex-cli COMMAND --help" for a command's usage.
 Exit codes: 0 success, 1 refused input or declined, 2 communication failure, 3 file error,
-130/143 transfer stopped by SIGINT/SIGTERM.)";
+4 diff found differences, 130/143 transfer stopped by SIGINT/SIGTERM.)";
 
 // Usage lines name the whole command: "kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF [clear]".
 class UsageFormatter : public CLI::Formatter {
@@ -62,6 +64,13 @@ void addGlobalOptions(CLI::App& app, CliOptions& o) {
         ->check(CLI::IsMember({9600, 19200}));
     app.add_option("--state", o.stateFile, "Simulator: set the board from a state file")
         ->type_name("FILE");
+    app.add_option("--trace", o.traceFile,
+                   "Append every byte exchange with the board (sent, reply, time) to FILE")
+        ->type_name("FILE");
+    app.add_option("--format", o.format,
+                   "text (default) or json: read, info, ports, diff print one JSON document")
+        ->type_name("FORMAT")
+        ->check(CLI::IsMember({"text", "json"}));
 }
 
 // help [COMMAND [SUBCOMMAND]]: the usage of the program or of one command.
@@ -80,7 +89,9 @@ void addHelpCommand(CLI::App& app, CliOptions& o) {
                 return int(kExitRefused);
             }
         }
-        std::cout << target->help();
+        // Straight to the formatter: App::help would prefix the "help" command's own path.
+        std::cout << target->get_formatter()->make_help(target, target->get_name(),
+                                                        CLI::AppFormatMode::Normal);
         return int(kExitOk);
     });
 }
@@ -127,6 +138,17 @@ int main(int argc, char** argv) {
     addBoardCommands(app, options);
     addHelpCommand(app, options);
 
+    // For the build: the completion script the package installs, and the list the manual's
+    // check reads. Not options of any command, so kept out of the parser.
+    if (argc == 2 && std::string_view(argv[1]) == "--bash-completion") {
+        printBashCompletion(app, std::cout);
+        return kExitOk;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--command-tree") {
+        printCommandTree(app, std::cout);
+        return kExitOk;
+    }
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -136,7 +158,12 @@ int main(int argc, char** argv) {
         std::cout << "KALVEX_R" KALVEX_VERSION "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        say(QString::fromStdString(e.what()));
+        // CLI11 calls an unknown first word a missing subcommand; say what it is.
+        const std::vector<std::string> rest = app.remaining();
+        if (app.get_subcommands().empty() && !rest.empty() && rest.front().rfind('-', 0) != 0)
+            say(QStringLiteral("unknown command \"%1\"").arg(qs(rest.front())));
+        else
+            say(QString::fromStdString(e.what()));
         std::cerr << usage->usage(chosenCommand(app)) << "Try 'kalvex-cli --help'.\n";
         return kExitRefused;
     }

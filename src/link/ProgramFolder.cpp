@@ -35,4 +35,12 @@ QString userSettingsFolder() {
     return base.isEmpty() ? QString() : base + QStringLiteral("/KALVEX");
 }
 
+QString systemSettingsFile(const QString& binDir) {
+    if (defaultProgramFolder(binDir) == binDir) return {};
+    const QString prefix = QDir::cleanPath(binDir + QStringLiteral("/.."));
+    const QString etc =
+        prefix == QLatin1String("/usr") ? QStringLiteral("/etc") : prefix + QStringLiteral("/etc");
+    return etc + QStringLiteral("/kalvex/RSPort.cfg");
+}
+
 } // namespace kalvex

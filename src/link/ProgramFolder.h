@@ -23,4 +23,9 @@ QString defaultProgramFolder(const QString& binDir);
 // write: the per-user configuration folder, ~/.config/KALVEX on Linux.
 QString userSettingsFolder();
 
+// The system-wide RSPort.cfg of a program installed in `binDir` (PREFIX/bin): /etc/kalvex for
+// the prefix /usr, else PREFIX/etc/kalvex. Empty when the program runs from a build folder
+// (support/ beside it), whose program folder is its own to write.
+QString systemSettingsFile(const QString& binDir);
+
 } // namespace kalvex

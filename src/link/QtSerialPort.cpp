@@ -51,8 +51,11 @@ QString QtSerialPort::busyOrDeniedText(const QString& device, int osError, const
         if (!withFix)
             return denied + QStringLiteral(" See the first message of this run for the fix.");
         if (group.isEmpty())
-            return denied + QStringLiteral(" Add your user to the group that owns it (ls -l %1 "
-                                           "shows it), then log out and in again.")
+            return denied + QStringLiteral(" No group other than root or tty may read and write "
+                                           "it (ls -l %1 shows who may), so joining a group will "
+                                           "not open it: ask the administrator to give the "
+                                           "device to the group dialout (a udev rule), or choose "
+                                           "another port.")
                                 .arg(device);
         return denied + QStringLiteral(" It belongs to the group '%1': add your user to it (sudo "
                                        "usermod -aG %1 $USER), then log out and in again.")
@@ -72,12 +75,17 @@ QString QtSerialPort::busyOrDeniedText(const QString& device, int osError, const
 #endif
 }
 
+// Joining root or tty would give a user far more than one port (every terminal, or every
+// file), so they are never suggested; nor is a group that may not both read and write.
 QString QtSerialPort::deviceGroup(const QString& device) {
 #ifdef Q_OS_UNIX
     struct stat info {};
     if (::stat(QFile::encodeName(device).constData(), &info) != 0) return {};
+    if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || info.st_gid == 0) return {};
     const struct group* g = ::getgrgid(info.st_gid);
-    return g ? QString::fromLocal8Bit(g->gr_name) : QString::number(info.st_gid);
+    if (!g) return {};
+    const QString name = QString::fromLocal8Bit(g->gr_name);
+    return name == QLatin1String("tty") || name == QLatin1String("root") ? QString() : name;
 #else
     Q_UNUSED(device);
     return {};

@@ -30,10 +30,12 @@ class QtSerialPort final : public SerialPort {
     // such file.
     static QString resolveDevicePath(const QString& path);
     // The message for a port that is busy (EBUSY) or denied (EACCES).
-    // `group` owns the device ("dialout"; empty when unknown). The fix for a denied port is
-    // named once per run; later refusals only point back to it.
+    // `group` is one whose members may open the device ("dialout"; empty when none may). The
+    // fix for a denied port is named once per run; later refusals only point back to it.
     static QString busyOrDeniedText(const QString& device, int osError, const QString& group = {},
                                     bool withFix = true);
+    // The group whose members may read and write the device; empty when there is none that a
+    // user should join (root, tty) or the device cannot be examined.
     static QString deviceGroup(const QString& device);
 
   private:

@@ -45,6 +45,9 @@ class RSComm : public QObject {
     // program folder's support/; saved where it is read from, unless the program folder cannot
     // be written (an installed program), then in the per-user folder.
     void setUserSettingsFolder(QString folder) { m_userSettingsFolder = std::move(folder); }
+    // An installed program: the program folder is never written; the system-wide default
+    // (/etc/kalvex/RSPort.cfg) is read when the user has no file, and saves go to the user's.
+    void setSystemSettingsFile(QString file) { m_systemSettingsFile = std::move(file); }
     QString CommSettingsFile() const;
     QString CommSettingsSaveFile() const;
     PortSettings portSettings() const { return m_settings; }
@@ -150,6 +153,7 @@ class RSComm : public QObject {
     Clock& m_clock;
     QString m_programFolder;
     QString m_userSettingsFolder; // empty: none, the program folder alone
+    QString m_systemSettingsFile; // empty: not installed, the program folder's support/
     SerialPort* m_port = nullptr;
     PortSettings m_settings;
     bool m_portFailed = false;

@@ -1,4 +1,5 @@
 // The lock-step byte protocol: exchanges, board modes, reads and writes of board addresses.
+#include "link/LinkTrace.h"
 #include "link/Protocol.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
@@ -28,6 +29,7 @@ int RSComm::ExchangeByte(int b, bool noWait, bool flush) {
         return kNoReply;
     }
     m_port->send(quint8(b));
+    if (Q_UNLIKELY(linkTraceOn())) return tracedReply(b, noWait, [this] { return waitForReply(); });
     if (noWait) return 0;
     return waitForReply();
 }

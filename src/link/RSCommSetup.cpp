@@ -41,12 +41,14 @@ bool mayWriteFile(const QString& path) {
 QString RSComm::CommSettingsFile() const {
     const QString user = userSettingsFile(m_userSettingsFolder);
     if (!user.isEmpty() && QFileInfo::exists(user)) return user;
+    if (!m_systemSettingsFile.isEmpty()) return m_systemSettingsFile;
     return supportFile(m_programFolder, kSettingsName);
 }
 
 QString RSComm::CommSettingsSaveFile() const {
     const QString read = CommSettingsFile();
     const QString user = userSettingsFile(m_userSettingsFolder);
+    if (!m_systemSettingsFile.isEmpty() && !user.isEmpty()) return user;
     if (read == user || user.isEmpty() || mayWriteFile(read)) return read;
     return user;
 }

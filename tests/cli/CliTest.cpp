@@ -4,10 +4,15 @@
 #include "support/QtPrinters.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <cerrno>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +46,49 @@ TEST_F(CliTest, OptionsGoBeforeOrAfterTheCommand) {
     EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
 }
 
+// --format json: one document of what the board sent, or none at all when a read failed.
+TEST_F(CliTest, JsonOutputIsOneDocumentOrNothing) {
+    const QString dev = server.slavePath();
+    const struct {
+        QStringList args;
+        int code;
+        QString out;
+        qint64 silentAfter; // bytes more the board answers; -1: all
+    } cases[] = {
+        {{"--format", "json", "read", "W300", "D302"},
+         0,
+         "{\"values\":{\"D302\":123456,\"W300\":4660}}\n",
+         -1},
+        // The first value was read, the second not: no document, not half of one.
+        {{"read", "W300", "--format=json", "--retries", "0", "D302"}, 2, "", 8},
+        {{"--format", "xml", "read", "W300"}, 1, "", -1},
+        {{"--format", "json", "ports", "--", dev},
+         0,
+         "{\"ports\":[{\"description\":\"\",\"device\":\"" + dev + "\",\"usb\":false}]}\n",
+         -1},
+    };
+    for (const auto& c : cases) {
+        const qint64 silent = c.silentAfter < 0 ? -1 : received() + c.silentAfter;
+        server.withBoard([silent](sim::Board& b) { b.faults().silentAfter = silent; });
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << qPrintable(c.args.join(' ') + "\n" + r.err);
+        EXPECT_EQ(r.out, c.out) << qPrintable(c.args.join(' '));
+    }
+    server.withBoard([](sim::Board& b) { b.faults().silentAfter = -1; });
+    // --trace: one line per byte the board received, with the reply it gave.
+    const qint64 before = received();
+    ASSERT_EQ(cli({"--trace", path("trace"), "read", "W300"}).code, 0);
+    const QList<QByteArray> lines = contents(path("trace")).trimmed().split('\n');
+    EXPECT_EQ(lines.size(), received() - before);
+    const QRegularExpression line(R"(^\S+ sent FF reply [0-9A-F]{2} after \d+ us$)");
+    EXPECT_TRUE(line.match(QString(lines.value(0))).hasMatch()) << lines.value(0).constData();
+
+    const CliRun info = cli({"--format", "json", "info"});
+    const QJsonObject o = QJsonDocument::fromJson(info.out.toUtf8()).object();
+    EXPECT_EQ(o.value("port").toString(), dev) << qPrintable(info.out);
+    EXPECT_TRUE(o.contains("firmwareRevision") && o.contains("spindles")) << qPrintable(info.out);
+}
+
 // Refused before the port opens: nothing reaches the board, not even the attention byte.
 TEST_F(CliTest, RefusedInputExitsOneWithNothingOnTheWire) {
     const struct {
@@ -53,7 +101,8 @@ TEST_F(CliTest, RefusedInputExitsOneWithNothingOnTheWire) {
         {{"write", "W310", "-5"}, "Only Numerical Data Allowed."},
         {{"--device", "", "read", "W112"}, "--device needs a device path"},
         {{"--retries", "-1", "read", "W112"}, "--retries"},
-        {{"frobnicate"}, "A subcommand is required"},
+        {{"frobnicate"}, "unknown command \"frobnicate\""},
+        {{}, "A subcommand is required"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(' ')));
@@ -116,6 +165,9 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
                           "and PROG Port."),
               2)
         << qPrintable(r.err);
+    // The last line names the port tried and the ways to another.
+    EXPECT_TRUE(r.err.contains("target board on " + server.slavePath() + " (9600 baud)"));
+    EXPECT_TRUE(r.err.contains("ports --probe")) << qPrintable(r.err);
 }
 
 // A port that does not open is a file error naming the path opened and the real cause.
@@ -166,7 +218,11 @@ TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
          {"'dialout'", "usermod -aG dialout", "log out and in"},
          {"Modem"}},
         {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
-        {EACCES, "", true, {"group that owns it", "ls -l /dev/ttyUSB0", "log out"}, {"usermod"}},
+        {EACCES,
+         "",
+         true,
+         {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"},
+         {"usermod", "-aG"}},
         {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
     };
     for (const auto& t : texts) {
@@ -177,8 +233,25 @@ TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
         for (const QString& part : t.hasNot)
             EXPECT_FALSE(text.contains(part)) << qPrintable(text);
     }
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), "root");
+    // Only a group that may read and write the device, and is neither root nor tty, is named.
+    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), ""); // root:root 0666
+    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/tty"), "");  // root:tty 0666
     EXPECT_EQ(QtSerialPort::deviceGroup(path("no-such-device")), "");
+    const QString dev = path("ttyFake");
+    write(dev, "");
+    const group* dialout = ::getgrnam("dialout");
+    if (::getuid() == 0 && dialout) {
+        ASSERT_EQ(::chown(qPrintable(dev), uid_t(-1), dialout->gr_gid), 0);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(qPrintable(dev), &info), 0);
+    const group* owner = ::getgrgid(info.st_gid);
+    const QString name = owner && info.st_gid != 0 ? QString(owner->gr_name) : QString();
+    for (const auto& [mode, expected] :
+         {std::pair{0660, name}, {0600, QString()}, {0640, QString()}}) {
+        ASSERT_EQ(::chmod(qPrintable(dev), mode), 0);
+        EXPECT_EQ(QtSerialPort::deviceGroup(dev), expected) << std::oct << mode;
+    }
 }
 
 // Readers refuse devices, FIFOs and numbers out of range at once instead of hanging,
@@ -234,7 +307,9 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
         QStringList args;
         std::vector<const char*> says;
     } cases[] = {
-        {{"--help"}, {"read", "write", "upload", "--device", "--force", "Exit codes", "130/143"}},
+        {{"--help"},
+         {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
+        {{"help"}, {"Usage: kalvex-cli [OPTIONS] SUBCOMMAND"}},
         {{"help", "write"}, {"Usage: kalvex-cli write [OPTIONS] ADDR VALUE", "Example: "}},
         {{"pls", "setpoint", "--help"}, {"Usage: kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF"}},
     };
@@ -244,6 +319,7 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
         EXPECT_EQ(r.code, 0) << qPrintable(c.args.join(' '));
         for (const char* word : c.says)
             EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word << "\n" << qPrintable(r.out);
+        EXPECT_FALSE(r.out.contains("kalvex-cli kalvex-cli")) << qPrintable(r.out);
         EXPECT_EQ(received(), before);
     }
 }

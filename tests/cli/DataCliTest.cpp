@@ -107,6 +107,12 @@ TEST_F(DataCli, ExportAndDumpShowAFile) {
     EXPECT_EQ(got,
               shiftExportText(d, QStringLiteral("shift.sdt"), QString::fromLatin1(dated.mid(6))));
 
+    // "-" is standard output, never a file of that name.
+    r = cli({"export", path("shift.sdt"), "-o", "-"}, false);
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out.toLatin1().split('\n').mid(2), got.split('\n').mid(2));
+    EXPECT_FALSE(QFile::exists(path("-")));
+
     r = cli({"dump", path("shift.sdt")}, false);
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
@@ -139,6 +145,7 @@ TEST_F(DataCli, RefusedArgumentsAndFiles) {
         {{"upload", "all", "-o", "m1.sdt"}, 3, "m1.sdt exists; use --force to replace it"},
         {{"upload", "all", "--base", "m1.sdt", "-o", "m1.sdt", "--force"}, 3, "input file"},
         {{"export", "m1.sdt", "-o", "fifo", "--force"}, 3, "not a regular file"},
+        {{"upload", "all", "-o", "-"}, 1, "not standard output"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(' ')));

@@ -20,6 +20,10 @@ class SetupTest : public ::testing::Test, protected SimulatedLink {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
+    static QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    }
 };
 
 TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
@@ -84,41 +88,54 @@ TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
     EXPECT_EQ(port.openCount(), 0);
 }
 
-// The user's own file comes first; a program folder that cannot be written (installed, or a
-// support "folder" that is a file) sends the defaults and later saves to the user's folder.
+// The user's own file comes first; a program folder that cannot be written (a support "folder"
+// that is a file) sends the defaults and later saves to the user's folder. Installed, the
+// program folder is never touched, even when it could be written (run as root): the system-wide
+// file is read, and saves go to the user's.
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
+    enum Where { Program, User, System };
     struct Case {
         const char* name;
         const char* userFile;    // nullptr: none
         const char* programFile; // nullptr: none; "!": support/ is a plain file
+        const char* systemFile;  // nullptr: not installed; "": installed, no system file
         int port;
-        bool readsUser, savesUser;
+        Where reads, saves;
     };
     const Case cases[] = {
-        {"user file wins", "5,19200\r\n", "2,9600\r\n", 5, true, true},
-        {"program file alone", nullptr, "2,9600\r\n", 2, false, false},
-        {"nothing yet, writable", nullptr, nullptr, 1, false, false},
-        {"nothing yet, unwritable", nullptr, "!", 1, true, true},
+        {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, User, User},
+        {"program file alone", nullptr, "2,9600\r\n", nullptr, 2, Program, Program},
+        {"nothing yet, writable", nullptr, nullptr, nullptr, 1, Program, Program},
+        {"nothing yet, unwritable", nullptr, "!", nullptr, 1, User, User},
+        {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, System, User},
+        {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, User, User},
+        {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, User, User},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), user = dir.filePath("user");
+        const QString system = dir.filePath("etc/kalvex/RSPort.cfg");
         QDir().mkpath(program);
         if (c.userFile) writeFile(user + "/RSPort.cfg", c.userFile);
         if (c.programFile && *c.programFile == '!')
             writeFile(program + "/support", "x");
         else if (c.programFile)
             writeFile(program + "/support/RSPort.cfg", c.programFile);
+        if (c.systemFile && *c.systemFile) writeFile(system, c.systemFile);
+        const QByteArray programBefore = readFile(program + "/support/RSPort.cfg");
         RSComm l(prompt, clock, program);
         l.setUserSettingsFolder(user);
+        if (c.systemFile) l.setSystemSettingsFile(system);
         l.OpenRSComm(port);
         EXPECT_TRUE(l.OnlineMode()) << c.name;
         EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.name;
-        const QString userPath = user + "/RSPort.cfg";
-        const QString programPath = program + "/support/RSPort.cfg";
-        EXPECT_EQ(l.CommSettingsFile(), c.readsUser ? userPath : programPath) << c.name;
-        EXPECT_EQ(l.CommSettingsSaveFile(), c.savesUser ? userPath : programPath) << c.name;
-        EXPECT_TRUE(QFile::exists(c.readsUser ? userPath : programPath)) << c.name;
+        const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg", system};
+        EXPECT_EQ(l.CommSettingsFile(), paths[c.reads]) << c.name;
+        EXPECT_EQ(l.CommSettingsSaveFile(), paths[c.saves]) << c.name;
+        EXPECT_TRUE(QFile::exists(paths[c.reads])) << c.name;
+        if (c.systemFile) {
+            EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore) << c.name;
+        }
         l.CloseRSComm();
     }
     EXPECT_TRUE(prompt.boxes.empty());

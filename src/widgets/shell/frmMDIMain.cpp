@@ -6,6 +6,7 @@
 #include "data/ShiftExport.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
+#include "link/SerialPort.h"
 #include "widgets/dialogs/frmSetupComm.h"
 #include "widgets/report/ReportCommands.h"
 #include "widgets/shell/AboutBox.h"
@@ -96,8 +97,15 @@ void frmMDIMain::tmrBackgroungUpdate_Timer() {
     const BackgroundTick t = m_background.tick();
     ui.sbrMain->panel(StatusBar::Mode)->setToolTip(lineHealthText(m_ctx.link.lineHealth()));
     if (!t.changed) return;
-    if (m_noteShown.hasExpired()) ui.sbrMain->panel(StatusBar::Status)->setText(t.statusPanel);
+    m_status = t.statusPanel;
+    if (m_noteShown.hasExpired()) showStatus();
     if (t.showFaultBox) showFaultBox();
+}
+
+// The background's message as it is, then the advice after a failed switch to online.
+void frmMDIMain::showStatus() {
+    ui.sbrMain->panel(StatusBar::Status)
+        ->setText(m_noBoard.isEmpty() ? m_status : m_status + QStringLiteral("  ") + m_noBoard);
 }
 
 // The operator's value did not reach the board: said where the eye goes after Enter, and held
@@ -125,8 +133,25 @@ void frmMDIMain::sbrMain_PanelDblClick(int index) {
         mnuViewOnline_Click();
 }
 
+// The box says the board did not answer in the system's own words; the status bar keeps
+// which port was tried and how to choose another.
 void frmMDIMain::mnuViewOnline_Click() {
     if (!m_quitStatus && leaveProgramModeFirst()) m_ctx.link.setOnlineMode(true);
+    m_noBoard.clear();
+    if (!m_ctx.link.OnlineMode()) {
+        const SerialPort* port = m_ctx.link.port();
+        const QString device = port ? port->deviceName() : QString();
+        m_noBoard = device.isEmpty() ? QStringLiteral("No board: the port could not be set up.")
+                    : m_ctx.link.portFailed()
+                        ? QStringLiteral("No board: %1 could not be opened.").arg(device)
+                        : QStringLiteral("No board answered on %1 at %2 baud.")
+                              .arg(device)
+                              .arg(m_ctx.link.portSettings().baud);
+        m_noBoard += QStringLiteral(" Edit > Comm Port chooses another port (Find Board searches "
+                                    "them); kalvex --device PATH names one.");
+    }
+    if (m_status.isEmpty()) m_status = ui.sbrMain->panel(StatusBar::Status)->text();
+    showStatus();
 }
 
 void frmMDIMain::mnuViewOffline_Click() {
@@ -244,15 +269,19 @@ void frmMDIMain::unloadPage() {
     if (m_page) delete m_page.data();
 }
 
+// The Windows help file where one was copied in; otherwise the README installed with the
+// program (share/doc/kalvex), and the box names both and the manual page.
 void frmMDIMain::mnuHelpHelpTopics_Click() {
-    const QString path = childPath(childPath(m_ctx.programFolder, QStringLiteral("Help")),
-                                   QStringLiteral("KALVEX.hlp"));
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
-    const QString reason = QFileInfo::exists(path)
-                               ? QStringLiteral("No program is set up to show the help file:")
-                               : QStringLiteral("The help file was not found:");
+    const QString hlp = childPath(childPath(m_ctx.programFolder, QStringLiteral("Help")),
+                                  QStringLiteral("KALVEX.hlp"));
+    const QString readme =
+        QDir::cleanPath(m_ctx.programFolder + QStringLiteral("/../doc/kalvex/README.md"));
+    for (const QString& path : {hlp, readme})
+        if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
     m_ctx.prompt.message(kTitle,
-                         reason + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(path),
+                         QStringLiteral("No help file could be shown (looked for %1 and %2).\r\n"
+                                        "\r\nThe manual is \"man kalvex\" in a terminal.")
+                             .arg(QDir::toNativeSeparators(hlp), QDir::toNativeSeparators(readme)),
                          MsgButtons::Ok, MsgIcon::Information);
 }
 

@@ -150,6 +150,7 @@ class frmMDIMain final : public QMainWindow {
     void showCaption();
     void showFaultBox();
     void noteNotWritten(const QString& address, const QString& value, LinkFailure why);
+    void showStatus();
     void loadPage(int index);
     void unloadPage();
     // A board that a download may have left in program mode is taken out of it (when the
@@ -172,6 +173,8 @@ class frmMDIMain final : public QMainWindow {
     bool FormLoaded = false;
     std::optional<int> m_quitStatus;
     bool m_programModeSuspect = false;
+    QString m_status;  // the background's message
+    QString m_noBoard; // after a failed switch to online: the port tried and how to pick another
 };
 
 } // namespace kalvex
