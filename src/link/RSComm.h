@@ -110,6 +110,9 @@ class RSComm : public QObject {
   Q_SIGNALS:
     void onlineModeChanged(bool online);
     void linkLost();
+    // Every value the board sent, and every write with how it ended (for the machine history).
+    void valueRead(const QString& address, qint64 value);
+    void valueWritten(const QString& address, const QString& value, kalvex::LinkFailure failure);
 
   private:
     void setOnline(bool on);

@@ -151,6 +151,7 @@ LinkResult RSComm::readValue(const QString& add) {
     m_failure = LinkFailure::None;
     const QString v = ReadBoardValue(add);
     if (v.isEmpty()) fail(LinkFailure::NoAnswer); // every path that gives no text says why first
+    if (m_failure == LinkFailure::None) Q_EMIT valueRead(add, v.toLongLong());
     return {v.toLongLong(), m_failure};
 }
 
@@ -267,6 +268,7 @@ LinkResult RSComm::writeValue(const QString& add, const QString& dataValue) {
         ++m_writeRetries;
         WriteBoardValue(add, dataValue);
     }
+    Q_EMIT valueWritten(add, dataValue, m_failure);
     return {0, m_failure};
 }
 
