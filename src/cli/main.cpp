@@ -1,6 +1,7 @@
 // kalvex-cli: scripted service work on the target board over the same link as KALVEX.
 #include "cli/BoardCommands.h"
 #include "cli/DataCommands.h"
+#include "cli/HistoryCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/PlsCommands.h"
 #include "cli/ProgramCommands.h"
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     addProgramCommands(app, options);
     addReportCommand(app, options);
     addBoardCommands(app, options);
+    addHistoryCommand(app, options);
     addHelpCommand(app, options);
 
     try {
