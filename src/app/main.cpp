@@ -4,11 +4,13 @@
 #include "app/WidgetMap.h"
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
+#include "data/history/HistoryRecorder.h"
 #include "link/ProgramFolder.h"
 #include "link/QtSerialPort.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
 #include "sim/StateFile.h"
+#include "widgets/history/HistoryMenu.h"
 #include "widgets/shell/QtFileChooser.h"
 #include "widgets/shell/QtPrompt.h"
 #include "widgets/shell/frmMDIMain.h"
@@ -125,6 +127,9 @@ int main(int argc, char** argv) {
     RSComm link(prompt, clock, home);
     // --home names the one folder to use; without it the user's own settings come first.
     if (options.home.isEmpty()) link.setUserSettingsFolder(userSettingsFolder());
+    HistoryRecorder history(link, state, {historyPath(options.home)});
+    state.gHistory = &history;
+    history.start();
     ShellContext shell{
         state, link, port, prompt, chooser, home, app::machinePages(state, link, prompt)};
     if (options.pcClockStart.isValid()) {
@@ -134,6 +139,7 @@ int main(int argc, char** argv) {
     frmMDIMain window(std::move(shell));
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    installHistoryMenus(window, history, state, prompt, chooser);
     if (simulator) {
         addSimulatorPanel(window, *simulator, link);
         if (!options.timeline.isEmpty() &&

@@ -1,6 +1,7 @@
 #include "widgets/maintenance/ProgramMenu.h"
 
 #include "data/FileChooser.h"
+#include "data/history/HistoryHooks.h"
 #include "data/program/ProgramDownload.h"
 #include "link/RSComm.h"
 #include "widgets/maintenance/frmDownloadProg.h"
@@ -59,6 +60,9 @@ void ProgramMenu::showDownload() {
         ProgramDownload run(m_transfer, m_files, m_ctx.prompt);
         frmDownloadProg window(m_transfer, run, m_window);
         window.exec();
+        if (m_ctx.state)
+            noteProgramDownload(*m_ctx.state, m_ctx.gProgramFilePath, int(run.outcome()),
+                                run.recordsSent(), run.recordCount());
     }
     if (polling) m_ctx.backgroundTimer.start();
     m_ctx.updateOnlineMode();
