@@ -48,9 +48,10 @@ void installHistoryMenus(QMainWindow& window, HistoryRecorder& recorder, AppStat
         checkItem(sub, "mnuEditHistoryBackground",
                   QStringLiteral("&Sample Counters on Other Pages (5 reads every 10 s)"),
                   recorder.settings().backgroundSampling);
-    sample->setStatusTip(QStringLiteral("Reads the five Main Display counters every 10 s while "
-                                        "another page is shown: about 1 % of the link at 9600 "
-                                        "baud"));
+    sample->setStatusTip(
+        QStringLiteral("Reads the five Main Display counters every 10 s while "
+                       "another page is shown: 64 bytes, 0.7 % of the link at 9600 "
+                       "baud"));
     QObject::connect(record, &QAction::toggled, &recorder,
                      [&recorder](bool on) { recorder.setRecording(on); });
     QObject::connect(sample, &QAction::toggled, &recorder,
