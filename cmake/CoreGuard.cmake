@@ -55,9 +55,10 @@ function(_kalvex_guard target guard_dir)
     VERBATIM)
 endfunction()
 
-# kalvex_guard_core(target [ALSO archives...]): QtCore, QtNetwork and QtSerialPort only.
+# kalvex_guard_core(target [ALSO archives...]): QtCore, QtNetwork, QtSerialPort and QtSql only.
 function(kalvex_guard_core target)
-  _kalvex_guard(${target} ${KALVEX_CORE_GUARD_DIR} QT Qt6::Core Qt6::Network Qt6::SerialPort ${ARGN})
+  _kalvex_guard(${target} ${KALVEX_CORE_GUARD_DIR} QT Qt6::Core Qt6::Network Qt6::SerialPort Qt6::Sql
+                ${ARGN})
 endfunction()
 
 # kalvex_guard_widgets(target [ALSO archives...]): QtGui as well, but no widgets or printing.

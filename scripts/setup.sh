@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libcli11-dev googletest libgtest-dev
           libgmock-dev libbenchmark-dev xvfb xauth poppler-utils openbox xdotool python3
-          desktop-file-utils appstream ser2net "$@")
+          desktop-file-utils appstream ser2net libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,10 +7,12 @@
 #include "data/AppState.h"
 #include "link/DevicePort.h"
 #include "link/LinkTrace.h"
+#include "data/history/HistoryRecorder.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
 #include "sim/StateFile.h"
+#include "widgets/history/HistoryMenu.h"
 #include "widgets/shell/QtFileChooser.h"
 #include "widgets/shell/QtPrompt.h"
 #include "widgets/shell/frmMDIMain.h"
@@ -151,6 +153,9 @@ int main(int argc, char** argv) {
         link.setUserSettingsFolder(userSettingsFolder());
         link.setSystemSettingsFile(systemSettingsFile(QApplication::applicationDirPath()));
     }
+    HistoryRecorder history(link, state, {historyPath(options.home)});
+    state.gHistory = &history;
+    history.start();
     ShellContext shell{
         state, link, port, prompt, chooser, home, app::machinePages(state, link, prompt)};
     if (options.pcClockStart.isValid()) {
@@ -161,6 +166,7 @@ int main(int argc, char** argv) {
     frmMDIMain window(std::move(shell));
     prompt.setParentWindow(&window);
     chooser.setParentWindow(&window);
+    installHistoryMenus(window, history, state, prompt, chooser);
     if (simulator) {
         addSimulatorPanel(window, *simulator, link);
         if (!options.timeline.isEmpty() &&

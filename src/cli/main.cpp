@@ -2,6 +2,7 @@
 #include "cli/BoardCommands.h"
 #include "cli/CommandTree.h"
 #include "cli/DataCommands.h"
+#include "cli/HistoryCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/PlsCommands.h"
 #include "cli/ProgramCommands.h"
@@ -136,6 +137,7 @@ int main(int argc, char** argv) {
     addProgramCommands(app, options);
     addReportCommand(app, options);
     addBoardCommands(app, options);
+    addHistoryCommand(app, options);
     addHelpCommand(app, options);
 
     // For the build: the completion script the package installs, and the list the manual's

@@ -6,6 +6,8 @@
 
 namespace kalvex {
 
+class HistoryRecorder;
+
 // The program-wide state: data sets, file caption state and shell flags. Created once at
 // start-up and handed to whoever needs it; a test builds a fresh one with `AppState state;`.
 class AppState {
@@ -50,6 +52,10 @@ class AppState {
     // The one-time reads of B52, F31 and W58 succeeded; they are not repeated.
     bool gBoardReadDone = false;
     QString gStatusMessage;
+    // The objectName of the page shown; the machine history names writes by it.
+    QString gActiveWindow;
+    // The machine history's recorder, when one runs.
+    HistoryRecorder* gHistory = nullptr;
 
     // The data transfer running or last run, and the label range it uses.
     int gProcessCode = 0;

@@ -2,6 +2,7 @@
 
 #include "data/AppState.h"
 #include "data/GeneralDate.h"
+#include "data/history/HistoryHooks.h"
 #include "link/RSComm.h"
 
 namespace kalvex {
@@ -131,11 +132,13 @@ TransferOutcome DataTransfers::ProcessData(int code) {
     const bool upload = plan.upload;
     DataTransfer transfer(m_link, m_prompt, m_state.gCurrentData, std::move(plan));
     const DownloadWatch watch(transfer, m_link);
+    noteTransferStart(m_state);
     m_host.showProcessing(transfer);
     TransferOutcome outcome = outcomeOf(transfer);
     if (!upload)
         outcome.readBack = readBack(watch.written, transfer.failed(), watch.resynchronised(),
                                     watch.strayCandidates());
+    noteTransferEnd(m_state, code, outcome);
     return outcome;
 }
 

@@ -4,6 +4,7 @@
 #include "data/DataTransfers.h"
 #include "data/GeneralDate.h"
 #include "data/SetupFile.h"
+#include "data/history/HistoryRecorder.h"
 #include "link/RSComm.h"
 
 #include <QFileInfo>
@@ -96,6 +97,7 @@ void SetupFileOps::AcceptLoadedFile(const QString& path) {
     m_state.gFileNamePath = path;
     m_state.gFileNameTitle = QFileInfo(path).fileName();
     m_state.gCurrentData = m_state.gFileData;
+    noteHistory(m_state, HistoryKind::FileOpened, path);
     m_state.gSavedData = m_state.gCurrentData;
     m_state.gFileUnnamed = false;
     m_state.gUploadNOW = generalDateNow();
@@ -134,6 +136,7 @@ SetupFileOps::SaveResult SetupFileOps::saveTo(const QString& path) {
     m_state.gFileNameTitle = QFileInfo(path).fileName();
     m_state.gFileNameCaption = bracketed(m_state.gFileNameTitle);
     m_state.gSavedData = m_state.gCurrentData;
+    noteHistory(m_state, HistoryKind::FileSaved, path);
     return SaveResult::Saved;
 }
 

@@ -131,6 +131,9 @@ class RSComm : public QObject {
     // A write that failed after the operator's value was accepted (not a refused entry, which
     // has its own box): the value is not on the board.
     void valueNotWritten(const QString& address, const QString& value, kalvex::LinkFailure why);
+    // Every value the board sent, and every write with how it ended (for the machine history).
+    void valueRead(const QString& address, qint64 value);
+    void valueWritten(const QString& address, const QString& value, kalvex::LinkFailure failure);
 
   private:
     void setOnline(bool on);

@@ -161,6 +161,7 @@ LinkResult RSComm::readValue(const QString& add) {
         ++m_health.failedRequests;
         return {0, m_failure};
     }
+    Q_EMIT valueRead(add, v.toLongLong());
     return {v.toLongLong(), LinkFailure::None};
 }
 
@@ -283,6 +284,7 @@ LinkResult RSComm::writeValue(const QString& add, const QString& dataValue) {
         ++m_health.failedRequests;
         Q_EMIT valueNotWritten(add, dataValue, m_failure);
     }
+    Q_EMIT valueWritten(add, dataValue, m_failure);
     return {0, m_failure};
 }
 

@@ -152,8 +152,9 @@ class Kalvex:
             command += ["--state", path]
         if home:
             command += ["--home", home]
+        # The machine history goes to XDG_DATA_HOME: never the real home's.
         env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
-                   **(env or {}))
+                   **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
         out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)

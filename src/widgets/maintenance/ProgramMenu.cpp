@@ -2,6 +2,7 @@
 
 #include "data/FileChooser.h"
 #include "data/TransferMarker.h"
+#include "data/history/HistoryHooks.h"
 #include "data/program/ProgramDownload.h"
 #include "link/RSComm.h"
 #include "widgets/maintenance/frmDownloadProg.h"
@@ -64,6 +65,9 @@ void ProgramMenu::showDownload() {
                 [this, &run, &marker] { markProgress(run, marker); });
         window.exec();
         if (marker) markEnd(run, *marker);
+        if (m_ctx.state)
+            noteProgramDownload(*m_ctx.state, m_ctx.gProgramFilePath, int(run.outcome()),
+                                run.recordsSent(), run.recordCount());
     }
     if (polling) m_ctx.backgroundTimer.start();
     m_ctx.updateOnlineMode();

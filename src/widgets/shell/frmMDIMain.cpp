@@ -241,6 +241,7 @@ void frmMDIMain::loadPage(int index) {
     const PageFactory& make = m_ctx.pages[size_t(index)];
     if (!make) return;
     QWidget* page = make();
+    m_ctx.state.gActiveWindow = page->objectName();
     // A small main window scrolls the page rather than cutting controls off.
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);

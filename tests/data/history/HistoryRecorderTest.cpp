@@ -1,0 +1,286 @@
+// The machine-history recorder on the simulated link, with a test clock and a temporary folder.
+#include "data/history/HistoryRecorder.h"
+#include "data/AppState.h"
+#include "data/ItemNames.h"
+#include "support/LinkFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace kalvex::test {
+namespace {
+
+// The SQL driver plugins load through the application object.
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "kalvex_tests_history";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                : new QCoreApplication(argc, argv);
+    (void)app;
+}
+
+std::vector<HistoryEvent> storedEvents(const QString& path) {
+    HistoryStore store;
+    QString why;
+    EXPECT_TRUE(store.openReadOnly(path, &why)) << why.toStdString();
+    return store.events(0, std::numeric_limits<qint64>::max());
+}
+
+class HistoryRecorderTest : public LinkFixture {
+  protected:
+    void SetUp() override {
+        ensureApp();
+        LinkFixture::SetUp();
+        state.gActiveWindow = QStringLiteral("frmSetup");
+        recorder.start();
+        ASSERT_TRUE(recorder.recording());
+    }
+    // The board holds `value` at `address` and the program reads it at second `sec`.
+    void readAt(qint64 sec, const QString& address, qint64 value) {
+        nowMs = sec * 1000;
+        ASSERT_TRUE(board.setValue(address, value));
+        ASSERT_TRUE(link.readValue(address));
+    }
+    std::vector<HistoryEvent> events() {
+        recorder.flush();
+        return storedEvents(path);
+    }
+    std::vector<HistorySample> samples() {
+        recorder.flush();
+        HistoryStore store;
+        QString why;
+        EXPECT_TRUE(store.openReadOnly(path, &why));
+        return store.samples(0, std::numeric_limits<qint64>::max());
+    }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    qint64 nowMs = 1000;
+    AppState state;
+    HistoryRecorder recorder{link, state, {path, false, [this] { return nowMs; }}};
+};
+
+TEST_F(HistoryRecorderTest, AlarmBitsRaiseAndClearInPairs) {
+    for (const qint64 w98 : {0, 5, 4, 0x8004, 0})
+        readAt(nowMs / 1000 + 1, QStringLiteral("W98"), w98);
+    std::vector<std::pair<QString, QString>> got;
+    for (const HistoryEvent& e : events())
+        if (e.kind.startsWith(QStringLiteral("alarm"))) got.emplace_back(e.kind, e.subject);
+    const std::vector<std::pair<QString, QString>> expected = {
+        {HistoryKind::AlarmRaised, "W98.0"},  {HistoryKind::AlarmRaised, "W98.2"},
+        {HistoryKind::AlarmCleared, "W98.0"}, {HistoryKind::AlarmRaised, "W98.15"},
+        {HistoryKind::AlarmCleared, "W98.2"}, {HistoryKind::AlarmCleared, "W98.15"}};
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(events()[0].text, QStringLiteral("Infeed Track Jam"));
+}
+
+// Cans per minute from the good-can counter: over at least 5 s, none across a counter that
+// went down (reset) or across a gap of more than 30 s without a reading.
+TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
+    const struct {
+        qint64 sec, good;
+        std::optional<double> rate;
+    } steps[] = {{10, 1000, {}}, {15, 1050, 600.0}, {16, 1060, {}}, {20, 1100, 600.0},
+                 {25, 10, {}},   {30, 60, 600.0},   {70, 460, {}},  {75, 560, 1200.0}};
+    for (const auto& s : steps)
+        readAt(s.sec, QStringLiteral("D1100"), s.good);
+    const std::vector<HistorySample> rows = samples();
+    ASSERT_EQ(rows.size(), std::size(steps));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].sec, steps[i].sec);
+        EXPECT_EQ(rows[i].values[kSeriesGoodCans], double(steps[i].good));
+        EXPECT_EQ(rows[i].values[kSeriesGoodPerMin], steps[i].rate) << "at " << steps[i].sec;
+    }
+}
+
+TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
+    readAt(5, QStringLiteral("W1092"), 700);
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("650"));
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("70000"));
+    recorder.beginTransfer();
+    (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
+    (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
+    HistoryEvent done =
+        historyEvent({}, QStringLiteral("Download All"), QStringLiteral("complete"));
+    recorder.endTransfer(done);
+    std::vector<HistoryEvent> e = events();
+    ASSERT_EQ(e.size(), 3u);
+    const QString name = e[0].text;
+    EXPECT_FALSE(name.isEmpty());
+    const std::vector<QStringList> expected = {
+        {"write", "W1092", name, "700", "650", "frmSetup", "done"},
+        {"write", "W1092", name, "700", "70000", "frmSetup", "refused"},
+        {"transfer", "Download All", "complete; 2 values written", "", "", "", ""}};
+    for (size_t i = 0; i < e.size(); ++i)
+        EXPECT_EQ((QStringList{e[i].kind, e[i].subject, e[i].text, e[i].before, e[i].value,
+                               e[i].window, e[i].outcome}),
+                  expected[i]);
+}
+
+// A damaged file is renamed aside with a message naming both files, and recording goes on in
+// a new one.
+TEST(HistoryFiles, DamagedFileIsSetAside) {
+    ensureApp();
+    for (const bool headerIntact : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        if (headerIntact) {
+            HistoryStore store;
+            QString why;
+            ASSERT_NE(store.open(path, &why), HistoryStore::Opened::Failed);
+            std::vector<HistoryEvent> many(2000, historyEvent(QStringLiteral("write"), "W1", "x"));
+            ASSERT_TRUE(store.write(many, {}, &why));
+            store.close();
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.seek(4096 * 2);
+            f.write(QByteArray(4096 * 4, '\x5a'));
+        } else {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("not a database\n").repeated(300));
+        }
+        SimulatedLink sl;
+        AppState state;
+        HistoryRecorder r(sl.link, state, {path, false, {}});
+        QSignalSpy said(&r, &HistoryRecorder::message);
+        r.start();
+        ASSERT_EQ(said.size(), 1) << headerIntact;
+        EXPECT_TRUE(said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
+        EXPECT_EQ(QDir(dir.path()).entryList({"history.sqlite.corrupt-*"}).size(), 1);
+        r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
+        r.flush();
+        EXPECT_EQ(storedEvents(path).size(), 1u);
+    }
+}
+
+// A place that cannot be written, or a disk that fills up while recording, turns recording off
+// with one message; the program goes on.
+TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
+    ensureApp();
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    SimulatedLink sl;
+    AppState state;
+    HistoryRecorder blocked(sl.link, state, {dir.filePath("file/history.sqlite"), false, {}});
+    QSignalSpy said(&blocked, &HistoryRecorder::message);
+    blocked.start();
+    EXPECT_FALSE(blocked.recording());
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0][0].toString().contains(dir.filePath("file")));
+
+    // The disk fills: a file-size limit makes every further write fail.
+    const QString path = dir.filePath(QStringLiteral("full/history.sqlite"));
+    HistoryRecorder full(sl.link, state, {path, false, {}});
+    QSignalSpy fullSaid(&full, &HistoryRecorder::message);
+    full.start();
+    full.flush();
+    std::signal(SIGXFSZ, SIG_IGN); // EFBIG instead
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(QFileInfo(path).size() + 4096);
+    setrlimit(RLIMIT_FSIZE, &tight);
+    for (int i = 0; i < 50 && full.recording(); ++i) {
+        full.note(historyEvent(HistoryKind::Write, QString(4000, u'x')));
+        full.flush();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(full.recording());
+    ASSERT_EQ(fullSaid.size(), 1);
+    EXPECT_TRUE(fullSaid[0][0].toString().startsWith(QStringLiteral("History recording is off: ")));
+}
+
+TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
+    ensureApp();
+    constexpr qint64 day = 86400;
+    const qint64 now = 200 * day;
+    const struct {
+        int keepDays;
+        qint64 capBytes;
+        qint64 oldestLeftDay; // of the samples
+    } cases[] = {{90, qint64(1) << 40, 110}, {30, qint64(1) << 40, 170}, {90, 400 * 1024, 0}};
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        HistoryStore store;
+        QString why;
+        ASSERT_NE(store.open(dir.filePath("h.sqlite"), &why), HistoryStore::Opened::Failed);
+        std::vector<HistorySample> rows;
+        std::vector<HistoryEvent> events;
+        for (qint64 d = 100; d < 200; ++d) {
+            for (qint64 s = 0; s < 200; ++s)
+                rows.push_back({d * day + s * 60, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0}});
+            events.push_back(historyEvent(HistoryKind::Online));
+            events.back().ms = d * day * 1000;
+        }
+        ASSERT_TRUE(store.write(events, rows, &why));
+        ASSERT_TRUE(store.prune(now * 1000, c.keepDays, c.capBytes, &why));
+        const std::vector<HistorySample> left = store.samples(0, now);
+        ASSERT_FALSE(left.empty());
+        const qint64 oldest = left.front().sec / day;
+        if (c.oldestLeftDay > 0) {
+            EXPECT_EQ(oldest, c.oldestLeftDay);
+            EXPECT_EQ(store.events(0, now * 1000).front().ms / 1000 / day, c.oldestLeftDay);
+        } else {
+            EXPECT_LE(store.usedBytes(), c.capBytes);
+            EXPECT_GT(oldest, 110);
+        }
+    }
+}
+
+// Run as a child by CrashSafety: records until killed, saying after each commit how many
+// events are on disk.
+TEST(HistoryFiles, RecordingChild) {
+    const QString path = qEnvironmentVariable("KALVEX_HISTORY_CHILD");
+    if (path.isEmpty()) GTEST_SKIP() << "run by CrashSafety only";
+    ensureApp();
+    SimulatedLink sl;
+    AppState state;
+    HistoryRecorder r(sl.link, state, {path, true, {}});
+    r.start();
+    for (int i = 0;; ++i) {
+        r.note(historyEvent(HistoryKind::Write, QString::number(i)));
+        if (i % 20 == 19) {
+            r.flush();
+            std::printf("committed %d\n", i + 1);
+            std::fflush(stdout);
+        }
+    }
+}
+
+TEST(HistoryFiles, CrashSafety) {
+    ensureApp();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KALVEX_HISTORY_CHILD"), path);
+    child.setProcessEnvironment(env);
+    child.start(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
+                {QStringLiteral("--gtest_filter=HistoryFiles.RecordingChild")});
+    int committed = 0;
+    while (committed < 400 && child.waitForReadyRead(10000))
+        while (child.canReadLine()) {
+            const QByteArray line = child.readLine().trimmed();
+            if (line.startsWith("committed ")) committed = line.mid(10).toInt();
+        }
+    child.kill(); // SIGKILL
+    child.waitForFinished();
+    ASSERT_GE(committed, 400);
+    const std::vector<HistoryEvent> rows = storedEvents(path);
+    ASSERT_GE(int(rows.size()), committed);
+    for (size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(rows[i].subject, QString::number(i));
+}
+
+} // namespace
+} // namespace kalvex::test
