@@ -30,6 +30,45 @@ QString faultCaption(int order, const QString& code) {
     return QLatin1String(caption) + code + u'H';
 }
 
+QString notReadText(LinkFailure failure) {
+    switch (failure) {
+    case LinkFailure::WrongEcho:
+        return QStringLiteral("not read: wrong echo");
+    case LinkFailure::None: // skipped after an earlier failure
+        return QStringLiteral("not read");
+    default:
+        return QStringLiteral("not read: no answer");
+    }
+}
+
+QString notReadCaption(int order, LinkFailure failure) {
+    const QString caption = faultCaption(order, QString());
+    if (caption.isEmpty()) return {};
+    return caption.section(u':', 0, 0) + QStringLiteral(": ") + notReadText(failure);
+}
+
+QString notReadAdvice() {
+    return correctiveAction(0x42);
+}
+
+std::vector<std::pair<QString, QString>> faultResetWrites() {
+    const QString zero = QStringLiteral("0");
+    return {{QStringLiteral("B8178"), zero},
+            {QStringLiteral("B8179"), zero},
+            {QStringLiteral("B8177"), zero},
+            {QStringLiteral("B8176"), zero}};
+}
+
+QString resetFailedText(const CheckedWrites& w) {
+    const auto writes = faultResetWrites();
+    const QString failed = w.written < writes.size() ? writes[w.written].first : QString();
+    return QStringLiteral("The fault reset did not complete: the write of %1 failed (%2); %3 of "
+                          "%4 registers cleared.")
+        .arg(failed, failureText(w.result.failure))
+        .arg(w.written)
+        .arg(writes.size());
+}
+
 QString correctiveAction(int code) {
     if (code >= 1 && code <= 63)
         return QStringLiteral(

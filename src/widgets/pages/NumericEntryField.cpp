@@ -1,6 +1,7 @@
 #include "widgets/pages/NumericEntryField.h"
 
 #include "data/AppState.h"
+#include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 #include "widgets/pages/UpDown.h"
@@ -280,7 +281,7 @@ void NumericEntryField::storeAndWrite(int value) {
     // The board gets the stored integer: the link drops a decimal point, so "12.6" typed
     // would otherwise reach the board as 126.
     if (canWrite() && !m_config.address.isEmpty())
-        m_link.writeValue(m_config.address, QString::number(value));
+        writeAndTell(m_link, m_prompt, m_config.title, m_config.address, QString::number(value));
     Q_EMIT committed(value);
 }
 
