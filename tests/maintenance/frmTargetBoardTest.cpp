@@ -162,3 +162,29 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
 }
 
 } // namespace
+
+namespace {
+
+// A reset write that fails twice: said, the codes read again at once, and the byte the
+// resynchronisation stored (B8191 from 1 to 255) named.
+TEST_F(TargetBoardWindow, FailedResetSaysSoReadsTheCodesAgainAndNamesAStray) {
+    setState("B8176 = 10\nB8191 = 1\n");
+    open('D');
+    firstPass();
+    prompt.answer(MsgAnswer::Yes);
+    // The high address byte of B8178, and again on the retry.
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    qobject_cast<QPushButton*>(widget("cmdResetFaults"))->click();
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[1].text, "The fault reset did not complete: the write of B8178 failed "
+                                    "(wrong echo from the board); 0 of 4 registers cleared.");
+    EXPECT_TRUE(prompt.boxes[2].text.endsWith("now read 255, the value a stray byte leaves; "
+                                              "check what they should hold:\r\n\r\nB8191"));
+    EXPECT_EQ(board.peek(8191), 255);
+    EXPECT_FALSE(window->firstPassDone());
+    firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_TRUE(widget("cmdResetFaults")->isEnabled());
+}
+
+} // namespace
