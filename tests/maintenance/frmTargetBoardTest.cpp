@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <memory>
 
@@ -122,6 +123,12 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_EQ(text("txtSetup0"), "5");
     EXPECT_EQ(text("txtSetup1"), "09");
     EXPECT_TRUE(board.writes().empty());
+    edited->setText("40");
+    Q_EMIT edited->textEdited("40");
+    QTest::keyClick(edited, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the range message follows the key
+    ASSERT_FALSE(prompt.boxes.empty());
+    EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
 }
 
 TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
