@@ -80,14 +80,14 @@ class frmColorControl : public MachinePage {
     void parkFocus();
     void reloadFields();
     bool labelKey(int key);
-    bool valueKey(int key);
+    bool valueKey(int index, int key);
     void storeValue(int index, int value);
     void storeLabel(int value);
     void storeStation(int value);
     void startLoad();
-    void stopLoad();
     void finishLoad();
-    void writeManualMask(int mask);
+    bool writeManualMask(int mask);
+    LinkResult sendValue(const QString& address, const QString& value);
 
     Ui ui;
     EntryFieldGroup* m_fields = nullptr;
