@@ -4,10 +4,10 @@
 #include "DataFixture.h"
 #pragma GCC diagnostic pop
 #include "data/DataCompare.h"
-#include "data/StrayReadBack.h"
-#include "data/board/FaultCodes.h"
 #include "data/ItemNames.h"
+#include "data/StrayReadBack.h"
 #include "data/TagMap.h"
+#include "data/board/FaultCodes.h"
 #include "sim/SetupDefaults.h"
 
 using namespace kalvex;
@@ -230,7 +230,8 @@ TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
     int strays = 0;
     for (const bool lostReply : {false, true})
         for (qint64 n = 1; n <= 14; ++n) {
-            SCOPED_TRACE(QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
+            SCOPED_TRACE(
+                QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
             for (int a = 8176; a <= 8191; ++a)
                 board.poke(a, 1);
             std::vector<quint8> before(65536);

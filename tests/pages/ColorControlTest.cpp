@@ -309,8 +309,8 @@ TEST_F(ColorPageTest, ManualBoxesWriteOnlyWhatTheOperatorClicks) {
     // Offline the whole frame is disabled, and ON All does nothing.
     link.CloseRSComm();
     runPass();
-    for (const char* name : {"fraColorCtrl3", "chkDuctorManual0", "cmdDuctorsManualON",
-                             "cmdDuctorsManualOFF"})
+    for (const char* name :
+         {"fraColorCtrl3", "chkDuctorManual0", "cmdDuctorsManualON", "cmdDuctorsManualOFF"})
         EXPECT_FALSE(control(QLatin1String(name))->isEnabled()) << name;
     page.DuctorsManualAll(true);
     EXPECT_FALSE(control<QCheckBox>("chkDuctorManual0")->isChecked());
