@@ -36,20 +36,21 @@ TEST_F(BoardCli, StatusPrintsCodesTextsAdviceAndBothIdents) {
     write(path("LINE1.rev"), "AB\r\n");
     const CliRun r = board({"status", "--ovp", path("LINE1.ovp")});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, "Current Fault: Code = 0AH\n"
-                     "    Fault 0A: no text installed for this code\n"
-                     "Last Fault: Code = 5CH\n"
-                     "    Program is invalid.\n"
-                     "CO-CPU Slot: 0\n"
-                     "Corrective Action: Program is invalid.  Re-dump program to target board.  "
-                     "If fault persists, verify cable connections between computer and target "
-                     "board.  If fault persists, replace target board.\n"
-                     "Current Comm Error: Code = 03H\n"
-                     "    Comm Error 03: no text installed (support/CommErrCodes.txt not found)\n"
-                     "Last Comm Error: Code = 00H\n"
-                     "In Target Board: Name KVX91D07, Revision 7, Checksum 167\n"
-                     "Network Address 1: 1\n"
-                     "On Disk: Name -, Revision 0, Checksum 0, Target Board Q7610, Rev Date -\n");
+    EXPECT_EQ(r.out,
+              "Current Fault: Code = 0AH\n"
+              "    Fault Code (0AH): no text installed for this code\n"
+              "Last Fault: Code = 5CH\n"
+              "    Program is invalid.\n"
+              "CO-CPU Slot: 0\n"
+              "Corrective Action: Program is invalid.  Re-dump program to target board.  "
+              "If fault persists, verify cable connections between computer and target "
+              "board.  If fault persists, replace target board.\n"
+              "Current Comm Error: Code = 03H\n"
+              "    Comm Error Code (03H): no text installed (support/CommErrCodes.txt not found)\n"
+              "Last Comm Error: Code = 00H\n"
+              "In Target Board: Name KVX91D07, Revision 7, Checksum 167\n"
+              "Network Address 1: 1\n"
+              "On Disk: Name -, Revision 0, Checksum 0, Target Board Q7610, Rev Date -\n");
 }
 
 TEST_F(BoardCli, FailuresAndRefusalsWriteNothing) {

@@ -108,11 +108,11 @@ QString kindOf(CodeFile file) {
 } // namespace
 
 QString noTextPlaceholder(CodeFile file, const QString& code) {
-    return QStringLiteral("%1 %2: no text installed for this code").arg(kindOf(file), code);
+    return QStringLiteral("%1 Code (%2H): no text installed for this code").arg(kindOf(file), code);
 }
 
 QString noFilePlaceholder(CodeFile file, const QString& code) {
-    return QStringLiteral("%1 %2: no text installed (support/%3 not found)")
+    return QStringLiteral("%1 Code (%2H): no text installed (support/%3 not found)")
         .arg(kindOf(file), code, codeFileName(file));
 }
 
@@ -147,7 +147,7 @@ QString CodeTexts::describe(const QString& code) const {
     if (code == QLatin1String("00")) return {};
     if (m_status == Status::Loaded) return noTextPlaceholder(m_file, code);
     if (m_status == Status::Missing) return noFilePlaceholder(m_file, code);
-    return QStringLiteral("%1 %2: cannot read %3").arg(kindOf(m_file), code, m_error);
+    return QStringLiteral("%1 Code (%2H): cannot read %3").arg(kindOf(m_file), code, m_error);
 }
 
 } // namespace kalvex
