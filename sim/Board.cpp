@@ -104,7 +104,8 @@ Reply Board::receive(quint8 byte) {
     }
     advanceMachine();
     std::optional<quint8> out = step(byte);
-    if (!out || m_faults.muted) return r;
+    if (!out || m_faults.muted || (m_faults.mutedAfter >= 0 && m_received > m_faults.mutedAfter))
+        return r;
     if (m_faults.wrongEchoAt.count(m_received) || std::exchange(m_faults.wrongEchoNext, false))
         out = quint8(*out ^ 0x5A);
     log(m_transcript, TranscriptEntry{false, *out});

@@ -20,6 +20,7 @@ namespace kalvex::sim {
 struct Faults {
     bool silent = false;
     qint64 silentAfter = -1;      // stop answering after this many received bytes (-1: never)
+    qint64 mutedAfter = -1;       // still take bytes but send no reply after this many
     std::set<qint64> wrongEchoAt; // corrupt the replies to these received bytes (1-based)
     bool wrongEchoNext = false;   // corrupt the next reply, once
     qint64 replyDelayUs = 0;      // extra time before every reply

@@ -1,8 +1,10 @@
 #include "cli/BoardCommands.h"
 
+#include "data/StrayReadBack.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
 #include "data/board/ProgramIdent.h"
+#include "link/RSComm.h"
 
 #include <CLI/CLI.hpp>
 #include <QFileInfo>
@@ -93,11 +95,15 @@ void printDiskIdent(const QString& ovp) {
               .arg(d.boardName, d.revDate));
 }
 
+// The program file must be readable whole: an ident made of defaults is never shown.
+bool ovpReadable(const QString& ovp) {
+    const QString why = diskIdentProblem(ovp);
+    if (!why.isEmpty()) say(QStringLiteral("cannot read the program file: ") + why);
+    return why.isEmpty();
+}
+
 int runStatus(const CliOptions& options, const QString& ovp) {
-    if (!ovp.isEmpty() && !QFileInfo(ovp).isFile()) {
-        say(QStringLiteral("cannot open %1: no such file").arg(ovp));
-        return kExitFile;
-    }
+    if (!ovp.isEmpty() && !ovpReadable(ovp)) return kExitFile;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
     Reader reader(session.link());
@@ -110,19 +116,21 @@ int runStatus(const CliOptions& options, const QString& ovp) {
     return kExitOk;
 }
 
-// Writes in order and stops at the first that fails, saying how far it got.
+// Writes in order and stops at the first that fails, saying how far it got; then reads back
+// every byte a resynchronisation may have changed and says what it found.
 int writeAll(RSComm& link, const std::vector<BoardWrite>& writes) {
-    for (size_t i = 0; i < writes.size(); ++i) {
-        const LinkResult r = link.writeValue(writes[i].address, writes[i].value);
-        if (!r) {
-            say(QStringLiteral("write %1 failed: %2 (%3 of %4 values written)")
-                    .arg(writes[i].address, failureText(r.failure))
-                    .arg(i)
-                    .arg(writes.size()));
-            return exitCodeFor(r.failure);
-        }
-    }
-    return kExitOk;
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const BoardWrite& w : writes)
+        pairs.emplace_back(w.address, w.value);
+    const CheckedWrites w = writeChecked(link, pairs);
+    if (!w.result)
+        say(QStringLiteral("write %1 failed: %2 (%3 of %4 values written)")
+                .arg(pairs[w.written].first, failureText(w.result.failure))
+                .arg(w.written)
+                .arg(pairs.size()));
+    if (w.strays.doubtful()) say(w.strays.text().replace(QStringLiteral("\r\n"), "\n"));
+    if (!w.result) return exitCodeFor(w.result.failure);
+    return w.strays.doubtful() ? kExitComm : kExitOk;
 }
 
 int runResetFaults(const CliOptions& options) {
@@ -133,12 +141,10 @@ int runResetFaults(const CliOptions& options) {
         MsgButtons::YesNoCancel, MsgIcon::Critical);
     if (a != MsgAnswer::Yes) return kExitRefused;
     if (const int rc = session.open()) return rc;
-    const QString zero = QStringLiteral("0");
-    if (const int rc = writeAll(session.link(), {{QStringLiteral("B8178"), zero},
-                                                 {QStringLiteral("B8179"), zero},
-                                                 {QStringLiteral("B8177"), zero},
-                                                 {QStringLiteral("B8176"), zero}}))
-        return rc;
+    std::vector<BoardWrite> writes;
+    for (const auto& [address, value] : faultResetWrites())
+        writes.push_back({address, value});
+    if (const int rc = writeAll(session.link(), writes)) return rc;
     // What the board holds now: a fault that persists comes straight back.
     Reader reader(session.link());
     std::array<QString, kFaultRegisterCount> codes;
@@ -149,20 +155,38 @@ int runResetFaults(const CliOptions& options) {
     return kExitOk;
 }
 
-int runSetClock(const CliOptions& options, const std::string& when) {
-    QDateTime now = QDateTime::currentDateTime(); // one instant for every value written
-    if (!when.empty()) {
-        const std::optional<QDateTime> given = parseInstant(qs(when));
-        if (!given) {
-            say(QStringLiteral("--now must be an ISO 8601 date and time such as "
-                               "2005-01-05T10:20:30, not \"%1\".")
-                    .arg(qs(when)));
-            return kExitRefused;
-        }
-        now = *given;
+// Only for a board type that has the setting, as the window offers it: the program file says
+// which board it is for.
+int checkVariant(const QString& ovp, bool BoardVariant::*has, const char* what) {
+    if (ovp.isEmpty()) {
+        say(QStringLiteral("--ovp FILE is required: the program file says whether the board "
+                           "has %1.")
+                .arg(QLatin1String(what)));
+        return kExitRefused;
     }
+    if (!ovpReadable(ovp)) return kExitFile;
+    const int type = ReadBoardTypeCode(ovp);
+    if (!(boardVariant(type).*has)) {
+        say(QStringLiteral("refused: the %1 board of %2 has no %3.")
+                .arg(RSComm::TargetboardName(type), ovp, QLatin1String(what)));
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+int runSetClock(const CliOptions& options, const std::string& when, const QString& ovp) {
+    std::optional<QDateTime> given;
+    if (!when.empty() && !(given = parseInstant(qs(when)))) {
+        say(QStringLiteral("--now must be an ISO 8601 date and time such as "
+                           "2005-01-05T10:20:30, not \"%1\".")
+                .arg(qs(when)));
+        return kExitRefused;
+    }
+    if (const int rc = checkVariant(ovp, &BoardVariant::clock, "clock")) return rc;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
+    // One instant for every value written, taken as they go out.
+    const QDateTime now = given.value_or(QDateTime::currentDateTime());
     std::vector<BoardWrite> writes = clockTimeWrites(now);
     for (BoardWrite& w : clockDateWrites(now))
         writes.push_back(std::move(w));
@@ -171,7 +195,8 @@ int runSetClock(const CliOptions& options, const std::string& when) {
     return kExitOk;
 }
 
-int runSetAddress(const CliOptions& options, const std::string& value, int row) {
+int runSetAddress(const CliOptions& options, const std::string& value, int row,
+                  const QString& ovp) {
     const BoardSetting& s = boardSettings()[size_t(row - 1)];
     bool ok = false;
     const int n = qs(value).toInt(&ok);
@@ -179,6 +204,9 @@ int runSetAddress(const CliOptions& options, const std::string& value, int row) 
         say(rangeMessage(s.min, s.max));
         return kExitRefused;
     }
+    if (row == 2)
+        if (const int rc = checkVariant(ovp, &BoardVariant::secondAddress, "network address 2"))
+            return rc;
     CliSession session(options);
     if (const int rc = session.open()) return rc;
     if (const int rc = writeAll(session.link(), {{QLatin1String(s.address), QString::number(n)}}))
@@ -212,13 +240,20 @@ void addBoardCommands(CLI::App& app, CliOptions& o) {
     onCommand(*reset, o, [&o] { return runResetFaults(o); });
 
     auto when = std::make_shared<std::string>();
-    CLI::App* clock = addCommand(*board, "set-clock",
-                                 "Set the board clock (K2170, Q7610) to the PC clock, read once, "
-                                 "or to --now.",
-                                 "kalvex-cli --device /dev/ttyUSB0 board set-clock");
+    CLI::App* clock =
+        addCommand(*board, "set-clock",
+                   "Set the board clock (K2170, Q7610) to the PC clock, read once, "
+                   "or to --now.",
+                   "kalvex-cli --device /dev/ttyUSB0 board set-clock --ovp LINE1.ovp");
     clock->add_option("--now", *when, "The instant to set, ISO 8601 (2005-01-05T10:20:30)")
         ->type_name("WHEN");
-    onCommand(*clock, o, [&o, when] { return runSetClock(o, *when); });
+    auto clockOvp = std::make_shared<std::string>();
+    clock
+        ->add_option("--ovp", *clockOvp,
+                     "The board's program file (.ovp), required: only a "
+                     "K2170 or Q7610 board has a clock")
+        ->type_name("FILE");
+    onCommand(*clock, o, [&o, when, clockOvp] { return runSetClock(o, *when, qs(*clockOvp)); });
 
     auto address = std::make_shared<std::string>();
     auto row = std::make_shared<int>(1);
@@ -226,7 +261,13 @@ void addBoardCommands(CLI::App& app, CliOptions& o) {
                                "kalvex-cli --device /dev/ttyUSB0 board set-address 5");
     set->add_option("N", *address, "The network address, 1 to 32")->required();
     set->add_option("--row", *row, "Network address 1 or 2 (Q7610)")->check(CLI::IsMember({1, 2}));
-    onCommand(*set, o, [&o, address, row] { return runSetAddress(o, *address, *row); });
+    auto setOvp = std::make_shared<std::string>();
+    set->add_option("--ovp", *setOvp,
+                    "The board's program file (.ovp), required with --row 2: "
+                    "only a Q7610 board has a second address")
+        ->type_name("FILE");
+    onCommand(*set, o,
+              [&o, address, row, setOvp] { return runSetAddress(o, *address, *row, qs(*setOvp)); });
 }
 
 } // namespace kalvex::cli

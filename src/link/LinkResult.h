@@ -45,9 +45,17 @@ inline QString failureText(LinkFailure f) {
     return {};
 }
 
-// What a display shows in place of a value the board did not give.
+// What a display shows in place of a value the board did not give; None: skipped after an
+// earlier failure.
 inline QString notReadText(LinkFailure f) {
-    return QStringLiteral("not read (%1)").arg(failureText(f));
+    switch (f) {
+    case LinkFailure::WrongEcho:
+        return QStringLiteral("not read: wrong echo");
+    case LinkFailure::None:
+        return QStringLiteral("not read");
+    default:
+        return QStringLiteral("not read: no answer");
+    }
 }
 
 } // namespace kalvex

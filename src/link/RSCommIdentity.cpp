@@ -79,7 +79,9 @@ QString RSComm::FaultDescription(int fltCode) {
                          MsgButtons::Ok, MsgIcon::Information);
         return text;
     }
-    return text + findCodeText(*bytes, hex, CodeMatch::First).value_or(QString());
+    // The Target Board Interface's wording for a code without a record.
+    return text + findCodeText(*bytes, hex, CodeMatch::First)
+                      .value_or(QStringLiteral("no text installed for this code"));
 }
 
 } // namespace kalvex

@@ -5,7 +5,9 @@
 #pragma GCC diagnostic pop
 #include "data/DataCompare.h"
 #include "data/ItemNames.h"
+#include "data/StrayReadBack.h"
 #include "data/TagMap.h"
+#include "data/board/FaultCodes.h"
 #include "sim/SetupDefaults.h"
 
 using namespace kalvex;
@@ -214,6 +216,45 @@ TEST_F(DataCompareTest, VerificationCatchesAValueChangedBehindTheProgramsBack) {
     const auto m = compare.verify(data, {122, 123});
     ASSERT_TRUE(m);
     EXPECT_EQ(*m, (std::vector<ItemDifference>{{123, "W1094", itemName(123), 5, 6}}));
+}
+
+} // namespace
+
+namespace {
+
+// Over every byte of the four writes of a fault reset, a wrong echo or a lost reply there: any
+// byte that changed, besides the registers written, is named; read back (255) when the board
+// still answers, else as a byte that may have been changed.
+TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
+    const auto writes = faultResetWrites();
+    int strays = 0;
+    for (const bool lostReply : {false, true})
+        for (qint64 n = 1; n <= 14; ++n) {
+            SCOPED_TRACE(
+                QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
+            for (int a = 8176; a <= 8191; ++a)
+                board.poke(a, 1);
+            std::vector<quint8> before(65536);
+            for (int a = 0; a < 65536; ++a)
+                before[size_t(a)] = board.peek(a);
+            link.setCommError(false);
+            link.resetBoardMode();
+            board.faults() = {};
+            if (lostReply)
+                board.faults().mutedAfter = board.receivedCount() + n - 1;
+            else
+                board.faults().wrongEchoAt = {board.receivedCount() + n};
+            const CheckedWrites w = writeChecked(link, writes);
+            board.faults() = {};
+            const std::vector<int>& named = w.strays.read ? w.strays.strays : w.strays.candidates;
+            for (int a = 0; a < 65536; ++a) {
+                if (board.peek(a) == before[size_t(a)] || (a >= 8176 && a <= 8179)) continue;
+                ++strays;
+                EXPECT_NE(std::find(named.begin(), named.end(), a), named.end()) << a;
+                EXPECT_FALSE(w.strays.text().isEmpty());
+            }
+        }
+    EXPECT_GE(strays, 4); // the faults above do store strays
 }
 
 } // namespace

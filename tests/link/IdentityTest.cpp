@@ -65,7 +65,7 @@ TEST_F(IdentityTest, FaultTextsFromTheFile) {
         {255, "Fault Code (FFH): Last"},
         {256, "Fault Code (100H): Wide"},
         {5, "Fault Code (05H): "},
-        {0x42, "Fault Code (42H): "},
+        {0x42, "Fault Code (42H): no text installed for this code"},
     };
     for (auto [code, text] : cases)
         EXPECT_EQ(link.FaultDescription(code), text) << code;
@@ -76,15 +76,15 @@ TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
     QDir(home.filePath("support")).removeRecursively();
     writeFaults("Support", "");
-    EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): ");
+    EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): no text installed for this code");
 }
 
 // The shipped texts name only codes the board's documents describe; others have no text.
 TEST_F(IdentityTest, ShippedTextsHoldNoGuessedAdvice) {
     RSComm shipped(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
     EXPECT_EQ(shipped.FaultDescription(0x5C), "Fault Code (5CH): Program is invalid.");
-    EXPECT_EQ(shipped.FaultDescription(0x0A), "Fault Code (0AH): ");
-    EXPECT_EQ(shipped.FaultDescription(1), "Fault Code (01H): ");
+    EXPECT_EQ(shipped.FaultDescription(0x0A), "Fault Code (0AH): no text installed for this code");
+    EXPECT_EQ(shipped.FaultDescription(1), "Fault Code (01H): no text installed for this code");
 }
 
 } // namespace

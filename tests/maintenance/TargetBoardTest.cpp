@@ -55,23 +55,23 @@ TEST(FaultCodes, TextLookupFirstAndLastRecordAndPlaceholders) {
     const CodeTexts comm = CodeTexts::fromBytes(CodeFile::CommErrors, file);
     const std::tuple<const CodeTexts*, const char*, const char*> cases[] = {
         {&faults, "0A", "Second, quoted"},
-        {&faults, "0B", "Fault 0B: no text installed for this code"},
+        {&faults, "0B", "Fault Code (0BH): no text installed for this code"},
         {&faults, "00", ""},
         {&comm, "42", "Cannot Communicate with Target Board."},
-        {&comm, "11", "Comm Error 11: no text installed for this code"},
+        {&comm, "11", "Comm Error Code (11H): no text installed for this code"},
     };
     for (auto [texts, code, shown] : cases)
         EXPECT_EQ(texts->describe(QLatin1String(code)), shown) << code;
     QTemporaryDir home;
     EXPECT_EQ(CodeTexts::load(home.path(), CodeFile::Faults).describe("0B"),
-              "Fault 0B: no text installed (support/FaultErrCodes.txt not found)");
+              "Fault Code (0BH): no text installed (support/FaultErrCodes.txt not found)");
 }
 
 TEST(FaultCodes, ShippedFilesLeaveUndocumentedCodesWithoutText) {
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("01"),
-              "Fault 01: no text installed for this code");
+              "Fault Code (01H): no text installed for this code");
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::CommErrors).describe("0A"),
-              "Comm Error 0A: no text installed for this code");
+              "Comm Error Code (0AH): no text installed for this code");
 }
 
 TEST(BoardSettings, VariantsByBoardType) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <memory>
 
@@ -59,15 +60,16 @@ class TargetBoardWindow : public ProgramFixture {
 // Steps 1-10: the pass laid out, its start, six registers, the CO-CPU line, the texts.
 constexpr int kThroughTexts = 10;
 
-TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsFortyTwoWithCableAdviceThenOffline) {
+// A failed read is named as such, never given the board's code for a lost link.
+TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenOffline) {
     setState("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
     open('D');
     steps(3); // through the read of the current fault
     board.faults().silent = true;
     steps(kThroughTexts - 3);
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: Code = 42H");
-    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: Code = 42H");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read: no answer");
+    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: not read");
     EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
     steps(20);
     EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
@@ -75,7 +77,7 @@ TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsFortyTwoWithCableAdviceThen
     for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
                             "txtTargetBoard4", "txtTargetBoard5"})
         EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
-    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 42H");
+    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
     EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
     EXPECT_FALSE(widget("txtSetup0")->isEnabled());
 }
@@ -87,8 +89,9 @@ TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
     ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
     board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
     steps(kThroughTexts + kIdentLength + 1);
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 42H");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: Code = 42H");
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: not read: wrong echo");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read");
+    EXPECT_EQ(text("lblRevIdentInPLC1"), "not read"); // skipped after the failure
     EXPECT_FALSE(window->firstPassDone());
     ASSERT_TRUE(link.OnlineMode());
     firstPass();
@@ -120,6 +123,12 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_EQ(text("txtSetup0"), "5");
     EXPECT_EQ(text("txtSetup1"), "09");
     EXPECT_TRUE(board.writes().empty());
+    edited->setText("40");
+    Q_EMIT edited->textEdited("40");
+    QTest::keyClick(edited, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the range message follows the key
+    ASSERT_FALSE(prompt.boxes.empty());
+    EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
 }
 
 TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
@@ -157,6 +166,32 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH"); // it came back
     EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 00H");
     EXPECT_TRUE(reset->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+// A reset write that fails twice: said, the codes read again at once, and the byte the
+// resynchronisation stored (B8191 from 1 to 255) named.
+TEST_F(TargetBoardWindow, FailedResetSaysSoReadsTheCodesAgainAndNamesAStray) {
+    setState("B8176 = 10\nB8191 = 1\n");
+    open('D');
+    firstPass();
+    prompt.answer(MsgAnswer::Yes);
+    // The high address byte of B8178, and again on the retry.
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    qobject_cast<QPushButton*>(widget("cmdResetFaults"))->click();
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[1].text, "The fault reset did not complete: the write of B8178 failed "
+                                    "(wrong echo from the board); 0 of 4 registers cleared.");
+    EXPECT_TRUE(prompt.boxes[2].text.endsWith("now read 255, the value a stray byte leaves; "
+                                              "check what they should hold:\r\n\r\nB8191"));
+    EXPECT_EQ(board.peek(8191), 255);
+    EXPECT_FALSE(window->firstPassDone());
+    firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_TRUE(widget("cmdResetFaults")->isEnabled());
 }
 
 } // namespace

@@ -294,6 +294,26 @@ TEST_F(ColorPageTest, ManualBoxesWriteOnlyWhatTheOperatorClicks) {
     EXPECT_TRUE(traffic().writes.empty());
     EXPECT_FALSE(control("chkDuctorManual0")->isEnabled());
     EXPECT_FALSE(control<QCheckBox>("chkDuctorManual0")->isChecked());
+
+    // A refused value waiting for its message: ON All neither writes nor ticks.
+    board.setValue("B130", 2);
+    board.setValue("B61", 0);
+    runPass();
+    field(0)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field(0), "999");
+    QTest::keyClick(field(0), Qt::Key_Tab);
+    page.DuctorsManualAll(true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // the range message
+    EXPECT_TRUE(traffic().writes.empty());
+    EXPECT_FALSE(control<QCheckBox>("chkDuctorManual0")->isChecked());
+    // Offline the whole frame is disabled, and ON All does nothing.
+    link.CloseRSComm();
+    runPass();
+    for (const char* name :
+         {"fraColorCtrl3", "chkDuctorManual0", "cmdDuctorsManualON", "cmdDuctorsManualOFF"})
+        EXPECT_FALSE(control(QLatin1String(name))->isEnabled()) << name;
+    page.DuctorsManualAll(true);
+    EXPECT_FALSE(control<QCheckBox>("chkDuctorManual0")->isChecked());
 }
 
 TEST_F(ColorPageTest, OfflineTheLabelComesFromTheDataSetAndOneOutsideItShowsNothing) {

@@ -98,7 +98,7 @@ class IoPageTest : public test::LinkFixture {
 TEST_F(IoPageTest, OnlineSixteenReadsInOrderShowTheBitsOfflineNothing) {
     board.setValue("W100", 0x8001);
     board.setValue("F18", 0);
-    board.poke(34, 0x04 | 0x02); // F18 and F17 share byte 34: both set
+    board.poke(34, 0x04); // F18 and F17 share byte 34: F18 set, F17 clear
     board.setValue("W164", 1500);
     page.show();
     runPass(); // ShowOnline
@@ -122,6 +122,7 @@ TEST_F(IoPageTest, OnlineSixteenReadsInOrderShowTheBitsOfflineNothing) {
                                       {130, 2}}));
     EXPECT_TRUE(traffic().writes.empty());
     EXPECT_EQ(label("lblp9150State0")->text(), "ON");
+    EXPECT_EQ(label("lblp9150State1")->text(), "off");
     EXPECT_EQ(label("lblp9150State3")->text(), "1500");
     for (int b = 0; b < 16; ++b)
         EXPECT_EQ(label(QStringLiteral("lblSlot00State%1").arg(b))->text(),
@@ -137,6 +138,8 @@ TEST_F(IoPageTest, OnlineSixteenReadsInOrderShowTheBitsOfflineNothing) {
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(label("lblSlot00State0")->text(), "-");
     EXPECT_EQ(label("lblSlot00State1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(label("lblp9150State1")->text(), "-");
+    EXPECT_EQ(label("lblp9150State1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_FALSE(label("lblSlot00State0")->isEnabled());
 }
 

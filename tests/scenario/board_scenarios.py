@@ -124,7 +124,7 @@ def reset_faults_clears_four_registers_in_order(display, kalvex):
             s = wait_first_pass(k)
             check(s.one("lblTargetBoard0").text == "Current Fault: Code = 0AH",
                   "caption: %s" % s.one("lblTargetBoard0").text)
-            check(s.one("txtTargetBoard0").text == "Fault 0A: no text installed for this code",
+            check(s.one("txtTargetBoard0").text == "Fault Code (0AH): no text installed for this code",
                   "text: %s" % s.one("txtTargetBoard0").text)
             check(s.one("lblTargetBoard4").text == "Current Comm Error: Code = 03H",
                   "comm caption: %s" % s.one("lblTargetBoard4").text)

@@ -22,10 +22,17 @@ def open_df1(k):
 
 
 def df1_navigation_writes_nothing(display, kalvex):
-    """DF1 online: Tab through, Esc, offline and back, the PLC type changed by the board while
-    the page shows it: nothing is written and the list follows the board."""
+    """DF1 online: Tab through, Esc, offline and back, wheel steps over the closed PLC type list
+    (with another field focused, then the list), the PLC type changed by the board while the page
+    shows it: nothing is written and the list follows the board."""
     with Kalvex(display, kalvex, "--online", "--page", "4", state=GATEWAY_BITS) as k:
-        open_df1(k)
+        s = open_df1(k)
+        k.click_widget(s.one("txtSetup0"))
+        k.click(*s.one("cboSetup").centre(), button=5)
+        k.click(*s.one("cboSetup").centre(), button=4)
+        k.key("Escape", "Escape", "alt+p")
+        k.click(*s.one("cboSetup").centre(), button=5)
+        check(k.snapshot().find("cboSetup", "PLC5"), "a wheel step changed the PLC type")
         k.key(*["Tab"] * 8, *["shift+Tab"] * 8, "Escape", "Escape", delay=30)
         k.key("F4")
         k.wait_for(lambda s: s.find("MODE", "OFFLINE") and s.find("lblDisplay0", "-"), "offline")

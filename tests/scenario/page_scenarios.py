@@ -88,6 +88,31 @@ def held_bit_cleared_when_the_link_returns(display, kalvex):
         check(not s.memory[RESET_TRIPS] & 1, "B1016.0 stayed set after the page closed")
 
 
+def exit_with_a_held_bit_owed_says_so(display, kalvex):
+    """Reset Trips released while the cable is out, then the program closed offline: it offers
+    to go online to clear B1016.0 and, declined, says plainly that the bit is still set."""
+    with Kalvex(display, kalvex, "--online", "--page", "5") as k:
+        s = open_shift_data(k)
+        k.mouse_down(s.one("cmdResetTrips"))
+        k.eventually(lambda s: s.memory[RESET_TRIPS] & 1)
+        k.toggle_cable()
+        k.mouse_up()
+        k.wait_for(lambda s: s.boxes(), "the link's retry box", timeout=20)
+        k.key("Escape")
+        k.dismiss_boxes()
+        k.wait_for(lambda s: s.find("MODE", "OFFLINE"), "offline")
+        k.xdo("key", "--window", k.window, "alt+F4")
+        s = k.wait_for(lambda s: s.boxes() and s, "the question at exit")
+        check("B1016.0" in s.boxes()[0].text and "Go online now" in s.boxes()[0].text,
+              "asked: %s" % s.boxes()[0].text)
+        check(s.memory[RESET_TRIPS] & 1, "the bit is not set")
+        k.key("n")
+        s = k.wait_for(lambda s: s.boxes() and "still set" in s.boxes()[0].text and s,
+                       "the word that the bit stays set")
+        check("B1016.0" in s.boxes()[0].text, "told: %s" % s.boxes()[0].text)
+        k.key("Return")
+
+
 def transfer_data_ends_the_shift(display, kalvex):
     """Transfer Data pressed and released: the last shift holds the current shift's counts, and
     the current shift starts from zero."""
@@ -167,5 +192,6 @@ def export_after_upload(display, kalvex):
 
 
 PAGE_SCENARIOS = [shift_data_navigation_writes_nothing, reset_trips_held_by_the_mouse,
-                  held_bit_cleared_when_the_link_returns, transfer_data_ends_the_shift,
+                  held_bit_cleared_when_the_link_returns, exit_with_a_held_bit_owed_says_so,
+                  transfer_data_ends_the_shift,
                   io_status_writes_nothing, export_after_upload]

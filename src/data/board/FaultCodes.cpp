@@ -30,6 +30,34 @@ QString faultCaption(int order, const QString& code) {
     return QLatin1String(caption) + code + u'H';
 }
 
+QString notReadCaption(int order, LinkFailure failure) {
+    const QString caption = faultCaption(order, QString());
+    if (caption.isEmpty()) return {};
+    return caption.section(u':', 0, 0) + QStringLiteral(": ") + notReadText(failure);
+}
+
+QString notReadAdvice() {
+    return correctiveAction(0x42);
+}
+
+std::vector<std::pair<QString, QString>> faultResetWrites() {
+    const QString zero = QStringLiteral("0");
+    return {{QStringLiteral("B8178"), zero},
+            {QStringLiteral("B8179"), zero},
+            {QStringLiteral("B8177"), zero},
+            {QStringLiteral("B8176"), zero}};
+}
+
+QString resetFailedText(const CheckedWrites& w) {
+    const auto writes = faultResetWrites();
+    const QString failed = w.written < writes.size() ? writes[w.written].first : QString();
+    return QStringLiteral("The fault reset did not complete: the write of %1 failed (%2); %3 of "
+                          "%4 registers cleared.")
+        .arg(failed, failureText(w.result.failure))
+        .arg(w.written)
+        .arg(writes.size());
+}
+
 QString correctiveAction(int code) {
     if (code >= 1 && code <= 63)
         return QStringLiteral(
@@ -69,11 +97,11 @@ QString kindOf(CodeFile file) {
 } // namespace
 
 QString noTextPlaceholder(CodeFile file, const QString& code) {
-    return QStringLiteral("%1 %2: no text installed for this code").arg(kindOf(file), code);
+    return QStringLiteral("%1 Code (%2H): no text installed for this code").arg(kindOf(file), code);
 }
 
 QString noFilePlaceholder(CodeFile file, const QString& code) {
-    return QStringLiteral("%1 %2: no text installed (support/%3 not found)")
+    return QStringLiteral("%1 Code (%2H): no text installed (support/%3 not found)")
         .arg(kindOf(file), code, codeFileName(file));
 }
 
@@ -108,7 +136,7 @@ QString CodeTexts::describe(const QString& code) const {
     if (code == QLatin1String("00")) return {};
     if (m_status == Status::Loaded) return noTextPlaceholder(m_file, code);
     if (m_status == Status::Missing) return noFilePlaceholder(m_file, code);
-    return QStringLiteral("%1 %2: cannot read %3").arg(kindOf(m_file), code, m_error);
+    return QStringLiteral("%1 Code (%2H): cannot read %3").arg(kindOf(m_file), code, m_error);
 }
 
 } // namespace kalvex

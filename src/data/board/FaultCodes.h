@@ -1,10 +1,14 @@
 #pragma once
+#include "data/StrayReadBack.h"
 #include "link/CsvLine.h"
+#include "link/LinkResult.h"
 
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace kalvex {
 
@@ -20,8 +24,15 @@ constexpr int kCoCpuOrder = 2;
 constexpr int kAdviceOrder = 3;
 const std::array<FaultRegister, kFaultRegisterCount>& faultRegisters();
 
-// The code the window holds for a register it could not read.
-inline const QString kNoCommunicationCode = QStringLiteral("42");
+// "Current Fault: not read: wrong echo"; empty for the orders without a code caption.
+QString notReadCaption(int order, LinkFailure failure);
+// The corrective action when the last fault could not be read: the cable advice.
+QString notReadAdvice();
+
+// Reset Faults: the four registers cleared, in order.
+std::vector<std::pair<QString, QString>> faultResetWrites();
+// What is said when a reset write failed: which, why, and how many went out.
+QString resetFailedText(const CheckedWrites& writes);
 
 // A register value as two upper-case hexadecimal digits ("0A"); longer when it needs more.
 QString faultCodeText(qint64 value);

@@ -4,7 +4,9 @@
 #include "data/program/DiraVez.h"
 #include "data/program/ProgramFiles.h"
 #include "link/RSComm.h"
+#include "link/SafeFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace kalvex {
@@ -37,6 +39,20 @@ DiskIdent readDiskIdent(const QString& ovpPath) {
     const QFileInfo hex(names.hex);
     if (hex.isFile()) d.revDate = generalDateText(hex.lastModified());
     return d;
+}
+
+QString diskIdentProblem(const QString& ovpPath) {
+    if (!QFileInfo::exists(ovpPath)) return QStringLiteral("%1: no such file").arg(ovpPath);
+    if (const QString why = notRegularFileProblem(ovpPath); !why.isEmpty()) return why;
+    if (QFile ovp(ovpPath); !ovp.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(ovpPath, ovp.errorString());
+    const QString rev = programFileNames(QFileInfo(ovpPath).absoluteFilePath()).rev;
+    if (!QFileInfo::exists(rev)) return {};
+    constexpr qint64 kLimit = 64 * 1024; // a name and four digits; never a device
+    QString why;
+    if (!readLimitedFile(rev, kLimit, &why))
+        return why.contains(rev) ? why : rev + QStringLiteral(": ") + why;
+    return {};
 }
 
 QString identName(const std::vector<int>& codes) {

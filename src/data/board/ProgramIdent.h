@@ -25,6 +25,10 @@ int ReadBoardTypeCode(const QString& path);
 // empty or unusable .rev (shorter than its four digits, digits that are not DiraVEZ) keeps the
 // defaults.
 DiskIdent readDiskIdent(const QString& ovpPath);
+// Why the program file or its .rev cannot be read as the ident needs (a folder, a device, a
+// FIFO, a file far larger than an ident, no permission), naming the file; empty when they can
+// (a missing .rev is no problem: the ident keeps its defaults).
+QString diskIdentProblem(const QString& ovpPath);
 
 // Ident block of the board: B61424-B61431 the name, one character code each, then the
 // checksum and the revision.

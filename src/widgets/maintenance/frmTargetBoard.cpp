@@ -1,5 +1,6 @@
 #include "widgets/maintenance/frmTargetBoard.h"
 
+#include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/RefreshLoop.h"
@@ -33,6 +34,13 @@ frmTargetBoard::frmTargetBoard(TargetBoardContext context, QWidget* parent)
     buildFields();
     m_pcClockTimer->setInterval(100);
     connect(m_pcClockTimer, &QTimer::timeout, this, &frmTargetBoard::showPcClock);
+    // The rest of the pass reads nothing; the next one goes offline.
+    connect(&m_ctx.link, &RSComm::linkLost, this, [this] { m_linkLost = true; });
+    connect(&m_ctx.link, &RSComm::onlineModeChanged, this, [this](bool on) {
+        m_linkLost = m_linkLost && on;
+        m_firstPassDone = false;
+        m_loop->abortPass();
+    });
 }
 
 frmTargetBoard::~frmTargetBoard() {
@@ -93,15 +101,17 @@ void frmTargetBoard::cmdOk_Click() {
 
 void frmTargetBoard::cmdGoOnline_Click() {
     if (m_ctx.link.OnlineMode()) return;
+    m_linkLost = false;
     m_ctx.link.setCommError(false);
     m_ctx.link.setOnlineMode(true); // the main window applies it (UpdateOnlineMode)
 }
 
 void frmTargetBoard::layOutPass(RefreshLoop& loop) {
     RSComm& link = m_ctx.link;
-    if (link.OnlineMode() && link.CommError()) {
-        link.setOnlineMode(false);
+    if (m_linkLost) {
+        m_linkLost = false;
         m_firstPassDone = false;
+        link.setOnlineMode(false);
     }
     loop.setPaced(!link.OnlineMode());
     if (!link.OnlineMode()) {
@@ -115,7 +125,7 @@ void frmTargetBoard::layOutPass(RefreshLoop& loop) {
 }
 
 bool frmTargetBoard::mayRead() const {
-    return m_loop->running() && m_ctx.link.OnlineMode() && !m_ctx.link.CommError() && !m_passFailed;
+    return m_loop->running() && m_ctx.link.OnlineMode() && !m_linkLost && !m_passFailed;
 }
 
 void frmTargetBoard::addFirstPass(RefreshLoop& loop) {
@@ -145,22 +155,26 @@ void frmTargetBoard::beginFirstPass() {
     setClockControlsEnabled(m_variant.clock);
 }
 
-// A register that cannot be read holds "42", the code of a lost link, never "00".
+// A register that cannot be read shows why, never a code: the board's code table is not
+// asked about the window's own failure.
 void frmTargetBoard::readFaultRegister(int order) {
-    QString code = kNoCommunicationCode;
+    const size_t k = size_t(order);
+    m_codes[k].clear();
+    m_failed[k] = LinkFailure::None; // skipped
     if (mayRead()) {
-        const LinkResult r =
-            m_ctx.link.readValue(QLatin1String(faultRegisters()[size_t(order)].address));
+        const LinkResult r = m_ctx.link.readValue(QLatin1String(faultRegisters()[k].address));
+        m_failed[k] = r.failure;
         if (r)
-            code = faultCodeText(r.value);
+            m_codes[k] = faultCodeText(r.value);
         else
             m_passFailed = true;
     }
-    m_codes[size_t(order)] = code;
     if (order == kCoCpuOrder) return;
-    if (mayRead() && code != QLatin1String("00")) ui.cmdResetFaults->setEnabled(true);
-    if (QLabel* caption = ui.lblTargetBoard[size_t(order)])
-        caption->setText(faultCaption(order, code));
+    if (!m_codes[k].isEmpty() && m_codes[k] != QLatin1String("00"))
+        ui.cmdResetFaults->setEnabled(true);
+    if (QLabel* caption = ui.lblTargetBoard[k])
+        caption->setText(m_codes[k].isEmpty() ? notReadCaption(order, m_failed[k])
+                                              : faultCaption(order, m_codes[k]));
 }
 
 void frmTargetBoard::readCoCpuSlot() {
@@ -168,6 +182,8 @@ void frmTargetBoard::readCoCpuSlot() {
     const LinkResult r = m_ctx.link.readValue(QStringLiteral("B8175"));
     if (!r) {
         m_passFailed = true;
+        ui.lblTargetBoard[kCoCpuOrder]->setText(QStringLiteral("CO-CPU Slot: ") +
+                                                notReadText(r.failure));
         return;
     }
     ui.lblTargetBoard[kCoCpuOrder]->setText(QStringLiteral("CO-CPU Slot: ") +
@@ -177,23 +193,31 @@ void frmTargetBoard::readCoCpuSlot() {
 void frmTargetBoard::showCodeTexts() {
     const QString folder = m_ctx.link.programFolder();
     const CodeTexts faults = CodeTexts::load(folder, CodeFile::Faults);
-    ui.txtTargetBoard[0]->setPlainText(faults.describe(m_codes[0]));
-    ui.txtTargetBoard[1]->setPlainText(faults.describe(m_codes[1]));
-    ui.txtTargetBoard[kAdviceOrder]->setPlainText(
-        correctiveAction(m_codes[kAdviceOrder].toInt(nullptr, 16)));
     const CodeTexts comm = CodeTexts::load(folder, CodeFile::CommErrors);
-    ui.txtTargetBoard[4]->setPlainText(comm.describe(m_codes[4]));
-    ui.txtTargetBoard[5]->setPlainText(comm.describe(m_codes[5]));
+    for (const int order : {0, 1, 4, 5}) {
+        const QString& code = m_codes[size_t(order)];
+        ui.txtTargetBoard[size_t(order)]->setPlainText(
+            code.isEmpty() ? kNoBoard : (order < 2 ? faults : comm).describe(code));
+    }
+    const QString& last = m_codes[kAdviceOrder];
+    ui.txtTargetBoard[kAdviceOrder]->setPlainText(
+        last.isEmpty() ? notReadAdvice() : correctiveAction(last.toInt(nullptr, 16)));
 }
 
 // Name bytes, then the checksum and the revision; a failed read leaves no half ident shown.
 void frmTargetBoard::readIdent(int i) {
-    if (!mayRead()) return;
+    const auto notRead = [this](LinkFailure f) {
+        for (QLabel* l : ui.lblRevIdentInPLC)
+            l->setText(notReadText(f));
+    };
+    if (!mayRead()) {
+        if (i == 0 && m_passFailed) notRead(LinkFailure::None);
+        return;
+    }
     const LinkResult r = m_ctx.link.readValue(QStringLiteral("B%1").arg(kIdentFirst + i));
     if (!r) {
         m_passFailed = true;
-        for (QLabel* l : ui.lblRevIdentInPLC)
-            l->setText(QStringLiteral("-"));
+        notRead(r.failure);
         return;
     }
     if (i == 0) m_identName.clear();
@@ -244,14 +268,15 @@ void frmTargetBoard::cmdResetFaults_Click() {
         MsgButtons::YesNoCancel, MsgIcon::Critical);
     if (a != MsgAnswer::Yes) return;
     ui.cmdResetFaults->setEnabled(false);
-    RSComm& link = m_ctx.link;
-    if (!link.OnlineMode()) return;
-    for (const char* address : {"B8178", "B8179", "B8177", "B8176"})
-        if (link.CommError() || !link.writeValue(QLatin1String(address), QStringLiteral("0")))
-            return;
-    if (link.CommError()) return;
-    m_firstPassDone = false; // the codes are read again at once
+    if (!m_ctx.link.OnlineMode()) return;
+    const CheckedWrites w = writeChecked(m_ctx.link, faultResetWrites());
+    // Whatever happened, the codes shown are read again at once.
+    m_firstPassDone = false;
     m_loop->abortPass();
+    if (!w.result)
+        m_ctx.prompt.message(windowTitle(), resetFailedText(w), MsgButtons::Ok,
+                             MsgIcon::Exclamation);
+    tellStrays(m_ctx.prompt, windowTitle(), w.strays);
 }
 
 // One instant of the PC clock for all three writes: the values belong together.
@@ -264,10 +289,20 @@ void frmTargetBoard::cmdSetDate_Click() {
 }
 
 void frmTargetBoard::writeClock(const std::vector<BoardWrite>& writes) {
-    RSComm& link = m_ctx.link;
-    if (!link.OnlineMode()) return;
+    if (!m_ctx.link.OnlineMode()) return;
+    std::vector<std::pair<QString, QString>> pairs;
     for (const BoardWrite& w : writes)
-        if (link.CommError() || !link.writeValue(w.address, w.value)) return;
+        pairs.emplace_back(w.address, w.value);
+    const CheckedWrites w = writeChecked(m_ctx.link, pairs);
+    if (!w.result)
+        m_ctx.prompt.message(windowTitle(),
+                             QStringLiteral("The board clock was not set: the write of %1 "
+                                            "failed (%2); %3 of %4 values written.")
+                                 .arg(pairs[w.written].first, failureText(w.result.failure))
+                                 .arg(w.written)
+                                 .arg(pairs.size()),
+                             MsgButtons::Ok, MsgIcon::Exclamation);
+    tellStrays(m_ctx.prompt, windowTitle(), w.strays);
 }
 
 } // namespace kalvex

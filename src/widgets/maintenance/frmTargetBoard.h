@@ -2,6 +2,7 @@
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
 #include "data/board/ProgramIdent.h"
+#include "link/LinkResult.h"
 #include "widgets/pages/TabSwitch.h"
 
 #include <QDateTime>
@@ -122,11 +123,13 @@ class frmTargetBoard final : public QDialog {
     DiskIdent m_disk;
     BoardVariant m_variant;
     std::array<bool, kBoardSettingCount> m_rowShown{};
-    std::array<QString, kFaultRegisterCount> m_codes;
+    std::array<QString, kFaultRegisterCount> m_codes; // empty: not read
+    std::array<LinkFailure, kFaultRegisterCount> m_failed{};
     std::vector<int> m_identName;
     bool m_firstPassDone = false;
     bool m_offlineShown = false;
     bool m_passFailed = false; // a read of this first pass failed
+    bool m_linkLost = false;   // announced by the link; the next pass goes offline
     int m_lastShownSecond = -1;
 };
 

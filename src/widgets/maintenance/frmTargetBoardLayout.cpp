@@ -201,7 +201,7 @@ void frmTargetBoard::buildFields() {
         const BoardSetting& s = boardSettings()[size_t(i)];
         EntryFieldConfig config;
         config.address = QLatin1String(s.address);
-        config.title = QStringLiteral("Target Board Interface");
+        config.title = QStringLiteral("Set-up ") + QLatin1String(s.caption);
         config.commitStores = true;
         m_fields->add(i, ui.txtSetup[size_t(i)], ui.updSetup[size_t(i)], std::move(config),
                       {s.min, s.max});

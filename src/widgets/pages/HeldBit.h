@@ -23,6 +23,10 @@ class HeldBit : public QObject {
 
     // The 0 is still owed to the board.
     bool held() const { return m_held; }
+    const QString& address() const { return m_address; }
+    // The operator was told the bit stays set: nothing more is owed from here.
+    void abandon() { m_held = false; }
+    QAbstractButton* button() const { return m_button; }
     // Clears an owed bit unless the mouse still holds the button; true when nothing is owed.
     bool settle();
     // The button is going away: whatever the mouse does, the bit is cleared if it can be.

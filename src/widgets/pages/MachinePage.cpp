@@ -1,5 +1,6 @@
 #include "widgets/pages/MachinePage.h"
 
+#include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
@@ -62,9 +63,10 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
         RefreshOffline();
 }
 
+// A stray byte a resynchronisation may have stored is read back and named.
 LinkResult MachinePage::write(const QString& address, const QString& value) {
     if (!online()) return {0, LinkFailure::RefusedInput};
-    return m_link.writeValue(address, value);
+    return writeAndTell(m_link, m_prompt, windowTitle(), address, value);
 }
 
 void MachinePage::sendValue(const QString& address, const QString& value) {

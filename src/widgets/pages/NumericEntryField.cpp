@@ -1,6 +1,7 @@
 #include "widgets/pages/NumericEntryField.h"
 
 #include "data/AppState.h"
+#include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 #include "widgets/pages/UpDown.h"
@@ -281,7 +282,8 @@ void NumericEntryField::storeAndWrite(int value) {
     // would otherwise reach the board as 126.
     // A failed write is told by the link (status bar); the next pass shows the board's value.
     if (canWrite() && !m_config.address.isEmpty())
-        (void)m_link.writeValue(m_config.address, QString::number(value));
+        (void)writeAndTell(m_link, m_prompt, m_config.title, m_config.address,
+                           QString::number(value));
     Q_EMIT committed(value);
 }
 

@@ -136,6 +136,8 @@ void frm5800DF1::buildControls() {
 
 bool frm5800DF1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui.cboSetup) {
+        // A wheel step over the closed list is no choice: it would write a PLC type.
+        if (event->type() == QEvent::Wheel) return true;
         if (event->type() == QEvent::FocusIn) m_listEditing = true;
         // The drop-down taking the focus is still the operator at the list.
         if (event->type() == QEvent::FocusOut &&

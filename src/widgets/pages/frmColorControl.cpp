@@ -1,6 +1,7 @@
 #include "widgets/pages/frmColorControl.h"
 
 #include "data/AppState.h"
+#include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/PageControls.h"
@@ -73,7 +74,7 @@ void frmColorControl::buildFields() {
             c.onKey = [this](int key) { return labelKey(key); };
             c.store = [this](int v) { storeLabel(v); };
         } else {
-            c.onKey = [this](int key) { return valueKey(key); };
+            c.onKey = [this, i](int key) { return valueKey(i, key); };
             if (i == kStationField)
                 c.store = [this](int v) { storeStation(v); };
             else
@@ -244,7 +245,7 @@ void frmColorControl::ShowOffline() {
     clearEditing();
     enableControls(m_labelControls, m_state.gOfflineEdit);
     enableControls(m_liveControls, false);
-    showManualBoxes(0);
+    enableManual(false);
     for (QLabel* l : ui.lblStatus)
         l->setText(QStringLiteral("-"));
     parkFocus();
@@ -274,22 +275,24 @@ void frmColorControl::reloadFields() {
     if (const LinkResult r = m_link.readValue(QStringLiteral("W686"))) showLabel(r.value);
 }
 
-bool frmColorControl::valueKey(int key) {
-    if (isEnter(key) || key == Qt::Key_Escape) stopLoad();
+// A label load always runs to its end (a new label restarts it): keys end editing, never the
+// load. Enter during a load leaves the field without storing: the load refills it.
+bool frmColorControl::valueKey(int index, int key) {
     if (key == Qt::Key_Escape) m_labelEnter = false;
-    return false;
+    if (!m_loading || !isEnter(key)) return false;
+    m_fields->field(index)->clearEditing();
+    ui.cmdDefault->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
-// Enter in the label field commits it in place; a load that follows keeps the focus parked
-// until it ends, then field 0 takes it.
+// Enter in the label field commits it in place; a load that follows (a new label restarts
+// it) keeps the focus parked until it ends, then field 0 takes it.
 bool frmColorControl::labelKey(int key) {
     if (key == Qt::Key_Escape) {
         m_labelEnter = false;
-        stopLoad();
         return false;
     }
     if (!isEnter(key)) return false;
-    stopLoad();
     m_labelEnter = true;
     if (!online()) return false; // on as with Tab
     if (!m_fields->field(kLabelField)->commit()) return true;
@@ -337,12 +340,6 @@ void frmColorControl::startLoad() {
     m_loop->abortPass();
 }
 
-void frmColorControl::stopLoad() {
-    if (!m_loading) return;
-    m_loading = false;
-    m_loop->abortPass();
-}
-
 void frmColorControl::addLoadSteps(RefreshLoop& loop) {
     for (int k = 0; k < kColorValues; ++k) {
         const QString stored = storedAddress(k);
@@ -355,7 +352,7 @@ void frmColorControl::addLoadSteps(RefreshLoop& loop) {
         });
         loop.addBoardStep([this, k] {
             const QString s = QString::number(m_loadValue);
-            const LinkResult r = m_link.writeValue(colorAddress(k), s);
+            const LinkResult r = write(colorAddress(k), s);
             if (!r) return r;
             m_fields->field(k)->refill(s);
             if (k >= kColorDuctors) showDensity(k - kColorDuctors);
@@ -374,15 +371,15 @@ void frmColorControl::finishLoad() {
 
 // --- Manual ductors -----------------------------------------------------------------------
 
-void frmColorControl::writeManualMask(int mask) {
-    if (!m_fields->refusalPending()) sendValue(QStringLiteral("B61"), QString::number(mask));
+// The boxes show a mask only once it was written; the next pass shows the board's.
+bool frmColorControl::writeManualMask(int mask) {
+    return !m_fields->refusalPending() && write(QStringLiteral("B61"), QString::number(mask));
 }
 
 // One write of the whole mask.
 void frmColorControl::DuctorsManualAll(bool on) {
-    if (!m_manual) return;
-    showManualBoxes(on ? 0xFF : 0);
-    writeManualMask(on ? 0xFF : 0);
+    if (!m_manual || !online()) return;
+    if (writeManualMask(on ? 0xFF : 0)) showManualBoxes(on ? 0xFF : 0);
 }
 
 } // namespace kalvex

@@ -80,14 +80,13 @@ class frmColorControl : public MachinePage {
     void parkFocus();
     void reloadFields();
     bool labelKey(int key);
-    bool valueKey(int key);
+    bool valueKey(int index, int key);
     void storeValue(int index, int value);
     void storeLabel(int value);
     void storeStation(int value);
     void startLoad();
-    void stopLoad();
     void finishLoad();
-    void writeManualMask(int mask);
+    bool writeManualMask(int mask);
 
     Ui ui;
     EntryFieldGroup* m_fields = nullptr;

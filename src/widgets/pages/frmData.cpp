@@ -2,6 +2,7 @@
 
 #include "data/AppState.h"
 #include "data/pages/MainDisplayValues.h"
+#include "link/Prompt.h"
 #include "link/RSComm.h"
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/HeldBit.h"
@@ -63,10 +64,35 @@ void frmData::clearEditing() {
     m_fields->clearEditing();
 }
 
-// A bit the operator let go of while the link could not take the 0 is cleared now.
+// A bit the operator let go of while the link could not take the 0 is cleared now; one that
+// still cannot be cleared is never left set without a word.
 void frmData::onUnload() {
-    m_resetTrips->letGo();
-    m_endOfShift->letGo();
+    for (HeldBit* bit : {m_resetTrips, m_endOfShift}) {
+        bit->letGo();
+        if (bit->held()) offerToClear(*bit);
+    }
+}
+
+void frmData::offerToClear(HeldBit& bit) {
+    const QString which =
+        QStringLiteral("%1 (%2)").arg(bit.button()->text().remove(u'&'), bit.address());
+    const MsgAnswer a = m_prompt.message(
+        windowTitle(),
+        QStringLiteral("The %1 bit is still set on the board: it could not be cleared while the "
+                       "program was offline.\r\n\r\nGo online now to clear it?")
+            .arg(which),
+        MsgButtons::YesNo, MsgIcon::Question);
+    if (a == MsgAnswer::Yes) {
+        m_link.setCommError(false);
+        m_link.setOnlineMode(true); // the page follows at once: its writes go out again
+        if (bit.settle()) return;
+    }
+    m_prompt.message(windowTitle(),
+                     QStringLiteral("%1 is still set on the board. Clear it by pressing and "
+                                    "releasing the button once the board is online.")
+                         .arg(which),
+                     MsgButtons::Ok, MsgIcon::Exclamation);
+    bit.abandon();
 }
 
 void frmData::beforePass() {

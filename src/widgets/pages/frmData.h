@@ -58,6 +58,7 @@ class frmData : public MachinePage {
     void RefreshOffline() override;
     void clearEditing() override;
     void onUnload() override;
+    void offerToClear(HeldBit& bit);
     void setTripControls(bool on);
     void setLiveControls(bool on);
 

@@ -34,6 +34,8 @@ void frmData::addDisplays(QGridLayout* grid, int first, int count, int row, int 
         ui.lblData[size_t(i)] = controls::label(QStringLiteral("-"), indexed("lblData", i), this);
         ui.lblData[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         ui.lblData[size_t(i)]->setMinimumWidth(90);
+        // A count sits right-aligned against its own caption; the next column keeps its distance.
+        if (k / rows > 0) ui.lblDescription[size_t(i)]->setIndent(28);
         grid->addWidget(ui.lblDescription[size_t(i)], row + k % rows, 2 * (k / rows));
         grid->addWidget(ui.lblData[size_t(i)], row + k % rows, 2 * (k / rows) + 1);
     }

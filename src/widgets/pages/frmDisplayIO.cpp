@@ -57,8 +57,13 @@ void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
 void frmDisplayIO::showAll(bool enabled) {
     for (QGroupBox* f : ui.fraBMIO)
         f->setEnabled(enabled);
-    for (QLabel* l : ui.lblp9150State) {
-        l->setText(QStringLiteral("-"));
+    for (size_t i = 0; i < ui.lblp9150State.size(); ++i) {
+        QLabel* l = ui.lblp9150State[i];
+        // IN0/IN1 show their state's colour: "-" in the unknown state's, not the last "off"'s.
+        if (i < 2)
+            showState(l, IoState::Unknown);
+        else
+            l->setText(QStringLiteral("-"));
         l->setEnabled(enabled);
     }
     for (QLabel* l : ui.lblp9150)

@@ -111,7 +111,9 @@ void frmMain::ShowOnline() {
     m_fields->showValue(kSpindleField, target ? initialSpindleText(QString::number(target.value),
                                                                    ui.updSpindleNumber->maximum())
                                               : QStringLiteral("1"));
-    ui.cmdSingleBlowoff->setFocus(Qt::OtherFocusReason);
+    // A mode change is no choice of a command: a Space or Enter right after going online must
+    // not fire a blow-off, so the focus parks where no key acts.
+    ui.cmdDefault->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::ShowOffline() {
