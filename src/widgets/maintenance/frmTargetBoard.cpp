@@ -234,6 +234,7 @@ void frmTargetBoard::addRefreshSettings(RefreshLoop& loop) {
         const bool polled = i < kFirstClockSetting ? m_rowShown[size_t(i)] : m_variant.clock;
         if (!polled) continue;
         loop.addRead(QLatin1String(boardSettings()[size_t(i)].address),
+                     m_fields->textBox(i),
                      [this, i](qint64 v) { m_fields->showValue(i, twoDigits(v)); });
     }
 }

@@ -32,6 +32,11 @@ int EntryFieldGroup::value(int index) const {
     return f ? valueOf(f->textBox()->text()) : 0;
 }
 
+QLineEdit* EntryFieldGroup::textBox(int index) const {
+    const NumericEntryField* f = field(index);
+    return f ? f->textBox() : nullptr;
+}
+
 void EntryFieldGroup::showValue(int index, const QString& value) {
     if (NumericEntryField* f = field(index)) f->showValue(value);
 }

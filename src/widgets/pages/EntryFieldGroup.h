@@ -32,6 +32,8 @@ class EntryFieldGroup : public QObject {
     NumericEntryField* add(int index, QLineEdit* text, UpDown* spin, EntryFieldConfig config,
                            Bounds bounds);
     NumericEntryField* field(int index) const;
+    // The field's text box, or null where the index has no field.
+    QLineEdit* textBox(int index) const;
     // The value shown in a field as a whole number; 0 when it holds none.
     int value(int index) const;
 

@@ -4,6 +4,7 @@
 #include "link/RSComm.h"
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/StaleValue.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -52,6 +53,7 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
     beforePass();
     if (m_prepared != m_mode) {
         m_prepared = m_mode;
+        stale::forgetAll(this);
         if (online())
             loop.add([this] { ShowOnline(); });
         else

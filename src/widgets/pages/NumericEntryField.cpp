@@ -53,6 +53,7 @@ NumericEntryField::NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractBut
     : QObject(text), m_text(text), m_spin(spin), m_default(defaultButton), m_state(state),
       m_link(link), m_prompt(prompt), m_config(std::move(config)) {
     m_text->installEventFilter(this);
+    m_text->setProperty(kFieldProperty, QVariant::fromValue(static_cast<QObject*>(this)));
     connect(m_text, &QLineEdit::textEdited, this, [this] { m_typed = true; });
     if (!m_spin) return;
     connect(m_spin, &UpDown::stepped, this, &NumericEntryField::spinStep);

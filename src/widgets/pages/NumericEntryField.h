@@ -80,6 +80,9 @@ class NumericEntryField : public QObject {
     // same click or access key started must not run.
     bool refusing() const { return m_refusing; }
 
+    // The text box's property that points back at its field.
+    static constexpr const char* kFieldProperty = "kalvexEntryField";
+
     // The field that holds the keyboard focus, if any.
     static NumericEntryField* focused();
 

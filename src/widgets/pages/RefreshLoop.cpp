@@ -1,6 +1,7 @@
 #include "widgets/pages/RefreshLoop.h"
 
 #include "link/RSComm.h"
+#include "widgets/pages/StaleValue.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -30,12 +31,17 @@ void RefreshLoop::stop() {
     m_pass.clear();
 }
 
-void RefreshLoop::addRead(const QString& address, Sink sink, Condition when) {
-    m_pass.push_back({[this, address, sink = std::move(sink)] {
+void RefreshLoop::addRead(const QString& address, Sink sink, Condition when, QWidget* shows) {
+    m_pass.push_back({[this, address, sink = std::move(sink), shows = QPointer<QWidget>(shows)] {
                           const QPointer<RefreshLoop> alive(this);
                           const LinkResult r = m_link.readValue(address);
                           if (!alive) return; // the page closed under a retry box
-                          if (r) sink(r.value);
+                          if (r) {
+                              stale::markRead(shows); // before the sink paints its own look
+                              sink(r.value);
+                          } else {
+                              stale::markFailed(shows, r.failure);
+                          }
                           finish(r);
                       },
                       std::move(when), true});

@@ -50,8 +50,13 @@ class RefreshLoop : public QObject {
     // A step of the page's own; it makes at most one board request.
     void add(Request request) { m_pass.push_back({std::move(request), nullptr, false}); }
     // One read; its value goes to `sink`, a failure ends the pass. With `when`, the read is
-    // made only if it holds as the step comes up.
-    void addRead(const QString& address, Sink sink, Condition when = nullptr);
+    // made only if it holds as the step comes up. `shows`, the control that displays the
+    // value, is drawn stale (or given a placeholder) when the read fails.
+    void addRead(const QString& address, Sink sink, Condition when = nullptr,
+                 QWidget* shows = nullptr);
+    void addRead(const QString& address, QWidget* shows, Sink sink) {
+        addRead(address, std::move(sink), nullptr, shows);
+    }
     void addWrite(const QString& address, const QString& value, Condition when = nullptr);
     // A board step of the page's own (a PLS request, say): guarded like a read, and its
     // failure ends the pass like a read's.

@@ -185,13 +185,13 @@ void frm5800DF1::addOnlineSteps(RefreshLoop& loop) {
                 },
                 failed);
         } else if (i < kDf1Displays) {
-            loop.addRead(address, [this, i](qint64 v) {
+            loop.addRead(address, ui.lblDisplay[size_t(i)], [this, i](qint64 v) {
                 ui.lblDisplay[size_t(i)]->setText(df1RowText(i, v));
             });
         } else if (i == kDf1ListRead) {
             loop.addRead(address, [this](qint64 v) { showListValue(v); });
         } else {
-            loop.addRead(address, [this, i](qint64 v) {
+            loop.addRead(address, m_fields->textBox(i - kDf1FirstField), [this, i](qint64 v) {
                 m_fields->showValue(i - kDf1FirstField, QString::number(v));
             });
         }

@@ -130,7 +130,8 @@ void frmColorControl::addOnlineSteps(RefreshLoop& loop) {
     });
     loop.addRead(QStringLiteral("W686"), [this](qint64 v) { showLabel(v); });
     for (int i = 0; i < kColorTableSize; ++i)
-        loop.addRead(colorAddress(i), [this, i](qint64 v) { showTableValue(i, v); });
+        loop.addRead(colorAddress(i), m_fields->textBox(i),
+                     [this, i](qint64 v) { showTableValue(i, v); });
 }
 
 void frmColorControl::showTableValue(int i, qint64 v) {

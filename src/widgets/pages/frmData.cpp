@@ -104,7 +104,7 @@ void frmData::addOnlineSteps(RefreshLoop& loop) {
     for (HeldBit* bit : {m_resetTrips, m_endOfShift})
         if (bit->held()) loop.add([bit] { bit->settle(); });
     for (int i = m_range.first; i <= m_range.last; ++i) {
-        loop.addRead(shiftDataAddress(i), [this, i](qint64 v) {
+        loop.addRead(shiftDataAddress(i), ui.lblData[size_t(i)], [this, i](qint64 v) {
             ui.lblData[size_t(i)]->setText(groupedCount(QString::number(v)));
         });
         if (i == 0)

@@ -43,7 +43,8 @@ void frmDisplayIO::showState(QLabel* label, IoState state) {
 
 void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
     for (int i = 0; i < kIoReads; ++i)
-        loop.addRead(ioAddress(i), [this, i](qint64 v) {
+        loop.addRead(ioAddress(i), i < kIoFirstWord ? ui.lblp9150State[size_t(i)] : nullptr,
+                     [this, i](qint64 v) {
             if (i < 2)
                 showState(ui.lblp9150State[size_t(i)], ioInputState(v));
             else if (i < kIoFirstWord)

@@ -98,7 +98,8 @@ void frmMain::showMessages() {
 void frmMain::addOnlineSteps(RefreshLoop& loop) {
     m_fields->updateRanges();
     for (int i = 0; i < kDisplays; ++i)
-        loop.addRead(QString::fromLatin1(kDisplayTable[i].address), [this, i](qint64 v) {
+        loop.addRead(QString::fromLatin1(kDisplayTable[i].address), ui.lblDisplay[size_t(i)],
+                     [this, i](qint64 v) {
             const QString value = QString::number(v);
             ui.lblDisplay[size_t(i)]->setText(i < 2 ? value : groupedCount(value));
         });

@@ -8,6 +8,7 @@
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
+#include "widgets/pages/StaleValue.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -68,7 +69,8 @@ void frmSetup::beforePass() {
 void frmSetup::addOnlineSteps(RefreshLoop& loop) {
     m_tabs.passLaidOut();
     for (int i = m_range.first; i <= m_range.last; ++i) {
-        loop.addRead(QString::fromLatin1(setupParameters()[size_t(i)].address),
+        QWidget* shows = i == kFeedbackIndex ? nullptr : m_fields->textBox(i);
+        loop.addRead(QString::fromLatin1(setupParameters()[size_t(i)].address), shows,
                      [this, i](qint64 v) {
                          if (i == kFeedbackIndex)
                              setFeedbackBoxes(int(v));
@@ -76,7 +78,7 @@ void frmSetup::addOnlineSteps(RefreshLoop& loop) {
                              m_fields->showValue(i, QString::number(v));
                      });
         if (i == 2)
-            loop.addRead(QStringLiteral("W526"),
+            loop.addRead(QStringLiteral("W526"), ui.lblDisplay[0],
                          [this](qint64 v) { ui.lblDisplay[0]->setText(QString::number(v)); });
         if (i == 20) addTimingDisplays(loop);
     }
@@ -87,12 +89,17 @@ void frmSetup::addTimingDisplays(RefreshLoop& loop) {
                  [this](qint64 v) { ui.cmdZeroResolver->setEnabled(v > 0); });
     loop.addBoardStep([this] {
         const LinkResult r = PlsLink(m_link).read(PlsLink::Word::Position);
-        if (r) ui.lblDisplay[1]->setText(QString::number(r.value));
+        if (r) {
+            stale::markRead(ui.lblDisplay[1]);
+            ui.lblDisplay[1]->setText(QString::number(r.value));
+        } else {
+            stale::markFailed(ui.lblDisplay[1], r.failure);
+        }
         return r;
     });
-    loop.addRead(QStringLiteral("W180"),
+    loop.addRead(QStringLiteral("W180"), ui.lblDisplay[2],
                  [this](qint64 v) { ui.lblDisplay[2]->setText(QString::number(v % 360)); });
-    loop.addRead(QStringLiteral("W512"),
+    loop.addRead(QStringLiteral("W512"), ui.lblDisplay[3],
                  [this](qint64 v) { ui.lblDisplay[3]->setText(QString::number(v % 360)); });
 }
 
