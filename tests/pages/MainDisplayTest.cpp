@@ -264,3 +264,26 @@ TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
 }
 
 } // namespace
+
+namespace {
+
+// Blanket and Mandrel are numbered past the last spindle: without a count the board sent they
+// stay disabled, say why, and send nothing.
+TEST_F(MainDisplayTest, BlanketAndMandrelWaitForAGoodSpindleCount) {
+    state.gSpindleCountKnown = false;
+    state.gSpindleCountProblem = "wrong echo from the board";
+    runPass();
+    for (const char* name : {"cmdBlanketBlowoff", "cmdMandrelBlowoff"}) {
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+        EXPECT_TRUE(button(name)->toolTip().contains("B52") &&
+                    button(name)->toolTip().contains("wrong echo"))
+            << qPrintable(button(name)->toolTip());
+        button(name)->click();
+    }
+    EXPECT_TRUE(writes().empty());
+    state.gSpindleCountKnown = true;
+    runPass();
+    EXPECT_TRUE(button("cmdBlanketBlowoff")->isEnabled());
+}
+
+} // namespace

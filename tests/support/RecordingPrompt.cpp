@@ -22,8 +22,9 @@ MsgAnswer RecordingPrompt::message(const QString& title, const QString& text, Ms
 }
 
 std::optional<QString> RecordingPrompt::inputBox(const QString&, const QString& prompt,
-                                                 const QString&) {
+                                                 const QString& defaultText) {
     inputPrompts.push_back(prompt);
+    inputDefaults.push_back(defaultText);
     if (m_inputs.empty()) return std::nullopt;
     auto v = m_inputs.front();
     m_inputs.pop_front();

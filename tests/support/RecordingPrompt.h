@@ -34,6 +34,7 @@ class RecordingPrompt final : public Prompt {
 
     std::vector<Box> boxes;
     std::vector<QString> inputPrompts;
+    std::vector<QString> inputDefaults;
 
   private:
     std::deque<Script> m_script;

@@ -13,8 +13,10 @@ Traffic trafficOf(const sim::Board& board, int startMode) {
               : startMode == 2 ? Write
                                : Idle;
     std::vector<int> pending;
+    int position = 0;
     for (const sim::TranscriptEntry& e : board.transcript()) {
         if (!e.fromPc) continue;
+        ++position;
         const int b = e.byte;
         if (b == 0xFF && pending.empty()) {
             state = Attention;
@@ -26,6 +28,7 @@ Traffic trafficOf(const sim::Board& board, int startMode) {
             continue;
         }
         if (state == Idle) continue;
+        if (state == Read && pending.empty()) t.readHighBytes.push_back(position);
         pending.push_back(b);
         if (state == Read && pending.size() == 2) {
             t.reads.push_back(pending[0] * 256 + pending[1]);

@@ -10,6 +10,9 @@ namespace kalvex::test {
 // `startMode` is the link's board mode when the transcript began.
 struct Traffic {
     std::vector<int> reads;
+    // For each byte of a read, the position of its address high byte among the PC's bytes
+    // (1-based), where a wrong echo fails the read.
+    std::vector<int> readHighBytes;
     std::vector<std::pair<int, int>> writes;
 };
 Traffic trafficOf(const sim::Board& board, int startMode);

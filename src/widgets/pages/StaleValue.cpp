@@ -10,10 +10,10 @@ namespace kalvex::stale {
 
 namespace {
 
-const char* const kRead = "kalvexRead";     // a value read since the page was prepared
-const char* const kStale = "kalvexStale";   // drawn stale
-const char* const kTip = "kalvexToolTip";   // the tool tip before it was marked
-const char* const kColor = "kalvexColor";   // the text colour before it was marked
+const char* const kRead = "kalvexRead";   // a value read since the page was prepared
+const char* const kStale = "kalvexStale"; // drawn stale
+const char* const kTip = "kalvexToolTip"; // the tool tip before it was marked
+const char* const kColor = "kalvexColor"; // the text colour before it was marked
 const QColor kStaleText(128, 128, 128);
 
 QPalette::ColorRole textRole(const QWidget* w) {
@@ -47,8 +47,7 @@ void showPlaceholder(QWidget* w) {
     if (auto* field = qobject_cast<NumericEntryField*>(
             w->property(NumericEntryField::kFieldProperty).value<QObject*>())) {
         if (!field->editing()) field->showBlank(QStringLiteral("-")); // never what is typed
-    }
-    else if (auto* label = qobject_cast<QLabel*>(w))
+    } else if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(QStringLiteral("-"));
     else if (auto* line = qobject_cast<QLineEdit*>(w))
         line->setText(QStringLiteral("-"));
@@ -66,10 +65,11 @@ void markFailed(QWidget* shows, LinkFailure why) {
     if (!shows) return;
     const bool hadValue = shows->property(kRead).toBool();
     if (!hadValue) showPlaceholder(shows);
-    draw(shows, true,
-         hadValue ? QStringLiteral("Not updated: %1. The last value read is shown.")
-                        .arg(failureText(why))
-                  : QStringLiteral("Not read: %1.").arg(failureText(why)));
+    draw(
+        shows, true,
+        hadValue
+            ? QStringLiteral("Not updated: %1. The last value read is shown.").arg(failureText(why))
+            : QStringLiteral("Not read: %1.").arg(failureText(why)));
 }
 
 void forgetAll(QWidget* page) {

@@ -128,10 +128,18 @@ void frmColorControl::addOnlineSteps(RefreshLoop& loop) {
         if (on != m_setupEnable) enableLabelField(on);
         m_setupEnable = on;
     });
-    loop.addRead(QStringLiteral("W686"), [this](qint64 v) { showLabel(v); });
+    loop.addRead(QStringLiteral("W686"), m_fields->textBox(kLabelField),
+                 [this](qint64 v) { showLabel(v); });
     for (int i = 0; i < kColorTableSize; ++i)
-        loop.addRead(colorAddress(i), m_fields->textBox(i),
+        loop.addRead(colorAddress(i), tableDisplay(i),
                      [this, i](qint64 v) { showTableValue(i, v); });
+}
+
+// The control that shows table value i; the ductor and manual masks have boxes, not a number.
+QWidget* frmColorControl::tableDisplay(int i) const {
+    if (i < kColorValues) return m_fields->textBox(i);
+    if (i < kColorValues + 2) return ui.lblStatus[size_t(i - kColorValues)];
+    return nullptr;
 }
 
 void frmColorControl::showTableValue(int i, qint64 v) {

@@ -64,6 +64,7 @@ class frmColorControl : public MachinePage {
     void clearEditing() override;
 
     void showTableValue(int index, qint64 value);
+    QWidget* tableDisplay(int index) const;
     void showLabel(qint64 label);
     void showDensity(int ductor);
     void showDuctorStatus(int status);

@@ -1,0 +1,103 @@
+// What the shell does with a read that failed: nothing it shows or decides comes from it.
+#include "ShellFixture.h"
+#include "data/LinkNotes.h"
+
+#include <QMessageBox>
+
+namespace kalvex::test {
+namespace {
+
+using FailedReads = ShellFixture;
+
+int visibleBoxes() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += qobject_cast<QMessageBox*>(w) && w->isVisible();
+    return n;
+}
+
+// The reply to the `n`th byte the PC sends from now on comes back wrong.
+void wrongEchoAt(sim::Board& board, std::initializer_list<int> nths) {
+    for (const int n : nths)
+        board.faults().wrongEchoAt.insert(board.receivedCount() + n);
+}
+
+// Going online sends the attention byte, the read-mode handshake (2 bytes), then B52's high
+// byte as the 4th.
+TEST_F(FailedReads, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36) {
+    const struct {
+        const char* what;
+        int b52;
+        bool wrongEcho;
+        bool knownAtOnce, knownAfterTick;
+    } cases[] = {{"wrong echo on B52", 36, true, false, true},
+                 {"a count no machine has", 0, false, false, false},
+                 {"a good count", 36, false, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        item("mnuViewOffline")->trigger();
+        state.gBoardReadDone = state.gSpindleCountKnown = false;
+        state.gSpindleCount = 24;
+        board.setValue("B52", c.b52);
+        if (c.wrongEcho) wrongEchoAt(board, {4});
+        item("mnuViewOnline")->trigger();
+        ASSERT_TRUE(link.OnlineMode()); // a wrong echo is no lost link
+        EXPECT_EQ(state.gSpindleCountKnown, c.knownAtOnce);
+        window->tmrBackgroungUpdate_Timer(); // tries again
+        EXPECT_EQ(state.gSpindleCountKnown, c.knownAfterTick);
+        EXPECT_EQ(state.gBoardReadDone, c.knownAfterTick);
+        EXPECT_EQ(state.gSpindleCount, c.knownAfterTick ? 36 : 24);
+        board.faults().wrongEchoAt.clear();
+    }
+}
+
+// A tick reads B8176 (2 bytes) then W98 (4): a wrong echo on either changes nothing shown.
+TEST_F(FailedReads, TheBackgroundKeepsItsTextsAndItsFaultEpisode) {
+    goOnline();
+    board.setValue("W98", 1);
+    window->tmrBackgroungUpdate_Timer();
+    const QString alarms = status(), message = state.gStatusMessage;
+    wrongEchoAt(board, {3}); // W98
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), alarms);
+    EXPECT_EQ(state.gStatusMessage, message);
+
+    board.setValue("B8176", 5);
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(visibleBoxes(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox*>(w)) w->close();
+    wrongEchoAt(board, {1}); // B8176: not read is not "no fault"
+    window->tmrBackgroungUpdate_Timer();
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(visibleBoxes(), 0); // the same episode: no second box
+}
+
+// The passcode box offers only what the board sent; an empty answer writes nothing.
+TEST_F(FailedReads, ThePasscodeBoxIsFilledOnlyFromAGoodRead) {
+    goOnline();
+    board.setValue("W1298", 1234);
+    wrongEchoAt(board, {1});
+    prompt.inputAnswer(QString());
+    item("mnuEditPasscode")->trigger();
+    ASSERT_EQ(prompt.inputDefaults.size(), 1u);
+    EXPECT_EQ(prompt.inputDefaults[0], "");
+    EXPECT_TRUE(board.writes().empty());
+}
+
+// Write mode (2 bytes), then the high address byte: wrong on both tries (the second try's
+// handshake takes three 0xFF, as the board first takes one for the address low byte).
+TEST_F(FailedReads, AWriteThatFailedIsToldAndTheLineCountsIt) {
+    goOnline();
+    wrongEchoAt(board, {3, 8});
+    EXPECT_FALSE(link.writeValue("W1092", "650"));
+    const QString note = notWrittenText("W1092", "650", LinkFailure::WrongEcho);
+    EXPECT_EQ(status(), note);
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), note); // held a while against the next alarm text
+    EXPECT_TRUE(panel(StatusBar::Mode)->toolTip().contains("2 wrong echoes (1 writes sent again)"))
+        << qPrintable(panel(StatusBar::Mode)->toolTip());
+}
+
+} // namespace
+} // namespace kalvex::test
