@@ -245,7 +245,9 @@ TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
     const auto label = [&](const char* kind, int i) {
         return control<QLabel>(page, QStringLiteral("%1%2").arg(kind).arg(i));
     };
-    const auto x = [&](QLabel* l, int dx) { return l->mapTo(&page, QPoint(dx, 0)).x(); };
+    const auto x = [&](QLabel* l, int dx) { // from where the text starts
+        return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();
+    };
     for (int tab = 0; tab < 3; ++tab) {
         page.selectTab(tab);
         QApplication::processEvents();
@@ -258,7 +260,8 @@ TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
         for (auto [i, next] : pairs) {
             QLabel* own = label("lblDescription", i);
             ASSERT_TRUE(own->isVisible()) << i;
-            const int countRight = x(label("lblData", i), label("lblData", i)->width());
+            const int countRight =
+                label("lblData", i)->mapTo(&page, QPoint(0, 0)).x() + label("lblData", i)->width();
             const int ownEnd = x(own, own->fontMetrics().horizontalAdvance(own->text()));
             const int nextStart = x(label("lblDescription", next), 0);
             EXPECT_LT(countRight - ownEnd, nextStart - countRight) << i;

@@ -36,8 +36,8 @@ int widestCount(const QFontMetrics& metrics, int index) {
 
 // Caption and count pairs of displays first..first + count - 1, down `columns` columns. Each
 // count is right-aligned in a cell just wide enough for the largest value it can show, straight
-// after its own caption; an empty column wider than that cell parts one pair from the next, so
-// a count always stands nearer its own caption than the next column's.
+// after its own caption; an empty column twice that wide parts one pair from the next, so a
+// count always stands nearer its own caption than the next column's.
 QGridLayout* frmData::displayGrid(int first, int count, int columns) {
     auto* grid = new QGridLayout;
     const int rows = (count + columns - 1) / columns;
@@ -55,7 +55,7 @@ QGridLayout* frmData::displayGrid(int first, int count, int columns) {
         ui.lblData[size_t(i)] = shown;
     }
     for (int c = 0; c + 1 < columns; ++c)
-        grid->setColumnMinimumWidth(3 * c + 2, cell * 3 / 2);
+        grid->setColumnMinimumWidth(3 * c + 2, 2 * cell);
     grid->setColumnStretch(3 * columns - 1, 1);
     return grid;
 }
