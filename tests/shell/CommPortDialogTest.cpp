@@ -188,6 +188,12 @@ TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen
     again->cmdSave_Click();
     EXPECT_EQ(file("support/RSPort.cfg"), "7,19200\r\n");
     EXPECT_TRUE(prompt.boxes.empty());
+
+    writeSettings("7,19200,/dev/pts/5\r\n"); // a device server chosen instead
+    auto third = open();
+    control<QCheckBox>(*third, "chkNetwork")->setChecked(true);
+    EXPECT_EQ(control<QLabel>(*third, "lblDevice")->text(), "");
+    EXPECT_EQ(portField(*third)->text(), "7");
 }
 
 } // namespace

@@ -172,6 +172,10 @@ QGroupBox* frmSetupComm::buildNetworkFrame() {
         w->setEnabled(false);
         connect(ui.chkNetwork, &QCheckBox::toggled, w, &QWidget::setEnabled);
     }
+    // A device server replaces a found device: the dialog names only what Save uses.
+    connect(ui.chkNetwork, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) showDevice({});
+    });
     return frame;
 }
 
