@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace kalvex {
 
@@ -21,19 +20,6 @@ const QString kSettingsName = QStringLiteral("RSPort.cfg");
 
 QString userSettingsFile(const QString& userFolder) {
     return userFolder.isEmpty() ? QString() : QDir(userFolder).filePath(kSettingsName);
-}
-
-// Whether `path` can be written, its folder made first if need be: tried, not guessed from
-// permission bits, so a read-only mount or a support "folder" that is a file counts too.
-bool mayWriteFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists()) return info.isFile() && info.isWritable();
-    QString folder = info.absolutePath();
-    while (!QFileInfo::exists(folder))
-        folder = QFileInfo(folder).absolutePath();
-    if (!QFileInfo(folder).isDir()) return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kalvex-write-probe-XXXXXX")));
-    return probe.open();
 }
 
 } // namespace
@@ -49,7 +35,7 @@ QString RSComm::CommSettingsSaveFile() const {
     const QString read = CommSettingsFile();
     const QString user = userSettingsFile(m_userSettingsFolder);
     if (!m_systemSettingsFile.isEmpty() && !user.isEmpty()) return user;
-    if (read == user || user.isEmpty() || mayWriteFile(read)) return read;
+    if (read == user || user.isEmpty() || whyNotWritable(read).isEmpty()) return read;
     return user;
 }
 
@@ -63,20 +49,22 @@ bool RSComm::retrySetupStep(int number, const QString& description) {
     return false;
 }
 
-// Returns false when the user gave up on an unreadable file. With a named device the file is
-// only read for its speed, and neither rewritten nor complained about.
+// Returns false when the user gave up on a file that cannot be read or gives no settings: a
+// guess would open a port nobody chose. With a named device the file is only read for its
+// speed, and neither rewritten nor complained about.
 bool RSComm::readSettingsFile(const QString& path, bool mayWrite) {
     for (;;) {
         QString why;
         const std::optional<QByteArray> bytes = readLimitedFile(path, kCommSettingsLimit, &why);
-        if (!bytes) {
-            if (!mayWrite) return true;
-            if (retrySetupStep(75, QStringLiteral("%1: %2").arg(path, why))) continue;
-            return false;
+        if (bytes && bytes->isEmpty())
+            return !mayWrite || writeDefaultSettings(CommSettingsSaveFile());
+        const std::optional<PortSettings> read =
+            bytes ? parseCommSettings(*bytes, &why) : std::nullopt;
+        if (read || !mayWrite) {
+            m_settings = read.value_or(PortSettings{});
+            return true;
         }
-        if (bytes->isEmpty()) return !mayWrite || writeDefaultSettings(CommSettingsSaveFile());
-        m_settings = parseCommSettings(*bytes);
-        return true;
+        if (!retrySetupStep(bytes ? 13 : 75, QStringLiteral("%1: %2").arg(path, why))) return false;
     }
 }
 

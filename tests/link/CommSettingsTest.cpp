@@ -1,4 +1,5 @@
 #include "link/CommSettings.h"
+#include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,18 +21,32 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// A third field is a device only when it names one; a line that does not start with a port
+// number and a speed gives nothing (port -1 below), never the defaults.
 TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
-    const std::tuple<const char*, int, int, const char*> cases[] = {
-        {"120,9600\r\n", 99, 9600, ""},    {"0,9600\r\n", 1, 9600, ""},
-        {"2,4800\r\n", 2, 9600, ""},       {"2.5,19200\r\n", 2, 19200, ""},
-        {"3.5, 19200 \r\n", 4, 19200, ""}, {"1,19200,/dev/ttyUSB0\r\n", 1, 19200, "/dev/ttyUSB0"},
-        {"x\r\n7,19200\r\n", 1, 9600, ""},
+    const std::tuple<QByteArray, int, int, const char*> cases[] = {
+        {"120,9600\r\n", 99, 9600, ""},
+        {"0,9600\r\n", 1, 9600, ""},
+        {"2,4800\r\n", 2, 9600, ""},
+        {"2.5,19200\r\n", 2, 19200, ""},
+        {"3.5, 19200 \r\n", 4, 19200, ""},
+        {"1,19200,/dev/ttyUSB0\r\n", 1, 19200, "/dev/ttyUSB0"},
+        {"2,9600,socket://gw1:2000", 2, 9600, "socket://gw1:2000"},
+        {"3,9600,n,8,1\r\n", 3, 9600, ""},
+        {"COM3,9600\r\n", -1, 0, ""},
+        {"x\r\n7,19200\r\n", -1, 0, ""},
+        {"3\r\n", -1, 0, ""},
+        {QByteArray("\x01\xff\x00\x33,9600", 8), -1, 0, ""},
     };
-    for (auto [text, port, baud, device] : cases) {
-        const PortSettings s = parseCommSettings(text);
-        EXPECT_EQ(s.portNumber, port) << text;
-        EXPECT_EQ(s.baud, baud) << text;
-        EXPECT_EQ(s.device, device) << text;
+    for (const auto& [text, port, baud, device] : cases) {
+        QString why;
+        const std::optional<PortSettings> s = parseCommSettings(text, &why);
+        ASSERT_EQ(s.has_value(), port > 0) << text.toStdString();
+        EXPECT_EQ(why.isEmpty(), port > 0) << text.toStdString();
+        if (!s) continue;
+        EXPECT_EQ(s->portNumber, port) << text.toStdString();
+        EXPECT_EQ(s->baud, baud) << text.toStdString();
+        EXPECT_EQ(s->device, device) << text.toStdString();
     }
     EXPECT_EQ(formatCommSettings({3, 19200, {}}), "3,19200\r\n");
     EXPECT_EQ(formatCommSettings({1, 9600, "/dev/pts/4"}), "1,9600,/dev/pts/4\r\n");
@@ -73,22 +88,77 @@ TEST(CommSettings, LoadSaveAndTheirFailures) {
 TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
     QTemporaryDir home;
     QDir dir(home.path());
-    const QStringList none = {};
-    QStringList written;
-    EXPECT_EQ(writeToolPortFiles(home.path(), 3, &written), "");
-    EXPECT_EQ(written, none);
-    EXPECT_EQ(dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), none);
+    const QString cfg = home.filePath("support/RSPort.cfg");
+    EXPECT_EQ(saveCommPortFiles(cfg, home.path(), {3, 9600, {}}), "");
+    EXPECT_EQ(dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"support"});
 
     dir.mkdir("ORV51");
     dir.mkdir("div51"); // a folder copied from Windows in another case
-    EXPECT_EQ(writeToolPortFiles(home.path(), 3, &written), "");
-    EXPECT_EQ(written,
+    EXPECT_EQ(toolPortFiles(home.path()),
               QStringList({home.filePath("ORV51/ORVILO.SFG"), home.filePath("div51/ORVILO.SFG")}));
+    EXPECT_EQ(saveCommPortFiles(cfg, home.path(), {3, 19200, {}}), "");
+    EXPECT_EQ(contents(cfg), "3,19200\r\n");
     EXPECT_EQ(contents(home.filePath("ORV51/ORVILO.SFG")), "2\r\n");
     EXPECT_EQ(contents(home.filePath("div51/ORVILO.SFG")), "2\r\n");
     EXPECT_FALSE(dir.exists("ORV96"));
-    EXPECT_EQ(writeToolPortFiles(home.path(), 1), "");
-    EXPECT_EQ(contents(home.filePath("ORV51/ORVILO.SFG")), "0\r\n");
+}
+
+// Every target is tried before any is written (as root too: a file where a folder should be,
+// a folder where a file should be), and each one that cannot be written is named.
+TEST(CommSettings, OneUnwritableTargetLeavesEveryFileAsItWas) {
+    const struct {
+        bool supportIsAFile, orv96Blocked;
+        QStringList named;
+    } cases[] = {
+        {false, true, {"ORV96"}}, {true, false, {"support"}}, {true, true, {"support", "ORV96"}}};
+    for (const auto& c : cases) {
+        QTemporaryDir home;
+        QDir dir(home.path());
+        for (const char* tool : {"ORV51", "ORV96", "DIV51"})
+            dir.mkdir(tool);
+        if (c.orv96Blocked) dir.mkpath("ORV96/ORVILO.SFG");
+        if (c.supportIsAFile) writeFile(home.filePath("support"), "x");
+        const QString why =
+            saveCommPortFiles(home.filePath("support/RSPort.cfg"), home.path(), {5, 9600, {}});
+        EXPECT_TRUE(why.startsWith("Nothing was saved")) << why.toStdString();
+        EXPECT_EQ(why.count('\n'), c.named.size()) << why.toStdString();
+        for (const QString& name : c.named)
+            EXPECT_TRUE(why.contains(home.filePath(name))) << why.toStdString();
+        EXPECT_EQ(contents(home.filePath("ORV51/ORVILO.SFG")), "<missing>");
+        EXPECT_EQ(contents(home.filePath("DIV51/ORVILO.SFG")), "<missing>");
+        EXPECT_EQ(contents(home.filePath("support")), c.supportIsAFile ? "x" : "<missing>");
+    }
+}
+
+// A first line that gives no settings: the box for a settings file that cannot be used, the
+// file kept, nothing opened; Retry reads it again.
+TEST(CommSettings, LinkRefusesAMalformedFileAndOpensNothing) {
+    test::SimulatedLink s;
+    const QString path = s.home.filePath("support/RSPort.cfg");
+    QDir().mkpath(s.home.filePath("support"));
+    for (const QByteArray& line : {QByteArray("COM3,9600\r\n"), QByteArray("\x01\xff\x00", 3)}) {
+        writeFile(path, line);
+        s.prompt.boxes.clear();
+        s.prompt.answer(MsgAnswer::Cancel);
+        s.link.OpenRSComm(s.port);
+        ASSERT_EQ(s.prompt.boxes.size(), 1u);
+        EXPECT_EQ(s.prompt.boxes[0].title, "RSComm InitializeRSComm");
+        EXPECT_EQ(s.prompt.boxes[0].buttons, MsgButtons::RetryCancel);
+        EXPECT_EQ(s.prompt.boxes[0].icon, MsgIcon::Critical);
+        EXPECT_TRUE(s.prompt.boxes[0].text.startsWith("Error Number = 13\r\n\r\n" + path))
+            << s.prompt.boxes[0].text.toStdString();
+        EXPECT_FALSE(s.link.OnlineMode());
+        EXPECT_EQ(s.port.openCount(), 0);
+        EXPECT_TRUE(s.board.bytesFromPc().isEmpty());
+        EXPECT_EQ(contents(path), line);
+    }
+    s.prompt.answerWith([&](const test::Box&) {
+        writeFile(path, "3,19200\r\n"); // mended while the box was up
+        return MsgAnswer::Retry;
+    });
+    s.link.OpenRSComm(s.port);
+    EXPECT_TRUE(s.link.OnlineMode());
+    EXPECT_EQ(s.port.lastSettings().portNumber, 3);
 }
 
 } // namespace

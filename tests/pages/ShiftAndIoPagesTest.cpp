@@ -239,4 +239,34 @@ TEST_F(ShiftPageTest, OfflineTheDataSetShowsAndTheButtonsSendNothing) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
+// Each count's right edge stands nearer the end of its own caption's text than the start of
+// the next column's caption, on every tab: spindles in three columns, counters in two.
+TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
+    const auto label = [&](const char* kind, int i) {
+        return control<QLabel>(page, QStringLiteral("%1%2").arg(kind).arg(i));
+    };
+    const auto x = [&](QLabel* l, int dx) { // from where the text starts
+        return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();
+    };
+    for (int tab = 0; tab < 3; ++tab) {
+        page.selectTab(tab);
+        QApplication::processEvents();
+        std::vector<std::pair<int, int>> pairs; // (display, the one in the next column)
+        const int spindle1 = tab == 0 ? 1 : tab == 1 ? 43 : 85;
+        for (int k = 0; k < 24; ++k)
+            pairs.emplace_back(spindle1 + k, spindle1 + k + 12);
+        for (int k = 0; k < 3 && tab > 0; ++k)
+            pairs.emplace_back(spindle1 - 6 + k, spindle1 - 3 + k);
+        for (auto [i, next] : pairs) {
+            QLabel* own = label("lblDescription", i);
+            ASSERT_TRUE(own->isVisible()) << i;
+            const int countRight =
+                label("lblData", i)->mapTo(&page, QPoint(0, 0)).x() + label("lblData", i)->width();
+            const int ownEnd = x(own, own->fontMetrics().horizontalAdvance(own->text()));
+            const int nextStart = x(label("lblDescription", next), 0);
+            EXPECT_LT(countRight - ownEnd, nextStart - countRight) << i;
+        }
+    }
+}
+
 } // namespace

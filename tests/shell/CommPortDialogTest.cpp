@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -162,8 +163,37 @@ TEST_F(CommPortDialogTest, OnlineSaveReopensAndFailuresKeepTheDialogOpen) {
     EXPECT_TRUE(prompt.boxes[0].text.contains(home.filePath("ORV51/ORVILO.SFG")))
         << prompt.boxes[0].text.toStdString();
     EXPECT_TRUE(again->isVisible());
-    EXPECT_EQ(file("support/RSPort.cfg"), "5,9600\r\n");
-    EXPECT_EQ(file("DIV51/ORVILO.SFG"), "3\r\n"); // the save ended at the failing file
+    // Tried before anything was written: every file keeps port 4.
+    EXPECT_EQ(file("support/RSPort.cfg"), "4,9600\r\n");
+    EXPECT_EQ(file("DIV51/ORVILO.SFG"), "3\r\n");
+}
+
+// A device from Find Board (or the file) takes the port field's place: the field is emptied and
+// disabled, and Save writes the device; "Use a Port Number" gives the number back.
+TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen) {
+    writeSettings("7,19200,/dev/pts/5\r\n");
+    auto d = open();
+    EXPECT_EQ(portField(*d)->text(), "");
+    EXPECT_FALSE(portField(*d)->isEnabled());
+    EXPECT_EQ(control<QLabel>(*d, "lblDevice")->text(), "Device: /dev/pts/5");
+    d->cmdSave_Click();
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_EQ(file("support/RSPort.cfg"), "7,19200,/dev/pts/5\r\n");
+
+    auto again = open();
+    QTest::mouseClick(control<QPushButton>(*again, "cmdUsePort"), Qt::LeftButton);
+    EXPECT_EQ(portField(*again)->text(), "7");
+    EXPECT_TRUE(portField(*again)->isEnabled());
+    EXPECT_EQ(control<QLabel>(*again, "lblDevice")->text(), "");
+    again->cmdSave_Click();
+    EXPECT_EQ(file("support/RSPort.cfg"), "7,19200\r\n");
+    EXPECT_TRUE(prompt.boxes.empty());
+
+    writeSettings("7,19200,/dev/pts/5\r\n"); // a device server chosen instead
+    auto third = open();
+    control<QCheckBox>(*third, "chkNetwork")->setChecked(true);
+    EXPECT_EQ(control<QLabel>(*third, "lblDevice")->text(), "");
+    EXPECT_EQ(portField(*third)->text(), "7");
 }
 
 } // namespace

@@ -127,13 +127,23 @@ QGroupBox* frmSetupComm::buildFindFrame() {
     connect(ui.cmdFindBoard, &QPushButton::clicked, this, &frmSetupComm::cmdFindBoard_Click);
     ui.lblDevice = new QLabel(frame);
     ui.lblDevice->setObjectName(QStringLiteral("lblDevice"));
+    ui.lblDevice->setToolTip(QStringLiteral("Save uses this device instead of a port number."));
+    ui.cmdUsePort = namedButton(QStringLiteral("Use a &Port Number"), "cmdUsePort", frame);
+    ui.cmdUsePort->setAutoDefault(false);
+    ui.cmdUsePort->hide();
+    connect(ui.cmdUsePort, &QPushButton::clicked, this, [this] {
+        showDevice({});
+        ui.txtCommPort->setFocus();
+        ui.txtCommPort->selectAll();
+    });
     ui.lstPorts = new QListWidget(frame);
     ui.lstPorts->setObjectName(QStringLiteral("lstPorts"));
     ui.lstPorts->setFocusPolicy(Qt::NoFocus);
     ui.lstPorts->setMinimumSize(460, 110);
     grid->addWidget(ui.cmdFindBoard, 0, 0);
     grid->addWidget(ui.lblDevice, 0, 1);
-    grid->addWidget(ui.lstPorts, 1, 0, 1, 2);
+    grid->addWidget(ui.cmdUsePort, 0, 2);
+    grid->addWidget(ui.lstPorts, 1, 0, 1, 3);
     return frame;
 }
 
@@ -162,6 +172,10 @@ QGroupBox* frmSetupComm::buildNetworkFrame() {
         w->setEnabled(false);
         connect(ui.chkNetwork, &QCheckBox::toggled, w, &QWidget::setEnabled);
     }
+    // A device server replaces a found device: the dialog names only what Save uses.
+    connect(ui.chkNetwork, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) showDevice({});
+    });
     return frame;
 }
 
@@ -198,8 +212,15 @@ std::optional<QString> frmSetupComm::networkDevice() {
 }
 
 void frmSetupComm::showDevice(const QString& device) {
+    if (m_device.isEmpty() && !device.isEmpty()) m_heldPort = ui.txtCommPort->text();
+    if (device.isEmpty() && ui.txtCommPort->text().isEmpty()) ui.txtCommPort->setText(m_heldPort);
     m_device = device;
-    ui.lblDevice->setText(device.isEmpty() ? QString() : QStringLiteral("Device: ") + device);
+    const bool named = !device.isEmpty();
+    if (named) ui.txtCommPort->clear();
+    ui.txtCommPort->setEnabled(!named);
+    ui.updCommPort->setEnabled(!named);
+    ui.cmdUsePort->setVisible(named);
+    ui.lblDevice->setText(named ? QStringLiteral("Device: ") + device : QString());
 }
 
 void frmSetupComm::CurrentSettings() {
@@ -236,7 +257,9 @@ bool frmSetupComm::checkPortField() {
 // Cancel is never stopped: Cancel always closes.
 void frmSetupComm::checkAfterLeaving() {
     QWidget* now = QApplication::focusWidget();
-    if (!isVisible() || now == ui.txtCommPort || now == ui.cmdCancel || !isAncestorOf(now)) return;
+    if (!isVisible() || now == ui.txtCommPort || now == ui.cmdCancel || !isAncestorOf(now) ||
+        !m_device.isEmpty())
+        return;
     checkPortField();
 }
 
@@ -256,18 +279,19 @@ void frmSetupComm::spin(int direction) {
 }
 
 QString frmSetupComm::saveSettings(const PortSettings& s) {
-    const QString why = saveCommSettings(m_link.CommSettingsSaveFile(), s);
-    return why.isEmpty() ? writeToolPortFiles(m_programFolder, s.portNumber) : why;
+    return saveCommPortFiles(m_link.CommSettingsSaveFile(), m_programFolder, s);
 }
 
 void frmSetupComm::cmdSave_Click() {
-    if (m_search || !checkPortField()) return;
+    if (m_search || (m_device.isEmpty() && !checkPortField())) return;
     const std::optional<QString> network =
         ui.chkNetwork->isChecked() ? networkDevice() : std::optional<QString>(m_device);
     if (!network) return;
     m_link.CloseRSComm();
     PortSettings s;
-    s.portNumber = *commPortFromText(ui.txtCommPort->text());
+    // With a device the number is only kept in the file for a later run without it.
+    s.portNumber = m_device.isEmpty() ? *commPortFromText(ui.txtCommPort->text())
+                                      : commPortFromText(m_heldPort).value_or(kMinCommPort);
     s.baud = ui.optPortSpeed[1]->isChecked() ? 19200 : 9600;
     s.device = *network;
     const QString why = saveSettings(s);

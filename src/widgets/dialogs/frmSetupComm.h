@@ -54,6 +54,7 @@ class frmSetupComm final : public QDialog {
         QPushButton* cmdFindBoard = nullptr;
         QListWidget* lstPorts = nullptr;
         QLabel* lblDevice = nullptr;
+        QPushButton* cmdUsePort = nullptr;
         QLabel* lblNote = nullptr;
         QCheckBox* chkNetwork = nullptr;
         QComboBox* cboNetProtocol = nullptr;
@@ -73,6 +74,8 @@ class frmSetupComm final : public QDialog {
     bool checkPortField();
     void checkAfterLeaving();
     void spin(int direction);
+    // A device empties and disables the port field, so the dialog shows only what Save uses;
+    // no device gives the field back with its number.
     void showDevice(const QString& device);
     void findStep();
     void endSearch();
@@ -84,7 +87,8 @@ class frmSetupComm final : public QDialog {
     Prompt& m_prompt;
     QString m_programFolder;
     bool m_wasOnline = false;
-    QString m_device; // a device Find Board found that has no port number
+    QString m_device;   // a device Find Board found that has no port number: what Save uses
+    QString m_heldPort; // the port field's text while a device stands in its place
     std::unique_ptr<BoardSearch> m_search;
 };
 

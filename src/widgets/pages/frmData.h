@@ -48,7 +48,7 @@ class frmData : public MachinePage {
     void buildTabs();
     QGroupBox* buildTripsTab();
     QGroupBox* buildShiftFrame(const QString& title, const char* name, int first);
-    void addDisplays(class QGridLayout* grid, int first, int count, int row, int columns);
+    class QGridLayout* displayGrid(int first, int count, int columns);
 
     void onActivate() override;
     void beforePass() override;

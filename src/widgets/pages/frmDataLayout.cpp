@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -22,39 +23,58 @@ namespace {
 
 constexpr int kSpindleRows = 12; // 36 spindles in three columns
 
-} // namespace
-
-// Caption and value pairs of displays first..first + count - 1, down `columns` columns.
-void frmData::addDisplays(QGridLayout* grid, int first, int count, int row, int columns) {
-    const int rows = (count + columns - 1) / columns;
-    for (int k = 0; k < count; ++k) {
-        const int i = first + k;
-        ui.lblDescription[size_t(i)] =
-            controls::label(shiftDataCaption(i), indexed("lblDescription", i), this);
-        ui.lblData[size_t(i)] = controls::label(QStringLiteral("-"), indexed("lblData", i), this);
-        ui.lblData[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        ui.lblData[size_t(i)]->setMinimumWidth(90);
-        // A count sits right-aligned against its own caption; the next column keeps its distance.
-        if (k / rows > 0) ui.lblDescription[size_t(i)]->setIndent(28);
-        grid->addWidget(ui.lblDescription[size_t(i)], row + k % rows, 2 * (k / rows));
-        grid->addWidget(ui.lblData[size_t(i)], row + k % rows, 2 * (k / rows) + 1);
-    }
-    grid->setColumnStretch(2 * columns, 1);
+// The widest text display i can show: two-word counters reach 99,999,999, words 65,535.
+int widestCount(const QFontMetrics& metrics, int index) {
+    const QChar type = shiftDataAddress(index).at(0);
+    const int widest = type == u'D' ? 99999999 : type == u'W' ? 65535 : 255;
+    QLocale grouped; // with separators, as the counts are shown
+    grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+    return metrics.horizontalAdvance(grouped.toString(widest));
 }
 
+} // namespace
+
+// Caption and count pairs of displays first..first + count - 1, down `columns` columns. Each
+// count is right-aligned in a cell just wide enough for the largest value it can show, straight
+// after its own caption; an empty column twice that wide parts one pair from the next, so a
+// count always stands nearer its own caption than the next column's.
+QGridLayout* frmData::displayGrid(int first, int count, int columns) {
+    auto* grid = new QGridLayout;
+    const int rows = (count + columns - 1) / columns;
+    int cell = 0;
+    for (int k = 0; k < count; ++k) {
+        const int i = first + k;
+        QLabel* caption = controls::label(shiftDataCaption(i), indexed("lblDescription", i), this);
+        QLabel* shown = controls::label(QStringLiteral("-"), indexed("lblData", i), this);
+        shown->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        shown->setMinimumWidth(widestCount(shown->fontMetrics(), i) + 4);
+        cell = std::max(cell, shown->minimumWidth());
+        grid->addWidget(caption, k % rows, 3 * (k / rows));
+        grid->addWidget(shown, k % rows, 3 * (k / rows) + 1);
+        ui.lblDescription[size_t(i)] = caption;
+        ui.lblData[size_t(i)] = shown;
+    }
+    for (int c = 0; c + 1 < columns; ++c)
+        grid->setColumnMinimumWidth(3 * c + 2, 2 * cell);
+    grid->setColumnStretch(3 * columns - 1, 1);
+    return grid;
+}
+
+// Each group in a grid of its own: a long caption ("Tripped Spindle:", "Restart Blow-offs:")
+// would otherwise widen the first spindle column and part its counts from their captions.
 QGroupBox* frmData::buildTripsTab() {
     auto* trips = new QGroupBox(QStringLiteral("Trips Per Spindle"), this);
-    auto* grid = new QGridLayout(trips);
-    addDisplays(grid, 0, 1, 0, 1);
-    addDisplays(grid, 1, kShiftSpindles, 1, kShiftSpindles / kSpindleRows);
+    auto* column = new QVBoxLayout(trips);
+    column->addLayout(displayGrid(0, 1, 1));
+    column->addLayout(displayGrid(1, kShiftSpindles, kShiftSpindles / kSpindleRows));
     return trips;
 }
 
 QGroupBox* frmData::buildShiftFrame(const QString& title, const char* name, int first) {
     QGroupBox* f = controls::frame(title, QString::fromLatin1(name), this);
-    auto* grid = new QGridLayout(f);
-    addDisplays(grid, first, 6, 0, 2);
-    addDisplays(grid, first + 6, kShiftSpindles, 3, kShiftSpindles / kSpindleRows);
+    auto* column = new QVBoxLayout(f);
+    column->addLayout(displayGrid(first, 6, 2));
+    column->addLayout(displayGrid(first + 6, kShiftSpindles, kShiftSpindles / kSpindleRows));
     return f;
 }
 
