@@ -16,6 +16,7 @@ from page_scenarios import PAGE_SCENARIOS
 from simulator_scenarios import SIMULATOR_SCENARIOS
 from signal_scenarios import SIGNAL_SCENARIOS
 from history_scenarios import HISTORY_SCENARIOS
+from link_scenarios import LINK_SCENARIOS
 
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
 TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]
@@ -222,7 +223,8 @@ SCENARIOS = [navigation_never_writes, menu_page_online_writes_nothing,
              label_range_return_on_ok, long_fault_text_keeps_the_window,
              compare_window_writes_nothing]
 SCENARIOS += (PAGE_SCENARIOS + COLOR_SCENARIOS + SIMULATOR_SCENARIOS + BOARD_SCENARIOS +
-              GATEWAY_SCENARIOS + COMPARE_SCENARIOS + SIGNAL_SCENARIOS + HISTORY_SCENARIOS)
+              GATEWAY_SCENARIOS + COMPARE_SCENARIOS + SIGNAL_SCENARIOS + HISTORY_SCENARIOS +
+              LINK_SCENARIOS)
 
 
 def main(argv):
