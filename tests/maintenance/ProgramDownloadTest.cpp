@@ -69,6 +69,23 @@ TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
               (std::vector<std::pair<int, int>>{{8188, 5}, {8189, 7}, {8190, 5}}));
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
+
+    // The same download with B8188's high address byte echoed wrong on both tries (the
+    // second try's comes five bytes later): stopped before program mode, and said.
+    const QByteArray pc = board.bytesFromPc();
+    const qsizetype at = pc.indexOf(QByteArray::fromHex("1FFC")) + 1;
+    board.clearTranscript(); // and the program log
+    files.DownloadFile(path("LINE1.ovp"));
+    clearTranscript();
+    board.faults().wrongEchoAt = {board.receivedCount() + at, board.receivedCount() + at + 5};
+    prompt.boxes.clear();
+    prompt.answer(MsgAnswer::Yes);
+    ProgramDownload run(transfer, files, prompt);
+    run.runToEnd();
+    EXPECT_EQ(run.outcome(), Outcome::CommFailure);
+    EXPECT_TRUE(board.programLog().empty());
+    ASSERT_GE(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].text, "Could Not Set Program Configuration in PLC!");
 }
 
 TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
@@ -173,5 +190,27 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck,
                                 "PLC did not Exit Program Mode!", 3}),
     [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+
+namespace {
+
+// A board ident byte that is not read is named in the question, never shown as 0; a
+// configuration the board did not take stops the download before program mode.
+TEST_F(ProgramDownloadTest, AFailedReadOrConfigurationWriteIsNeverTakenAsDone) {
+    writeProgram(kHex);
+    files.DownloadFile(path("LINE1.ovp"));
+    clearTranscript();
+    const qint64 r0 = board.receivedCount();
+    // Read mode (2 bytes), the first ident byte's high address byte (3rd), wrong twice: the
+    // board takes the next 0xFF as the low byte, so the second try's high byte is the 7th.
+    board.faults().wrongEchoAt = {r0 + 3, r0 + 7};
+    prompt.answer(MsgAnswer::No);
+    ProgramDownload run(transfer, files, prompt);
+    run.runToEnd();
+    EXPECT_EQ(run.outcome(), Outcome::Declined);
+    EXPECT_TRUE(prompt.boxes.front().text.contains("  Program Ident: \t\tnot read: wrong echo\r\n"))
+        << qPrintable(prompt.boxes.front().text);
+}
 
 } // namespace
