@@ -109,6 +109,9 @@ void HistoryWindow::build() {
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    // The chart's own size hint is a sliver: give the timeline the larger share from the start.
+    ui.chtHistory->setMinimumHeight(240);
+    split->setSizes({480, 320});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(split);
