@@ -47,6 +47,10 @@ set(kalvex_packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${kalvex_packaging}/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${kalvex_packaging}/kalvex.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 48 128 256)
+  install(FILES ${kalvex_packaging}/kalvex-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kalvex.png)
+endforeach()
 install(FILES ${kalvex_packaging}/kalvex-setup.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME kalvex.xml)
 configure_file(${kalvex_packaging}/org.kalvex.kalvex.metainfo.xml.in

@@ -5,9 +5,9 @@
 #include "app/WidgetMap.h"
 #include "app/simulator/SimulatorPanel.h"
 #include "data/AppState.h"
+#include "data/history/HistoryRecorder.h"
 #include "link/DevicePort.h"
 #include "link/LinkTrace.h"
-#include "data/history/HistoryRecorder.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
 #include "sim/PtyServer.h"
@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSocketNotifier>
@@ -126,6 +127,10 @@ int main(int argc, char** argv) {
     // One settings folder (~/.config/KALVEX) for everything the program remembers.
     QApplication::setOrganizationName(QStringLiteral("KALVEX"));
     QApplication::setApplicationName(QStringLiteral("KALVEX"));
+    QIcon icon;
+    for (const int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kalvex-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     QApplication::setApplicationVersion(QStringLiteral(KALVEX_VERSION));
 
     if (!options.traceFile.isEmpty() && !startLinkTrace(options.traceFile, &error))
