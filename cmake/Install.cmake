@@ -25,9 +25,12 @@ add_custom_command(OUTPUT ${kalvex_man_dir}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
 add_custom_target(kalvex_install_docs ALL DEPENDS ${kalvex_man_pages} ${kalvex_man_dir}/changelog.gz)
 install(FILES ${kalvex_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The README's examples: a simulator state file and a timeline.
+# The README's examples: a simulator state file, a timeline and a program file set.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/board.state
               ${PROJECT_SOURCE_DIR}/docs/examples/demo.timeline
+              ${PROJECT_SOURCE_DIR}/docs/examples/DEMO.ovp
+              ${PROJECT_SOURCE_DIR}/docs/examples/DEMO.rev
+              ${PROJECT_SOURCE_DIR}/docs/examples/DEMO.hex
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvex/examples)
 # Help > Help Topics opens the README (../doc/kalvex from the program folder).
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kalvex_man_dir}/changelog.gz
