@@ -1,5 +1,6 @@
 #include "cli/BoardCommands.h"
 
+#include "cli/JsonOut.h"
 #include "data/StrayReadBack.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
@@ -67,23 +68,56 @@ void printCodes(const std::array<QString, kFaultRegisterCount>& codes, qint64 sl
     }
 }
 
-bool printBoardIdent(Reader& reader) {
+struct BoardIdent {
+    QString name;
+    qint64 revision = 0, checksum = 0, address1 = 0;
+};
+
+bool readBoardIdent(Reader& reader, BoardIdent& ident) {
     std::vector<int> name;
-    qint64 v = 0, checksum = 0, revision = 0;
+    qint64 v = 0;
     for (int i = 0; i < kIdentNameLength; ++i) {
         if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + i), v)) return false;
         name.push_back(int(v));
     }
-    if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + 8), checksum) ||
-        !reader.read(QStringLiteral("B%1").arg(kIdentFirst + 9), revision) ||
-        !reader.read(QStringLiteral("B8180"), v))
+    if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + 8), ident.checksum) ||
+        !reader.read(QStringLiteral("B%1").arg(kIdentFirst + 9), ident.revision) ||
+        !reader.read(QStringLiteral("B8180"), ident.address1))
         return false;
-    print(QStringLiteral("In Target Board: Name %1, Revision %2, Checksum %3")
-              .arg(identName(name))
-              .arg(revision)
-              .arg(checksum));
-    print(QStringLiteral("Network Address 1: %1").arg(v));
+    ident.name = identName(name);
     return true;
+}
+
+void printBoardIdent(const BoardIdent& ident) {
+    print(QStringLiteral("In Target Board: Name %1, Revision %2, Checksum %3")
+              .arg(ident.name)
+              .arg(ident.revision)
+              .arg(ident.checksum));
+    print(QStringLiteral("Network Address 1: %1").arg(ident.address1));
+}
+
+// The same facts as the lines, for scripts: codes as the board's hexadecimal text.
+void printStatusJson(const std::array<QString, kFaultRegisterCount>& codes, qint64 slot,
+                     const BoardIdent& ident, const QString& ovp) {
+    QJsonObject faults;
+    for (int order : {0, 1, 4, 5})
+        faults[faultCaption(order, QString()).section(u':', 0, 0)] = codes[size_t(order)];
+    QJsonObject doc{{QStringLiteral("faults"), faults},
+                    {QStringLiteral("coCpuSlot"), slot},
+                    {QStringLiteral("board"),
+                     QJsonObject{{QStringLiteral("name"), ident.name},
+                                 {QStringLiteral("revision"), ident.revision},
+                                 {QStringLiteral("checksum"), ident.checksum},
+                                 {QStringLiteral("networkAddress1"), ident.address1}}}};
+    if (!ovp.isEmpty()) {
+        const DiskIdent d = readDiskIdent(ovp);
+        doc[QStringLiteral("disk")] = QJsonObject{{QStringLiteral("name"), d.name},
+                                                  {QStringLiteral("revision"), d.revision},
+                                                  {QStringLiteral("checksum"), d.checksum},
+                                                  {QStringLiteral("targetBoard"), d.boardName},
+                                                  {QStringLiteral("revDate"), d.revDate}};
+    }
+    printJson(doc);
 }
 
 void printDiskIdent(const QString& ovp) {
@@ -109,9 +143,14 @@ int runStatus(const CliOptions& options, const QString& ovp) {
     Reader reader(session.link());
     std::array<QString, kFaultRegisterCount> codes;
     qint64 slot = 0;
-    if (!readCodes(reader, codes, slot)) return reader.code();
+    BoardIdent ident;
+    if (!readCodes(reader, codes, slot) || !readBoardIdent(reader, ident)) return reader.code();
+    if (wantsJson(options)) {
+        printStatusJson(codes, slot, ident, ovp);
+        return kExitOk;
+    }
     printCodes(codes, slot, session.link().programFolder());
-    if (!printBoardIdent(reader)) return reader.code();
+    printBoardIdent(ident);
     if (!ovp.isEmpty()) printDiskIdent(ovp);
     return kExitOk;
 }

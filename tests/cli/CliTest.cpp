@@ -87,6 +87,11 @@ TEST_F(CliTest, JsonOutputIsOneDocumentOrNothing) {
     const QJsonObject o = QJsonDocument::fromJson(info.out.toUtf8()).object();
     EXPECT_EQ(o.value("port").toString(), dev) << qPrintable(info.out);
     EXPECT_TRUE(o.contains("firmwareRevision") && o.contains("spindles")) << qPrintable(info.out);
+    server.withBoard([](sim::Board& b) { b.setValue("B8176", 0x5C); });
+    const QJsonObject status =
+        QJsonDocument::fromJson(cli({"--format", "json", "board", "status"}).out.toUtf8()).object();
+    EXPECT_EQ(status["faults"].toObject()["Current Fault"].toString(), "5C");
+    EXPECT_EQ(status["board"].toObject()["name"].toString(), "KVX91D07");
 }
 
 // Refused before the port opens: nothing reaches the board, not even the attention byte.
