@@ -71,12 +71,12 @@ bool printBoardIdent(Reader& reader) {
     std::vector<int> name;
     qint64 v = 0, checksum = 0, revision = 0;
     for (int i = 0; i < kIdentNameLength; ++i) {
-        if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + i), v)) return false;
+        if (!reader.read(identAddress(i), v)) return false;
         name.push_back(int(v));
     }
-    if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + 8), checksum) ||
-        !reader.read(QStringLiteral("B%1").arg(kIdentFirst + 9), revision) ||
-        !reader.read(QStringLiteral("B8180"), v))
+    if (!reader.read(identAddress(kIdentNameLength), checksum) ||
+        !reader.read(identAddress(kIdentNameLength + 1), revision) ||
+        !reader.read(QLatin1String(boardSettings()[0].address), v))
         return false;
     print(QStringLiteral("In Target Board: Name %1, Revision %2, Checksum %3")
               .arg(identName(name))

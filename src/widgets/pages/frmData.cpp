@@ -32,9 +32,6 @@ frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.address = kTripOffsetAddress;
     config.dataIndex = 0;
     config.title = QStringLiteral("Spindle #1 Trip Offset:");
-    config.rangeMessage = [](int, int max) {
-        return QStringLiteral("Only a Number Between 0 and %1 can be Entered").arg(max);
-    };
     m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
     m_fields->add(kTripOffsetField, ui.txtSpindleTripOffset, ui.updSpindleTripOffset,
                   std::move(config), {0, 35});
