@@ -222,10 +222,7 @@ void frmColorControl::showOfflineValues() {
 }
 
 void frmColorControl::RefreshOffline() {
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-    }
+    offlineEditChanged();
     showOfflineValues();
 }
 

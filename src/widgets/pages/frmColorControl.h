@@ -105,7 +105,6 @@ class frmColorControl : public MachinePage {
     std::array<int, kColorDuctors> m_loadedOn{};
     int m_loadValue = 0;
     bool m_checkBoxUpdate = false;
-    bool m_lastOfflineEdit = false;
 };
 
 } // namespace kalvex

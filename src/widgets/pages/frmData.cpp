@@ -115,11 +115,7 @@ void frmData::addOnlineSteps(RefreshLoop& loop) {
 void frmData::RefreshOffline() {
     const auto& values = m_state.gCurrentData.Value;
     if (!values.empty()) m_fields->showValue(kTripOffsetField, QString::number(values[0]));
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-        return;
-    }
+    if (offlineEditChanged()) return;
     for (int i = 1; i < kShiftDisplays && size_t(i) < values.size(); ++i)
         ui.lblData[size_t(i)]->setText(groupedCount(QString::number(values[size_t(i)])));
 }

@@ -109,10 +109,7 @@ void frmSetup::setFeedbackBoxes(int mask) {
 }
 
 void frmSetup::RefreshOffline() {
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-    }
+    offlineEditChanged();
     const auto& values = m_state.gCurrentData.Value;
     for (int i = 0; i < kSetupParameterCount; ++i) {
         const size_t item = size_t(i + kSetupDataOffset);
