@@ -77,12 +77,12 @@ bool readBoardIdent(Reader& reader, BoardIdent& ident) {
     std::vector<int> name;
     qint64 v = 0;
     for (int i = 0; i < kIdentNameLength; ++i) {
-        if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + i), v)) return false;
+        if (!reader.read(identAddress(i), v)) return false;
         name.push_back(int(v));
     }
-    if (!reader.read(QStringLiteral("B%1").arg(kIdentFirst + 8), ident.checksum) ||
-        !reader.read(QStringLiteral("B%1").arg(kIdentFirst + 9), ident.revision) ||
-        !reader.read(QStringLiteral("B8180"), ident.address1))
+    if (!reader.read(identAddress(kIdentNameLength), ident.checksum) ||
+        !reader.read(identAddress(kIdentNameLength + 1), ident.revision) ||
+        !reader.read(QLatin1String(boardSettings()[0].address), ident.address1))
         return false;
     ident.name = identName(name);
     return true;

@@ -7,7 +7,7 @@ namespace kalvex {
 
 PainterCanvas::PainterCanvas(QPagedPaintDevice& device)
     : m_device(device), m_dpiX(device.logicalDpiX()), m_dpiY(device.logicalDpiY()) {
-    setFont(ReportFont::ItemText);
+    setFont(ReportFontRole::ItemText);
 }
 
 double PainterCanvas::pageWidth() const {
@@ -18,8 +18,8 @@ double PainterCanvas::pageHeight() const {
     return m_device.height() / m_dpiY;
 }
 
-void PainterCanvas::setFont(ReportFont role) {
-    const ReportFontSpec style = reportFontSpec(role);
+void PainterCanvas::setFont(ReportFontRole role) {
+    const ReportFont style = reportFont(role);
     m_font = QFont(QStringLiteral("Times"));
     m_font.setStyleHint(QFont::Times);
     m_font.setPointSize(style.pointSize);

@@ -21,7 +21,7 @@ class PainterCanvas final : public ReportCanvas {
 
     double pageWidth() const override;
     double pageHeight() const override;
-    void setFont(ReportFont role) override;
+    void setFont(ReportFontRole role) override;
     double textWidth(const QString& text) const override;
     double lineHeight() const override;
     void drawText(double x, double top, const QString& text) override;

@@ -4,14 +4,21 @@
 namespace kalvex {
 
 // The font roles of the report; all of them Times, never italic.
-enum class ReportFont { ItemText, SubsectionTitle, LabelHeads, SectionTitle, PageTitle, Footer };
+enum class ReportFontRole {
+    ItemText,
+    SubsectionTitle,
+    LabelHeads,
+    SectionTitle,
+    PageTitle,
+    Footer
+};
 
-struct ReportFontSpec {
+struct ReportFont {
     int pointSize;
     bool bold;
     bool underline;
 };
-ReportFontSpec reportFontSpec(ReportFont role);
+ReportFont reportFont(ReportFontRole role);
 
 // A page the report is laid out on, measured in inches from the top left of the printable
 // area. A printer or PDF writer draws it; the tests record it.
@@ -21,7 +28,7 @@ class ReportCanvas {
     // The printable area.
     virtual double pageWidth() const = 0;
     virtual double pageHeight() const = 0;
-    virtual void setFont(ReportFont role) = 0;
+    virtual void setFont(ReportFontRole role) = 0;
     // In the current font.
     virtual double textWidth(const QString& text) const = 0;
     virtual double lineHeight() const = 0;

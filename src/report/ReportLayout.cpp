@@ -4,19 +4,19 @@
 
 namespace kalvex {
 
-ReportFontSpec reportFontSpec(ReportFont role) {
+ReportFont reportFont(ReportFontRole role) {
     switch (role) {
-    case ReportFont::ItemText:
+    case ReportFontRole::ItemText:
         return {12, false, false};
-    case ReportFont::SubsectionTitle:
+    case ReportFontRole::SubsectionTitle:
         return {14, true, false};
-    case ReportFont::LabelHeads:
+    case ReportFontRole::LabelHeads:
         return {12, true, true};
-    case ReportFont::SectionTitle:
+    case ReportFontRole::SectionTitle:
         return {14, true, false};
-    case ReportFont::PageTitle:
+    case ReportFontRole::PageTitle:
         return {12, true, false};
-    case ReportFont::Footer:
+    case ReportFontRole::Footer:
         return {10, false, false};
     }
     return {12, false, false};
@@ -68,7 +68,7 @@ class ReportLayout {
     double width() const { return m_canvas.pageWidth(); }
     double height() const { return m_canvas.pageHeight(); }
 
-    void SetReportFont(ReportFont role) { m_canvas.setFont(role); }
+    void SetReportFont(ReportFontRole role) { m_canvas.setFont(role); }
 
     // A page starts when the first thing is drawn on it, so the job never ends on a blank one.
     void printAt(double x, const QString& text) {
@@ -87,7 +87,7 @@ class ReportLayout {
     void blankLine() { endLine(); }
 
     void ReportPageTitle() {
-        SetReportFont(ReportFont::PageTitle);
+        SetReportFont(ReportFontRole::PageTitle);
         const QString title = QStringLiteral("KALVEX Report: ") + gReportCaption;
         gReportTop = 0.1;
         printAt((width() - m_canvas.textWidth(title) - gReportMargin) / 2, title);
@@ -98,7 +98,7 @@ class ReportLayout {
     }
 
     void ReportPageEnd() {
-        SetReportFont(ReportFont::Footer);
+        SetReportFont(ReportFontRole::Footer);
         gReportTop = height() - m_canvas.lineHeight() - 0.1;
         printAt(gReportMargin, QStringLiteral("Page %1").arg(m_page));
         const QString& date = m_job.dateText;
@@ -115,7 +115,7 @@ class ReportLayout {
     }
 
     void ReportLabelHeads() {
-        SetReportFont(ReportFont::LabelHeads);
+        SetReportFont(ReportFontRole::LabelHeads);
         printAt(gReportMargin, QStringLiteral("Label:"));
         for (int d = 1; d <= 8; ++d)
             printAt(gReportMargin + 1.25 + 0.75 * (d - 1), QStringLiteral(" #%1 ").arg(d));
@@ -124,16 +124,16 @@ class ReportLayout {
 
     void sectionTitle(const char* text) {
         ReportPageTitle();
-        SetReportFont(ReportFont::SectionTitle);
+        SetReportFont(ReportFontRole::SectionTitle);
         printLine(gReportColumn, QLatin1String(text));
         blankLine();
     }
     void subsection(const char* text) {
-        SetReportFont(ReportFont::SubsectionTitle);
+        SetReportFont(ReportFontRole::SubsectionTitle);
         printLine(gReportMargin + 0.25, QLatin1String(text));
     }
     void itemLine(const QString& text, const QString& valueText, double valueEnd) {
-        SetReportFont(ReportFont::ItemText);
+        SetReportFont(ReportFontRole::ItemText);
         printAt(gReportMargin + 0.5, text);
         printAt(valueEnd - m_canvas.textWidth(valueText), valueText);
         endLine();
@@ -145,7 +145,7 @@ class ReportLayout {
                      valueEnd);
     }
     void textLine(const char* text) {
-        SetReportFont(ReportFont::ItemText);
+        SetReportFont(ReportFontRole::ItemText);
         printLine(gReportMargin + 0.5, QLatin1String(text));
     }
 
@@ -286,7 +286,7 @@ void ReportLayout::labelSection() {
             ReportEnsureSpace(false, 0);
             ReportLabelHeads();
         }
-        SetReportFont(ReportFont::ItemText);
+        SetReportFont(ReportFontRole::ItemText);
         const double firstCentre =
             gReportMargin + 1.25 + m_canvas.textWidth(QStringLiteral(" #1 ")) / 2;
         labelRow(label, " On Dur.:", 144, firstCentre);

@@ -16,17 +16,17 @@ class RecordingPage final : public ReportCanvas {
         double y; // top of the text line, or the rule's height
         double x2;
         QString text;
-        ReportFont font;
+        ReportFontRole font;
     };
 
-    static double lineOf(ReportFont f) { return reportFontSpec(f).pointSize / 72.0 * 1.25; }
-    static double widthOf(ReportFont f, const QString& t) {
-        return double(t.size()) * reportFontSpec(f).pointSize / 72.0 * 0.5;
+    static double lineOf(ReportFontRole f) { return reportFont(f).pointSize / 72.0 * 1.25; }
+    static double widthOf(ReportFontRole f, const QString& t) {
+        return double(t.size()) * reportFont(f).pointSize / 72.0 * 0.5;
     }
 
     double pageWidth() const override { return 8.0; }
     double pageHeight() const override { return 10.5; }
-    void setFont(ReportFont role) override { m_font = role; }
+    void setFont(ReportFontRole role) override { m_font = role; }
     double textWidth(const QString& text) const override { return widthOf(m_font, text); }
     double lineHeight() const override { return lineOf(m_font); }
     void drawText(double x, double top, const QString& text) override {
@@ -54,7 +54,7 @@ class RecordingPage final : public ReportCanvas {
     std::vector<Op> ops;
 
   private:
-    ReportFont m_font = ReportFont::ItemText;
+    ReportFontRole m_font = ReportFontRole::ItemText;
     int m_page = 1;
 };
 

@@ -14,7 +14,7 @@ const bool kCLocale = (qputenv("LC_ALL", "C"), true);
 constexpr double kEps = 1e-9;
 const QString kTitle = QStringLiteral("KALVEX Report: [line4.sdt]");
 const QString kDate = QStringLiteral("07/12/2026 10:30:00");
-const double kItemLine = RecordingPage::lineOf(ReportFont::ItemText);
+const double kItemLine = RecordingPage::lineOf(ReportFontRole::ItemText);
 
 ReportJob jobWith(ReportOptions options) {
     return {defaultDataSet(QStringLiteral("KALVEX_R1.0.0")), options, QStringLiteral("[line4.sdt]"),
@@ -36,7 +36,7 @@ RecordingPage layout(const ReportJob& job) {
 RecordingPage::Op at(const RecordingPage& p, const QString& text) {
     if (const auto* o = p.find(text)) return *o;
     ADD_FAILURE() << "not drawn: " << qPrintable(text);
-    return {-1, false, -100, -100, 0, text, ReportFont::ItemText};
+    return {-1, false, -100, -100, 0, text, ReportFontRole::ItemText};
 }
 double rightOf(const RecordingPage::Op& o) {
     return o.x + RecordingPage::widthOf(o.font, o.text);
@@ -55,7 +55,7 @@ std::vector<std::pair<int, int>> labelRows(const RecordingPage& p) {
 // Every page carries the centred title and its rule on top, its own number, the date and a rule
 // in the footer, and something between them: the report never ends on a blank page.
 void expectFramedPages(const RecordingPage& p) {
-    const double footerTop = 10.5 - RecordingPage::lineOf(ReportFont::Footer) - 0.1;
+    const double footerTop = 10.5 - RecordingPage::lineOf(ReportFontRole::Footer) - 0.1;
     for (int n = 1; n <= p.pages(); ++n) {
         SCOPED_TRACE(n);
         const auto ops = p.onPage(n);
@@ -66,7 +66,7 @@ void expectFramedPages(const RecordingPage& p) {
         EXPECT_NEAR(title.y, 0.1, kEps);
         EXPECT_NEAR(title.x, (8.0 - RecordingPage::widthOf(title.font, kTitle) - 0.5) / 2, kEps);
         EXPECT_TRUE(rule.rule && footerRule.rule);
-        EXPECT_NEAR(rule.y, 0.1 + RecordingPage::lineOf(ReportFont::PageTitle), kEps);
+        EXPECT_NEAR(rule.y, 0.1 + RecordingPage::lineOf(ReportFontRole::PageTitle), kEps);
         EXPECT_NEAR(rule.x, 0.5, kEps);
         EXPECT_NEAR(rule.x2, 7.5, kEps);
         EXPECT_EQ(page.text, QStringLiteral("Page %1").arg(n));
@@ -110,8 +110,8 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     const auto speed = at(p, "A. Speed Parameters"), low = at(p, "1. Canfeed Enable Low Speed: "),
                v650 = at(p, "650");
     EXPECT_NEAR(speed.x, 0.75, kEps);
-    EXPECT_EQ(speed.font, ReportFont::SubsectionTitle);
-    EXPECT_NEAR(low.y - speed.y, RecordingPage::lineOf(ReportFont::SubsectionTitle), kEps);
+    EXPECT_EQ(speed.font, ReportFontRole::SubsectionTitle);
+    EXPECT_NEAR(low.y - speed.y, RecordingPage::lineOf(ReportFontRole::SubsectionTitle), kEps);
     EXPECT_NEAR(low.x, 1.0, kEps);
     EXPECT_NEAR(v650.y, low.y, kEps);
     EXPECT_NEAR(rightOf(v650), 5.5, kEps);
@@ -162,7 +162,7 @@ TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
         const size_t h = n == 1 ? 3 : 2;
         ASSERT_LT(h + 8, ops.size());
         EXPECT_EQ(ops[h]->text, "Label:");
-        EXPECT_EQ(ops[h]->font, ReportFont::LabelHeads);
+        EXPECT_EQ(ops[h]->font, ReportFontRole::LabelHeads);
         EXPECT_NEAR(ops[h]->x, 0.5, kEps);
         for (size_t d = 1; d <= 8; ++d) {
             EXPECT_EQ(ops[h + d]->text, QStringLiteral(" #%1 ").arg(d));
@@ -179,7 +179,7 @@ TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
     }
     // Values are centred on their columns.
     const double row = at(p, "0 Cycle Dur.:").y;
-    const double firstCentre = 1.75 + RecordingPage::widthOf(ReportFont::ItemText, " #1 ") / 2;
+    const double firstCentre = 1.75 + RecordingPage::widthOf(ReportFontRole::ItemText, " #1 ") / 2;
     int seen = 0;
     for (const auto& o : p.ops)
         if (o.page == 1 && o.text == "350" && std::abs(o.y - row) < kEps) {

@@ -63,8 +63,4 @@ std::optional<QDateTime> parseInstant(const QString& text) {
     return t.timeSpec() == Qt::LocalTime ? t : t.toLocalTime();
 }
 
-QString rangeMessage(int min, int max) {
-    return QStringLiteral("Only a Number Between %1 and %2 can be Entered").arg(min).arg(max);
-}
-
 } // namespace kalvex

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/pages/BlowoffCommands.h"
+#include "data/pages/RangeMessage.h"
 
 #include <QDateTime>
 #include <QString>
@@ -43,8 +44,5 @@ QString pcDateText(const QDateTime& now);
 // An ISO 8601 date and time ("2005-01-05T10:20:30"; with an offset or "Z" it is taken to local
 // time); empty when the text is not one.
 std::optional<QDateTime> parseInstant(const QString& text);
-
-// The range message of the entry fields.
-QString rangeMessage(int min, int max);
 
 } // namespace kalvex

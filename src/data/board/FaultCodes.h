@@ -23,6 +23,10 @@ constexpr int kFaultRegisterCount = 6;
 constexpr int kCoCpuOrder = 2;
 constexpr int kAdviceOrder = 3;
 const std::array<FaultRegister, kFaultRegisterCount>& faultRegisters();
+// The caption of each row before anything is read ("Current Fault:", "CO-CPU Slot:", ...).
+constexpr std::array<const char*, kFaultRegisterCount> kFaultRowCaptions{
+    {"Current Fault:", "Last Fault:", "CO-CPU Slot:", "Corrective Action:", "Current Comm Error:",
+     "Last Comm Error:"}};
 
 // "Current Fault: not read: wrong echo"; empty for the orders without a code caption.
 QString notReadCaption(int order, LinkFailure failure);

@@ -62,4 +62,8 @@ QString identName(const std::vector<int>& codes) {
     return name;
 }
 
+QString identAddress(int i) {
+    return QStringLiteral("B%1").arg(kIdentFirst + i);
+}
+
 } // namespace kalvex

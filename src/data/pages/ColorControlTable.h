@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace kalvex {
@@ -19,6 +20,23 @@ constexpr int kMaxOnItem = 126;               // B692
 constexpr int kLabelItem = kColorControlItem; // W686
 constexpr int kCycleOverOn = 140;             // a CYCLE lasts at least this much longer than its ON
 constexpr int kCycleSubstitute = 350;
+
+inline const QString kMaxCycleAddress = QStringLiteral("W690");
+inline const QString kMaxOnAddress = QStringLiteral("B692");
+inline const QString kLabelAddress = QStringLiteral("W686");
+inline const QString kStationAddress = QStringLiteral("B63");
+inline const QString kManualDuctorsAddress = QStringLiteral("B61");
+inline const QString kDuctorStatusAddress = QStringLiteral("B130");
+// Edit > Color Control Passcode reads and writes it.
+inline const QString kColorPasscodeAddress = QStringLiteral("W1298");
+
+// The captions lblDescription 0-16.
+constexpr int kColorCaptionCount = 17;
+constexpr std::array<const char*, kColorCaptionCount> kColorControlCaptions{
+    {"#&1:", "#&2:", "#&3:", "#&4:", "#&5:", "#&6:", "#&7:", "#&8:", "&Label Number:",
+     "ON Duration (0.1 cans)", "CYCLE Duration (0.1 cans)", "Color Density",
+     "Operational Mode:", "Ductors Auto ON:", "&Station Number:",
+     "Solenoid \"ON\" Response Time (msec):", "Solenoid \"OFF\" Response Time (msec):"}};
 
 // The page's address table, index 0-19.
 QString colorAddress(int index);

@@ -30,4 +30,11 @@ struct IndexRange {
 };
 IndexRange setupTabRange(int tab);
 
+// What the page reads beside the parameters, and its command's flag.
+inline const QString kVarnishRpmAddress = QStringLiteral("W526");  // after index 2
+inline const QString kSetupEnableAddress = QStringLiteral("F119"); // above 0: set-up allowed
+inline const QString kMachinePositionAddress = QStringLiteral("W180");
+inline const QString kTimingPositionAddress = QStringLiteral("W512");
+inline const QString kZeroResolverAddress = QStringLiteral("F831");
+
 } // namespace kalvex

@@ -179,7 +179,7 @@ void frmTargetBoard::readFaultRegister(int order) {
 
 void frmTargetBoard::readCoCpuSlot() {
     if (!m_variant.coCpuLine || !mayRead()) return;
-    const LinkResult r = m_ctx.link.readValue(QStringLiteral("B8175"));
+    const LinkResult r = m_ctx.link.readValue(QLatin1String(faultRegisters()[kCoCpuOrder].address));
     if (!r) {
         m_passFailed = true;
         ui.lblTargetBoard[kCoCpuOrder]->setText(QStringLiteral("CO-CPU Slot: ") +
@@ -214,7 +214,7 @@ void frmTargetBoard::readIdent(int i) {
         if (i == 0 && m_passFailed) notRead(LinkFailure::None);
         return;
     }
-    const LinkResult r = m_ctx.link.readValue(QStringLiteral("B%1").arg(kIdentFirst + i));
+    const LinkResult r = m_ctx.link.readValue(identAddress(i));
     if (!r) {
         m_passFailed = true;
         notRead(r.failure);
@@ -233,8 +233,7 @@ void frmTargetBoard::addRefreshSettings(RefreshLoop& loop) {
     for (int i = 0; i < kBoardSettingCount; ++i) {
         const bool polled = i < kFirstClockSetting ? m_rowShown[size_t(i)] : m_variant.clock;
         if (!polled) continue;
-        loop.addRead(QLatin1String(boardSettings()[size_t(i)].address),
-                     m_fields->textBox(i),
+        loop.addRead(QLatin1String(boardSettings()[size_t(i)].address), m_fields->textBox(i),
                      [this, i](qint64 v) { m_fields->showValue(i, twoDigits(v)); });
     }
 }

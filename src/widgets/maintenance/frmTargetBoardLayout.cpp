@@ -40,10 +40,8 @@ QPushButton* plainButton(const QString& caption, const QString& name, QWidget* p
 QWidget* frmTargetBoard::buildFaultFrame() {
     auto* frame = ui.fraTargetBoard[0];
     auto* grid = new QVBoxLayout(frame);
-    const char* initial[] = {"Current Fault:",     "Last Fault:",         "CO-CPU Slot:",
-                             "Corrective Action:", "Current Comm Error:", "Last Comm Error:"};
     for (int i = 0; i < kFaultRegisterCount; ++i) {
-        QLabel* caption = controls::label(QLatin1String(initial[i]),
+        QLabel* caption = controls::label(QLatin1String(kFaultRowCaptions[size_t(i)]),
                                           i == kAdviceOrder ? QStringLiteral("lblCorrectiveAction")
                                                             : indexed("lblTargetBoard", i),
                                           frame);
@@ -64,19 +62,18 @@ QWidget* frmTargetBoard::buildFaultFrame() {
 QWidget* frmTargetBoard::buildIdentFrame() {
     auto* frame = ui.fraTargetBoard[1];
     auto* row = new QHBoxLayout(frame);
-    const char* captions[] = {"Name:", "Revision:", "Checksum:", "Target Board:", "Rev Date:"};
     auto* inBoard = controls::frame(QStringLiteral("In Target Board:"),
                                     QStringLiteral("fraInTargetBoard"), frame);
     auto* onDisk = controls::frame(QStringLiteral("On Disk:"), QStringLiteral("fraOnDisk"), frame);
     auto* inGrid = new QGridLayout(inBoard);
     auto* diskGrid = new QGridLayout(onDisk);
     for (int i = 0; i < 5; ++i) {
-        diskGrid->addWidget(new QLabel(QLatin1String(captions[i]), onDisk), i, 0);
+        diskGrid->addWidget(new QLabel(QLatin1String(kIdentCaptions[size_t(i)]), onDisk), i, 0);
         ui.lblRevIdentOnDisk[size_t(i)] =
             controls::label(QStringLiteral("-"), indexed("lblRevIdentOnDisk", i), onDisk);
         diskGrid->addWidget(ui.lblRevIdentOnDisk[size_t(i)], i, 1);
         if (i >= 3) continue;
-        ui.inPlcCaptions[size_t(i)] = new QLabel(QLatin1String(captions[i]), inBoard);
+        ui.inPlcCaptions[size_t(i)] = new QLabel(QLatin1String(kIdentCaptions[size_t(i)]), inBoard);
         inGrid->addWidget(ui.inPlcCaptions[size_t(i)], i, 0);
         ui.lblRevIdentInPLC[size_t(i)] =
             controls::label(QStringLiteral("-"), indexed("lblRevIdentInPLC", i), inBoard);

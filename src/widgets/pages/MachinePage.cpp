@@ -1,5 +1,6 @@
 #include "widgets/pages/MachinePage.h"
 
+#include "data/AppState.h"
 #include "data/StrayReadBack.h"
 #include "link/RSComm.h"
 #include "widgets/pages/PageControls.h"
@@ -63,6 +64,17 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
         addOnlineSteps(loop);
     else
         RefreshOffline();
+}
+
+bool MachinePage::offlineEditChanged() {
+    if (m_state.gOfflineEdit == m_lastOfflineEdit) return false;
+    offlineEditFollowed();
+    prepareAgain();
+    return true;
+}
+
+void MachinePage::offlineEditFollowed() {
+    m_lastOfflineEdit = m_state.gOfflineEdit;
 }
 
 // A stray byte a resynchronisation may have stored is read back and named.

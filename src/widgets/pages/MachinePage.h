@@ -56,6 +56,11 @@ class MachinePage : public QWidget {
     bool online() const { return m_mode == Mode::Online; }
     // The next pass prepares the controls again (offline editing switched, say).
     void prepareAgain() { m_prepared.reset(); }
+    // Offline editing was switched since the page last looked: the next pass prepares the
+    // controls again. True when it was.
+    bool offlineEditChanged();
+    // The controls now follow the current offline-editing setting.
+    void offlineEditFollowed();
     // A command's write: sent only while the page is online, so an offline page sends nothing.
     LinkResult write(const QString& address, const QString& value);
     // A write nothing else waits on: a failure is told in the status bar by the link, and the
@@ -85,6 +90,7 @@ class MachinePage : public QWidget {
     Mode m_mode;
     std::optional<Mode> m_prepared; // what the controls are prepared for
     bool m_labelsFilled = false;
+    bool m_lastOfflineEdit = false;
 };
 
 } // namespace kalvex

@@ -2,6 +2,7 @@
 
 #include "data/AppState.h"
 #include "data/StrayReadBack.h"
+#include "data/pages/RangeMessage.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
 #include "widgets/pages/UpDown.h"
@@ -226,11 +227,7 @@ void NumericEntryField::showRangeMessage() {
         pressed->setDown(false);
     const int min = m_spin ? m_spin->minimum() : 0;
     const int max = m_spin ? m_spin->maximum() : 0;
-    const QString message =
-        m_config.rangeMessage
-            ? m_config.rangeMessage(min, max)
-            : QStringLiteral("Only a Number Between %1 and %2 can be Entered").arg(min).arg(max);
-    m_prompt.message(m_config.title, message, MsgButtons::Ok, MsgIcon::Information);
+    m_prompt.message(m_config.title, rangeMessage(min, max), MsgButtons::Ok, MsgIcon::Information);
     restoreSaved();
     m_refusing = false;
     if (!m_text->isEnabled() || !m_text->isVisible()) {

@@ -22,8 +22,6 @@ struct EntryFieldConfig {
     bool editingFlag = true;  // false: the refresh may always rewrite the field
     bool commitStores = true; // false: the commit only checks the value
     bool checkOnFocusLost = true;
-    // Range message text for min and max; empty: the standard text.
-    std::function<QString(int, int)> rangeMessage;
     // Replaces the spin's own store and write (e.g. a spin that writes another address).
     std::function<void(int)> spinAction;
 

@@ -199,11 +199,7 @@ void frm5800DF1::addOnlineSteps(RefreshLoop& loop) {
 }
 
 void frm5800DF1::RefreshOffline() {
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-        return;
-    }
+    if (offlineEditChanged()) return;
     const auto& values = m_state.gCurrentData.Value;
     const auto item = [&values](int i) {
         return size_t(i) < values.size() ? values[size_t(i)] : 0;
@@ -249,7 +245,7 @@ void frm5800DF1::ShowOnline() {
 }
 
 void frm5800DF1::ShowOffline() {
-    m_lastOfflineEdit = m_state.gOfflineEdit;
+    offlineEditFollowed();
     showAll(false);
     if (m_state.gOfflineEdit) setSetupEnabled(true);
 }

@@ -62,7 +62,6 @@ class frm5800DF1 : public MachinePage {
     EntryFieldGroup* m_fields = nullptr;
     bool m_listEditing = false;
     bool m_listReady = false;
-    bool m_lastOfflineEdit = false;
     qint64 m_status = 0; // B1703 of the running pass
     qint64 m_sts = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "data/AppState.h"
 #include "data/StrayReadBack.h"
+#include "data/pages/SetupParameterTable.h"
 #include "link/RSComm.h"
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/PageControls.h"
@@ -109,9 +110,9 @@ void frmColorControl::clearEditing() {
 void frmColorControl::addOnlineSteps(RefreshLoop& loop) {
     const auto maxima = [this] { return m_readMaxima; };
     loop.addRead(
-        QStringLiteral("W690"), [this](qint64 v) { m_maxCycle = int(v); }, maxima);
+        kMaxCycleAddress, [this](qint64 v) { m_maxCycle = int(v); }, maxima);
     loop.addRead(
-        QStringLiteral("B692"),
+        kMaxOnAddress,
         [this](qint64 v) {
             m_maxOn = int(v);
             m_readMaxima = false;
@@ -123,13 +124,12 @@ void frmColorControl::addOnlineSteps(RefreshLoop& loop) {
         return;
     }
     m_loading = false;
-    loop.addRead(QStringLiteral("F119"), [this](qint64 v) {
+    loop.addRead(kSetupEnableAddress, [this](qint64 v) {
         const bool on = v > 0;
         if (on != m_setupEnable) enableLabelField(on);
         m_setupEnable = on;
     });
-    loop.addRead(QStringLiteral("W686"), m_fields->textBox(kLabelField),
-                 [this](qint64 v) { showLabel(v); });
+    loop.addRead(kLabelAddress, m_fields->textBox(kLabelField), [this](qint64 v) { showLabel(v); });
     for (int i = 0; i < kColorTableSize; ++i)
         loop.addRead(colorAddress(i), tableDisplay(i),
                      [this, i](qint64 v) { showTableValue(i, v); });
@@ -148,7 +148,7 @@ void frmColorControl::showTableValue(int i, qint64 v) {
         if (i >= kColorDuctors) showDensity(i - kColorDuctors);
     } else if (i < kColorValues + 2) {
         ui.lblStatus[size_t(i - kColorValues)]->setText(QString::number(v));
-    } else if (colorAddress(i) == QLatin1String("B130")) {
+    } else if (colorAddress(i) == kDuctorStatusAddress) {
         showDuctorStatus(int(v));
     } else if (!m_setupEnable) {
         enableManual(false);
@@ -222,10 +222,7 @@ void frmColorControl::showOfflineValues() {
 }
 
 void frmColorControl::RefreshOffline() {
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-    }
+    offlineEditChanged();
     showOfflineValues();
 }
 
@@ -245,7 +242,7 @@ void frmColorControl::ShowOnline() {
     enableManual(false); // until B130 says manual
     m_readMaxima = true;
     parkFocus();
-    sendValue(QStringLiteral("B63"), QString::number(stationMask(m_fields->value(kStationField))));
+    sendValue(kStationAddress, QString::number(stationMask(m_fields->value(kStationField))));
 }
 
 void frmColorControl::ShowOffline() {
@@ -281,7 +278,7 @@ void frmColorControl::reloadFields() {
         if (!r) return;
         showTableValue(i, r.value);
     }
-    if (const LinkResult r = m_link.readValue(QStringLiteral("W686"))) showLabel(r.value);
+    if (const LinkResult r = m_link.readValue(kLabelAddress)) showLabel(r.value);
 }
 
 // A label load always runs to its end (a new label restarts it): keys end editing, never the
@@ -329,11 +326,11 @@ void frmColorControl::storeLabel(int value) {
     setItem(kLabelItem, value);
     m_label = value;
     m_base = labelBase(value);
-    if (write(QStringLiteral("W686"), QString::number(value))) startLoad();
+    if (write(kLabelAddress, QString::number(value))) startLoad();
 }
 
 void frmColorControl::storeStation(int value) {
-    sendValue(QStringLiteral("B63"), QString::number(stationMask(value)));
+    sendValue(kStationAddress, QString::number(stationMask(value)));
 }
 
 // --- Label load ---------------------------------------------------------------------------
@@ -382,7 +379,7 @@ void frmColorControl::finishLoad() {
 
 // The boxes show a mask only once it was written; the next pass shows the board's.
 bool frmColorControl::writeManualMask(int mask) {
-    return !m_fields->refusalPending() && write(QStringLiteral("B61"), QString::number(mask));
+    return !m_fields->refusalPending() && write(kManualDuctorsAddress, QString::number(mask));
 }
 
 // One write of the whole mask.

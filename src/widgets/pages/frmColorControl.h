@@ -42,7 +42,7 @@ class frmColorControl : public MachinePage {
         std::array<UpDown*, kFields> updColorCtrl{};
         std::array<QLabel*, kColorDuctors> lblColorCtrl{};
         std::array<QLabel*, 4> lblStatus{};
-        std::array<QLabel*, 17> lblDescription{};
+        std::array<QLabel*, kColorCaptionCount> lblDescription{};
         std::array<QCheckBox*, kColorDuctors> chkDuctorManual{};
         QPushButton* cmdDuctorsManualON = nullptr;
         QPushButton* cmdDuctorsManualOFF = nullptr;
@@ -105,7 +105,6 @@ class frmColorControl : public MachinePage {
     std::array<int, kColorDuctors> m_loadedOn{};
     int m_loadValue = 0;
     bool m_checkBoxUpdate = false;
-    bool m_lastOfflineEdit = false;
 };
 
 } // namespace kalvex

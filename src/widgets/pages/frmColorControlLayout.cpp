@@ -16,32 +16,11 @@ namespace kalvex {
 
 using controls::indexed;
 
-namespace {
-
-const char* const kDescriptions[17] = {"#&1:",
-                                       "#&2:",
-                                       "#&3:",
-                                       "#&4:",
-                                       "#&5:",
-                                       "#&6:",
-                                       "#&7:",
-                                       "#&8:",
-                                       "&Label Number:",
-                                       "ON Duration (0.1 cans)",
-                                       "CYCLE Duration (0.1 cans)",
-                                       "Color Density",
-                                       "Operational Mode:",
-                                       "Ductors Auto ON:",
-                                       "&Station Number:",
-                                       "Solenoid \"ON\" Response Time (msec):",
-                                       "Solenoid \"OFF\" Response Time (msec):"};
-
-} // namespace
-
 void frmColorControl::buildControls() {
-    for (int i = 0; i < 17; ++i)
-        ui.lblDescription[size_t(i)] = controls::label(QString::fromLatin1(kDescriptions[i]),
-                                                       indexed("lblDescription", i), this);
+    for (int i = 0; i < kColorCaptionCount; ++i)
+        ui.lblDescription[size_t(i)] =
+            controls::label(QString::fromLatin1(kColorControlCaptions[size_t(i)]),
+                            indexed("lblDescription", i), this);
     auto* page = new QGridLayout(this);
     page->addWidget(buildColorFrame(), 0, 0, 3, 1);
     page->addWidget(buildStatusFrame(), 0, 1);

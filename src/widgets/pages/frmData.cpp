@@ -32,9 +32,6 @@ frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.address = kTripOffsetAddress;
     config.dataIndex = 0;
     config.title = QStringLiteral("Spindle #1 Trip Offset:");
-    config.rangeMessage = [](int, int max) {
-        return QStringLiteral("Only a Number Between 0 and %1 can be Entered").arg(max);
-    };
     m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
     m_fields->add(kTripOffsetField, ui.txtSpindleTripOffset, ui.updSpindleTripOffset,
                   std::move(config), {0, 35});
@@ -118,11 +115,7 @@ void frmData::addOnlineSteps(RefreshLoop& loop) {
 void frmData::RefreshOffline() {
     const auto& values = m_state.gCurrentData.Value;
     if (!values.empty()) m_fields->showValue(kTripOffsetField, QString::number(values[0]));
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-        return;
-    }
+    if (offlineEditChanged()) return;
     for (int i = 1; i < kShiftDisplays && size_t(i) < values.size(); ++i)
         ui.lblData[size_t(i)]->setText(groupedCount(QString::number(values[size_t(i)])));
 }

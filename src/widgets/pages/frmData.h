@@ -68,7 +68,6 @@ class frmData : public MachinePage {
     HeldBit* m_resetTrips = nullptr;
     HeldBit* m_endOfShift = nullptr;
     IndexRange m_range = shiftTabRange(0);
-    bool m_lastOfflineEdit = false;
 };
 
 } // namespace kalvex

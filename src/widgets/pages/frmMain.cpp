@@ -1,6 +1,7 @@
 #include "widgets/pages/frmMain.h"
 
 #include "data/AppState.h"
+#include "data/pages/MainDisplayTable.h"
 #include "data/pages/MainDisplayValues.h"
 #include "link/RSComm.h"
 #include "link/TextNumber.h"
@@ -19,15 +20,6 @@ namespace kalvex {
 
 namespace {
 
-// What each display shows: online its board address, offline its data-set element (-1: "-").
-struct Display {
-    const char* address;
-    int offlineItem;
-};
-constexpr Display kDisplayTable[frmMain::kDisplays] = {
-    {"W112", -1}, {"W526", -1}, {"D1100", 37}, {"D1104", 38}, {"D1304", 121}};
-
-const QString kTarget = QStringLiteral("B2088");
 constexpr int kSpindleField = 0;
 
 } // namespace
@@ -42,7 +34,9 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.commitStores = false;
     config.checkOnFocusLost = false;
     // A spin writes the target at once; the field has already parked the focus on cmdDefault.
-    config.spinAction = [this](int value) { sendValue(kTarget, QString::number(value)); };
+    config.spinAction = [this](int value) {
+        sendValue(kBlowoffTargetAddress, QString::number(value));
+    };
     m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
     m_fields->add(kSpindleField, ui.txtSpindleBlowoff, ui.updSpindleNumber, std::move(config),
                   {1, 36});
@@ -98,17 +92,17 @@ void frmMain::showMessages() {
 void frmMain::addOnlineSteps(RefreshLoop& loop) {
     m_fields->updateRanges();
     for (int i = 0; i < kDisplays; ++i)
-        loop.addRead(QString::fromLatin1(kDisplayTable[i].address), ui.lblDisplay[size_t(i)],
-                     [this, i](qint64 v) {
-            const QString value = QString::number(v);
-            ui.lblDisplay[size_t(i)]->setText(i < 2 ? value : groupedCount(value));
-        });
+        loop.addRead(QString::fromLatin1(kMainDisplays[size_t(i)].address),
+                     ui.lblDisplay[size_t(i)], [this, i](qint64 v) {
+                         const QString value = QString::number(v);
+                         ui.lblDisplay[size_t(i)]->setText(i < 2 ? value : groupedCount(value));
+                     });
 }
 
 void frmMain::ShowOnline() {
     setBlowoffEnabled(true);
     showPastSpindleCommands();
-    const LinkResult target = m_link.readValue(kTarget);
+    const LinkResult target = m_link.readValue(kBlowoffTargetAddress);
     m_fields->showValue(kSpindleField, target ? initialSpindleText(QString::number(target.value),
                                                                    ui.updSpindleNumber->maximum())
                                               : QStringLiteral("1"));
@@ -127,7 +121,7 @@ void frmMain::ShowOffline() {
 void frmMain::RefreshOffline() {
     const auto& values = m_state.gCurrentData.Value;
     for (int i = 0; i < kDisplays; ++i) {
-        const int item = kDisplayTable[i].offlineItem;
+        const int item = kMainDisplays[size_t(i)].offlineItem;
         if (item >= 0 && size_t(item) < values.size())
             ui.lblDisplay[size_t(i)]->setText(groupedCount(QString::number(values[size_t(item)])));
     }

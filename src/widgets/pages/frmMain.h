@@ -1,4 +1,5 @@
 #pragma once
+#include "data/pages/MainDisplayTable.h"
 #include "widgets/pages/MachinePage.h"
 
 #include <array>
@@ -19,7 +20,7 @@ class UpDown;
 class frmMain : public MachinePage {
     Q_OBJECT
   public:
-    static constexpr int kDisplays = 5;
+    static constexpr int kDisplays = kMainDisplayCount;
 
     frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
     ~frmMain() override;

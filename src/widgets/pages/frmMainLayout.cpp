@@ -1,4 +1,5 @@
 // The controls of the Main Display page.
+#include "data/pages/MainDisplayTable.h"
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frmMain.h"
@@ -17,13 +18,6 @@ using controls::button;
 using controls::frame;
 using controls::indexed;
 
-namespace {
-
-const char* const kDisplayCaptions[frmMain::kDisplays] = {
-    "Machine CPM", "O'Varnish RPM", "Good Cans", "Blow-offs", "Lifetime Count (x1000)"};
-
-} // namespace
-
 void frmMain::buildControls() {
     setWindowTitle(QStringLiteral("Main Display"));
     auto* page = new QVBoxLayout(this);
@@ -33,8 +27,8 @@ void frmMain::buildControls() {
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     for (int i = 0; i < kDisplays; ++i) {
-        ui.fraDisplay[i] =
-            frame(QString::fromLatin1(kDisplayCaptions[i]), indexed("fraDisplay", i), this);
+        ui.fraDisplay[i] = frame(QString::fromLatin1(kMainDisplays[size_t(i)].caption),
+                                 indexed("fraDisplay", i), this);
         ui.lblDisplay[i] =
             controls::label(QStringLiteral("-"), indexed("lblDisplay", i), ui.fraDisplay[i]);
         ui.lblDisplay[i]->setAlignment(Qt::AlignCenter);

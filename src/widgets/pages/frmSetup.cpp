@@ -78,15 +78,14 @@ void frmSetup::addOnlineSteps(RefreshLoop& loop) {
                              m_fields->showValue(i, QString::number(v));
                      });
         if (i == 2)
-            loop.addRead(QStringLiteral("W526"), ui.lblDisplay[0],
+            loop.addRead(kVarnishRpmAddress, ui.lblDisplay[0],
                          [this](qint64 v) { ui.lblDisplay[0]->setText(QString::number(v)); });
         if (i == 20) addTimingDisplays(loop);
     }
 }
 
 void frmSetup::addTimingDisplays(RefreshLoop& loop) {
-    loop.addRead(QStringLiteral("F119"),
-                 [this](qint64 v) { ui.cmdZeroResolver->setEnabled(v > 0); });
+    loop.addRead(kSetupEnableAddress, [this](qint64 v) { ui.cmdZeroResolver->setEnabled(v > 0); });
     loop.addBoardStep([this] {
         const LinkResult r = PlsLink(m_link).read(PlsLink::Word::Position);
         if (r) {
@@ -97,9 +96,9 @@ void frmSetup::addTimingDisplays(RefreshLoop& loop) {
         }
         return r;
     });
-    loop.addRead(QStringLiteral("W180"), ui.lblDisplay[2],
+    loop.addRead(kMachinePositionAddress, ui.lblDisplay[2],
                  [this](qint64 v) { ui.lblDisplay[2]->setText(QString::number(v % 360)); });
-    loop.addRead(QStringLiteral("W512"), ui.lblDisplay[3],
+    loop.addRead(kTimingPositionAddress, ui.lblDisplay[3],
                  [this](qint64 v) { ui.lblDisplay[3]->setText(QString::number(v % 360)); });
 }
 
@@ -110,10 +109,7 @@ void frmSetup::setFeedbackBoxes(int mask) {
 }
 
 void frmSetup::RefreshOffline() {
-    if (m_state.gOfflineEdit != m_lastOfflineEdit) {
-        m_lastOfflineEdit = m_state.gOfflineEdit;
-        prepareAgain();
-    }
+    offlineEditChanged();
     const auto& values = m_state.gCurrentData.Value;
     for (int i = 0; i < kSetupParameterCount; ++i) {
         const size_t item = size_t(i + kSetupDataOffset);
@@ -154,7 +150,7 @@ void frmSetup::WriteFeedbackMask(const QString& mask) {
     auto& values = m_state.gCurrentData.Value;
     const size_t item = kFeedbackIndex + kSetupDataOffset;
     if (item < values.size()) values[item] = valueOf(mask);
-    sendValue(QStringLiteral("B694"), mask);
+    sendValue(QString::fromLatin1(setupParameters()[kFeedbackIndex].address), mask);
 }
 
 void frmSetup::EnableFeedbackAll() {
@@ -179,7 +175,7 @@ void frmSetup::ZeroResolver() {
         QStringLiteral("Zero Resolver"),
         QStringLiteral("You are about change the Resolver offset.\r\n\r\nDo you wish to continue?"),
         MsgButtons::YesNoCancel, MsgIcon::Question);
-    if (a == MsgAnswer::Yes) sendValue(QStringLiteral("F831"), QStringLiteral("1"));
+    if (a == MsgAnswer::Yes) sendValue(kZeroResolverAddress, QStringLiteral("1"));
 }
 
 } // namespace kalvex

@@ -81,7 +81,6 @@ class frmSetup : public MachinePage {
     std::vector<QWidget*> m_live;     // enabled online only
     IndexRange m_range{0, 2};
     bool m_checkBoxUpdate = false;
-    bool m_lastOfflineEdit = false;
 };
 
 } // namespace kalvex

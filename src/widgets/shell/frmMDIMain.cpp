@@ -4,6 +4,7 @@
 #include "data/LinkNotes.h"
 #include "data/OnlineMode.h"
 #include "data/ShiftExport.h"
+#include "data/pages/ColorControlTable.h"
 #include "link/ProgramFolder.h"
 #include "link/RSComm.h"
 #include "link/SerialPort.h"
@@ -167,7 +168,7 @@ void frmMDIMain::mnuEditOfflineEditing_Click() {
 
 void frmMDIMain::mnuEditPasscode_Click() {
     const QString title = QStringLiteral("Color Control Passcode");
-    const QString address = QStringLiteral("W1298");
+    const QString& address = kColorPasscodeAddress;
     RSComm& link = m_ctx.link;
     // Pre-filled only with what the board sent: a failed read leaves the box empty.
     const LinkResult current = link.readValue(address);
