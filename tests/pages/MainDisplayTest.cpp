@@ -58,12 +58,7 @@ class MainDisplayTest : public test::LinkFixture {
         QTest::keyClicks(spindle, text);
     }
     // Byte writes as (address, value).
-    Writes writes() const {
-        Writes out;
-        for (const auto& w : board.writes())
-            out.emplace_back(w.address, w.value);
-        return out;
-    }
+    Writes writes() const { return test::memoryWrites(board); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
     QStringList shown() const {
         QStringList texts;
