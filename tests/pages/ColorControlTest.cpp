@@ -114,15 +114,11 @@ class ColorPageTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue("B692", 140);
         board.setValue("W690", 500);
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
     void open() {
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         clearTranscript();
         runPass();
     }
@@ -148,6 +144,7 @@ class ColorPageTest : public test::LinkFixture {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // a range message
     }
 
+    test::UsLocale locale;
     AppState state;
     frmColorControl page{state, link, prompt};
 };

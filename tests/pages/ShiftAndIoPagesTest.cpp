@@ -88,21 +88,18 @@ class ShiftPageTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue("B1016", 0xA0);
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         runPass(); // ShowOnline and the first tab
         clearTranscript();
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
     void runPass() { test::runPass(page.refreshLoop()); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
     QString shown(int i) const {
         return control<QLabel>(page, QStringLiteral("lblData%1").arg(i))->text();
     }
 
+    test::UsLocale locale;
     AppState state;
     frmData page{state, link, prompt};
 };
