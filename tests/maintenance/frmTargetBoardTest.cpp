@@ -156,10 +156,7 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
     reset->click();
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_EQ(prompt.boxes[1].title, "WARNING - Fault Code Reset!");
-    std::vector<std::pair<int, int>> writes;
-    for (const sim::MemoryWrite& w : board.writes())
-        writes.emplace_back(w.address, w.value);
-    EXPECT_EQ(writes,
+    EXPECT_EQ(test::memoryWrites(board),
               (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
     EXPECT_FALSE(window->firstPassDone());
     firstPass();

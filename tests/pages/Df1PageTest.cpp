@@ -19,9 +19,7 @@ class Df1PageTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         runPass(); // ShowOnline
         clearTranscript();
     }

@@ -32,16 +32,12 @@ class MainDisplayTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue("B2088", 5);
         state.gSpindleCountKnown = true;
         QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++modeUpdates; });
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         activate();
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
     // A fresh start of the cycle; from here on only the test moves it.
     void activate() {
@@ -58,12 +54,7 @@ class MainDisplayTest : public test::LinkFixture {
         QTest::keyClicks(spindle, text);
     }
     // Byte writes as (address, value).
-    Writes writes() const {
-        Writes out;
-        for (const auto& w : board.writes())
-            out.emplace_back(w.address, w.value);
-        return out;
-    }
+    Writes writes() const { return test::memoryWrites(board); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
     QStringList shown() const {
         QStringList texts;
@@ -75,6 +66,7 @@ class MainDisplayTest : public test::LinkFixture {
         return control<QPlainTextEdit>(page, "txtMessageDisplay")->toPlainText();
     }
 
+    test::UsLocale locale;
     AppState state;
     frmMain page{state, link, prompt};
     QLineEdit* spindle = control<QLineEdit>(page, "txtSpindleBlowoff");

@@ -1,6 +1,7 @@
 #include "widgets/pages/NumericEntryField.h"
 #include "data/AppState.h"
 #include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/EntryFieldGroup.h"
 #include "widgets/pages/UpDown.h"
 
@@ -33,9 +34,7 @@ class EntryFieldTest : public test::LinkFixture {
         entry->setRange(0, 1000);
         entry->showValue("650");
         state.gCurrentData.Value[kItem] = 650;
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         field->setFocus();
         board.clearTranscript();
     }
@@ -201,9 +200,7 @@ class EntryGroupTest : public test::LinkFixture {
         group.showValue(0, "400");
         group.showValue(1, "100");
         group.updateRanges();
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
     }
     void enter(QLineEdit* field, const char* text) {
         field->setFocus();

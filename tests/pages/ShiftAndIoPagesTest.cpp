@@ -1,6 +1,4 @@
 #include "data/AppState.h"
-#include "data/pages/IoStatusTable.h"
-#include "data/pages/ShiftDataTable.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
@@ -26,64 +24,6 @@ std::vector<int> bytes(std::initializer_list<std::pair<int, int>> runs) {
         for (int k = 0; k < count; ++k)
             out.push_back(first + k);
     return out;
-}
-
-TEST(PageTables, ShiftDisplaysAddressesCaptionsAndTabs) {
-    const std::tuple<int, const char*, const char*> cases[] = {{0, "B599", "Tripped Spindle:"},
-                                                               {1, "W1020", "#1"},
-                                                               {36, "W1090", "#36"},
-                                                               {37, "D1100", "Total Good Cans:"},
-                                                               {39, "D1108", "Bad Can Blow-offs:"},
-                                                               {40, "D1116", "Manual Blow-offs:"},
-                                                               {42, "D1112", "Restart Blow-offs:"},
-                                                               {43, "W1124", "#1"},
-                                                               {78, "W1194", "#36"},
-                                                               {79, "D1200", "Total Good Cans:"},
-                                                               {84, "D1212", "Restart Blow-offs:"},
-                                                               {85, "W1224", "#1"},
-                                                               {120, "W1294", "#36"}};
-    for (auto [i, address, caption] : cases) {
-        EXPECT_EQ(shiftDataAddress(i), address) << i;
-        EXPECT_EQ(shiftDataCaption(i), caption) << i;
-    }
-    EXPECT_EQ(shiftDataAddress(121), "");
-    const std::pair<int, int> tabs[] = {{0, 36}, {37, 78}, {79, 120}};
-    for (int t = 0; t < 3; ++t)
-        EXPECT_EQ(std::pair(shiftTabRange(t).first, shiftTabRange(t).last), tabs[t]) << t;
-    EXPECT_EQ(tripOffsetMax(24), 23);
-    EXPECT_EQ(tripOffsetMax(36), 35);
-}
-
-TEST(PageTables, IoCaptionsTipsAndStates) {
-    const std::tuple<int, int, const char*, const char*> bits[] = {
-        {1, 0, "(B100.0)    0:", "Mandrel No.1 Mark Sensor"},
-        {1, 7, "(B100.7)    7:", "Manual blowoff (from PLC)"},
-        {1, 8, "(B101.0)  10:", "Select-A-Can (1)"},
-        {1, 15, "(B101.7)  17:", "Set-up Enable"},
-        {4, 8, "(B131.0)  10:", "Ductor Feedback Sensor #1"},
-        {0, 0, "CH00:", "'A' Trip Cam Timing"},
-        {0, 8, "CH10:", "spare"},
-        {0, 15, "CH17:", "spare"}};
-    for (auto [frame, bit, caption, tip] : bits) {
-        EXPECT_EQ(ioBitCaption(frame, bit), caption);
-        EXPECT_EQ(ioBitTip(frame, bit), tip) << caption;
-    }
-    EXPECT_EQ(ioBitStateTip(0, 15), "B171.7");
-    EXPECT_EQ(ioBitStateTip(2, 3), "");
-    EXPECT_EQ(ioFrameTitle(4), "Slot0-3");
-    // The value of the RPM row comes from W112, and its tool tip says so.
-    EXPECT_EQ(ioAddress(7), "W112");
-    EXPECT_STREQ(ioValueRows()[7].stateTip, "W112");
-    const std::tuple<IoState, const char*, std::array<int, 3>> states[] = {
-        {IoState::On, "ON", {0, 0, 255}},
-        {IoState::Off, "off", {192, 0, 0}},
-        {IoState::Unknown, "-", {0, 0, 255}}};
-    for (auto [state, text, colour] : states) {
-        EXPECT_EQ(ioStateText(state), text);
-        EXPECT_EQ(ioStateColour(state), colour) << text;
-    }
-    EXPECT_EQ(ioInputState(1), IoState::On);
-    EXPECT_EQ(ioInputState(2), IoState::Off);
 }
 
 class IoPageTest : public test::LinkFixture {
@@ -148,21 +88,18 @@ class ShiftPageTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         board.setValue("B1016", 0xA0);
-        page.show();
-        QApplication::setActiveWindow(&page);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        test::showActive(page);
         runPass(); // ShowOnline and the first tab
         clearTranscript();
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
     void runPass() { test::runPass(page.refreshLoop()); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
     QString shown(int i) const {
         return control<QLabel>(page, QStringLiteral("lblData%1").arg(i))->text();
     }
 
+    test::UsLocale locale;
     AppState state;
     frmData page{state, link, prompt};
 };

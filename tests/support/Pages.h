@@ -2,7 +2,11 @@
 #include "link/Address.h"
 #include "widgets/pages/RefreshLoop.h"
 
+#include <QApplication>
+#include <QLocale>
 #include <QString>
+#include <QTest>
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -16,6 +20,19 @@ inline int runPass(RefreshLoop& loop) {
         ++steps;
     return steps;
 }
+
+// Shows a window as the active one, so its refresh loop may step and its fields take the focus.
+inline void showActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+// Counts grouped the US way while it lives.
+struct UsLocale {
+    UsLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~UsLocale() { QLocale::setDefault(QLocale::c()); }
+};
 
 // The memory bytes behind board addresses, in order.
 inline std::vector<int> bytesOf(const std::vector<QString>& adds) {

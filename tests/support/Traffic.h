@@ -17,4 +17,12 @@ struct Traffic {
 };
 Traffic trafficOf(const sim::Board& board, int startMode);
 
+// The board's memory writes as (address, byte), in order.
+inline std::vector<std::pair<int, int>> memoryWrites(const sim::Board& board) {
+    std::vector<std::pair<int, int>> out;
+    for (const sim::MemoryWrite& w : board.writes())
+        out.emplace_back(w.address, w.value);
+    return out;
+}
+
 } // namespace kalvex::test
