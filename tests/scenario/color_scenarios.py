@@ -1,6 +1,5 @@
 """Real-input scenarios of the Color Control page."""
 
-import time
 
 from kalvex_x import Kalvex, changed_bytes, check
 
@@ -34,9 +33,7 @@ def color_control_navigation_writes_only_the_station(display, kalvex):
         k.key("alt+w", "1")
         k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display")
         k.key("alt+w", "3")
-        open_color_control(k)
-        time.sleep(0.5)
-        after = k.snapshot()
+        after = open_color_control(k)
         other = [w for w in after.writes if w[0] != STATION]
         check(after.writes and not other, "writes: %s" % after.writes[:12])
         check(all(v == 1 for _, v in after.writes), "station writes: %s" % after.writes[:12])

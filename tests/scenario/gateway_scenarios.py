@@ -39,8 +39,8 @@ def df1_navigation_writes_nothing(display, kalvex):
         k.key("F3")
         open_df1(k)
         k.set_board("B1401.0 = 1\n")
-        s = k.wait_for(lambda s: s.find("cboSetup", "SLC500") and s, "the list following the board")
-        time.sleep(0.5)
+        k.wait_for(lambda s: s.find("cboSetup", "SLC500"), "the list following the board")
+        k.settle()  # what the change set off has run
         s = k.snapshot()
         check(not s.writes, "the board received writes: %s" % s.writes[:12])
         check(s.memory[PLC_TYPE] == 241, "B1401 is %d" % s.memory[PLC_TYPE])
@@ -59,7 +59,7 @@ def df1_plc_type_chosen_by_keyboard(display, kalvex):
                        "the data set's SLC500 offline")
         k.key("alt+p", "Up")
         s = k.wait_for(lambda s: s.find("cboSetup", "PLC5") and s, "PLC5 chosen offline")
-        time.sleep(0.3)
+        k.settle()
         check(k.snapshot().writes == [(PLC_TYPE, 241)], "offline wrote to the board")
 
 
@@ -131,10 +131,11 @@ def comm_port_failed_reopen_keeps_the_dialog(display, kalvex):
         k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
         open_dialog(k)
         k.toggle_cable()
-        # The background update may meet the silent board first: its retry box is cancelled.
-        if k.eventually(lambda s: s.boxes(), timeout=1.5).boxes():
-            k.key("Escape")
-            k.wait_for(lambda s: not s.boxes(), "the background's box closing")
+        # The background update runs on under the dialog and meets the silent board first:
+        # its retry box is cancelled.
+        k.wait_for(lambda s: s.boxes(), "the background's retry box")
+        k.key("Escape")
+        k.wait_for(lambda s: not s.boxes(), "the background's box closing")
         k.key("alt+s")
         k.wait_for(lambda s: s.boxes(), "the link's retry box", timeout=20)
         k.key("Escape")

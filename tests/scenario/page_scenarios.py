@@ -2,13 +2,13 @@
 
 import os
 import tempfile
-import time
 
 from kalvex_x import Kalvex, changed_bytes, check
 
 SHIFT_TABS = ["&Trips Per Spindle", "&Current Shift", "&Last Shift"]
 SHIFT_TAB_KEYS = ["alt+t", "alt+c", "alt+l"]
 RESET_TRIPS = 1016  # bit 0 of this byte holds the trips at zero
+NORMAL = "System Message:  All Faults Normal"
 
 
 def open_shift_data(k):
@@ -36,8 +36,7 @@ def shift_data_navigation_writes_nothing(display, kalvex):
         k.wait_for(lambda s: s.find("MODE", "OFFLINE"), "offline")
         k.key("F3")
         k.wait_for(lambda s: s.find("MODE", "ONLINE") and s.shown("tbsData"), "online again")
-        time.sleep(0.5)
-        after = k.snapshot()
+        after = k.wait_for(lambda s: s.find("STATUS", NORMAL) and s, "a background read online")
         check(not after.writes, "the board received writes: %s" % after.writes[:12])
         check(not changed_bytes(before, after), "board bytes changed: %s" % changed_bytes(before, after))
         check(not problems, "boxes on the way: %s" % problems)
@@ -49,11 +48,9 @@ def reset_trips_held_by_the_mouse(display, kalvex):
     with Kalvex(display, kalvex, "--online", "--page", "5", state="B1016 = 160\n") as k:
         s = open_shift_data(k)
         k.key("alt+r", "space", "Return")
-        time.sleep(0.5)
         check(not k.snapshot().writes, "the keyboard pressed Reset Trips")
         k.mouse_down(s.one("cmdResetTrips"))
-        time.sleep(1.0)
-        held = k.snapshot()
+        held = k.wait_for(lambda s: s.writes and s, "the press written")
         k.mouse_up()
         after = k.eventually(lambda s: len(s.writes) >= 2)
         check(held.memory[RESET_TRIPS] == 161, "held: B1016 is %d" % held.memory[RESET_TRIPS])
@@ -122,7 +119,7 @@ def transfer_data_ends_the_shift(display, kalvex):
         k.click_widget(s.one(text=SHIFT_TABS[1]))
         s = k.wait_for(lambda s: s.shown("cmdEndofShift") and s, "the Current Shift tab")
         k.mouse_down(s.one("cmdEndofShift"))
-        time.sleep(0.5)
+        k.wait_for(lambda s: s.writes, "the press written")
         k.mouse_up()
         s = k.eventually(lambda s: s.dword(1200) == 5000)
         check((s.dword(1200), s.dword(1204), s.word(1224)) == (5000, 40, 7),
@@ -137,7 +134,7 @@ def io_status_writes_nothing(display, kalvex):
     with Kalvex(display, kalvex, "--online", "--page", "6") as k:
         s = k.wait_for(lambda s: s.find("lblSlot00State15", "ON") and s, "Set-up Enable ON")
         check(s.one("lblSlot00State1").text == "ON", "no can on the mandrel")
-        time.sleep(10)
+        k.hold(lambda s: not s.writes, "the page wrote to the board", 10)
         k.key("F4")
         s = k.wait_for(lambda s: s.find("MODE", "OFFLINE") and s, "offline")
         s = k.eventually(lambda s: all(w.text == "-" for w in s.widgets if "State" in w.name))
@@ -157,12 +154,12 @@ def export_after_upload(display, kalvex):
         k.key("ctrl+x")
         k.wait_for(lambda s: s.boxes(), "the upload question")
         k.key("y")
-        k.wait_for(lambda s: s.shown("QFileDialog"), "the save dialog", timeout=30)
+        k.wait_for(lambda s: s.focus == "fileNameEdit", "the save dialog", timeout=60)
         k.key("ctrl+a")
         k.type(path)
         k.key("Return")
-        k.wait_for(lambda s: not s.shown("QFileDialog"), "the dialog to close")
-        time.sleep(0.5)
+        k.wait_for(lambda s: not s.shown("QFileDialog") and os.path.exists(path),
+                   "the export written")  # (saved whole under its name, or not at all)
         with open(path, "rb") as f:
             lines = f.read().split(b"\r\n")
         check(len(lines) == 97 and lines[96] == b"", "%d lines" % len(lines))
@@ -184,7 +181,6 @@ def export_after_upload(display, kalvex):
                 break
             k.key("Escape")
         check(answered, "no question about the failed upload")
-        time.sleep(0.5)
         s = k.snapshot()
         check(not s.shown("QFileDialog") and not s.boxes(), "a dialog after No")
         with open(path, "rb") as f:

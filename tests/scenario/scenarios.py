@@ -17,6 +17,7 @@ from simulator_scenarios import SIMULATOR_SCENARIOS
 from signal_scenarios import SIGNAL_SCENARIOS
 from history_scenarios import HISTORY_SCENARIOS
 
+NORMAL = "System Message:  All Faults Normal"
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
 TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]
 TAB_FIRST_FIELD = ["txtSetup0", "txtSetup3", "txtSetup8", "txtSetup18"]
@@ -44,8 +45,7 @@ def navigation_never_writes(display, kalvex):
                 k.menu("&Window", "&2 Set-up Parameters")
             else:
                 k.key("alt+w", "2")
-            k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
-            time.sleep(0.5)
+            k.wait_for(lambda s: s.find("txtSetup0", "600") or s.boxes(), "the Set-up page read")
             problems += k.dismiss_boxes()
             for tab in range(4):
                 if by_mouse:
@@ -72,8 +72,7 @@ def navigation_never_writes(display, kalvex):
             k.wait_for(lambda s: s.find("MODE", "OFFLINE"), "offline")
             k.key("F3")
             k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online again")
-        time.sleep(0.5)
-        after = k.snapshot()
+        after = k.wait_for(lambda s: s.find("STATUS", NORMAL) and s, "a background read online")
         check(not after.writes, "the board received writes: %s" % after.writes[:12])
         check(not changed_bytes(before, after), "board bytes changed: %s" % changed_bytes(before, after))
         check(not problems, "boxes or wrong tabs on the way: %s" % problems)
@@ -86,15 +85,14 @@ def menu_page_online_writes_nothing(display, kalvex):
         k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
         for leave in (["Tab"], ["Return"], ["Escape", "Escape"], ["alt+w", "1"]):
             k.key("alt+w", "2")
-            k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
-            time.sleep(0.7)
+            k.wait_for(lambda s: s.find("txtSetup0", "600") or s.boxes(), "the Set-up page read")
             boxes = k.dismiss_boxes()
             check(not boxes, "opening the page showed %s" % boxes)
             k.key(*leave)
             boxes = k.dismiss_boxes()
             check(not boxes, "%s showed %s" % (leave, boxes))
             k.key("alt+w", "1")
-            time.sleep(0.3)
+            k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
         s = k.snapshot()
         check(not s.writes, "the board received writes: %s" % s.writes)
         check(s.word(1092) == 600, "W1092 is %d, was 600" % s.word(1092))
@@ -115,17 +113,16 @@ def spin_with_pending_range_error(display, kalvex):
             box = k.wait_for(lambda s: s.boxes(), "the range message")[0]
             check("Only a Number Between 0 and 1999" in box.text, "box says " + box.text)
             k.key("Return")
-            time.sleep(2.0)  # a repeating arrow would step ten times a second
-            s = k.snapshot()
-            check(not s.boxes(), "another box: %s" % [b.text for b in s.boxes()])
-            check(not s.writes, "arrow of %s: the board received %s" % (arrow_of, s.writes[:12]))
+            # A repeating arrow would step ten times a second.
+            s = k.hold(lambda s: not s.boxes() and not s.writes,
+                       "arrow of %s: a box or a write after OK" % arrow_of, 2.0)
             check(s.focus == "txtSetup0", "the focus went to %s" % s.focus)
             check(s.one("txtSetup0").text == "600", "the field shows %s" % s.one("txtSetup0").text)
         # A plain click on an arrow: one step, one write.
         spin = s.spin_of("txtSetup1")
         k.click(spin.x + spin.w // 2, spin.y + spin.h * 3 // 4)
-        time.sleep(1.5)
-        s = k.snapshot()
+        k.wait_for(lambda s: len(s.writes) >= 2, "the step written")
+        s = k.hold(lambda s: len(s.writes) == 2, "the arrow went on stepping", 1.5)
         check(s.writes == [(1094, 999 % 256), (1095, 999 // 256)], "writes: %s" % s.writes[:12])
         check(s.word(1092) == 600 and s.word(1094) == 999, "W1092 %d W1094 %d" % (s.word(1092), s.word(1094)))
 
@@ -146,13 +143,11 @@ def pages_cannot_be_closed(display, kalvex):
         k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
         for keys in (["ctrl+w"], ["ctrl+F4"]):
             k.key(*keys)
-            time.sleep(0.4)
             check(k.snapshot().shown("txtSetup0"), "%s closed the page" % keys)
         s = k.snapshot()
         controls = [w for w in s.widgets if "ControllerWidget" in w.name or "ControlLabel" in w.name]
         for c in controls:  # none should be there; click their right end (close) if they are
             k.click(c.x + c.w - 6, c.y + c.h // 2)
-            time.sleep(0.4)
             k.dismiss_boxes()
         s = k.snapshot()
         check(s.shown("txtSetup0"), "the window controls closed the page")
@@ -185,7 +180,6 @@ def long_fault_text_keeps_the_window(display, kalvex):
         width = k.snapshot().one("frmMDIMain").w
         s = k.wait_for(lambda s: "fault" in s.one("STATUS").text.lower() and s, "the fault text")
         k.dismiss_boxes()
-        time.sleep(1.0)
         s = k.snapshot()
         main, time_panel = s.one("frmMDIMain"), s.one("TIME")
         check(main.w == width, "the window grew from %d to %d px" % (width, main.w))
