@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libcli11-dev googletest libgtest-dev
           libgmock-dev libbenchmark-dev xvfb xauth poppler-utils openbox xdotool python3
-          desktop-file-utils appstream ser2net libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+          desktop-file-utils appstream ser2net libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev ccache
           "$@")
 missing=()
 for p in "${packages[@]}"; do

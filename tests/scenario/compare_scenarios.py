@@ -1,7 +1,6 @@
 """Real-input scenarios of the compare window's download when the board stops answering or the
 operator stops it."""
 
-import time
 
 from kalvex_x import Kalvex, check
 
@@ -91,7 +90,7 @@ def title_keeps_one_form(display, kalvex):
     """The title bar reads "KALVEX - [unnamed]" with the Main Display page shown."""
     with Kalvex(display, kalvex) as k:
         k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
-        time.sleep(0.5)
+        k.settle()
         title = k.xdo("getwindowname", k.window).strip()
         check(title == "KALVEX - [unnamed]", "the title reads %r" % title)
 

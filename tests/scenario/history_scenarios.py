@@ -29,7 +29,7 @@ def history_lists_the_alarm_and_exports_it(display, kalvex):
             k.menu("&View", "&History...")
             s = k.wait_for(lambda s: s.shown("tblEvents") and s, "the History window")
             k.click_widget(s.one("cmdExportCsv"))
-            k.wait_for(lambda s: s.shown("QFileDialog"), "the save dialog", timeout=30)
+            k.wait_for(lambda s: s.focus == "fileNameEdit", "the save dialog", timeout=60)
             path = os.path.join(work, "shift.csv")
             k.key("ctrl+a")
             k.type(path)

@@ -41,6 +41,17 @@ def check(condition, message):
         raise Failure(message)
 
 
+def wait_until(condition, what, timeout=30):
+    """Polls a condition until it holds; a deadline generous enough for a loaded machine."""
+    deadline = time.time() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        check(time.time() < deadline, "timed out waiting for " + what)
+        time.sleep(0.05)
+
+
 class Display:
     """A private Xvfb with openbox on it."""
 
@@ -64,8 +75,16 @@ class Display:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        wait_until(self._wm_ready, "openbox to manage the screen")
         return self
+
+    def _wm_ready(self):
+        # Until the window manager has announced itself, xdotool says it "claims not to support"
+        # active windows; afterwards there is simply none active yet.
+        check(self.wm.poll() is None, "openbox ended")
+        r = subprocess.run(["xdotool", "getactivewindow"], env=self.env, capture_output=True,
+                           text=True, timeout=30)
+        return "claims not to support" not in r.stderr
 
     def __exit__(self, *exc):
         for p in (self.wm, self.xvfb):
@@ -157,11 +176,22 @@ class Kalvex:
                    **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
-        out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=30)
+        out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=60)
         self.window = out.split()[0]
         if not start_box:
-            self.xdo("windowactivate", "--sync", self.window)
-            self.wait_for(lambda s: s.shown("frmMDIMain"), "the main window")
+            self.activate()
+            self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-", "the main window")
+
+    def activate(self):
+        """Asks openbox for the main window until it is the active one: a request made before
+        openbox manages the newly mapped window is dropped, so one --sync request may wait
+        for ever on a loaded machine."""
+        def active():
+            if self.xdo("getactivewindow").strip() == self.window:
+                return True
+            self.xdo("windowactivate", self.window)
+            return False
+        wait_until(active, "the main window to be active")
 
     def close(self):
         if self.process.poll() is None:
@@ -178,36 +208,54 @@ class Kalvex:
     def __exit__(self, *exc):
         self.close()
 
-    def xdo(self, *args, timeout=15):
+    def xdo(self, *args, timeout=30):
         r = subprocess.run(["xdotool", *args], env=self.display.env, capture_output=True,
                            text=True, timeout=timeout)
         return r.stdout
 
-    # Real input.
+    # Real input. xdotool returns once the X server has delivered the input; settle() then
+    # waits until the program has handled it.
     def key(self, *keys, delay=40):
         self.xdo("key", "--delay", str(delay), *keys)
-        time.sleep(0.15)
+        self.settle()
 
     def type(self, text):
         self.xdo("type", "--delay", "40", text)
-        time.sleep(0.15)
+        self.settle()
 
     def click(self, x, y, button=1):
-        # (--sync would wait forever when the pointer is already there)
-        self.xdo("mousemove", str(x), str(y), "sleep", "0.1", "click", str(button))
-        time.sleep(0.2)
+        # (mousemove --sync would wait forever when the pointer is already there; moved first,
+        # so the widget under it sees the pointer enter before the press)
+        self.xdo("mousemove", str(x), str(y))
+        self.settle()
+        self.xdo("click", str(button))
+        self.settle()
 
     def click_widget(self, widget):
         self.click(*widget.centre())
 
     def mouse_down(self, widget):
-        x, y = widget.centre()
-        self.xdo("mousemove", str(x), str(y), "sleep", "0.1", "mousedown", "1")
-        time.sleep(0.2)
+        self.xdo("mousemove", *(str(v) for v in widget.centre()))
+        self.settle()
+        self.xdo("mousedown", "1")
+        self.settle()
 
     def mouse_up(self):
         self.xdo("mouseup", "1")
-        time.sleep(0.2)
+        self.settle()
+
+    def settle(self):
+        """Two round trips through the program's event loop (a dump each): the input and the
+        signals sent before have been handled, however slow the machine. Nothing to wait for
+        once the program has ended."""
+        for _ in range(2):
+            if self.process.poll() is not None:
+                return
+            try:
+                self.snapshot()
+            except Failure:
+                if self.process.poll() is None:
+                    raise
 
     def set_board(self, state):
         """Changes the simulated board as its own program would (state-file lines), before the
@@ -219,7 +267,7 @@ class Kalvex:
     def toggle_cable(self):
         """Silences the simulated board, or makes it answer again."""
         self.process.send_signal(signal.SIGUSR2)
-        time.sleep(0.1)
+        self.settle()  # (a dump requested right after may be handled first)
 
     def menu(self, title, item):
         """Opens a menu with the mouse and chooses an item."""
@@ -240,36 +288,48 @@ class Kalvex:
         for f in (self.dump_path, self.dump_path + ".widgets"):
             if os.path.exists(f):
                 os.remove(f)
+        self._check_running()
+        self.process.send_signal(signal.SIGUSR1)
+        deadline = time.time() + 30
+        # (the memory alone is also dumped as the program ends)
+        while not os.path.exists(self.dump_path) or not os.path.exists(self.dump_path + ".widgets"):
+            self._check_running()
+            check(time.time() < deadline, "kalvex wrote no dump (is the program blocked?)")
+            time.sleep(0.01)
+        with open(self.dump_path) as d, open(self.dump_path + ".widgets") as w:
+            return Snapshot(d.read(), w.read())
+
+    def _check_running(self):
         if self.process.poll() is not None:
             with open(os.path.join(self.dir, "stderr")) as f:
                 tail = f.read()[-2000:]
             raise Failure("kalvex ended (status %s): %s" % (self.process.returncode, tail))
-        self.process.send_signal(signal.SIGUSR1)
-        deadline = time.time() + 10
-        while not os.path.exists(self.dump_path):
-            check(time.time() < deadline, "kalvex wrote no dump (is the program blocked?)")
-            time.sleep(0.02)
-        with open(self.dump_path) as d, open(self.dump_path + ".widgets") as w:
-            return Snapshot(d.read(), w.read())
 
-    def wait_for(self, condition, what, timeout=10):
-        deadline = time.time() + timeout
-        while True:
-            s = self.snapshot()
-            result = condition(s)
-            if result:
-                return result
-            check(time.time() < deadline, "timed out waiting for " + what)
-            time.sleep(0.1)
+    def wait_for(self, condition, what, timeout=30):
+        return wait_until(lambda: condition(self.snapshot()), what, timeout)
 
-    def eventually(self, condition, timeout=3):
+    def eventually(self, condition, timeout=15):
         """The first snapshot that meets the condition, or the last one after the timeout."""
         deadline = time.time() + timeout
         while True:
             s = self.snapshot()
             if condition(s) or time.time() > deadline:
                 return s
-            time.sleep(0.1)
+            time.sleep(0.05)
+
+    def hold(self, condition, what, seconds, turns=10):
+        """Watches that the condition holds in every snapshot for the given time and at least
+        the given number of turns of the program's event loop (what must not happen, such as
+        a repeating arrow, shows in that time); returns the last snapshot."""
+        deadline = time.time() + seconds
+        seen = 0
+        while True:
+            s = self.snapshot()
+            check(condition(s), what)
+            seen += 1
+            if seen >= turns and time.time() > deadline:
+                return s
+            time.sleep(0.05)
 
     def dismiss_boxes(self):
         """Answers every message box shown with Return; returns their texts."""
@@ -280,5 +340,4 @@ class Kalvex:
                 break
             texts.append(boxes[0].text)
             self.key("Return")
-            time.sleep(0.2)
         return texts

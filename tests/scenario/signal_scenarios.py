@@ -101,7 +101,7 @@ def sigterm_during_program_download(display, kalvex):
             f.write(":00000001FF\r\n")
         before = k.wait_for(lambda s: s.find("MODE", "ONLINE") and s, "online")
         k.key("alt+f", "d")
-        k.wait_for(lambda s: s.shown("fileNameEdit"), "the file dialog")
+        k.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog")
         k.type(path)
         k.key("Return")
         for what in ("the download question", "the ident box"):
