@@ -130,18 +130,18 @@ def export_after_upload(display, kalvex):
         k.toggle_cable()
         answered = False
         for _ in range(10):
-            box = k.wait_for(lambda s: s.boxes() or s.shown("QFileDialog"), "a box", timeout=20)
-            check(box is not True and not k.snapshot().shown("QFileDialog"),
-                  "the save dialog came although the upload failed")
-            text = k.snapshot().boxes()[0].text
+            shown = k.wait_for(lambda s: (s.boxes() or s.shown("QFileDialog")) and s, "a box",
+                               timeout=20)
+            check(not shown.shown("QFileDialog"), "the save dialog came although the upload failed")
+            text = shown.boxes()[0].text
             if "could not all be read" in text:
                 k.key("n")
                 answered = True
                 break
             k.key("Escape")
         check(answered, "no question about the failed upload")
-        s = k.snapshot()
-        check(not s.shown("QFileDialog") and not s.boxes(), "a dialog after No")
+        k.wait_for(lambda s: not s.boxes(), "the question to close")
+        k.hold(lambda s: not s.shown("QFileDialog") and not s.boxes(), "a dialog after No", 1.0)
         with open(path, "rb") as f:
             check(f.read().split(b"\r\n") == lines, "the old export changed")
 
