@@ -317,10 +317,11 @@ QString HistoryRecorder::itemNameOf(const QString& address) {
 }
 
 // Five reads every 10 s, only while the link is free and another page is shown: the one
-// traffic the history adds, and only when asked for.
+// traffic the history adds, and only when asked for. A lost link fails the first read at once,
+// without a byte sent.
 void HistoryRecorder::sampleInBackground() {
     if (!m_recording || !m_settings.backgroundSampling || !m_link.OnlineMode() ||
-        m_link.CommError() || m_link.isBusy() || m_state.gActiveWindow == kMainDisplay)
+        m_link.isBusy() || m_state.gActiveWindow == kMainDisplay)
         return;
     if (m_mayRead && !m_mayRead()) return;
     for (const auto& [counter, series] : kCounters)
