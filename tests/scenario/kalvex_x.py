@@ -176,8 +176,11 @@ class Kalvex:
                    **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
         self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                         stderr=open(os.path.join(self.dir, "stderr"), "w"))
-        out = self.xdo("search", "--sync", "--onlyvisible", "--name", "^KALVEX - ", timeout=60)
-        self.window = out.split()[0]
+        # Polled, not --sync: a search that starts as the window maps may wait for ever.
+        def mapped():
+            check(self.process.poll() is None, "kalvex ended at start (see its stderr)")
+            return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
+        self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
         if not start_box:
             self.activate()
             self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-", "the main window")
