@@ -100,37 +100,40 @@ TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
     }
 }
 
-TEST_F(ProgramDownloadTest, BadHexLineMidFileIsRefusedBeforeAnythingIsSent) {
-    writeProgram(kRecord + ":1040100001020304\r\n" + kRecord);
-    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
-    EXPECT_TRUE(sent().isEmpty());
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].text,
-              "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!");
-    EXPECT_FALSE(files.ValidProgram());
-}
-
-TEST_F(ProgramDownloadTest, MissingOrEmptyHexStopsBeforeTheBoardIsAsked) {
-    writeProgram("");
-    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
-    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"));
-    QFile::remove(path("LINE1.hex"));
-    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
-    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"));
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_TRUE(link.OnlineMode());
-}
-
-TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
-    writeProgram(kHex, 'E');
-    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
-    link.setOnlineMode(false);
-    writeProgram(kHex);
-    EXPECT_EQ(download(std::nullopt), Outcome::Offline);
-    EXPECT_TRUE(prompt.boxes.back().text.startsWith("Program is Currently OFFLINE."));
-    EXPECT_TRUE(sent().isEmpty());
+// Refused before the board is asked anything, with the reason; the link stays as it was.
+TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {
+    const struct {
+        QByteArray hex; // "-": no .hex file
+        char type;
+        bool online;
+        Outcome outcome;
+        const char* box; // the end of the last box's text
+    } cases[] = {
+        {kRecord + ":1040100001020304\r\n" + kRecord, 'D', true, Outcome::Invalid,
+         "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"},
+        {"", 'D', true, Outcome::FileError,
+         "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"},
+        {"-", 'D', true, Outcome::FileError,
+         "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"},
+        {kHex, 'E', true, Outcome::Invalid, ""},
+        {kHex, 'D', false, Outcome::Offline, "Program is Currently OFFLINE."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.outcome));
+        writeProgram(c.hex, c.type);
+        if (c.hex == "-") QFile::remove(path("LINE1.hex"));
+        link.setOnlineMode(c.online);
+        prompt.boxes.clear();
+        EXPECT_EQ(download(std::nullopt), c.outcome);
+        EXPECT_TRUE(sent().isEmpty());
+        EXPECT_EQ(link.OnlineMode(), c.online);
+        ASSERT_FALSE(prompt.boxes.empty());
+        EXPECT_TRUE(prompt.boxes.back().text.contains(c.box))
+            << qPrintable(prompt.boxes.back().text);
+        if (c.outcome == Outcome::Invalid) {
+            EXPECT_FALSE(files.ValidProgram());
+        }
+    }
 }
 
 // Both tries of the first ident byte come back with a wrong echo: the link stays up, but the
