@@ -57,7 +57,7 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
     };
     // clang-format off
     const std::tuple<ReportOptions, std::function<void()>, ReportOptions> cases[] = {
-        {{true, true, false, true, 0, 99}, rangeDisabled, {true, true, false, true, 0, 0}},
+        {{true, true, false, true, 0, 99}, rangeDisabled, {true, true, false, false, 0, 0}},
         {{false, true, true, false, 5, 120}, [] {}, {false, true, true, false, 5, 120}},
         {{false, false, false, false, 3, 4}, [this] { click("cmdFullReport"); }, {true, true, true, true, 0, 0}},
         {{}, [this] { press(option(1)); }, {true, true, true, false, 0, 0}}, // empty fields
