@@ -58,12 +58,4 @@ TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): no text installed for this code");
 }
 
-// The shipped texts name only codes the board's documents describe; others have no text.
-TEST_F(IdentityTest, ShippedTextsHoldNoGuessedAdvice) {
-    RSComm shipped(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
-    EXPECT_EQ(shipped.FaultDescription(0x5C), "Fault Code (5CH): Program is invalid.");
-    EXPECT_EQ(shipped.FaultDescription(0x0A), "Fault Code (0AH): no text installed for this code");
-    EXPECT_EQ(shipped.FaultDescription(1), "Fault Code (01H): no text installed for this code");
-}
-
 } // namespace
