@@ -74,20 +74,6 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(ReportSetup, EnteringAFieldChoosesTheRangeAndOffersZero) {
-    open({});
-    field(0)->setFocus();
-    EXPECT_TRUE(option(1)->isChecked());
-    EXPECT_EQ(field(0)->text(), "0");
-    QTRY_COMPARE(field(0)->selectedText(), QStringLiteral("0"));
-    QTest::keyClicks(field(0), "12");
-    QTest::keyClick(field(0), Qt::Key_Return); // Enter moves on to "to:"
-    EXPECT_TRUE(field(1)->hasFocus());
-    QTest::keyClicks(field(1), "450");
-    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
 // Tab through the range to Ok and Enter: All Labels stays chosen. A digit typed in a field
 // passed into by Tab chooses the range.
 TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
@@ -110,9 +96,14 @@ TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
     }
 }
 
-TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
+// Entering a field chooses the range and offers 0; an entry above 450 is refused, emptied and
+// keeps the focus, and Ok with a refused entry does not close; Enter moves on to "to:".
+TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     open({});
     field(0)->setFocus();
+    EXPECT_TRUE(option(1)->isChecked());
+    EXPECT_EQ(field(0)->text(), "0");
+    QTRY_COMPARE(field(0)->selectedText(), QStringLiteral("0"));
     QTest::keyClicks(field(0), "451");
     QTest::keyClick(field(0), Qt::Key_Tab);
     QTRY_COMPARE(prompt.boxes.size(), size_t(1));
@@ -124,9 +115,17 @@ TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
     QTest::qWait(20);
     EXPECT_TRUE(field(0)->text().isEmpty()); // the focus handed back is no new visit
 
-    QTest::keyClicks(field(0), "abc"); // Ok with a refused entry does not close either
+    QTest::keyClicks(field(0), "abc");
     click("cmdOk");
     EXPECT_FALSE(dialog->chosen());
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    QTRY_VERIFY(field(0)->hasFocus());
+    field(0)->clear();
+    QTest::keyClicks(field(0), "12");
+    QTest::keyClick(field(0), Qt::Key_Return);
+    EXPECT_TRUE(field(1)->hasFocus());
+    QTest::keyClicks(field(1), "450");
+    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 
