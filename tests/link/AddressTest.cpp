@@ -71,12 +71,4 @@ TEST(ValidAdd, AppliesRangesPerBoardGroup) {
         EXPECT_EQ(validAdd(c.var, c.board), c.valid) << c.var << " on " << char(c.board);
 }
 
-TEST(OctalTools, ConvertTwoDigits) {
-    const std::pair<qint16, qint16> pairs[] = {{0, 0}, {13, 15}, {63, 77}, {8, 10}, {7, 7}};
-    for (auto [dec, oct] : pairs) {
-        EXPECT_EQ(dec2Octal(dec), oct);
-        EXPECT_EQ(octal2Dec(oct), dec);
-    }
-}
-
 } // namespace

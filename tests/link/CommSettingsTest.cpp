@@ -1,5 +1,4 @@
 #include "link/CommSettings.h"
-#include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,37 +127,6 @@ TEST(CommSettings, OneUnwritableTargetLeavesEveryFileAsItWas) {
         EXPECT_EQ(contents(home.filePath("DIV51/ORVILO.SFG")), "<missing>");
         EXPECT_EQ(contents(home.filePath("support")), c.supportIsAFile ? "x" : "<missing>");
     }
-}
-
-// A first line that gives no settings: the box for a settings file that cannot be used, the
-// file kept, nothing opened; Retry reads it again.
-TEST(CommSettings, LinkRefusesAMalformedFileAndOpensNothing) {
-    test::SimulatedLink s;
-    const QString path = s.home.filePath("support/RSPort.cfg");
-    QDir().mkpath(s.home.filePath("support"));
-    for (const QByteArray& line : {QByteArray("COM3,9600\r\n"), QByteArray("\x01\xff\x00", 3)}) {
-        writeFile(path, line);
-        s.prompt.boxes.clear();
-        s.prompt.answer(MsgAnswer::Cancel);
-        s.link.OpenRSComm(s.port);
-        ASSERT_EQ(s.prompt.boxes.size(), 1u);
-        EXPECT_EQ(s.prompt.boxes[0].title, "RSComm InitializeRSComm");
-        EXPECT_EQ(s.prompt.boxes[0].buttons, MsgButtons::RetryCancel);
-        EXPECT_EQ(s.prompt.boxes[0].icon, MsgIcon::Critical);
-        EXPECT_TRUE(s.prompt.boxes[0].text.startsWith("Error Number = 13\r\n\r\n" + path))
-            << s.prompt.boxes[0].text.toStdString();
-        EXPECT_FALSE(s.link.OnlineMode());
-        EXPECT_EQ(s.port.openCount(), 0);
-        EXPECT_TRUE(s.board.bytesFromPc().isEmpty());
-        EXPECT_EQ(contents(path), line);
-    }
-    s.prompt.answerWith([&](const test::Box&) {
-        writeFile(path, "3,19200\r\n"); // mended while the box was up
-        return MsgAnswer::Retry;
-    });
-    s.link.OpenRSComm(s.port);
-    EXPECT_TRUE(s.link.OnlineMode());
-    EXPECT_EQ(s.port.lastSettings().portNumber, 3);
 }
 
 } // namespace

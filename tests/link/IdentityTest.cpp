@@ -8,27 +8,6 @@ using kalvex::test::LinkFixture;
 
 namespace {
 
-TEST(BoardNames, NameAndConfigurationLetterByCode) {
-    struct Case {
-        int code;
-        const char* name;
-        const char* letter;
-    };
-    const Case cases[] = {
-        {49, "K2110", "1"},      {51, "K2150", "?"}, {55, "K2410", ""},
-        {57, "Not Defined", ""}, {58, "P7100", "@"}, {61, "P7300(PLC)", "C"},
-        {62, "P7300(PLS)", ""},  {65, "Q7610", "E"}, {68, "P9100(PLC)", "G"},
-        {69, "P9100(PLS)", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RSComm::TargetboardName(c.code), c.name) << c.code;
-        EXPECT_EQ(RSComm::LCFBoardIndex(c.code), c.letter) << c.code;
-    }
-    EXPECT_EQ(RSComm::TargetboardName(70), "F Is Not Defined.");
-    EXPECT_EQ(RSComm::TargetboardName(48), "0 Is Not Defined.");
-    EXPECT_EQ(RSComm::LCFBoardIndex(70) + RSComm::LCFBoardIndex(48), "");
-}
-
 class IdentityTest : public LinkFixture {
   protected:
     void writeFaults(const QString& folder, const QByteArray& content) {
@@ -77,14 +56,6 @@ TEST_F(IdentityTest, MissingFaultFileIsSaidAndASupportFolderOfAnyCaseIsRead) {
     QDir(home.filePath("support")).removeRecursively();
     writeFaults("Support", "");
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): no text installed for this code");
-}
-
-// The shipped texts name only codes the board's documents describe; others have no text.
-TEST_F(IdentityTest, ShippedTextsHoldNoGuessedAdvice) {
-    RSComm shipped(prompt, clock, QStringLiteral(KALVEX_SOURCE_DIR));
-    EXPECT_EQ(shipped.FaultDescription(0x5C), "Fault Code (5CH): Program is invalid.");
-    EXPECT_EQ(shipped.FaultDescription(0x0A), "Fault Code (0AH): no text installed for this code");
-    EXPECT_EQ(shipped.FaultDescription(1), "Fault Code (01H): no text installed for this code");
 }
 
 } // namespace

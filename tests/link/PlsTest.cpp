@@ -194,34 +194,32 @@ TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     EXPECT_TRUE(prompt.boxes[0].text.startsWith("Cannot Communicate with Target Board."));
 }
 
-TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrent) {
-    const std::pair<int, int> cases[] = {{0, 110}, {360, 110}, {100, 10}, {50, 60}, {359, 111}};
-    for (auto [desired, offset] : cases) {
-        setPls(360, 10, 100);
-        board.clearTranscript();
-        EXPECT_TRUE(plsLink.SetPLSOffset(desired)) << desired;
-        EXPECT_EQ(sent(), wordRead(40) + wordRead(72) + wordRead(24) +
-                              bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
-        EXPECT_EQ(pls().offset(), offset) << desired;
-        EXPECT_EQ(plsLink.PLSPos(), QString::number(desired % 360));
-    }
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(PlsTest, SetOffsetRefusesPositionsBeyondTheScaleFactor) {
-    const std::tuple<int, int, const char*> cases[] = {
-        {360, 361, "Desired Position cannot be greater than Scale Factor of 360."},
-        {0, 0, "Scale Factor is 0."}, // an offset modulo 0 cannot be computed
+// The offset that makes the desired position current; nothing beyond the scale factor.
+TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrentWithinTheScaleFactor) {
+    const std::tuple<int, int, int, const char*> cases[] = {
+        {360, 0, 110, nullptr},
+        {360, 360, 110, nullptr},
+        {360, 100, 10, nullptr},
+        {360, 50, 60, nullptr},
+        {360, 359, 111, nullptr},
+        {360, 361, 10, "Desired Position cannot be greater than Scale Factor of 360."},
+        {0, 0, 10, "Scale Factor is 0."}, // an offset modulo 0 cannot be computed
     };
-    for (auto [scale, position, reason] : cases) {
-        pls().setScaleFactor(scale);
+    for (auto [scale, desired, offset, reason] : cases) {
+        setPls(scale, 10, 100);
         clear();
-        EXPECT_FALSE(plsLink.SetPLSOffset(position));
-        EXPECT_EQ(sent(), wordRead(40) + wordRead(72) + wordRead(24));
-        EXPECT_EQ(prompt.boxes,
-                  Boxes{refusal("Set PLS Offset", reason, "PLS Offset will not be Programmed.")});
+        EXPECT_EQ(plsLink.SetPLSOffset(desired), !reason) << desired;
+        const QByteArray reads = wordRead(40) + wordRead(72) + wordRead(24);
+        EXPECT_EQ(sent(),
+                  reason ? reads : reads + bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
+        EXPECT_EQ(pls().offset(), offset) << desired;
+        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("Set PLS Offset", reason,
+                                                       "PLS Offset will not be Programmed.")}
+                                       : Boxes{});
+        if (!reason) {
+            EXPECT_EQ(plsLink.PLSPos(), QString::number(desired % 360));
+        }
     }
-    EXPECT_EQ(pls().offset(), 10);
 }
 
 TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWordAndComesBack) {

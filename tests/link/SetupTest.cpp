@@ -26,6 +26,7 @@ class SetupTest : public ::testing::Test, protected SimulatedLink {
     }
 };
 
+// The link's side of the settings file; its parsing is CommSettingsTest's.
 TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
     struct Case {
         const char* content; // nullptr: no file (and at first no folder)
@@ -35,9 +36,6 @@ TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
     const Case cases[] = {
         {nullptr, 1, 9600},
         {"", 1, 9600},
-        {"2,4800\r\n", 2, 9600},
-        {"120,9600\r\n", 99, 9600},
-        {"0,9600", 1, 9600},
         {"3,19200\r\n", 3, 19200},
         {" 4 ,  19200  \r\n", 4, 19200},
         {"5,\"19200\"\r\n", 5, 19200},
@@ -69,21 +67,40 @@ TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
               QStringList{"SUPPORT"});
 }
 
-TEST_F(SetupTest, UnwritableSettingsAsksAndCancelLeavesThePortClosed) {
-    // A program folder that is a plain file: the support folder cannot be made.
-    const QString notAFolder = home.filePath("file");
-    writeFile(notAFolder, "x");
-    RSComm blocked(prompt, clock, notAFolder);
-    prompt.answer(MsgAnswer::Retry);
-    prompt.answer(MsgAnswer::Cancel);
-    blocked.OpenRSComm(port);
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[0].title, "RSComm InitializeRSComm");
-    EXPECT_TRUE(prompt.boxes[0].text.startsWith("Error Number = "));
-    EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_FALSE(blocked.OnlineMode());
-    EXPECT_TRUE(blocked.portFailed());
-    EXPECT_EQ(port.openCount(), 0);
+// A settings file that cannot be used (a first line that gives no settings, a support folder
+// that cannot be made): the box, the file kept, nothing opened; Retry tries again.
+TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
+    const QString path = home.filePath("support/RSPort.cfg"), folder = home.filePath("support");
+    const std::pair<QByteArray, QString> cases[] = {
+        {"COM3,9600\r\n", "Error Number = 13\r\n\r\n" + path},
+        {QByteArray("\x01\xff\x00", 3), "Error Number = 13\r\n\r\n" + path},
+        {"", "Error Number = "}}; // support/ is a plain file
+    for (const auto& [line, text] : cases) {
+        QFile::remove(folder) || QDir(folder).removeRecursively();
+        line.isEmpty() ? writeFile(folder, "x") : writeFile(path, line);
+        prompt.boxes.clear();
+        prompt.answer(MsgAnswer::Cancel);
+        link.OpenRSComm(port);
+        ASSERT_EQ(prompt.boxes.size(), 1u);
+        EXPECT_EQ(prompt.boxes[0].title, "RSComm InitializeRSComm");
+        EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
+        EXPECT_EQ(prompt.boxes[0].icon, MsgIcon::Critical);
+        EXPECT_TRUE(prompt.boxes[0].text.startsWith(text)) << qPrintable(prompt.boxes[0].text);
+        EXPECT_FALSE(link.OnlineMode());
+        EXPECT_TRUE(link.portFailed());
+        EXPECT_EQ(port.openCount(), 0);
+        EXPECT_TRUE(board.bytesFromPc().isEmpty());
+        EXPECT_EQ(readFile(line.isEmpty() ? folder : path), line.isEmpty() ? "x" : line);
+    }
+    QFile::remove(folder);
+    prompt.answerWith([&](const Box&) {
+        writeFile(path, "3,19200\r\n"); // mended while the box was up
+        return MsgAnswer::Retry;
+    });
+    writeFile(path, "COM3,9600\r\n");
+    link.OpenRSComm(port);
+    EXPECT_TRUE(link.OnlineMode());
+    EXPECT_EQ(port.lastSettings().portNumber, 3);
 }
 
 // The user's own file comes first; a program folder that cannot be written (a support "folder"

@@ -69,23 +69,6 @@ TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
               (std::vector<std::pair<int, int>>{{8188, 5}, {8189, 7}, {8190, 5}}));
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
-
-    // The same download with B8188's high address byte echoed wrong on both tries (the
-    // second try's comes five bytes later): stopped before program mode, and said.
-    const QByteArray pc = board.bytesFromPc();
-    const qsizetype at = pc.indexOf(QByteArray::fromHex("1FFC")) + 1;
-    board.clearTranscript(); // and the program log
-    files.DownloadFile(path("LINE1.ovp"));
-    clearTranscript();
-    board.faults().wrongEchoAt = {board.receivedCount() + at, board.receivedCount() + at + 5};
-    prompt.boxes.clear();
-    prompt.answer(MsgAnswer::Yes);
-    ProgramDownload run(transfer, files, prompt);
-    run.runToEnd();
-    EXPECT_EQ(run.outcome(), Outcome::CommFailure);
-    EXPECT_TRUE(board.programLog().empty());
-    ASSERT_GE(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Could Not Set Program Configuration in PLC!");
 }
 
 TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
@@ -100,62 +83,84 @@ TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
     }
 }
 
-TEST_F(ProgramDownloadTest, BadHexLineMidFileIsRefusedBeforeAnythingIsSent) {
-    writeProgram(kRecord + ":1040100001020304\r\n" + kRecord);
-    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
-    EXPECT_TRUE(sent().isEmpty());
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].text,
-              "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!");
-    EXPECT_FALSE(files.ValidProgram());
+// Refused before the board is asked anything, with the reason; the link stays as it was.
+TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {
+    const struct {
+        QByteArray hex; // "-": no .hex file
+        char type;
+        bool online;
+        Outcome outcome;
+        const char* box; // the end of the last box's text
+    } cases[] = {
+        {kRecord + ":1040100001020304\r\n" + kRecord, 'D', true, Outcome::Invalid,
+         "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"},
+        {"", 'D', true, Outcome::FileError,
+         "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"},
+        {"-", 'D', true, Outcome::FileError,
+         "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"},
+        {kHex, 'E', true, Outcome::Invalid, ""},
+        {kHex, 'D', false, Outcome::Offline, "Program is Currently OFFLINE."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.outcome));
+        writeProgram(c.hex, c.type);
+        if (c.hex == "-") QFile::remove(path("LINE1.hex"));
+        link.setOnlineMode(c.online);
+        prompt.boxes.clear();
+        EXPECT_EQ(download(std::nullopt), c.outcome);
+        EXPECT_TRUE(sent().isEmpty());
+        EXPECT_EQ(link.OnlineMode(), c.online);
+        ASSERT_FALSE(prompt.boxes.empty());
+        EXPECT_TRUE(prompt.boxes.back().text.contains(c.box))
+            << qPrintable(prompt.boxes.back().text);
+        if (c.outcome == Outcome::Invalid) {
+            EXPECT_FALSE(files.ValidProgram());
+        }
+    }
 }
 
-TEST_F(ProgramDownloadTest, MissingOrEmptyHexStopsBeforeTheBoardIsAsked) {
-    writeProgram("");
-    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
-    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        "LINE1.hex File is Not Valid\r\n\r\nProgram Downloaded Halted"));
-    QFile::remove(path("LINE1.hex"));
-    EXPECT_EQ(download(std::nullopt), Outcome::FileError);
-    EXPECT_TRUE(prompt.boxes.back().text.endsWith(
-        "LINE1.hex File Does Not Exist.\r\n\r\nProgram Downloaded Halted"));
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_TRUE(link.OnlineMode());
-}
-
-TEST_F(ProgramDownloadTest, OfflineAndInvalidSelectionsSendNothing) {
-    writeProgram(kHex, 'E');
-    EXPECT_EQ(download(std::nullopt), Outcome::Invalid);
-    link.setOnlineMode(false);
-    writeProgram(kHex);
-    EXPECT_EQ(download(std::nullopt), Outcome::Offline);
-    EXPECT_TRUE(prompt.boxes.back().text.startsWith("Program is Currently OFFLINE."));
-    EXPECT_TRUE(sent().isEmpty());
-}
-
-// Both tries of the first ident byte come back with a wrong echo: the link stays up, but the
-// board does not hold the new ident, so the download failed.
-TEST_F(ProgramDownloadTest, AnIdentTheBoardDoesNotHoldFailsTheDownload) {
-    writeProgram(kHex);
-    link.resetBoardMode(); // both runs start with the mode handshake
-    ASSERT_EQ(download(), Outcome::Complete);
-    // The write of the ident's first byte starts with the high byte of 61424, after the records.
-    const qsizetype ident = board.bytesFromPc().lastIndexOf(QByteArray::fromHex("EFF041"));
-    ASSERT_GT(ident, 0);
-    const qint64 offset = ident + 1; // received bytes count from 1
-    link.resetBoardMode();
-    const qint64 again = board.receivedCount();
-    // The resent write follows the resynchronising 0xFF (taken as low byte and data) and the
-    // mode handshake: its high byte is five bytes later.
-    board.faults().wrongEchoAt = {again + offset, again + offset + 5};
-    board.poke(61424, 'K');
-    EXPECT_EQ(download(), Outcome::CommFailure);
-    ASSERT_GE(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[prompt.boxes.size() - 2].text,
-              "Could Not Send Program Ident and Revision to PLC!");
-    EXPECT_EQ(prompt.boxes.back().text, "Program Download Not Complete!");
-    EXPECT_EQ(board.peek(61424), 'K');
-    EXPECT_FALSE(link.OnlineMode());
+// A byte echoed wrong on both tries (the second try's comes `gap` bytes later) is never taken
+// as done: a board ident byte read is named in the question, a configuration write stops the
+// download before program mode, an ident write leaves the old ident and the link down.
+TEST_F(ProgramDownloadTest, AByteEchoedWrongTwiceFailsTheDownloadWhereItIs) {
+    const struct {
+        char type;
+        const char* at; // the address bytes of the spoilt exchange, in a clean run
+        int gap;
+        MsgAnswer answer;
+        Outcome outcome;
+        size_t records;
+        bool online;
+        const char* box;
+    } cases[] = {
+        // clang-format off
+        {'D', "EFF0", 4, MsgAnswer::No, Outcome::Declined, 0, true, "  Program Ident: \t\tnot read: wrong echo\r\n"},
+        {'8', "1FFC", 5, MsgAnswer::Yes, Outcome::CommFailure, 0, false, "Could Not Set Program Configuration in PLC!"},
+        {'D', "EFF041", 5, MsgAnswer::Yes, Outcome::CommFailure, 1, false, "Could Not Send Program Ident and Revision to PLC!"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        writeProgram(kHex, c.type);
+        write("LINE1.lcf", "F000000000000000000000000000000000020071000%");
+        link.setOnlineMode(true);
+        link.resetBoardMode(); // both runs start with the mode handshake
+        download(c.answer);
+        const qint64 at = board.bytesFromPc().indexOf(QByteArray::fromHex(c.at)) + 1;
+        ASSERT_GT(at, 0);
+        link.resetBoardMode();
+        board.poke(61424, 'K');
+        board.faults().wrongEchoAt = {board.receivedCount() + at,
+                                      board.receivedCount() + at + c.gap};
+        prompt.boxes.clear();
+        EXPECT_EQ(download(c.answer), c.outcome);
+        EXPECT_EQ(board.programLog().size(), c.records);
+        EXPECT_EQ(board.peek(61424), 'K');
+        EXPECT_EQ(link.OnlineMode(), c.online);
+        EXPECT_TRUE(std::any_of(prompt.boxes.begin(), prompt.boxes.end(),
+                                [&](const Box& b) { return b.text.contains(c.box); }));
+        EXPECT_NE(prompt.boxes.back().text, "Program Download Complete!");
+    }
 }
 
 struct FaultCase {
@@ -180,37 +185,12 @@ TEST_P(DownloadFaults, AreNeverReportedComplete) {
     EXPECT_EQ(board.peek(61424), 'K'); // the old ident stays
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Board, DownloadFaults,
-    ::testing::Values(FaultCase{"WrongChecksum", "program_bad_checksum_at = 2",
-                                Outcome::ChecksumError, "Checksum Error, Program Download Halted!",
-                                2},
-                      FaultCase{"NoChecksum", "program_no_checksum_at = 1", Outcome::ChecksumError,
-                                "Checksum Error, Program Download Halted!", 1},
-                      FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck,
-                                "PLC did not Exit Program Mode!", 3}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Board, DownloadFaults, ::testing::Values(
+    FaultCase{"WrongChecksum", "program_bad_checksum_at = 2", Outcome::ChecksumError, "Checksum Error, Program Download Halted!", 2},
+    FaultCase{"NoChecksum", "program_no_checksum_at = 1", Outcome::ChecksumError, "Checksum Error, Program Download Halted!", 1},
+    FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck, "PLC did not Exit Program Mode!", 3}),
     [](const auto& p) { return std::string(p.param.name); });
-
-} // namespace
-
-namespace {
-
-// A board ident byte that is not read is named in the question, never shown as 0; a
-// configuration the board did not take stops the download before program mode.
-TEST_F(ProgramDownloadTest, AFailedReadOrConfigurationWriteIsNeverTakenAsDone) {
-    writeProgram(kHex);
-    files.DownloadFile(path("LINE1.ovp"));
-    clearTranscript();
-    const qint64 r0 = board.receivedCount();
-    // Read mode (2 bytes), the first ident byte's high address byte (3rd), wrong twice: the
-    // board takes the next 0xFF as the low byte, so the second try's high byte is the 7th.
-    board.faults().wrongEchoAt = {r0 + 3, r0 + 7};
-    prompt.answer(MsgAnswer::No);
-    ProgramDownload run(transfer, files, prompt);
-    run.runToEnd();
-    EXPECT_EQ(run.outcome(), Outcome::Declined);
-    EXPECT_TRUE(prompt.boxes.front().text.contains("  Program Ident: \t\tnot read: wrong echo\r\n"))
-        << qPrintable(prompt.boxes.front().text);
-}
+// clang-format on
 
 } // namespace

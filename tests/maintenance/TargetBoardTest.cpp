@@ -1,4 +1,5 @@
-// The Target Board Interface's logic: codes, texts, advice, variants, fields, clock, ident.
+// The Target Board Interface's logic: code texts, the clock's writes, the ident on disk.
+// Captions, advice, variants and fields are judged on the window (frmTargetBoardTest).
 #include "ProgramFixture.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
@@ -11,38 +12,6 @@ using namespace kalvex;
 using namespace kalvex::test;
 
 namespace {
-
-TEST(FaultCodes, CodeTextsAndCaptions) {
-    const std::pair<qint64, const char*> codes[] = {
-        {0, "00"}, {10, "0A"}, {255, "FF"}, {256, "100"}};
-    for (auto [value, text] : codes)
-        EXPECT_EQ(faultCodeText(value), text) << value;
-    EXPECT_EQ(faultCaption(0, "0A"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(faultCaption(1, "42"), "Last Fault: Code = 42H");
-    EXPECT_EQ(faultCaption(4, "03"), "Current Comm Error: Code = 03H");
-    EXPECT_EQ(faultCaption(5, "00"), "Last Comm Error: Code = 00H");
-    EXPECT_EQ(faultCaption(2, "05") + faultCaption(3, "05") + faultCaption(6, "05"), "");
-}
-
-TEST(FaultCodes, CorrectiveActionByCodeRange) {
-    const char* coCpu = "Replace CO-CPU board at \"CO-CPU Slot\" and try again.  If fault "
-                        "persists, peplace K2130";
-    const char* cable = "Verify connection of cable between computer \"COM\" port and target "
-                        "board \"PROG PORT\".";
-    const char* sfunc = "User program executed an sfunc09() system fault function call.";
-    const char* invalid = "Program is invalid.  Re-dump program to target board.";
-    const char* reset = "Reset fault and try again.  If fault persists, replace target board";
-    const std::pair<int, const char*> cases[] = {
-        {1, coCpu},   {63, coCpu}, {64, reset},   {65, reset},   {66, cable},
-        {67, reset},  {69, sfunc}, {92, invalid}, {93, invalid}, {94, reset},
-        {122, reset}, {0, "None"}, {123, "None"}, {255, "None"}, {-1, "None"},
-    };
-    for (auto [code, start] : cases)
-        EXPECT_TRUE(correctiveAction(code).startsWith(QLatin1String(start)))
-            << code << ": " << qPrintable(correctiveAction(code));
-    EXPECT_TRUE(correctiveAction(1).endsWith("verify proper use of \"sfunc05/06/12\" in user "
-                                             "program."));
-}
 
 // A code given twice: the window takes the last record, the link's fault text the first.
 TEST(FaultCodes, TextLookupFirstAndLastRecordAndPlaceholders) {
@@ -67,34 +36,14 @@ TEST(FaultCodes, TextLookupFirstAndLastRecordAndPlaceholders) {
               "Fault Code (0BH): no text installed (support/FaultErrCodes.txt not found)");
 }
 
+// The shipped texts name only codes the board's documents describe; others have no text.
 TEST(FaultCodes, ShippedFilesLeaveUndocumentedCodesWithoutText) {
+    EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("5C"),
+              "Program is invalid.");
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("01"),
               "Fault Code (01H): no text installed for this code");
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::CommErrors).describe("0A"),
               "Comm Error Code (0AH): no text installed for this code");
-}
-
-TEST(BoardSettings, VariantsByBoardType) {
-    struct Case {
-        int type;
-        bool coCpu, clock, second;
-    };
-    const Case cases[] = {{50, true, false, false},  {54, false, true, false},
-                          {65, false, true, true},   {68, false, false, false},
-                          {49, false, false, false}, {0, false, false, false}};
-    for (const Case& c : cases) {
-        const BoardVariant v = boardVariant(c.type);
-        EXPECT_EQ(v.coCpuLine, c.coCpu) << c.type;
-        EXPECT_EQ(v.clock, c.clock) << c.type;
-        EXPECT_EQ(v.secondAddress, c.second) << c.type;
-    }
-}
-
-TEST(BoardSettings, TwoDigitFieldsShowTheWholeValue) {
-    const std::pair<qint64, const char*> cases[] = {
-        {0, "00"}, {7, "07"}, {10, "10"}, {99, "99"}, {100, "100"}, {123, "123"}, {255, "255"}};
-    for (auto [v, text] : cases)
-        EXPECT_EQ(twoDigits(v), text) << v;
 }
 
 QStringList flat(const std::vector<BoardWrite>& writes) {
@@ -109,17 +58,13 @@ TEST(BoardSettings, ClockSplitOfOneInstant) {
         QDateTime when;
         QStringList time, date;
     };
+    // clang-format off
     const Case cases[] = {
-        {QDateTime(QDate(2005, 1, 5), QTime(10, 20, 30)),
-         {"B43012=10", "B43010=20", "B43008=30"},
-         {"B43016=1", "B43015=5", "B43017=05"}},
-        {QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 900)),
-         {"B43012=23", "B43010=59", "B43008=59"},
-         {"B43016=12", "B43015=31", "B43017=99"}},
-        {QDateTime(QDate(2000, 2, 29), QTime(0, 0, 0)),
-         {"B43012=0", "B43010=0", "B43008=0"},
-         {"B43016=2", "B43015=29", "B43017=00"}},
+        {QDateTime(QDate(2005, 1, 5), QTime(10, 20, 30)), {"B43012=10", "B43010=20", "B43008=30"}, {"B43016=1", "B43015=5", "B43017=05"}},
+        {QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 900)), {"B43012=23", "B43010=59", "B43008=59"}, {"B43016=12", "B43015=31", "B43017=99"}},
+        {QDateTime(QDate(2000, 2, 29), QTime(0, 0, 0)), {"B43012=0", "B43010=0", "B43008=0"}, {"B43016=2", "B43015=29", "B43017=00"}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(flat(clockTimeWrites(c.when)), c.time) << qPrintable(c.when.toString());
         EXPECT_EQ(flat(clockDateWrites(c.when)), c.date) << qPrintable(c.when.toString());
@@ -130,11 +75,6 @@ TEST(BoardSettings, ClockSplitOfOneInstant) {
     EXPECT_EQ(parseInstant("2005-01-05T10:20:30"), t.addSecs(3600 + 12 * 60 + 23));
     EXPECT_EQ(parseInstant("5 Jan 2005"), std::nullopt);
     EXPECT_EQ(rangeMessage(1, 32), "Only a Number Between 1 and 32 can be Entered");
-}
-
-TEST(ProgramIdent, NameSkipsControlCodes) {
-    EXPECT_EQ(identName({'K', 'V', 'X', '9', '1', 'D', '0', '7'}), "KVX91D07");
-    EXPECT_EQ(identName({'A', 0, 'B', 10, 31, 32, 'C', 300}), "AB C");
 }
 
 class DiskIdentTest : public ProgramFixture {};

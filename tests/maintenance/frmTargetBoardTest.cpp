@@ -143,8 +143,11 @@ TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
     EXPECT_FALSE(widget("cmdSetTime")->isEnabled());
 }
 
-TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) {
-    setState("B8176 = 10\nB8178 = 4\nsticky_fault = 10\n");
+// Asked first; a write that fails twice (B8178's high address byte, and again on the retry) is
+// said, the codes read again at once, and the byte the resynchronisation stored (B8191 from 1 to
+// 255) named. Then it goes through: four registers cleared in order and the codes read again.
+TEST_F(TargetBoardWindow, ResetAsksClearsFourRegistersInOrderAndSaysWhenAWriteFailed) {
+    setState("B8176 = 10\nB8178 = 4\nB8191 = 1\nsticky_fault = 10\n");
     open('D');
     firstPass();
     auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
@@ -153,9 +156,23 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
     EXPECT_TRUE(board.writes().empty());
     EXPECT_TRUE(window->firstPassDone());
     prompt.answer(MsgAnswer::Yes);
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
     reset->click();
-    ASSERT_EQ(prompt.boxes.size(), 2u);
+    ASSERT_EQ(prompt.boxes.size(), 4u);
     EXPECT_EQ(prompt.boxes[1].title, "WARNING - Fault Code Reset!");
+    EXPECT_EQ(prompt.boxes[2].text, "The fault reset did not complete: the write of B8178 failed "
+                                    "(wrong echo from the board); 0 of 4 registers cleared.");
+    EXPECT_TRUE(prompt.boxes[3].text.endsWith("now read 255, the value a stray byte leaves; "
+                                              "check what they should hold:\r\n\r\nB8191"));
+    EXPECT_EQ(board.peek(8191), 255);
+    EXPECT_FALSE(window->firstPassDone());
+    firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    ASSERT_TRUE(reset->isEnabled());
+
+    clearTranscript();
+    prompt.answer(MsgAnswer::Yes);
+    reset->click();
     EXPECT_EQ(test::memoryWrites(board),
               (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
     EXPECT_FALSE(window->firstPassDone());
@@ -163,32 +180,6 @@ TEST_F(TargetBoardWindow, ResetAsksThenClearsFourRegistersInOrderAndReadsAgain) 
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH"); // it came back
     EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 00H");
     EXPECT_TRUE(reset->isEnabled());
-}
-
-} // namespace
-
-namespace {
-
-// A reset write that fails twice: said, the codes read again at once, and the byte the
-// resynchronisation stored (B8191 from 1 to 255) named.
-TEST_F(TargetBoardWindow, FailedResetSaysSoReadsTheCodesAgainAndNamesAStray) {
-    setState("B8176 = 10\nB8191 = 1\n");
-    open('D');
-    firstPass();
-    prompt.answer(MsgAnswer::Yes);
-    // The high address byte of B8178, and again on the retry.
-    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
-    qobject_cast<QPushButton*>(widget("cmdResetFaults"))->click();
-    ASSERT_EQ(prompt.boxes.size(), 3u);
-    EXPECT_EQ(prompt.boxes[1].text, "The fault reset did not complete: the write of B8178 failed "
-                                    "(wrong echo from the board); 0 of 4 registers cleared.");
-    EXPECT_TRUE(prompt.boxes[2].text.endsWith("now read 255, the value a stray byte leaves; "
-                                              "check what they should hold:\r\n\r\nB8191"));
-    EXPECT_EQ(board.peek(8191), 255);
-    EXPECT_FALSE(window->firstPassDone());
-    firstPass();
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_TRUE(widget("cmdResetFaults")->isEnabled());
 }
 
 } // namespace

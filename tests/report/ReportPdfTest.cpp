@@ -97,18 +97,5 @@ TEST_F(ReportPdf, RefusalsWriteNothingAndSayWhy) {
     }
 }
 
-TEST_F(ReportPdf, OneLabelOnOnePage) {
-    const CliRun r =
-        report({"line4.sdt", "-o", "one.pdf", "--sections", "labels", "--labels", "5-5"});
-    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    const QStringList pdf = pages("one.pdf");
-    ASSERT_EQ(pdf.size(), 1);
-    const QString& text = pdf[0];
-    EXPECT_TRUE(text.contains(QRegularExpression("5 On Dur.:(\\s+0){8}\n")));
-    EXPECT_TRUE(text.contains(QRegularExpression("5 Cycle Dur.:(\\s+350){8}\n")));
-    EXPECT_EQ(text.count(QStringLiteral("On Dur.:")), 1);
-    EXPECT_TRUE(text.contains("Page 1"));
-}
-
 } // namespace
 } // namespace kalvex::test

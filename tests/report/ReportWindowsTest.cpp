@@ -47,27 +47,23 @@ class ReportSetup : public ::testing::Test {
     std::unique_ptr<frmReportSetup> dialog;
 };
 
-TEST_F(ReportSetup, AllLabelsDisablesTheRange) {
-    open({true, true, false, true, 0, 99});
-    EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
-    for (int i = 0; i < 2; ++i)
-        EXPECT_FALSE(option(i)->isChecked() || option(i)->isEnabled() || field(i)->isEnabled());
-}
-
-// What Ok gives after a click, or none, from the options the dialog was opened with.
+// What Ok gives after a click, or none, from the options the dialog was opened with. All
+// Labels disables the range.
 TEST_F(ReportSetup, OkGivesTheOptionsShown) {
+    const auto rangeDisabled = [this] {
+        EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
+        for (int i = 0; i < 2; ++i)
+            EXPECT_FALSE(option(i)->isChecked() || option(i)->isEnabled() || field(i)->isEnabled());
+    };
+    // clang-format off
     const std::tuple<ReportOptions, std::function<void()>, ReportOptions> cases[] = {
+        {{true, true, false, true, 0, 99}, rangeDisabled, {true, true, false, false, 0, 0}},
         {{false, true, true, false, 5, 120}, [] {}, {false, true, true, false, 5, 120}},
-        {{false, false, false, false, 3, 4},
-         [this] { click("cmdFullReport"); },
-         {true, true, true, true, 0, 0}},
+        {{false, false, false, false, 3, 4}, [this] { click("cmdFullReport"); }, {true, true, true, true, 0, 0}},
         {{}, [this] { press(option(1)); }, {true, true, true, false, 0, 0}}, // empty fields
-        {{true, true, true, false, 5, 9},
-         [this] { press(check(2)); },
-         {true, true, false, false, 0, 0}},
-        {{true, false, true, false, 5, 9},
-         [this] { press(option(0)); },
-         {true, false, true, true, 0, 0}}};
+        {{true, true, true, false, 5, 9}, [this] { press(check(2)); }, {true, true, false, false, 0, 0}},
+        {{true, false, true, false, 5, 9}, [this] { press(option(0)); }, {true, false, true, true, 0, 0}}};
+    // clang-format on
     int n = 0;
     for (const auto& [opened, act, expected] : cases) {
         open(opened);
@@ -75,20 +71,6 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
         EXPECT_TRUE(dialog->isVisible()) << n;
         EXPECT_EQ(ok(), expected) << n++;
     }
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(ReportSetup, EnteringAFieldChoosesTheRangeAndOffersZero) {
-    open({});
-    field(0)->setFocus();
-    EXPECT_TRUE(option(1)->isChecked());
-    EXPECT_EQ(field(0)->text(), "0");
-    QTRY_COMPARE(field(0)->selectedText(), QStringLiteral("0"));
-    QTest::keyClicks(field(0), "12");
-    QTest::keyClick(field(0), Qt::Key_Return); // Enter moves on to "to:"
-    EXPECT_TRUE(field(1)->hasFocus());
-    QTest::keyClicks(field(1), "450");
-    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
@@ -114,9 +96,14 @@ TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
     }
 }
 
-TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
+// Entering a field chooses the range and offers 0; an entry above 450 is refused, emptied and
+// keeps the focus, and Ok with a refused entry does not close; Enter moves on to "to:".
+TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     open({});
     field(0)->setFocus();
+    EXPECT_TRUE(option(1)->isChecked());
+    EXPECT_EQ(field(0)->text(), "0");
+    QTRY_COMPARE(field(0)->selectedText(), QStringLiteral("0"));
     QTest::keyClicks(field(0), "451");
     QTest::keyClick(field(0), Qt::Key_Tab);
     QTRY_COMPARE(prompt.boxes.size(), size_t(1));
@@ -128,9 +115,17 @@ TEST_F(ReportSetup, AnEntryAbove450IsRefusedEmptiedAndKeepsTheFocus) {
     QTest::qWait(20);
     EXPECT_TRUE(field(0)->text().isEmpty()); // the focus handed back is no new visit
 
-    QTest::keyClicks(field(0), "abc"); // Ok with a refused entry does not close either
+    QTest::keyClicks(field(0), "abc");
     click("cmdOk");
     EXPECT_FALSE(dialog->chosen());
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    QTRY_VERIFY(field(0)->hasFocus());
+    field(0)->clear();
+    QTest::keyClicks(field(0), "12");
+    QTest::keyClick(field(0), Qt::Key_Return);
+    EXPECT_TRUE(field(1)->hasFocus());
+    QTest::keyClicks(field(1), "450");
+    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 

@@ -1,6 +1,5 @@
 #include "sim/Board.h"
 #include "sim/Pacer.h"
-#include "sim/SimPort.h"
 #include "sim/StateFile.h"
 #include "support/Bytes.h"
 #include "support/QtPrinters.h"
@@ -58,19 +57,6 @@ TEST_F(BoardTest, LogsKeepTheirNewestEntriesPastTheLimit) {
     EXPECT_EQ(board.peek(200), 1); // the memory keeps every write
 }
 
-TEST_F(BoardTest, ProgramModeAnswersEachRecordWithItsChecksum) {
-    EXPECT_EQ(feed({0xFF, 3}), bytes({0x55, 0x55}));
-    // Record: 3 bytes at 0x1234. Nothing comes back until the checksum.
-    EXPECT_EQ(feed({3, 0x12, 0x34, 0xA0, 0xB0}), QByteArray());
-    EXPECT_EQ(feed({0xC0}), bytes({(3 + 0x12 + 0x34 + 0xA0 + 0xB0 + 0xC0) & 0xFF}));
-    EXPECT_EQ(board.peek(0x1234), 0xA0);
-    EXPECT_EQ(board.peek(0x1236), 0xC0);
-    EXPECT_EQ(board.programRecords(), 1);
-    // 0xFF at a record start leaves program mode; memory access works again.
-    EXPECT_EQ(feed({0xFF}), bytes({0x55}));
-    EXPECT_EQ(feed({0xFF, 1, 0x12, 0x35}), bytes({0x55, 0x55, 0x12, 0xB0}));
-}
-
 TEST_F(BoardTest, PacingHoldsEachReplyForTwoByteTimes) {
     board.faults().baud = 9600;
     const qint64 bt = 1041; // 10 bits at 9600 baud
@@ -106,12 +92,13 @@ TEST_F(BoardTest, MachineCountsAndTurnsWhileRunningAndStandsStillWhenStopped) {
 }
 
 TEST_F(BoardTest, StateTextSetsCellsAndFaultsOrChangesNothing) {
+    EXPECT_EQ(board.value("B8180") + board.value("B8191"), 2); // network addresses start at one
     QString error;
     ASSERT_TRUE(applyState(board,
                            "# a faulted, stopped machine\n"
                            "W98 = 5\nB8176=92  # program invalid\n"
                            "F119 = 0\nD1100 = 123456\nrunning = 0\n"
-                           "silent_after = 10\nbaud = 19200\n",
+                           "silent_after = 10\nbaud = 19200\nclock_running = 1\n",
                            &error))
         << qPrintable(error);
     EXPECT_EQ(board.value("W98"), 5);
@@ -121,6 +108,7 @@ TEST_F(BoardTest, StateTextSetsCellsAndFaultsOrChangesNothing) {
     EXPECT_FALSE(board.machine().running);
     EXPECT_EQ(board.faults().silentAfter, 10);
     EXPECT_EQ(board.faults().baud, 19200);
+    EXPECT_TRUE(board.boardClock().running);
 
     for (const char* text : {"W98 = 6\nW99 = x\n", "W98 = 6\nnonsense\n", "W98 = 6\nB70000 = 1\n",
                              "W98 = 6\nfoo = 1\n", "W98 = 6\nW100 = -1\n"}) {
@@ -128,26 +116,11 @@ TEST_F(BoardTest, StateTextSetsCellsAndFaultsOrChangesNothing) {
         EXPECT_TRUE(error.contains("line 2")) << qPrintable(error);
         EXPECT_EQ(board.value("W98"), 5) << text;
     }
+    ASSERT_TRUE(applyState(board, "sticky_fault = 10\n", &error));
+    board.setValue("B8176", 0);
+    board.advanceMachine();
+    EXPECT_EQ(board.value("B8176"), 10); // a sticky fault comes back after a reset
 }
-
-TEST(SimPortTest, RepliesBecomeReadableWhenTheLineDeliversThem) {
-    FakeClock clock;
-    Board board(clock);
-    SimPort port(board, clock);
-    ASSERT_TRUE(port.open(PortSettings{}, nullptr));
-    board.faults().replyDelayUs = 5'000;
-    port.send(0xFF);
-    EXPECT_EQ(port.bytesWaiting(), 0);
-    EXPECT_EQ(port.take(), -1);
-    EXPECT_FALSE(port.waitForInput(2));
-    EXPECT_TRUE(port.waitForInput(10));
-    EXPECT_EQ(clock.nowUs(), 5'000);
-    EXPECT_EQ(port.take(), 0x55);
-}
-
-} // namespace
-
-namespace {
 
 qint64 sumOf(const Board& board, int firstWord, int words) {
     qint64 sum = 0;
@@ -202,10 +175,6 @@ TEST_F(BoardTest, RunningIoWordsFollowTheMachine) {
     EXPECT_EQ(board.value("W100") & 0x8000, 0);
 }
 
-} // namespace
-
-namespace {
-
 // Hour, minute, second, day, month, two-digit year as the board holds them.
 using ClockFields = std::array<int, 6>;
 constexpr int kClockCells[6] = {43012, 43010, 43008, 43015, 43016, 43017};
@@ -236,19 +205,6 @@ TEST(SimBoardClock, TicksWithCarriesOnlyWhenRunning) {
             shown[size_t(i)] = board.peek(kClockCells[i]);
         EXPECT_EQ(shown, after);
     }
-}
-
-TEST(SimBoardClock, StickyFaultComesBackAfterAResetAndAddressesStartAtOne) {
-    FakeClock clock;
-    Board board(clock);
-    EXPECT_EQ(board.value("B8180") + board.value("B8191"), 2);
-    QString error;
-    ASSERT_TRUE(applyState(board, "sticky_fault = 10\nclock_running = 1\n", &error));
-    EXPECT_EQ(board.value("B8176"), 10);
-    board.setValue("B8176", 0);
-    board.advanceMachine();
-    EXPECT_EQ(board.value("B8176"), 10);
-    EXPECT_TRUE(board.boardClock().running);
 }
 
 // The gateway: a transaction every half second, busy then done with the previous status kept,
