@@ -81,10 +81,6 @@ TEST(ColorControlTable, LabelBaseStaysInsideTheLabelBlock) {
     }
     for (qint64 label : {-1LL, 100LL, 65535LL})
         EXPECT_FALSE(labelBase(label)) << label;
-    const char* const table[] = {"B720", "B727", "W730", "W744", "W520", "W522", "B130", "B61"};
-    const int indexes[] = {0, 7, 8, 15, 16, 17, 18, 19};
-    for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(colorAddress(indexes[k]), table[k]);
     EXPECT_EQ(colorAddress(20), "");
 }
 
@@ -148,28 +144,6 @@ class ColorPageTest : public test::LinkFixture {
     AppState state;
     frmColorControl page{state, link, prompt};
 };
-
-TEST_F(ColorPageTest, PassesReadInOrderAndOnlyTheStationIsWritten) {
-    open();
-    std::vector<QString> pass{"F119", "W686"};
-    for (int i = 0; i < kColorTableSize; ++i)
-        pass.push_back(colorAddress(i));
-    std::vector<QString> first{"W690", "B692"};
-    first.insert(first.end(), pass.begin(), pass.end());
-    // (after the reads of the field the window's focus went to)
-    const std::vector<int> reads = traffic().reads, expected = bytesOf(first);
-    ASSERT_GE(reads.size(), expected.size());
-    EXPECT_EQ(std::vector(reads.end() - std::ptrdiff_t(expected.size()), reads.end()), expected);
-    EXPECT_EQ(traffic().writes, writesOf("B63", 1));
-    EXPECT_EQ(board.value("W520"), 15); // station 1's response times
-    clearTranscript();
-    runPass();
-    EXPECT_EQ(traffic().reads, bytesOf(pass));
-    EXPECT_TRUE(traffic().writes.empty());
-    EXPECT_EQ(control<QLabel>("lblStatus0")->text(), "15");
-    EXPECT_EQ(control<QLabel>("lblStatus2")->text(), "AUTO");
-    EXPECT_EQ(control<QLabel>("lblColorCtrl0")->text(), "0.0%");
-}
 
 TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     board.setValue("W686", 5);
