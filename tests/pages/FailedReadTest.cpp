@@ -1,6 +1,7 @@
 // A failed read is never a value: for every page, a wrong echo at each read of one pass leaves
 // every display with the value it had or the board's new one, draws the failed one stale, and
 // sends no write.
+#include "PageKit.h"
 #include "data/AppState.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
@@ -26,11 +27,8 @@ using namespace kalvex;
 namespace {
 
 using Texts = std::map<QString, QString>;
-using Make = std::function<MachinePage*(AppState&, RSComm&, Prompt&)>;
-
-template <class Page> Make make() {
-    return [](AppState& s, RSComm& l, Prompt& p) { return new Page(s, l, p); };
-}
+using Make = test::MakePage;
+using test::make;
 
 const std::pair<const char*, Make> kPages[] = {{"Main Display", make<frmMain>()},
                                                {"Set-up Parameters", make<frmSetup>()},
@@ -45,10 +43,11 @@ Texts shownTexts(const QWidget* page) {
     for (const QWidget* w : page->findChildren<QWidget*>()) {
         const QString name = w->objectName();
         if (name.isEmpty()) continue;
-        if (auto* l = qobject_cast<const QLabel*>(w)) t[name] = l->text();
-        if (auto* e = qobject_cast<const QLineEdit*>(w)) t[name] = e->text();
-        if (auto* c = qobject_cast<const QCheckBox*>(w)) t[name] = c->isChecked() ? "1" : "0";
-        if (auto* c = qobject_cast<const QComboBox*>(w)) t[name] = c->currentText();
+        if (auto* c = qobject_cast<const QCheckBox*>(w))
+            t[name] = c->isChecked() ? "1" : "0";
+        else if (qobject_cast<const QLabel*>(w) || qobject_cast<const QLineEdit*>(w) ||
+                 qobject_cast<const QComboBox*>(w))
+            t[name] = test::shownText(w);
     }
     return t;
 }
