@@ -11,15 +11,16 @@ namespace {
 
 TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
     ensureApplication();
-    const std::tuple<MsgButtons, MsgIcon, QMessageBox::Icon, QMessageBox::StandardButton, MsgAnswer>
-        cases[] = {{MsgButtons::YesNo, MsgIcon::Question, QMessageBox::Question, QMessageBox::No,
-                    MsgAnswer::No},
-                   {MsgButtons::YesNoCancel, MsgIcon::Exclamation, QMessageBox::Warning,
-                    QMessageBox::Cancel, MsgAnswer::Cancel},
-                   {MsgButtons::RetryCancel, MsgIcon::Critical, QMessageBox::Critical,
-                    QMessageBox::Retry, MsgAnswer::Retry},
-                   {MsgButtons::Ok, MsgIcon::Information, QMessageBox::Information, QMessageBox::Ok,
-                    MsgAnswer::Ok}};
+    using B = MsgButtons;
+    using I = MsgIcon;
+    using Q = QMessageBox;
+    // clang-format off
+    const std::tuple<B, I, Q::Icon, Q::StandardButton, MsgAnswer> cases[] = {
+        {B::YesNo, I::Question, Q::Question, Q::No, MsgAnswer::No},
+        {B::YesNoCancel, I::Exclamation, Q::Warning, Q::Cancel, MsgAnswer::Cancel},
+        {B::RetryCancel, I::Critical, Q::Critical, Q::Retry, MsgAnswer::Retry},
+        {B::Ok, I::Information, Q::Information, Q::Ok, MsgAnswer::Ok}};
+    // clang-format on
     ModalDriver modal;
     QtPrompt prompt;
     for (const auto& [buttons, icon, shownIcon, click, answer] : cases) {

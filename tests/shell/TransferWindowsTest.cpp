@@ -105,7 +105,7 @@ class LabelRangeDialog : public ::testing::Test {
     frmLabelRange d{prompt};
 };
 
-TEST_F(LabelRangeDialog, NonNumericRangeIsRefusedAndKeptAllLabelsIgnoresIt) {
+TEST_F(LabelRangeDialog, NonNumericRangeIsRefusedAndKeptAllLabelsIgnoresItCancelGivesNone) {
     optLabels(d, 1)->setChecked(true);
     txtLabels(d, 0)->setText("1O");
     txtLabels(d, 1)->setText("20");
@@ -121,9 +121,7 @@ TEST_F(LabelRangeDialog, NonNumericRangeIsRefusedAndKeptAllLabelsIgnoresIt) {
     EXPECT_EQ(d.range()->first, 0);
     EXPECT_EQ(d.range()->last, 99);
     EXPECT_FALSE(d.isVisible());
-}
-
-TEST_F(LabelRangeDialog, CancelGivesNoRange) {
+    d.show();
     optLabels(d, 1)->setChecked(true);
     txtLabels(d, 0)->setText("3");
     QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
