@@ -42,18 +42,6 @@ TEST_F(FailedReads, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36) {
     }
 }
 
-// The passcode box offers only what the board sent; an empty answer writes nothing.
-TEST_F(FailedReads, ThePasscodeBoxIsFilledOnlyFromAGoodRead) {
-    goOnline();
-    board.setValue("W1298", 1234);
-    wrongEchoAt(board, {1});
-    prompt.inputAnswer(QString());
-    item("mnuEditPasscode")->trigger();
-    ASSERT_EQ(prompt.inputDefaults.size(), 1u);
-    EXPECT_EQ(prompt.inputDefaults[0], "");
-    EXPECT_TRUE(board.writes().empty());
-}
-
 // Write mode (2 bytes), then the high address byte: wrong on both tries (the second try's
 // handshake takes three 0xFF, as the board first takes one for the address low byte).
 TEST_F(FailedReads, AWriteThatFailedIsToldAndTheLineCountsIt) {
