@@ -5,12 +5,6 @@
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
-#include "widgets/pages/frm5800DF1.h"
-#include "widgets/pages/frmColorControl.h"
-#include "widgets/pages/frmData.h"
-#include "widgets/pages/frmDisplayIO.h"
-#include "widgets/pages/frmMain.h"
-#include "widgets/pages/frmSetup.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -21,46 +15,11 @@ using namespace kalvex;
 
 namespace {
 
-struct Contract {
-    const char* name;
-    test::MakePage make;
-    const char* firstReads; // what showing the page online reads before its first pass
-    const char* firstWrite; // "B63=1": what the first pass writes
-    const char* reads;      // every online pass, in order
-    const char* probe;      // "W164=1500 lblp9150State3 1500": a board value and where it shows
-    const char* dashes;     // show "-" offline
-    const char* disabled;   // disabled offline, enabled online
-    const char* items;      // "37:lblData37": data-set items shown offline
-    const char* editable;   // enabled offline only with offline editing
-};
-
-// clang-format off
-const Contract kContracts[] = {
-    {"MainDisplay", test::make<frmMain>(), "B2088", "", "W112 W526 D1100 D1104 D1304",
-     "D1100=1234567 lblDisplay2 1,234,567", "lblDisplay0 lblDisplay1 txtSpindleBlowoff",
-     "txtSpindleBlowoff updSpindleNumber cmdSingleBlowoff cmdBlanketBlowoff cmdMandrelBlowoff cmdBadCanBlowoff lblDisplay0 fraDisplay1",
-     "37:lblDisplay2 38:lblDisplay3 121:lblDisplay4", ""},
-    {"Setup", test::make<frmSetup>(), "", "", "W1092 W1094 W1096 W526",
-     "W1092=650 txtSetup0 650", "lblDisplay0", "cmdQCTest0", "122:txtSetup0 124:txtSetup2", "txtSetup0"},
-    {"ColorControl", test::make<frmColorControl>(), "W690 B692", "B63=1",
-     "F119 W686 B720*8 W730*8 W520 W522 B130 B61", "W734=280 txtColorCtrl10 280", "",
-     "fraColorCtrl3 chkDuctorManual0 cmdDuctorsManualON cmdDuctorsManualOFF", "143:txtColorCtrl16", ""},
-    {"Shift", test::make<frmData>(), "", "", "B599 B1011 W1020*36", "W1020=12 lblData1 12",
-     "lblData0", "cmdResetTrips", "0:txtSpindleTripOffset 1:lblData1 37:lblData37", ""},
-    {"Io", test::make<frmDisplayIO>(), "", "",
-     "F18 F17 W162 W164 B166 B167 W180 W112 W184 W186 W188 W170 W100 W110 W120 W130",
-     "W164=1500 lblp9150State3 1500", "lblSlot00State0 lblp9150State1", "lblSlot00State0", "", ""},
-    {"Df1", test::make<frm5800DF1>(), "", "",
-     "B1423 B1421 B1422 W1416 B1414 B1426 B1702 B1703 W1704 B1401 B1450 B1411",
-     "B1401=241 cboSetup SLC500", "lblDisplay0", "lblDisplay3", "1745:txtSetup0 1746:txtSetup1", "txtSetup1 cboSetup"},
-};
-// clang-format on
-
 QStringList names(const char* list) {
     return QString::fromLatin1(list).split(' ', Qt::SkipEmptyParts);
 }
 
-class PageContract : public test::LinkFixture, public testing::WithParamInterface<Contract> {
+class PageContract : public test::LinkFixture, public testing::WithParamInterface<test::Contract> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
@@ -184,7 +143,7 @@ TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
         EXPECT_TRUE(w(n)->isEnabled()) << qPrintable(n);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(kContracts),
+INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(test::kContracts),
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
