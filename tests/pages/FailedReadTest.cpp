@@ -1,16 +1,11 @@
 // A failed read is never a value: for every page, a wrong echo at each read of one pass leaves
 // every display with the value it had or the board's new one, draws the failed one stale, and
 // sends no write.
+#include "PageKit.h"
 #include "data/AppState.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
 #include "widgets/pages/StaleValue.h"
-#include "widgets/pages/frm5800DF1.h"
-#include "widgets/pages/frmColorControl.h"
-#include "widgets/pages/frmData.h"
-#include "widgets/pages/frmDisplayIO.h"
-#include "widgets/pages/frmMain.h"
-#include "widgets/pages/frmSetup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,18 +21,7 @@ using namespace kalvex;
 namespace {
 
 using Texts = std::map<QString, QString>;
-using Make = std::function<MachinePage*(AppState&, RSComm&, Prompt&)>;
-
-template <class Page> Make make() {
-    return [](AppState& s, RSComm& l, Prompt& p) { return new Page(s, l, p); };
-}
-
-const std::pair<const char*, Make> kPages[] = {{"Main Display", make<frmMain>()},
-                                               {"Set-up Parameters", make<frmSetup>()},
-                                               {"Color Control", make<frmColorControl>()},
-                                               {"DF1 gateway", make<frm5800DF1>()},
-                                               {"Shift Data", make<frmData>()},
-                                               {"I/O States", make<frmDisplayIO>()}};
+using Make = test::MakePage;
 
 // What a person reads on the page: every named label, text box, tick and list choice.
 Texts shownTexts(const QWidget* page) {
@@ -45,10 +29,11 @@ Texts shownTexts(const QWidget* page) {
     for (const QWidget* w : page->findChildren<QWidget*>()) {
         const QString name = w->objectName();
         if (name.isEmpty()) continue;
-        if (auto* l = qobject_cast<const QLabel*>(w)) t[name] = l->text();
-        if (auto* e = qobject_cast<const QLineEdit*>(w)) t[name] = e->text();
-        if (auto* c = qobject_cast<const QCheckBox*>(w)) t[name] = c->isChecked() ? "1" : "0";
-        if (auto* c = qobject_cast<const QComboBox*>(w)) t[name] = c->currentText();
+        if (auto* c = qobject_cast<const QCheckBox*>(w))
+            t[name] = c->isChecked() ? "1" : "0";
+        else if (qobject_cast<const QLabel*>(w) || qobject_cast<const QLineEdit*>(w) ||
+                 qobject_cast<const QComboBox*>(w))
+            t[name] = test::shownText(w);
     }
     return t;
 }
@@ -60,7 +45,8 @@ std::vector<QString> staleNames(const QWidget* page) {
     return out;
 }
 
-class FailedReadTest : public test::LinkFixture {
+class FailedReadTest : public test::LinkFixture,
+                       public testing::WithParamInterface<test::Contract> {
   protected:
     // Two different sets of memory, neither holding a 0 the page could show by mistake.
     void fill(int set) {
@@ -85,39 +71,41 @@ class FailedReadTest : public test::LinkFixture {
     AppState state;
 };
 
-TEST_F(FailedReadTest, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
+TEST_P(FailedReadTest, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
     int staleSeen = 0;
-    for (const auto& [name, makePage] : kPages) {
-        SCOPED_TRACE(name);
-        Texts before, after;
-        auto reference = pageAfterCleanPasses(makePage, before);
-        test::runPass(reference->refreshLoop());
-        after = shownTexts(reference.get());
-        const std::vector<int> positions = traffic().readHighBytes;
-        ASSERT_FALSE(positions.empty());
-        reference.reset();
-        for (const int position : positions) {
-            SCOPED_TRACE(position);
-            Texts old;
-            auto page = pageAfterCleanPasses(makePage, old);
-            board.faults().wrongEchoAt = {board.receivedCount() + position};
-            test::runPass(page->refreshLoop());
-            const Texts shown = shownTexts(page.get());
-            for (const auto& [widget, text] : shown)
-                EXPECT_TRUE(text == old[widget] || text == after[widget])
-                    << qPrintable(widget) << " shows " << qPrintable(text) << ", neither "
-                    << qPrintable(old[widget]) << " nor " << qPrintable(after[widget]);
-            for (const QString& w : staleNames(page.get())) {
-                EXPECT_EQ(shown.at(w), old[w]) << qPrintable(w); // the last good value
-                ++staleSeen;
-            }
-            EXPECT_TRUE(traffic().writes.empty());
-            board.faults().wrongEchoAt.clear();
-            test::runPass(page->refreshLoop()); // the next good pass clears the look
-            EXPECT_TRUE(staleNames(page.get()).empty());
+    const Make& makePage = GetParam().make;
+    Texts before, after;
+    auto reference = pageAfterCleanPasses(makePage, before);
+    test::runPass(reference->refreshLoop());
+    after = shownTexts(reference.get());
+    const std::vector<int> positions = traffic().readHighBytes;
+    ASSERT_FALSE(positions.empty());
+    reference.reset();
+    for (const int position : positions) {
+        SCOPED_TRACE(position);
+        Texts old;
+        auto page = pageAfterCleanPasses(makePage, old);
+        board.faults().wrongEchoAt = {board.receivedCount() + position};
+        test::runPass(page->refreshLoop());
+        const Texts shown = shownTexts(page.get());
+        for (const auto& [widget, text] : shown)
+            EXPECT_TRUE(text == old[widget] || text == after[widget])
+                << qPrintable(widget) << " shows " << qPrintable(text) << ", neither "
+                << qPrintable(old[widget]) << " nor " << qPrintable(after[widget]);
+        for (const QString& w : staleNames(page.get())) {
+            EXPECT_EQ(shown.at(w), old[w]) << qPrintable(w); // the last good value
+            ++staleSeen;
         }
+        EXPECT_TRUE(traffic().writes.empty());
+        board.faults().wrongEchoAt.clear();
+        test::runPass(page->refreshLoop()); // the next good pass clears the look
+        EXPECT_TRUE(staleNames(page.get()).empty());
     }
-    EXPECT_GT(staleSeen, 50); // most reads have a display of their own
+    // Most reads have a display of their own.
+    EXPECT_GT(2 * staleSeen, int(positions.size())) << staleSeen;
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, FailedReadTest, testing::ValuesIn(test::kContracts),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -34,7 +34,6 @@ class MainDisplayTest : public test::LinkFixture {
         LinkFixture::SetUp();
         board.setValue("B2088", 5);
         state.gSpindleCountKnown = true;
-        QObject::connect(&link, &RSComm::onlineModeChanged, [this] { ++modeUpdates; });
         test::showActive(page);
         activate();
     }
@@ -56,12 +55,6 @@ class MainDisplayTest : public test::LinkFixture {
     // Byte writes as (address, value).
     Writes writes() const { return test::memoryWrites(board); }
     QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
-    QStringList shown() const {
-        QStringList texts;
-        for (int i = 0; i < frmMain::kDisplays; ++i)
-            texts << control<QLabel>(page, QStringLiteral("lblDisplay%1").arg(i))->text();
-        return texts;
-    }
     QString message() const {
         return control<QPlainTextEdit>(page, "txtMessageDisplay")->toPlainText();
     }
@@ -71,54 +64,29 @@ class MainDisplayTest : public test::LinkFixture {
     frmMain page{state, link, prompt};
     QLineEdit* spindle = control<QLineEdit>(page, "txtSpindleBlowoff");
     UpDown* arrows = control<UpDown>(page, "updSpindleNumber");
-    int modeUpdates = 0;
 };
 
-TEST_F(MainDisplayTest, EveryQcBlowoffWritesTheTargetThenF825ThenF102) {
-    const std::tuple<int, const char*, int> cases[] = {{24, "cmdBlanketBlowoff", 25},
-                                                       {24, "cmdMandrelBlowoff", 26},
-                                                       {36, "cmdBlanketBlowoff", 37},
-                                                       {36, "cmdMandrelBlowoff", 38},
-                                                       {24, "cmdSingleBlowoff", 5}};
-    const ParsedAddress f825 = parseAddress("F825"), f102 = parseAddress("F102");
-    const Writes flags{{int(f825.byteAddress), f825.bitMask},
-                       {int(f102.byteAddress), f102.bitMask}};
+// The Q.C. blow-offs write their target, then F825, then F102; the test trip F830 alone.
+TEST_F(MainDisplayTest, EveryBlowoffWritesItsTargetAndFlagsInOrder) {
+    const auto bit = [](const char* add) {
+        const ParsedAddress p = parseAddress(add);
+        return std::pair(int(p.byteAddress), p.bitMask);
+    };
+    const Writes flags{bit("F825"), bit("F102")};
+    const std::tuple<int, const char*, int> cases[] = {
+        {24, "cmdBlanketBlowoff", 25}, {24, "cmdMandrelBlowoff", 26}, {36, "cmdBlanketBlowoff", 37},
+        {36, "cmdMandrelBlowoff", 38}, {24, "cmdSingleBlowoff", 5},   {24, "cmdBadCanBlowoff", 0}};
     for (const auto& [spindles, name, target] : cases) {
         state.gSpindleCount = spindles;
-        board.setValue("F825", 0);
-        board.setValue("F102", 0);
+        for (const char* flag : {"F825", "F102", "F830"})
+            board.setValue(flag, 0);
         board.clearTranscript();
         QTest::mouseClick(button(name), Qt::LeftButton);
-        EXPECT_EQ(writes(), (Writes{{2088, target}, flags[0], flags[1]})) << name;
+        const Writes expected =
+            target ? Writes{{2088, target}, flags[0], flags[1]} : Writes{bit("F830")};
+        EXPECT_EQ(writes(), expected) << name;
     }
     EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(MainDisplayTest, TestTripWritesF830AndNoButtonSendsWhileCommErrorIsSet) {
-    QTest::mouseClick(button("cmdBadCanBlowoff"), Qt::LeftButton);
-    EXPECT_EQ(board.value("F830"), 1);
-    EXPECT_EQ(writes().size(), 1u);
-    board.clearTranscript();
-    link.setCommError(true);
-    for (const char* name :
-         {"cmdSingleBlowoff", "cmdBlanketBlowoff", "cmdMandrelBlowoff", "cmdBadCanBlowoff"})
-        QTest::mouseClick(button(name), Qt::LeftButton);
-    EXPECT_TRUE(sent().isEmpty());
-}
-
-// The fake clock stands still, so the counters do too.
-TEST_F(MainDisplayTest, OnlinePassShowsTheBoardOneReadPerStep) {
-    board.machine().running = true;
-    board.machine().speed = 1200;
-    board.machine().overvarnishSpeed = 850;
-    board.setValue("D1100", 1234567);
-    board.setValue("D1104", 2345);
-    board.setValue("D1304", 98765432);
-    state.gStatusMessage = "-- System Normal --\r\nSet-up Program is Currently ONLINE";
-    EXPECT_EQ(runPass(), 1 + 5);
-    EXPECT_EQ(shown(), QStringList({"1200", "850", "1,234,567", "2,345", "98,765,432"}));
-    EXPECT_EQ(message(), "-- System Normal --\nSet-up Program is Currently ONLINE");
-    EXPECT_TRUE(writes().empty());
 }
 
 // A value label paints its own background, so a new value repaints the label alone; the
@@ -136,63 +104,26 @@ TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame)
     }
 }
 
-TEST_F(MainDisplayTest, OfflineShowsTheDataSetCountsAndDashes) {
-    link.CloseRSComm();
-    board.clearTranscript();
-    state.gCurrentData.Value[37] = 1234567;
-    state.gCurrentData.Value[38] = 89;
-    state.gCurrentData.Value[121] = 98765;
-    state.gStatusMessage = "Set-up Program is Currently OFFLINE";
-    EXPECT_EQ(runPass(), 1);
-    EXPECT_EQ(shown(), QStringList({"-", "-", "1,234,567", "89", "98,765"}));
-    EXPECT_EQ(message(), state.gStatusMessage);
-    EXPECT_EQ(spindle->text(), "-");
-    for (const char* name :
-         {"txtSpindleBlowoff", "updSpindleNumber", "cmdSingleBlowoff", "cmdBlanketBlowoff",
-          "cmdMandrelBlowoff", "cmdBadCanBlowoff", "lblDisplay0", "fraDisplay1"})
-        EXPECT_FALSE(control<QWidget>(page, name)->isEnabled()) << name;
-    EXPECT_TRUE(control<QWidget>(page, "lblDisplay2")->isEnabled());
-    EXPECT_TRUE(sent().isEmpty());
-}
-
 // Under another modal window the passes wait, but the messages follow the background poll.
 TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
     board.clearTranscript();
     QStringList seen;
     QDialog other;
     QTimer::singleShot(0, &other, [&] {
-        for (const char* text : {"Set-up Program is Currently OFFLINE", "-- System Normal --"}) {
+        for (const char* text :
+             {"Set-up Program is Currently OFFLINE", "-- System Normal --\r\nON"}) {
             state.gStatusMessage = text;
-            for (int waited = 0; message() != text && waited < 2000; waited += 50)
+            const QString shown = QString::fromLatin1(text).replace("\r\n", "\n");
+            for (int waited = 0; message() != shown && waited < 2000; waited += 50)
                 QTest::qWait(50);
             seen << message();
         }
         other.accept();
     });
     other.exec();
-    EXPECT_EQ(seen, QStringList({"Set-up Program is Currently OFFLINE", "-- System Normal --"}));
+    EXPECT_EQ(seen,
+              QStringList({"Set-up Program is Currently OFFLINE", "-- System Normal --\nON"}));
     EXPECT_TRUE(sent().isEmpty());
-}
-
-TEST_F(MainDisplayTest, ACommErrorStopsThePassTheNextGoesOfflineAndBackOnlineAllIsPrepared) {
-    board.faults().silent = true; // the retry box is cancelled
-    EXPECT_EQ(runPass(), 2);
-    EXPECT_TRUE(link.CommError());
-    EXPECT_EQ(modeUpdates, 0);
-    runPass();
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_EQ(modeUpdates, 1);
-    EXPECT_EQ(shown()[0], "-");
-    EXPECT_FALSE(button("cmdSingleBlowoff")->isEnabled());
-
-    board.faults().silent = false; // back online the page is prepared again
-    link.OpenRSComm(port);
-    board.setValue("B2088", 30);
-    state.gSpindleCount = 36;
-    EXPECT_EQ(runPass(), 1 + 1 + 5); // B2088, then the displays
-    EXPECT_EQ(spindle->text(), "30");
-    EXPECT_EQ(arrows->maximum(), 36);
-    EXPECT_TRUE(button("cmdSingleBlowoff")->isEnabled());
 }
 
 // Typed numbers wait for a button; a focus move by the page itself checks nothing.
@@ -254,10 +185,6 @@ TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
     EXPECT_EQ(spindleMax(24), 24);
     EXPECT_EQ(spindleMax(25), 36);
 }
-
-} // namespace
-
-namespace {
 
 // Blanket and Mandrel are numbered past the last spindle: without a count the board sent they
 // stay disabled, say why, and send nothing.

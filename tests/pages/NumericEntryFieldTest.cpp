@@ -61,89 +61,83 @@ class EntryFieldTest : public test::LinkFixture {
     NumericEntryField* entry = nullptr;
 };
 
-// Enter refuses what is not a number within the bounds: the range message, the value shown
-// given back, nothing stored or written. A number within them is stored and written rounded
-// half to even.
+// What the operator typed (nothing: passing through), what happens meanwhile, the keys that
+// leave: a number within the bounds is stored and written rounded half to even; anything else
+// gets the range message, the value shown given back, nothing stored or written; Esc once
+// gives the value back and stays, twice leaves; a refresh, another program's focus or a lost
+// link leave the typed text alone, the lost link stores without sending.
 TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
-    const std::pair<const char*, int> cases[] = {
-        // -1: refused
-        {"abc", -1}, {"-1", -1},   {"1000.5", -1}, {"12,5", -1},     {"", -1},
-        {"1e4", -1}, {"0", 0},     {"1000", 1000}, {" 999.4 ", 999}, {"1e2", 100},
-        {"-0", 0},   {"12.6", 13}, {"12.5", 12},   {"13.5", 14}};
-    for (auto [text, stored] : cases) {
-        SCOPED_TRACE(text);
+    enum Meanwhile { Nothing, Blank, Refresh, LinkLost };
+    const char F = 'F', N = 'N', D = 'D';
+    const Qt::Key Ret = Qt::Key_Return, Esc = Qt::Key_Escape;
+    const struct {
+        const char* typed;
+        Meanwhile meanwhile;
+        std::vector<Qt::Key> keys;
+        int stored; // -1: refused
+        bool written;
+        char focus; // F the field, N the next box, D the default button
+    } cases[] = {
+        // clang-format off
+        {"700", LinkLost, {Ret}, 700, false, N}, // stored, not sent
+        {"abc", Nothing, {Ret}, -1, false, F}, {"-1", Nothing, {Ret}, -1, false, F},
+        {"1000.5", Nothing, {Ret}, -1, false, F}, {"12,5", Nothing, {Ret}, -1, false, F},
+        {"", Nothing, {Ret}, -1, false, F}, {"1e4", Nothing, {Ret}, -1, false, F},
+        {"0", Nothing, {Ret}, 0, true, N}, {"1000", Nothing, {Ret}, 1000, true, N},
+        {" 999.4 ", Nothing, {Ret}, 999, true, N}, {"1e2", Nothing, {Ret}, 100, true, N},
+        {"-0", Nothing, {Ret}, 0, true, N}, {"12.6", Nothing, {Ret}, 13, true, N},
+        {"12.5", Nothing, {Ret}, 12, true, N}, {"13.5", Nothing, {Ret}, 14, true, N},
+        {"777", Nothing, {Esc}, 650, false, F}, {"777", Nothing, {Esc, Esc}, 650, false, D},
+        {"12", Refresh, {Ret}, 12, true, N}, {nullptr, Nothing, {Qt::Key_Tab}, 650, false, N}, {nullptr, Nothing, {Ret}, 650, false, N},
+        {nullptr, Nothing, {Esc, Esc}, 650, false, D}, {nullptr, Blank, {Qt::Key_Tab}, 650, false, N},
+        {nullptr, Blank, {Ret}, 650, false, N}, {nullptr, Blank, {Esc, Esc}, 650, false, D},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.typed ? c.typed : "(nothing)") << " " << c.meanwhile
+                                        << " " << c.keys.size());
+        entry->clearEditing();
+        entry->showValue("650");
+        if (c.meanwhile == Blank) entry->showBlank(QString());
+        state.gCurrentData.Value[kItem] = 650;
+        link.setCommError(c.meanwhile == LinkLost);
         prompt.boxes.clear();
+        clearTranscript();
         field->setFocus();
-        type(text);
-        press(Qt::Key_Return);
-        EXPECT_EQ(next->hasFocus(), stored >= 0);
-        EXPECT_EQ(field->hasFocus(), stored < 0);
-        EXPECT_EQ(entry->editing(), stored < 0);
-        if (stored >= 0) {
-            EXPECT_TRUE(prompt.boxes.empty());
-            EXPECT_EQ(state.gCurrentData.Value[kItem], stored);
-            EXPECT_EQ(boardValue(), stored);
-            continue;
+        if (c.typed) type(c.typed);
+        if (c.meanwhile == Refresh) {
+            entry->showValue("999");
+            for (QEvent::Type t : {QEvent::FocusOut, QEvent::FocusIn}) { // another program
+                QFocusEvent e(t, Qt::ActiveWindowFocusReason);
+                QCoreApplication::sendEvent(field, &e);
+            }
+            EXPECT_EQ(field->text(), c.typed);
         }
-        ASSERT_EQ(prompt.boxes.size(), 1u);
+        for (Qt::Key k : c.keys)
+            press(k);
+        EXPECT_EQ(field->hasFocus(), c.focus == F);
+        EXPECT_EQ(next->hasFocus(), c.focus == N);
+        EXPECT_EQ(cmdDefault->hasFocus(), c.focus == D);
+        EXPECT_EQ(entry->editing(), field->hasFocus());
+        EXPECT_EQ(state.gCurrentData.Value[kItem], c.stored < 0 ? 650 : c.stored);
+        EXPECT_EQ(sent().isEmpty(), !c.written);
+        EXPECT_TRUE(!c.written || boardValue() == c.stored) << boardValue();
+        ASSERT_EQ(prompt.boxes.size(), c.stored < 0 ? 1u : 0u);
+        if (field->hasFocus()) { // the value shown given back, ready to be typed over
+            EXPECT_EQ(field->text(), "650");
+            EXPECT_EQ(field->selectedText(), "650");
+        }
+        entry->showValue("1"); // a refresh reaches the field once it is left
+        EXPECT_EQ(field->text() == "1", !field->hasFocus());
+        if (c.stored >= 0) continue;
         EXPECT_EQ(prompt.boxes[0].title, "Set-up");
         EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 0 and 1000 can be Entered");
         EXPECT_EQ(prompt.boxes[0].icon, MsgIcon::Information);
-        EXPECT_EQ(field->text(), "650");
-        EXPECT_EQ(field->selectedText(), "650");
-        EXPECT_EQ(state.gCurrentData.Value[kItem], 650);
-        EXPECT_TRUE(sent().isEmpty());
     }
-}
-
-TEST_F(EntryFieldTest, EscOnceRestoresAndStaysEscTwiceLeavesWritingNothing) {
-    type("777");
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_EQ(field->text(), "650");
-    EXPECT_TRUE(field->hasFocus());
-    EXPECT_EQ(field->selectedText(), "650");
-    EXPECT_TRUE(entry->editing());
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_TRUE(cmdDefault->hasFocus());
-    EXPECT_FALSE(entry->editing());
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 650);
-    EXPECT_TRUE(sent().isEmpty()); // the restored value is the board's own
-}
-
-// Only what the operator typed is committed: passing through a field, filled or never
-// filled, shows no message and writes nothing.
-TEST_F(EntryFieldTest, LeavingWithoutTypingWritesNothing) {
-    const std::vector<Qt::Key> leaves[] = {
-        {Qt::Key_Tab}, {Qt::Key_Return}, {Qt::Key_Escape, Qt::Key_Escape}};
-    for (bool filled : {true, false}) {
-        if (!filled) entry->showBlank(QString());
-        state.gCurrentData.Value[kItem] = 650;
-        for (const auto& keys : leaves) {
-            field->setFocus();
-            for (Qt::Key k : keys)
-                press(k);
-            EXPECT_FALSE(field->hasFocus()) << filled << keys.size();
-        }
-        QTest::mouseClick(spin->upButton(), Qt::LeftButton); // nothing to step from if blank
-    }
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 650);
-    EXPECT_EQ(sent().size(), 2 + 6); // the one spin step of the filled field
-    EXPECT_EQ(boardValue(), 651);
-}
-
-TEST_F(EntryFieldTest, RefreshAndOtherProgramsLeaveTypedTextAloneUntilTheCommit) {
-    type("12");
-    entry->showValue("999");
-    EXPECT_EQ(field->text(), "12");
-    for (QEvent::Type t : {QEvent::FocusOut, QEvent::FocusIn}) { // another program in between
-        QFocusEvent e(t, Qt::ActiveWindowFocusReason);
-        QCoreApplication::sendEvent(field, &e);
-    }
-    press(Qt::Key_Return);
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 12);
-    entry->showValue("999");
-    EXPECT_EQ(field->text(), "999");
+    link.setCommError(false);
+    entry->showBlank(QString());
+    QTest::mouseClick(spin->upButton(), Qt::LeftButton); // nothing to step from
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 // One click, one step within the bounds, written at once online, only stored offline.
@@ -167,15 +161,6 @@ TEST_F(EntryFieldTest, ASpinClickStepsOnceWithinTheBounds) {
         EXPECT_EQ(state.gCurrentData.Value[kItem], after != shown ? after : -1);
     }
     EXPECT_EQ(boardValue(), 651);
-}
-
-TEST_F(EntryFieldTest, CommErrorStoresButSendsNothing) {
-    link.setCommError(true);
-    type("700");
-    press(Qt::Key_Return);
-    EXPECT_EQ(state.gCurrentData.Value[kItem], 700);
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_TRUE(prompt.boxes.empty());
 }
 
 // Two linked fields as the ductor times are: the ON time may not pass the cycle less 140.

@@ -35,18 +35,6 @@ class RefreshLoopTest : public test::LinkFixture {
     std::string log;
 };
 
-TEST_F(RefreshLoopTest, WaitsBelowAnotherModalWindow) {
-    page.show();
-    loop.start();
-    QDialog box;
-    box.setModal(true);
-    box.show();
-    ASSERT_EQ(QApplication::activeModalWidget(), &box);
-    EXPECT_FALSE(loop.step());
-    box.close();
-    EXPECT_TRUE(loop.step());
-}
-
 TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
     loop.start();
     bool stepped = true;
@@ -58,14 +46,6 @@ TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
     link.RSRead(QStringLiteral("W50"));
     EXPECT_FALSE(stepped);
     EXPECT_EQ(passes, 0);
-}
-
-TEST_F(RefreshLoopTest, TheTimerDrivesItWithoutHelp) {
-    loop.start();
-    QTRY_VERIFY_WITH_TIMEOUT(passes >= 3, 5000);
-    loop.stop();
-    EXPECT_EQ(log.substr(0, 4), "abab");
-    EXPECT_FALSE(loop.step());
 }
 
 // A pass of two reads, a conditional read and a write: each case stops it at another point, and
@@ -115,20 +95,6 @@ TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
             EXPECT_EQ(seen.front(), 1234);
         }
     }
-}
-
-TEST_F(RefreshLoopTest, AFailedReadEndsThePassWithoutItsSink) {
-    board.faults().silent = true; // the retry box is cancelled
-    bool sunk = false;
-    layOut = [&](RefreshLoop& l) {
-        l.addRead(QStringLiteral("W50"), [&](qint64) { sunk = true; });
-        l.addRead(QStringLiteral("W52"), [&](qint64) { sunk = true; });
-    };
-    loop.start();
-    loop.step();
-    loop.step();
-    EXPECT_FALSE(sunk);
-    EXPECT_EQ(loop.pending(), 0u);
 }
 
 // A page closed while its read waits in a retry box (the cable pulled, the program quitting):

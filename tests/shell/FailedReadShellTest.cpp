@@ -2,19 +2,10 @@
 #include "ShellFixture.h"
 #include "data/LinkNotes.h"
 
-#include <QMessageBox>
-
 namespace kalvex::test {
 namespace {
 
 using FailedReads = ShellFixture;
-
-int visibleBoxes() {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        n += qobject_cast<QMessageBox*>(w) && w->isVisible();
-    return n;
-}
 
 // The reply to the `n`th byte the PC sends from now on comes back wrong.
 void wrongEchoAt(sim::Board& board, std::initializer_list<int> nths) {
@@ -49,40 +40,6 @@ TEST_F(FailedReads, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36) {
         EXPECT_EQ(state.gSpindleCount, c.knownAfterTick ? 36 : 24);
         board.faults().wrongEchoAt.clear();
     }
-}
-
-// A tick reads B8176 (2 bytes) then W98 (4): a wrong echo on either changes nothing shown.
-TEST_F(FailedReads, TheBackgroundKeepsItsTextsAndItsFaultEpisode) {
-    goOnline();
-    board.setValue("W98", 1);
-    window->tmrBackgroungUpdate_Timer();
-    const QString alarms = status(), message = state.gStatusMessage;
-    wrongEchoAt(board, {3}); // W98
-    window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(status(), alarms);
-    EXPECT_EQ(state.gStatusMessage, message);
-
-    board.setValue("B8176", 5);
-    window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleBoxes(), 1);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox*>(w)) w->close();
-    wrongEchoAt(board, {1}); // B8176: not read is not "no fault"
-    window->tmrBackgroungUpdate_Timer();
-    window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleBoxes(), 0); // the same episode: no second box
-}
-
-// The passcode box offers only what the board sent; an empty answer writes nothing.
-TEST_F(FailedReads, ThePasscodeBoxIsFilledOnlyFromAGoodRead) {
-    goOnline();
-    board.setValue("W1298", 1234);
-    wrongEchoAt(board, {1});
-    prompt.inputAnswer(QString());
-    item("mnuEditPasscode")->trigger();
-    ASSERT_EQ(prompt.inputDefaults.size(), 1u);
-    EXPECT_EQ(prompt.inputDefaults[0], "");
-    EXPECT_TRUE(board.writes().empty());
 }
 
 // Write mode (2 bytes), then the high address byte: wrong on both tries (the second try's

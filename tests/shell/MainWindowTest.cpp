@@ -8,34 +8,6 @@ namespace {
 
 using MainWindow = ShellFixture;
 
-TEST_F(MainWindow, StartsOfflineUnnamedAndSilent) {
-    EXPECT_EQ(window->windowTitle(), "KALVEX - [unnamed]");
-    EXPECT_EQ(mode(), "OFFLINE");
-    EXPECT_EQ(status(), "System Message:");
-    EXPECT_TRUE(item("mnuViewOffline")->isChecked());
-    EXPECT_FALSE(item("mnuViewOnline")->isChecked() || item("mnuEditOfflineEditing")->isChecked());
-    EXPECT_FALSE(item("mnuEditPasscode")->isEnabled());
-    window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(status(), "System Message:  Program is Currently OFFLINE");
-    EXPECT_EQ(state.gStatusMessage, "Set-up Program is Currently OFFLINE");
-    EXPECT_EQ(port.openCount(), 0);
-    EXPECT_TRUE(board.transcript().empty());
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(MainWindow, OfflineEditingMenuToolbarAndFlagAgree) {
-    QAction* menu = item("mnuEditOfflineEditing");
-    QAction* button = item("Toolbar1_8");
-    bool expected = false;
-    for (QAction* a : {menu, button, button, menu}) {
-        a->trigger();
-        expected = !expected;
-        EXPECT_EQ(state.gOfflineEdit, expected);
-        EXPECT_EQ(menu->isChecked(), expected);
-        EXPECT_EQ(button->isChecked(), expected);
-    }
-}
-
 TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
     window->show();
     state.gCurrentData.Value[5] += 1;

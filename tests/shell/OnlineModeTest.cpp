@@ -7,51 +7,83 @@ namespace {
 
 using OnlineMode = ShellFixture;
 
-TEST_F(OnlineMode, MenuAndModePanelSwitchThePortAndTheIndicatorsFollow) {
-    window->show();
-    QTest::mouseDClick(panel(StatusBar::Status), Qt::LeftButton); // not the mode panel
-    EXPECT_FALSE(link.OnlineMode());
-    const auto dblClickMode = [this] {
-        QTest::mouseDClick(panel(StatusBar::Mode), Qt::LeftButton);
+// Every way to change the mode, from a fresh offline start: the port, the link, the mode panel,
+// the menu ticks, the toolbar and the passcode item follow, or all stay offline when the board
+// or the port fails.
+TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
+    enum Fault { None, Silent, LostAfterOpen, PortWontOpen };
+    const auto click = [this](int index) {
+        return [this, index] { QTest::mouseDClick(panel(index), Qt::LeftButton); };
     };
-    const std::function<void()> toggles[] = {[this] { item("mnuViewOnline")->trigger(); },
-                                             [this] { item("mnuViewOffline")->trigger(); },
-                                             dblClickMode, dblClickMode};
-    bool online = false;
-    for (const auto& toggle : toggles) {
-        toggle();
-        online = !online;
-        SCOPED_TRACE(online);
-        EXPECT_EQ(link.OnlineMode(), online);
-        EXPECT_EQ(port.isOpen(), online);
-        EXPECT_EQ(mode(), online ? "ONLINE" : "OFFLINE");
-        EXPECT_EQ(item("mnuViewOnline")->isChecked(), online);
-        EXPECT_EQ(item("mnuViewOffline")->isChecked(), !online);
-        EXPECT_EQ(item("mnuEditPasscode")->isEnabled(), online);
+    const auto trigger = [this](const char* name) {
+        return [this, name] { item(name)->trigger(); };
+    };
+    const struct {
+        std::function<void()> act;
+        Fault fault;
+        bool online, offlineEdit;
+    } cases[] = {
+        {click(StatusBar::Status), None, false, false}, // not the mode panel
+        {trigger("mnuViewOnline"), PortWontOpen, false, false},
+        {trigger("mnuViewOnline"), LostAfterOpen, false, false}, // answers the open, no more
+        {trigger("mnuViewOnline"), Silent, false, false},
+        {trigger("mnuViewOnline"), None, true, false},
+        {trigger("mnuViewOffline"), None, false, false},
+        {click(StatusBar::Mode), None, true, false},
+        {trigger("mnuEditOfflineEditing"), None, true, true},
+        {click(StatusBar::Mode), None, false, true},
+        {trigger("Toolbar1_8"), None, false, false},
+    };
+    window->show();
+    EXPECT_EQ(window->windowTitle(), "KALVEX - [unnamed]");
+    EXPECT_EQ(status(), "System Message:");
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), "System Message:  Program is Currently OFFLINE");
+    EXPECT_EQ(state.gStatusMessage, "Set-up Program is Currently OFFLINE");
+    EXPECT_TRUE(board.transcript().empty());
+    bool wasOnline = false, everOnline = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        board.faults().silent = c.fault == Silent;
+        board.faults().silentAfter = c.fault == LostAfterOpen ? 1 : -1;
+        if (c.fault == PortWontOpen) port.failNextOpen({8002, "KALVEX", "Invalid port number"});
+        prompt.boxes.clear();
+        const int opens = port.openCount();
+        c.act();
+        const bool tried = c.fault == LostAfterOpen || c.fault == Silent;
+        EXPECT_EQ(port.openCount() - opens, int(tried || (c.online && !wasOnline)));
+        wasOnline = c.online;
+        everOnline |= c.online;
+        EXPECT_EQ(link.OnlineMode(), c.online);
+        EXPECT_EQ(mode(), c.online ? "ONLINE" : "OFFLINE");
+        // (a silent board leaves the port open, and a failed open leaves the Online item
+        // ticked: neither is asserted here)
+        if (c.fault != Silent && c.fault != PortWontOpen) {
+            EXPECT_EQ(port.isOpen(), c.online);
+            EXPECT_EQ(item("mnuViewOnline")->isChecked(), c.online);
+        }
+        EXPECT_EQ(item("mnuViewOffline")->isChecked(), !c.online);
+        EXPECT_EQ(item("mnuEditPasscode")->isEnabled(), c.online);
+        EXPECT_EQ(state.gBoardReadDone, everOnline);
+        for (QAction* edit : {item("mnuEditOfflineEditing"), item("Toolbar1_8")})
+            EXPECT_EQ(edit->isChecked(), c.offlineEdit);
+        EXPECT_EQ(state.gOfflineEdit, c.offlineEdit);
+        EXPECT_EQ(!prompt.boxes.empty() && prompt.boxes.back().title == "Comm Port Error",
+                  c.fault == PortWontOpen);
+        if (c.fault != Silent) continue;
+        EXPECT_TRUE(link.CommError());
+        window->tmrBackgroungUpdate_Timer();
+        // The system's message stays as it is; the port tried and the way to another follow it.
+        EXPECT_TRUE(
+            status().startsWith("System Message:  Comm Fault with P9100  No board answered on " +
+                                port.deviceName() + " at 9600 baud. Edit > Comm Port"))
+            << qPrintable(status());
     }
-    EXPECT_EQ(port.openCount(), 2);
 }
 
-TEST_F(OnlineMode, ASilentBoardStaysOfflineAndTheSpindleCountIsReadOncePerRun) {
-    board.faults().silent = true;
-    item("mnuViewOnline")->trigger();
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_TRUE(link.CommError());
-    EXPECT_EQ(mode(), "OFFLINE");
-    EXPECT_FALSE(item("mnuEditPasscode")->isEnabled());
-    EXPECT_FALSE(state.gBoardReadDone);
-    window->tmrBackgroungUpdate_Timer();
-    // The system's message stays as it is; the port tried and the way to another follow it.
-    EXPECT_TRUE(
-        status().startsWith("System Message:  Comm Fault with P9100  No board answered on " +
-                            port.deviceName() + " at 9600 baud. Edit > Comm Port"))
-        << qPrintable(status());
-
-    board.faults().silent = false;
+TEST_F(OnlineMode, TheSpindleCountIsReadOncePerRun) {
     board.setValue("B52", 36);
     item("mnuViewOnline")->trigger();
-    EXPECT_TRUE(link.OnlineMode());
-    EXPECT_TRUE(state.gBoardReadDone);
     EXPECT_EQ(state.gSpindleCount, 36);
     item("mnuViewOffline")->trigger();
     board.setValue("B52", 24);
@@ -59,36 +91,29 @@ TEST_F(OnlineMode, ASilentBoardStaysOfflineAndTheSpindleCountIsReadOncePerRun) {
     EXPECT_EQ(state.gSpindleCount, 36);
 }
 
-TEST_F(OnlineMode, BoardLostDuringTheFirstReadsClosesThePort) {
-    board.faults().silentAfter = 1; // answers the attention byte of the open, then nothing
-    item("mnuViewOnline")->trigger();
-    EXPECT_FALSE(link.OnlineMode() || state.gBoardReadDone || port.isOpen());
-    EXPECT_EQ(mode(), "OFFLINE");
-    EXPECT_TRUE(item("mnuViewOffline")->isChecked());
-}
-
-TEST_F(OnlineMode, PortThatCannotOpenStaysOffline) {
-    port.failNextOpen({8002, "KALVEX", "Invalid port number"});
-    item("mnuViewOnline")->trigger();
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_EQ(mode(), "OFFLINE");
-    ASSERT_FALSE(prompt.boxes.empty());
-    EXPECT_EQ(prompt.boxes.back().title, "Comm Port Error");
-}
-
-// An empty or cancelled answer leaves the passcode as it was.
+// The box offers only what the board sent; an empty or cancelled answer writes nothing.
 TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
+    const struct {
+        bool readFails;
+        std::optional<QString> answer;
+        const char* offered;
+        int after;
+    } cases[] = {{false, "4321", "1234", 4321},
+                 {false, "", "4321", 4321},
+                 {false, std::nullopt, "4321", 4321},
+                 {true, "", "", 4321}};
     goOnline();
     board.setValue("W1298", 1234);
-    prompt.inputAnswer(QString("4321"));
-    prompt.inputAnswer(QString(""));
-    prompt.inputAnswer(std::nullopt);
-    for (int i = 0; i < 3; ++i) {
+    for (const auto& c : cases) {
+        if (c.readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
+        prompt.inputAnswer(c.answer);
+        board.clearTranscript();
         item("mnuEditPasscode")->trigger();
-        EXPECT_EQ(board.value("W1298"), 4321) << i;
+        EXPECT_EQ(prompt.inputDefaults.back(), c.offered);
+        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
+        EXPECT_EQ(board.value("W1298"), c.after);
+        EXPECT_EQ(board.writes().empty(), c.answer != "4321");
     }
-    EXPECT_EQ(prompt.inputPrompts,
-              std::vector<QString>(3, QStringLiteral("Please Enter New Passcode (0-65535)")));
 }
 
 } // namespace

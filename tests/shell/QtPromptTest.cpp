@@ -9,86 +9,68 @@
 namespace kalvex::test {
 namespace {
 
+// The box shows the title, the text with Windows line ends made plain, the icon, and answers
+// the button clicked; a long list keeps its head in the box (which stays within the screen)
+// and the whole in the scrolling details; "Caption:<TAB><TAB>value" lines become a grid.
 TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
     ensureApplication();
-    const std::tuple<MsgButtons, MsgIcon, QMessageBox::Icon, QMessageBox::StandardButton, MsgAnswer>
-        cases[] = {{MsgButtons::YesNo, MsgIcon::Question, QMessageBox::Question, QMessageBox::No,
-                    MsgAnswer::No},
-                   {MsgButtons::YesNoCancel, MsgIcon::Exclamation, QMessageBox::Warning,
-                    QMessageBox::Cancel, MsgAnswer::Cancel},
-                   {MsgButtons::RetryCancel, MsgIcon::Critical, QMessageBox::Critical,
-                    QMessageBox::Retry, MsgAnswer::Retry},
-                   {MsgButtons::Ok, MsgIcon::Information, QMessageBox::Information, QMessageBox::Ok,
-                    MsgAnswer::Ok}};
+    using B = MsgButtons;
+    using I = MsgIcon;
+    using Q = QMessageBox;
+    QStringList list{"710 of 1,744 written and verified; 1,034 not sent.", ""};
+    for (int i = 0; i < 1744; ++i)
+        list << QStringLiteral("W%1  item").arg(2 * i);
+    const QString td = "<td style='white-space:pre; padding-right:12px'>";
+    const QString div = "<div style='white-space:pre'>";
+    const QString grid = div + "On disk:</div><table cellspacing=0 cellpadding=1><tr>" + td +
+                         "  Program Ident: </td>" + td + "K9</td></tr><tr>" + td +
+                         "  Program Checksum: </td>" + td + "7 &amp; 8</td></tr></table>" + div +
+                         "&nbsp;</div>" + div + "Go?</div>";
+    const QString lines = "first\r\n\r\nsecond\rthird", shownLines = "first\n\nsecond\nthird";
+    const struct {
+        QString text;
+        B buttons;
+        I icon;
+        Q::Icon shownIcon;
+        Q::StandardButton click;
+        MsgAnswer answer;
+        QString shown, details;
+    } cases[] = {
+        // clang-format off
+        {lines, B::YesNo, I::Question, Q::Question, Q::No, MsgAnswer::No, shownLines, ""},
+        {lines, B::YesNoCancel, I::Exclamation, Q::Warning, Q::Cancel, MsgAnswer::Cancel, shownLines, ""},
+        {lines, B::RetryCancel, I::Critical, Q::Critical, Q::Retry, MsgAnswer::Retry, shownLines, ""},
+        {lines, B::Ok, I::Information, Q::Information, Q::Ok, MsgAnswer::Ok, shownLines, ""},
+        {list.mid(0, 3).join("\r\n"), B::Ok, I::Exclamation, Q::Warning, Q::Ok, MsgAnswer::Ok,
+         list.mid(0, 3).join("\n"), ""},
+        {list.join("\r\n"), B::Ok, I::Exclamation, Q::Warning, Q::Ok, MsgAnswer::Ok,
+         list.mid(0, 10).join("\n") + "\n...\n\n1736 more lines: Show Details.", list.join("\n")},
+        {"On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?", B::Ok,
+         I::Question, Q::Question, Q::Ok, MsgAnswer::Ok, grid, ""},
+        // clang-format on
+    };
     ModalDriver modal;
     QtPrompt prompt;
-    for (const auto& [buttons, icon, shownIcon, click, answer] : cases) {
-        SCOPED_TRACE(int(buttons));
-        QMessageBox::Icon shown = QMessageBox::NoIcon;
-        QString text, title;
-        modal.on<QMessageBox>([&, click = click](QMessageBox* box) {
-            shown = box->icon();
-            text = box->text();
-            title = box->windowTitle();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Q::Icon shownIcon = Q::NoIcon;
+        QString text, title, details;
+        int height = 0;
+        modal.on<QMessageBox>([&, click = c.click](QMessageBox* box) {
+            shownIcon = box->icon();
+            std::tie(text, title, details) =
+                std::tuple(box->text(), box->windowTitle(), box->detailedText());
+            height = box->sizeHint().height();
             QTest::mouseClick(box->button(click), Qt::LeftButton);
             return true;
         });
-        EXPECT_EQ(prompt.message("Data Upload", "first\r\n\r\nsecond\rthird", buttons, icon),
-                  answer);
+        EXPECT_EQ(prompt.message("Data Upload", c.text, c.buttons, c.icon), c.answer);
         EXPECT_EQ(title, "Data Upload");
-        EXPECT_EQ(text, "first\n\nsecond\nthird");
-        EXPECT_EQ(shown, shownIcon);
+        EXPECT_EQ(text, c.shown);
+        EXPECT_EQ(details, c.details);
+        EXPECT_EQ(shownIcon, c.shownIcon);
+        EXPECT_LT(height, 600);
     }
-}
-
-// One line per item for 1,744 items: the box stays within the screen, the whole text in the
-// scrolling details.
-TEST(QtPromptBox, ALongListGoesIntoTheDetails) {
-    ensureApplication();
-    ModalDriver modal;
-    QtPrompt prompt;
-    QStringList lines{"710 of 1,744 written and verified; 1,034 not sent.", ""};
-    for (int i = 0; i < 1744; ++i)
-        lines << QStringLiteral("W%1  item").arg(2 * i);
-    for (const int count : {3, 1746}) {
-        const QString text = lines.mid(0, count).join("\r\n");
-        int height = 0;
-        QString shown, details;
-        modal.on<QMessageBox>([&](QMessageBox* box) {
-            height = box->sizeHint().height();
-            shown = box->text();
-            details = box->detailedText();
-            box->accept();
-            return true;
-        });
-        prompt.message("KALVEX", text, MsgButtons::Ok, MsgIcon::Exclamation);
-        EXPECT_LT(height, 600) << count;
-        EXPECT_TRUE(shown.startsWith("710 of 1,744 written and verified; 1,034 not sent.\n"));
-        EXPECT_EQ(details, count > 20 ? QtPrompt::displayText(text) : QString());
-    }
-}
-
-// "Caption:<TAB><TAB>value" lines line their values up in a grid.
-TEST(QtPromptBox, TabbedLinesBecomeAGrid) {
-    ensureApplication();
-    ModalDriver modal;
-    QtPrompt prompt;
-    QString shown;
-    modal.on<QMessageBox>([&](QMessageBox* box) {
-        shown = box->text();
-        box->accept();
-        return true;
-    });
-    prompt.message("Program Download",
-                   "On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?",
-                   MsgButtons::Ok, MsgIcon::Question);
-    const QString cell = "<td style='white-space:pre; padding-right:12px'>";
-    EXPECT_EQ(shown, "<div style='white-space:pre'>On disk:</div><table cellspacing=0 "
-                     "cellpadding=1><tr>" +
-                         cell + "  Program Ident: </td>" + cell + "K9</td></tr><tr>" + cell +
-                         "  Program Checksum: </td>" + cell +
-                         "7 &amp; 8</td></tr></table><div style='white-space:pre'>&nbsp;</div>"
-                         "<div style='white-space:pre'>Go?</div>");
 }
 
 TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
