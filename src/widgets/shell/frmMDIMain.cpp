@@ -153,10 +153,12 @@ void frmMDIMain::mnuViewOnline_Click() {
     }
     if (m_status.isEmpty()) m_status = ui.sbrMain->panel(StatusBar::Status)->text();
     showStatus();
+    showMode(); // the item ticked itself when chosen; a switch that failed announced nothing
 }
 
 void frmMDIMain::mnuViewOffline_Click() {
     m_ctx.link.setOnlineMode(false);
+    showMode();
 }
 
 void frmMDIMain::mnuEditOfflineEditing_Click() {
