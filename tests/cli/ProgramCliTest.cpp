@@ -32,12 +32,13 @@ TEST_F(ProgramCli, CheckExitCodeSaysWhy) {
         int code;
         const char* said; // on stdout (code 0) or stderr
     } cases[] = {
-        {"D", kHex.constData(), 0,
-         "Board type: D\nBoard: P9100(PLC)\nIdent: ABC\nRevision: 5\nChecksum: 175\nValid: yes\n"},
+        // clang-format off
+        {"D", kHex.constData(), 0, "Board type: D\nBoard: P9100(PLC)\nIdent: ABC\nRevision: 5\nChecksum: 175\nValid: yes\n"},
         {"E", kHex.constData(), 1, "is a PLS target board program."},
         {"D", ":1040000001\r\n", 1, "Line 1:"},
         {nullptr, nullptr, 3, "does not exist"},
         {"D", nullptr, 3, "P.hex File Does Not Exist."},
+        // clang-format on
     };
     for (const auto& c : cases) {
         for (const char* name : {"P.ovp", "P.rev", "P.hex"})
