@@ -29,36 +29,24 @@ constexpr int kLabel5Ductor3On = kFirstLabelItem + 5 * kItemsPerLabel + 2; // B3
 
 // Items changed on the board are listed by name in transfer order, and nothing is written.
 TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
-    const struct {
-        int code;
-        std::vector<int> items;
-        std::vector<const char*> names;
-    } cases[] = {
-        {kUploadSetup,
-         {0, 122, 131},
-         {"Spindle No.1 trip shift offset", "Canfeed Enable Low Speed",
-          "Number of Cans to Blow-off for Each Misload"}},
-        {kUploadLabels,
-         {kLabel5Ductor3On, kLabel5Ductor3On + 8, kFirstLabelItem + 6 * 16 + 7},
-         {"Label 5, ductor 3 ON", "Label 5, ductor 3 cycle", "Label 6, ductor 8 ON"}},
-        {kUploadAll,
-         {38, 125, kLabel5Ductor3On},
-         {"Current shift, total blow-offs", "Maximum Cycle Duration (0.1 cans)",
-          "Label 5, ductor 3 ON"}},
+    const std::pair<int, std::vector<int>> cases[] = {
+        {kUploadSetup, {0, 122, 131}},
+        {kUploadLabels, {kLabel5Ductor3On, kLabel5Ductor3On + 8, kFirstLabelItem + 6 * 16 + 7}},
+        {kUploadAll, {38, 125, kLabel5Ductor3On}},
     };
+    EXPECT_EQ(itemName(kLabel5Ductor3On + 8), "Label 5, ductor 3 cycle");
     const SetupData before = state.gCurrentData;
-    for (const auto& c : cases) {
+    for (const auto& [code, items] : cases) {
         for (const int i : allDataItems()) // the machine model's counters start above zero
             board.setValue(before.Address[size_t(i)], before.Value[size_t(i)]);
         std::vector<ItemDifference> want;
-        for (size_t k = 0; k < c.items.size(); ++k) {
-            const size_t i = size_t(c.items[k]);
-            board.setValue(before.Address[i], before.Value[i] + 3);
-            want.push_back({c.items[k], before.Address[i], QString::fromLatin1(c.names[k]),
-                            before.Value[i], before.Value[i] + 3});
+        for (const int i : items) {
+            board.setValue(before.Address[size_t(i)], before.Value[size_t(i)] + 3);
+            want.push_back({i, before.Address[size_t(i)], itemName(i), before.Value[size_t(i)],
+                            before.Value[size_t(i)] + 3});
         }
         clearTranscript();
-        EXPECT_EQ(compare.compareWithBoard(state.gCurrentData, setItemsOf(c.code, 4, 6)), want);
+        EXPECT_EQ(compare.compareWithBoard(state.gCurrentData, setItemsOf(code, 4, 6)), want);
         EXPECT_TRUE(traffic().writes.empty());
         EXPECT_EQ(state.gCurrentData, before);
     }
@@ -80,7 +68,6 @@ TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
     prompt.answer(MsgAnswer::No);
     EXPECT_FALSE(compare.download(kUploadAll, data, ticked, false).started);
     EXPECT_TRUE(sent().isEmpty());
-
     prompt.answer(MsgAnswer::Yes);
     const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, false);
     EXPECT_TRUE(out.complete);
@@ -102,8 +89,7 @@ TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
         host.cancelAfter = 2;
         prompt.answer(MsgAnswer::Yes);
         const SelectiveOutcome out = compare.download(kUploadSetup, data, items, true);
-        EXPECT_TRUE(out.cancelled);
-        EXPECT_FALSE(out.verified);
+        EXPECT_TRUE(out.cancelled && !out.verified);
         EXPECT_EQ(out.written, (std::vector<int>{122, 123}));
         EXPECT_EQ(out.notSent, (std::vector<int>{124, 125}));
         host.cancelAfter = -1;
@@ -170,8 +156,8 @@ TEST_F(DataCompareTest, AWriteWhoseReplyWasLostIsInDoubtUntilRead) {
 TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     SetupData data = state.gCurrentData;
     data.Address[122] = QStringLiteral("B511");
-    data.Value[122] = 7;
     data.Address[123] = QStringLiteral("W300");
+    data.Value[122] = 7;
     data.Value[123] = 5;
     const std::vector<int> items{122, 123};
     for (const bool verifyAfter : {true, false}) {

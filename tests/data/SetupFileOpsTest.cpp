@@ -102,8 +102,8 @@ TEST_F(FileOps, OpenAnsweredNoOffersTheDialogAgainAtThatFile) {
     ASSERT_EQ(chooser.openCalls.size(), 2u);
     EXPECT_EQ(chooser.openCalls[1].second, old);
     EXPECT_EQ(state.gCurrentData, d);
-    EXPECT_EQ(state.gFileNameTitle, "same.sdt");
-    EXPECT_EQ(state.gFileNamePath, path("same.sdt"));
+    EXPECT_EQ(std::pair(state.gFileNameTitle, state.gFileNamePath),
+              std::pair(QString("same.sdt"), path("same.sdt")));
     EXPECT_FALSE(state.gUploadNOW.isEmpty());
     EXPECT_TRUE(files.mayClose());
     EXPECT_EQ(prompt.boxes.size(), 1u);
@@ -150,8 +150,8 @@ TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
         }
         chooser.answers.push_back(writeFile("n.sdt", d));
         files.Open();
-        ASSERT_EQ(state.gCurrentData.Value.size(), 1747u);
-        ASSERT_EQ(state.gCurrentData.Address.size(), 1747u);
+        ASSERT_EQ(std::pair(state.gCurrentData.Value.size(), state.gCurrentData.Address.size()),
+                  std::pair(1747ul, 1747ul));
         EXPECT_EQ(state.gCurrentData.Address[1699], "B1699");
         for (int i = 1699; i <= 1746; ++i) {
             EXPECT_EQ(state.gCurrentData.Value[size_t(i)], i >= items ? 0 : i + 1) << i;
@@ -232,10 +232,7 @@ TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
     const QString oldDate = QStringLiteral("01/02/2026 10:00:00");
     for (const bool asItWas : {false, true}) {
         SCOPED_TRACE(asItWas);
-        QFile old(path("shift.txt"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old export");
-        old.close();
+        writeBytes(path("shift.txt"), "old export");
         link.OpenRSComm(port);
         state.gUploadNOW = oldDate;
         const SetupData before = state.gCurrentData;
