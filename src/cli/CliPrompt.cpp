@@ -12,12 +12,33 @@ QString terminalText(QString text) {
     return text;
 }
 
+namespace {
+Verbosity g_verbosity = Verbosity::Normal;
+} // namespace
+
 void say(const QString& text) {
     std::fprintf(stderr, "kalvex-cli: %s\n", qPrintable(terminalText(text)));
 }
 
+void setVerbosity(Verbosity v) {
+    g_verbosity = v;
+}
+
+Verbosity verbosity() {
+    return g_verbosity;
+}
+
+void note(const QString& text) {
+    if (g_verbosity != Verbosity::Quiet) say(text);
+}
+
+void detail(const QString& text) {
+    if (g_verbosity == Verbosity::Verbose) say(text);
+}
+
 MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButtons buttons,
                              MsgIcon icon) {
+    // Boxes are printed even with -q: some failures come in information boxes.
     say(title + QStringLiteral(": ") + text);
     if (icon == MsgIcon::Exclamation) m_warned = true;
     switch (buttons) {
@@ -31,7 +52,7 @@ MsgAnswer CliPrompt::message(const QString& title, const QString& text, MsgButto
     case MsgButtons::RetryCancel:
         if (m_retriesLeft > 0 && stopSignal() == 0) {
             --m_retriesLeft;
-            say(QStringLiteral("(retrying)"));
+            note(QStringLiteral("(retrying)"));
             return MsgAnswer::Retry;
         }
         return MsgAnswer::Cancel;

@@ -29,6 +29,16 @@ class CliPrompt final : public Prompt {
 QString terminalText(QString text);
 
 // Writes "kalvex-cli: " and the text to stderr; further lines of the text follow unprefixed.
+// Errors, warnings, questions and every box always go through say().
 void say(const QString& text);
+
+// -q leaves out progress and notes; -v adds the port opened and how long each transfer took.
+enum class Verbosity { Quiet, Normal, Verbose };
+void setVerbosity(Verbosity v);
+Verbosity verbosity();
+// A message worth a line unless -q: notes that report no failure and ask nothing.
+void note(const QString& text);
+// A message for -v only.
+void detail(const QString& text);
 
 } // namespace kalvex::cli

@@ -91,6 +91,9 @@ int CliSession::open() {
         // a communication failure.
         return m_link->portFailed() ? kExitFile : kExitComm;
     }
+    detail(QStringLiteral("online with the target board on %1 (%2 baud)")
+               .arg(m_port->deviceName())
+               .arg(m_link->portSettings().baud));
     return kExitOk;
 }
 

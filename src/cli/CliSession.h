@@ -42,6 +42,8 @@ struct CliOptions {
     std::string stateFile;
     std::string format = "text"; // or "json"
     std::string traceFile;       // --trace: the link's exchanges are logged there
+    bool quiet = false;          // -q
+    bool verbose = false;        // -v
     // What the command named on the command line does; set while the line is read.
     std::function<int()> action;
 };

@@ -12,6 +12,7 @@
 #include "data/ShiftExport.h"
 
 #include <CLI/CLI.hpp>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
@@ -95,7 +96,9 @@ class CliHost final : public TransferHost {
         return m_anyAddress;
     }
     void showProcessing(DataTransfer& t) override {
-        const bool tty = isatty(STDERR_FILENO);
+        const bool tty = isatty(STDERR_FILENO) && verbosity() != Verbosity::Quiet;
+        QElapsedTimer took;
+        took.start();
         size_t named = 0;
         if (stopSignal() != 0) t.cancel();
         t.runToEnd([&](const DataTransfer& d) {
@@ -111,7 +114,12 @@ class CliHost final : public TransferHost {
         });
         if (tty) std::fprintf(stderr, "\n");
         if (t.skipped() > 0)
-            say(QStringLiteral("%1 items without a board address were left out.").arg(t.skipped()));
+            note(
+                QStringLiteral("%1 items without a board address were left out.").arg(t.skipped()));
+        detail(QStringLiteral("transfer: %1 of %2 steps in %3 s")
+                   .arg(t.value())
+                   .arg(t.maximum())
+                   .arg(double(took.elapsed()) / 1000.0, 0, 'f', 1));
     }
 
   private:

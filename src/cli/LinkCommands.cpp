@@ -142,7 +142,7 @@ int runSim(const CliOptions& options, const QString& timelinePath) {
             return kExitOk;
         }
         server->withBoard([&step](sim::Board& b) { sim::applySimCommand(b, step.command); });
-        say(QStringLiteral("simulator: %1 ms: %2").arg(step.atMs).arg(step.text));
+        note(QStringLiteral("simulator: %1 ms: %2").arg(step.atMs).arg(step.text));
     }
     int sig = 0;
     sigwait(&stopSignals, &sig);

@@ -9,6 +9,7 @@
 #include "link/ProgramTransfer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
@@ -65,7 +66,9 @@ int downloadExitCode(ProgramDownload::Outcome o) {
 // Steps the run to its end: a progress line on stderr when that is a terminal, and a stop
 // signal taken at the run's next safe point.
 void runWithProgress(ProgramRun& run, ProgramTransfer& t, const char* verb) {
-    const bool tty = isatty(STDERR_FILENO);
+    const bool tty = isatty(STDERR_FILENO) && verbosity() != Verbosity::Quiet;
+    QElapsedTimer took;
+    took.start();
     if (stopSignal() != 0) run.requestStop();
     run.runToEnd([&] {
         if (stopSignal() != 0) run.requestStop();
@@ -74,6 +77,9 @@ void runWithProgress(ProgramRun& run, ProgramTransfer& t, const char* verb) {
                          qPrintable(t.CurrentProgramAdd()));
     });
     if (tty) std::fprintf(stderr, "\n");
+    detail(QStringLiteral("%1 ended at program address %2 after %3 s")
+               .arg(QLatin1String(verb), t.CurrentProgramAdd())
+               .arg(double(took.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
 } // namespace

@@ -68,6 +68,11 @@ void addGlobalOptions(CLI::App& app, CliOptions& o) {
     app.add_option("--trace", o.traceFile,
                    "Append every byte exchange with the board (sent, reply, time) to FILE")
         ->type_name("FILE");
+    auto* quiet = app.add_flag("-q,--quiet", o.quiet,
+                               "Print only errors, warnings and questions: no progress or notes");
+    app.add_flag("-v,--verbose", o.verbose,
+                 "Also print the port opened and how long each transfer took")
+        ->excludes(quiet);
     app.add_option("--format", o.format,
                    "text (default) or json: read, info, ports, diff print one JSON document")
         ->type_name("FORMAT")
@@ -169,6 +174,9 @@ int main(int argc, char** argv) {
         std::cerr << usage->usage(chosenCommand(app)) << "Try 'kalvex-cli --help'.\n";
         return kExitRefused;
     }
+    setVerbosity(options.quiet     ? Verbosity::Quiet
+                 : options.verbose ? Verbosity::Verbose
+                                   : Verbosity::Normal);
     startQt(app.got_subcommand("report"));
     return options.action ? options.action() : int(kExitRefused);
 }
