@@ -313,6 +313,37 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
     }
 }
 
+// -q leaves out notes but never an error; -v names the port and times the transfer.
+TEST_F(CliTest, QuietAndVerboseChangeTheNotesOnly) {
+    const struct {
+        QStringList args;
+        const char* state; // the simulated board; none: a device that does not exist
+        int code;
+        const char* has;    // on stderr; "": nothing on stderr
+        const char* hasNot; // "": no check
+    } cases[] = {
+        // clang-format off
+        {{}, "running = 0\n", 0, "", "/dev/"},
+        {{"-v"}, "running = 0\n", 0, "online with the target board on /dev/", "not complete"},
+        {{"-v"}, "running = 0\n", 0, " (9600 baud)\nkalvex-cli: transfer: 1747 of 1747 steps in ", "not complete"},
+        {{"--quiet"}, "running = 0\n", 0, "", ""},
+        {{"-q"}, "silent = 1\n", 2, "Cannot Communicate with Target Board.", "transfer:"},
+        {{"-q", "--device", "/dev/kalvex-missing"}, nullptr, 3, "/dev/kalvex-missing does not exist", ""},
+        {{"-q", "--verbose"}, "running = 0\n", 1, "--quiet excludes --verbose", ""},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.args.join(' ')));
+        const QStringList sim{"--simulate", "--state", stateFile(c.state ? c.state : "")};
+        const CliRun r = cli((c.state ? sim : QStringList()) + c.args +
+                                 QStringList{"upload", "all", "-o", path("up.sdt"), "--force"},
+                             false);
+        EXPECT_EQ(r.code, c.code) << qPrintable(r.err);
+        EXPECT_TRUE(*c.has ? r.err.contains(c.has) : r.err.isEmpty()) << qPrintable(r.err);
+        EXPECT_TRUE(!*c.hasNot || !r.err.contains(c.hasNot)) << qPrintable(r.err);
+    }
+}
+
 // The board answers: its device and speed are the last line. Nothing answers: exit 2.
 TEST_F(CliTest, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
     const QString dev = server.slavePath();
