@@ -50,15 +50,14 @@ TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
         EXPECT_TRUE(traffic().writes.empty());
         EXPECT_EQ(state.gCurrentData, before);
     }
-}
-
-TEST_F(DataCompareTest, ABoardReadThatFailsComparesNothing) {
+    // A board read that fails compares nothing.
     board.setValue(state.gCurrentData.Address[131], 4);
     board.faults().silentAfter = board.receivedCount() + 20;
     EXPECT_FALSE(compare.compareWithBoard(state.gCurrentData, setupDataItems()));
 }
 
-// The data set differs from the board in three items; only the two ticked go out.
+// The data set differs from the board in three items; only the two ticked go out, and the
+// read-back finds them held.
 TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
     SetupData data = state.gCurrentData;
     for (const int i : {122, 131, kLabel5Ductor3On})
@@ -69,12 +68,17 @@ TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
     EXPECT_FALSE(compare.download(kUploadAll, data, ticked, false).started);
     EXPECT_TRUE(sent().isEmpty());
     prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, false);
-    EXPECT_TRUE(out.complete);
+    const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, true);
+    EXPECT_TRUE(out.complete && out.verified && !out.resynchronised && out.mismatches.empty());
     EXPECT_EQ(out.written, ticked);
     EXPECT_EQ(writtenBytes(), bytesOfItems(data, ticked));
     for (const int i : ticked)
         EXPECT_EQ(board.value(data.Address[size_t(i)]), data.Value[size_t(i)]);
+    // A value changed behind the program's back afterwards is found.
+    board.setValue(QStringLiteral("W1092"), 6);
+    const auto m = compare.verify(data, ticked);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(*m, (std::vector<ItemDifference>{{122, "W1092", itemName(122), data.Value[122], 6}}));
 }
 
 // Cancel stops the writes and reads back nothing unasked; the read-back offered covers only
@@ -188,25 +192,6 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
     EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
 }
-
-TEST_F(DataCompareTest, VerificationCatchesAValueChangedBehindTheProgramsBack) {
-    SetupData data = state.gCurrentData;
-    data.Value[123] = 5;
-    prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome clean = compare.download(kUploadSetup, data, {122, 123}, true);
-    EXPECT_TRUE(clean.verified);
-    EXPECT_FALSE(clean.resynchronised);
-    EXPECT_TRUE(clean.mismatches.empty());
-
-    board.setValue(QStringLiteral("W1094"), 6);
-    const auto m = compare.verify(data, {122, 123});
-    ASSERT_TRUE(m);
-    EXPECT_EQ(*m, (std::vector<ItemDifference>{{123, "W1094", itemName(123), 5, 6}}));
-}
-
-} // namespace
-
-namespace {
 
 // Over every byte of the four writes of a fault reset, a wrong echo or a lost reply there: any
 // byte that changed, besides the registers written, is named; read back (255) when the board
