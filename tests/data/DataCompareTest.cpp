@@ -115,45 +115,6 @@ TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
     }
 }
 
-// The data byte of W1092's high byte is lost and the board's replies with it; the resynchronising
-// 0xFF lands there. The item is in doubt, never "not written"; once the link is back it is read.
-TEST_F(DataCompareTest, AWriteWhoseReplyWasLostIsInDoubtUntilRead) {
-    SetupData data = state.gCurrentData;
-    board.setValue(QStringLiteral("W1092"), 700);
-    data.Value[122] = 650;
-    data.Value[123] += 1;
-    const std::vector<int> items{122, 123};
-    for (const bool linkBack : {false, true}) {
-        board.setValue(QStringLiteral("W1092"), 700);
-        board.faults().loseWriteAt = 1093;
-        prompt.boxes.clear();
-        prompt.answer(MsgAnswer::Yes);
-        const SelectiveOutcome out = compare.download(kUploadSetup, data, items, true);
-        EXPECT_EQ(out.inDoubt, std::vector<int>{122});
-        EXPECT_EQ(out.notSent, std::vector<int>{123});
-        EXPECT_EQ(board.value(QStringLiteral("W1092")), 65418);
-        if (linkBack)
-            prompt.answerWith([this](const Box&) {
-                board.faults().toggleCable();
-                return MsgAnswer::Retry;
-            });
-        EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
-        const QString last = prompt.boxes.back().text;
-        EXPECT_EQ(last.section("\r\n\r\n", 0, 1),
-                  linkBack ? "0 of 2 written and verified; 1 not as sent; 1 not sent.\r\n\r\n"
-                             "The board does not hold:\r\nW1092  " +
-                                 itemName(122) + ": sent 650, board holds 65418"
-                           : "0 of 2 written; 1 may have been changed; 1 not sent.\r\n\r\n"
-                             "May have been changed (the board did not confirm the write), not "
-                             "known:\r\nW1092  " +
-                                 itemName(122))
-            << last.toStdString();
-        EXPECT_FALSE(last.contains("not written"));
-        board.faults().muted = false;
-        link.setCommError(false);
-    }
-}
-
 // B511 and W300: a wrong echo on the first address byte of the W300 write makes the board
 // take the resynchronising 0xFF as the low address byte of a write to byte 511. The read-back,
 // asked for or offered afterwards, finds the stray.
