@@ -69,34 +69,13 @@ TEST_F(FileOps, SaveAsNamesTheFileOnlyOnceWritten) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // offline: no upload offer; saved: no question
 }
 
+// No to the version question offers the dialog again there, and a file of this version opens
+// without a question; Yes opens the file, which then counts as changed.
 TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
-    chooser.answers.push_back(writeFile("old.sdt", olderFile()));
-    prompt.answer(MsgAnswer::Yes);
-    files.Open();
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(boxOf(prompt.boxes[0]),
-              std::tuple("KALVEX",
-                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
-                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
-                         MsgButtons::YesNoCancel, MsgIcon::Information));
-    EXPECT_EQ(state.gCurrentData.Value[122], 640);
-    EXPECT_EQ(state.gCurrentData.Version, "KALVEX_R0.9.9");
-    EXPECT_EQ(state.windowCaption(), "KALVEX - [old.sdt]");
-
-    prompt.answer(MsgAnswer::Yes);
-    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Save Changes to File?");
-    EXPECT_EQ(readSetupFile(path("old.sdt"), nullptr)->Version, state.gProgramVersion);
-}
-
-// No to the version question offers the dialog again there; a file of this version opens
-// without a question.
-TEST_F(FileOps, OpenAnsweredNoOffersTheDialogAgainAtThatFile) {
     const QString old = writeFile("old.sdt", olderFile());
     SetupData d = state.gDefaultData;
     d.Value[1745] = 4;
-    chooser.answers = {old, writeFile("same.sdt", d)};
+    chooser.answers = {old, writeFile("same.sdt", d), old};
     prompt.answer(MsgAnswer::No);
     files.Open();
     ASSERT_EQ(chooser.openCalls.size(), 2u);
@@ -107,6 +86,24 @@ TEST_F(FileOps, OpenAnsweredNoOffersTheDialogAgainAtThatFile) {
     EXPECT_FALSE(state.gUploadNOW.isEmpty());
     EXPECT_TRUE(files.mayClose());
     EXPECT_EQ(prompt.boxes.size(), 1u);
+
+    prompt.answer(MsgAnswer::Yes);
+    files.Open();
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(boxOf(prompt.boxes[1]),
+              std::tuple("KALVEX",
+                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
+                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
+                         MsgButtons::YesNoCancel, MsgIcon::Information));
+    EXPECT_EQ(state.gCurrentData.Value[122], 640);
+    EXPECT_EQ(state.gCurrentData.Version, "KALVEX_R0.9.9");
+    EXPECT_EQ(state.windowCaption(), "KALVEX - [old.sdt]");
+
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
+    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
 }
 
 TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
