@@ -58,19 +58,18 @@ TEST_F(BoardCli, FailuresAndRefusalsWriteNothing) {
         const char* says;
     };
     const Case cases[] = {
+        // clang-format off
         {{"reset-faults"}, 1, "Target Board will be reinitialized."},
         {{"set-address", "33"}, 1, "Only a Number Between 1 and 32 can be Entered"},
         {{"set-address", "x", "--row", "2"}, 1, "Only a Number Between 1 and 32 can be Entered"},
         {{"set-clock", "--now", "5 Jan 2005"}, 1, "--now must be an ISO 8601 date and time"},
         {{"status", "--ovp", "missing.ovp"}, 3, "missing.ovp: no such file"},
-        {{"set-clock"},
-         1,
-         "--ovp FILE is required: the program file says whether the board has "
-         "clock"},
+        {{"set-clock"}, 1, "--ovp FILE is required: the program file says whether the board has clock"},
         {{"set-address", "5", "--row", "2"}, 1, "--ovp FILE is required"},
         {{"set-clock", "--ovp", path("P9100.ovp")}, 1, "has no clock"},
         {{"set-address", "5", "--row", "2", "--ovp", path("P9100.ovp")}, 1, "has no network"},
         {{"status", "--ovp", path("FIFO.ovp")}, 3, "FIFO.rev\" is not a regular file"},
+        // clang-format on
     };
     write(path("P9100.ovp"), "D\r\n");
     write(path("FIFO.ovp"), "A\r\n");

@@ -1,4 +1,5 @@
 #include "CliChecks.h"
+#include "data/TestFiles.h"
 #include "link/QtSerialPort.h"
 #include "support/CliBoard.h"
 #include "support/QtPrinters.h"
@@ -10,7 +11,7 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <grp.h>
-#include <sys/resource.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,17 +56,13 @@ TEST_F(CliTest, JsonOutputIsOneDocumentOrNothing) {
         QString out;
         qint64 silentAfter; // bytes more the board answers; -1: all
     } cases[] = {
-        {{"--format", "json", "read", "W300", "D302"},
-         0,
-         "{\"values\":{\"D302\":123456,\"W300\":4660}}\n",
-         -1},
+        // clang-format off
+        {{"--format", "json", "read", "W300", "D302"}, 0, "{\"values\":{\"D302\":123456,\"W300\":4660}}\n", -1},
         // The first value was read, the second not: no document, not half of one.
         {{"read", "W300", "--format=json", "--retries", "0", "D302"}, 2, "", 8},
         {{"--format", "xml", "read", "W300"}, 1, "", -1},
-        {{"--format", "json", "ports", "--", dev},
-         0,
-         "{\"ports\":[{\"description\":\"\",\"device\":\"" + dev + "\",\"usb\":false}]}\n",
-         -1},
+        {{"--format", "json", "ports", "--", dev}, 0, "{\"ports\":[{\"description\":\"\",\"device\":\"" + dev + "\",\"usb\":false}]}\n", -1},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const qint64 silent = c.silentAfter < 0 ? -1 : received() + c.silentAfter;
@@ -178,29 +175,21 @@ TEST_F(CliTest, SilentBoardRetriesThenExitsTwoWithTheBoxText) {
 // A port that does not open is a file error naming the path opened and the real cause.
 TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
     write(path("tty"), "a regular file"); // a relative name is this folder's file, not /dev/tty
-    const struct {
-        const char* device;
-        rlim_t sizeLimit;
-        QString says;
-    } cases[] = {
+    const std::tuple<const char*, rlim_t, QString> cases[] = {
         {"/dev/kalvex-missing", 0, "/dev/kalvex-missing does not exist"},
         {"tty", 0, path("tty") + " is not a serial port"},
         {"./tty", 0, path("tty") + " is not a serial port"},
         {"kalvex-missing", 0, "/dev/kalvex-missing does not exist"},
         {nullptr, 8, "cannot be written: File too large"}, // QSerialPort's lock file
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.device ? c.device : "the simulator");
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        if (c.sizeLimit > 0) limit.rlim_cur = c.sizeLimit;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const CliRun r =
-            cli({"--device", c.device ? QString::fromLatin1(c.device) : server.slavePath(), "info"},
-                false);
-        setrlimit(RLIMIT_FSIZE, &old);
-        expectFailure(r, 3, qPrintable(c.says));
+    for (const auto& [device, sizeLimit, says] : cases) {
+        SCOPED_TRACE(device ? device : "the simulator");
+        const QString dev = device ? QString::fromLatin1(device) : server.slavePath();
+        std::optional<test::FileSizeLimit> limit;
+        if (sizeLimit > 0) limit.emplace(sizeLimit, false);
+        const CliRun r = cli({"--device", dev, "info"}, false);
+        limit.reset();
+        expectFailure(r, 3, qPrintable(says));
         EXPECT_FALSE(r.err.contains("Options >") || r.err.contains("ModemManager"))
             << qPrintable(r.err);
     }
@@ -216,19 +205,13 @@ TEST_F(CliTest, PortAndSettingsProblemsSayWhatAndWhere) {
         bool withFix;
         QStringList has, hasNot;
     } texts[] = {
+        // clang-format off
         {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
-        {EACCES,
-         "dialout",
-         true,
-         {"'dialout'", "usermod -aG dialout", "log out and in"},
-         {"Modem"}},
+        {EACCES, "dialout", true, {"'dialout'", "usermod -aG dialout", "log out and in"}, {"Modem"}},
         {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
-        {EACCES,
-         "",
-         true,
-         {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"},
-         {"usermod", "-aG"}},
+        {EACCES, "", true, {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"}, {"usermod", "-aG"}},
         {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
+        // clang-format on
     };
     for (const auto& t : texts) {
         const QString text =
@@ -312,11 +295,12 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
         QStringList args;
         std::vector<const char*> says;
     } cases[] = {
-        {{"--help"},
-         {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
+        // clang-format off
+        {{"--help"}, {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
         {{"help"}, {"Usage: kalvex-cli [OPTIONS] SUBCOMMAND"}},
         {{"help", "write"}, {"Usage: kalvex-cli write [OPTIONS] ADDR VALUE", "Example: "}},
         {{"pls", "setpoint", "--help"}, {"Usage: kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const qint64 before = received();
@@ -329,9 +313,34 @@ TEST_F(CliTest, HelpForTheProgramAndEachCommand) {
     }
 }
 
-} // namespace
-
-namespace {
+// -q leaves out notes but never an error; -v names the port and times the transfer.
+TEST_F(CliTest, QuietAndVerboseChangeTheNotesOnly) {
+    const struct {
+        QStringList args;
+        const char* state; // the simulated board; none: a device that does not exist
+        int code;
+        const char* err; // a pattern stderr matches
+    } cases[] = {
+        // clang-format off
+        {{}, "running = 0\n", 0, "^$"},
+        {{"-v"}, "running = 0\n", 0, "^kalvex-cli: online with the target board on /dev/\\S+ \\(9600 baud\\)\n"
+                                     "kalvex-cli: transfer: 1747 of 1747 steps in [0-9.]+ s\n$"},
+        {{"--quiet"}, "running = 0\n", 0, "^$"},
+        {{"-q"}, "silent = 1\n", 2, "Cannot Communicate with Target Board\\."},
+        {{"-q", "--device", "/dev/kalvex-missing"}, nullptr, 3, "/dev/kalvex-missing does not exist"},
+        {{"-q", "--verbose"}, "running = 0\n", 1, "--quiet excludes --verbose"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.args.join(' ')));
+        const QStringList sim{"--simulate", "--state", stateFile(c.state ? c.state : "")};
+        const CliRun r = cli((c.state ? sim : QStringList()) + c.args +
+                                 QStringList{"upload", "all", "-o", path("up.sdt"), "--force"},
+                             false);
+        EXPECT_EQ(r.code, c.code) << qPrintable(r.err);
+        EXPECT_TRUE(QRegularExpression(c.err).match(r.err).hasMatch()) << qPrintable(r.err);
+    }
+}
 
 // The board answers: its device and speed are the last line. Nothing answers: exit 2.
 TEST_F(CliTest, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {

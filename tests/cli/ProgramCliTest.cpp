@@ -19,6 +19,18 @@ class ProgramCli : public test::CliBoard {
         write(path("P.rev"), "ABC:?05\r\n");
         write(path("P.hex"), hex);
     }
+    // Records of 16 random bytes from `start`, `size` bytes in all, and the end record.
+    static QByteArray records(int start, int size) {
+        QByteArray hex;
+        for (int i = 0; i < size; i += 16) {
+            QByteArray line(16, 0);
+            for (char& c : line)
+                c = char(QRandomGenerator::global()->bounded(256));
+            hex += ":10" + QByteArray::number(start + i, 16).toUpper() + "00" +
+                   line.toHex().toUpper() + "\r\n";
+        }
+        return hex + ":00000001FF\r\n";
+    }
     CliRun program(const QStringList& args, const char* ovp = "P.ovp", bool onBoard = true) {
         return cli(QStringList{QStringLiteral("program")} + args + QStringList{path(ovp)}, onBoard);
     }
@@ -32,12 +44,13 @@ TEST_F(ProgramCli, CheckExitCodeSaysWhy) {
         int code;
         const char* said; // on stdout (code 0) or stderr
     } cases[] = {
-        {"D", kHex.constData(), 0,
-         "Board type: D\nBoard: P9100(PLC)\nIdent: ABC\nRevision: 5\nChecksum: 175\nValid: yes\n"},
+        // clang-format off
+        {"D", kHex.constData(), 0, "Board type: D\nBoard: P9100(PLC)\nIdent: ABC\nRevision: 5\nChecksum: 175\nValid: yes\n"},
         {"E", kHex.constData(), 1, "is a PLS target board program."},
         {"D", ":1040000001\r\n", 1, "Line 1:"},
         {nullptr, nullptr, 3, "does not exist"},
         {"D", nullptr, 3, "P.hex File Does Not Exist."},
+        // clang-format on
     };
     for (const auto& c : cases) {
         for (const char* name : {"P.ovp", "P.rev", "P.hex"})
@@ -50,30 +63,19 @@ TEST_F(ProgramCli, CheckExitCodeSaysWhy) {
     }
 }
 
-TEST_F(ProgramCli, DownloadWithoutYesShowsTheQuestionAndSendsNothingAfterTheIdentReads) {
-    writeSet("D", kHex);
-    const CliRun r = program({QStringLiteral("download")});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.contains(QLatin1String("Program Download - [ABC]: Program to be loaded")));
+// The whole path a service engineer takes: without --yes the question and nothing written
+// after the ident reads; a program downloaded with --yes comes back identical with program
+// upload; an existing set is replaced only with --force.
+TEST_F(ProgramCli, DownloadedProgramComesBackIdenticalWithUpload) {
+    const QByteArray hex = records(0x2000, 0x2000);
+    writeSet("4", hex);
+    const CliRun asked = program({QStringLiteral("download")});
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_TRUE(asked.err.contains("Program Download - [ABC]: Program to be loaded"));
     server.withBoard([](sim::Board& b) {
         EXPECT_TRUE(b.writes().empty());
         EXPECT_TRUE(b.programLog().empty());
     });
-}
-
-// The whole path a service engineer takes: a program downloaded with --yes comes back
-// identical with program upload; an existing set is replaced only with --force.
-TEST_F(ProgramCli, DownloadedProgramComesBackIdenticalWithUpload) {
-    QByteArray hex;
-    for (int i = 0; i < 0x2000; i += 16) {
-        QByteArray line(16, 0);
-        for (char& c : line)
-            c = char(QRandomGenerator::global()->bounded(256));
-        hex += ":10" + QByteArray::number(0x2000 + i, 16).toUpper() + "00" +
-               line.toHex().toUpper() + "\r\n";
-    }
-    hex += ":00000001FF\r\n";
-    writeSet("4", hex);
     const CliRun down = program({QStringLiteral("--yes"), QStringLiteral("download")});
     ASSERT_EQ(down.code, 0) << qPrintable(down.err);
     EXPECT_TRUE(down.err.contains(QLatin1String("Program Download Complete!")));
@@ -92,11 +94,7 @@ TEST_F(ProgramCli, DownloadedProgramComesBackIdenticalWithUpload) {
 // SIGINT or SIGTERM stops a program transfer between two records: program mode left with its
 // exit byte, no ident written, no file written, and the board's state said; 130 or 143.
 TEST_F(ProgramCli, AStopSignalEndsAProgramTransferAtARecordBoundary) {
-    QByteArray hex;
-    for (int i = 0; i < 0x8000; i += 16)
-        hex += ":10" + QByteArray::number(0x4000 + i, 16).toUpper() + "00" + QByteArray(32, '7') +
-               "\r\n";
-    writeSet("D", hex + ":00000001FF\r\n");
+    writeSet("D", records(0x4000, 0x8000));
     write(path("Q.ovp"), "D");
     server.withBoard([](sim::Board& b) { b.faults().replyDelayUs = 300; });
     const struct {

@@ -69,12 +69,28 @@ TEST_F(FileOps, SaveAsNamesTheFileOnlyOnceWritten) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // offline: no upload offer; saved: no question
 }
 
+// No to the version question offers the dialog again there, and a file of this version opens
+// without a question; Yes opens the file, which then counts as changed.
 TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
-    chooser.answers.push_back(writeFile("old.sdt", olderFile()));
+    const QString old = writeFile("old.sdt", olderFile());
+    SetupData d = state.gDefaultData;
+    d.Value[1745] = 4;
+    chooser.answers = {old, writeFile("same.sdt", d), old};
+    prompt.answer(MsgAnswer::No);
+    files.Open();
+    ASSERT_EQ(chooser.openCalls.size(), 2u);
+    EXPECT_EQ(chooser.openCalls[1].second, old);
+    EXPECT_EQ(state.gCurrentData, d);
+    EXPECT_EQ(std::pair(state.gFileNameTitle, state.gFileNamePath),
+              std::pair(QString("same.sdt"), path("same.sdt")));
+    EXPECT_FALSE(state.gUploadNOW.isEmpty());
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_EQ(prompt.boxes.size(), 1u);
+
     prompt.answer(MsgAnswer::Yes);
     files.Open();
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(boxOf(prompt.boxes[0]),
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(boxOf(prompt.boxes[1]),
               std::tuple("KALVEX",
                          "File created by set-up program version: KALVEX_R0.9.9\r\n"
                          "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
@@ -85,28 +101,9 @@ TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
 
     prompt.answer(MsgAnswer::Yes);
     EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Save Changes to File?");
-    EXPECT_EQ(readSetupFile(path("old.sdt"), nullptr)->Version, state.gProgramVersion);
-}
-
-// No to the version question offers the dialog again there; a file of this version opens
-// without a question.
-TEST_F(FileOps, OpenAnsweredNoOffersTheDialogAgainAtThatFile) {
-    const QString old = writeFile("old.sdt", olderFile());
-    SetupData d = state.gDefaultData;
-    d.Value[1745] = 4;
-    chooser.answers = {old, writeFile("same.sdt", d)};
-    prompt.answer(MsgAnswer::No);
-    files.Open();
-    ASSERT_EQ(chooser.openCalls.size(), 2u);
-    EXPECT_EQ(chooser.openCalls[1].second, old);
-    EXPECT_EQ(state.gCurrentData, d);
-    EXPECT_EQ(state.gFileNameTitle, "same.sdt");
-    EXPECT_EQ(state.gFileNamePath, path("same.sdt"));
-    EXPECT_FALSE(state.gUploadNOW.isEmpty());
-    EXPECT_TRUE(files.mayClose());
-    EXPECT_EQ(prompt.boxes.size(), 1u);
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
+    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
 }
 
 TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
@@ -150,8 +147,8 @@ TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
         }
         chooser.answers.push_back(writeFile("n.sdt", d));
         files.Open();
-        ASSERT_EQ(state.gCurrentData.Value.size(), 1747u);
-        ASSERT_EQ(state.gCurrentData.Address.size(), 1747u);
+        ASSERT_EQ(std::pair(state.gCurrentData.Value.size(), state.gCurrentData.Address.size()),
+                  std::pair(1747ul, 1747ul));
         EXPECT_EQ(state.gCurrentData.Address[1699], "B1699");
         for (int i = 1699; i <= 1746; ++i) {
             EXPECT_EQ(state.gCurrentData.Value[size_t(i)], i >= items ? 0 : i + 1) << i;
@@ -232,10 +229,7 @@ TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
     const QString oldDate = QStringLiteral("01/02/2026 10:00:00");
     for (const bool asItWas : {false, true}) {
         SCOPED_TRACE(asItWas);
-        QFile old(path("shift.txt"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old export");
-        old.close();
+        writeBytes(path("shift.txt"), "old export");
         link.OpenRSComm(port);
         state.gUploadNOW = oldDate;
         const SetupData before = state.gCurrentData;

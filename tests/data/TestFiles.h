@@ -19,10 +19,12 @@ inline QString writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // Makes every write past `bytes` in one file fail with EFBIG while it lives, so a failed save
-// can be tested even when the tests run as root.
+// can be tested even when the tests run as root. Programs started meanwhile inherit the limit;
+// with `ignoreSignal` false SIGXFSZ keeps its default action, which they must survive.
 class FileSizeLimit {
   public:
-    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+    explicit FileSizeLimit(rlim_t bytes, bool ignoreSignal = true)
+        : m_oldHandler(std::signal(SIGXFSZ, ignoreSignal ? SIG_IGN : SIG_DFL)) {
         getrlimit(RLIMIT_FSIZE, &m_old);
         rlimit l = m_old;
         l.rlim_cur = bytes;

@@ -1,5 +1,6 @@
 // The marker an interrupted download leaves: its file, its states and what the next start says.
 #include "data/TransferMarker.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,7 @@ using Kind = TransferMarker::Kind;
 using State = TransferMarker::State;
 
 QByteArray fileText(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
+    return QFile::exists(path) ? test::fileBytes(path) : QByteArray("(absent)");
 }
 
 struct TextCase {
@@ -24,15 +24,12 @@ struct TextCase {
 
 TEST(TransferMarkerTest, WrittenReadBackAndToldAsTheBoardHoldsIt) {
     const std::vector<TextCase> cases = {
-        {{Kind::Data, State::Stopped, "All Data", "/dev/ttyS0", 812, 1747},
-         {"A download of All Data", "stopped after item 812 of 1747", "mix of old and new"}},
-        {{Kind::Data, State::Running, "Label Data", "/dev/ttyUSB0", 100, 433},
-         {"interrupted after item 100 of 433", "may hold neither"}},
-        {{Kind::Program, State::Running, "program KVX91D07 (LINE1.ovp)", "COM1", 64, 512},
-         {"interrupted after record 64 of 512", "may still be in program mode",
-          "The board holds a partial program: download it again before running the machine"}},
-        {{Kind::Program, State::Stopped, "program A=B (x.ovp)", "", 0, 0},
-         {"stopped after record 0 of 0", "left program mode", "no ident was written"}},
+        // clang-format off
+        {{Kind::Data, State::Stopped, "All Data", "/dev/ttyS0", 812, 1747}, {"A download of All Data", "stopped after item 812 of 1747", "mix of old and new"}},
+        {{Kind::Data, State::Running, "Label Data", "/dev/ttyUSB0", 100, 433}, {"interrupted after item 100 of 433", "may hold neither"}},
+        {{Kind::Program, State::Running, "program KVX91D07 (LINE1.ovp)", "COM1", 64, 512}, {"interrupted after record 64 of 512", "may still be in program mode", "The board holds a partial program: download it again before running the machine"}},
+        {{Kind::Program, State::Stopped, "program A=B (x.ovp)", "", 0, 0}, {"stopped after record 0 of 0", "left program mode", "no ident was written"}},
+        // clang-format on
     };
     QTemporaryDir dir;
     const QString path = transferMarkerPath(dir.filePath(QStringLiteral("not/yet")));
@@ -74,10 +71,7 @@ TEST(TransferMarkerTest, MalformedMarkerIsNamedWithItsPathAndReason) {
     QTemporaryDir dir;
     const QString path = transferMarkerPath(dir.path());
     for (const auto& [text, reason] : cases) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-        f.close();
+        test::writeBytes(path, text);
         const MarkerFound found = readTransferMarker(path);
         EXPECT_EQ(found.status, MarkerFound::Status::Unreadable) << text.left(80).constData();
         const QString message = interruptedTransferText(found, path);
@@ -95,16 +89,19 @@ TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
     file.progress(10);
     EXPECT_EQ(fileText(path), "(absent)") << "written before start";
     file.start();
-    const std::vector<std::pair<int, const char*>> steps = {
-        {11, "done=10"}, {59, "done=10"}, {60, "done=60"}, {109, "done=60"}, {130, "done=130"}};
-    for (const auto& [done, expected] : steps) {
+    for (const auto& [done, expected] :
+         std::vector<std::pair<int, const char*>>{{11, "done=10"},
+                                                  {59, "done=10"},
+                                                  {60, "done=60"},
+                                                  {109, "done=60"},
+                                                  {130, "done=130"}}) {
         file.progress(done);
         EXPECT_TRUE(fileText(path).contains(expected))
             << done << ": " << fileText(path).constData();
     }
     file.stopped(131);
-    EXPECT_TRUE(fileText(path).contains("state=stopped\n"));
-    EXPECT_TRUE(fileText(path).contains("done=131\n"));
+    EXPECT_TRUE(fileText(path).contains("state=stopped\n") &&
+                fileText(path).contains("done=131\n"));
     file.finished();
     EXPECT_EQ(fileText(path), "(absent)");
     EXPECT_EQ(file.error(), QString());
@@ -112,12 +109,10 @@ TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
 
 TEST(TransferMarkerTest, UnwritableFolderIsNamed) {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("KALVEX")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    TransferMarkerFile file(transferMarkerPath(blocker.fileName()), {}, 1);
+    const QString blocker = test::writeBytes(dir.filePath(QStringLiteral("KALVEX")), "");
+    TransferMarkerFile file(transferMarkerPath(blocker), {}, 1);
     file.start();
-    EXPECT_TRUE(file.error().contains(QDir::toNativeSeparators(blocker.fileName())))
+    EXPECT_TRUE(file.error().contains(QDir::toNativeSeparators(blocker)))
         << qPrintable(file.error());
 }
 

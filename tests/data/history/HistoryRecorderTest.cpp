@@ -2,6 +2,7 @@
 #include "data/history/HistoryRecorder.h"
 #include "data/AppState.h"
 #include "data/ItemNames.h"
+#include "data/TestFiles.h"
 #include "support/LinkFixture.h"
 
 #include <QCoreApplication>
@@ -144,9 +145,7 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
             f.seek(4096 * 2);
             f.write(QByteArray(4096 * 4, '\x5a'));
         } else {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray("not a database\n").repeated(300));
+            writeBytes(path, QByteArray("not a database\n").repeated(300));
         }
         SimulatedLink sl;
         AppState state;
@@ -167,8 +166,7 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
 TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
     ensureApp();
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    writeBytes(dir.filePath(QStringLiteral("file")), "");
     SimulatedLink sl;
     AppState state;
     HistoryRecorder blocked(sl.link, state, {dir.filePath("file/history.sqlite"), false, {}});
@@ -184,17 +182,13 @@ TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
     QSignalSpy fullSaid(&full, &HistoryRecorder::message);
     full.start();
     full.flush();
-    std::signal(SIGXFSZ, SIG_IGN); // EFBIG instead
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tight = old;
-    tight.rlim_cur = rlim_t(QFileInfo(path).size() + 4096);
-    setrlimit(RLIMIT_FSIZE, &tight);
-    for (int i = 0; i < 50 && full.recording(); ++i) {
-        full.note(historyEvent(HistoryKind::Write, QString(4000, u'x')));
-        full.flush();
+    {
+        FileSizeLimit limit(rlim_t(QFileInfo(path).size() + 4096));
+        for (int i = 0; i < 50 && full.recording(); ++i) {
+            full.note(historyEvent(HistoryKind::Write, QString(4000, u'x')));
+            full.flush();
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(full.recording());
     ASSERT_EQ(fullSaid.size(), 1);
     EXPECT_TRUE(fullSaid[0][0].toString().startsWith(QStringLiteral("History recording is off: ")));
