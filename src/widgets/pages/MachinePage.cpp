@@ -18,8 +18,6 @@ MachinePage::MachinePage(AppState& state, RSComm& link, Prompt& prompt, QWidget*
       m_mode(linkMode()) {
     connect(&link, &RSComm::onlineModeChanged, this,
             [this](bool on) { follow(on ? Mode::Online : Mode::Offline); });
-    connect(&link, &RSComm::linkLost, this, [this] { follow(Mode::LinkLost); });
-    m_loop->onBoardLost([this] { follow(Mode::LinkLost); });
 }
 
 MachinePage::Mode MachinePage::linkMode() const {
@@ -46,10 +44,6 @@ void MachinePage::Unload() {
 }
 
 void MachinePage::layOutPass(RefreshLoop& loop) {
-    if (m_mode == Mode::LinkLost) {
-        m_link.setOnlineMode(false);
-        m_mode = Mode::Offline;
-    }
     loop.setPaced(!online());
     beforePass();
     if (m_prepared != m_mode) {

@@ -16,15 +16,14 @@ class RefreshLoop;
 class RSComm;
 
 // What every machine page shares: the program state and link it works on, its refresh cycle,
-// the switch to offline after a lost link, and preparing its controls once per mode.
+// and preparing its controls once per mode.
 //
-// The page follows the link's signals: a mode change or a lost link ends the running pass,
-// and the next pass prepares the controls for the new mode (a lost link first takes the
-// program offline, outside the request that lost it).
+// The page follows the link's signals: a mode change (a lost link goes offline, LostLink)
+// ends the running pass, and the next pass prepares the controls for the new mode.
 class MachinePage : public QWidget {
     Q_OBJECT
   public:
-    enum class Mode { Online, Offline, LinkLost };
+    enum class Mode { Online, Offline };
 
     // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
     // page does this too.

@@ -1,5 +1,6 @@
 #include "widgets/pages/RefreshLoop.h"
 
+#include "data/LostLink.h"
 #include "link/RSComm.h"
 #include "widgets/pages/StaleValue.h"
 
@@ -10,7 +11,12 @@
 namespace kalvex {
 
 RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
-    : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)) {
+    : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)),
+      m_lostLink(LostLink::of(link)) {
+    connect(&link, &RSComm::linkLost, this, [this] {
+        m_sawLoss = true;
+        if (!m_holdsLink) abortPass();
+    });
     m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         const QPointer<RefreshLoop> alive(this);
@@ -20,15 +26,37 @@ RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
     });
 }
 
+RefreshLoop::~RefreshLoop() {
+    releaseLink();
+}
+
 void RefreshLoop::start() {
     m_running = true;
+    m_sawLoss = false;
     m_timer.start(0);
 }
 
 void RefreshLoop::stop() {
     m_running = false;
     m_timer.stop();
+    abortPass();
+}
+
+void RefreshLoop::runPassToEnd() {
+    if (m_holdsLink) return;
+    m_holdsLink = true;
+    m_lostLink.hold();
+}
+
+void RefreshLoop::abortPass() {
     m_pass.clear();
+    releaseLink();
+}
+
+void RefreshLoop::releaseLink() {
+    if (!m_holdsLink) return;
+    m_holdsLink = false;
+    m_lostLink.release();
 }
 
 void RefreshLoop::addRead(const QString& address, Sink sink, Condition when, QWidget* shows) {
@@ -67,8 +95,8 @@ void RefreshLoop::addBoardStep(BoardRequest request, Condition when) {
 
 void RefreshLoop::finish(const LinkResult& result) {
     if (result) return;
+    m_sawLoss = m_sawLoss || result.failure == LinkFailure::NoAnswer;
     abortPass();
-    if (result.failure == LinkFailure::NoAnswer && m_onLost) m_onLost();
 }
 
 bool RefreshLoop::mayStep() const {
@@ -84,6 +112,13 @@ bool RefreshLoop::boardMayGoOn() const {
 bool RefreshLoop::step() {
     if (!m_running || !mayStep()) return false;
     if (m_pass.empty()) {
+        releaseLink();
+        if (m_sawLoss) { // the pass that saw the link lost has ended
+            m_sawLoss = false;
+            const QPointer<RefreshLoop> alive(this);
+            m_lostLink.settle();
+            if (!alive || !m_running) return true;
+        }
         ++m_passes;
         m_beginPass(*this);
         return true;
