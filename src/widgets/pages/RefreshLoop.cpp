@@ -3,26 +3,27 @@
 #include "data/LostLink.h"
 #include "link/RSComm.h"
 #include "widgets/pages/StaleValue.h"
+#include "widgets/pages/Stepper.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
 namespace kalvex {
 
 RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
-    : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)),
-      m_lostLink(LostLink::of(link)) {
+    : QObject(owner), m_link(link), m_beginPass(std::move(beginPass)),
+      m_lostLink(LostLink::of(link)),
+      m_stepper(new Stepper(
+          owner, link,
+          [this] {
+              const QPointer<RefreshLoop> alive(this);
+              const bool stepped = step();
+              return !alive || (stepped && !m_paced) ? 0 : kOfflineIntervalMs;
+          },
+          this)) {
     connect(&link, &RSComm::linkLost, this, [this] {
         m_sawLoss = true;
         if (!m_holdsLink) abortPass();
-    });
-    m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        const QPointer<RefreshLoop> alive(this);
-        const bool stepped = step();
-        if (!alive) return;
-        m_timer.setInterval(stepped && !m_paced ? 0 : kOfflineIntervalMs);
     });
 }
 
@@ -33,12 +34,12 @@ RefreshLoop::~RefreshLoop() {
 void RefreshLoop::start() {
     m_running = true;
     m_sawLoss = false;
-    m_timer.start(0);
+    m_stepper->start();
 }
 
 void RefreshLoop::stop() {
     m_running = false;
-    m_timer.stop();
+    m_stepper->stop();
     abortPass();
 }
 
@@ -99,18 +100,12 @@ void RefreshLoop::finish(const LinkResult& result) {
     abortPass();
 }
 
-bool RefreshLoop::mayStep() const {
-    const QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != m_owner->window()) return false;
-    return !m_link.isBusy();
-}
-
 bool RefreshLoop::boardMayGoOn() const {
     return m_running && m_link.OnlineMode() && (!m_guard || m_guard());
 }
 
 bool RefreshLoop::step() {
-    if (!m_running || !mayStep()) return false;
+    if (!m_running || !m_stepper->mayStep()) return false;
     if (m_pass.empty()) {
         releaseLink();
         if (m_sawLoss) { // the pass that saw the link lost has ended

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -14,12 +13,11 @@ namespace kalvex {
 
 class LostLink;
 class RSComm;
+class Stepper;
 
-// A page's refresh cycle: passes of board requests, one request per step of a zero-interval
-// timer, so window events run between any two requests without nested event loops. A step
-// waits while a modal window other than the page's own is open (only the innermost loop
-// runs) and while the link is busy with someone else's request. Offline steps, which wait
-// for no board, and waiting steps are paced so an idle page costs next to no CPU.
+// A page's refresh cycle: passes of board requests, one request per step of its Stepper (which
+// also says when a step must wait). Offline steps, which wait for no board, and waiting steps
+// are paced so an idle page costs next to no CPU.
 //
 // A pass is laid out as data: reads and writes of board addresses, and steps of the page's
 // own. Board steps run only while the link is online and the page's guard agrees; a refused
@@ -81,18 +79,16 @@ class RefreshLoop : public QObject {
         Condition when;
         bool board;
     };
-    bool mayStep() const;
     bool boardMayGoOn() const;
     void finish(const LinkResult& result);
     void releaseLink();
 
-    QWidget* m_owner;
     RSComm& m_link;
     PassBuilder m_beginPass;
     Condition m_guard;
     LostLink& m_lostLink;
     std::deque<Step> m_pass;
-    QTimer m_timer;
+    Stepper* m_stepper;
     bool m_running = false;
     bool m_paced = false;
     bool m_holdsLink = false; // this pass holds off the switch to offline
