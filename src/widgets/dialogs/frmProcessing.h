@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <QTimer>
 
 class QGroupBox;
 class QLabel;
