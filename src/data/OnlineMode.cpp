@@ -1,6 +1,7 @@
 #include "data/OnlineMode.h"
 
 #include "data/AppState.h"
+#include "data/LostLink.h"
 #include "link/RSComm.h"
 
 namespace kalvex {
@@ -24,15 +25,12 @@ LinkResult readSpindleCount(RSComm& link, AppState& state) {
     return r;
 }
 
-// F31 and W58 are read for the board's sake; their values are not used. Returns the failure
-// that stopped the reads.
-LinkFailure readBoardOnce(RSComm& link, AppState& state) {
-    if (!state.gSpindleCountKnown)
-        if (const LinkResult r = readSpindleCount(link, state); !r) return r.failure;
+// F31 and W58 are read for the board's sake; their values are not used.
+void readBoardOnce(RSComm& link, AppState& state) {
+    if (!state.gSpindleCountKnown && !readSpindleCount(link, state)) return;
     for (const char* add : {"F31", "W58"})
-        if (const LinkResult r = link.readValue(QLatin1String(add)); !r) return r.failure;
+        if (!link.readValue(QLatin1String(add))) return;
     state.gBoardReadDone = true;
-    return LinkFailure::None;
 }
 
 } // namespace
@@ -43,9 +41,10 @@ bool isSpindleCount(int value) {
 
 void settleOnlineMode(RSComm& link, AppState& state) {
     if (!link.OnlineMode() || state.gBoardReadDone) return;
+    LostLink& lost = LostLink::of(link); // watching before the reads
+    readBoardOnce(link, state);
     // A board that stopped answering must not keep the port: offline means closed.
-    if (readBoardOnce(link, state) == LinkFailure::NoAnswer && link.OnlineMode())
-        link.setOnlineMode(false);
+    lost.settle();
 }
 
 void retryBoardReads(RSComm& link, AppState& state) {

@@ -2,6 +2,7 @@
 
 #include "data/DataTransfer.h"
 #include "link/RSComm.h"
+#include "widgets/pages/Stepper.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -35,14 +36,13 @@ frmProcessing::frmProcessing(DataTransfer& transfer, RSComm& link, QWidget* pare
     layout->addWidget(ui.fraProcessing);
     layout->addWidget(ui.cmdCancel, 0, Qt::AlignHCenter);
     setMinimumWidth(380);
-    m_step.setInterval(0);
-    connect(&m_step, &QTimer::timeout, this, &frmProcessing::stepTransfer);
+    m_step = new Stepper(this, m_link, [this] { return stepTransfer(); });
     qApp->installEventFilter(this);
 }
 
 void frmProcessing::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (!m_step.isActive() && !m_transfer.finished()) m_step.start();
+    if (!m_step->isActive() && !m_transfer.finished()) m_step->start();
 }
 
 void frmProcessing::cmdCancel_Click() {
@@ -57,13 +57,7 @@ void frmProcessing::reject() {
 }
 
 // A box above this window (a retry question, the fault box) holds the transfer until it closes.
-bool frmProcessing::mayStep() const {
-    const QWidget* modal = QApplication::activeModalWidget();
-    return (modal == nullptr || modal == this) && !m_link.isBusy();
-}
-
-void frmProcessing::stepTransfer() {
-    if (!mayStep()) return;
+int frmProcessing::stepTransfer() {
     const bool more = m_transfer.step();
     // Failed items are named here as they happen, and stay named under the closing box.
     if (!m_transfer.failedItems().empty())
@@ -72,11 +66,12 @@ void frmProcessing::stepTransfer() {
     ui.prgProcessing->setMaximum(m_transfer.maximum());
     ui.prgProcessing->setValue(m_transfer.value());
     Q_EMIT stepped(m_transfer.value());
-    if (more) return;
-    m_step.stop();
+    if (more) return 0;
+    m_step->stop();
     accept();
     if (m_quitAfterStop)
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return -1;
 }
 
 bool frmProcessing::eventFilter(QObject* watched, QEvent* e) {

@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <QTimer>
 
 class QGroupBox;
 class QLabel;
@@ -11,6 +10,7 @@ namespace kalvex {
 
 class DataTransfer;
 class RSComm;
+class Stepper;
 
 // The progress window of a data transfer. Once shown it moves one item per zero-interval
 // timer step, so it repaints and Cancel works between items; it closes when the transfer ends.
@@ -44,13 +44,12 @@ class frmProcessing final : public QDialog {
         QPushButton* cmdCancel = nullptr;
     };
 
-    void stepTransfer();
-    bool mayStep() const;
+    int stepTransfer();
 
     Ui ui;
     DataTransfer& m_transfer;
     RSComm& m_link;
-    QTimer m_step;
+    Stepper* m_step;
     bool m_quitAfterStop = false;
 };
 

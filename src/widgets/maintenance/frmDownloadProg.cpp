@@ -2,6 +2,7 @@
 
 #include "data/program/ProgramRun.h"
 #include "link/ProgramTransfer.h"
+#include "widgets/pages/Stepper.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,8 +37,7 @@ frmDownloadProg::frmDownloadProg(ProgramTransfer& transfer, ProgramRun& run, QWi
     Timer1.setInterval(250);
     connect(&Timer1, &QTimer::timeout, this, &frmDownloadProg::Timer1_Timer);
     connect(&m_transfer, &ProgramTransfer::stateChanged, this, &frmDownloadProg::Timer1_Timer);
-    m_step.setInterval(0);
-    connect(&m_step, &QTimer::timeout, this, &frmDownloadProg::stepRun);
+    m_step = new Stepper(this, m_transfer.link(), [this] { return stepRun(); });
     qApp->installEventFilter(this);
     SetTransferMode(0);
 }
@@ -55,9 +55,9 @@ QString frmDownloadProg::labelText() const {
 void frmDownloadProg::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    if (m_run.finished() || m_step.isActive()) return;
+    if (m_run.finished() || m_step->isActive()) return;
     Timer1.start();
-    m_step.start();
+    m_step->start();
 }
 
 void frmDownloadProg::Timer1_Timer() {
@@ -74,26 +74,18 @@ void frmDownloadProg::Timer1_Timer() {
 }
 
 // A box the transfer shows (the confirmation, a retry question) holds it until it closes.
-bool frmDownloadProg::mayStep() const {
-    const QWidget* modal = QApplication::activeModalWidget();
-    return modal == nullptr || modal == this;
-}
-
-void frmDownloadProg::stepRun() {
-    if (!mayStep()) return;
+int frmDownloadProg::stepRun() {
     const bool more = m_run.step();
     Q_EMIT stepped();
-    if (more) {
-        // While the board pauses, look in now and then instead of spinning.
-        m_step.setInterval(m_run.waitUntilUs() > 0 ? kPauseCheckMs : 0);
-        return;
-    }
-    m_step.stop();
+    // While the board pauses, look in now and then instead of spinning.
+    if (more) return m_run.waitUntilUs() > 0 ? kPauseCheckMs : 0;
+    m_step->stop();
     Timer1.stop();
     m_transferMode = 0;
     accept();
     if (m_quitAfterStop)
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return -1;
 }
 
 void frmDownloadProg::closeEvent(QCloseEvent* e) {

@@ -9,6 +9,7 @@ namespace kalvex {
 
 class ProgramRun;
 class ProgramTransfer;
+class Stepper;
 
 // The program transfer window. Once shown it runs the transfer one record (or block) per
 // timer step, so it repaints between steps. The label follows the transfer's state as it
@@ -42,14 +43,13 @@ class frmDownloadProg final : public QDialog {
         QGroupBox* fraWaitDisplay = nullptr;
         QLabel* lblWaitDisplay = nullptr;
     };
-    void stepRun();
-    bool mayStep() const;
+    int stepRun();
 
     ProgramTransfer& m_transfer;
     ProgramRun& m_run;
     Ui ui;
     QTimer Timer1;
-    QTimer m_step;
+    Stepper* m_step;
     int m_transferMode = 0;
     bool m_quitAfterStop = false;
 };

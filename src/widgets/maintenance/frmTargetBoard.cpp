@@ -34,10 +34,9 @@ frmTargetBoard::frmTargetBoard(TargetBoardContext context, QWidget* parent)
     buildFields();
     m_pcClockTimer->setInterval(100);
     connect(m_pcClockTimer, &QTimer::timeout, this, &frmTargetBoard::showPcClock);
-    // The rest of the pass reads nothing; the next one goes offline.
-    connect(&m_ctx.link, &RSComm::linkLost, this, [this] { m_linkLost = true; });
-    connect(&m_ctx.link, &RSComm::onlineModeChanged, this, [this](bool on) {
-        m_linkLost = m_linkLost && on;
+    // The rest of the first pass reads nothing and marks its displays not read.
+    connect(&m_ctx.link, &RSComm::linkLost, this, [this] { m_passFailed = true; });
+    connect(&m_ctx.link, &RSComm::onlineModeChanged, this, [this] {
         m_firstPassDone = false;
         m_loop->abortPass();
     });
@@ -101,18 +100,12 @@ void frmTargetBoard::cmdOk_Click() {
 
 void frmTargetBoard::cmdGoOnline_Click() {
     if (m_ctx.link.OnlineMode()) return;
-    m_linkLost = false;
     m_ctx.link.setCommError(false);
     m_ctx.link.setOnlineMode(true); // the main window applies it (UpdateOnlineMode)
 }
 
 void frmTargetBoard::layOutPass(RefreshLoop& loop) {
     RSComm& link = m_ctx.link;
-    if (m_linkLost) {
-        m_linkLost = false;
-        m_firstPassDone = false;
-        link.setOnlineMode(false);
-    }
     loop.setPaced(!link.OnlineMode());
     if (!link.OnlineMode()) {
         if (!m_offlineShown) ShowOffline();
@@ -125,10 +118,11 @@ void frmTargetBoard::layOutPass(RefreshLoop& loop) {
 }
 
 bool frmTargetBoard::mayRead() const {
-    return m_loop->running() && m_ctx.link.OnlineMode() && !m_linkLost && !m_passFailed;
+    return m_loop->running() && m_ctx.link.OnlineMode() && !m_passFailed;
 }
 
 void frmTargetBoard::addFirstPass(RefreshLoop& loop) {
+    loop.runPassToEnd();
     loop.add([this] { beginFirstPass(); });
     for (int order = 0; order < kFaultRegisterCount; ++order)
         loop.add([this, order] { readFaultRegister(order); });

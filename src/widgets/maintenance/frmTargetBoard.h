@@ -128,8 +128,7 @@ class frmTargetBoard final : public QDialog {
     std::vector<int> m_identName;
     bool m_firstPassDone = false;
     bool m_offlineShown = false;
-    bool m_passFailed = false; // a read of this first pass failed
-    bool m_linkLost = false;   // announced by the link; the next pass goes offline
+    bool m_passFailed = false; // a read of this first pass failed, or the link was lost
     int m_lastShownSecond = -1;
 };
 

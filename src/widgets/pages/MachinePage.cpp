@@ -2,7 +2,10 @@
 
 #include "data/AppState.h"
 #include "data/StrayReadBack.h"
+#include "link/Prompt.h"
 #include "link/RSComm.h"
+#include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/HeldBit.h"
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/StaleValue.h"
@@ -18,8 +21,12 @@ MachinePage::MachinePage(AppState& state, RSComm& link, Prompt& prompt, QWidget*
       m_mode(linkMode()) {
     connect(&link, &RSComm::onlineModeChanged, this,
             [this](bool on) { follow(on ? Mode::Online : Mode::Offline); });
-    connect(&link, &RSComm::linkLost, this, [this] { follow(Mode::LinkLost); });
-    m_loop->onBoardLost([this] { follow(Mode::LinkLost); });
+    m_loop->setGuard([this] { return m_tabs.sameTab(); });
+}
+
+// The page's own parts are gone by now: what remains to unload is the kit's.
+MachinePage::~MachinePage() {
+    Unload();
 }
 
 MachinePage::Mode MachinePage::linkMode() const {
@@ -36,20 +43,59 @@ void MachinePage::Activate() {
     m_mode = linkMode();
     m_prepared.reset();
     onActivate();
+    m_tabs.passLaidOut();
     m_loop->start();
 }
 
 void MachinePage::Unload() {
     m_loop->stop();
-    onUnload();
+    for (HeldBit* bit : m_heldBits) {
+        bit->letGo();
+        if (bit->held()) offerToClear(*bit);
+    }
     clearEditing();
 }
 
-void MachinePage::layOutPass(RefreshLoop& loop) {
-    if (m_mode == Mode::LinkLost) {
-        m_link.setOnlineMode(false);
-        m_mode = Mode::Offline;
+void MachinePage::clearEditing() {
+    if (m_fields) m_fields->clearEditing();
+}
+
+EntryFieldGroup* MachinePage::makeFields(QAbstractButton* defaultButton) {
+    m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, defaultButton, this);
+    return m_fields;
+}
+
+HeldBit* MachinePage::addHeldBit(QAbstractButton* button, const QString& address) {
+    m_heldBits.push_back(new HeldBit(
+        button, address, [this](const QString& a, const QString& v) { return write(a, v); }));
+    return m_heldBits.back();
+}
+
+// A bit the operator let go of while the link could not take the 0 is cleared as the page
+// unloads; one that still cannot be cleared is never left set without a word.
+void MachinePage::offerToClear(HeldBit& bit) {
+    const QString which =
+        QStringLiteral("%1 (%2)").arg(bit.button()->text().remove(u'&'), bit.address());
+    const MsgAnswer a = m_prompt.message(
+        windowTitle(),
+        QStringLiteral("The %1 bit is still set on the board: it could not be cleared while the "
+                       "program was offline.\r\n\r\nGo online now to clear it?")
+            .arg(which),
+        MsgButtons::YesNo, MsgIcon::Question);
+    if (a == MsgAnswer::Yes) {
+        m_link.setCommError(false);
+        m_link.setOnlineMode(true); // the page follows at once: its writes go out again
+        if (bit.settle()) return;
     }
+    m_prompt.message(windowTitle(),
+                     QStringLiteral("%1 is still set on the board. Clear it by pressing and "
+                                    "releasing the button once the board is online.")
+                         .arg(which),
+                     MsgButtons::Ok, MsgIcon::Exclamation);
+    bit.abandon();
+}
+
+void MachinePage::layOutPass(RefreshLoop& loop) {
     loop.setPaced(!online());
     beforePass();
     if (m_prepared != m_mode) {
@@ -60,10 +106,14 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
         else
             ShowOffline();
     }
-    if (online())
+    if (online()) {
+        m_tabs.passLaidOut();
+        for (HeldBit* bit : m_heldBits)
+            if (bit->held()) loop.add([bit] { bit->settle(); });
         addOnlineSteps(loop);
-    else
+    } else {
         RefreshOffline();
+    }
 }
 
 bool MachinePage::offlineEditChanged() {

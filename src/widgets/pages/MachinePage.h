@@ -1,35 +1,43 @@
 #pragma once
 #include "data/pages/BlowoffCommands.h"
 #include "link/LinkResult.h"
+#include "widgets/pages/TabSwitch.h"
 
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
+class QAbstractButton;
 class QPushButton;
 
 namespace kalvex {
 
 class AppState;
+class EntryFieldGroup;
+class HeldBit;
 class Prompt;
 class RefreshLoop;
 class RSComm;
 
 // What every machine page shares: the program state and link it works on, its refresh cycle,
-// the switch to offline after a lost link, and preparing its controls once per mode.
+// preparing its controls once per mode, its entry fields, the tab strip whose change ends a
+// pass, the held buttons whose 0 it owes the board, and unloading all of it as it goes.
 //
-// The page follows the link's signals: a mode change or a lost link ends the running pass,
-// and the next pass prepares the controls for the new mode (a lost link first takes the
-// program offline, outside the request that lost it).
+// The page follows the link's signals: a mode change (a lost link goes offline, LostLink)
+// ends the running pass, and the next pass prepares the controls for the new mode.
 class MachinePage : public QWidget {
     Q_OBJECT
   public:
-    enum class Mode { Online, Offline, LinkLost };
+    enum class Mode { Online, Offline };
 
     // Prepares the page for the current mode and (re)starts its refresh cycle; showing the
     // page does this too.
     void Activate();
-    // Ends the refresh cycle and drops what the user was typing; the page's destructor runs it.
+    ~MachinePage() override;
+
+    // Ends the refresh cycle, clears the bits the page still owes and drops what the user was
+    // typing; the page's destruction runs it.
     void Unload();
 
     RefreshLoop& refreshLoop() { return *m_loop; }
@@ -49,9 +57,8 @@ class MachinePage : public QWidget {
     virtual void addOnlineSteps(RefreshLoop& loop) = 0;
     // An offline pass: the data set shown, in one step.
     virtual void RefreshOffline() = 0;
-    virtual void clearEditing() {}
-    // As the refresh cycle ends: what the page still owes the board, while it may still write.
-    virtual void onUnload() {}
+    // Drops what the user was typing (at destruction only the entry fields' part runs).
+    virtual void clearEditing();
 
     bool online() const { return m_mode == Mode::Online; }
     // The next pass prepares the controls again (offline editing switched, say).
@@ -73,6 +80,11 @@ class MachinePage : public QWidget {
 
     // cmdDefault: only a place to park the focus, so it is neither seen nor reached by Tab.
     QPushButton* makeDefaultButton();
+    // The page's entry fields, parking the focus on `defaultButton` (m_fields).
+    EntryFieldGroup* makeFields(QAbstractButton* defaultButton);
+    // A board bit set while the mouse holds `button`; an owed 0 is sent before the next online
+    // pass, or offered as the page unloads.
+    HeldBit* addHeldBit(QAbstractButton* button, const QString& address);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -81,16 +93,21 @@ class MachinePage : public QWidget {
     RSComm& m_link;
     Prompt& m_prompt;
     RefreshLoop* m_loop;
+    EntryFieldGroup* m_fields = nullptr;
+    // Passes read the visible tab only: a change ends the pass under way.
+    TabSwitch m_tabs;
 
   private:
     void layOutPass(RefreshLoop& loop);
     void follow(Mode mode);
     Mode linkMode() const;
+    void offerToClear(HeldBit& bit);
 
     Mode m_mode;
     std::optional<Mode> m_prepared; // what the controls are prepared for
     bool m_labelsFilled = false;
     bool m_lastOfflineEdit = false;
+    std::vector<HeldBit*> m_heldBits;
 };
 
 } // namespace kalvex

@@ -1,34 +1,63 @@
 #include "widgets/pages/RefreshLoop.h"
 
+#include "data/LostLink.h"
 #include "link/RSComm.h"
 #include "widgets/pages/StaleValue.h"
+#include "widgets/pages/Stepper.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
 namespace kalvex {
 
 RefreshLoop::RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass)
-    : QObject(owner), m_owner(owner), m_link(link), m_beginPass(std::move(beginPass)) {
-    m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        const QPointer<RefreshLoop> alive(this);
-        const bool stepped = step();
-        if (!alive) return;
-        m_timer.setInterval(stepped && !m_paced ? 0 : kOfflineIntervalMs);
+    : QObject(owner), m_link(link), m_beginPass(std::move(beginPass)),
+      m_lostLink(LostLink::of(link)),
+      m_stepper(new Stepper(
+          owner, link,
+          [this] {
+              const QPointer<RefreshLoop> alive(this);
+              const bool stepped = step();
+              return !alive || (stepped && !m_paced) ? 0 : kOfflineIntervalMs;
+          },
+          this)) {
+    connect(&link, &RSComm::linkLost, this, [this] {
+        m_sawLoss = true;
+        if (!m_holdsLink) abortPass();
     });
+}
+
+RefreshLoop::~RefreshLoop() {
+    releaseLink();
 }
 
 void RefreshLoop::start() {
     m_running = true;
-    m_timer.start(0);
+    m_sawLoss = false;
+    m_stepper->start();
 }
 
 void RefreshLoop::stop() {
     m_running = false;
-    m_timer.stop();
+    m_stepper->stop();
+    abortPass();
+}
+
+void RefreshLoop::runPassToEnd() {
+    if (m_holdsLink) return;
+    m_holdsLink = true;
+    m_lostLink.hold();
+}
+
+void RefreshLoop::abortPass() {
     m_pass.clear();
+    releaseLink();
+}
+
+void RefreshLoop::releaseLink() {
+    if (!m_holdsLink) return;
+    m_holdsLink = false;
+    m_lostLink.release();
 }
 
 void RefreshLoop::addRead(const QString& address, Sink sink, Condition when, QWidget* shows) {
@@ -67,14 +96,8 @@ void RefreshLoop::addBoardStep(BoardRequest request, Condition when) {
 
 void RefreshLoop::finish(const LinkResult& result) {
     if (result) return;
+    m_sawLoss = m_sawLoss || result.failure == LinkFailure::NoAnswer;
     abortPass();
-    if (result.failure == LinkFailure::NoAnswer && m_onLost) m_onLost();
-}
-
-bool RefreshLoop::mayStep() const {
-    const QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != m_owner->window()) return false;
-    return !m_link.isBusy();
 }
 
 bool RefreshLoop::boardMayGoOn() const {
@@ -82,8 +105,15 @@ bool RefreshLoop::boardMayGoOn() const {
 }
 
 bool RefreshLoop::step() {
-    if (!m_running || !mayStep()) return false;
+    if (!m_running || !m_stepper->mayStep()) return false;
     if (m_pass.empty()) {
+        releaseLink();
+        if (m_sawLoss) { // the pass that saw the link lost has ended
+            m_sawLoss = false;
+            const QPointer<RefreshLoop> alive(this);
+            m_lostLink.settle();
+            if (!alive || !m_running) return true;
+        }
         ++m_passes;
         m_beginPass(*this);
         return true;

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -12,13 +11,13 @@ class QWidget;
 
 namespace kalvex {
 
+class LostLink;
 class RSComm;
+class Stepper;
 
-// A page's refresh cycle: passes of board requests, one request per step of a zero-interval
-// timer, so window events run between any two requests without nested event loops. A step
-// waits while a modal window other than the page's own is open (only the innermost loop
-// runs) and while the link is busy with someone else's request. Offline steps, which wait
-// for no board, and waiting steps are paced so an idle page costs next to no CPU.
+// A page's refresh cycle: passes of board requests, one request per step of its Stepper (which
+// also says when a step must wait). Offline steps, which wait for no board, and waiting steps
+// are paced so an idle page costs next to no CPU.
 //
 // A pass is laid out as data: reads and writes of board addresses, and steps of the page's
 // own. Board steps run only while the link is online and the page's guard agrees; a refused
@@ -35,6 +34,7 @@ class RefreshLoop : public QObject {
     using PassBuilder = std::function<void(RefreshLoop&)>;
 
     RefreshLoop(QWidget* owner, RSComm& link, PassBuilder beginPass);
+    ~RefreshLoop() override;
 
     void start();
     void stop();
@@ -44,8 +44,10 @@ class RefreshLoop : public QObject {
     void setPaced(bool paced) { m_paced = paced; }
     // Asked before every board step of a pass; false ends the pass (a tab changed, say).
     void setGuard(Condition mayGoOn) { m_guard = std::move(mayGoOn); }
-    // Told when a board step found the board silent (or the operator gave up on it).
-    void onBoardLost(Request lost) { m_onLost = std::move(lost); }
+    // The pass being laid out runs to its end after a lost link (its steps mark what they
+    // could not read). Other passes end with the loss; either way the link goes offline
+    // (LostLink) before the next pass is laid out.
+    void runPassToEnd();
 
     // A step of the page's own; it makes at most one board request.
     void add(Request request) { m_pass.push_back({std::move(request), nullptr, false}); }
@@ -63,7 +65,7 @@ class RefreshLoop : public QObject {
     void addBoardStep(BoardRequest request, Condition when = nullptr);
 
     // Ends the current pass before its next request.
-    void abortPass() { m_pass.clear(); }
+    void abortPass();
     size_t pending() const { return m_pass.size(); }
     // Passes laid out since the loop was made.
     int passes() const { return m_passes; }
@@ -77,19 +79,20 @@ class RefreshLoop : public QObject {
         Condition when;
         bool board;
     };
-    bool mayStep() const;
     bool boardMayGoOn() const;
     void finish(const LinkResult& result);
+    void releaseLink();
 
-    QWidget* m_owner;
     RSComm& m_link;
     PassBuilder m_beginPass;
     Condition m_guard;
-    Request m_onLost;
+    LostLink& m_lostLink;
     std::deque<Step> m_pass;
-    QTimer m_timer;
+    Stepper* m_stepper;
     bool m_running = false;
     bool m_paced = false;
+    bool m_holdsLink = false; // this pass holds off the switch to offline
+    bool m_sawLoss = false;   // the link was lost during this pass
     int m_passes = 0;
 };
 

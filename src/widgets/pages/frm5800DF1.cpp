@@ -30,12 +30,8 @@ frm5800DF1::frm5800DF1(AppState& state, RSComm& link, Prompt& prompt, QWidget* p
     buildFields();
 }
 
-frm5800DF1::~frm5800DF1() {
-    Unload();
-}
-
 void frm5800DF1::buildFields() {
-    m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, ui.cmdDefault, this);
+    makeFields(ui.cmdDefault);
     for (int i = 0; i < 2; ++i) {
         EntryFieldConfig config;
         config.address = df1Address(kDf1FirstField + i);
@@ -211,7 +207,7 @@ void frm5800DF1::RefreshOffline() {
 
 void frm5800DF1::clearEditing() {
     m_listEditing = false;
-    m_fields->clearEditing();
+    MachinePage::clearEditing();
 }
 
 void frm5800DF1::setSetupEnabled(bool enabled) {

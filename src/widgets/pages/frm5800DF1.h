@@ -24,7 +24,6 @@ class frm5800DF1 : public MachinePage {
     Q_OBJECT
   public:
     frm5800DF1(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frm5800DF1() override;
 
     // The operator chose list entry `index` (the keyboard or the drop-down).
     void cboSetup_Click(int index);
@@ -59,7 +58,6 @@ class frm5800DF1 : public MachinePage {
     void showListValue(qint64 value);
 
     Ui ui;
-    EntryFieldGroup* m_fields = nullptr;
     bool m_listEditing = false;
     bool m_listReady = false;
     qint64 m_status = 0; // B1703 of the running pass

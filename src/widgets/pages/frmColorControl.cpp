@@ -39,10 +39,6 @@ frmColorControl::frmColorControl(AppState& state, RSComm& link, Prompt& prompt, 
     m_fields->updateRanges();
 }
 
-frmColorControl::~frmColorControl() {
-    Unload();
-}
-
 int frmColorControl::item(int index) const {
     const auto& values = m_state.gCurrentData.Value;
     return index >= 0 && size_t(index) < values.size() ? values[size_t(index)] : 0;
@@ -61,7 +57,7 @@ QString frmColorControl::storedAddress(int value) const {
 }
 
 void frmColorControl::buildFields() {
-    m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, ui.cmdDefault, this);
+    makeFields(ui.cmdDefault);
     for (int i = 0; i < kFields; ++i) {
         EntryFieldConfig c;
         c.title = QStringLiteral("Color Control");
@@ -99,10 +95,6 @@ void frmColorControl::buildFields() {
             return EntryFieldGroup::Bounds{b.min, b.max};
         });
     }
-}
-
-void frmColorControl::clearEditing() {
-    m_fields->clearEditing();
 }
 
 // --- Refresh ------------------------------------------------------------------------------

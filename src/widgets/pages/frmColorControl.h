@@ -29,7 +29,6 @@ class frmColorControl : public MachinePage {
     Q_OBJECT
   public:
     frmColorControl(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frmColorControl() override;
 
     bool loading() const { return m_loading; }
     void DuctorsManualAll(bool on);
@@ -61,7 +60,6 @@ class frmColorControl : public MachinePage {
     void RefreshOffline() override;
     void ShowOnline() override;
     void ShowOffline() override;
-    void clearEditing() override;
 
     void showTableValue(int index, qint64 value);
     QWidget* tableDisplay(int index) const;
@@ -90,7 +88,6 @@ class frmColorControl : public MachinePage {
     bool writeManualMask(int mask);
 
     Ui ui;
-    EntryFieldGroup* m_fields = nullptr;
     std::vector<QWidget*> m_labelControls; // frame 0: online, or offline with offline editing
     std::vector<QWidget*> m_liveControls;  // frames 1-3: online only
     int m_maxOn = 0;

@@ -5,7 +5,6 @@
 #include "link/Prompt.h"
 #include "link/RSComm.h"
 #include "widgets/pages/EntryFieldGroup.h"
-#include "widgets/pages/HeldBit.h"
 #include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
 
@@ -32,64 +31,22 @@ frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.address = kTripOffsetAddress;
     config.dataIndex = 0;
     config.title = QStringLiteral("Spindle #1 Trip Offset:");
-    m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
+    makeFields(ui.cmdDefault);
     m_fields->add(kTripOffsetField, ui.txtSpindleTripOffset, ui.updSpindleTripOffset,
                   std::move(config), {0, 35});
     m_fields->setRangeRule(kTripOffsetField, [this] {
         return EntryFieldGroup::Bounds{0, tripOffsetMax(m_state.gSpindleCount)};
     });
-    const auto writer = [this](const QString& a, const QString& v) { return write(a, v); };
-    m_resetTrips = new HeldBit(ui.cmdResetTrips, kResetTripsBit, writer);
-    m_endOfShift = new HeldBit(ui.cmdEndofShift, kEndOfShiftBit, writer);
-    m_loop->setGuard([this] { return m_tabs.sameTab(); });
-}
-
-frmData::~frmData() {
-    Unload();
+    addHeldBit(ui.cmdResetTrips, kResetTripsBit);
+    addHeldBit(ui.cmdEndofShift, kEndOfShiftBit);
 }
 
 void frmData::onActivate() {
     selectTab(0);
-    m_tabs.passLaidOut();
 }
 
 void frmData::selectTab(int tab) {
     if (m_tabs.select(tab)) m_range = shiftTabRange(tab);
-}
-
-void frmData::clearEditing() {
-    m_fields->clearEditing();
-}
-
-// A bit the operator let go of while the link could not take the 0 is cleared now; one that
-// still cannot be cleared is never left set without a word.
-void frmData::onUnload() {
-    for (HeldBit* bit : {m_resetTrips, m_endOfShift}) {
-        bit->letGo();
-        if (bit->held()) offerToClear(*bit);
-    }
-}
-
-void frmData::offerToClear(HeldBit& bit) {
-    const QString which =
-        QStringLiteral("%1 (%2)").arg(bit.button()->text().remove(u'&'), bit.address());
-    const MsgAnswer a = m_prompt.message(
-        windowTitle(),
-        QStringLiteral("The %1 bit is still set on the board: it could not be cleared while the "
-                       "program was offline.\r\n\r\nGo online now to clear it?")
-            .arg(which),
-        MsgButtons::YesNo, MsgIcon::Question);
-    if (a == MsgAnswer::Yes) {
-        m_link.setCommError(false);
-        m_link.setOnlineMode(true); // the page follows at once: its writes go out again
-        if (bit.settle()) return;
-    }
-    m_prompt.message(windowTitle(),
-                     QStringLiteral("%1 is still set on the board. Clear it by pressing and "
-                                    "releasing the button once the board is online.")
-                         .arg(which),
-                     MsgButtons::Ok, MsgIcon::Exclamation);
-    bit.abandon();
 }
 
 void frmData::beforePass() {
@@ -97,9 +54,6 @@ void frmData::beforePass() {
 }
 
 void frmData::addOnlineSteps(RefreshLoop& loop) {
-    m_tabs.passLaidOut();
-    for (HeldBit* bit : {m_resetTrips, m_endOfShift})
-        if (bit->held()) loop.add([bit] { bit->settle(); });
     for (int i = m_range.first; i <= m_range.last; ++i) {
         loop.addRead(shiftDataAddress(i), ui.lblData[size_t(i)], [this, i](qint64 v) {
             ui.lblData[size_t(i)]->setText(groupedCount(QString::number(v)));

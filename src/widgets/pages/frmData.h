@@ -1,7 +1,6 @@
 #pragma once
 #include "data/pages/ShiftDataTable.h"
 #include "widgets/pages/MachinePage.h"
-#include "widgets/pages/TabSwitch.h"
 
 #include <array>
 
@@ -14,7 +13,6 @@ class QTabBar;
 namespace kalvex {
 
 class EntryFieldGroup;
-class HeldBit;
 class UpDown;
 
 // The Shift Data page: trips per spindle and the counters of the current and the last shift,
@@ -24,7 +22,6 @@ class frmData : public MachinePage {
     Q_OBJECT
   public:
     frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frmData() override;
 
     void selectTab(int tab);
 
@@ -56,17 +53,10 @@ class frmData : public MachinePage {
     void ShowOnline() override;
     void ShowOffline() override;
     void RefreshOffline() override;
-    void clearEditing() override;
-    void onUnload() override;
-    void offerToClear(HeldBit& bit);
     void setTripControls(bool on);
     void setLiveControls(bool on);
 
     Ui ui;
-    TabSwitch m_tabs;
-    EntryFieldGroup* m_fields = nullptr;
-    HeldBit* m_resetTrips = nullptr;
-    HeldBit* m_endOfShift = nullptr;
     IndexRange m_range = shiftTabRange(0);
 };
 

@@ -26,10 +26,6 @@ frmDisplayIO::frmDisplayIO(AppState& state, RSComm& link, Prompt& prompt, QWidge
     buildControls();
 }
 
-frmDisplayIO::~frmDisplayIO() {
-    Unload();
-}
-
 // Called for 80 labels a pass: an unchanged state leaves the label's palette alone.
 void frmDisplayIO::showState(QLabel* label, IoState state) {
     const QString text = ioStateText(state);
@@ -45,14 +41,15 @@ void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
     for (int i = 0; i < kIoReads; ++i)
         loop.addRead(ioAddress(i), i < kIoFirstWord ? ui.lblp9150State[size_t(i)] : nullptr,
                      [this, i](qint64 v) {
-            if (i < 2)
-                showState(ui.lblp9150State[size_t(i)], ioInputState(v));
-            else if (i < kIoFirstWord)
-                ui.lblp9150State[size_t(i)]->setText(QString::number(v));
-            else
-                for (int b = 0; b < kIoBits; ++b)
-                    showState(ui.bitState[size_t(i - kIoFirstWord)][size_t(b)], ioBitState(v, b));
-        });
+                         if (i < 2)
+                             showState(ui.lblp9150State[size_t(i)], ioInputState(v));
+                         else if (i < kIoFirstWord)
+                             ui.lblp9150State[size_t(i)]->setText(QString::number(v));
+                         else
+                             for (int b = 0; b < kIoBits; ++b)
+                                 showState(ui.bitState[size_t(i - kIoFirstWord)][size_t(b)],
+                                           ioBitState(v, b));
+                     });
 }
 
 void frmDisplayIO::showAll(bool enabled) {

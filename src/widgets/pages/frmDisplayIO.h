@@ -15,7 +15,6 @@ class frmDisplayIO : public MachinePage {
     Q_OBJECT
   public:
     frmDisplayIO(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frmDisplayIO() override;
 
   private:
     using BitLabels = std::array<QLabel*, kIoBits>;

@@ -37,7 +37,7 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     config.spinAction = [this](int value) {
         sendValue(kBlowoffTargetAddress, QString::number(value));
     };
-    m_fields = new EntryFieldGroup(state, link, prompt, ui.cmdDefault, this);
+    makeFields(ui.cmdDefault);
     m_fields->add(kSpindleField, ui.txtSpindleBlowoff, ui.updSpindleNumber, std::move(config),
                   {1, 36});
     // Set before the first online read of B2088, which is compared with it.
@@ -50,10 +50,6 @@ frmMain::frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     auto* messages = new QTimer(this);
     connect(messages, &QTimer::timeout, this, &frmMain::showMessages);
     messages->start(kMessageIntervalMs);
-}
-
-frmMain::~frmMain() {
-    Unload();
 }
 
 void frmMain::connectControls() {
@@ -72,10 +68,6 @@ void frmMain::connectControls() {
         if (m_state.gSpindleCountKnown) QCBlowoff(mandrelTarget(m_state.gSpindleCount));
     });
     command(ui.cmdBadCanBlowoff, [this] { sendInOrder(badCanBlowoffWrites()); });
-}
-
-void frmMain::clearEditing() {
-    m_fields->clearEditing();
 }
 
 void frmMain::beforePass() {

@@ -23,7 +23,6 @@ class frmMain : public MachinePage {
     static constexpr int kDisplays = kMainDisplayCount;
 
     frmMain(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frmMain() override;
 
     void QCBlowoff(int target);
     // Blanket and Mandrel Blow-off wait for a good spindle count, and say so.
@@ -55,14 +54,12 @@ class frmMain : public MachinePage {
     void ShowOnline() override;
     void ShowOffline() override;
     void RefreshOffline() override;
-    void clearEditing() override;
     void setBlowoffEnabled(bool on);
     // A command's click that finds the focus still in the spindle field, or its value refused.
     bool leaveRefused() const;
     void cmdSingleBlowoff_Click();
 
     Ui ui;
-    EntryFieldGroup* m_fields = nullptr;
     static constexpr int kMessageIntervalMs = 500; // the background poll's own period
     void showMessages();
 };

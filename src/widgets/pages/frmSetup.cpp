@@ -24,15 +24,10 @@ frmSetup::frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* paren
     setWindowTitle(QStringLiteral("Set-Up"));
     buildTabs();
     buildFields();
-    m_loop->setGuard([this] { return m_tabs.sameTab(); });
-}
-
-frmSetup::~frmSetup() {
-    Unload(); // what was typed is dropped, not committed as the fields lose the focus
 }
 
 void frmSetup::buildFields() {
-    m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, ui.cmdDefault, this);
+    makeFields(ui.cmdDefault);
     for (int i = 0; i < kSetupParameterCount; ++i) {
         if (i == kFeedbackIndex) continue;
         const SetupParameter& p = setupParameters()[size_t(i)];
@@ -51,15 +46,10 @@ void frmSetup::buildFields() {
 // Back to the first tab.
 void frmSetup::onActivate() {
     selectTab(0);
-    m_tabs.passLaidOut();
 }
 
 void frmSetup::selectTab(int tab) {
     if (m_tabs.select(tab)) m_range = setupTabRange(tab);
-}
-
-void frmSetup::clearEditing() {
-    m_fields->clearEditing();
 }
 
 void frmSetup::beforePass() {
@@ -67,7 +57,6 @@ void frmSetup::beforePass() {
 }
 
 void frmSetup::addOnlineSteps(RefreshLoop& loop) {
-    m_tabs.passLaidOut();
     for (int i = m_range.first; i <= m_range.last; ++i) {
         QWidget* shows = i == kFeedbackIndex ? nullptr : m_fields->textBox(i);
         loop.addRead(QString::fromLatin1(setupParameters()[size_t(i)].address), shows,

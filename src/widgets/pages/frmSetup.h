@@ -2,7 +2,6 @@
 #include "data/pages/SetupParameterTable.h"
 #include "widgets/pages/MachinePage.h"
 #include "widgets/pages/PageControls.h"
-#include "widgets/pages/TabSwitch.h"
 
 #include <array>
 #include <vector>
@@ -25,7 +24,6 @@ class frmSetup : public MachinePage {
     Q_OBJECT
   public:
     frmSetup(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent = nullptr);
-    ~frmSetup() override;
 
     void selectTab(int tab);
     void WriteFeedbackMask(const QString& mask);
@@ -72,11 +70,8 @@ class frmSetup : public MachinePage {
     void setEditable(bool on);
     void setLiveControls(bool on);
     void setFeedbackBoxes(int mask);
-    void clearEditing() override;
 
     Ui ui;
-    TabSwitch m_tabs;
-    EntryFieldGroup* m_fields = nullptr;
     std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
     std::vector<QWidget*> m_live;     // enabled online only
     IndexRange m_range{0, 2};
