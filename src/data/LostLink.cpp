@@ -10,8 +10,11 @@ LostLink& LostLink::of(RSComm& link) {
 }
 
 LostLink::LostLink(RSComm& link) : QObject(&link), m_link(link) {
-    connect(&link, &RSComm::linkLost, this, [this] { m_lost = true; });
-    connect(&link, &RSComm::onlineModeChanged, this, [this](bool on) { m_lost = m_lost && on; });
+    // A loss belongs to the online spell it was seen in: a silent board that never came online
+    // must not take the next good connection offline (whose announcement may reach the other
+    // windows, and their first reads, before this watcher).
+    connect(&link, &RSComm::linkLost, this, [this] { m_lost = m_link.OnlineMode(); });
+    connect(&link, &RSComm::onlineModeChanged, this, [this] { m_lost = false; });
 }
 
 void LostLink::settle() {
