@@ -52,7 +52,8 @@ class TransferWindows : public ShellFixture {
 };
 
 // The button faces move all the data, the upload button's menu a part of it (what each part
-// moves is the transfer's own test); the progress window reaches the end.
+// moves is the transfer's own test); the progress window reaches the end; the label range
+// dialog's answer is the range moved.
 TEST_F(TransferWindows, UploadAndDownloadButtons) {
     watchProgress();
     for (int i = 0; i < 3; ++i)
@@ -72,9 +73,8 @@ TEST_F(TransferWindows, UploadAndDownloadButtons) {
     ASSERT_EQ(prompt.boxes.size(), 3u);
     EXPECT_EQ(prompt.boxes[1].title, "Data Upload");
     EXPECT_EQ(prompt.boxes[2].title, "Data Download");
-}
 
-TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
+    // A label range of five to three moves label five only.
     modal.on<frmLabelRange>([](frmLabelRange* d) {
         QTest::mouseClick(optLabels(*d, 1), Qt::LeftButton);
         QTest::keyClicks(txtLabels(*d, 0), "5");
@@ -82,7 +82,6 @@ TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
         QTest::mouseClick(button(*d, "cmdOk"), Qt::LeftButton);
         return true;
     });
-    watchProgress();
     prompt.answer(MsgAnswer::Yes);
     item("mnuFileUploadData_2")->trigger();
     EXPECT_EQ(state.gLabelFirst, 5);
