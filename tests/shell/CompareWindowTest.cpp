@@ -20,11 +20,6 @@ class CompareWindow : public ShellFixture {
         for (const int i : setupDataItems())
             board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)]);
     }
-    void changeOnBoard() {
-        for (const int i : kChanged)
-            board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
-        board.clearTranscript();
-    }
     qint64 boardValue(int item) const { return board.value(itemAddress(item)); }
 
     static constexpr int kChanged[] = {122, 131, 1745};
@@ -49,7 +44,9 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
     EXPECT_TRUE(board.writes().empty());
     EXPECT_TRUE(prompt.boxes.empty());
 
-    changeOnBoard();
+    for (const int i : kChanged)
+        board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
+    board.clearTranscript();
     QString countAfterUntick, firstName, title;
     bool wroteWhileNavigating = true;
     modal.on<frmCompare>([&](frmCompare* w) {

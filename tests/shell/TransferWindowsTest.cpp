@@ -35,15 +35,6 @@ class TransferWindows : public ShellFixture {
         goOnline();
         board.setValue(itemAddress(kSetupItem), 9); // not the default
     }
-    // Records what the progress window showed last.
-    void watchProgress() {
-        modal.on<frmProcessing>([this](frmProcessing* w) {
-            const auto* bar = control<QProgressBar>(*w, "prgProcessing");
-            progressText = control<QLabel>(*w, "lblProcessing")->text();
-            progress = {bar->value(), bar->maximum()};
-            return false;
-        });
-    }
     int value(int item) const { return state.gCurrentData.Value[size_t(item)]; }
 
     static constexpr int kSetupItem = 143; // W686, moved by All only
@@ -55,7 +46,13 @@ class TransferWindows : public ShellFixture {
 // moves is the transfer's own test); the progress window reaches the end; the label range
 // dialog's answer is the range moved.
 TEST_F(TransferWindows, UploadAndDownloadButtons) {
-    watchProgress();
+    // what the progress window showed last
+    modal.on<frmProcessing>([this](frmProcessing* w) {
+        const auto* bar = control<QProgressBar>(*w, "prgProcessing");
+        progressText = control<QLabel>(*w, "lblProcessing")->text();
+        progress = {bar->value(), bar->maximum()};
+        return false;
+    });
     for (int i = 0; i < 3; ++i)
         prompt.answer(MsgAnswer::Yes);
     child<QToolButton>("uploadButton")->menu()->actions().at(1)->trigger();
