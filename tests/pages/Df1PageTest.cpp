@@ -1,22 +1,12 @@
 #include "PageKit.h"
-#include "data/AppState.h"
-#include "support/Controls.h"
-#include "support/LinkFixture.h"
-#include "support/Pages.h"
-#include "widgets/pages/frm5800DF1.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 
 using namespace kalvex;
-using test::control;
 
 namespace {
 
-class Df1PageTest : public test::LinkFixture {
+class Df1PageTest : public test::PageTest<frm5800DF1> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
@@ -24,14 +14,8 @@ class Df1PageTest : public test::LinkFixture {
         runPass(); // ShowOnline
         clearTranscript();
     }
-    void runPass() { test::runPass(page.refreshLoop()); }
-    QString shown(int row) const {
-        return control<QLabel>(page, QStringLiteral("lblDisplay%1").arg(row))->text();
-    }
-    QComboBox* list() const { return control<QComboBox>(page, "cboSetup"); }
-
-    AppState state;
-    frm5800DF1 page{state, link, prompt};
+    QString shown(int row) const { return text(QStringLiteral("lblDisplay%1").arg(row)); }
+    QComboBox* list() const { return at<QComboBox>("cboSetup"); }
 };
 
 // (the order of a pass is the page's contract)

@@ -1,18 +1,9 @@
-#include "data/AppState.h"
+#include "PageKit.h"
 #include "data/pages/MainDisplayValues.h"
-#include "link/Address.h"
-#include "support/Controls.h"
-#include "support/LinkFixture.h"
-#include "support/Pages.h"
-#include "widgets/pages/RefreshLoop.h"
 #include "widgets/pages/UpDown.h"
-#include "widgets/pages/frmMain.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -20,7 +11,6 @@
 #include <QToolButton>
 
 using namespace kalvex;
-using test::control;
 
 namespace {
 
@@ -28,42 +18,36 @@ using Writes = std::vector<std::pair<int, int>>;
 
 // The page online on a stopped simulated machine with 24 spindles and B2088 = 5, its refresh
 // cycle stepped by hand.
-class MainDisplayTest : public test::LinkFixture {
+class MainDisplayTest : public test::PageTest<frmMain> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        board.setValue("B2088", 5);
         state.gSpindleCountKnown = true;
         test::showActive(page);
         activate();
     }
 
-    // A fresh start of the cycle; from here on only the test moves it.
+    // A fresh start of the cycle with B2088 = 5; from here on only the test moves it.
     void activate() {
+        board.setValue("B2088", 5);
         page.Activate();
         runPass();
         board.clearTranscript();
         prompt.boxes.clear();
     }
-    int runPass() { return test::runPass(page.refreshLoop()); }
-    void typeSpindle(const QString& text) {
+    void typeSpindle(const QString& typed) {
         spindle->setFocus();
         spindle->selectAll();
         QTest::keyClick(spindle, Qt::Key_Delete);
-        QTest::keyClicks(spindle, text);
+        QTest::keyClicks(spindle, typed);
     }
     // Byte writes as (address, value).
     Writes writes() const { return test::memoryWrites(board); }
-    QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
-    QString message() const {
-        return control<QPlainTextEdit>(page, "txtMessageDisplay")->toPlainText();
-    }
+    QPushButton* button(const char* name) const { return at<QPushButton>(name); }
+    QString message() const { return at<QPlainTextEdit>("txtMessageDisplay")->toPlainText(); }
 
-    test::UsLocale locale;
-    AppState state;
-    frmMain page{state, link, prompt};
-    QLineEdit* spindle = control<QLineEdit>(page, "txtSpindleBlowoff");
-    UpDown* arrows = control<UpDown>(page, "updSpindleNumber");
+    QLineEdit* spindle = at<QLineEdit>("txtSpindleBlowoff");
+    UpDown* arrows = at<UpDown>("updSpindleNumber");
 };
 
 // The Q.C. blow-offs write their target, then F825, then F102; the test trip F830 alone.
@@ -94,8 +78,8 @@ TEST_F(MainDisplayTest, EveryBlowoffWritesItsTargetAndFlagsInOrder) {
 // display shows a lighter patch.
 TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame) {
     for (int i = 0; i < frmMain::kDisplays; ++i) {
-        const auto* label = control<QLabel>(page, QStringLiteral("lblDisplay%1").arg(i));
-        auto* frame = control<QWidget>(page, QStringLiteral("fraDisplay%1").arg(i));
+        const auto* label = at<QLabel>(QStringLiteral("lblDisplay%1").arg(i));
+        auto* frame = at(QStringLiteral("fraDisplay%1").arg(i));
         EXPECT_TRUE(label->autoFillBackground()) << i;
         const QImage shot = frame->grab().toImage();
         const QPoint inLabel = label->geometry().topLeft() + QPoint(1, 1);
@@ -126,49 +110,55 @@ TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-// Typed numbers wait for a button; a focus move by the page itself checks nothing.
-TEST_F(MainDisplayTest, SpinWritesB2088AtOnceTypingAndLeavingSendsNothing) {
+// The arrows write B2088 at once; typed numbers wait for a button, and a focus move by the page
+// itself checks nothing; a bad number keeps the focus, says why, and no button fires.
+TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
     // Going online parks the focus off every command: Space or Enter right after fires nothing.
     EXPECT_TRUE(button("cmdDefault")->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(arrows->maximum(), 24);
-    QTest::mouseClick(arrows->upButton(), Qt::LeftButton);
-    EXPECT_EQ(spindle->text(), "6");
-    EXPECT_EQ(writes(), (Writes{{2088, 6}}));
-    EXPECT_TRUE(button("cmdDefault")->hasFocus());
-    board.clearTranscript();
-    typeSpindle("12");
-    QTest::keyClick(spindle, Qt::Key_Return);
-    EXPECT_TRUE(button("cmdSingleBlowoff")->hasFocus());
-    typeSpindle("99");
-    button("cmdDefault")->setFocus(Qt::OtherFocusReason);
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(MainDisplayTest, ABadSpindleNumberKeepsTheFocusAndNoButtonFires) {
-    const std::pair<const char*, const char*> cases[] = {// no button: leave with Enter
-                                                         {"25", "cmdSingleBlowoff"},
-                                                         {"0", "cmdBlanketBlowoff"},
-                                                         {"abc", "cmdBadCanBlowoff"},
-                                                         {"x", nullptr},
-                                                         {"24.6", nullptr}};
-    for (const auto& [typed, name] : cases) {
-        prompt.boxes.clear();
-        typeSpindle(typed);
-        if (name)
-            QTest::mouseClick(button(name), Qt::LeftButton);
-        else
+    // typed, then (a button, Enter, the arrows or a focus move), shown, B2088 written, focus after
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*, int, const char*> cases[] = {
+        {"", "up", "6", 6, "cmdDefault"},
+        {"12", "Enter", "12", 0, "cmdSingleBlowoff"},
+        {"99", "leave", "99", 0, "cmdDefault"},
+        {"25", "cmdSingleBlowoff", "5", 0, "txtSpindleBlowoff"},
+        {"0", "cmdBlanketBlowoff", "5", 0, "txtSpindleBlowoff"},
+        {"abc", "cmdBadCanBlowoff", "5", 0, "txtSpindleBlowoff"},
+        {"x", "Enter", "5", 0, "txtSpindleBlowoff"},
+        {"24.6", "Enter", "5", 0, "txtSpindleBlowoff"},
+    };
+    // clang-format on
+    for (const auto& [typed, then, shown, written, focus] : cases) {
+        SCOPED_TRACE(testing::Message() << typed << " " << then);
+        activate();
+        if (*typed) typeSpindle(typed);
+        if (QString(then) == "up")
+            QTest::mouseClick(arrows->upButton(), Qt::LeftButton);
+        else if (QString(then) == "Enter")
             QTest::keyClick(spindle, Qt::Key_Return);
+        else if (QString(then) == "leave")
+            button("cmdDefault")->setFocus(Qt::OtherFocusReason);
+        else
+            QTest::mouseClick(button(then), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // the range message
-        ASSERT_EQ(prompt.boxes.size(), 1u) << typed;
+        EXPECT_EQ(spindle->text(), shown);
+        EXPECT_TRUE(at(focus)->hasFocus());
+        if (written) {
+            EXPECT_EQ(writes(), (Writes{{2088, written}}));
+        } else {
+            EXPECT_TRUE(sent().isEmpty());
+        }
+        if (QString(focus) != "txtSpindleBlowoff") {
+            EXPECT_TRUE(prompt.boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(prompt.boxes.size(), 1u);
         EXPECT_EQ(prompt.boxes[0].title, "Q.C. Blow-off");
         EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
-        EXPECT_EQ(spindle->text(), "5") << typed;
-        EXPECT_TRUE(spindle->hasFocus()) << typed;
-        EXPECT_TRUE(sent().isEmpty()) << typed;
     }
 }
 

@@ -2,9 +2,6 @@
 // is written that the operator did not enter, offline the data set shows and nothing is sent,
 // and a lost link ends the pass and takes the program offline.
 #include "PageKit.h"
-#include "support/Controls.h"
-#include "support/LinkFixture.h"
-#include "support/Pages.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -144,6 +141,41 @@ TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(test::kContracts),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+class PageTabs : public test::LinkFixture, public testing::WithParamInterface<test::TabReads> {
+  protected:
+    test::UsLocale locale;
+    AppState state;
+};
+
+// A tab switch stops the pass before its next read; the tab's passes then read its own
+// addresses in order and show the board's values.
+TEST_P(PageTabs, ATabSwitchEndsThePassAndTheTabReadsItsAddressesInOrder) {
+    const QStringList probe = names(GetParam().probe);
+    if (!probe.isEmpty())
+        board.setValue(probe[0].split('=')[0], probe[0].split('=')[1].toLongLong());
+    std::unique_ptr<MachinePage> page(GetParam().make(state, link, prompt));
+    test::showActive(*page);
+    page->Activate();
+    clearTranscript();
+    page->refreshLoop().step(); // the first tab's pass laid out
+    page->refreshLoop().step(); // its first read
+    const QByteArray before = sent();
+    GetParam().select(*page, GetParam().tab);
+    page->refreshLoop().step(); // sees the change: no read
+    EXPECT_EQ(sent(), before);
+    EXPECT_EQ(page->refreshLoop().pending(), 0u);
+    clearTranscript();
+    test::runPass(page->refreshLoop());
+    EXPECT_EQ(traffic().reads, test::bytesOf(test::addresses(GetParam().reads)));
+    EXPECT_TRUE(traffic().writes.empty());
+    if (!probe.isEmpty()) {
+        EXPECT_EQ(test::shownText(test::control<QWidget>(*page, probe[1])), probe[2]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PageTabs, testing::ValuesIn(test::kTabReads),
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -3,6 +3,9 @@
 // addresses written compactly.
 #include "data/AppState.h"
 #include "link/Address.h"
+#include "support/Controls.h"
+#include "support/LinkFixture.h"
+#include "support/Pages.h"
 #include "widgets/pages/MachinePage.h"
 #include "widgets/pages/frm5800DF1.h"
 #include "widgets/pages/frmColorControl.h"
@@ -82,5 +85,42 @@ inline const Contract kContracts[] = {
      "B1401=241 cboSetup SLC500", "lblDisplay0", "lblDisplay3", "1745:txtSetup0 1746:txtSetup1", "txtSetup1 cboSetup"},
 };
 // clang-format on
+
+// A page's other tabs: what a pass reads there, in order, and a board value it shows.
+struct TabReads {
+    const char* name;
+    MakePage make;
+    std::function<void(MachinePage&, int)> select;
+    int tab;
+    const char* reads;
+    const char* probe; // "D1112=4321 lblData42 4,321"; "" for none
+};
+
+template <class Page> std::function<void(MachinePage&, int)> selects() {
+    return [](MachinePage& p, int tab) { static_cast<Page&>(p).selectTab(tab); };
+}
+
+// clang-format off
+inline const TabReads kTabReads[] = {
+    {"Shift1", make<frmData>(), selects<frmData>(), 1, "D1100 D1104 D1108 D1116 D1120 D1112 W1124*36", "D1112=4321 lblData42 4,321"},
+    {"Shift2", make<frmData>(), selects<frmData>(), 2, "D1200 D1204 D1208 D1216 D1220 D1212 W1224*36", ""},
+    {"Setup1", make<frmSetup>(), selects<frmSetup>(), 1, "W690 B692 B1013 B1014 B694", ""},
+    {"Setup2", make<frmSetup>(), selects<frmSetup>(), 2, "W1004 B1003 B1000 B1001 B1002 B1010 B1006 B1007 B1008 B1009", ""},
+    {"Setup3", make<frmSetup>(), selects<frmSetup>(), 3, "W830 W832 W834 F119 W180 W512", "W180=725 lblDisplay2 5"},
+    {"Setup3Resolver", make<frmSetup>(), selects<frmSetup>(), 3, "W830 W832 W834 F119 W180 W512", "W512=359 lblDisplay3 359"},
+};
+// clang-format on
+
+// One page on the simulated board, its refresh cycle stepped by hand.
+template <class Page> class PageTest : public LinkFixture {
+  protected:
+    int runPass() { return test::runPass(page.refreshLoop()); }
+    template <class W = QWidget> W* at(const QString& name) const { return control<W>(page, name); }
+    QString text(const QString& name) const { return shownText(at(name)); }
+
+    UsLocale locale;
+    AppState state;
+    Page page{state, link, prompt};
+};
 
 } // namespace kalvex::test

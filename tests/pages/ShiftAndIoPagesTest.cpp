@@ -1,39 +1,14 @@
-#include "data/AppState.h"
-#include "support/Controls.h"
-#include "support/LinkFixture.h"
-#include "support/Pages.h"
-#include "widgets/pages/RefreshLoop.h"
+#include "PageKit.h"
 #include "widgets/pages/UpDown.h"
-#include "widgets/pages/frmData.h"
-#include "widgets/pages/frmDisplayIO.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 using namespace kalvex;
-using test::control;
 
 namespace {
 
-std::vector<int> bytes(std::initializer_list<std::pair<int, int>> runs) {
-    std::vector<int> out;
-    for (auto [first, count] : runs)
-        for (int k = 0; k < count; ++k)
-            out.push_back(first + k);
-    return out;
-}
-
-class IoPageTest : public test::LinkFixture {
-  protected:
-    void runPass() { test::runPass(page.refreshLoop()); }
-    QLabel* label(const QString& name) const { return control<QLabel>(page, name); }
-
-    AppState state;
-    frmDisplayIO page{state, link, prompt};
-};
+using IoPageTest = test::PageTest<frmDisplayIO>;
 
 // The words' bits show ON in blue and off in red, each in its own label; F18 and F17 share a byte.
 TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
@@ -42,21 +17,24 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     page.show();
     runPass(); // ShowOnline
     runPass();
-    EXPECT_EQ(label("lblp9150State0")->text(), "ON");
-    EXPECT_EQ(label("lblp9150State1")->text(), "off");
+    EXPECT_EQ(at<QLabel>("lblp9150State0")->text(), "ON");
+    EXPECT_EQ(at<QLabel>("lblp9150State1")->text(), "off");
     for (int b = 0; b < 16; ++b)
-        EXPECT_EQ(label(QStringLiteral("lblSlot00State%1").arg(b))->text(),
+        EXPECT_EQ(at<QLabel>(QStringLiteral("lblSlot00State%1").arg(b))->text(),
                   b == 0 || b == 15 ? "ON" : "off")
             << b;
-    EXPECT_EQ(label("lblSlot00State0")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    EXPECT_EQ(label("lblSlot00State1")->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    EXPECT_EQ(at<QLabel>("lblSlot00State0")->palette().color(QPalette::WindowText),
+              QColor(0, 0, 255));
+    EXPECT_EQ(at<QLabel>("lblSlot00State1")->palette().color(QPalette::WindowText),
+              QColor(192, 0, 0));
     link.CloseRSComm();
     runPass();
-    EXPECT_EQ(label("lblSlot00State1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(at<QLabel>("lblSlot00State1")->palette().color(QPalette::WindowText),
+              QColor(0, 0, 255));
 }
 
 // The Shift Data page online on a stopped machine; B1016 holds other bits beside the reset.
-class ShiftPageTest : public test::LinkFixture {
+class ShiftPageTest : public test::PageTest<frmData> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
@@ -65,42 +43,21 @@ class ShiftPageTest : public test::LinkFixture {
         runPass(); // ShowOnline and the first tab
         clearTranscript();
     }
-    void runPass() { test::runPass(page.refreshLoop()); }
-    QPushButton* button(const char* name) const { return control<QPushButton>(page, name); }
-    QString shown(int i) const {
-        return control<QLabel>(page, QStringLiteral("lblData%1").arg(i))->text();
-    }
-
-    test::UsLocale locale;
-    AppState state;
-    frmData page{state, link, prompt};
 };
 
-TEST_F(ShiftPageTest, EachTabReadsItsDisplaysInOrderAndTheOffsetFollowsTheSpindles) {
-    board.setValue("D1112", 4321);
-    // (tab 0 is the page's contract)
-    const std::pair<int, std::vector<int>> tabs[] = {
-        {1, bytes({{1100, 4}, {1104, 4}, {1108, 4}, {1116, 4}, {1120, 4}, {1112, 4}, {1124, 72}})},
-        {2, bytes({{1200, 4}, {1204, 4}, {1208, 4}, {1216, 4}, {1220, 4}, {1212, 4}, {1224, 72}})}};
-    for (const auto& [tab, reads] : tabs) {
-        page.selectTab(tab);
-        runPass(); // ends at once on the change
-        clearTranscript();
-        runPass();
-        EXPECT_EQ(traffic().reads, reads) << tab;
-    }
-    EXPECT_EQ(shown(42), "4,321");
+// (a tab's reads are PageTabs)
+TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindles) {
     for (auto [spindles, max] : {std::pair(24, 23), std::pair(36, 35)}) {
         state.gSpindleCount = spindles;
         runPass();
-        EXPECT_EQ(control<UpDown>(page, "updSpindleTripOffset")->maximum(), max);
+        EXPECT_EQ(at<UpDown>("updSpindleTripOffset")->maximum(), max);
     }
 }
 
 // The mouse holds the bit; the keyboard never presses it; a 0 the board did not get is sent as
 // soon as the page can write again, or as it unloads.
 TEST_F(ShiftPageTest, HeldButtonsSetTheirBitOnlyWhileTheMouseHoldsThem) {
-    QPushButton* reset = button("cmdResetTrips");
+    QPushButton* reset = at<QPushButton>("cmdResetTrips");
     QTest::mousePress(reset, Qt::LeftButton);
     EXPECT_EQ(board.value("B1016"), 0xA1);
     QTest::mouseRelease(reset, Qt::LeftButton);
@@ -125,7 +82,7 @@ TEST_F(ShiftPageTest, HeldButtonsSetTheirBitOnlyWhileTheMouseHoldsThem) {
 
     page.selectTab(1);
     runPass();
-    QTest::mousePress(button("cmdEndofShift"), Qt::LeftButton);
+    QTest::mousePress(at<QPushButton>("cmdEndofShift"), Qt::LeftButton);
     EXPECT_EQ(board.value("F137"), 1);
     page.Unload(); // the page closes with the button held
     EXPECT_EQ(board.value("F137"), 0);
@@ -135,7 +92,7 @@ TEST_F(ShiftPageTest, HeldButtonsSetTheirBitOnlyWhileTheMouseHoldsThem) {
 // the next column's caption, on every tab: spindles in three columns, counters in two.
 TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
     const auto label = [&](const char* kind, int i) {
-        return control<QLabel>(page, QStringLiteral("%1%2").arg(kind).arg(i));
+        return at<QLabel>(QStringLiteral("%1%2").arg(kind).arg(i));
     };
     const auto x = [&](QLabel* l, int dx) { // from where the text starts
         return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();

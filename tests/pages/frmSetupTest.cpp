@@ -1,28 +1,15 @@
-#include "widgets/pages/frmSetup.h"
-#include "data/AppState.h"
+#include "PageKit.h"
 #include "data/TagMap.h"
-#include "support/Controls.h"
-#include "support/LinkFixture.h"
-#include "support/Pages.h"
-#include "widgets/pages/RefreshLoop.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
-
-#include <set>
 
 using namespace kalvex;
 
 namespace {
 
-std::set<int> bytesOf(const std::vector<QString>& adds) {
-    const std::vector<int> bytes = test::bytesOf(adds);
-    return {bytes.begin(), bytes.end()};
-}
-
-class SetupPageTest : public test::LinkFixture {
+// (a tab's reads are PageTabs)
+class SetupPageTest : public test::PageTest<frmSetup> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
@@ -30,29 +17,11 @@ class SetupPageTest : public test::LinkFixture {
         page.Activate();
         clearTranscript();
     }
-    // Runs the refresh cycle to the end of its next pass.
-    void runPass() { test::runPass(page.refreshLoop()); }
     void selectTab(int tab) {
         page.selectTab(tab);
         runPass(); // the pass that notices the change ends at once
         clearTranscript();
     }
-    template <class W = QWidget> W* control(const QString& name) const {
-        return test::control<W>(page, name);
-    }
-    QLineEdit* txtSetup(int i) const {
-        return control<QLineEdit>(QStringLiteral("txtSetup%1").arg(i));
-    }
-    QString label(int i) const {
-        return control<QLabel>(QStringLiteral("lblDisplay%1").arg(i))->text();
-    }
-    std::set<int> readSet() const {
-        const auto reads = traffic().reads;
-        return {reads.begin(), reads.end()};
-    }
-
-    AppState state;
-    frmSetup page{state, link, prompt};
 };
 
 TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
@@ -63,38 +32,9 @@ TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
             << i;
 }
 
-// (tab 0 is the page's contract)
-TEST_F(SetupPageTest, EachTabsPassReadsOnlyItsAddresses) {
-    const std::pair<int, std::set<int>> cases[] = {
-        {1, bytesOf({"W690", "B692", "B1013", "B1014", "B694"})},
-        {2, bytesOf({"W1004", "B1003", "B1000", "B1001", "B1002", "B1010", "B1006", "B1007",
-                     "B1008", "B1009"})},
-        {3, bytesOf({"W830", "W832", "W834", "F119", "W180", "W512"})},
-    };
-    for (const auto& [tab, expected] : cases) {
-        selectTab(tab);
-        runPass();
-        EXPECT_EQ(readSet(), expected) << "tab " << tab;
-    }
-}
-
-TEST_F(SetupPageTest, TheTimingTabShowsThePositions) {
-    board.setValue("W180", 725);
-    board.setValue("W512", 359);
-    board.setValue("F119", 0);
-    selectTab(3);
-    runPass();
-    EXPECT_EQ(label(2), "5");
-    EXPECT_EQ(label(3), "359");
-    EXPECT_FALSE(control("cmdZeroResolver")->isEnabled());
-    board.setValue("F119", 1);
-    runPass();
-    EXPECT_TRUE(control("cmdZeroResolver")->isEnabled());
-}
-
 TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
     selectTab(2);
-    QLineEdit* field = txtSetup(kQcShiftOffsetIndex);
+    auto* field = at<QLineEdit>(QStringLiteral("txtSetup%1").arg(kQcShiftOffsetIndex));
     const std::tuple<int, int, bool> cases[] = {{36, 36, true}, {24, 25, false}, {24, 24, true}};
     for (auto [spindles, typed, accepted] : cases) {
         SCOPED_TRACE(testing::Message() << spindles << " " << typed);
@@ -119,19 +59,27 @@ TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
     selectTab(1);
     board.setValue("B694", 0);
     runPass();
-    QTest::mouseClick(control("chkFeedback2"), Qt::LeftButton);
+    QTest::mouseClick(at("chkFeedback2"), Qt::LeftButton);
     EXPECT_EQ(board.value("B694"), 4);
     EXPECT_EQ(state.gCurrentData.Value[129], 4);
-    QTest::mouseClick(control("cmdEnableFeedbackAll"), Qt::LeftButton);
+    QTest::mouseClick(at("cmdEnableFeedbackAll"), Qt::LeftButton);
     EXPECT_EQ(board.value("B694"), 255);
     runPass();
     for (int j = 0; j < 8; ++j)
-        EXPECT_TRUE(control<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
-    QTest::mouseClick(control("cmdDisableFeedbackAll"), Qt::LeftButton);
+        EXPECT_TRUE(at<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
+    QTest::mouseClick(at("cmdDisableFeedbackAll"), Qt::LeftButton);
     EXPECT_EQ(board.value("B694"), 0);
 }
 
+// Zero Resolver is offered while F119 is set, and writes only on Yes.
 TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
+    board.setValue("F119", 0);
+    selectTab(3);
+    runPass();
+    EXPECT_FALSE(at("cmdZeroResolver")->isEnabled());
+    board.setValue("F119", 1);
+    runPass();
+    EXPECT_TRUE(at("cmdZeroResolver")->isEnabled());
     page.QCTest();
     page.BadCanTest();
     for (const char* flag : {"B2088", "F825", "F102", "F830"})
@@ -147,16 +95,6 @@ TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
     EXPECT_EQ(prompt.boxes[0].text,
               "You are about change the Resolver offset.\r\n\r\nDo you wish to continue?");
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
-}
-
-TEST_F(SetupPageTest, ATabSwitchStopsThePassBeforeItsNextRead) {
-    page.refreshLoop().step(); // Speed tab pass laid out
-    page.refreshLoop().step(); // first read
-    const QByteArray before = sent();
-    page.selectTab(3);
-    page.refreshLoop().step(); // sees the change: no read
-    EXPECT_EQ(sent(), before);
-    EXPECT_EQ(page.refreshLoop().pending(), 0u);
 }
 
 } // namespace

@@ -20,19 +20,34 @@ class CompareWindow : public ShellFixture {
         for (const int i : setupDataItems())
             board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)]);
     }
-    void changeOnBoard() {
-        for (const int i : kChanged)
-            board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
-        board.clearTranscript();
-    }
     qint64 boardValue(int item) const { return board.value(itemAddress(item)); }
 
     static constexpr int kChanged[] = {122, 131, 1745};
 };
 
+// An equal board shows no differences and offers no download; one that differs in three items
+// downloads the ticked ones only and reads them back.
 TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
-    changeOnBoard();
-    QString countShown, countAfterUntick, firstName, title;
+    board.clearTranscript();
+    QString countShown;
+    bool downloadEnabled = true;
+    modal.on<frmCompare>([&](frmCompare* w) {
+        countShown = control<QLabel>(*w, "lblCount")->text();
+        downloadEnabled = control<QPushButton>(*w, "cmdDownload")->isEnabled() ||
+                          control<QCheckBox>(*w, "chkVerify")->isEnabled();
+        QTest::mouseClick(control<QPushButton>(*w, "cmdClose"), Qt::LeftButton);
+        return true;
+    });
+    item("tbrDownloadCompareData_0")->trigger();
+    EXPECT_EQ(countShown, "No differences");
+    EXPECT_FALSE(downloadEnabled);
+    EXPECT_TRUE(board.writes().empty());
+    EXPECT_TRUE(prompt.boxes.empty());
+
+    for (const int i : kChanged)
+        board.setValue(itemAddress(i), state.gDefaultData.Value[size_t(i)] + 1);
+    board.clearTranscript();
+    QString countAfterUntick, firstName, title;
     bool wroteWhileNavigating = true;
     modal.on<frmCompare>([&](frmCompare* w) {
         auto* grid = control<QTableView>(*w, "grdDifferences");
@@ -66,24 +81,6 @@ TEST_F(CompareWindow, DownloadsTheTickedItemsOnlyAndReadsThemBack) {
     EXPECT_EQ(boardValue(131), state.gCurrentData.Value[131] + 1); // unticked: left alone
     EXPECT_EQ(boardValue(1745), state.gCurrentData.Value[1745]);
     EXPECT_EQ(state.gCurrentData, state.gDefaultData);
-}
-
-TEST_F(CompareWindow, AnEqualBoardShowsNoDifferencesAndOffersNoDownload) {
-    board.clearTranscript();
-    QString countShown;
-    bool downloadEnabled = true;
-    modal.on<frmCompare>([&](frmCompare* w) {
-        countShown = control<QLabel>(*w, "lblCount")->text();
-        downloadEnabled = control<QPushButton>(*w, "cmdDownload")->isEnabled() ||
-                          control<QCheckBox>(*w, "chkVerify")->isEnabled();
-        QTest::mouseClick(control<QPushButton>(*w, "cmdClose"), Qt::LeftButton);
-        return true;
-    });
-    item("tbrDownloadCompareData_0")->trigger();
-    EXPECT_EQ(countShown, "No differences");
-    EXPECT_FALSE(downloadEnabled);
-    EXPECT_TRUE(board.writes().empty());
-    EXPECT_TRUE(prompt.boxes.empty());
 }
 
 } // namespace

@@ -35,15 +35,6 @@ class TransferWindows : public ShellFixture {
         goOnline();
         board.setValue(itemAddress(kSetupItem), 9); // not the default
     }
-    // Records what the progress window showed last.
-    void watchProgress() {
-        modal.on<frmProcessing>([this](frmProcessing* w) {
-            const auto* bar = control<QProgressBar>(*w, "prgProcessing");
-            progressText = control<QLabel>(*w, "lblProcessing")->text();
-            progress = {bar->value(), bar->maximum()};
-            return false;
-        });
-    }
     int value(int item) const { return state.gCurrentData.Value[size_t(item)]; }
 
     static constexpr int kSetupItem = 143; // W686, moved by All only
@@ -52,9 +43,16 @@ class TransferWindows : public ShellFixture {
 };
 
 // The button faces move all the data, the upload button's menu a part of it (what each part
-// moves is the transfer's own test); the progress window reaches the end.
+// moves is the transfer's own test); the progress window reaches the end; the label range
+// dialog's answer is the range moved.
 TEST_F(TransferWindows, UploadAndDownloadButtons) {
-    watchProgress();
+    // what the progress window showed last
+    modal.on<frmProcessing>([this](frmProcessing* w) {
+        const auto* bar = control<QProgressBar>(*w, "prgProcessing");
+        progressText = control<QLabel>(*w, "lblProcessing")->text();
+        progress = {bar->value(), bar->maximum()};
+        return false;
+    });
     for (int i = 0; i < 3; ++i)
         prompt.answer(MsgAnswer::Yes);
     child<QToolButton>("uploadButton")->menu()->actions().at(1)->trigger();
@@ -72,9 +70,8 @@ TEST_F(TransferWindows, UploadAndDownloadButtons) {
     ASSERT_EQ(prompt.boxes.size(), 3u);
     EXPECT_EQ(prompt.boxes[1].title, "Data Upload");
     EXPECT_EQ(prompt.boxes[2].title, "Data Download");
-}
 
-TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
+    // A label range of five to three moves label five only.
     modal.on<frmLabelRange>([](frmLabelRange* d) {
         QTest::mouseClick(optLabels(*d, 1), Qt::LeftButton);
         QTest::keyClicks(txtLabels(*d, 0), "5");
@@ -82,7 +79,6 @@ TEST_F(TransferWindows, LabelRangeFiveToThreeMovesLabelFiveOnly) {
         QTest::mouseClick(button(*d, "cmdOk"), Qt::LeftButton);
         return true;
     });
-    watchProgress();
     prompt.answer(MsgAnswer::Yes);
     item("mnuFileUploadData_2")->trigger();
     EXPECT_EQ(state.gLabelFirst, 5);
