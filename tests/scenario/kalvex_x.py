@@ -1,7 +1,9 @@
-"""Runs the built kalvex on the simulator under Xvfb with openbox and drives it with real X
-input (xdotool). The program is inspected through KALVEX_SIM_DUMP: on SIGUSR1 it writes the
-simulator's memory and the memory writes it received, and a map of the visible widgets."""
+"""Runs the built kalvex on its simulator under Xvfb with openbox and drives it with real X input
+(xdotool). The program is inspected through KALVEX_SIM_DUMP: on SIGUSR1 it writes the simulator's
+memory and the memory writes it received, and a map of the visible widgets. Every wait is for
+such a condition, with a deadline generous enough for a loaded machine or the sanitizers."""
 
+import ctypes
 import os
 import shutil
 import signal
@@ -10,6 +12,8 @@ import tempfile
 import time
 
 SKIP = 77  # CTest's SKIP_RETURN_CODE: no X server to run on
+NORMAL = "System Message:  All Faults Normal"
+ALARMS = "System Message:  Alarm(s) Active in P9100"
 
 
 class Skip(Exception):
@@ -41,58 +45,95 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_until(condition, what, timeout=30):
-    """Polls a condition until it holds; a deadline generous enough for a loaded machine."""
+def wait_until(condition, what, timeout=30, interval=0.05):
+    """Polls a condition until it holds; returns what it returned."""
     deadline = time.time() + timeout
     while True:
         result = condition()
         if result:
             return result
-        check(time.time() < deadline, "timed out waiting for " + what)
-        time.sleep(0.05)
+        check(time.time() < deadline,
+              "timed out waiting for " + (what() if callable(what) else what))
+        time.sleep(interval)
+
+
+def spawn(command, **kwargs):
+    """A child the kernel ends when this runner dies: a CTest timeout kills the runner only,
+    and an Xvfb left holding CTest's output would keep CTest waiting."""
+    return subprocess.Popen(command, stdout=kwargs.pop("stdout", subprocess.DEVNULL),
+                            preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
+                            **kwargs)  # (1: PR_SET_PDEATHSIG)
+
+
+def scratch(prefix, cleanups):
+    """A folder of the scenario's own, removed when the scenario ends."""
+    folder = tempfile.mkdtemp(prefix="kalvex-%s-" % prefix)
+    cleanups.append(lambda: shutil.rmtree(folder, ignore_errors=True))
+    return folder
 
 
 class Display:
-    """A private Xvfb with openbox on it."""
+    """A private Xvfb with openbox on it, shared by the scenarios of a group in turn."""
 
     def __enter__(self):
         if not shutil.which("Xvfb"):
             raise Skip("Xvfb is not installed")
         for tool in ("openbox", "xdotool"):
-            if not shutil.which(tool):
-                raise Failure(tool + " is not installed (scripts/setup.sh installs it)")
+            check(shutil.which(tool), tool + " is not installed (scripts/setup.sh installs it)")
         read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
+        self.xvfb = spawn(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
             pass_fds=[write_fd], stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
             number = f.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
-        self.name = ":" + number
-        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        check(number, "Xvfb did not start")
+        self.env = dict(os.environ, DISPLAY=":" + number, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
-        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(self._wm_ready, "openbox to manage the screen")
+        self.wm, self.left = None, []
+        self.processes, self.cleanups = [], []
+        self.clean()
         return self
 
-    def _wm_ready(self):
-        # Until the window manager has announced itself, xdotool says it "claims not to support"
-        # active windows; afterwards there is simply none active yet.
-        check(self.wm.poll() is None, "openbox ended")
-        r = subprocess.run(["xdotool", "getactivewindow"], env=self.env, capture_output=True,
-                           text=True, timeout=30)
-        return "claims not to support" not in r.stderr
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=30)
+
+    def clean(self):
+        """Leaves the screen as a new one for the next scenario: its programs ended, its folders
+        removed, no window left, no mouse button held, openbox running and managing."""
+        for p in self.processes:
+            stop(p)
+        for cleanup in self.cleanups:
+            cleanup()
+        self.processes, self.cleanups = [], []
+        self.xdo("mouseup", "1")
+
+        # Until openbox has announced itself, xdotool says it "claims not to support" active
+        # windows.
+        def ready():
+            if self.wm is None or self.wm.poll() is not None:
+                self.wm = spawn(["openbox", "--sm-disable"], env=self.env,
+                                stderr=subprocess.DEVNULL)
+            self.left = self.xdo("search", "--onlyvisible", "--name", ".").stdout.split()
+            return "claims not to support" not in self.xdo("getactivewindow").stderr \
+                and not self.left
+        wait_until(ready, lambda: "openbox managing an empty screen (windows left: %s)" % self.left)
 
     def __exit__(self, *exc):
+        self.clean()
         for p in (self.wm, self.xvfb):
-            p.terminate()
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
+            stop(p, 5)
+
+
+def stop(process, grace=10):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(grace)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 class Widget:
@@ -106,9 +147,9 @@ class Widget:
 
 
 class Snapshot:
-    """What the program showed and what the board held at one moment."""
+    """What the program showed and what the board held at one moment (at its end: no widgets)."""
 
-    def __init__(self, dump_text, widgets_text):
+    def __init__(self, dump_text, widgets_text="-\t-"):
         lines = dump_text.splitlines()
         self.memory = bytes.fromhex(lines[0].split()[1])
         self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines[1:]
@@ -140,16 +181,8 @@ class Snapshot:
     def boxes(self):
         return self.find("QMessageBox")
 
-    def spin_of(self, field):
-        """The up/down control beside a text box (by name, or by place for unnamed ones)."""
-        text = self.one(field)
-        named = self.find(field.replace("txt", "upd"))
-        if named:
-            return named[0]
-        spins = [w for w in self.widgets if w.name.endswith("UpDown") and abs(w.y - text.y) < 6
-                 and w.x >= text.x + text.w - 2]
-        check(spins, "no spin control beside " + field)
-        return min(spins, key=lambda w: w.x)
+    def mode(self, mode):
+        return self.find("MODE", mode)
 
 
 class Kalvex:
@@ -158,52 +191,53 @@ class Kalvex:
     def __init__(self, display, binary, *args, state=None, config=None, env=None, home=None,
                  start_box=False):
         """config: the folder of the program's remembered settings (default: a fresh one).
-        start_box: a box comes up at start, before the main window can be activated."""
+        start_box: a box comes up at start, before the main window can be activated.
+        Started --online, it is waited for online; that snapshot is `first`."""
         self.display = display
-        self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
-        self.home = home
+        self.dir = scratch("scenario", display.cleanups)
         self.dump_path = os.path.join(self.dir, "dump")
         command = [binary, "--simulate", *args]
         if state:
-            path = os.path.join(self.dir, "board.state")
-            with open(path, "w") as f:
-                f.write(state)
-            command += ["--state", path]
+            command += ["--state", self.write_file("board.state", state)]
         if home:
             command += ["--home", home]
         # The machine history goes to XDG_DATA_HOME: never the real home's.
         env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
                    **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
-        self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
-                                        stderr=open(os.path.join(self.dir, "stderr"), "w"))
+        self.process = spawn(command, env=env, stderr=open(os.path.join(self.dir, "stderr"), "w"))
+        display.processes.append(self.process)
+
         # Polled, not --sync: a search that starts as the window maps may wait for ever.
         def mapped():
-            check(self.process.poll() is None, "kalvex ended at start (see its stderr)")
+            self._check_running()
             return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
         self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
         if not start_box:
             self.activate()
-            self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-", "the main window")
+            self.started = self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-"
+                                         and s, "the main window")
+        if "--online" in args and not start_box:
+            self.first = self.wait_for(lambda s: s.mode("ONLINE") and s, "online")
+
+    def write_file(self, name, text):
+        path = os.path.join(self.dir, name)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
 
     def activate(self):
-        """Asks openbox for the main window until it is the active one: a request made before
-        openbox manages the newly mapped window is dropped, so one --sync request may wait
-        for ever on a loaded machine."""
+        """Asks openbox for the main window until a window of the program is the active one: a
+        request made before openbox manages the new window is dropped, and a box the program
+        raises at its first reads (a faulted board) takes the activation from the main window."""
         def active():
-            if self.xdo("getactivewindow").strip() == self.window:
+            if self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid):
                 return True
             self.xdo("windowactivate", self.window)
             return False
-        wait_until(active, "the main window to be active")
+        wait_until(active, "a window of the program to be active")
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
+        stop(self.process)
 
     def __enter__(self):
         return self
@@ -211,10 +245,8 @@ class Kalvex:
     def __exit__(self, *exc):
         self.close()
 
-    def xdo(self, *args, timeout=30):
-        r = subprocess.run(["xdotool", *args], env=self.display.env, capture_output=True,
-                           text=True, timeout=timeout)
-        return r.stdout
+    def xdo(self, *args):
+        return self.display.xdo(*args).stdout
 
     # Real input. xdotool returns once the X server has delivered the input; settle() then
     # waits until the program has handled it.
@@ -229,18 +261,15 @@ class Kalvex:
     def click(self, x, y, button=1):
         # (mousemove --sync would wait forever when the pointer is already there; moved first,
         # so the widget under it sees the pointer enter before the press)
-        self.xdo("mousemove", str(x), str(y))
-        self.settle()
-        self.xdo("click", str(button))
-        self.settle()
+        self.mouse_down(x, y, button, "click")
 
     def click_widget(self, widget):
         self.click(*widget.centre())
 
-    def mouse_down(self, widget):
-        self.xdo("mousemove", *(str(v) for v in widget.centre()))
+    def mouse_down(self, x, y, button=1, action="mousedown"):
+        self.xdo("mousemove", str(x), str(y))
         self.settle()
-        self.xdo("mousedown", "1")
+        self.xdo(action, str(button))
         self.settle()
 
     def mouse_up(self):
@@ -249,8 +278,7 @@ class Kalvex:
 
     def settle(self):
         """Two round trips through the program's event loop (a dump each): the input and the
-        signals sent before have been handled, however slow the machine. Nothing to wait for
-        once the program has ended."""
+        signals sent before have been handled. Nothing to wait for once the program has ended."""
         for _ in range(2):
             if self.process.poll() is not None:
                 return
@@ -275,16 +303,56 @@ class Kalvex:
     def menu(self, title, item):
         """Opens a menu with the mouse and chooses an item."""
         self.click_widget(self.snapshot().one("QMenuBar:" + title))
-        entry = self.wait_for(lambda s: s.find(text=None, name=self._menu_item(s, item)),
-                              "menu item " + item)
+        entry = self.wait_for(lambda s: [w for w in s.widgets if w.name.endswith(":" + item)
+                                         and not w.name.startswith("QMenuBar")], "menu item " + item)
         self.click_widget(entry[0])
 
-    @staticmethod
-    def _menu_item(snapshot, item):
-        for w in snapshot.widgets:
-            if w.name.endswith(":" + item) and not w.name.startswith("QMenuBar"):
-                return w.name
-        return "-"
+    def go_offline(self):
+        self.key("F4")
+        return self.wait_for(lambda s: s.mode("OFFLINE") and s, "offline")
+
+    def go_online(self, condition=lambda s: True, what="online again"):
+        self.key("F3")
+        return self.wait_for(lambda s: s.mode("ONLINE") and condition(s) and s, what)
+
+    def save_as(self, path, timeout=60):
+        """The file dialog: the path typed and accepted."""
+        self.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog", timeout)
+        self.key("ctrl+a")
+        self.type(path)
+        self.key("Return")
+
+    def box(self, what, timeout=30):
+        """The text of the box that comes."""
+        return self.wait_for(lambda s: s.boxes() and s.boxes()[0].text, what, timeout)
+
+    def answer(self, key="Return"):
+        """Answers the box shown and waits until it has gone: a button pressed by a key clicks a
+        moment later, and the next box, even one with the same text, is a new window."""
+        shown = [(b.text, b.w, b.h) for b in self.snapshot().boxes()]
+        window = self.xdo("getactivewindow").strip()
+        self.key(key)
+        wait_until(lambda: [(b.text, b.w, b.h) for b in self.snapshot().boxes()] != shown
+                   or self.xdo("getactivewindow").strip() != window, "the box answered")
+
+    def dismiss_boxes(self):
+        """Answers every message box shown with Return; returns their texts."""
+        texts = []
+        for _ in range(20):
+            boxes = self.snapshot().boxes()
+            if not boxes:
+                break
+            texts.append(boxes[0].text)
+            self.answer()
+        return texts
+
+    def cancel_retry(self):
+        """The link's retry box cancelled (the link is lost), and any box after it answered:
+        the program offline."""
+        self.box("the link's retry box")
+        self.answer("Escape")
+        self.dismiss_boxes()
+        return self.wait_for(lambda s: s.mode("OFFLINE") and s, "offline")
 
     # Inspection.
     def snapshot(self):
@@ -293,14 +361,17 @@ class Kalvex:
                 os.remove(f)
         self._check_running()
         self.process.send_signal(signal.SIGUSR1)
-        deadline = time.time() + 30
         # (the memory alone is also dumped as the program ends)
-        while not os.path.exists(self.dump_path) or not os.path.exists(self.dump_path + ".widgets"):
-            self._check_running()
-            check(time.time() < deadline, "kalvex wrote no dump (is the program blocked?)")
-            time.sleep(0.01)
+        wait_until(lambda: self._check_running() or os.path.exists(self.dump_path)
+                   and os.path.exists(self.dump_path + ".widgets"),
+                   "a dump (is the program blocked?)", interval=0.01)
         with open(self.dump_path) as d, open(self.dump_path + ".widgets") as w:
             return Snapshot(d.read(), w.read())
+
+    def final(self):
+        """The board as the program left it (dumped at its end)."""
+        with open(self.dump_path) as f:
+            return Snapshot(f.read())
 
     def _check_running(self):
         if self.process.poll() is not None:
@@ -311,8 +382,9 @@ class Kalvex:
     def wait_for(self, condition, what, timeout=30):
         return wait_until(lambda: condition(self.snapshot()), what, timeout)
 
-    def eventually(self, condition, timeout=15):
-        """The first snapshot that meets the condition, or the last one after the timeout."""
+    def eventually(self, condition, timeout=30):
+        """The first snapshot that meets the condition, or the last one at the deadline (for a
+        check that then says what was there)."""
         deadline = time.time() + timeout
         while True:
             s = self.snapshot()
@@ -333,14 +405,3 @@ class Kalvex:
             if seen >= turns and time.time() > deadline:
                 return s
             time.sleep(0.05)
-
-    def dismiss_boxes(self):
-        """Answers every message box shown with Return; returns their texts."""
-        texts = []
-        for _ in range(20):
-            boxes = self.snapshot().boxes()
-            if not boxes:
-                break
-            texts.append(boxes[0].text)
-            self.key("Return")
-        return texts
