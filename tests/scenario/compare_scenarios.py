@@ -1,15 +1,13 @@
 """Real-input scenarios of downloads: the Label Range dialog, and the compare window's download
 when the board stops answering or the operator stops it."""
 
-from kalvex_x import Kalvex, check
+from kalvex_x import check
 
 
 def download(k, *keys):
     """Keys that ask for a download, and its question answered Yes; returns the question."""
     k.key(*keys)
-    text = k.box("the download question")
-    k.answer()
-    return text
+    return k.reply("the download question")
 
 
 def compare(k):
@@ -25,9 +23,9 @@ def label_range(k):
     k.key("Return")
 
 
-def label_range_return_on_ok(display, kalvex):
+def label_range_return_on_ok(screen):
     """Download Label Data: Return on the focused Ok of the Label Range dialog starts it."""
-    k = Kalvex(display, kalvex, "--online")
+    k = screen.start("--online")
     download(k, "alt+f", "n", "Down", "Down", "Return")
     label_range(k)
     s = k.wait_for(lambda s: not s.shown("frmLabelRange") and not s.shown("frmProcessing")
@@ -36,16 +34,15 @@ def label_range_return_on_ok(display, kalvex):
     check(not s.boxes(), "a box: %s" % [b.text for b in s.boxes()])
 
 
-def lost_reply_is_in_doubt_until_read(display, kalvex):
+def lost_reply_is_in_doubt_until_read(screen):
     """W1092's high data byte is lost and the board stops answering; the resynchronising 0xFF
     lands in it. After Cancel on the retry box the item may have been changed (never "not
     written"); once the cable is back, Retry reads it and the box says what the board holds."""
-    k = Kalvex(display, kalvex, "--online", state="W1092 = 700\nW1094 = 900\nlose_write_at = 1093\n")
+    k = screen.start("--online", state="W1092 = 700\nW1094 = 900\nlose_write_at = 1093\n")
     k.key("alt+f", "b", "s")
     compare(k)
     check("2 items" in download(k, "alt+d"), "the question names no count")
-    check("Cannot Communicate" in k.box("the retry box"), "no retry box")
-    k.answer("Escape")
+    check("Cannot Communicate" in k.reply("the retry box", "Escape"), "no retry box")
     texts = [k.box("the doubt box")]
     while "may have been changed" not in texts[-1]:
         k.answer()
@@ -55,10 +52,9 @@ def lost_reply_is_in_doubt_until_read(display, kalvex):
     k.toggle_cable()
     k.answer()  # Retry
     text = k.box("the result")
-    if text.startswith("Program is Currently OFFLINE"):  # the lost link took it offline
+    if text.startswith("Program is Currently OFFLINE"):  # (the lost link took it offline)
         k.answer()
-        text = k.wait_for(lambda s: s.boxes() and "of 2 written" in s.boxes()[0].text
-                          and s.boxes()[0].text, "the result")
+        text = k.box("the result", "of 2 written")
     check("sent 600, board holds 65368" in text, "the result: %r" % text)
     check("1 not sent" in text and "W1094" in text, "W1094 not named as not sent: %r" % text)
     check("not written" not in text, "the result says not written: %r" % text)
@@ -68,23 +64,22 @@ def lost_reply_is_in_doubt_until_read(display, kalvex):
           % (s.word(1092), s.word(1094)))
 
 
-def cancel_reads_back_only_what_was_sent(display, kalvex):
+def cancel_reads_back_only_what_was_sent(screen):
     """Esc during a paced download of 96 label items stops it; no read-back starts unasked, and
     the one offered reads the items sent only."""
     state = "baud = 9600\n" + "".join("B%d = 7\n" % (3250 + label * 16 + ductor)
                                       for label in range(6) for ductor in range(8))
-    k = Kalvex(display, kalvex, "--online", state=state)
+    k = screen.start("--online", state=state)
     k.key("alt+f", "b", "l")
     label_range(k)
     total = int(compare(k).one("lblCount").text.split()[0])
     download(k, "alt+d")
     k.wait_for(lambda s: s.shown("frmProcessing") and s.writes, "the first writes")
     k.key("Escape")
-    text = k.box("the read-back question")
+    text = k.reply("the read-back question")  # Yes
     check(text.startswith("Download stopped: "), "no stop question: %r" % text)
     sent = int(text.split()[2])
     check(0 < sent < total, "sent %d of %d" % (sent, total))
-    k.answer()  # Yes
     text = k.box("the result", timeout=60)
     check(text.startswith("%d of %d written and verified; %d not sent."
                           % (sent, total, total - sent)), "the result: %r" % text[:200])
@@ -92,9 +87,9 @@ def cancel_reads_back_only_what_was_sent(display, kalvex):
     check(box.h < 1024, "the box is %d px tall" % box.h)
 
 
-def title_keeps_one_form(display, kalvex):
+def title_keeps_one_form(screen):
     """The title bar reads "KALVEX - [unnamed]" with the Main Display page shown."""
-    k = Kalvex(display, kalvex)
+    k = screen.start()
     k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
     k.settle()
     title = k.xdo("getwindowname", k.window).strip()

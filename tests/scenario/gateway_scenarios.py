@@ -1,13 +1,11 @@
 """Real-input scenarios of the DF1 gateway page, the comm port dialog and Find Board."""
 
 import os
-import select
 import subprocess
 import termios
-import threading
 import tty
 
-from kalvex_x import Kalvex, check, scratch, spawn
+from kalvex_x import check, read, spawn, write
 
 PLC_TYPE = 1401  # bit 0: 0 PLC-5, 1 SLC-500; the gateway's other bits share the byte
 GATEWAY_BITS = "B1401 = 240\n"
@@ -18,10 +16,10 @@ def open_df1(k):
                       and s.one("txtSetup1").text == "10" and s, "the DF1 page online")
 
 
-def df1_plc_type_chosen_by_keyboard(display, kalvex):
+def df1_plc_type_chosen_by_keyboard(screen):
     """SLC500 chosen with the keyboard online: one write of bit 0 and the data set follows;
     offline (with offline editing) the choice only stores."""
-    k = Kalvex(display, kalvex, "--online", "--page", "4", state=GATEWAY_BITS)
+    k = screen.start("--online", "--page", "4", state=GATEWAY_BITS)
     open_df1(k)
     k.key("alt+p", "Down")
     s = k.eventually(lambda s: s.writes)
@@ -35,14 +33,6 @@ def df1_plc_type_chosen_by_keyboard(display, kalvex):
     check(k.snapshot().writes == [(PLC_TYPE, 241)], "offline wrote to the board")
 
 
-def read(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError:
-        return None
-
-
 def open_dialog(k):
     k.key("ctrl+m")
     return k.wait_for(lambda s: s.shown("frmSetupComm") and s.focus == "txtCommPort" and s,
@@ -53,18 +43,17 @@ def closed(k, what="the dialog closing"):
     return k.wait_for(lambda s: not s.shown("frmSetupComm") and s, what)
 
 
-def comm_port_save_range_and_cancel(display, kalvex):
+def comm_port_save_range_and_cancel(screen):
     """Ctrl+M, 3 at 19200, Save: the settings file and each tool folder's ORVILO.SFG; 100 gives
     the range message and keeps the focus; Cancel with "abc" typed closes and writes nothing."""
-    home = scratch("home", display.cleanups)
+    home = screen.scratch("home")
     for tool in ("ORV51", "DIV51"):
         os.mkdir(os.path.join(home, tool))
     settings = os.path.join(home, "support", "RSPort.cfg")
-    k = Kalvex(display, kalvex, home=home)
+    k = screen.start(home=home)
     s = open_dialog(k)
     check(s.find(text="9600"), "no speed options")
-    k.key("ctrl+a")
-    k.type("3")
+    k.enter("3")
     k.click_widget(s.one("optPortSpeed1"))
     k.key("alt+s")
     closed(k)
@@ -73,78 +62,59 @@ def comm_port_save_range_and_cancel(display, kalvex):
     check(sfg == [b"2\r\n"] * 2, "ORV51 and DIV51/ORVILO.SFG hold %r" % sfg)
     check(not os.path.exists(os.path.join(home, "ORV96")), "ORV96 was made")
     open_dialog(k)
-    k.key("ctrl+a")
-    k.type("100")
-    k.key("Tab")
-    text = k.box("the range message")
+    k.enter("100", "Tab")
+    text = k.reply("the range message")
     check(text == "Only a Number Between 1 and 99 can be Entered", "box: %s" % text)
-    k.answer()
     s = k.snapshot()
     check(s.focus == "txtCommPort", "the focus went to %s" % s.focus)
-    k.key("ctrl+a")
-    k.type("abc")
+    k.enter("abc")
     k.click_widget(s.one("cmdCancel"))
     check(not closed(k, "Cancel closing the dialog").boxes(), "Cancel showed a box")
     check(read(settings) == b"3,19200\r\n", "Cancel wrote %r" % read(settings))
 
 
-def comm_port_failed_reopen_keeps_the_dialog(display, kalvex):
+def comm_port_failed_reopen_keeps_the_dialog(screen):
     """Online, Save while the board is silent: the re-open's retry box cancelled, the dialog
     stays open and MODE shows OFFLINE."""
-    k = Kalvex(display, kalvex, "--online", home=scratch("home", display.cleanups))
+    k = screen.start("--online", home=screen.scratch("home"))
     open_dialog(k)
     k.toggle_cable()
-    # The background update runs on under the dialog and meets the silent board first: its
-    # retry box is cancelled.
-    k.box("the background's retry box")
-    k.answer("Escape")
+    # The background update runs on under the dialog and meets the silent board first.
+    k.reply("the background's retry box", "Escape")
     k.key("alt+s")
-    s = k.cancel_retry()
-    check(s.shown("frmSetupComm"), "the dialog closed after a failed re-open")
+    check(k.cancel_retry().shown("frmSetupComm"), "the dialog closed after a failed re-open")
     k.toggle_cable()
     k.key("Escape")
     closed(k, "Esc closing the dialog")
 
 
-class SilentPort:
-    """A pseudo-terminal nobody answers on; it keeps every byte sent to it."""
+def silent_port(screen):
+    """A pseudo-terminal nobody answers on: its path, and what was sent to it so far."""
+    master, slave = os.openpty()
+    tty.setraw(slave, termios.TCSANOW)
+    os.set_blocking(master, False)
+    screen.cleanups += [lambda: os.close(master), lambda: os.close(slave)]
 
-    def __init__(self):
-        self.master, self.slave = os.openpty()
-        tty.setraw(self.slave, termios.TCSANOW)
-        self.path = os.ttyname(self.slave)
-        self.received = bytearray()
-        self.running = True
-        self.thread = threading.Thread(target=self._read, daemon=True)
-        self.thread.start()
-
-    def _read(self):
-        while self.running:
-            if select.select([self.master], [], [], 0.05)[0]:
-                self.received += os.read(self.master, 256)
-
-    def close(self):
-        self.running = False
-        self.thread.join()
-        os.close(self.master)
-        os.close(self.slave)
+    def received():
+        try:
+            return os.read(master, 4096)
+        except BlockingIOError:
+            return b""
+    return os.ttyname(slave), received
 
 
-def find_board_fills_in_port_and_speed(display, kalvex):
+def find_board_fills_in_port_and_speed(screen):
     """Find Board over a silent pseudo-terminal and a simulated board at 19200: the board's
     device and 19200 are filled in and saved; the silent port heard one attention byte per
     speed and nothing else."""
-    home = scratch("home", display.cleanups)
-    state = os.path.join(home, "board.state")
-    with open(state, "w") as f:
-        f.write("line_speed = 19200\nbaud = 19200\n")
-    board = spawn([os.path.join(os.path.dirname(kalvex), "kalvex-cli"), "sim", "--state", state],
-                  stdout=subprocess.PIPE, text=True)
-    display.processes.append(board)
-    silent = SilentPort()
-    display.cleanups.append(silent.close)
+    home = screen.scratch("home")
+    state = write(os.path.join(home, "board.state"), "line_speed = 19200\nbaud = 19200\n")
+    cli = os.path.join(os.path.dirname(screen.binary), "kalvex-cli")
+    board = spawn([cli, "sim", "--state", state], stdout=subprocess.PIPE, text=True)
+    screen.processes.append(board)
+    silent, received = silent_port(screen)
     board_path = board.stdout.readline().strip()
-    k = Kalvex(display, kalvex, home=home, env={"KALVEX_PORTS": silent.path + ":" + board_path})
+    k = screen.start(home=home, env={"KALVEX_PORTS": silent + ":" + board_path})
     k.click_widget(open_dialog(k).one("cmdFindBoard"))
     k.wait_for(lambda s: s.find("lblDevice", "Device: " + board_path), "the board's device")
     k.key("alt+s")
@@ -152,7 +122,8 @@ def find_board_fills_in_port_and_speed(display, kalvex):
     k.close()
     saved = read(os.path.join(home, "support", "RSPort.cfg"))
     check(saved == ("1,19200,%s\r\n" % board_path).encode(), "RSPort.cfg holds %r" % saved)
-    check(bytes(silent.received) == b"\xff\xff", "the silent port received %r" % silent.received)
+    heard = received()
+    check(heard == b"\xff\xff", "the silent port received %r" % heard)
 
 
 SCENARIOS = [df1_plc_type_chosen_by_keyboard, comm_port_save_range_and_cancel,

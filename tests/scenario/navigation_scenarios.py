@@ -6,9 +6,8 @@ spin arrows and the main window's width."""
 
 from collections import namedtuple
 
-from kalvex_x import NORMAL, Kalvex, changed_bytes, check
-from board_scenarios import close_with_escape, open_board, program_set, wait_first_pass, \
-    walk_every_field
+from kalvex_x import NORMAL, changed_bytes, check
+from board_scenarios import close_with_escape, open_board, program_set, walk_every_field
 from gateway_scenarios import GATEWAY_BITS, PLC_TYPE, open_df1
 from page_scenarios import SHIFT_TABS, SHIFT_TAB_KEYS, STATION, open_color_control, \
     open_shift_data
@@ -16,6 +15,9 @@ from page_scenarios import SHIFT_TABS, SHIFT_TAB_KEYS, STATION, open_color_contr
 TABS = ["S&peed Parameters", "&Ductor Parameters", "&Blow-off Parameters", "&Machine Timing"]
 TAB_KEYS = ["alt+p", "alt+d", "alt+b", "alt+m"]
 TAB_FIRST_FIELD = ["txtSetup0", "txtSetup3", "txtSetup8", "txtSetup18"]
+# Window menu item: a widget, with the text it shows once the page is read
+PAGES = {1: ("&1 Main Display", "txtSpindleBlowoff", None), 2: ("&2 Set-up Parameters",
+         "txtSetup0", "600"), 3: ("&3 Color Control", None, None), 5: ("&5 Shift Data", None, None)}
 
 # walk(k) -> the problems met; writes_ok(write) -> a write the row allows; changes_ok: board
 # addresses the row itself changes (through the simulator, not the program).
@@ -27,24 +29,30 @@ def shown_tab(s):
     return [i for i, f in enumerate(TAB_FIRST_FIELD) if s.shown(f)]
 
 
+def show_tab(k, tab, by_mouse=False):
+    if by_mouse:
+        k.click_widget(k.snapshot().one(text=TABS[tab]))
+    else:
+        k.key(TAB_KEYS[tab])
+    s = k.eventually(lambda s: shown_tab(s) == [tab])
+    check(shown_tab(s) == [tab], "%s shows the controls of tabs %s" % (TAB_KEYS[tab], shown_tab(s)))
+
+
 def window(k, number, by_mouse=False):
-    """A page from the Window menu, by mouse or keyboard; opening it shows no box."""
-    item = {1: "&1 Main Display", 2: "&2 Set-up Parameters", 3: "&3 Color Control",
-            5: "&5 Shift Data"}[number]
+    """A page from the Window menu; the boxes shown as it opens."""
+    item, name, text = PAGES[number]
     if by_mouse:
         k.menu("&Window", item)
     else:
         k.key("alt+w", str(number))
-    shown = {1: lambda s: s.shown("txtSpindleBlowoff"), 2: lambda s: s.find("txtSetup0", "600")}
-    k.wait_for(lambda s: shown.get(number, lambda s: True)(s) or s.boxes(), item)
+    k.wait_for(lambda s: name is None or s.find(name, text) or s.boxes(), item)
     return k.dismiss_boxes()
 
 
 def online_again(k, page_shown):
     """F4, then F3: offline and online again, and a background read online since."""
     k.go_offline()
-    k.go_online(lambda s: s.shown(page_shown))
-    k.wait_for(lambda s: s.find("STATUS", NORMAL), "a background read online")
+    k.go_online(lambda s: s.shown(page_shown) and s.find("STATUS", NORMAL))
 
 
 def setup_and_main(k):
@@ -54,14 +62,7 @@ def setup_and_main(k):
     for by_mouse in (False, True):
         problems += window(k, 2, by_mouse)
         for tab in range(4):
-            if by_mouse:
-                k.click_widget(k.snapshot().one(text=TABS[tab]))
-            else:
-                k.key(TAB_KEYS[tab])
-            s = k.eventually(lambda s: shown_tab(s) == [tab])
-            if shown_tab(s) != [tab]:
-                problems.append("%s shows tabs %s" % (TAB_KEYS[tab], shown_tab(s)))
-                k.click_widget(s.one(text=TABS[tab]))
+            show_tab(k, tab, by_mouse)
             k.click_widget(k.snapshot().one(TAB_FIRST_FIELD[tab]))
             k.key(*["Tab"] * 12, *["shift+Tab"] * 12, delay=20)
             k.key(*["Return", "Escape", "Escape", "Escape", "Tab"] * 5, delay=20)
@@ -87,27 +88,21 @@ def setup_first_field(k):
 def access_keys(k):
     """Alt+P, Alt+D, Alt+B, Alt+M show the controls of their tab."""
     k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
-    problems = []
     for tab in (1, 2, 3, 0, 2):
-        k.key(TAB_KEYS[tab])
-        s = k.eventually(lambda s: shown_tab(s) == [tab])
-        if shown_tab(s) != [tab]:
-            problems.append("%s shows the controls of tabs %s" % (TAB_KEYS[tab], shown_tab(s)))
-    return problems
+        show_tab(k, tab)
+    return []
 
 
 def pages_stay_open(k):
     """Ctrl+W, Ctrl+F4 and the window controls at the right of the menu bar leave the page."""
     k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
-    for keys in (["ctrl+w"], ["ctrl+F4"]):
-        k.key(*keys)
-        check(k.snapshot().shown("txtSetup0"), "%s closed the page" % keys)
+    k.key("ctrl+w", "ctrl+F4")
     s = k.snapshot()
     controls = [w for w in s.widgets if "ControllerWidget" in w.name or "ControlLabel" in w.name]
     for c in controls:  # none should be there; click their right end (close) if they are
         k.click(c.x + c.w - 6, c.y + c.h // 2)
         k.dismiss_boxes()
-    check(k.snapshot().shown("txtSetup0"), "the window controls closed the page")
+    check(k.snapshot().shown("txtSetup0"), "Ctrl+W, Ctrl+F4 or the window controls closed it")
     check(not controls, "window controls are shown: %s" % [c.name for c in controls])
     return window(k, 1)
 
@@ -162,12 +157,10 @@ def target_board(board, by_menu):
     the program online."""
     def walk(k):
         open_board(k, program_set(k, board), by_menu, online=not by_menu)
-        wait_first_pass(k)
         problems = walk_every_field(k)
         close_with_escape(k)
         check(k.snapshot().mode("ONLINE"), "the window did not take the program online")
         return problems
-    walk.__doc__ = target_board.__doc__
     return walk
 
 
@@ -177,10 +170,11 @@ def df1(k):
     shows it: the list follows the board."""
     s = open_df1(k)
     k.click_widget(s.one("txtSetup0"))
-    k.click(*s.one("cboSetup").centre(), button=5)
-    k.click(*s.one("cboSetup").centre(), button=4)
+    wheel = s.one("cboSetup").centre()
+    k.click(*wheel, button=5)
+    k.click(*wheel, button=4)
     k.key("Escape", "Escape", "alt+p")
-    k.click(*s.one("cboSetup").centre(), button=5)
+    k.click(*wheel, button=5)
     check(k.snapshot().find("cboSetup", "PLC5"), "a wheel step changed the PLC type")
     k.key(*["Tab"] * 8, *["shift+Tab"] * 8, "Escape", "Escape", delay=30)
     k.go_offline()
@@ -197,17 +191,14 @@ def df1(k):
 def compare_window(k):
     """File > Compare with Board > Set-up Data lists the board's two changed items; keys and
     clicks short of Download (Tab, arrows, Space on a tick box, Esc, Close)."""
-    for close_with in (["Escape"], None):
+    for close in (lambda: k.key("Escape"), lambda: k.click_widget(k.snapshot().one("cmdClose"))):
         k.key("alt+f", "b", "Return")
         s = k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=60)
         count = s.one("lblCount").text
         check(count.startswith("2 items differ"), "the count reads %r" % count)
         k.click_widget(s.one("grdDifferences"))
         k.key(*["Tab"] * 6, *["shift+Tab"] * 6, "Down", "Up", "space", "space", delay=30)
-        if close_with:
-            k.key(*close_with)
-        else:
-            k.click_widget(k.snapshot().one("cmdClose"))
+        close()
         k.wait_for(lambda s: not s.shown("frmCompare"), "the compare window to close")
         check(not k.dismiss_boxes(), "a box was shown")
     return []
@@ -230,8 +221,8 @@ TABLE = {
 }
 
 
-def navigate(display, kalvex, row):
-    with Kalvex(display, kalvex, *row.args, state=row.state) as k:
+def navigate(screen, row):
+    with screen.start(*row.args, state=row.state) as k:
         before = k.first if "--online" in row.args else k.snapshot()
         problems = row.walk(k)
         after = k.snapshot()
@@ -243,30 +234,27 @@ def navigate(display, kalvex, row):
 
 
 def scenario(name, rows):
-    def run(display, kalvex):
+    def run(screen):
         for row in rows:
-            navigate(display, kalvex, row)
+            navigate(screen, row)
     run.__name__ = name
-    run.__doc__ = " / ".join(row.walk.__doc__ or "" for row in rows)
     return run
 
 
-def spin_with_pending_range_error(display, kalvex):
+def spin_with_pending_range_error(screen):
     """5000 typed in a field, then a spin arrow of that field or another: the range box, and after
     OK no arrow repeats; afterwards a click writes exactly its one step."""
-    k = Kalvex(display, kalvex, "--online", "--page", "2")
+    k = screen.start("--online", "--page", "2")
     s = k.wait_for(lambda s: s.find("txtSetup0", "600") and s.find("txtSetup1", "1000") and s,
                    "the Set-up page filled")
     arrows = {f: s.one(f.replace("txt", "upd")) for f in ("txtSetup0", "txtSetup1")}
     down = {f: (w.x + w.w // 2, w.y + w.h * 3 // 4) for f, w in arrows.items()}
     for arrow_of in ("txtSetup0", "txtSetup1"):
         k.click_widget(s.one("txtSetup0"))
-        k.key("ctrl+a")
-        k.type("5000")
+        k.enter("5000")
         k.click(*down[arrow_of])
-        text = k.box("the range message")
+        text = k.reply("the range message")
         check("Only a Number Between 0 and 1999" in text, "box says " + text)
-        k.answer()
         # A repeating arrow would step ten times a second.
         s = k.hold(lambda s: not s.boxes() and not s.writes,
                    "arrow of %s: a box or a write after OK" % arrow_of, 2.0)
@@ -276,13 +264,13 @@ def spin_with_pending_range_error(display, kalvex):
     k.wait_for(lambda s: len(s.writes) >= 2, "the step written")
     s = k.hold(lambda s: len(s.writes) == 2, "the arrow went on stepping", 1.5)
     check(s.writes == [(1094, 999 % 256), (1095, 999 // 256)], "writes: %s" % s.writes[:12])
-    check((s.word(1092), s.word(1094)) == (600, 999), "W1092 %d W1094 %d" % (s.word(1092),
-                                                                             s.word(1094)))
+    words = (s.word(1092), s.word(1094))
+    check(words == (600, 999), "W1092, W1094: %s" % (words,))
 
 
-def long_fault_text_keeps_the_window(display, kalvex):
+def long_fault_text_keeps_the_window(screen):
     """A long fault text is cut in the status panel and does not widen the main window."""
-    k = Kalvex(display, kalvex, "--online", state="B8176 = 10\n")
+    k = screen.start("--online", state="B8176 = 10\n")
     width = k.started.one("frmMDIMain").w
     k.wait_for(lambda s: "fault" in s.one("STATUS").text.lower(), "the fault text")
     k.dismiss_boxes()

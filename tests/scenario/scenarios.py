@@ -2,14 +2,15 @@
 """Real-input scenarios. Usage: scenarios.py KALVEX GROUP|NAME...
 A group is a module's scenarios (GROUP_scenarios.py). All named run in turn on one X server,
 each on a clean screen; a failure does not stop the others. Exit status 0 when all pass, 1 when
-any failed (they are named at the end), 77 when there is no Xvfb to run on."""
+any failed (they are named at the end), 77 (skipped) when there is no Xvfb to run on."""
 
 import importlib
+import shutil
 import sys
 import time
 import traceback
 
-from kalvex_x import SKIP, Display, Failure, Skip
+from kalvex_x import Screen
 
 GROUPS = ["navigation", "page", "board", "gateway", "compare", "signal", "simulator"]
 
@@ -23,37 +24,34 @@ def chosen(names):
     return [s for n in names for s in (groups.get(n) or [every[n]])]
 
 
-def run(display, scenario):
+def passed(screen, scenario):
     start = time.time()
     try:
-        display.clean()
-        scenario(display, sys.argv[1])
+        screen.clean()
+        scenario(screen)
         print("PASS %s (%.1f s)" % (scenario.__name__, time.time() - start))
         return True
-    except Failure as e:
+    except AssertionError as e:
         print("FAIL %s (%.1f s): %s" % (scenario.__name__, time.time() - start, e))
     except Exception:
         print("ERROR %s" % scenario.__name__)
         traceback.print_exc(file=sys.stdout)
+    finally:
+        sys.stdout.flush()
     return False
 
 
-def main(names):
+def main(binary, names):
     scenarios = chosen(names)
-    try:
-        with Display() as display:
-            failed = []
-            for scenario in scenarios:
-                if not run(display, scenario):
-                    failed.append(scenario.__name__)
-                sys.stdout.flush()
-    except Skip as e:
-        print("SKIP:", e)
-        return SKIP
+    if not shutil.which("Xvfb"):
+        print("SKIP: Xvfb is not installed")
+        return 77
+    with Screen(binary) as screen:
+        failed = [s.__name__ for s in scenarios if not passed(screen, s)]
     print("%d of %d passed%s" % (len(scenarios) - len(failed), len(scenarios),
                                  "; FAILED: " + " ".join(failed) if failed else ""))
     return 1 if failed else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[2:]))
+    sys.exit(main(sys.argv[1], sys.argv[2:]))

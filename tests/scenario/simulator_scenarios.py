@@ -5,7 +5,7 @@ records what it read; a count the board did not send is never acted on."""
 import os
 import subprocess
 
-from kalvex_x import ALARMS, NORMAL, Kalvex, check, scratch
+from kalvex_x import ALARMS, NORMAL, check, read, write
 
 TARGET = 2088  # B2088: the Q.C. blow-off target, spindles first, then blanket and mandrel
 
@@ -24,12 +24,12 @@ def status(k, text, what):
     return k.wait_for(lambda s: s.find("STATUS", text) and s, what)
 
 
-def alarm_raised_from_the_simulator_panel(display, kalvex):
+def alarm_raised_from_the_simulator_panel(screen):
     """Alarm bit 3 ticked in the panel: the board's W98 holds it and the status bar reports the
     alarm from its own read; the program writes nothing. The panel opens again by itself on the
     next start, where a timeline raises the alarm; closed with its own button, it stays closed."""
-    config = scratch("config", display.cleanups)
-    with Kalvex(display, kalvex, "--online", config=config) as k:
+    config = screen.scratch("config")
+    with screen.start("--online", config=config) as k:
         status(k, NORMAL, "no alarm at first")
         k.click_widget(open_panel(k, "Alarms", "chkSimAlarm3").one("chkSimAlarm3"))
         s = status(k, ALARMS, "the alarm in the status bar")
@@ -37,21 +37,19 @@ def alarm_raised_from_the_simulator_panel(display, kalvex):
         k.click_widget(s.one("chkSimAlarm3"))
         s = status(k, NORMAL, "the alarm cleared")
         check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
-    timeline = os.path.join(config, "alarm.timeline")
-    with open(timeline, "w") as f:
-        f.write("at 1s alarm 3 on\n")
-    with Kalvex(display, kalvex, "--online", "--timeline", timeline, config=config) as k:
+    timeline = write(os.path.join(config, "alarm.timeline"), "at 1s alarm 3 on\n")
+    with screen.start("--online", "--timeline", timeline, config=config) as k:
         k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
         k.click_widget(status(k, ALARMS, "the timeline's alarm").one("qt_dockwidget_closebutton"))
         k.wait_for(lambda s: not s.shown("tabSimulator"), "the panel closed")
-    with Kalvex(display, kalvex, config=config) as k:
+    with screen.start(config=config) as k:
         check(not k.started.shown("tabSimulator"), "the closed panel is open again")
 
 
-def cable_pulled_from_the_simulator_panel(display, kalvex):
+def cable_pulled_from_the_simulator_panel(screen):
     """Silent now: the program's next read times out and offers a retry; Cancel takes it
     offline. Cable back and Online Data: it is online and reading again."""
-    k = Kalvex(display, kalvex, "--online")
+    k = screen.start("--online")
     status(k, NORMAL, "online")
     k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
     s = k.cancel_retry()
@@ -63,15 +61,14 @@ def cable_pulled_from_the_simulator_panel(display, kalvex):
     status(k, NORMAL, "the status read again")
 
 
-def history_lists_the_alarm_and_exports_it(display, kalvex):
+def history_lists_the_alarm_and_exports_it(screen):
     """Online on the Main Display while the simulator raises and clears alarm 1: View > History
     lists both, the export of the shown rows is byte for byte what kalvex-cli prints for the
     same events, and the samples file holds the counters read."""
-    work = scratch("history", display.cleanups)
-    timeline, data = os.path.join(work, "alarm.timeline"), os.path.join(work, "data")
-    with open(timeline, "w") as f:
-        f.write("at 2s alarm 1 on\nat 5s alarm 1 off\n")
-    k = Kalvex(display, kalvex, "--online", "--timeline", timeline, env={"XDG_DATA_HOME": data})
+    work = screen.scratch("history")
+    timeline = write(os.path.join(work, "alarm.timeline"), "at 2s alarm 1 on\nat 5s alarm 1 off\n")
+    data = os.path.join(work, "data")
+    k = screen.start("--online", "--timeline", timeline, env={"XDG_DATA_HOME": data})
     status(k, ALARMS, "the alarm")
     status(k, NORMAL, "the alarm cleared")
     k.menu("&View", "&History...")
@@ -80,9 +77,8 @@ def history_lists_the_alarm_and_exports_it(display, kalvex):
     path = os.path.join(work, "shift.csv")
     k.save_as(path)
     k.wait_for(lambda s: not s.shown("QFileDialog") and os.path.exists(path), "the export written")
-    with open(path, "rb") as f:
-        exported = f.read()
-    cli = os.path.join(os.path.dirname(kalvex), "kalvex-cli")
+    exported = read(path)
+    cli = os.path.join(os.path.dirname(screen.binary), "kalvex-cli")
     printed = subprocess.run([cli, "history", "--from", "-1h"], capture_output=True,
                              env=dict(os.environ, XDG_DATA_HOME=data), check=True).stdout
     lines = exported.decode().splitlines()
@@ -92,8 +88,7 @@ def history_lists_the_alarm_and_exports_it(display, kalvex):
     check(kinds.index(raised) < kinds.index(cleared), "cleared before raised: %s" % lines)
     check(printed[:len(exported)] == exported,
           "export and kalvex-cli differ:\n%s\n---\n%s" % (exported, printed))
-    with open(os.path.join(work, "shift-samples.csv")) as f:
-        samples = f.read().splitlines()
+    samples = read(os.path.join(work, "shift-samples.csv"), "r").splitlines()
     check(len(samples) > 2 and samples[1].split(",")[1].isdigit(),
           "no counter samples exported: %s" % samples[:3])
 
@@ -102,19 +97,19 @@ def targets(snapshot):
     return [value for address, value in snapshot.writes if address == TARGET]
 
 
-def blanket_blowoff_never_aims_at_a_spindle_count_not_read(display, kalvex):
+def blanket_blowoff_never_aims_at_a_spindle_count_not_read(screen):
     """A spindle count the board did not send is never used. With B52 unusable (0), Blanket
     and Mandrel Blow-off send nothing while Single Blow-off still works; with a wrong echo on
     the B52 read as the program goes online (the 4th byte it sends), Blanket waits for the
     count read again and aims past the 36th spindle, never at spindle 1."""
-    with Kalvex(display, kalvex, "--online", state="spindles = 0\nB2088 = 5\n") as k:
+    with screen.start("--online", state="spindles = 0\nB2088 = 5\n") as k:
         s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff")
                        and s.one("txtSpindleBlowoff").text == "5" and s, "the Main Display")
         for name in ("cmdBlanketBlowoff", "cmdMandrelBlowoff", "cmdSingleBlowoff"):
             k.click_widget(s.one(name))
         after = k.wait_for(lambda s: targets(s) and s, "the single blow-off")
         check(targets(after) == [5], "targets written: %s" % targets(after))
-    with Kalvex(display, kalvex, "--online", state="spindles = 36\nwrong_echo_at = 4\n") as k:
+    with screen.start("--online", state="spindles = 36\nwrong_echo_at = 4\n") as k:
         s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff") and s, "the Main Display")
 
         def clicked_until_sent(snapshot):
