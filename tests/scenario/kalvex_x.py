@@ -1,6 +1,6 @@
-"""Runs the built kalvex on its simulator under Xvfb with openbox and drives it with real X input
-(xdotool). On SIGUSR1 the program (KALVEX_SIM_DUMP) writes the simulator's memory, the writes it
-received and a map of the visible widgets: every wait is for such a condition, with a deadline."""
+"""The built kalvex on its simulator under Xvfb and openbox, driven with real X input (xdotool).
+On SIGUSR1 it dumps (KALVEX_SIM_DUMP) the simulator's memory, the writes it received and the
+visible widgets: every wait is for such a condition, with a deadline."""
 
 import ctypes
 import os
@@ -15,9 +15,8 @@ NORMAL = "System Message:  All Faults Normal"
 ALARMS = "System Message:  Alarm(s) Active in P9100"
 
 
-# Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
-# I/O words (F17 lives in byte 34), the shift's trips and blow-off causes, and the solenoid
-# response times that follow the selected station; the DF1 gateway's traffic.
+# Board cells the running machine changes by itself: speeds, counters, resolver, the I/O words
+# (F17 in byte 34), trips, blow-off causes, solenoid response times, the DF1 gateway's traffic.
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
                                     (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
                                     (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
@@ -36,18 +35,17 @@ def check(condition, message):
 
 
 def wait_until(condition, what, timeout=30, interval=0.05):
-    """Polls a condition until it holds; returns what it returned (what: text or function)."""
+    """Polls a condition until it holds; returns what it returned."""
     deadline = time.time() + timeout
     while not (result := condition()):
-        check(time.time() < deadline, "timed out waiting for %s" % (what() if callable(what)
-                                                                    else what))
+        check(time.time() < deadline, "timed out waiting for " + what)
         time.sleep(interval)
     return result
 
 
 def spawn(command, **kwargs):
-    """A child the kernel ends when this runner dies (prctl 1: PR_SET_PDEATHSIG): a CTest timeout
-    kills the runner only, and an Xvfb left holding CTest's output keeps CTest waiting."""
+    """A child that ends with this runner (prctl 1: PR_SET_PDEATHSIG), as a CTest timeout kills
+    only the runner, and an Xvfb left holding CTest's output keeps CTest waiting."""
     kwargs.setdefault("stdout", subprocess.DEVNULL)
     return subprocess.Popen(command, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
                             **kwargs)
@@ -83,7 +81,7 @@ class Screen:
     """A private Xvfb with openbox on it, shared by a group's scenarios in turn."""
 
     def __init__(self, binary):
-        self.binary, self.wm, self.left, self.processes, self.cleanups = binary, None, [], [], []
+        self.binary, self.wm, self.processes, self.cleanups = binary, None, [], []
 
     def __enter__(self):
         for tool in ("openbox", "xdotool"):
@@ -132,10 +130,9 @@ class Screen:
             if self.wm is None or self.wm.poll() is not None:
                 self.wm = spawn(["openbox", "--sm-disable"], env=self.env,
                                 stderr=subprocess.DEVNULL)
-            self.left = self.xdo("search", "--onlyvisible", "--name", ".").stdout.split()
             return "claims not to support" not in self.xdo("getactivewindow").stderr \
-                and not self.left
-        wait_until(ready, lambda: "openbox on an empty screen (windows left: %s)" % self.left)
+                and not self.xdo("search", "--onlyvisible", "--name", ".").stdout
+        wait_until(ready, "openbox on an empty screen")
 
 
 class Widget(namedtuple("Widget", "name x y w h text")):
@@ -182,9 +179,9 @@ class Snapshot:
 
 
 class Kalvex:
-    """One run of the program on its simulator. config: the folder of its remembered settings
-    (default: a fresh one); start_box: a box comes up at start, before the main window can be
-    activated. `started`: the main window shown; `first`: online, when started --online."""
+    """One run of the program on its simulator. config: its settings' folder (default: a fresh
+    one); start_box: a box comes before the main window can be activated. `started`: the main
+    window shown; `first`: online, when started --online."""
 
     def __init__(self, screen, *args, state=None, config=None, env=None, home=None,
                  start_box=False):
@@ -216,9 +213,8 @@ class Kalvex:
         return write(os.path.join(self.dir, name), text)
 
     def activate(self):
-        """Asks openbox for the main window until a window of the program is the active one: a
-        request made before openbox manages the new window is dropped, and a box the program
-        raises at its first reads (a faulted board) takes the activation from the main window."""
+        """Asks openbox for the main window until one of the program's is active: a request made
+        before openbox manages it is dropped, and a box (a faulted board's) may take it."""
         def active():
             if self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid):
                 return True
@@ -237,14 +233,9 @@ class Kalvex:
     def xdo(self, *args):
         return self.screen.xdo(*args).stdout
 
-    # Real input. xdotool returns once the X server has delivered the input; settle() then
-    # waits until the program has handled it.
+    # xdotool returns once the X server has delivered the input; then the program handles it.
     def key(self, *keys, delay=40):
         self.xdo("key", "--delay", str(delay), *keys)
-        self.settle()
-
-    def type(self, text):
-        self.xdo("type", "--delay", "40", text)
         self.settle()
 
     def click(self, x, y, button=1, action="click"):
@@ -266,8 +257,7 @@ class Kalvex:
         self.settle()
 
     def settle(self):
-        """Two round trips through the program's event loop (a dump each): the input and the
-        signals sent before have been handled. Nothing to wait for once the program has ended."""
+        """Two round trips through the program's event loop (a dump each), unless it has ended."""
         for _ in range(2):
             if self.process.poll() is not None:
                 return
@@ -304,7 +294,8 @@ class Kalvex:
     def enter(self, text, *keys):
         """The focused field's text replaced, then the keys."""
         self.key("ctrl+a")
-        self.type(text)
+        self.xdo("type", "--delay", "40", text)
+        self.settle()
         if keys:
             self.key(*keys)
 
@@ -336,7 +327,7 @@ class Kalvex:
 
     def answer(self, key="Return"):
         """Answers the box shown and waits until it has gone: a button pressed by a key clicks a
-        moment later, and the next box, even one with the same text, is a new window."""
+        moment later; the next box, even one with the same text, is a new window."""
         def shown():
             return [(b.text, b.w, b.h) for b in self.snapshot().boxes()], \
                 self.xdo("getactivewindow").strip()
@@ -386,17 +377,15 @@ class Kalvex:
         return wait_until(lambda: condition(self.snapshot()), what, timeout)
 
     def eventually(self, condition):
-        """The first snapshot that meets the condition, or the last one at the deadline (for a
-        check that then says what was there)."""
+        """The first snapshot that meets the condition, or the last one at the deadline."""
         try:
             return self.wait_for(lambda s: condition(s) and s, "")
         except AssertionError:
             return self.snapshot()
 
     def hold(self, condition, what, seconds, turns=10):
-        """Watches that the condition holds in every snapshot for the given time and at least
-        the given number of turns of the program's event loop (what must not happen, such as
-        a repeating arrow, shows in that time); returns the last snapshot."""
+        """Checks the condition in every snapshot for some seconds and turns of the event loop
+        (what must not happen, such as a repeating arrow, shows in that time)."""
         deadline, seen = time.time() + seconds, 0
         while True:
             s = self.snapshot()

@@ -1,8 +1,6 @@
-"""Every page's navigation scenario, one table: each row starts the program on its page or
-board, walks it with the page's own keys and clicks, and then finds that the board received
-no write (but those the row allows) and that no board byte changed, and that no box or wrong
-tab came up on the way. A scenario of several rows runs them in turn. Then the Set-up page's
-spin arrows and the main window's width."""
+"""Every page's navigation scenario, a table: each row starts the program, walks its page with
+the page's keys and clicks, and finds no write (but those the row allows), no board byte
+changed and no box on the way. Then the Set-up page's spin arrows and the window's width."""
 
 from collections import namedtuple
 
@@ -76,7 +74,7 @@ def setup_and_main(k):
 
 def setup_first_field(k):
     """The Set-up page from the Window menu, its first field left with Tab, Enter, Esc twice
-    or another page: no box on the way."""
+    or another page."""
     problems = []
     for leave in (["Tab"], ["Return"], ["Escape", "Escape"], ["alt+w", "1"]):
         problems += window(k, 2)
@@ -165,9 +163,8 @@ def target_board(board, by_menu):
 
 
 def df1(k):
-    """Tab through, Esc, offline and back, wheel steps over the closed PLC type list (with
-    another field focused, then the list), the PLC type changed by the board while the page
-    shows it: the list follows the board."""
+    """Wheel steps over the closed PLC type list (another field focused, then the list), Tab,
+    Esc, offline and back; the PLC type changed by the board: the list follows it."""
     s = open_df1(k)
     k.click_widget(s.one("txtSetup0"))
     wheel = s.one("cboSetup").centre()

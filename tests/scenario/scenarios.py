@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Real-input scenarios. Usage: scenarios.py KALVEX GROUP|NAME...
-A group is a module's scenarios (GROUP_scenarios.py). All named run in turn on one X server,
-each on a clean screen; a failure does not stop the others. Exit status 0 when all pass, 1 when
-any failed (they are named at the end), 77 (skipped) when there is no Xvfb to run on."""
+"""Real-input scenarios. Usage: scenarios.py KALVEX GROUP|NAME... (a group: GROUP_scenarios.py)
+All run in turn on one X server, each on a clean screen, whatever fails. Exit status 0 when all
+pass, 1 when any failed (named at the end), 77 (skipped) when there is no Xvfb."""
 
 import importlib
 import shutil

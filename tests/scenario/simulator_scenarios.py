@@ -1,6 +1,5 @@
-"""Real-input scenarios of the Simulator Panel and of a simulated run: the trainer changes the
-simulated board, and the program learns of it only through the link; the machine history
-records what it read; a count the board did not send is never acted on."""
+"""Real-input scenarios of the Simulator Panel (the program learns of its changes only through
+the link), the machine history, and a count the board did not send."""
 
 import os
 import subprocess
@@ -98,10 +97,9 @@ def targets(snapshot):
 
 
 def blanket_blowoff_never_aims_at_a_spindle_count_not_read(screen):
-    """A spindle count the board did not send is never used. With B52 unusable (0), Blanket
-    and Mandrel Blow-off send nothing while Single Blow-off still works; with a wrong echo on
-    the B52 read as the program goes online (the 4th byte it sends), Blanket waits for the
-    count read again and aims past the 36th spindle, never at spindle 1."""
+    """With B52 (the spindle count) 0, Blanket and Mandrel Blow-off send nothing, Single still
+    works; with a wrong echo on the B52 read as it goes online (its 4th byte), Blanket waits
+    for the count read again and aims past the 36th spindle, never at spindle 1."""
     with screen.start("--online", state="spindles = 0\nB2088 = 5\n") as k:
         s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff")
                        and s.one("txtSpindleBlowoff").text == "5" and s, "the Main Display")
