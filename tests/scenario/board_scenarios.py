@@ -1,69 +1,37 @@
 """Real-input scenarios of the Target Board Interface window."""
 
-import os
-
-from kalvex_x import Kalvex, check, wait_until
+from kalvex_x import check
 
 FAULT_REGISTERS = [8178, 8179, 8177, 8176]  # the order Reset Faults clears them in
 TABS = ["&Fault Codes / Status", "&Program Ident/Revision", "&Set Network Address",
         "S&et Time && Date"]
-TAB_FIELDS = [[], [], ["txtSetup0", "txtSetup1"],
-              ["txtSetup%d" % i for i in range(2, 8)]]
+TAB_FIELDS = [[], [], ["txtSetup0", "txtSetup1"], ["txtSetup%d" % i for i in range(2, 8)]]
 # A Q7610 (board type "A") has both network addresses and a clock; a P9100 ("D") neither.
 LCF = "E" + "0" * 34 + "1001" + "1000%"
 
 
 def program_set(k, board="D"):
-    """A program file set in the run's folder: .ovp, .rev (ident KVX91D07, checksum 167,
-    revision 7), .hex and, for a configuration board, .lcf."""
-    folder = os.path.join(k.dir, "program")
-    os.makedirs(folder, exist_ok=True)
-    for ext, text in (("ovp", board + "\r\n"), ("rev", "KVX91D07:707\r\n"),
-                      ("hex", ":00000001FF\r\n"), ("lcf", LCF + "\r\n")):
-        with open(os.path.join(folder, "LINE1." + ext), "w") as f:
-            f.write(text)
-    return os.path.join(folder, "LINE1.ovp")
+    """LINE1.ovp, .rev (ident KVX91D07, checksum 167, revision 7), .hex and .lcf in the run's
+    folder."""
+    for ext, text in (("ovp", board), ("rev", "KVX91D07:707"), ("hex", ":00000001FF"),
+                      ("lcf", LCF)):
+        path = k.write_file("program/LINE1." + ext, text + "\r\n")
+    return path[:-3] + "ovp"
 
 
-def answer_boxes(k, condition, what, timeout=30):
-    """Waits for the condition, answering with Return any box on the way (the main window's
-    fault box comes and goes with the fault code); returns the snapshot and the box texts."""
-    texts = []
-
-    def met():
-        s = k.snapshot()
-        if condition(s):
-            return s
-        boxes = s.boxes() + s.find("FaultBox")
-        if boxes:
-            texts.append(boxes[0].text)
-            k.key("Return")
-        return None
-    return wait_until(met, what, timeout), texts
-
-
-def open_board(k, path, by_menu=False, online=True, fault=False):
-    """F5 (or View > Target Board Interface), the program file typed into the file dialog.
-    Online, the main window's first reads come first: the STATUS panel filled in, and on a
-    faulted board (fault) the fault box they raise, answered."""
-    if fault:
-        k.wait_for(lambda s: s.shown("FaultBox"), "the main window's fault box")
+def open_board(k, path, by_menu=False, online=True):
+    """F5 (or View > Target Board Interface) and the program file. Online, the main window's
+    first reads come first, and the fault box they may raise is answered."""
     if online:
-        answer_boxes(k, lambda s: s.find("MODE", "ONLINE") and not s.boxes()
-                     and len(s.one("STATUS").text) > len("System Message:")
-                     and not s.shown("FaultBox"), "the first reads")
+        k.through_boxes(lambda s: s.mode("ONLINE") and not s.boxes() and not s.shown("FaultBox")
+                        and len(s.one("STATUS").text) > len("System Message:"), "the first reads")
     if by_menu:
         k.menu("&View", "&Target Board Interface")
     else:
         k.key("F5")
-    k.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog")
-    k.type(path)
-    k.key("Return")
-    return k.wait_for(lambda s: s.shown("frmTargetBoard") and s, "the Target Board Interface")
-
-
-def wait_first_pass(k):
-    """The ident tab until the board's ident shows, then back to the codes."""
+    k.save_as(path)
+    k.wait_for(lambda s: s.shown("frmTargetBoard"), "the Target Board Interface")
+    # The first pass: the ident tab until the board's ident shows, then back to the codes.
     k.click_widget(k.snapshot().one(text=TABS[1]))
     s = k.wait_for(lambda s: s.find("lblRevIdentInPLC0", "KVX91D07") and s, "the first pass")
     k.click_widget(s.one(text=TABS[0]))
@@ -85,102 +53,79 @@ def walk_every_field(k):
     for tab, fields in enumerate(TAB_FIELDS):
         k.click_widget(k.snapshot().one(text=TABS[tab]))
         s = k.snapshot()
-        for name in fields:
-            if not s.shown(name):
-                continue  # a row this board does not have
-            k.click_widget(s.one(name))
-            k.key("Return")
-            k.click_widget(s.one(name))
-            k.key("Escape")
+        for name in (f for f in fields if s.shown(f)):  # (rows this board has)
+            for key in ("Return", "Escape"):
+                k.click_widget(s.one(name))
+                k.key(key)
             problems += k.dismiss_boxes()
         k.key(*["Tab"] * 10, *["shift+Tab"] * 10, delay=20)
         problems += k.dismiss_boxes()
-    for key in ("alt+p", "alt+s", "alt+e", "alt+f"):
-        k.key(key)
+    k.key("alt+p", "alt+s", "alt+e", "alt+f")
     return problems
 
 
-def reset_faults_clears_four_registers_in_order(display, kalvex):
+def reset_faults_clears_four_registers_in_order(screen):
     """Fault 0AH with its placeholder text and Reset enabled; Reset writes 0 to the four
     registers in order and the codes read back 0; a sticky fault comes back and is shown."""
     state = "B8176 = 10\nB8177 = 10\nB8179 = 3\nB8178 = 4\n"
-    for sticky in (False, True):
-        with Kalvex(display, kalvex, "--online",
-                    state=state + ("sticky_fault = 10\n" if sticky else "")) as k:
-            open_board(k, program_set(k), fault=True)
-            s = wait_first_pass(k)
-            check(s.one("lblTargetBoard0").text == "Current Fault: Code = 0AH",
-                  "caption: %s" % s.one("lblTargetBoard0").text)
-            check(s.one("txtTargetBoard0").text == "Fault Code (0AH): no text installed for this code",
-                  "text: %s" % s.one("txtTargetBoard0").text)
-            check(s.one("lblTargetBoard4").text == "Current Comm Error: Code = 03H",
-                  "comm caption: %s" % s.one("lblTargetBoard4").text)
+    for sticky, shown in (("", "00H"), ("sticky_fault = 10\n", "0AH")):
+        with screen.start("--online", state=state + sticky) as k:
+            k.wait_for(lambda s: s.shown("FaultBox"), "the main window's fault box")
+            s = open_board(k, program_set(k))
+            texts = [s.one(n).text for n in ("lblTargetBoard0", "txtTargetBoard0", "lblTargetBoard4")]
+            check(texts == ["Current Fault: Code = 0AH", "Fault Code (0AH): no text installed "
+                            "for this code", "Current Comm Error: Code = 03H"], "shown: %s" % texts)
             k.key("alt+r")
-            box = k.wait_for(lambda s: s.boxes(), "the reset question")[0]
-            check(box.text.startswith("Target Board will be reinitialized."), box.text)
-            k.key("alt+y")
+            text = k.reply("the reset question", "alt+y")
+            check(text.startswith("Target Board will be reinitialized."), text)
             after = k.wait_for(lambda s: len(s.writes) >= 4 and s, "the reset writes")
-            check(after.writes == [(a, 0) for a in FAULT_REGISTERS],
-                  "writes: %s" % after.writes[:12])
-            shown = "0AH" if sticky else "00H"
-            after, _ = answer_boxes(
-                k, lambda s: s.find("lblTargetBoard0", "Current Fault: Code = " + shown),
-                "the codes read again")
-            check(after.one("lblTargetBoard1").text == "Last Fault: Code = 00H",
-                  after.one("lblTargetBoard1").text)
+            check(after.writes == [(a, 0) for a in FAULT_REGISTERS], "writes: %s" % after.writes)
+            # (the codes are read one by one: both shown in turn)
+            k.through_boxes(lambda s: s.find("lblTargetBoard0", "Current Fault: Code = " + shown)
+                            and s.find("lblTargetBoard1", "Last Fault: Code = 00H"),
+                            "the codes read again: current %s, last 00H" % shown)
             close_with_escape(k)
 
 
-def set_clock_writes_one_instant(display, kalvex):
+def set_clock_writes_one_instant(screen):
     """Q7610 program, PC clock at 5 Jan 2005 10:20:30: Set to Current Date writes 1, 5, 05
     and Set to Current Time one consistent time; address 33 is refused and not written."""
-    with Kalvex(display, kalvex, "--online", "--pc-clock", "2005-01-05T10:20:30") as k:
-        open_board(k, program_set(k, "A"))
-        wait_first_pass(k)
-        k.key("alt+e")
-        s = k.wait_for(lambda s: s.shown("cmdSetDate") and s, "the clock tab")
-        check(s.one("lblCurrDate").text == "01 - 05 - 2005", s.one("lblCurrDate").text)
-        k.key("alt+d")
-        k.eventually(lambda s: len(s.writes) >= 3)
-        k.key("alt+t")
-        s = k.eventually(lambda s: len(s.writes) >= 6)
-        check(s.writes[:3] == [(43016, 1), (43015, 5), (43017, 5)], "date: %s" % s.writes)
-        hour, minute, second = s.writes[3:6]
-        check(hour == (43012, 10) and minute == (43010, 20) and second[0] == 43008
-              and 30 <= second[1] < 60, "time: %s" % s.writes[3:])
-        k.key("alt+s")
-        field = k.wait_for(lambda s: s.shown("txtSetup0") and s, "the address tab").one("txtSetup0")
-        k.click_widget(field)
-        k.type("33")
-        k.key("Return")
-        boxes = k.dismiss_boxes()
-        check(boxes == ["Only a Number Between 1 and 32 can be Entered"], "boxes: %s" % boxes)
-        k.key("Escape", "Escape")
-        close_with_escape(k)
-        after = k.snapshot()
-        check(len(after.writes) == 6 and after.memory[8180] == 1,
-              "address writes: %s" % after.writes[6:])
+    k = screen.start("--online", "--pc-clock", "2005-01-05T10:20:30")
+    open_board(k, program_set(k, "A"))
+    k.key("alt+e")
+    s = k.wait_for(lambda s: s.shown("cmdSetDate") and s, "the clock tab")
+    check(s.one("lblCurrDate").text == "01 - 05 - 2005", s.one("lblCurrDate").text)
+    k.key("alt+d")
+    k.wait_for(lambda s: len(s.writes) >= 3, "the date written")
+    k.key("alt+t")
+    s = k.eventually(lambda s: len(s.writes) >= 6)
+    check(s.writes[:3] == [(43016, 1), (43015, 5), (43017, 5)], "date: %s" % s.writes)
+    hour, minute, second = s.writes[3:6]
+    check(hour == (43012, 10) and minute == (43010, 20) and second[0] == 43008
+          and 30 <= second[1] < 60, "time: %s" % s.writes[3:])
+    k.key("alt+s")
+    k.click_widget(k.wait_for(lambda s: s.find("txtSetup0") or None, "the address tab")[0])
+    k.enter("33", "Return")
+    boxes = k.dismiss_boxes()
+    check(boxes == ["Only a Number Between 1 and 32 can be Entered"], "boxes: %s" % boxes)
+    k.key("Escape", "Escape")
+    close_with_escape(k)
+    after = k.snapshot()
+    check(len(after.writes) == 6 and after.memory[8180] == 1, "writes: %s" % after.writes[6:])
 
 
-def silent_board_shows_offline(display, kalvex):
+def silent_board_shows_offline(screen):
     """A silent board when the window opens: the offline texts, no hang, closed with Esc."""
-    with Kalvex(display, kalvex, state="silent = 1\n") as k:
-        k.key("F5")
-        k.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog")
-        k.type(program_set(k))
-        k.key("Return")
-        def offline_view(s):  # the link's retry boxes on the way: Cancel
-            if s.boxes():
-                k.key("Escape")
-            return s.find("txtTargetBoard0", "Cannot Communicate with Target Board.")
-        k.wait_for(offline_view, "the retry boxes cancelled")
-        s = k.wait_for(lambda s: s.find("txtTargetBoard0", "Cannot Communicate with Target Board.")
-                       and s, "the offline view")
-        check(s.shown("cmdGoOnline"), "no Go Online button offline")
-        check(s.find("MODE", "OFFLINE"), "the program is not offline")
-        close_with_escape(k)
-        check(not k.snapshot().writes, "writes to a silent board")
+    k = screen.start(state="silent = 1\n")
+    k.key("F5")
+    k.save_as(program_set(k))
+    s = k.through_boxes(lambda s: not s.boxes() and s.find(  # (the retry boxes: Cancel)
+        "txtTargetBoard0", "Cannot Communicate with Target Board."), "the offline view", "Escape")
+    check(s.shown("cmdGoOnline"), "no Go Online button offline")
+    check(s.mode("OFFLINE"), "the program is not offline")
+    close_with_escape(k)
+    check(not k.snapshot().writes, "writes to a silent board")
 
 
-BOARD_SCENARIOS = [reset_faults_clears_four_registers_in_order, set_clock_writes_one_instant,
-                   silent_board_shows_offline]
+SCENARIOS = [reset_faults_clears_four_registers_in_order, set_clock_writes_one_instant,
+             silent_board_shows_offline]

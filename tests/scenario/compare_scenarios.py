@@ -1,99 +1,100 @@
-"""Real-input scenarios of the compare window's download when the board stops answering or the
-operator stops it."""
+"""Real-input scenarios of downloads: the Label Range dialog, and the compare window's download
+when the board stops answering or the operator stops it."""
+
+from kalvex_x import check
 
 
-from kalvex_x import Kalvex, check
-
-
-def open_compare(k, keys=("alt+f", "b", "s")):
+def download(k, *keys):
+    """Keys that ask for a download, and its question answered Yes; returns the question."""
     k.key(*keys)
-    return k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=30)
+    return k.reply("the download question")
 
 
-def box_text(k, what, timeout=30):
-    return k.wait_for(lambda s: s.boxes() and s.boxes()[0].text, what, timeout=timeout)
+def compare(k):
+    return k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=60)
 
 
-def lost_reply_is_in_doubt_until_read(display, kalvex):
+def label_range(k):
+    """The Label Range dialog, Ok focused with Shift+Tab twice."""
+    k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
+    k.key("shift+Tab", "shift+Tab")
+    ok = ("cmdOk", "QPushButton")  # (unnamed before the controls had names)
+    check(k.eventually(lambda s: s.focus in ok).focus in ok, "the focus is not on Ok")
+    k.key("Return")
+
+
+def label_range_return_on_ok(screen):
+    """Download Label Data: Return on the focused Ok of the Label Range dialog starts it."""
+    k = screen.start("--online")
+    download(k, "alt+f", "n", "Down", "Down", "Return")
+    label_range(k)
+    s = k.wait_for(lambda s: not s.shown("frmLabelRange") and not s.shown("frmProcessing")
+                   and s, "the download to end")
+    check(s.writes, "nothing was downloaded")
+    check(not s.boxes(), "a box: %s" % [b.text for b in s.boxes()])
+
+
+def lost_reply_is_in_doubt_until_read(screen):
     """W1092's high data byte is lost and the board stops answering; the resynchronising 0xFF
     lands in it. After Cancel on the retry box the item may have been changed (never "not
     written"); once the cable is back, Retry reads it and the box says what the board holds."""
-    state = "W1092 = 700\nW1094 = 900\nlose_write_at = 1093\n"
-    with Kalvex(display, kalvex, "--online", state=state) as k:
-        k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
-        open_compare(k)
-        k.key("alt+d")
-        check("2 items" in box_text(k, "the download question"), "the question names no count")
-        k.key("Return")
-        check("Cannot Communicate" in box_text(k, "the retry box"), "no retry box")
-        k.key("Escape")
-        texts = []
-        while True:
-            text = box_text(k, "the doubt box")
-            texts.append(text)
-            if "may have been changed" in text:
-                break
-            k.key("Return")
-        check(not any("not written" in t for t in texts), "a box says not written: %s" % texts)
-        check("W1092" in texts[-1], "the doubt box does not name W1092: %r" % texts[-1])
-        k.toggle_cable()
-        k.key("Return")  # Retry
-        text = box_text(k, "the result")
-        if text.startswith("Program is Currently OFFLINE"):  # the lost link took it offline
-            k.key("Return")
-            text = k.wait_for(lambda s: s.boxes() and "of 2 written" in s.boxes()[0].text
-                              and s.boxes()[0].text, "the result", timeout=30)
-        check("sent 600, board holds 65368" in text, "the result: %r" % text)
-        check("1 not sent" in text and "W1094" in text, "W1094 not named as not sent: %r" % text)
-        check("not written" not in text, "the result says not written: %r" % text)
-        k.key("Return")
-        s = k.snapshot()
-        check(s.word(1092) == 65368 and s.word(1094) == 900, "board W1092=%d W1094=%d"
-              % (s.word(1092), s.word(1094)))
+    k = screen.start("--online", state="W1092 = 700\nW1094 = 900\nlose_write_at = 1093\n")
+    k.key("alt+f", "b", "s")
+    compare(k)
+    check("2 items" in download(k, "alt+d"), "the question names no count")
+    check("Cannot Communicate" in k.reply("the retry box", "Escape"), "no retry box")
+    texts = [k.box("the doubt box")]
+    while "may have been changed" not in texts[-1]:
+        k.answer()
+        texts.append(k.box("the doubt box"))
+    check(not any("not written" in t for t in texts), "a box says not written: %s" % texts)
+    check("W1092" in texts[-1], "the doubt box does not name W1092: %r" % texts[-1])
+    k.toggle_cable()
+    k.answer()  # Retry
+    text = k.box("the result")
+    if text.startswith("Program is Currently OFFLINE"):  # (the lost link took it offline)
+        k.answer()
+        text = k.box("the result", "of 2 written")
+    check("sent 600, board holds 65368" in text, "the result: %r" % text)
+    check("1 not sent" in text and "W1094" in text, "W1094 not named as not sent: %r" % text)
+    check("not written" not in text, "the result says not written: %r" % text)
+    k.answer()
+    s = k.snapshot()
+    check((s.word(1092), s.word(1094)) == (65368, 900), "board W1092=%d W1094=%d"
+          % (s.word(1092), s.word(1094)))
 
 
-def cancel_reads_back_only_what_was_sent(display, kalvex):
+def cancel_reads_back_only_what_was_sent(screen):
     """Esc during a paced download of 96 label items stops it; no read-back starts unasked, and
     the one offered reads the items sent only."""
-    lines = ["baud = 9600\n"]
-    for label in range(6):
-        for ductor in range(8):
-            lines.append("B%d = 7\n" % (3250 + label * 16 + ductor))
-    with Kalvex(display, kalvex, "--online", state="".join(lines)) as k:
-        k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online")
-        k.key("alt+f", "b", "l")
-        k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
-        k.key("shift+Tab", "shift+Tab", "Return")  # Ok
-        s = k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=60)
-        total = int(s.one("lblCount").text.split()[0])
-        k.key("alt+d")
-        box_text(k, "the download question")
-        k.key("Return")
-        k.wait_for(lambda s: s.shown("frmProcessing") and s.writes, "the first writes")
-        k.key("Escape")
-        text = box_text(k, "the read-back question")
-        check(text.startswith("Download stopped: "), "no stop question: %r" % text)
-        sent = int(text.split()[2])
-        check(0 < sent < total, "sent %d of %d" % (sent, total))
-        k.key("Return")  # Yes
-        text = box_text(k, "the result", timeout=60)
-        check(text.startswith("%d of %d written and verified; %d not sent."
-                              % (sent, total, total - sent)), "the result: %r" % text[:200])
-        box = k.snapshot().boxes()[0]
-        check(box.h < 1024, "the box is %d px tall" % box.h)
-        k.key("Return")
+    state = "baud = 9600\n" + "".join("B%d = 7\n" % (3250 + label * 16 + ductor)
+                                      for label in range(6) for ductor in range(8))
+    k = screen.start("--online", state=state)
+    k.key("alt+f", "b", "l")
+    label_range(k)
+    total = int(compare(k).one("lblCount").text.split()[0])
+    download(k, "alt+d")
+    k.wait_for(lambda s: s.shown("frmProcessing") and s.writes, "the first writes")
+    k.key("Escape")
+    text = k.reply("the read-back question")  # Yes
+    check(text.startswith("Download stopped: "), "no stop question: %r" % text)
+    sent = int(text.split()[2])
+    check(0 < sent < total, "sent %d of %d" % (sent, total))
+    text = k.box("the result", timeout=60)
+    check(text.startswith("%d of %d written and verified; %d not sent."
+                          % (sent, total, total - sent)), "the result: %r" % text[:200])
+    box = k.snapshot().boxes()[0]
+    check(box.h < 1024, "the box is %d px tall" % box.h)
 
 
-
-
-def title_keeps_one_form(display, kalvex):
+def title_keeps_one_form(screen):
     """The title bar reads "KALVEX - [unnamed]" with the Main Display page shown."""
-    with Kalvex(display, kalvex) as k:
-        k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
-        k.settle()
-        title = k.xdo("getwindowname", k.window).strip()
-        check(title == "KALVEX - [unnamed]", "the title reads %r" % title)
+    k = screen.start()
+    k.wait_for(lambda s: s.shown("txtSpindleBlowoff"), "the Main Display page")
+    k.settle()
+    title = k.xdo("getwindowname", k.window).strip()
+    check(title == "KALVEX - [unnamed]", "the title reads %r" % title)
 
 
-COMPARE_SCENARIOS = [lost_reply_is_in_doubt_until_read, cancel_reads_back_only_what_was_sent,
-                     title_keeps_one_form]
+SCENARIOS = [label_range_return_on_ok, lost_reply_is_in_doubt_until_read,
+             cancel_reads_back_only_what_was_sent, title_keeps_one_form]

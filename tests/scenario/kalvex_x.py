@@ -1,34 +1,27 @@
-"""Runs the built kalvex on the simulator under Xvfb with openbox and drives it with real X
-input (xdotool). The program is inspected through KALVEX_SIM_DUMP: on SIGUSR1 it writes the
-simulator's memory and the memory writes it received, and a map of the visible widgets."""
+"""The built kalvex on its simulator under Xvfb and openbox, driven with real X input (xdotool).
+On SIGUSR1 it dumps (KALVEX_SIM_DUMP) the simulator's memory, the writes it received and the
+visible widgets: every wait is for such a condition, with a deadline."""
 
+import ctypes
 import os
 import shutil
 import signal
 import subprocess
 import tempfile
 import time
+from collections import namedtuple
 
-SKIP = 77  # CTest's SKIP_RETURN_CODE: no X server to run on
-
-
-class Skip(Exception):
-    pass
+NORMAL = "System Message:  All Faults Normal"
+ALARMS = "System Message:  Alarm(s) Active in P9100"
 
 
-class Failure(AssertionError):
-    pass
-
-
-# Board cells the running simulated machine changes by itself: speeds, counters, resolver, the
-# I/O words (F17 lives in byte 34), the shift's trips and blow-off causes, and the solenoid
-# response times that follow the selected station; the DF1 gateway's traffic.
+# Board cells the running machine changes by itself: speeds, counters, resolver, the I/O words
+# (F17 in byte 34), trips, blow-off causes, solenoid response times, the DF1 gateway's traffic.
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
                                     (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
                                     (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
                                     (1414, 1), (1416, 2), (1421, 2), (1426, 1), (1702, 1),
-                                    (1704, 2))
-                 for k in range(n)}
+                                    (1704, 2)) for k in range(n)}
 
 
 def changed_bytes(before, after):
@@ -38,85 +31,126 @@ def changed_bytes(before, after):
 
 def check(condition, message):
     if not condition:
-        raise Failure(message)
+        raise AssertionError(message)
 
 
-def wait_until(condition, what, timeout=30):
-    """Polls a condition until it holds; a deadline generous enough for a loaded machine."""
+def wait_until(condition, what, timeout=30, interval=0.05):
+    """Polls a condition until it holds; returns what it returned."""
     deadline = time.time() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
+    while not (result := condition()):
         check(time.time() < deadline, "timed out waiting for " + what)
-        time.sleep(0.05)
+        time.sleep(interval)
+    return result
 
 
-class Display:
-    """A private Xvfb with openbox on it."""
+def spawn(command, **kwargs):
+    """A child that ends with this runner (prctl 1: PR_SET_PDEATHSIG), as a CTest timeout kills
+    only the runner, and an Xvfb left holding CTest's output keeps CTest waiting."""
+    kwargs.setdefault("stdout", subprocess.DEVNULL)
+    return subprocess.Popen(command, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
+                            **kwargs)
+
+
+def stop(process, grace=10):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(grace)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def read(path, mode="rb"):
+    """A file's content, or None when there is none."""
+    try:
+        with open(path, mode) as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def write(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
+
+
+class Screen:
+    """A private Xvfb with openbox on it, shared by a group's scenarios in turn."""
+
+    def __init__(self, binary):
+        self.binary, self.wm, self.processes, self.cleanups = binary, None, [], []
 
     def __enter__(self):
-        if not shutil.which("Xvfb"):
-            raise Skip("Xvfb is not installed")
         for tool in ("openbox", "xdotool"):
-            if not shutil.which(tool):
-                raise Failure(tool + " is not installed (scripts/setup.sh installs it)")
+            check(shutil.which(tool), tool + " is not installed (scripts/setup.sh installs it)")
         read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+        self.xvfb = spawn(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
+                           "-nolisten", "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
             number = f.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
-        self.name = ":" + number
-        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        check(number, "Xvfb did not start")
+        self.env = dict(os.environ, DISPLAY=":" + number, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
-        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(self._wm_ready, "openbox to manage the screen")
+        self.clean()
         return self
 
-    def _wm_ready(self):
-        # Until the window manager has announced itself, xdotool says it "claims not to support"
-        # active windows; afterwards there is simply none active yet.
-        check(self.wm.poll() is None, "openbox ended")
-        r = subprocess.run(["xdotool", "getactivewindow"], env=self.env, capture_output=True,
-                           text=True, timeout=30)
-        return "claims not to support" not in r.stderr
-
     def __exit__(self, *exc):
+        self.clean()
         for p in (self.wm, self.xvfb):
-            p.terminate()
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
+            stop(p, 5)
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=30)
+
+    def start(self, *args, **kwargs):
+        return Kalvex(self, *args, **kwargs)
+
+    def scratch(self, prefix):
+        """A folder of the scenario's own, removed when the scenario ends."""
+        folder = tempfile.mkdtemp(prefix="kalvex-%s-" % prefix)
+        self.cleanups.append(lambda: shutil.rmtree(folder, ignore_errors=True))
+        return folder
+
+    def clean(self):
+        """Leaves the screen as a new one for the next scenario: its programs ended, its folders
+        removed, no window left, no mouse button held, openbox running and managing."""
+        for p in self.processes:
+            stop(p)
+        for cleanup in self.cleanups:
+            cleanup()
+        self.processes, self.cleanups = [], []
+        self.xdo("mouseup", "1")
+
+        def ready():  # (before openbox announces itself, xdotool "claims not to support" it)
+            if self.wm is None or self.wm.poll() is not None:
+                self.wm = spawn(["openbox", "--sm-disable"], env=self.env,
+                                stderr=subprocess.DEVNULL)
+            return "claims not to support" not in self.xdo("getactivewindow").stderr \
+                and not self.xdo("search", "--onlyvisible", "--name", ".").stdout
+        wait_until(ready, "openbox on an empty screen")
 
 
-class Widget:
-    def __init__(self, fields):
-        self.name = fields[0]
-        self.x, self.y, self.w, self.h = (int(v) for v in fields[1:5])
-        self.text = fields[5] if len(fields) > 5 else ""
-
+class Widget(namedtuple("Widget", "name x y w h text")):
     def centre(self):
         return self.x + self.w // 2, self.y + self.h // 2
 
 
 class Snapshot:
-    """What the program showed and what the board held at one moment."""
+    """What the program showed and what the board held at one moment (at its end: no widgets)."""
 
-    def __init__(self, dump_text, widgets_text):
-        lines = dump_text.splitlines()
+    def __init__(self, dump_text, widgets_text="-\t-"):
+        lines, wl = dump_text.splitlines(), widgets_text.splitlines()
         self.memory = bytes.fromhex(lines[0].split()[1])
-        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines[1:]
-                       if l.startswith("write ")]
+        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines if l.startswith("write ")]
         self.program_mode = "mode program" in lines
-        wl = widgets_text.splitlines()
         self.focus = wl[0].split("\t")[1]
-        self.widgets = [Widget(l.split("\t")) for l in wl[1:]]
+        self.widgets = [Widget(f[0], *map(int, f[1:5]), f[5] if len(f) > 5 else "")
+                        for f in (l.split("\t") for l in wl[1:])]
 
     def word(self, address):
         return self.memory[address] + 256 * self.memory[address + 1]
@@ -140,70 +174,55 @@ class Snapshot:
     def boxes(self):
         return self.find("QMessageBox")
 
-    def spin_of(self, field):
-        """The up/down control beside a text box (by name, or by place for unnamed ones)."""
-        text = self.one(field)
-        named = self.find(field.replace("txt", "upd"))
-        if named:
-            return named[0]
-        spins = [w for w in self.widgets if w.name.endswith("UpDown") and abs(w.y - text.y) < 6
-                 and w.x >= text.x + text.w - 2]
-        check(spins, "no spin control beside " + field)
-        return min(spins, key=lambda w: w.x)
+    def mode(self, mode):
+        return self.find("MODE", mode)
 
 
 class Kalvex:
-    """One run of the program on its simulator."""
+    """One run of the program on its simulator. config: its settings' folder (default: a fresh
+    one); start_box: a box comes before the main window can be activated. `started`: the main
+    window shown; `first`: online, when started --online."""
 
-    def __init__(self, display, binary, *args, state=None, config=None, env=None, home=None,
+    def __init__(self, screen, *args, state=None, config=None, env=None, home=None,
                  start_box=False):
-        """config: the folder of the program's remembered settings (default: a fresh one).
-        start_box: a box comes up at start, before the main window can be activated."""
-        self.display = display
-        self.dir = tempfile.mkdtemp(prefix="kalvex-scenario-")
-        self.home = home
+        self.screen, self.dir = screen, screen.scratch("scenario")
         self.dump_path = os.path.join(self.dir, "dump")
-        command = [binary, "--simulate", *args]
+        command = [screen.binary, "--simulate", *args]
         if state:
-            path = os.path.join(self.dir, "board.state")
-            with open(path, "w") as f:
-                f.write(state)
-            command += ["--state", path]
+            command += ["--state", self.write_file("board.state", state)]
         if home:
             command += ["--home", home]
         # The machine history goes to XDG_DATA_HOME: never the real home's.
-        env = dict(display.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
+        env = dict(screen.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
                    **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
-        self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
-                                        stderr=open(os.path.join(self.dir, "stderr"), "w"))
-        # Polled, not --sync: a search that starts as the window maps may wait for ever.
-        def mapped():
-            check(self.process.poll() is None, "kalvex ended at start (see its stderr)")
+        self.process = spawn(command, env=env, stderr=open(os.path.join(self.dir, "stderr"), "w"))
+        screen.processes.append(self.process)
+
+        def mapped():  # (polled, not --sync: a search started as the window maps may never end)
+            self._check_running()
             return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
         self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
         if not start_box:
             self.activate()
-            self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-", "the main window")
+            self.started = self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-"
+                                         and s, "the main window")
+            if "--online" in args:
+                self.first = self.wait_for(lambda s: s.mode("ONLINE") and s, "online")
+
+    def write_file(self, name, text):
+        return write(os.path.join(self.dir, name), text)
 
     def activate(self):
-        """Asks openbox for the main window until it is the active one: a request made before
-        openbox manages the newly mapped window is dropped, so one --sync request may wait
-        for ever on a loaded machine."""
+        """Asks openbox for the main window until one of the program's is active: a request made
+        before openbox manages it is dropped, and a box (a faulted board's) may take it."""
         def active():
-            if self.xdo("getactivewindow").strip() == self.window:
+            if self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid):
                 return True
             self.xdo("windowactivate", self.window)
-            return False
-        wait_until(active, "the main window to be active")
+        wait_until(active, "a window of the program to be active")
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
+        stop(self.process)
 
     def __enter__(self):
         return self
@@ -211,60 +230,46 @@ class Kalvex:
     def __exit__(self, *exc):
         self.close()
 
-    def xdo(self, *args, timeout=30):
-        r = subprocess.run(["xdotool", *args], env=self.display.env, capture_output=True,
-                           text=True, timeout=timeout)
-        return r.stdout
+    def xdo(self, *args):
+        return self.screen.xdo(*args).stdout
 
-    # Real input. xdotool returns once the X server has delivered the input; settle() then
-    # waits until the program has handled it.
+    # xdotool returns once the X server has delivered the input; then the program handles it.
     def key(self, *keys, delay=40):
         self.xdo("key", "--delay", str(delay), *keys)
         self.settle()
 
-    def type(self, text):
-        self.xdo("type", "--delay", "40", text)
-        self.settle()
-
-    def click(self, x, y, button=1):
+    def click(self, x, y, button=1, action="click"):
         # (mousemove --sync would wait forever when the pointer is already there; moved first,
         # so the widget under it sees the pointer enter before the press)
         self.xdo("mousemove", str(x), str(y))
         self.settle()
-        self.xdo("click", str(button))
+        self.xdo(action, str(button))
         self.settle()
 
     def click_widget(self, widget):
         self.click(*widget.centre())
 
     def mouse_down(self, widget):
-        self.xdo("mousemove", *(str(v) for v in widget.centre()))
-        self.settle()
-        self.xdo("mousedown", "1")
-        self.settle()
+        self.click(*widget.centre(), action="mousedown")
 
     def mouse_up(self):
         self.xdo("mouseup", "1")
         self.settle()
 
     def settle(self):
-        """Two round trips through the program's event loop (a dump each): the input and the
-        signals sent before have been handled, however slow the machine. Nothing to wait for
-        once the program has ended."""
+        """Two round trips through the program's event loop (a dump each), unless it has ended."""
         for _ in range(2):
             if self.process.poll() is not None:
                 return
             try:
                 self.snapshot()
-            except Failure:
+            except AssertionError:
                 if self.process.poll() is None:
                     raise
 
     def set_board(self, state):
-        """Changes the simulated board as its own program would (state-file lines), before the
-        next snapshot."""
-        with open(self.dump_path + ".state", "w") as f:
-            f.write(state)
+        """Changes the simulated board as its own program would (state-file lines)."""
+        write(self.dump_path + ".state", state)
         self.snapshot()
 
     def toggle_cable(self):
@@ -275,16 +280,76 @@ class Kalvex:
     def menu(self, title, item):
         """Opens a menu with the mouse and chooses an item."""
         self.click_widget(self.snapshot().one("QMenuBar:" + title))
-        entry = self.wait_for(lambda s: s.find(text=None, name=self._menu_item(s, item)),
-                              "menu item " + item)
-        self.click_widget(entry[0])
+        self.click_widget(self.wait_for(lambda s: [w for w in s.widgets if w.name.endswith(
+            ":" + item) and not w.name.startswith("QMenuBar")], "menu item " + item)[0])
 
-    @staticmethod
-    def _menu_item(snapshot, item):
-        for w in snapshot.widgets:
-            if w.name.endswith(":" + item) and not w.name.startswith("QMenuBar"):
-                return w.name
-        return "-"
+    def go_offline(self):
+        self.key("F4")
+        return self.wait_for(lambda s: s.mode("OFFLINE") and s, "offline")
+
+    def go_online(self, condition=lambda s: True):
+        self.key("F3")
+        return self.wait_for(lambda s: s.mode("ONLINE") and condition(s) and s, "online again")
+
+    def enter(self, text, *keys):
+        """The focused field's text replaced, then the keys."""
+        self.key("ctrl+a")
+        self.xdo("type", "--delay", "40", text)
+        self.settle()
+        if keys:
+            self.key(*keys)
+
+    def save_as(self, path):
+        """The file dialog: the path typed and accepted."""
+        self.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog", 60)
+        self.enter(path, "Return")
+
+    def box(self, what, like="", timeout=30):
+        """The text of the box that comes (with `like` in it)."""
+        return self.wait_for(lambda s: next((b.text for b in s.boxes() if like in b.text), None),
+                             what, timeout)
+
+    def through_boxes(self, condition, what, key="Return"):
+        """Waits for the condition, answering any box on the way; returns the snapshot."""
+        def met():
+            s = self.snapshot()
+            if condition(s):
+                return s
+            if s.boxes() or s.shown("FaultBox"):
+                self.key(key)
+        return wait_until(met, what)
+
+    def reply(self, what, key="Return"):
+        """The box that comes answered; its text."""
+        text = self.box(what)
+        self.answer(key)
+        return text
+
+    def answer(self, key="Return"):
+        """Answers the box shown and waits until it has gone: a button pressed by a key clicks a
+        moment later; the next box, even one with the same text, is a new window."""
+        def shown():
+            return [(b.text, b.w, b.h) for b in self.snapshot().boxes()], \
+                self.xdo("getactivewindow").strip()
+        before = shown()
+        # (a key pressed before openbox has given the new box the focus goes to the main window)
+        wait_until(lambda: self.xdo("getactivewindow").strip() != self.window, "the box active")
+        self.key(key)
+        wait_until(lambda: shown() != before, "the box answered")
+
+    def dismiss_boxes(self):
+        """Answers every message box shown with Return; returns their texts."""
+        texts = []
+        while len(texts) < 20 and (boxes := self.snapshot().boxes()):
+            texts.append(boxes[0].text)
+            self.answer()
+        return texts
+
+    def cancel_retry(self):
+        """The link's retry box cancelled (the link is lost) and any box after it answered."""
+        self.reply("the link's retry box", "Escape")
+        self.dismiss_boxes()
+        return self.wait_for(lambda s: s.mode("OFFLINE") and s, "offline")
 
     # Inspection.
     def snapshot(self):
@@ -293,39 +358,35 @@ class Kalvex:
                 os.remove(f)
         self._check_running()
         self.process.send_signal(signal.SIGUSR1)
-        deadline = time.time() + 30
         # (the memory alone is also dumped as the program ends)
-        while not os.path.exists(self.dump_path) or not os.path.exists(self.dump_path + ".widgets"):
-            self._check_running()
-            check(time.time() < deadline, "kalvex wrote no dump (is the program blocked?)")
-            time.sleep(0.01)
-        with open(self.dump_path) as d, open(self.dump_path + ".widgets") as w:
-            return Snapshot(d.read(), w.read())
+        wait_until(lambda: self._check_running() or os.path.exists(self.dump_path)
+                   and os.path.exists(self.dump_path + ".widgets"),
+                   "a dump (is the program blocked?)", interval=0.01)
+        return Snapshot(read(self.dump_path, "r"), read(self.dump_path + ".widgets", "r"))
+
+    def final(self):
+        """The board as the program left it (dumped at its end)."""
+        return Snapshot(read(self.dump_path, "r"))
 
     def _check_running(self):
         if self.process.poll() is not None:
-            with open(os.path.join(self.dir, "stderr")) as f:
-                tail = f.read()[-2000:]
-            raise Failure("kalvex ended (status %s): %s" % (self.process.returncode, tail))
+            raise AssertionError("kalvex ended (status %s): %s" % (
+                self.process.returncode, read(os.path.join(self.dir, "stderr"), "r")[-2000:]))
 
     def wait_for(self, condition, what, timeout=30):
         return wait_until(lambda: condition(self.snapshot()), what, timeout)
 
-    def eventually(self, condition, timeout=15):
-        """The first snapshot that meets the condition, or the last one after the timeout."""
-        deadline = time.time() + timeout
-        while True:
-            s = self.snapshot()
-            if condition(s) or time.time() > deadline:
-                return s
-            time.sleep(0.05)
+    def eventually(self, condition):
+        """The first snapshot that meets the condition, or the last one at the deadline."""
+        try:
+            return self.wait_for(lambda s: condition(s) and s, "")
+        except AssertionError:
+            return self.snapshot()
 
     def hold(self, condition, what, seconds, turns=10):
-        """Watches that the condition holds in every snapshot for the given time and at least
-        the given number of turns of the program's event loop (what must not happen, such as
-        a repeating arrow, shows in that time); returns the last snapshot."""
-        deadline = time.time() + seconds
-        seen = 0
+        """Checks the condition in every snapshot for some seconds and turns of the event loop
+        (what must not happen, such as a repeating arrow, shows in that time)."""
+        deadline, seen = time.time() + seconds, 0
         while True:
             s = self.snapshot()
             check(condition(s), what)
@@ -333,14 +394,3 @@ class Kalvex:
             if seen >= turns and time.time() > deadline:
                 return s
             time.sleep(0.05)
-
-    def dismiss_boxes(self):
-        """Answers every message box shown with Return; returns their texts."""
-        texts = []
-        for _ in range(20):
-            boxes = self.snapshot().boxes()
-            if not boxes:
-                break
-            texts.append(boxes[0].text)
-            self.key("Return")
-        return texts

@@ -1,14 +1,12 @@
-"""Real-input scenarios of the Simulator Panel: the trainer changes the simulated board, and
-the program learns of it only through the link."""
+"""Real-input scenarios of the Simulator Panel (the program learns of its changes only through
+the link), the machine history, and a count the board did not send."""
 
 import os
-import shutil
-import tempfile
+import subprocess
 
-from kalvex_x import Kalvex, check
+from kalvex_x import ALARMS, NORMAL, check, read, write
 
-ALARMS = "System Message:  Alarm(s) Active in P9100"
-NORMAL = "System Message:  All Faults Normal"
+TARGET = 2088  # B2088: the Q.C. blow-off target, spindles first, then blanket and mandrel
 
 
 def open_panel(k, tab, control):
@@ -21,54 +19,106 @@ def open_panel(k, tab, control):
     return k.wait_for(lambda s: s.shown(control) and s, "the panel's " + tab + " tab")
 
 
-def alarm_raised_from_the_simulator_panel(display, kalvex):
+def status(k, text, what):
+    return k.wait_for(lambda s: s.find("STATUS", text) and s, what)
+
+
+def alarm_raised_from_the_simulator_panel(screen):
     """Alarm bit 3 ticked in the panel: the board's W98 holds it and the status bar reports the
     alarm from its own read; the program writes nothing. The panel opens again by itself on the
     next start, where a timeline raises the alarm; closed with its own button, it stays closed."""
-    config = tempfile.mkdtemp(prefix="kalvex-config-")
-    try:
-        with Kalvex(display, kalvex, "--online", config=config) as k:
-            k.wait_for(lambda s: s.find("STATUS", NORMAL), "no alarm at first")
-            s = open_panel(k, "Alarms", "chkSimAlarm3")
-            k.click_widget(s.one("chkSimAlarm3"))
-            s = k.wait_for(lambda s: s.find("STATUS", ALARMS) and s, "the alarm in the status bar")
-            check(s.word(98) == 8, "W98 holds %d" % s.word(98))
-            k.click_widget(s.one("chkSimAlarm3"))
-            s = k.wait_for(lambda s: s.find("STATUS", NORMAL) and s, "the alarm cleared")
-            check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
-        timeline = os.path.join(config, "alarm.timeline")
-        with open(timeline, "w") as f:
-            f.write("at 1s alarm 3 on\n")
-        with Kalvex(display, kalvex, "--online", "--timeline", timeline, config=config) as k:
-            k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
-            s = k.wait_for(lambda s: s.find("STATUS", ALARMS) and s, "the timeline's alarm")
-            k.click_widget(s.one("qt_dockwidget_closebutton"))
-            k.wait_for(lambda s: not s.shown("tabSimulator"), "the panel closed")
-        with Kalvex(display, kalvex, config=config) as k:
-            check(not k.snapshot().shown("tabSimulator"), "the closed panel is open again")
-    finally:
-        shutil.rmtree(config, ignore_errors=True)
+    config = screen.scratch("config")
+    with screen.start("--online", config=config) as k:
+        status(k, NORMAL, "no alarm at first")
+        k.click_widget(open_panel(k, "Alarms", "chkSimAlarm3").one("chkSimAlarm3"))
+        s = status(k, ALARMS, "the alarm in the status bar")
+        check(s.word(98) == 8, "W98 holds %d" % s.word(98))
+        k.click_widget(s.one("chkSimAlarm3"))
+        s = status(k, NORMAL, "the alarm cleared")
+        check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
+    timeline = write(os.path.join(config, "alarm.timeline"), "at 1s alarm 3 on\n")
+    with screen.start("--online", "--timeline", timeline, config=config) as k:
+        k.wait_for(lambda s: s.shown("tabSimulator"), "the panel open again")
+        k.click_widget(status(k, ALARMS, "the timeline's alarm").one("qt_dockwidget_closebutton"))
+        k.wait_for(lambda s: not s.shown("tabSimulator"), "the panel closed")
+    with screen.start(config=config) as k:
+        check(not k.started.shown("tabSimulator"), "the closed panel is open again")
 
 
-def cable_pulled_from_the_simulator_panel(display, kalvex):
+def cable_pulled_from_the_simulator_panel(screen):
     """Silent now: the program's next read times out and offers a retry; Cancel takes it
     offline. Cable back and Online Data: it is online and reading again."""
-    with Kalvex(display, kalvex, "--online") as k:
-        k.wait_for(lambda s: s.find("STATUS", NORMAL), "online")
-        s = open_panel(k, "Link", "cmdSimSilent")
-        k.click_widget(s.one("cmdSimSilent"))
-        k.wait_for(lambda s: s.boxes(), "the link's retry box", timeout=8)
-        k.key("Escape")  # Cancel: the link is lost
-        k.dismiss_boxes()
-        s = k.wait_for(lambda s: s.find("MODE", "OFFLINE") and s, "offline")
-        check(s.find("lblSimLink", "Link: silent (the cable is out)"),
-              "panel: %s" % s.one("lblSimLink").text)
-        k.click_widget(s.one("cmdSimCable"))
-        k.wait_for(lambda s: s.find("lblSimLink", "Link: answering"), "the cable back")
-        k.key("F3")
-        k.wait_for(lambda s: s.find("MODE", "ONLINE"), "online again")
-        k.wait_for(lambda s: s.find("STATUS", NORMAL), "the status read again")
+    k = screen.start("--online")
+    status(k, NORMAL, "online")
+    k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
+    s = k.cancel_retry()
+    check(s.find("lblSimLink", "Link: silent (the cable is out)"),
+          "panel: %s" % s.one("lblSimLink").text)
+    k.click_widget(s.one("cmdSimCable"))
+    k.wait_for(lambda s: s.find("lblSimLink", "Link: answering"), "the cable back")
+    k.go_online()
+    status(k, NORMAL, "the status read again")
 
 
-SIMULATOR_SCENARIOS = [alarm_raised_from_the_simulator_panel,
-                       cable_pulled_from_the_simulator_panel]
+def history_lists_the_alarm_and_exports_it(screen):
+    """Online on the Main Display while the simulator raises and clears alarm 1: View > History
+    lists both, the export of the shown rows is byte for byte what kalvex-cli prints for the
+    same events, and the samples file holds the counters read."""
+    work = screen.scratch("history")
+    timeline = write(os.path.join(work, "alarm.timeline"), "at 2s alarm 1 on\nat 5s alarm 1 off\n")
+    data = os.path.join(work, "data")
+    k = screen.start("--online", "--timeline", timeline, env={"XDG_DATA_HOME": data})
+    status(k, ALARMS, "the alarm")
+    status(k, NORMAL, "the alarm cleared")
+    k.menu("&View", "&History...")
+    k.click_widget(k.wait_for(lambda s: s.shown("tblEvents") and s, "the History window")
+                   .one("cmdExportCsv"))
+    path = os.path.join(work, "shift.csv")
+    k.save_as(path)
+    k.wait_for(lambda s: not s.shown("QFileDialog") and os.path.exists(path), "the export written")
+    exported = read(path)
+    cli = os.path.join(os.path.dirname(screen.binary), "kalvex-cli")
+    printed = subprocess.run([cli, "history", "--from", "-1h"], capture_output=True,
+                             env=dict(os.environ, XDG_DATA_HOME=data), check=True).stdout
+    lines = exported.decode().splitlines()
+    kinds = [tuple(l.split(",")[1:3]) for l in lines[1:]]
+    raised, cleared = ("alarm raised", "W98.1"), ("alarm cleared", "W98.1")
+    check(raised in kinds and cleared in kinds, "no alarm rows in the export: %s" % lines)
+    check(kinds.index(raised) < kinds.index(cleared), "cleared before raised: %s" % lines)
+    check(printed[:len(exported)] == exported,
+          "export and kalvex-cli differ:\n%s\n---\n%s" % (exported, printed))
+    samples = read(os.path.join(work, "shift-samples.csv"), "r").splitlines()
+    check(len(samples) > 2 and samples[1].split(",")[1].isdigit(),
+          "no counter samples exported: %s" % samples[:3])
+
+
+def targets(snapshot):
+    return [value for address, value in snapshot.writes if address == TARGET]
+
+
+def blanket_blowoff_never_aims_at_a_spindle_count_not_read(screen):
+    """With B52 (the spindle count) 0, Blanket and Mandrel Blow-off send nothing, Single still
+    works; with a wrong echo on the B52 read as it goes online (its 4th byte), Blanket waits
+    for the count read again and aims past the 36th spindle, never at spindle 1."""
+    with screen.start("--online", state="spindles = 0\nB2088 = 5\n") as k:
+        s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff")
+                       and s.one("txtSpindleBlowoff").text == "5" and s, "the Main Display")
+        for name in ("cmdBlanketBlowoff", "cmdMandrelBlowoff", "cmdSingleBlowoff"):
+            k.click_widget(s.one(name))
+        after = k.wait_for(lambda s: targets(s) and s, "the single blow-off")
+        check(targets(after) == [5], "targets written: %s" % targets(after))
+    with screen.start("--online", state="spindles = 36\nwrong_echo_at = 4\n") as k:
+        s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff") and s, "the Main Display")
+
+        def clicked_until_sent(snapshot):
+            if targets(snapshot):
+                return snapshot
+            k.click_widget(s.one("cmdBlanketBlowoff"))
+            return None
+        after = k.wait_for(clicked_until_sent, "a blanket blow-off")
+        check(set(targets(after)) == {37}, "targets written: %s" % targets(after))
+
+
+SCENARIOS = [alarm_raised_from_the_simulator_panel, cable_pulled_from_the_simulator_panel,
+             history_lists_the_alarm_and_exports_it,
+             blanket_blowoff_never_aims_at_a_spindle_count_not_read]
