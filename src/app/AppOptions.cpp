@@ -118,7 +118,8 @@ ParseOutcome parseOptions(const QStringList& arguments, AppOptions& o, QString* 
         *error = QStringLiteral("--baud, --state and --timeline need --simulate.");
         return ParseOutcome::Refused;
     }
-    if (isNetworkDevice(o.device) && !parseNetworkDevice(o.device, error)) return ParseOutcome::Refused;
+    if (isNetworkDevice(o.device) && !parseNetworkDevice(o.device, error))
+        return ParseOutcome::Refused;
     if (o.simulate && !o.device.isEmpty()) {
         *error = QStringLiteral("--simulate and --device cannot be used together.");
         return ParseOutcome::Refused;

@@ -20,9 +20,8 @@ void writeTrace(QtMsgType type, const QMessageLogContext& context, const QString
         if (gPrevious) gPrevious(type, context, message);
         return;
     }
-    const QByteArray line =
-        QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8() + ' ' +
-        message.toUtf8() + '\n';
+    const QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8() +
+                            ' ' + message.toUtf8() + '\n';
     const QMutexLocker lock(&gTraceMutex);
     gTraceFile->write(line);
     gTraceFile->flush(); // a trace is read after something went wrong: keep every line

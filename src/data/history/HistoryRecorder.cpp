@@ -320,8 +320,8 @@ QString HistoryRecorder::itemNameOf(const QString& address) {
 // traffic the history adds, and only when asked for. A lost link fails the first read at once,
 // without a byte sent.
 void HistoryRecorder::sampleInBackground() {
-    if (!m_recording || !m_settings.backgroundSampling || !m_link.OnlineMode() ||
-        m_link.isBusy() || m_state.gActiveWindow == kMainDisplay)
+    if (!m_recording || !m_settings.backgroundSampling || !m_link.OnlineMode() || m_link.isBusy() ||
+        m_state.gActiveWindow == kMainDisplay)
         return;
     if (m_mayRead && !m_mayRead()) return;
     for (const auto& [counter, series] : kCounters)
