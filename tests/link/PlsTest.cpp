@@ -41,29 +41,26 @@ class PlsTest : public LinkFixture {
     PlsLink plsLink{link};
 };
 
-TEST_F(PlsTest, ReadPropertiesSendTheirCommandAndTakeAWordLowByteFirst) {
-    setPls(40000, 300, 700);
-    board.machine().running = true; // 1200 cans a minute on 24 spindles: 50 rpm
+// Each read sends its command and takes a word low byte first. Running at 1200 cans a minute on
+// 24 spindles the machine turns at 50 rpm: 300 of the 360 divisions a second.
+TEST_F(PlsTest, PositionTurnsWithTheMachine) {
+    setPls(360, 300, 300);
+    board.machine().running = true;
     const std::tuple<QString (PlsLink::*)(), int, const char*> cases[] = {
-        {&PlsLink::PLSScaleFactor, 24, "40000"},
+        {&PlsLink::PLSScaleFactor, 24, "360"},
         {&PlsLink::PLSOffset, 40, "300"},
-        {&PlsLink::PLSPos, 72, "700"},
-        {&PlsLink::PLSRpm, 88, "50"}};
+        {&PlsLink::PLSRpm, 88, "50"},
+        {&PlsLink::PLSPos, 72, "300"}};
     for (auto [read, command, value] : cases) {
         board.clearTranscript();
         EXPECT_EQ((plsLink.*read)(), value) << command;
         EXPECT_EQ(sent(), wordRead(command));
     }
     EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(PlsTest, PositionTurnsWithTheMachine) {
-    board.machine().running = true; // 50 rpm, 360 divisions: 300 divisions a second
-    plsLink.PLSPos();
     clock.advanceUs(100'000);
-    EXPECT_EQ(plsLink.PLSPos(), "130");
+    EXPECT_EQ(plsLink.PLSPos(), "330");
     clock.advanceUs(1'000'000);
-    EXPECT_EQ(plsLink.PLSPos(), "70"); // 430 wraps at the scale factor
+    EXPECT_EQ(plsLink.PLSPos(), "270"); // 630 wraps at the scale factor
 }
 
 TEST_F(PlsTest, SingleSetpointIsCheckedAgainstTheScaleFactorReadFirst) {
@@ -154,6 +151,7 @@ TEST_F(PlsTest, ABusyPlsIsPolledUntilReady) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
+// Cancelled, the pulse train says it was not programmed.
 TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
     pls().neverReady = true;
     std::vector<qint64> asked;
@@ -163,27 +161,21 @@ TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
             asked.push_back(clock.nowUs() - start);
             return a;
         });
-    EXPECT_FALSE(plsLink.ClearPLSChan(2));
+    EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
     const Box readyBox{"WARNING - Communication Error!",
                        "Cannot Determine PLS READY Mode Within Target Board.",
                        MsgButtons::RetryCancel, MsgIcon::Critical};
-    EXPECT_EQ(prompt.boxes, Boxes({readyBox, readyBox}));
+    const Box programBox{"PLS Pulse Train",
+                         "Error Encountered while Programming Pulse Train.\r\n\r\n"
+                         "PLS Channel will not be Programmed.",
+                         MsgButtons::Ok, MsgIcon::Information};
+    EXPECT_EQ(prompt.boxes, Boxes({readyBox, readyBox, programBox}));
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_GE(asked[0], 3'000'000);
     EXPECT_LT(asked[0], 3'100'000);
     EXPECT_GE(asked[1] - asked[0], 2'000'000);
     EXPECT_LT(asked[1] - asked[0], 2'100'000);
     EXPECT_TRUE(link.CommError());
-}
-
-TEST_F(PlsTest, PulseTrainWithoutReadyReportsTheProgrammingError) {
-    pls().neverReady = true;
-    EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
-    ASSERT_EQ(prompt.boxes.size(), 2u); // READY box cancelled, then the pulse train's own
-    EXPECT_EQ(prompt.boxes[1], (Box{"PLS Pulse Train",
-                                    "Error Encountered while Programming Pulse Train.\r\n\r\n"
-                                    "PLS Channel will not be Programmed.",
-                                    MsgButtons::Ok, MsgIcon::Information}));
 }
 
 TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {

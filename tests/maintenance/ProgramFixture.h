@@ -4,29 +4,37 @@
 #include "sim/StateFile.h"
 #include "support/LinkFixture.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace kalvex::test {
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// A program set LINE1 for a board type in a folder, with its rev line and .hex text.
+inline void writeProgramSet(const QDir& folder, const QByteArray& hex, char type = 'D',
+                            const QByteArray& rev = "ABC:?05\r\n") {
+    writeFile(folder.filePath("LINE1.ovp"), QByteArray(1, type) + ",program\r\n");
+    writeFile(folder.filePath("LINE1.rev"), rev);
+    writeFile(folder.filePath("LINE1.hex"), hex);
+}
 
 // A link online with the simulated board, and a folder for program files.
 class ProgramFixture : public LinkFixture {
   protected:
     QString path(const QString& name) const { return home.filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
+    void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
     QByteArray read(const QString& name) const {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
-    // A program set LINE1 for a board type, with its rev line and .hex text.
     void writeProgram(const QByteArray& hex, char type = 'D',
                       const QByteArray& rev = "ABC:?05\r\n") const {
-        write(QStringLiteral("LINE1.ovp"), QByteArray(1, type) + ",program\r\n");
-        write(QStringLiteral("LINE1.rev"), rev);
-        write(QStringLiteral("LINE1.hex"), hex);
+        writeProgramSet(QDir(home.path()), hex, type, rev);
     }
     void state(const char* text) {
         QString error;

@@ -56,38 +56,26 @@ TEST_F(ProgramUploadTest, ConfigurationBoardWritesItsLcfLine) {
     EXPECT_EQ(read("LINE1.hex").count('\n'), 0x2000 / 16 + 1);
 }
 
-// A wrong echo spoils a read: tried once more it is right; spoilt twice it fails the upload,
-// never becoming "00" in a file.
-TEST_F(ProgramUploadTest, ReadFailuresNeverBecomeZerosAndLeaveTheOldSetWhole) {
+// A wrong echo spoils a read: tried once more it is right (spoilt twice, below, it fails the
+// upload), never becoming "00" in a file.
+TEST_F(ProgramUploadTest, AReadEchoedWrongOnceIsReadAgain) {
     write("LINE1.ovp", "D");
-    const QByteArray oldRev = "OLD:?05", oldHex = ":00000001FF";
     link.RSRead("B0"); // read mode is set: the ident reads are bytes 1-20
     // The high address byte of the first image read comes back wrong once: read again.
-    qint64 base = board.receivedCount();
-    board.faults().wrongEchoAt = {base + 21};
+    board.faults().wrongEchoAt = {board.receivedCount() + 21};
     ASSERT_EQ(upload(), Outcome::Complete);
     EXPECT_TRUE(hexHoldsTheBoardImage());
-
-    // Wrong twice (again after 0xFF as the low byte, 0xFF and mode 1): the upload fails.
-    write("LINE1.rev", oldRev);
-    write("LINE1.hex", oldHex);
-    base = board.receivedCount();
-    board.faults().wrongEchoAt = {base + 21, base + 25};
-    prompt.boxes.clear();
-    EXPECT_EQ(upload(), Outcome::CommFailure);
-    EXPECT_EQ(prompt.boxes.back().text,
-              "Program Upload Not Complete!\r\n\r\nHEX file not created.");
-    EXPECT_EQ(read("LINE1.rev"), oldRev);
-    EXPECT_EQ(read("LINE1.hex"), oldHex);
-    EXPECT_FALSE(link.OnlineMode());
 }
 
 // The files are written whole before any replaces its old one: the second or third failing,
-// like a board silent mid-image, leaves the old set as it was, and the box says why.
+// like a board silent mid-image or a read echoed wrong twice, leaves the old set as it was, the
+// link offline after a failed read, and the box says why.
 TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
     struct Case {
-        const char* blocked; // hex, rev, lcf are written in this order; "": the board goes silent
-        bool folder;         // a folder in its place; otherwise a link into a missing folder
+        const char* blocked; // hex, rev, lcf are written in this order; "": a failed read
+        bool folder; // a folder in its place, else a link into a missing folder; for a failed
+                     // read: the first image read's high address byte echoed wrong twice, else
+                     // the board silent mid-image
         const char* why;
         Outcome outcome;
     };
@@ -96,6 +84,7 @@ TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
         {"LINE1.lcf", true, "\"%1\" is not a regular file.", Outcome::FileError},
         {"LINE1.lcf", false, "Cannot write \"%1\": ", Outcome::FileError},
         {"", false, "HEX file not created.", Outcome::CommFailure},
+        {"", true, "HEX file not created.", Outcome::CommFailure},
     };
     const std::vector<std::pair<QString, QByteArray>> old{
         {"LINE1.hex", ":00000001FF\r\n"}, {"LINE1.rev", "OLD:?05\r\n"}, {"LINE1.lcf", "old lcf"}};
@@ -103,16 +92,24 @@ TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
         for (const QString& name :
              QDir(home.path()).entryList({"LINE1.*"}, QDir::AllEntries | QDir::System))
             QFile::remove(path(name)) || QDir().rmdir(path(name));
+        board.faults().silentAfter = -1;
+        link.setCommError(false);
+        link.setOnlineMode(true);
         write("LINE1.ovp", "8");
         for (const auto& [name, bytes] : old)
             if (name != c.blocked) write(name, bytes);
         if (*c.blocked)
             ASSERT_TRUE(c.folder ? QDir().mkdir(path(c.blocked))
                                  : QFile::link(path("missing/x"), path(c.blocked)));
-        else
+        else if (!c.folder)
             board.faults().silentAfter = board.receivedCount() + 500;
+        else {
+            link.RSRead("B0"); // read mode is set: the ident reads are bytes 1-20
+            board.faults().wrongEchoAt = {board.receivedCount() + 21, board.receivedCount() + 25};
+        }
         prompt.boxes.clear();
         EXPECT_EQ(upload(), c.outcome) << c.blocked;
+        EXPECT_EQ(link.OnlineMode(), *c.blocked != 0) << c.blocked;
         for (const auto& [name, bytes] : old) {
             if (name == c.blocked) continue;
             EXPECT_EQ(read(name), bytes) << c.blocked << " " << qPrintable(name);

@@ -120,15 +120,8 @@ using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
     const QString ovp = home.filePath("LINE1.ovp");
-    for (const auto& [name, bytes] :
-         {std::pair<QString, QByteArray>{ovp, "D"},
-          {home.filePath("LINE1.rev"), "ABC:?05"},
-          {home.filePath("LINE1.hex"),
-           ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n"}}) {
-        QFile f(name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    writeProgramSet(QDir(home.path()),
+                    ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n");
     chooser.answers = {ovp};
     state.gProgramFilePath = home.filePath("OLD.ovp");
     QTimer* background = child<QTimer>("tmrBackgroungUpdate");

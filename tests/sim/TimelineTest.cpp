@@ -114,22 +114,16 @@ class SimCommandTest : public ::testing::Test {
 };
 
 TEST_F(SimCommandTest, SetsAlarmBitsCodesAndTheDuctorMode) {
-    apply("alarm 3 on");
-    apply("alarm 15 on");
-    apply("alarm 0 off");
-    EXPECT_EQ(board.value(QStringLiteral("W98")), 0x8008);
-    apply("alarm 3 off");
-    EXPECT_EQ(board.value(QStringLiteral("W98")), 0x8000);
-    apply("fault 3C");
-    apply("last_fault 5d");
-    apply("comm_error 2");
-    apply("last_comm_error 10");
-    EXPECT_EQ(board.peek(8176), 0x3C);
-    EXPECT_EQ(board.peek(8177), 0x5D);
-    EXPECT_EQ(board.peek(8179), 0x02);
-    EXPECT_EQ(board.peek(8178), 0x10);
-    apply("ductors manual");
-    EXPECT_EQ(board.peek(130), 2);
+    const std::tuple<const char*, const char*, qint64> cases[] = {
+        {"alarm 3 on", "W98", 0x0008},   {"alarm 15 on", "W98", 0x8008},
+        {"alarm 0 off", "W98", 0x8008},  {"alarm 3 off", "W98", 0x8000},
+        {"fault 3C", "B8176", 0x3C},     {"last_fault 5d", "B8177", 0x5D},
+        {"comm_error 2", "B8179", 0x02}, {"last_comm_error 10", "B8178", 0x10},
+        {"ductors manual", "B130", 2}};
+    for (const auto& [line, cell, value] : cases) {
+        apply(line);
+        EXPECT_EQ(board.value(QLatin1String(cell)), value) << line;
+    }
     apply("stop");
     apply("speed 900");
     apply("bad_rate 40");
