@@ -201,7 +201,13 @@ class Kalvex:
         def mapped():  # (polled, not --sync: a search started as the window maps may never end)
             self._check_running()
             return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
-        self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
+        try:
+            self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
+        except AssertionError as e:  # say what the screen and the program showed instead
+            shown = self.xdo("search", "--onlyvisible", "--name", ".").split()
+            names = [self.xdo("getwindowname", w).strip() for w in shown]
+            raise AssertionError("%s; windows shown: %s; stderr: %s" % (
+                e, names, (read(os.path.join(self.dir, "stderr"), "r") or "")[-2000:])) from None
         if not start_box:
             self.activate()
             self.started = self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-"
