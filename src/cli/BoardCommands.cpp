@@ -15,11 +15,6 @@ namespace kalvex::cli {
 
 namespace {
 
-void print(const QString& line) {
-    std::fprintf(stdout, "%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // Reads in order; the first failure names its address and gives the exit code.
 class Reader {
   public:
@@ -57,13 +52,13 @@ void printCodes(const std::array<QString, kFaultRegisterCount>& codes, qint64 sl
     const CodeTexts faults = CodeTexts::load(home, CodeFile::Faults);
     const CodeTexts comm = CodeTexts::load(home, CodeFile::CommErrors);
     for (int order : {0, 1, 4, 5}) {
-        print(faultCaption(order, codes[size_t(order)]));
+        printLine(faultCaption(order, codes[size_t(order)]));
         const QString text = (order < 2 ? faults : comm).describe(codes[size_t(order)]);
-        if (!text.isEmpty()) print(QStringLiteral("    ") + text);
+        if (!text.isEmpty()) printLine(QStringLiteral("    ") + text);
         if (order == 1) {
-            print(QStringLiteral("CO-CPU Slot: %1").arg(slot));
-            print(QStringLiteral("Corrective Action: ") +
-                  correctiveAction(codes[kAdviceOrder].toInt(nullptr, 16)));
+            printLine(QStringLiteral("CO-CPU Slot: %1").arg(slot));
+            printLine(QStringLiteral("Corrective Action: ") +
+                      correctiveAction(codes[kAdviceOrder].toInt(nullptr, 16)));
         }
     }
 }
@@ -89,11 +84,11 @@ bool readBoardIdent(Reader& reader, BoardIdent& ident) {
 }
 
 void printBoardIdent(const BoardIdent& ident) {
-    print(QStringLiteral("In Target Board: Name %1, Revision %2, Checksum %3")
-              .arg(ident.name)
-              .arg(ident.revision)
-              .arg(ident.checksum));
-    print(QStringLiteral("Network Address 1: %1").arg(ident.address1));
+    printLine(QStringLiteral("In Target Board: Name %1, Revision %2, Checksum %3")
+                  .arg(ident.name)
+                  .arg(ident.revision)
+                  .arg(ident.checksum));
+    printLine(QStringLiteral("Network Address 1: %1").arg(ident.address1));
 }
 
 // The same facts as the lines, for scripts: codes as the board's hexadecimal text.
@@ -122,11 +117,12 @@ void printStatusJson(const std::array<QString, kFaultRegisterCount>& codes, qint
 
 void printDiskIdent(const QString& ovp) {
     const DiskIdent d = readDiskIdent(ovp);
-    print(QStringLiteral("On Disk: Name %1, Revision %2, Checksum %3, Target Board %4, Rev Date %5")
-              .arg(d.name)
-              .arg(d.revision)
-              .arg(d.checksum)
-              .arg(d.boardName, d.revDate));
+    printLine(
+        QStringLiteral("On Disk: Name %1, Revision %2, Checksum %3, Target Board %4, Rev Date %5")
+            .arg(d.name)
+            .arg(d.revision)
+            .arg(d.checksum)
+            .arg(d.boardName, d.revDate));
 }
 
 // The program file must be readable whole: an ident made of defaults is never shown.
@@ -189,7 +185,7 @@ int runResetFaults(const CliOptions& options) {
     std::array<QString, kFaultRegisterCount> codes;
     qint64 slot = 0;
     if (!readCodes(reader, codes, slot)) return reader.code();
-    print(QStringLiteral("Faults reset; the board now shows:"));
+    printLine(QStringLiteral("Faults reset; the board now shows:"));
     printCodes(codes, slot, session.link().programFolder());
     return kExitOk;
 }
@@ -230,7 +226,7 @@ int runSetClock(const CliOptions& options, const std::string& when, const QStrin
     for (BoardWrite& w : clockDateWrites(now))
         writes.push_back(std::move(w));
     if (const int rc = writeAll(session.link(), writes)) return rc;
-    print(QStringLiteral("Board clock set to %1, %2").arg(pcTimeText(now), pcDateText(now)));
+    printLine(QStringLiteral("Board clock set to %1, %2").arg(pcTimeText(now), pcDateText(now)));
     return kExitOk;
 }
 
@@ -250,7 +246,7 @@ int runSetAddress(const CliOptions& options, const std::string& value, int row,
     if (const int rc = session.open()) return rc;
     if (const int rc = writeAll(session.link(), {{QLatin1String(s.address), QString::number(n)}}))
         return rc;
-    print(QStringLiteral("Network Address %1: %2").arg(row).arg(n));
+    printLine(QStringLiteral("Network Address %1: %2").arg(row).arg(n));
     return kExitOk;
 }
 

@@ -13,6 +13,9 @@ inline bool wantsJson(const CliOptions& options) {
     return options.format == "json";
 }
 
+// One line on stdout, flushed at once so a pipe or a log sees progress as it happens.
+void printLine(const QString& line);
+
 // One compact document and a newline.
 void printJson(const QJsonObject& document);
 

@@ -18,11 +18,6 @@ namespace kalvex::cli {
 
 namespace {
 
-void print(const QString& line) {
-    std::fprintf(stdout, "%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 int failed(const char* what, const QString& address, const LinkResult& r) {
     say(QStringLiteral("%1 %2 failed: %3")
             .arg(QLatin1String(what), address, failureText(r.failure)));
@@ -40,7 +35,7 @@ int runRead(const CliOptions& options, const QStringList& addresses) {
         if (wantsJson(options))
             values.insert(a, double(r.value));
         else
-            print(QString::number(r.value));
+            printLine(QString::number(r.value));
     }
     if (wantsJson(options)) printJson({{QStringLiteral("values"), values}});
     return kExitOk;
@@ -84,15 +79,15 @@ int runInfo(const CliOptions& options) {
                    {QStringLiteral("spindles"), double(spindles.value)}});
         return kExitOk;
     }
-    print(QStringLiteral("Port: %1 (low latency: %2)")
-              .arg(link.port()->deviceName(), link.port()->lowLatency()
-                                                  ? QStringLiteral("on")
-                                                  : QStringLiteral("not available")));
-    print(QStringLiteral("Firmware revision: %1").arg(rev.value));
-    print(fault.value == 0
-              ? QStringLiteral("Fault code: 0 (no fault)")
-              : QStringLiteral("Fault code: %1").arg(link.FaultDescription(int(fault.value))));
-    print(QStringLiteral("Spindles: %1").arg(spindles.value));
+    printLine(QStringLiteral("Port: %1 (low latency: %2)")
+                  .arg(link.port()->deviceName(), link.port()->lowLatency()
+                                                      ? QStringLiteral("on")
+                                                      : QStringLiteral("not available")));
+    printLine(QStringLiteral("Firmware revision: %1").arg(rev.value));
+    printLine(fault.value == 0
+                  ? QStringLiteral("Fault code: 0 (no fault)")
+                  : QStringLiteral("Fault code: %1").arg(link.FaultDescription(int(fault.value))));
+    printLine(QStringLiteral("Spindles: %1").arg(spindles.value));
     return kExitOk;
 }
 
@@ -134,7 +129,7 @@ int runSim(const CliOptions& options, const QString& timelinePath) {
         say(QStringLiteral("simulator: ") + error);
         return kExitFile;
     }
-    print(server->slavePath());
+    printLine(server->slavePath());
     const auto start = std::chrono::steady_clock::now();
     for (const sim::TimelineStep& step : steps) {
         if (waitForStop(stopSignals, start + std::chrono::milliseconds(step.atMs)) != 0) {
@@ -172,8 +167,8 @@ int runPorts(bool probe, const QStringList& devices, bool json) {
         if (json)
             listed.append(portJson(p));
         else
-            print(candidateLine(p));
-    if (ports.empty() && !json) print(QStringLiteral("no serial ports found"));
+            printLine(candidateLine(p));
+    if (ports.empty() && !json) printLine(QStringLiteral("no serial ports found"));
     if (!probe) {
         if (json) printJson({{QStringLiteral("ports"), listed}});
         return kExitOk;
@@ -186,7 +181,7 @@ int runPorts(bool probe, const QStringList& devices, bool json) {
             return stopExitCode();
         }
         const QString line = probeResultText(search.step());
-        if (!json) print(line);
+        if (!json) printLine(line);
     }
     if (!search.found()) {
         say(QStringLiteral("no board answered on any port"));
@@ -199,9 +194,9 @@ int runPorts(bool probe, const QStringList& devices, bool json) {
                                 {QStringLiteral("baud"), search.found()->baud}}}});
         return kExitOk;
     }
-    print(QStringLiteral("board found: %1 at %2")
-              .arg(search.found()->port.device)
-              .arg(search.found()->baud));
+    printLine(QStringLiteral("board found: %1 at %2")
+                  .arg(search.found()->port.device)
+                  .arg(search.found()->baud));
     return kExitOk;
 }
 

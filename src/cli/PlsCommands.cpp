@@ -1,4 +1,5 @@
 #include "cli/PlsCommands.h"
+#include "cli/JsonOut.h"
 
 #include "link/PlsLink.h"
 
@@ -19,11 +20,6 @@ struct Bounds {
 };
 
 using Operation = std::function<bool(PlsLink&, const std::vector<int>&)>;
-
-void print(const QString& line) {
-    std::fprintf(stdout, "%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 // Whole numbers within their bounds, checked before the port opens.
 bool parseNumbers(const std::vector<std::string>& words, const std::vector<Bounds>& bounds,
@@ -54,15 +50,15 @@ bool printStatus(PlsLink& pls) {
     for (const auto& [format, word] : reads) {
         const LinkResult v = pls.read(word);
         if (!v) return false;
-        print(QString::fromLatin1(format).arg(v.value));
+        printLine(QString::fromLatin1(format).arg(v.value));
     }
     return true;
 }
 
 bool recall(PlsLink& pls, int chan) {
     if (!pls.RecallChannel(chan)) return false;
-    print(QStringLiteral("State: %1").arg(pls.ChannelRecallState()));
-    print(QStringLiteral("Position: %1").arg(pls.ChannelRecallPos()));
+    printLine(QStringLiteral("State: %1").arg(pls.ChannelRecallState()));
+    printLine(QStringLiteral("Position: %1").arg(pls.ChannelRecallPos()));
     return true;
 }
 
@@ -72,7 +68,7 @@ bool uploadConfig(PlsLink& pls) {
     QStringList words;
     for (const int v : *table)
         words << QString::number(v);
-    print(words.join(u' '));
+    printLine(words.join(u' '));
     return true;
 }
 
