@@ -33,7 +33,7 @@ class FileOps : public DataFixture {
     }
 };
 
-TEST_F(FileOps, NewAsksOnlyAfterAnEdit) {
+TEST_F(FileOps, NewAsksOnlyAfterAnEditAndSaveAsNamesTheFileOnlyOnceWritten) {
     files.New();
     EXPECT_TRUE(prompt.boxes.empty());
 
@@ -48,10 +48,9 @@ TEST_F(FileOps, NewAsksOnlyAfterAnEdit) {
     files.New(); // answered No
     EXPECT_EQ(state.gCurrentData, state.gDefaultData);
     EXPECT_EQ(state.windowCaption(), "KALVEX - [unnamed]");
-}
 
-// A Save As cancelled at closing changes nothing but still lets the program end.
-TEST_F(FileOps, SaveAsNamesTheFileOnlyOnceWritten) {
+    // A Save As cancelled at closing changes nothing but still lets the program end.
+    prompt.boxes.clear();
     state.gCurrentData.Value[122] = 650;
     prompt.answer(MsgAnswer::Yes);
     EXPECT_TRUE(files.mayClose());
@@ -81,9 +80,8 @@ TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
     ASSERT_EQ(chooser.openCalls.size(), 2u);
     EXPECT_EQ(chooser.openCalls[1].second, old);
     EXPECT_EQ(state.gCurrentData, d);
-    EXPECT_EQ(std::pair(state.gFileNameTitle, state.gFileNamePath),
-              std::pair(QString("same.sdt"), path("same.sdt")));
-    EXPECT_FALSE(state.gUploadNOW.isEmpty());
+    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
+              std::tuple(QString("same.sdt"), path("same.sdt"), false));
     EXPECT_TRUE(files.mayClose());
     EXPECT_EQ(prompt.boxes.size(), 1u);
 
@@ -95,9 +93,9 @@ TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
                          "File created by set-up program version: KALVEX_R0.9.9\r\n"
                          "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
                          MsgButtons::YesNoCancel, MsgIcon::Information));
-    EXPECT_EQ(state.gCurrentData.Value[122], 640);
-    EXPECT_EQ(state.gCurrentData.Version, "KALVEX_R0.9.9");
-    EXPECT_EQ(state.windowCaption(), "KALVEX - [old.sdt]");
+    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
+                         state.windowCaption()),
+              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
 
     prompt.answer(MsgAnswer::Yes);
     EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
@@ -115,24 +113,21 @@ TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
     };
     const auto before = snapshot();
     const auto unchanged = [&] { EXPECT_TRUE(snapshot() == before); };
-    // Version question cancelled.
     chooser.answers.push_back(writeFile("old.sdt", olderFile()));
     prompt.answer(MsgAnswer::No);     // save changes? no
     prompt.answer(MsgAnswer::Cancel); // continue with the old version? cancel
-    files.Open();
+    files.Open();                     // the version question cancelled
     unchanged();
     EXPECT_EQ(chooser.openCalls[0].second, path("*.sdt"));
-    // Dialog cancelled: no message.
     const size_t boxes = prompt.boxes.size();
     prompt.answer(MsgAnswer::No);
-    files.Open();
+    files.Open(); // the dialog cancelled: no message
     unchanged();
     EXPECT_EQ(prompt.boxes.size(), boxes + 1);
-    // A truncated file: a message naming it.
     chooser.answers.push_back(
         writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000)));
     prompt.answer(MsgAnswer::No);
-    files.Open();
+    files.Open(); // a truncated file
     unchanged();
     EXPECT_TRUE(prompt.boxes.back().text.contains("cut.sdt"));
     EXPECT_EQ(prompt.boxes.back().buttons, MsgButtons::Ok);
@@ -147,13 +142,13 @@ TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
         }
         chooser.answers.push_back(writeFile("n.sdt", d));
         files.Open();
-        ASSERT_EQ(std::pair(state.gCurrentData.Value.size(), state.gCurrentData.Address.size()),
-                  std::pair(1747ul, 1747ul));
-        EXPECT_EQ(state.gCurrentData.Address[1699], "B1699");
-        for (int i = 1699; i <= 1746; ++i) {
-            EXPECT_EQ(state.gCurrentData.Value[size_t(i)], i >= items ? 0 : i + 1) << i;
-            EXPECT_EQ(state.gCurrentData.Address[size_t(i)].isEmpty(), i >= items) << i;
-        }
+        const SetupData& got = state.gCurrentData;
+        ASSERT_EQ(std::pair(got.Value.size(), got.Address.size()), std::pair(1747ul, 1747ul));
+        EXPECT_EQ(got.Address[1699], "B1699");
+        for (size_t i = 1699; i <= 1746; ++i)
+            EXPECT_EQ(std::pair(got.Value[i], got.Address[i].isEmpty()),
+                      std::pair(i >= size_t(items) ? 0 : int(i) + 1, i >= size_t(items)))
+                << i;
     }
 }
 
@@ -179,8 +174,8 @@ TEST_F(FileOps, ASaveThatFailsSaysSoAndKeepsTheProgramOpen) {
 
     chooser.answers.push_back(path("missing-folder/x.sdt"));
     EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
-    EXPECT_EQ(state.gFileNamePath, path("a.sdt"));
-    EXPECT_EQ(state.windowCaption(), "KALVEX - [a.sdt]");
+    EXPECT_EQ(std::pair(state.gFileNamePath, state.windowCaption()),
+              std::pair(path("a.sdt"), QString("KALVEX - [a.sdt]")));
     EXPECT_NE(state.gSavedData.Value[123], 1);
 }
 
@@ -218,14 +213,13 @@ TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
     prompt.answer(MsgAnswer::Yes);
     ExportShiftData(state, prompt, chooser, transfers);
     EXPECT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(host.text, progressText(kUploadShift));
-    EXPECT_EQ(host.value, 121);
+    EXPECT_EQ(std::pair(host.text, host.value), std::pair(progressText(kUploadShift), 121));
     EXPECT_TRUE(fileBytes(path("shift.txt")).contains("\r\n7654321\r\n"));
 }
 
-// An upload that did not read every count leaves the data set's counts not the board's: nothing
-// is exported unless the operator takes them as they were, under their old date.
-TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
+// After an upload that did not read every count, nothing is exported unless the operator takes
+// the counts as they were, under their old date; nothing is saved.
+TEST_F(FileOps, ExportOrSaveAfterAFailedUploadKeepsTheOldCountsAndDate) {
     const QString oldDate = QStringLiteral("01/02/2026 10:00:00");
     for (const bool asItWas : {false, true}) {
         SCOPED_TRACE(asItWas);
@@ -252,12 +246,10 @@ TEST_F(FileOps, ExportAfterAFailedUploadKeepsTheOldCountsAndDate) {
                   asItWas ? shiftExportText(before, state.gFileNameTitle, oldDate)
                           : QByteArray("old export"));
     }
-}
-
-TEST_F(FileOps, SaveAfterAFailedUploadSavesNothing) {
+    // Save after a failed upload saves nothing.
+    link.OpenRSComm(port);
     const QString saved = writeFile("a.sdt", olderFile());
     chooser.answers.push_back(saved);
-    link.OpenRSComm(port);
     board.faults().silentAfter = board.receivedCount() + 40;
     prompt.boxes.clear();
     prompt.answer(MsgAnswer::Yes);
