@@ -1,5 +1,4 @@
-// The data layer's tables and files, without a link: tag map, codes, label range, shift export,
-// set-up file and the interrupted-transfer marker.
+// The data layer's tables and files, without a link.
 #include "TestFiles.h"
 #include "data/LabelRange.h"
 #include "data/SetupFile.h"
@@ -187,8 +186,7 @@ TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
     }
 }
 
-// Whatever garbage comes in, the reader either refuses it or returns exactly the record that
-// the bytes spell out.
+// Any garbage is refused or returns exactly the record the bytes spell out.
 TEST(SetupFileReader, SurvivesRandomCorruption) {
     const QByteArray good = encodeSetupData(defaultDataSet(QStringLiteral("KALVEX_R1.0.0")));
     std::mt19937 rng(20240601);
@@ -287,8 +285,7 @@ TEST(TransferMarkerTest, MalformedMarkerIsNamedWithItsPathAndReason) {
     }
 }
 
-// The file follows the download at coarse steps only; a quit leaves the exact count. A folder
-// that cannot be made is named.
+// Coarse steps only; a quit leaves the exact count; a folder that cannot be made is named.
 TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
     QTemporaryDir dir;
     const QString path = transferMarkerPath(dir.path());

@@ -129,8 +129,7 @@ qint64 causes(const Board& board) {
            board.value("D1112");
 }
 
-// A running shift: every blow-off trips a spindle and has a cause; a held reset keeps the trips
-// at zero; the rising edge of the end of shift moves the current counters to the last shift's.
+// Every blow-off has a spindle and a cause; a held reset; end of shift moves current to last.
 TEST_F(BoardTest, ShiftCountersTripsResetAndEndOfShift) {
     board.machine().blowOffPerCan = 0.05;
     board.machine().speed = 2000;
@@ -201,8 +200,7 @@ TEST(SimBoardClock, TicksWithCarriesOnlyWhenRunning) {
     }
 }
 
-// The gateway: a transaction every half second, busy then done with the previous status kept,
-// the command and reply bits alternating; the link-layer error comes from the state file.
+// A transaction every half second, bits alternating; the link error from the state file.
 TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
     EXPECT_EQ(board.value("B1423"), 2);
     runFor(0); // the model's clock starts
@@ -250,8 +248,7 @@ class LateClock final : public Clock {
     size_t m_next = 0;
 };
 
-// Replies a byte time apart at 9600 baud: none leaves early, a reply costs at most two
-// sleeps (no spinning), and a steady lateness is learned, so the replies leave on time.
+// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned.
 TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
     struct Case {
         std::vector<qint64> lateUs;

@@ -48,8 +48,7 @@ TEST(TimelineTest, RunsStepsInTimeOrderKeepingTheFileOrderOfEqualTimes) {
     EXPECT_EQ(steps->at(1).text, QStringLiteral("alarm 3 on"));
 }
 
-// The bad line is the third of the file: the message names it and the reason, and no step is
-// returned.
+// The bad line is the file's third: the message names it and the reason.
 TEST(TimelineTest, RefusesABadLineByItsNumber) {
     const std::pair<const char*, std::vector<const char*>> cases[] = {
         // clang-format off

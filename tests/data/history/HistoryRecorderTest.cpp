@@ -1,5 +1,3 @@
-// The machine history: the recorder on the simulated link with a test clock, its files, and
-// kalvex-cli history on a file written through the store.
 #include "data/history/HistoryRecorder.h"
 #include "cli/CliChecks.h"
 #include "data/AppState.h"
@@ -97,8 +95,7 @@ TEST_F(HistoryRecorderTest, AlarmBitsRaiseAndClearInPairs) {
     EXPECT_EQ(events()[0].text, QStringLiteral("Infeed Track Jam"));
 }
 
-// Cans per minute from the good-can counter: over at least 5 s, none across a counter that
-// went down (reset) or across a gap of more than 30 s without a reading.
+// Over at least 5 s; none across a counter reset or a gap of more than 30 s.
 TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
     const struct {
         qint64 sec, good;
@@ -141,8 +138,7 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
                   expected[i]);
 }
 
-// A damaged file is renamed aside with a message naming both files, and recording goes on in
-// a new one.
+// Renamed aside with a message naming both files; recording goes on in a new one.
 TEST(HistoryFiles, DamagedFileIsSetAside) {
     ensureApp();
     for (const bool headerIntact : {false, true}) {
@@ -168,8 +164,7 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
     }
 }
 
-// A place that cannot be written, or a disk that fills up while recording, turns recording off
-// with one message; the program goes on.
+// An unwritable place or a full disk: recording off with one message, the program goes on.
 TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
     ensureApp();
     QTemporaryDir dir;
@@ -228,8 +223,7 @@ TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
     }
 }
 
-// Run as a child by CrashSafety: records until killed, saying after each commit how many
-// events are on disk.
+// Run by CrashSafety: records until killed, printing the count after each commit.
 TEST(HistoryFiles, RecordingChild) {
     const QString path = qEnvironmentVariable("KALVEX_HISTORY_CHILD");
     if (path.isEmpty()) GTEST_SKIP() << "run by CrashSafety only";
