@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 // clang-format on
 
-TEST_F(DataFixture, DeclinedOrSilentTransfers) {
+TEST_F(DataFixture, DeclinedTransfersSendNothing) {
     using Kind = TransferOutcome::Kind;
     EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
     EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
@@ -208,11 +208,6 @@ TEST_F(DataFixture, DeclinedOrSilentTransfers) {
     EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
               std::tuple(3u, 1, 0));
     EXPECT_TRUE(board.transcript().empty());
-    transfers.UploadData(DataTransfers::kSilentUploadShift);
-    EXPECT_EQ(host.text, progressText(kUploadShift));
-    transfers.UploadData(DataTransfers::kSilentUploadAll);
-    EXPECT_EQ(host.text, progressText(kUploadAll));
-    EXPECT_EQ(prompt.boxes.size(), 3u);
 }
 
 TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
