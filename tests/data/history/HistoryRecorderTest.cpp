@@ -26,6 +26,7 @@ void ensureApp() {
 }
 
 std::vector<HistoryEvent> storedEvents(const QString& path) {
+    ensureApp();
     HistoryStore store;
     QString why;
     EXPECT_TRUE(store.openReadOnly(path, &why)) << why.toStdString();
@@ -35,6 +36,7 @@ std::vector<HistoryEvent> storedEvents(const QString& path) {
 // Writes the rows to a store at `path`, left open in `keep` if given.
 void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
                const std::vector<HistorySample>& samples, HistoryStore* keep = nullptr) {
+    ensureApp();
     HistoryStore local;
     HistoryStore& store = keep ? *keep : local;
     QString why;
@@ -48,6 +50,7 @@ struct StartedRecorder {
         : r(sl.link, state, {path, crashSafe, {}}) {
         r.start();
     }
+    bool app = (ensureApp(), true);
     SimulatedLink sl;
     AppState state;
     HistoryRecorder r;
@@ -140,7 +143,6 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
 
 // Renamed aside with a message naming both files; recording goes on in a new one.
 TEST(HistoryFiles, DamagedFileIsSetAside) {
-    ensureApp();
     for (const bool headerIntact : {false, true}) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
@@ -166,7 +168,6 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
 
 // An unwritable place or a full disk: recording off with one message, the program goes on.
 TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
-    ensureApp();
     QTemporaryDir dir;
     writeBytes(dir.filePath(QStringLiteral("file")), "");
     StartedRecorder blocked(dir.filePath("file/history.sqlite"));
@@ -190,7 +191,6 @@ TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
 }
 
 TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
-    ensureApp();
     constexpr qint64 day = 86400, now = 200 * day;
     const struct {
         int keepDays;
@@ -227,7 +227,6 @@ TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
 TEST(HistoryFiles, RecordingChild) {
     const QString path = qEnvironmentVariable("KALVEX_HISTORY_CHILD");
     if (path.isEmpty()) GTEST_SKIP() << "run by CrashSafety only";
-    ensureApp();
     StartedRecorder s(path, true);
     for (int i = 0;; ++i) {
         s.r.note(historyEvent(HistoryKind::Write, QString::number(i)));
@@ -266,7 +265,6 @@ TEST(HistoryFiles, CrashSafety) {
 
 // The exact rows of the range, and the exit codes of bad input and a missing file.
 TEST(HistoryCli, PrintsTheRangeAndRefusesBadInput) {
-    ensureApp();
     QTemporaryDir home;
     const qint64 t0 = QDateTime(QDate(2024, 5, 1), QTime(6, 0)).toMSecsSinceEpoch();
     std::vector<HistoryEvent> events;
