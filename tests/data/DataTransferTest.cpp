@@ -1,15 +1,118 @@
-#include "DataFixture.h"
+// Transfers, comparisons and file operations against the simulated board, dialogs scripted.
+#include "TestFiles.h"
+#include "data/AppState.h"
+#include "data/DataCompare.h"
+#include "data/DataTransfers.h"
+#include "data/FileChooser.h"
+#include "data/ItemNames.h"
+#include "data/SetupFile.h"
+#include "data/SetupFileOps.h"
+#include "data/ShiftExport.h"
+#include "data/StrayReadBack.h"
 #include "data/TagMap.h"
+#include "data/board/FaultCodes.h"
+#include "link/Address.h"
+#include "sim/SetupDefaults.h"
+#include "support/LinkFixture.h"
 
-#include <numeric>
+#include <deque>
 
-using namespace kalvex;
-using namespace kalvex::test;
-
+namespace kalvex::test {
 namespace {
 
-// A value for item i that fits its address and differs from the default and from its
-// neighbours.
+// Answers file dialogs from a script; GCC sees the optional as maybe uninitialised inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+class ScriptedChooser final : public FileChooser {
+  public:
+    std::optional<QString> openFile(const QString& filter, const QString& initial) override {
+        return next(filter, initial, openCalls);
+    }
+    std::optional<QString> saveFile(const QString& filter, const QString& initial) override {
+        return next(filter, initial, saveCalls);
+    }
+
+    std::deque<std::optional<QString>> answers;
+    std::vector<std::pair<QString, QString>> openCalls, saveCalls; // filter, initial path
+
+  private:
+    std::optional<QString> next(const QString& filter, const QString& initial,
+                                std::vector<std::pair<QString, QString>>& calls) {
+        calls.emplace_back(filter, initial);
+        if (answers.empty()) return std::nullopt;
+        const auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+#pragma GCC diagnostic pop
+
+// Transfer windows without windows: a preset range; the progress runs (or cancels) and records.
+class FakeHost final : public TransferHost {
+  public:
+    explicit FakeHost(std::function<void()> goOnline) : m_goOnline(std::move(goOnline)) {}
+
+    void switchOnline() override {
+        ++switches;
+        m_goOnline();
+    }
+    std::optional<LabelRange> askLabelRange() override {
+        ++rangeDialogs;
+        return range;
+    }
+    void showProcessing(DataTransfer& t) override {
+        ++windows;
+        text = t.text();
+        startMaximum = t.maximum();
+        for (int steps = 0; t.step();)
+            if (++steps == cancelAfter) t.cancel();
+        value = t.value();
+        maximum = t.maximum();
+        skipped = t.skipped();
+    }
+
+    std::optional<LabelRange> range = LabelRange{};
+    int cancelAfter = -1, switches = 0, rangeDialogs = 0, windows = 0;
+    QString text;
+    int startMaximum = -1, value = -1, maximum = -1, skipped = -1;
+
+  private:
+    std::function<void()> m_goOnline;
+};
+
+// The byte addresses the given items occupy, in item order.
+inline std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items) {
+    std::vector<int> bytes;
+    for (const int i : items) {
+        const ParsedAddress p = parseAddress(d.Address[size_t(i)]);
+        for (int k = 0; k < (p.bitMode ? 1 : p.byteCount()); ++k)
+            bytes.push_back(int(p.byteAddress) + k);
+    }
+    return bytes;
+}
+
+class DataFixture : public LinkFixture {
+  protected:
+    void goOffline() {
+        link.CloseRSComm();
+        clearTranscript();
+    }
+    QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
+    std::vector<int> writtenBytes() const {
+        std::vector<int> out;
+        for (const auto& w : traffic().writes)
+            out.push_back(w.first);
+        return out;
+    }
+
+    AppState state;
+    FakeHost host{[this] { link.OpenRSComm(port); }};
+    DataTransfers transfers{state, link, prompt, host};
+    ScriptedChooser chooser;
+    SetupFileOps files{state, prompt, chooser, transfers};
+};
+
+// A value for item i that fits its address and differs from the default and its neighbours.
 qint32 distinctValue(const QString& address, int i) {
     const ParsedAddress p = parseAddress(address);
     if (p.bitMode) return 1;
@@ -17,18 +120,15 @@ qint32 distinctValue(const QString& address, int i) {
     return p.type == u'W' ? 2000 + i : 100000 + 7 * i;
 }
 
-std::vector<int> span(int first, int last) {
-    std::vector<int> v(size_t(last - first + 1));
-    std::iota(v.begin(), v.end(), first);
+std::vector<int> span(int first, int last, std::vector<int> v = {}) {
+    for (int i = first; i <= last; ++i)
+        v.push_back(i);
     return v;
 }
 
 // Item 0, the set-up parameters 122-142 and the gateway settings 1744-1746.
 std::vector<int> setupItems() {
-    std::vector<int> v = span(122, 142);
-    v.insert(v.begin(), 0);
-    v.insert(v.end(), {1744, 1745, 1746});
-    return v;
+    return span(1744, 1746, span(122, 142, {0}));
 }
 
 struct CodeCase {
@@ -98,9 +198,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 // clang-format on
 
-// The confirmation answered No, the Label Range dialog cancelled: nothing sent. The silent
-// uploads ask nothing.
-TEST_F(DataFixture, DeclinedOrSilentTransfers) {
+TEST_F(DataFixture, DeclinedTransfersSendNothing) {
     using Kind = TransferOutcome::Kind;
     EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
     EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
@@ -110,12 +208,6 @@ TEST_F(DataFixture, DeclinedOrSilentTransfers) {
     EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
               std::tuple(3u, 1, 0));
     EXPECT_TRUE(board.transcript().empty());
-    prompt.boxes.clear();
-    transfers.UploadData(DataTransfers::kSilentUploadShift);
-    EXPECT_EQ(host.text, progressText(kUploadShift));
-    transfers.UploadData(DataTransfers::kSilentUploadAll);
-    EXPECT_EQ(host.text, progressText(kUploadAll));
-    EXPECT_TRUE(prompt.boxes.empty());
 }
 
 TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
@@ -125,11 +217,10 @@ TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
     prompt.answer(MsgAnswer::Yes);
     const TransferOutcome o = transfers.UploadData(1);
     EXPECT_EQ(o.kind, TransferOutcome::Kind::Cancelled);
-    EXPECT_EQ(std::tuple(o.doneItems, host.value), std::tuple(10, 10));
-    EXPECT_EQ(state.gCurrentData.Value[10], 77);
-    EXPECT_EQ(state.gCurrentData.Value[11], 0);
+    EXPECT_EQ(std::tuple(o.doneItems, host.value, traffic().reads.size()), std::tuple(10, 10, 20u));
+    EXPECT_EQ(std::pair(state.gCurrentData.Value[10], state.gCurrentData.Value[11]),
+              std::pair(77, 0));
     EXPECT_EQ(prompt.boxes.size(), 1u); // no message for a cancel
-    EXPECT_EQ(traffic().reads.size(), 20u);
 }
 
 TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
@@ -142,27 +233,24 @@ TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
     prompt.answer(MsgAnswer::Yes);
     const TransferOutcome o = transfers.UploadData(1);
     EXPECT_TRUE(link.CommError());
-    EXPECT_EQ(o.kind, TransferOutcome::Kind::Failed);
+    EXPECT_EQ(std::tuple(o.kind, o.failure, host.value),
+              std::tuple(TransferOutcome::Kind::Failed, LinkFailure::NoAnswer, 6));
     ASSERT_EQ(o.failedItems.size(), 1u);
     EXPECT_EQ(o.failedItems[0].index, 6);
-    EXPECT_EQ(o.failure, LinkFailure::NoAnswer);
     const std::vector<qint32>& v = state.gCurrentData.Value; // the failed read is not stored as 0
     EXPECT_EQ(std::vector(v.begin() + 1, v.begin() + 7),
               (std::vector<qint32>{55, 55, 55, 55, 55, -6}));
     EXPECT_EQ(state.gCurrentData.Value[50], -50);
-    EXPECT_EQ(host.value, 6);
     // One message for the transfer, naming the item not read.
     const auto isProcessingError = [](const Box& b) {
         return b.icon == MsgIcon::Exclamation &&
-               b.text.startsWith("Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                                 "Failed items: ") &&
-               b.text.endsWith(" (no answer from the board)");
+               b.text == "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                         "Failed items: W1030 (no answer from the board)";
     };
     EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(), isProcessingError), 1);
 }
 
-// Offline, a transfer asks to go online first: No sends nothing, Yes goes online and transfers;
-// a port that does not open transfers nothing and says so.
+// No sends nothing; Yes goes online and transfers; a port that does not open says so.
 TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
     goOffline();
     prompt.answer(MsgAnswer::Yes);
@@ -188,13 +276,10 @@ TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(1);
-    EXPECT_EQ(host.switches, 2);
-    EXPECT_TRUE(link.OnlineMode());
-    EXPECT_EQ(host.value, 121);
+    EXPECT_EQ(std::tuple(host.switches, link.OnlineMode(), host.value), std::tuple(2, true, 121));
 }
 
-// An item missing from a shorter file is left out; one naming no cell refuses the whole download.
-// (An item naming another cell than the tag map: DataCli.RefusedArgumentsAndFiles.)
+// One naming no cell refuses the download (another cell: DataCli.RefusedArgumentsAndFiles).
 TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
     state.gCurrentData.Address[130].clear();
     state.gCurrentData.Value[130] = 9;
@@ -213,8 +298,7 @@ TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
         << qPrintable(prompt.boxes.back().text);
 }
 
-// A wrong echo makes the link resynchronise, which may store a stray byte: the read-back of the
-// items written is offered after the last write. Asked for, it runs without the question.
+// After a wrong echo (a stray byte may be stored) the read-back is offered; asked for, it runs.
 TEST_F(DataFixture, ReadBackAfterADownload) {
     const struct {
         bool verify, wrongEcho;
@@ -246,8 +330,6 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
     }
 }
 
-// A failed item is recorded by address, keeps its value and makes the transfer incomplete,
-// even when the link carries on.
 TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
     board.setValue("W1092", 650);
     state.gCurrentData.Value[122] = -1;
@@ -256,12 +338,423 @@ TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
     prompt.answer(MsgAnswer::Yes);
     const TransferOutcome o = transfers.UploadData(0);
     EXPECT_FALSE(link.CommError());
-    EXPECT_EQ(o.kind, TransferOutcome::Kind::Failed);
-    EXPECT_EQ(o.failure, LinkFailure::WrongEcho);
+    EXPECT_EQ(std::pair(o.kind, o.failure),
+              std::pair(TransferOutcome::Kind::Failed, LinkFailure::WrongEcho));
     EXPECT_EQ(std::pair(state.gCurrentData.Value[122], host.value), std::pair(-1, 25));
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_EQ(prompt.boxes[1].text, "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
                                     "Failed items: W1092 (wrong echo from the board)");
 }
 
+class DataCompareTest : public DataFixture {
+  protected:
+    void SetUp() override {
+        DataFixture::SetUp();
+        sim::loadSetupDefaults(board);
+        clearTranscript();
+    }
+    DataCompare compare{link, prompt, host};
+};
+
+constexpr int kLabel5Ductor3On = kFirstLabelItem + 5 * kItemsPerLabel + 2; // B3252
+
+// Items changed on the board are listed by name in transfer order, and nothing is written.
+TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
+    const std::pair<int, std::vector<int>> cases[] = {
+        {kUploadSetup, {0, 122, 131}},
+        {kUploadLabels, {kLabel5Ductor3On, kLabel5Ductor3On + 8, kFirstLabelItem + 6 * 16 + 7}},
+        {kUploadAll, {38, 125, kLabel5Ductor3On}},
+    };
+    EXPECT_EQ(itemName(kLabel5Ductor3On + 8), "Label 5, ductor 3 cycle");
+    const SetupData before = state.gCurrentData;
+    for (const auto& [code, items] : cases) {
+        for (const int i : allDataItems()) // the machine model's counters start above zero
+            board.setValue(before.Address[size_t(i)], before.Value[size_t(i)]);
+        std::vector<ItemDifference> want;
+        for (const int i : items) {
+            board.setValue(before.Address[size_t(i)], before.Value[size_t(i)] + 3);
+            want.push_back({i, before.Address[size_t(i)], itemName(i), before.Value[size_t(i)],
+                            before.Value[size_t(i)] + 3});
+        }
+        clearTranscript();
+        EXPECT_EQ(compare.compareWithBoard(state.gCurrentData, setItemsOf(code, 4, 6)), want);
+        EXPECT_TRUE(traffic().writes.empty());
+        EXPECT_EQ(state.gCurrentData, before);
+    }
+    board.setValue(state.gCurrentData.Address[131], 4);
+    board.faults().silentAfter = board.receivedCount() + 20;
+    EXPECT_FALSE(compare.compareWithBoard(state.gCurrentData, setupDataItems())) << "a failed read";
+}
+
+TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
+    SetupData data = state.gCurrentData;
+    for (const int i : {122, 131, kLabel5Ductor3On})
+        data.Value[size_t(i)] += 2;
+    const std::vector<int> ticked{122, kLabel5Ductor3On};
+
+    prompt.answer(MsgAnswer::No);
+    EXPECT_FALSE(compare.download(kUploadAll, data, ticked, false).started);
+    EXPECT_TRUE(sent().isEmpty());
+    prompt.answer(MsgAnswer::Yes);
+    const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, true);
+    EXPECT_TRUE(out.complete && out.verified && !out.resynchronised && out.mismatches.empty());
+    EXPECT_EQ(out.written, ticked);
+    EXPECT_EQ(writtenBytes(), bytesOfItems(data, ticked));
+    for (const int i : ticked)
+        EXPECT_EQ(board.value(data.Address[size_t(i)]), data.Value[size_t(i)]);
+    board.setValue(QStringLiteral("W1092"), 6); // behind the program's back
+    const auto m = compare.verify(data, ticked);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(*m, (std::vector<ItemDifference>{{122, "W1092", itemName(122), data.Value[122], 6}}));
+}
+
+TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
+    SetupData data = state.gCurrentData;
+    const std::vector<int> items{122, 123, 124, 125};
+    for (const int i : items)
+        data.Value[size_t(i)] += 1;
+    for (const MsgAnswer readBack : {MsgAnswer::Yes, MsgAnswer::No}) {
+        prompt.boxes.clear();
+        host.cancelAfter = 2;
+        prompt.answer(MsgAnswer::Yes);
+        const SelectiveOutcome out = compare.download(kUploadSetup, data, items, true);
+        EXPECT_TRUE(out.cancelled && !out.verified);
+        EXPECT_EQ(std::pair(out.written, out.notSent),
+                  std::pair(std::vector<int>{122, 123}, std::vector<int>{124, 125}));
+        host.cancelAfter = -1;
+        clearTranscript();
+        prompt.answer(readBack);
+        EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+        EXPECT_TRUE(traffic().writes.empty());
+        EXPECT_EQ(traffic().reads.size(), readBack == MsgAnswer::Yes ? 4u : 0u); // two words
+        ASSERT_EQ(prompt.boxes.size(), 3u);
+        EXPECT_EQ(prompt.boxes[1].text, "Download stopped: 2 of 4 sent; 2 not sent.\r\n\r\n"
+                                        "Read back the 2 items sent?");
+        EXPECT_TRUE(prompt.boxes[2].text.startsWith(
+            readBack == MsgAnswer::Yes ? "2 of 4 written and verified; 2 not sent.\r\n\r\n"
+                                       : "2 of 4 written, not verified; 2 not sent.\r\n\r\n"))
+            << prompt.boxes[2].text.toStdString();
+        EXPECT_TRUE(prompt.boxes[2].text.endsWith("Not sent, the board keeps its values:\r\n"
+                                                  "W1096  " +
+                                                  itemName(124) + "\r\nW690  " + itemName(125)));
+    }
+}
+
+// A wrong echo on W300's high address byte makes the resynchronising 0xFF a write to B511.
+TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
+    SetupData data = state.gCurrentData;
+    const std::vector<int> items{122, 123};
+    data.Address[122] = QStringLiteral("B511");
+    data.Address[123] = QStringLiteral("W300");
+    std::tie(data.Value[122], data.Value[123]) = std::pair(7, 5);
+    for (const bool verifyAfter : {true, false}) {
+        prompt.boxes.clear();
+        // Attention and mode, three bytes for B511, then the high address byte of W300.
+        board.faults().wrongEchoAt = {board.receivedCount() + 6};
+        prompt.answer(MsgAnswer::Yes);
+        const SelectiveOutcome out = compare.download(kUploadSetup, data, items, verifyAfter);
+        EXPECT_TRUE(out.complete); // the link's second attempt went through
+        ASSERT_TRUE(out.resynchronised);
+        EXPECT_EQ(out.verified, verifyAfter);
+        if (!verifyAfter) prompt.answer(MsgAnswer::Yes); // read back
+        EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+        ASSERT_EQ(prompt.boxes.size(), verifyAfter ? 2u : 3u);
+        EXPECT_EQ(prompt.boxes[1].text.contains("a stray byte may have been written"),
+                  !verifyAfter);
+        EXPECT_EQ(prompt.boxes.back().text,
+                  "Verification failed. The board does not hold:\r\n\r\n"
+                  "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
+    }
+    // The read-back declined: no word that all is well.
+    prompt.boxes.clear();
+    board.faults().wrongEchoAt = {board.receivedCount() + 6};
+    prompt.answer(MsgAnswer::Yes);
+    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
+    prompt.answer(MsgAnswer::No);
+    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
+    EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
+}
+
+// A wrong echo or lost reply at each byte of the fault reset's writes: read back, or candidates.
+TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
+    const auto writes = faultResetWrites();
+    int strays = 0;
+    for (const bool lostReply : {false, true})
+        for (qint64 n = 1; n <= 14; ++n) {
+            SCOPED_TRACE(
+                QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
+            for (int a = 8176; a <= 8191; ++a)
+                board.poke(a, 1);
+            std::vector<quint8> before;
+            for (int a = 0; a < 65536; ++a)
+                before.push_back(board.peek(a));
+            link.setCommError(false);
+            link.resetBoardMode();
+            board.faults() = {};
+            if (lostReply)
+                board.faults().mutedAfter = board.receivedCount() + n - 1;
+            else
+                board.faults().wrongEchoAt = {board.receivedCount() + n};
+            const CheckedWrites w = writeChecked(link, writes);
+            board.faults() = {};
+            const std::vector<int>& named = w.strays.read ? w.strays.strays : w.strays.candidates;
+            for (int a = 0; a < 65536; ++a) {
+                if (board.peek(a) == before[size_t(a)] || (a >= 8176 && a <= 8179)) continue;
+                ++strays;
+                EXPECT_NE(std::find(named.begin(), named.end(), a), named.end()) << a;
+                EXPECT_FALSE(w.strays.text().isEmpty());
+            }
+        }
+    EXPECT_GE(strays, 4); // the faults above do store strays
+}
+
+auto boxOf(const Box& b) {
+    return std::tuple(b.title, b.text, b.buttons, b.icon);
+}
+
+class FileOps : public DataFixture {
+  protected:
+    void SetUp() override {
+        DataFixture::SetUp();
+        goOffline();
+    }
+    QString writeFile(const char* name, const SetupData& d) {
+        EXPECT_TRUE(writeSetupFile(path(name), d, nullptr));
+        return path(name);
+    }
+    SetupData olderFile() const {
+        SetupData d = state.gDefaultData;
+        d.Version = QStringLiteral("KALVEX_R0.9.9");
+        d.Value[122] = 640;
+        return d;
+    }
+};
+
+TEST_F(FileOps, NewAsksOnlyAfterAnEditAndSaveAsNamesTheFileOnlyOnceWritten) {
+    files.New();
+    EXPECT_TRUE(prompt.boxes.empty());
+
+    state.gCurrentData.Value[122] = 650;
+    prompt.answer(MsgAnswer::Cancel);
+    files.New();
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(boxOf(prompt.boxes[0]), std::tuple("KALVEX", "Save Changes to File?",
+                                                 MsgButtons::YesNoCancel, MsgIcon::Exclamation));
+    EXPECT_EQ(state.gCurrentData.Value[122], 650);
+
+    files.New(); // answered No
+    EXPECT_EQ(state.gCurrentData, state.gDefaultData);
+    EXPECT_EQ(state.windowCaption(), "KALVEX - [unnamed]");
+
+    // A Save As cancelled at closing changes nothing but still lets the program end.
+    prompt.boxes.clear();
+    state.gCurrentData.Value[122] = 650;
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_TRUE(state.gFileUnnamed);
+    EXPECT_EQ(state.gSavedData, state.gDefaultData);
+
+    chooser.answers.push_back(path("line4.sdt"));
+    EXPECT_EQ(files.Save(), SetupFileOps::SaveResult::Saved);
+    ASSERT_EQ(chooser.saveCalls.size(), 2u);
+    EXPECT_EQ(chooser.saveCalls[1], std::make_pair(kSetupFileFilter, QString()));
+    EXPECT_EQ(state.windowCaption(), "KALVEX - [line4.sdt]");
+    EXPECT_FALSE(state.gFileUnnamed);
+    EXPECT_EQ(fileBytes(path("line4.sdt")), encodeSetupData(state.gCurrentData));
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_EQ(prompt.boxes.size(), 1u); // offline: no upload offer; saved: no question
+}
+
+// No offers the dialog again; the current version opens without a question.
+TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
+    const QString old = writeFile("old.sdt", olderFile());
+    SetupData d = state.gDefaultData;
+    d.Value[1745] = 4;
+    chooser.answers = {old, writeFile("same.sdt", d), old};
+    prompt.answer(MsgAnswer::No);
+    files.Open();
+    ASSERT_EQ(chooser.openCalls.size(), 2u);
+    EXPECT_EQ(chooser.openCalls[1].second, old);
+    EXPECT_EQ(state.gCurrentData, d);
+    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
+              std::tuple(QString("same.sdt"), path("same.sdt"), false));
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_EQ(prompt.boxes.size(), 1u);
+
+    prompt.answer(MsgAnswer::Yes);
+    files.Open();
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(boxOf(prompt.boxes[1]),
+              std::tuple("KALVEX",
+                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
+                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
+                         MsgButtons::YesNoCancel, MsgIcon::Information));
+    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
+                         state.windowCaption()),
+              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
+
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
+    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
+}
+
+TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
+    state.gCurrentData.Value[122] = 650;
+    state.gFileNamePath = path("*.sdt");
+    const auto snapshot = [this] {
+        return std::tuple(state.gCurrentData, state.gSavedData, state.gFileNamePath,
+                          state.gFileNameTitle, state.gFileNameCaption, state.gUploadNOW);
+    };
+    const auto before = snapshot();
+    const auto unchanged = [&] { EXPECT_TRUE(snapshot() == before); };
+    chooser.answers.push_back(writeFile("old.sdt", olderFile()));
+    prompt.answer(MsgAnswer::No);     // save changes? no
+    prompt.answer(MsgAnswer::Cancel); // continue with the old version? cancel
+    files.Open();                     // the version question cancelled
+    unchanged();
+    EXPECT_EQ(chooser.openCalls[0].second, path("*.sdt"));
+    const size_t boxes = prompt.boxes.size();
+    prompt.answer(MsgAnswer::No);
+    files.Open(); // the dialog cancelled: no message
+    unchanged();
+    EXPECT_EQ(prompt.boxes.size(), boxes + 1);
+    chooser.answers.push_back(
+        writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000)));
+    prompt.answer(MsgAnswer::No);
+    files.Open(); // a truncated file
+    unchanged();
+    EXPECT_TRUE(prompt.boxes.back().text.contains("cut.sdt"));
+    EXPECT_EQ(prompt.boxes.back().buttons, MsgButtons::Ok);
+}
+
+TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
+    for (const int items : {1700, 1800}) {
+        SetupData d{state.gProgramVersion, {}, {}};
+        for (int i = 0; i < items; ++i) {
+            d.Address.push_back(QStringLiteral("B%1").arg(i));
+            d.Value.push_back(i + 1);
+        }
+        chooser.answers.push_back(writeFile("n.sdt", d));
+        files.Open();
+        const SetupData& got = state.gCurrentData;
+        ASSERT_EQ(std::pair(got.Value.size(), got.Address.size()), std::pair(1747ul, 1747ul));
+        EXPECT_EQ(got.Address[1699], "B1699");
+        for (size_t i = 1699; i <= 1746; ++i)
+            EXPECT_EQ(std::pair(got.Value[i], got.Address[i].isEmpty()),
+                      std::pair(i >= size_t(items) ? 0 : int(i) + 1, i >= size_t(items)))
+                << i;
+    }
+}
+
+// A failed save keeps the earlier file, the name and the saved copy, and the program open.
+TEST_F(FileOps, ASaveThatFailsSaysSoAndKeepsTheProgramOpen) {
+    state.gCurrentData.Value[122] = 650;
+    chooser.answers.push_back(path("a.sdt"));
+    ASSERT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Saved);
+    const QByteArray before = fileBytes(path("a.sdt"));
+    // A bigger record: a long address pushes it over the limit.
+    state.gCurrentData.Address[0] = QString(3000, u'B');
+    state.gCurrentData.Value[123] = 1;
+    prompt.answer(MsgAnswer::Yes);
+    bool mayClose = true;
+    {
+        FileSizeLimit limit(20000);
+        mayClose = files.mayClose();
+    }
+    EXPECT_FALSE(mayClose);
+    EXPECT_EQ(fileBytes(path("a.sdt")), before);
+    EXPECT_TRUE(prompt.boxes.back().text.contains("a.sdt"));
+    EXPECT_NE(state.gSavedData.Value[123], 1);
+
+    chooser.answers.push_back(path("missing-folder/x.sdt"));
+    EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
+    EXPECT_EQ(std::pair(state.gFileNamePath, state.windowCaption()),
+              std::pair(path("a.sdt"), QString("KALVEX - [a.sdt]")));
+    EXPECT_NE(state.gSavedData.Value[123], 1);
+}
+
+TEST_F(FileOps, ExportOfflineWritesTheFileAndRemembersItsPath) {
+    chooser.answers.push_back(path("shift.txt"));
+    EXPECT_TRUE(ExportShiftData(state, prompt, chooser, transfers));
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_EQ(chooser.saveCalls[0], std::make_pair(kTextFileFilter, QString()));
+    EXPECT_EQ(fileBytes(path("shift.txt")), shiftExportText(state.gCurrentData, {}, {}));
+    ExportShiftData(state, prompt, chooser, transfers); // cancelled
+    EXPECT_EQ(chooser.saveCalls[1].second, path("shift.txt"));
+
+    chooser.answers.push_back(path("no-folder/shift.txt"));
+    EXPECT_FALSE(ExportShiftData(state, prompt, chooser, transfers));
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_TRUE(prompt.boxes[0].text.contains("shift.txt"));
+}
+
+// Online, Save offers to upload All first and Export to upload the shift data first.
+TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
+    link.OpenRSComm(port);
+    clearTranscript();
+    board.setValue(QStringLiteral("W3110"), 999);
+    chooser.answers = {path("up.sdt"), path("shift.txt")};
+    prompt.answer(MsgAnswer::Yes);
+    files.Save();
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(boxOf(prompt.boxes[0]),
+              std::tuple("KALVEX", "Do you wish to first 'Upload Data' from the P9100?  ",
+                         MsgButtons::YesNo, MsgIcon::Question));
+    EXPECT_EQ(traffic().reads, bytesOfItems(state.gDefaultData, allDataItems()));
+    EXPECT_EQ(readSetupFile(path("up.sdt"), nullptr)->Value[152], 999);
+
+    board.setValue(QStringLiteral("D1100"), 7654321);
+    prompt.answer(MsgAnswer::Yes);
+    ExportShiftData(state, prompt, chooser, transfers);
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(std::pair(host.text, host.value), std::pair(progressText(kUploadShift), 121));
+    EXPECT_TRUE(fileBytes(path("shift.txt")).contains("\r\n7654321\r\n"));
+}
+
+// Export only if the operator takes the old counts, under their old date; Save saves nothing.
+TEST_F(FileOps, ExportOrSaveAfterAFailedUploadKeepsTheOldCountsAndDate) {
+    const QString oldDate = QStringLiteral("01/02/2026 10:00:00");
+    for (const bool asItWas : {false, true}) {
+        SCOPED_TRACE(asItWas);
+        writeBytes(path("shift.txt"), "old export");
+        link.OpenRSComm(port);
+        state.gUploadNOW = oldDate;
+        const SetupData before = state.gCurrentData;
+        board.setValue(QStringLiteral("D1100"), 7654321);
+        board.faults().silentAfter = board.receivedCount() + 40;
+        prompt.boxes.clear();
+        chooser.answers = {path("shift.txt")};
+        for (int k = 0; k < 8; ++k)
+            prompt.answerWith([&](const test::Box& b) {
+                if (b.title == "Export Shift Data") return asItWas ? MsgAnswer::Yes : MsgAnswer::No;
+                if (b.text.contains("Upload Data")) return MsgAnswer::Yes;
+                return b.buttons == MsgButtons::RetryCancel ? MsgAnswer::Cancel : MsgAnswer::Ok;
+            });
+        ExportShiftData(state, prompt, chooser, transfers);
+        board.faults().silentAfter = -1;
+        EXPECT_TRUE(std::any_of(prompt.boxes.begin(), prompt.boxes.end(),
+                                [](const test::Box& b) { return b.title == "Export Shift Data"; }));
+        EXPECT_EQ(state.gUploadNOW, oldDate);
+        EXPECT_EQ(fileBytes(path("shift.txt")),
+                  asItWas ? shiftExportText(before, state.gFileNameTitle, oldDate)
+                          : QByteArray("old export"));
+    }
+    // Save after a failed upload saves nothing.
+    link.OpenRSComm(port);
+    const QString saved = writeFile("a.sdt", olderFile());
+    chooser.answers.push_back(saved);
+    board.faults().silentAfter = board.receivedCount() + 40;
+    prompt.boxes.clear();
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
+    EXPECT_TRUE(state.gFileUnnamed);
+    EXPECT_EQ(prompt.boxes.back().text,
+              "The data upload did not complete.\r\n\r\nNothing was saved.");
+    EXPECT_EQ(readSetupFile(saved, nullptr)->Version, olderFile().Version);
+}
+
 } // namespace
+} // namespace kalvex::test

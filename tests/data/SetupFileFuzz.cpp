@@ -1,5 +1,4 @@
-// libFuzzer entry for the set-up file reader: any bytes must decode or be refused cleanly, and
-// what decodes must encode back to the bytes it came from.
+// libFuzzer: any bytes are refused with a message or decode to a record that encodes back.
 #include "data/SetupFile.h"
 
 #include <cstdlib>

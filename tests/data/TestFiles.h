@@ -18,9 +18,8 @@ inline QString writeBytes(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-// Makes every write past `bytes` in one file fail with EFBIG while it lives, so a failed save
-// can be tested even when the tests run as root. Programs started meanwhile inherit the limit;
-// with `ignoreSignal` false SIGXFSZ keeps its default action, which they must survive.
+// Writes past `bytes` fail with EFBIG while it lives (even as root); children inherit it, and
+// with `ignoreSignal` false must survive SIGXFSZ's default action.
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t bytes, bool ignoreSignal = true)

@@ -1,39 +1,61 @@
-// The machine-history recorder on the simulated link, with a test clock and a temporary folder.
 #include "data/history/HistoryRecorder.h"
+#include "cli/CliChecks.h"
 #include "data/AppState.h"
-#include "data/ItemNames.h"
 #include "data/TestFiles.h"
+#include "data/history/HistoryExport.h"
 #include "support/LinkFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace kalvex::test {
 namespace {
+
+constexpr qint64 kEver = std::numeric_limits<qint64>::max();
 
 // The SQL driver plugins load through the application object.
 void ensureApp() {
     static int argc = 1;
     static char name[] = "kalvex_tests_history";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                : new QCoreApplication(argc, argv);
-    (void)app;
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
 
 std::vector<HistoryEvent> storedEvents(const QString& path) {
+    ensureApp();
     HistoryStore store;
     QString why;
     EXPECT_TRUE(store.openReadOnly(path, &why)) << why.toStdString();
-    return store.events(0, std::numeric_limits<qint64>::max());
+    return store.events(0, kEver);
 }
+
+// Writes the rows to a store at `path`, left open in `keep` if given.
+void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
+               const std::vector<HistorySample>& samples, HistoryStore* keep = nullptr) {
+    ensureApp();
+    HistoryStore local;
+    HistoryStore& store = keep ? *keep : local;
+    QString why;
+    ASSERT_NE(store.open(path, &why), HistoryStore::Opened::Failed) << why.toStdString();
+    ASSERT_TRUE(store.write(events, samples, &why)) << why.toStdString();
+}
+
+// A recorder started on a link of its own, with what it said.
+struct StartedRecorder {
+    explicit StartedRecorder(const QString& path, bool crashSafe = false)
+        : r(sl.link, state, {path, crashSafe, {}}) {
+        r.start();
+    }
+    bool app = (ensureApp(), true);
+    SimulatedLink sl;
+    AppState state;
+    HistoryRecorder r;
+    QSignalSpy said{&r, &HistoryRecorder::message};
+};
 
 class HistoryRecorderTest : public LinkFixture {
   protected:
@@ -53,13 +75,6 @@ class HistoryRecorderTest : public LinkFixture {
     std::vector<HistoryEvent> events() {
         recorder.flush();
         return storedEvents(path);
-    }
-    std::vector<HistorySample> samples() {
-        recorder.flush();
-        HistoryStore store;
-        QString why;
-        EXPECT_TRUE(store.openReadOnly(path, &why));
-        return store.samples(0, std::numeric_limits<qint64>::max());
     }
 
     QTemporaryDir dir;
@@ -83,8 +98,7 @@ TEST_F(HistoryRecorderTest, AlarmBitsRaiseAndClearInPairs) {
     EXPECT_EQ(events()[0].text, QStringLiteral("Infeed Track Jam"));
 }
 
-// Cans per minute from the good-can counter: over at least 5 s, none across a counter that
-// went down (reset) or across a gap of more than 30 s without a reading.
+// Over at least 5 s; none across a counter reset or a gap of more than 30 s.
 TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
     const struct {
         qint64 sec, good;
@@ -93,7 +107,10 @@ TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
                  {25, 10, {}},   {30, 60, 600.0},   {70, 460, {}},  {75, 560, 1200.0}};
     for (const auto& s : steps)
         readAt(s.sec, QStringLiteral("D1100"), s.good);
-    const std::vector<HistorySample> rows = samples();
+    recorder.flush();
+    HistoryStore store;
+    ASSERT_TRUE(store.openReadOnly(path, nullptr));
+    const std::vector<HistorySample> rows = store.samples(0, kEver);
     ASSERT_EQ(rows.size(), std::size(steps));
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].sec, steps[i].sec);
@@ -109,9 +126,7 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
     recorder.beginTransfer();
     (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
     (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
-    HistoryEvent done =
-        historyEvent({}, QStringLiteral("Download All"), QStringLiteral("complete"));
-    recorder.endTransfer(done);
+    recorder.endTransfer(historyEvent({}, QStringLiteral("Download All"), "complete"));
     std::vector<HistoryEvent> e = events();
     ASSERT_EQ(e.size(), 3u);
     const QString name = e[0].text;
@@ -126,20 +141,14 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
                   expected[i]);
 }
 
-// A damaged file is renamed aside with a message naming both files, and recording goes on in
-// a new one.
+// Renamed aside with a message naming both files; recording goes on in a new one.
 TEST(HistoryFiles, DamagedFileIsSetAside) {
-    ensureApp();
     for (const bool headerIntact : {false, true}) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         if (headerIntact) {
-            HistoryStore store;
-            QString why;
-            ASSERT_NE(store.open(path, &why), HistoryStore::Opened::Failed);
-            std::vector<HistoryEvent> many(2000, historyEvent(QStringLiteral("write"), "W1", "x"));
-            ASSERT_TRUE(store.write(many, {}, &why));
-            store.close();
+            storeRows(path, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")),
+                      {});
             QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
             f.seek(4096 * 2);
@@ -147,57 +156,42 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
         } else {
             writeBytes(path, QByteArray("not a database\n").repeated(300));
         }
-        SimulatedLink sl;
-        AppState state;
-        HistoryRecorder r(sl.link, state, {path, false, {}});
-        QSignalSpy said(&r, &HistoryRecorder::message);
-        r.start();
-        ASSERT_EQ(said.size(), 1) << headerIntact;
-        EXPECT_TRUE(said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
+        StartedRecorder s(path);
+        ASSERT_EQ(s.said.size(), 1) << headerIntact;
+        EXPECT_TRUE(s.said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
         EXPECT_EQ(QDir(dir.path()).entryList({"history.sqlite.corrupt-*"}).size(), 1);
-        r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
-        r.flush();
+        s.r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
+        s.r.flush();
         EXPECT_EQ(storedEvents(path).size(), 1u);
     }
 }
 
-// A place that cannot be written, or a disk that fills up while recording, turns recording off
-// with one message; the program goes on.
+// An unwritable place or a full disk: recording off with one message, the program goes on.
 TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
-    ensureApp();
     QTemporaryDir dir;
     writeBytes(dir.filePath(QStringLiteral("file")), "");
-    SimulatedLink sl;
-    AppState state;
-    HistoryRecorder blocked(sl.link, state, {dir.filePath("file/history.sqlite"), false, {}});
-    QSignalSpy said(&blocked, &HistoryRecorder::message);
-    blocked.start();
-    EXPECT_FALSE(blocked.recording());
-    ASSERT_EQ(said.size(), 1);
-    EXPECT_TRUE(said[0][0].toString().contains(dir.filePath("file")));
+    StartedRecorder blocked(dir.filePath("file/history.sqlite"));
+    EXPECT_FALSE(blocked.r.recording());
+    ASSERT_EQ(blocked.said.size(), 1);
+    EXPECT_TRUE(blocked.said[0][0].toString().contains(dir.filePath("file")));
 
-    // The disk fills: a file-size limit makes every further write fail.
     const QString path = dir.filePath(QStringLiteral("full/history.sqlite"));
-    HistoryRecorder full(sl.link, state, {path, false, {}});
-    QSignalSpy fullSaid(&full, &HistoryRecorder::message);
-    full.start();
-    full.flush();
+    StartedRecorder full(path);
+    full.r.flush();
     {
-        FileSizeLimit limit(rlim_t(QFileInfo(path).size() + 4096));
-        for (int i = 0; i < 50 && full.recording(); ++i) {
-            full.note(historyEvent(HistoryKind::Write, QString(4000, u'x')));
-            full.flush();
+        FileSizeLimit limit(rlim_t(QFileInfo(path).size() + 4096)); // the disk fills
+        for (int i = 0; i < 50 && full.r.recording(); ++i) {
+            full.r.note(historyEvent(HistoryKind::Write, QString(4000, u'x')));
+            full.r.flush();
         }
     }
-    EXPECT_FALSE(full.recording());
-    ASSERT_EQ(fullSaid.size(), 1);
-    EXPECT_TRUE(fullSaid[0][0].toString().startsWith(QStringLiteral("History recording is off: ")));
+    EXPECT_FALSE(full.r.recording());
+    ASSERT_EQ(full.said.size(), 1);
+    EXPECT_TRUE(full.said[0][0].toString().startsWith("History recording is off: "));
 }
 
 TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
-    ensureApp();
-    constexpr qint64 day = 86400;
-    const qint64 now = 200 * day;
+    constexpr qint64 day = 86400, now = 200 * day;
     const struct {
         int keepDays;
         qint64 capBytes;
@@ -205,9 +199,6 @@ TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
     } cases[] = {{90, qint64(1) << 40, 110}, {30, qint64(1) << 40, 170}, {90, 400 * 1024, 0}};
     for (const auto& c : cases) {
         QTemporaryDir dir;
-        HistoryStore store;
-        QString why;
-        ASSERT_NE(store.open(dir.filePath("h.sqlite"), &why), HistoryStore::Opened::Failed);
         std::vector<HistorySample> rows;
         std::vector<HistoryEvent> events;
         for (qint64 d = 100; d < 200; ++d) {
@@ -216,8 +207,9 @@ TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
             events.push_back(historyEvent(HistoryKind::Online));
             events.back().ms = d * day * 1000;
         }
-        ASSERT_TRUE(store.write(events, rows, &why));
-        ASSERT_TRUE(store.prune(now * 1000, c.keepDays, c.capBytes, &why));
+        HistoryStore store;
+        storeRows(dir.filePath("h.sqlite"), events, rows, &store);
+        ASSERT_TRUE(store.prune(now * 1000, c.keepDays, c.capBytes, nullptr));
         const std::vector<HistorySample> left = store.samples(0, now);
         ASSERT_FALSE(left.empty());
         const qint64 oldest = left.front().sec / day;
@@ -231,20 +223,15 @@ TEST(HistoryFiles, PruningKeepsTheRetentionAndTheCap) {
     }
 }
 
-// Run as a child by CrashSafety: records until killed, saying after each commit how many
-// events are on disk.
+// Run by CrashSafety: records until killed, printing the count after each commit.
 TEST(HistoryFiles, RecordingChild) {
     const QString path = qEnvironmentVariable("KALVEX_HISTORY_CHILD");
     if (path.isEmpty()) GTEST_SKIP() << "run by CrashSafety only";
-    ensureApp();
-    SimulatedLink sl;
-    AppState state;
-    HistoryRecorder r(sl.link, state, {path, true, {}});
-    r.start();
+    StartedRecorder s(path, true);
     for (int i = 0;; ++i) {
-        r.note(historyEvent(HistoryKind::Write, QString::number(i)));
+        s.r.note(historyEvent(HistoryKind::Write, QString::number(i)));
         if (i % 20 == 19) {
-            r.flush();
+            s.r.flush();
             std::printf("committed %d\n", i + 1);
             std::fflush(stdout);
         }
@@ -274,6 +261,38 @@ TEST(HistoryFiles, CrashSafety) {
     ASSERT_GE(int(rows.size()), committed);
     for (size_t i = 0; i < rows.size(); ++i)
         ASSERT_EQ(rows[i].subject, QString::number(i));
+}
+
+// The exact rows of the range, and the exit codes of bad input and a missing file.
+TEST(HistoryCli, PrintsTheRangeAndRefusesBadInput) {
+    QTemporaryDir home;
+    const qint64 t0 = QDateTime(QDate(2024, 5, 1), QTime(6, 0)).toMSecsSinceEpoch();
+    std::vector<HistoryEvent> events;
+    std::vector<HistorySample> samples;
+    for (int i = 0; i < 6; ++i) {
+        events.push_back(historyEvent(QStringLiteral("write"), QStringLiteral("W1092"),
+                                      QStringLiteral("Speed, \"low\"")));
+        events.back().ms = t0 + i * 3600 * 1000;
+        events.back().value = QString::number(i);
+        samples.push_back({t0 / 1000 + i * 3600, {600.0 + i, {}, 1000.0 * i, {}, {}, 12.5, {}}});
+    }
+    storeRows(home.filePath("history.sqlite"), events, samples);
+    const QStringList range = {"--home",           home.path(), "--from",
+                               "2024-05-01T07:00", "--to",      "2024-05-01T09:00"};
+    const CliRun ev = runCli(QStringList{"history"} + range);
+    EXPECT_EQ(ev.code, 0) << qPrintable(ev.err);
+    EXPECT_EQ(ev.out.toUtf8(), eventsCsv({events[1], events[2]}));
+    const CliRun sm = runCli(QStringList{"history", "--samples", "--format", "json"} + range);
+    const QJsonArray rows = QJsonDocument::fromJson(sm.out.toUtf8()).array();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][QStringLiteral("cpm")].toDouble(), 601.0);
+    EXPECT_TRUE(rows[0][QStringLiteral("rpm")].isNull());
+    EXPECT_EQ(rows[1][QStringLiteral("good_per_min")].toDouble(), 12.5);
+    const QStringList inHome{"--home", home.path()};
+    expectFailure(runCli(QStringList{"history", "--from", "yesterday"} + inHome), 1, "is no time");
+    expectFailure(runCli(QStringList{"history", "--from", "-1h", "--to", "-2h"} + inHome), 1,
+                  "--from must be before --to");
+    expectFailure(runCli({"history", "--home", home.filePath("none")}), 3, "No history file");
 }
 
 } // namespace
