@@ -63,16 +63,10 @@ class ColorPageTest : public test::PageTest<frmColorControl> {
         board.setValue("B692", 140);
         board.setValue("W690", 500);
     }
-    void open() {
-        test::showActive(page);
-        runPass();
-        clearTranscript();
-    }
     QLineEdit* field(int i) const { return at<QLineEdit>(QStringLiteral("txtColorCtrl%1").arg(i)); }
     void enter(int i, const QString& typed, Qt::Key key = Qt::Key_Tab) {
         PageTest::enter(QStringLiteral("txtColorCtrl%1").arg(i), typed, key);
     }
-    // The first reads are those of `list`.
     void expectFirstReads(const char* list) const {
         const std::vector<int> expected = test::bytesOf(test::addresses(list));
         std::vector<int> reads = traffic().reads;
@@ -81,7 +75,6 @@ class ColorPageTest : public test::PageTest<frmColorControl> {
     }
 };
 
-// The bounds follow the paired value as the check runs.
 TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     board.setValue("W686", 5);
     board.setValue("B722", 30);

@@ -5,7 +5,7 @@
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
-#include "widgets/pages/MachinePage.h"
+#include "widgets/pages/NumericEntryField.h"
 #include "widgets/pages/UpDown.h"
 #include "widgets/pages/frm5800DF1.h"
 #include "widgets/pages/frmColorControl.h"
@@ -35,6 +35,7 @@ template <class Page> MakePage make() {
 }
 
 inline QString shownText(const QWidget* w) {
+    if (auto* c = qobject_cast<const QCheckBox*>(w)) return c->isChecked() ? "1" : "0";
     if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
     if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
@@ -80,6 +81,11 @@ template <class Page> class PageTest : public LinkFixture {
     int runPass() { return test::runPass(page.refreshLoop()); }
     template <class W = QWidget> W* at(const QString& name) const { return control<W>(page, name); }
     QString text(const QString& name) const { return shownText(at(name)); }
+    void open() {
+        showActive(page);
+        runPass();
+        clearTranscript();
+    }
     // Types into a field and leaves it with `key`; a range message it causes is shown.
     void enter(const QString& name, const QString& typed, Qt::Key key = Qt::Key_Return) {
         auto* field = at<QLineEdit>(name);

@@ -1,4 +1,3 @@
-// What one machine page alone does (what every page does is PageContractTest).
 #include "PageKit.h"
 #include "data/TagMap.h"
 #include "data/pages/MainDisplayValues.h"
@@ -13,7 +12,6 @@ using test::writesOf;
 
 namespace {
 
-// The Main Display with 24 spindles and B2088 = 5.
 class MainDisplayTest : public test::PageTest<frmMain> {
   protected:
     void SetUp() override {
@@ -22,7 +20,7 @@ class MainDisplayTest : public test::PageTest<frmMain> {
         test::showActive(page);
         activate();
     }
-    // A fresh start of the cycle; from here on only the test moves B2088.
+    // A fresh start of the cycle with B2088 = 5.
     void activate() {
         board.setValue("B2088", 5);
         page.Activate();
@@ -54,8 +52,7 @@ TEST_F(MainDisplayTest, EveryBlowoffWritesItsTargetAndFlagsInOrder) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// A value label paints its own background (a new value repaints it alone) in its frame's colour,
-// a shade darker than the window in Fusion, or every display shows a lighter patch.
+// (a label painting its own background repaints alone; Fusion frames are darker than the window)
 TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame) {
     for (int i = 0; i < frmMain::kDisplays; ++i) {
         const auto* label = at<QLabel>(QStringLiteral("lblDisplay%1").arg(i));
@@ -66,7 +63,6 @@ TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame)
     }
 }
 
-// Under another modal window the passes wait, but the messages follow the background poll.
 TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
     const auto* box = at<QPlainTextEdit>("txtMessageDisplay");
     QStringList seen;
@@ -88,8 +84,6 @@ TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-// The arrows write B2088 at once; typed numbers wait for a button, and a focus move by the page
-// itself checks nothing; a bad number keeps the focus, says why, and no button fires.
 TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
     // Going online parks the focus off every command: Space or Enter right after fires nothing.
     EXPECT_TRUE(button("cmdDefault")->hasFocus());
@@ -149,8 +143,7 @@ TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
     EXPECT_EQ(spindleMax(25), 36);
 }
 
-// Blanket and Mandrel are numbered past the last spindle: without a count the board sent they
-// stay disabled, say why, and send nothing.
+// (Blanket and Mandrel are numbered past the last spindle)
 TEST_F(MainDisplayTest, BlanketAndMandrelWaitForAGoodSpindleCount) {
     state.gSpindleCountKnown = false;
     state.gSpindleCountProblem = "wrong echo from the board";
@@ -170,12 +163,8 @@ TEST_F(MainDisplayTest, BlanketAndMandrelWaitForAGoodSpindleCount) {
 
 class SetupPageTest : public test::PageTest<frmSetup> {
   protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        page.show();
-        page.Activate();
-    }
     void selectTab(int tab) {
+        test::showActive(page);
         page.selectTab(tab);
         runPass(); // the pass that notices the change ends at once
         clearTranscript();
@@ -223,7 +212,6 @@ TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
     EXPECT_EQ(board.value("B694"), 0);
 }
 
-// Zero Resolver is offered while F119 is set, and writes only on Yes.
 TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
     board.setValue("F119", 0);
     selectTab(3);
@@ -253,9 +241,7 @@ class Df1PageTest : public test::PageTest<frm5800DF1> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        test::showActive(page);
-        runPass(); // ShowOnline
-        clearTranscript();
+        open();
     }
     QString shown(int row) const { return text(QStringLiteral("lblDisplay%1").arg(row)); }
     QComboBox* list() const { return at<QComboBox>("cboSetup"); }
@@ -282,8 +268,6 @@ TEST_F(Df1PageTest, TheStatusCodesAreReadOnlyOnAnError) {
     EXPECT_EQ(shown(7), "(F0-1B) Another Node is the Program Owner");
 }
 
-// The operator's choice writes its index once, beside the gateway bits; the refresh leaves the
-// list alone while the operator is at it; offline a value outside the list selects nothing.
 TEST_F(Df1PageTest, PlcTypeIsWrittenOnlyWhenTheOperatorChoosesIt) {
     board.setValue("B1401", 0xF1);
     runPass();
@@ -316,7 +300,7 @@ TEST_F(Df1PageTest, PlcTypeIsWrittenOnlyWhenTheOperatorChoosesIt) {
 
 using IoPageTest = test::PageTest<frmDisplayIO>;
 
-// The words' bits show ON in blue and off in red, each in its own label; F18 and F17 share a byte.
+// ON in blue, off in red; F18 and F17 share a byte.
 TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     board.setValue("W100", 0x8001);
     board.poke(34, 0x04); // F18 set, F17 clear
@@ -338,15 +322,11 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     EXPECT_EQ(colour("lblSlot00State1"), QColor(0, 0, 255));
 }
 
-// The Shift Data page online on a stopped machine; B1016 holds other bits beside the reset.
 class ShiftPageTest : public test::PageTest<frmData> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        board.setValue("B1016", 0xA0);
-        test::showActive(page);
-        runPass(); // ShowOnline and the first tab
-        clearTranscript();
+        open();
     }
 };
 
@@ -358,42 +338,7 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindles) {
     }
 }
 
-// The mouse holds the bit; the keyboard never presses it; a 0 the board did not get is sent as
-// soon as the page can write again, or as it unloads.
-TEST_F(ShiftPageTest, HeldButtonsSetTheirBitOnlyWhileTheMouseHoldsThem) {
-    QPushButton* reset = at<QPushButton>("cmdResetTrips");
-    QTest::mousePress(reset, Qt::LeftButton);
-    EXPECT_EQ(board.value("B1016"), 0xA1);
-    QTest::mouseRelease(reset, Qt::LeftButton);
-    EXPECT_EQ(board.value("B1016"), 0xA0);
-
-    clearTranscript();
-    reset->setFocus();
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
-        QTest::keyClick(reset, key);
-    EXPECT_TRUE(traffic().writes.empty());
-
-    QTest::mousePress(reset, Qt::LeftButton);
-    board.faults().silent = true; // the release's retry box is cancelled
-    QTest::mouseRelease(reset, Qt::LeftButton);
-    EXPECT_EQ(board.value("B1016"), 0xA1);
-    board.faults().silent = false;
-    runPass(); // the lost link takes the page offline: nothing can be sent
-    EXPECT_EQ(board.value("B1016"), 0xA1);
-    link.OpenRSComm(port);
-    runPass();
-    EXPECT_EQ(board.value("B1016"), 0xA0);
-
-    page.selectTab(1);
-    runPass();
-    QTest::mousePress(at<QPushButton>("cmdEndofShift"), Qt::LeftButton);
-    EXPECT_EQ(board.value("F137"), 1);
-    page.Unload(); // the page closes with the button held
-    EXPECT_EQ(board.value("F137"), 0);
-}
-
-// Each count's right edge stands nearer the end of its own caption's text than the start of
-// the next column's caption, on every tab: spindles in three columns, counters in two.
+// Nearer the end of its caption than the next column's: spindles in 3 columns, counters in 2.
 TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
     const auto label = [&](const char* kind, int i) {
         return at<QLabel>(QStringLiteral("%1%2").arg(kind).arg(i));
