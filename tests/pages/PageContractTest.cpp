@@ -4,9 +4,6 @@
 #include <QAbstractButton>
 #include <QTabBar>
 
-#include <map>
-#include <memory>
-
 using namespace kalvex;
 using test::names;
 
@@ -170,10 +167,9 @@ using Texts = std::map<QString, QString>;
 
 Texts shownTexts(const QWidget* page) {
     Texts t;
-    for (const QWidget* w : page->findChildren<QWidget*>()) {
+    for (const QWidget* w : page->findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && test::shownText(w) != "<no text>")
             t[w->objectName()] = test::shownText(w);
-    }
     return t;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // What the page tests share: each machine page, what a control shows, addresses and writes.
 #include "data/AppState.h"
-#include "link/Address.h"
 #include "support/Controls.h"
 #include "support/LinkFixture.h"
 #include "support/Pages.h"
@@ -19,11 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
-
-#include <functional>
-#include <vector>
 
 namespace kalvex::test {
 
