@@ -23,8 +23,7 @@ TEST(ColorControlTable, BoundsDensityLoadSubstitutesAndStatusTexts) {
                                                               {70, 280, 0, "-"}};
     for (const auto& [on, cycle, maxOn, text] : density)
         EXPECT_EQ(densityText(on, cycle, maxOn), text) << on << "/" << cycle;
-    EXPECT_EQ(loadedOn(200, 200), 200);
-    EXPECT_EQ(loadedOn(201, 200), 0);
+    EXPECT_EQ(std::pair(loadedOn(200, 200), loadedOn(201, 200)), std::pair(200, 0));
     // (stored, on, maxCycle, loaded); the last two: 350 itself outside the bounds, kept inside
     const std::tuple<int, int, int, int> cycles[] = {{240, 100, 500, 240}, {239, 100, 500, 350},
                                                      {500, 100, 500, 500}, {501, 100, 500, 350},
@@ -41,9 +40,8 @@ TEST(ColorControlTable, BoundsDensityLoadSubstitutesAndStatusTexts) {
 TEST(ColorControlTable, LabelBaseStaysInsideTheLabelBlock) {
     const AppState state;
     for (int label : {0, 7, 99}) {
-        ASSERT_TRUE(labelBase(label)) << label;
-        const int base = *labelBase(label);
-        EXPECT_EQ(base, 144 + 16 * label);
+        const int base = 144 + 16 * label;
+        ASSERT_EQ(labelBase(label), base) << label;
         for (int d = 0; d < 8; ++d) {
             EXPECT_EQ(state.gDefaultData.Address[size_t(base + d)],
                       QStringLiteral("B%1").arg(3100 + 30 * label + d));
@@ -64,9 +62,6 @@ class ColorPageTest : public test::PageTest<frmColorControl> {
         board.setValue("W690", 500);
     }
     QLineEdit* field(int i) const { return at<QLineEdit>(QStringLiteral("txtColorCtrl%1").arg(i)); }
-    void enter(int i, const QString& typed, Qt::Key key = Qt::Key_Tab) {
-        PageTest::enter(QStringLiteral("txtColorCtrl%1").arg(i), typed, key);
-    }
     void expectFirstReads(const char* list) const {
         const std::vector<int> expected = test::bytesOf(test::addresses(list));
         std::vector<int> reads = traffic().reads;
@@ -80,15 +75,15 @@ TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     board.setValue("B722", 30);
     board.setValue("W734", 280);
     open();
-    enter(2, "70");
+    enter(field(2), "70");
     EXPECT_EQ(traffic().writes, writesOf("B722=70 B3252=70"));
     EXPECT_EQ(state.gCurrentData.Value[size_t(*labelBase(5) + 2)], 70);
     EXPECT_EQ(text("lblColorCtrl2"), "50.0%");
     EXPECT_EQ(at<UpDown>("updColorCtrl10")->minimum(), 210);
     clearTranscript();
-    enter(2, "70"); // the same value again
-    enter(2, "141");
-    enter(10, "209");
+    enter(field(2), "70"); // the same value again
+    enter(field(2), "141");
+    enter(field(10), "209");
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 0 and 140 can be Entered");
     EXPECT_EQ(prompt.boxes[1].text, "Only a Number Between 210 and 500 can be Entered");
@@ -100,8 +95,8 @@ TEST_F(ColorPageTest, AFreshBoardsOnFieldsCanBeLeftWithoutAWrite) {
     for (int d = 0; d < 8; ++d)
         board.setValue(QStringLiteral("W%1").arg(730 + 2 * d), 0);
     open();
-    enter(0, "5");
-    enter(1, "5", Qt::Key_Return);
+    enter(field(0), "5");
+    enter(field(1), "5", Qt::Key_Return);
     field(3)->setFocus(Qt::MouseFocusReason);
     QTest::keyClicks(field(3), "9");
     QTest::keyClick(field(3), Qt::Key_Escape);
@@ -120,7 +115,7 @@ TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
     board.setValue("W3320", 400);
     board.setValue("W3322", 139);
     open();
-    enter(16, "7", Qt::Key_Return);
+    enter(field(16), "7", Qt::Key_Return);
     EXPECT_EQ(traffic().writes, writesOf("W686=7"));
     EXPECT_TRUE(page.loading());
     EXPECT_EQ(field(0)->text(), "-");
@@ -135,7 +130,7 @@ TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
     EXPECT_EQ(state.gCurrentData.Value[143], 7);
 
     // A spin of the label during a load starts over with the new label's values.
-    enter(16, "9", Qt::Key_Return);
+    enter(field(16), "9", Qt::Key_Return);
     page.refreshLoop().step(); // the load's pass laid out
     page.refreshLoop().step(); // label 9, first value
     clearTranscript();
@@ -188,9 +183,9 @@ TEST_F(ColorPageTest, OfflineTheLabelComesFromTheDataSetAndOneOutsideItShowsNoth
     open();
     runPass();
     EXPECT_EQ(field(0)->text(), "33");
-    enter(0, "44");
+    enter(field(0), "44");
     EXPECT_EQ(state.gCurrentData.Value[size_t(*labelBase(4))], 44);
-    enter(16, "5.5");
+    enter(field(16), "5.5");
     ASSERT_EQ(prompt.boxes.size(), 1u); // whole label numbers only
     QTest::keyClick(field(16), Qt::Key_Escape);
     QTest::keyClick(field(16), Qt::Key_Escape);
@@ -207,7 +202,7 @@ TEST_F(ColorPageTest, OfflineTheLabelComesFromTheDataSetAndOneOutsideItShowsNoth
     runPass();
     EXPECT_EQ(field(16)->text(), "120");
     clearTranscript();
-    enter(0, "9");
+    enter(field(0), "9");
     EXPECT_EQ(traffic().writes, writesOf("B720=9"));
 }
 

@@ -45,6 +45,23 @@ const Contract kContracts[] = {
 };
 // clang-format on
 
+using Texts = std::map<QString, QString>;
+
+Texts shownTexts(const QWidget* page) {
+    Texts t;
+    for (const QWidget* w : page->findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && test::shownText(w) != "<no text>")
+            t[w->objectName()] = test::shownText(w);
+    return t;
+}
+
+std::vector<QString> staleNames(const QWidget* page) {
+    std::vector<QString> out;
+    for (const QWidget* w : page->findChildren<QWidget*>())
+        if (stale::isStale(w)) out.push_back(w->objectName());
+    return out;
+}
+
 class PageContract : public test::LinkFixture, public testing::WithParamInterface<Contract> {
   protected:
     void SetUp() override {
@@ -60,7 +77,6 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
     QWidget* w(const QString& name) const { return test::control<QWidget>(*page, name); }
     void start() {
         test::showActive(*page);
-        page->Activate();
         clearTranscript();
         runPass();
     }
@@ -82,6 +98,23 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
         for (const QString& a : test::addresses(GetParam().reads))
             adds.push_back(a);
         return test::bytesOf(adds);
+    }
+
+    // Two different sets of memory, neither holding a 0 the page could show by mistake.
+    void fill(int set) {
+        for (int a = 0; a < 65536; ++a)
+            board.poke(a, quint8(set == 0 ? (a * 7 + 3) % 251 + 1 : (a * 13 + 5) % 241 + 2));
+    }
+    // Shown online with the first set; the second then in memory.
+    Texts freshPage() {
+        fill(0);
+        page.reset(GetParam().make(state, link, prompt));
+        page->show();
+        runPass();
+        runPass();
+        fill(1);
+        clearTranscript();
+        return shownTexts(page.get());
     }
 
     test::UsLocale locale;
@@ -163,47 +196,8 @@ TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
         EXPECT_TRUE(w(n)->isEnabled()) << qPrintable(n);
 }
 
-using Texts = std::map<QString, QString>;
-
-Texts shownTexts(const QWidget* page) {
-    Texts t;
-    for (const QWidget* w : page->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && test::shownText(w) != "<no text>")
-            t[w->objectName()] = test::shownText(w);
-    return t;
-}
-
-std::vector<QString> staleNames(const QWidget* page) {
-    std::vector<QString> out;
-    for (const QWidget* w : page->findChildren<QWidget*>())
-        if (stale::isStale(w)) out.push_back(w->objectName());
-    return out;
-}
-
-class FailedReadTest : public PageContract {
-  protected:
-    void SetUp() override { LinkFixture::SetUp(); }
-    // Two different sets of memory, neither holding a 0 the page could show by mistake.
-    void fill(int set) {
-        for (int a = 0; a < 65536; ++a)
-            board.poke(a, quint8(set == 0 ? (a * 7 + 3) % 251 + 1 : (a * 13 + 5) % 241 + 2));
-    }
-    // Shown online with the first set; the second then in memory.
-    Texts freshPage() {
-        fill(0);
-        page.reset(GetParam().make(state, link, prompt));
-        page->show();
-        page->Activate();
-        runPass();
-        runPass();
-        fill(1);
-        clearTranscript();
-        return shownTexts(page.get());
-    }
-};
-
 // A wrong echo at each read of a pass in turn.
-TEST_P(FailedReadTest, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
+TEST_P(PageContract, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
     int staleSeen = 0;
     freshPage();
     runPass();
@@ -234,7 +228,6 @@ TEST_P(FailedReadTest, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
 
 const auto kName = [](const auto& row) { return std::string(row.param.name); };
 INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(kContracts), kName);
-INSTANTIATE_TEST_SUITE_P(Pages, FailedReadTest, testing::ValuesIn(kContracts), kName);
 
 using PageTabs = PageContract;
 

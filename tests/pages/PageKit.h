@@ -82,8 +82,7 @@ template <class Page> class PageTest : public LinkFixture {
         clearTranscript();
     }
     // Types into a field and leaves it with `key`; a range message it causes is shown.
-    void enter(const QString& name, const QString& typed, Qt::Key key = Qt::Key_Return) {
-        auto* field = at<QLineEdit>(name);
+    void enter(QLineEdit* field, const QString& typed, Qt::Key key = Qt::Key_Tab) {
         field->setFocus(Qt::MouseFocusReason);
         field->selectAll();
         QTest::keyClicks(field, typed);

@@ -188,16 +188,15 @@ TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
         link.setOnlineMode(true);
         clearTranscript();
         std::vector<qint64> seen;
+        const auto keep = [&](qint64 v) { seen.push_back(v); };
         layOut = [&](RefreshLoop& l) {
             l.addRead(QStringLiteral("W50"), [&](qint64 v) {
-                seen.push_back(v);
+                keep(v);
                 if (c.afterFirst) c.afterFirst();
             });
-            l.addRead(
-                QStringLiteral("W52"), [&](qint64 v) { seen.push_back(v); },
-                [&] { return c.readW52; });
+            l.addRead(QStringLiteral("W52"), keep, [&] { return c.readW52; });
             l.addWrite(QStringLiteral("B54"), QStringLiteral("7"));
-            l.addRead(QStringLiteral("W56"), [&](qint64 v) { seen.push_back(v); });
+            l.addRead(QStringLiteral("W56"), keep);
         };
         loop.setGuard([&] { return c.guard; });
         loop.start();

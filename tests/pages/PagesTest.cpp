@@ -182,7 +182,8 @@ TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
         state.gSpindleCount = spindles;
         runPass();
         prompt.boxes.clear();
-        enter(QStringLiteral("txtSetup%1").arg(kQcShiftOffsetIndex), QString::number(typed));
+        enter(at<QLineEdit>(QStringLiteral("txtSetup%1").arg(kQcShiftOffsetIndex)),
+              QString::number(typed), Qt::Key_Return);
         ASSERT_EQ(prompt.boxes.empty(), accepted);
         if (accepted)
             EXPECT_EQ(board.value("B1010"), typed);
