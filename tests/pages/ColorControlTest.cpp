@@ -6,7 +6,7 @@ using test::writesOf;
 
 namespace {
 
-TEST(ColorControlTable, BoundsDensityLoadSubstitutesAndStatusTexts) {
+TEST(ColorControlTable, BoundsDensityLoadSubstitutesStatusTextsAndLabelBlocks) {
     // ON may take what leaves the CYCLE 140 longer, up to the maximum ON: (maxOn, cycle, max).
     const std::tuple<int, int, int> onMax[] = {
         {140, 400, 140}, {140, 200, 60}, {140, 280, 140}, {140, 279, 139}, {200, 0, -140}};
@@ -16,11 +16,10 @@ TEST(ColorControlTable, BoundsDensityLoadSubstitutesAndStatusTexts) {
     }
     EXPECT_EQ(std::pair(cycleBounds(100, 500).min, cycleBounds(100, 500).max), std::pair(240, 500));
     test::UsLocale locale;
-    const std::tuple<int, int, int, const char*> density[] = {{70, 280, 140, "50.0%"},
-                                                              {70, 280, 200, "42.5%"},
-                                                              {70, 0, 140, "0.0%"},
-                                                              {1, 3, 140, "66.7%"},
-                                                              {70, 280, 0, "-"}};
+    // clang-format off
+    const std::tuple<int, int, int, const char*> density[] = {
+        {70, 280, 140, "50.0%"}, {70, 280, 200, "42.5%"}, {70, 0, 140, "0.0%"}, {1, 3, 140, "66.7%"}, {70, 280, 0, "-"}};
+    // clang-format on
     for (const auto& [on, cycle, maxOn, text] : density)
         EXPECT_EQ(densityText(on, cycle, maxOn), text) << on << "/" << cycle;
     EXPECT_EQ(std::pair(loadedOn(200, 200), loadedOn(201, 200)), std::pair(200, 0));
@@ -35,10 +34,8 @@ TEST(ColorControlTable, BoundsDensityLoadSubstitutesAndStatusTexts) {
     for (auto [b130, mode, onText, manual] : status)
         EXPECT_EQ(std::tuple(ductorModeText(b130), ductorsAutoText(b130), manualMode(b130)),
                   std::tuple(mode, onText, manual));
-}
+    const AppState state; // each label's block of the data set
 
-TEST(ColorControlTable, LabelBaseStaysInsideTheLabelBlock) {
-    const AppState state;
     for (int label : {0, 7, 99}) {
         const int base = 144 + 16 * label;
         ASSERT_EQ(labelBase(label), base) << label;

@@ -25,23 +25,12 @@ struct Contract {
 
 // clang-format off
 const Contract kContracts[] = {
-    {"MainDisplay", test::make<frmMain>(), "B2088", "", "W112 W526 D1100 D1104 D1304",
-     "D1100=1234567 lblDisplay2 1,234,567", "lblDisplay0 lblDisplay1 txtSpindleBlowoff",
-     "txtSpindleBlowoff updSpindleNumber cmdSingleBlowoff cmdBlanketBlowoff cmdMandrelBlowoff cmdBadCanBlowoff lblDisplay0 fraDisplay1",
-     "37:lblDisplay2 38:lblDisplay3 121:lblDisplay4", ""},
-    {"Setup", test::make<frmSetup>(), "", "", "W1092 W1094 W1096 W526",
-     "W1092=650 txtSetup0 650", "lblDisplay0", "cmdQCTest0", "122:txtSetup0 124:txtSetup2", "txtSetup0"},
-    {"ColorControl", test::make<frmColorControl>(), "W690 B692", "B63=1",
-     "F119 W686 B720*8 W730*8 W520 W522 B130 B61", "W734=280 txtColorCtrl10 280", "",
-     "fraColorCtrl3 chkDuctorManual0 cmdDuctorsManualON cmdDuctorsManualOFF", "143:txtColorCtrl16", ""},
-    {"Shift", test::make<frmData>(), "", "", "B599 B1011 W1020*36", "W1020=12 lblData1 12",
-     "lblData0", "cmdResetTrips", "0:txtSpindleTripOffset 1:lblData1 37:lblData37", ""},
-    {"Io", test::make<frmDisplayIO>(), "", "",
-     "F18 F17 W162 W164 B166 B167 W180 W112 W184 W186 W188 W170 W100 W110 W120 W130",
-     "W164=1500 lblp9150State3 1500", "lblSlot00State0 lblp9150State1", "lblSlot00State0", "", ""},
-    {"Df1", test::make<frm5800DF1>(), "", "",
-     "B1423 B1421 B1422 W1416 B1414 B1426 B1702 B1703 W1704 B1401 B1450 B1411",
-     "B1401=241 cboSetup SLC500", "lblDisplay0", "lblDisplay3", "1745:txtSetup0 1746:txtSetup1", "txtSetup1 cboSetup"},
+    {"MainDisplay", test::make<frmMain>(), "B2088", "", "W112 W526 D1100 D1104 D1304", "D1100=1234567 lblDisplay2 1,234,567", "lblDisplay0 lblDisplay1 txtSpindleBlowoff", "txtSpindleBlowoff updSpindleNumber cmdSingleBlowoff cmdBlanketBlowoff cmdMandrelBlowoff cmdBadCanBlowoff lblDisplay0 fraDisplay1", "37:lblDisplay2 38:lblDisplay3 121:lblDisplay4", ""},
+    {"Setup", test::make<frmSetup>(), "", "", "W1092 W1094 W1096 W526", "W1092=650 txtSetup0 650", "lblDisplay0", "cmdQCTest0", "122:txtSetup0 124:txtSetup2", "txtSetup0"},
+    {"ColorControl", test::make<frmColorControl>(), "W690 B692", "B63=1", "F119 W686 B720*8 W730*8 W520 W522 B130 B61", "W734=280 txtColorCtrl10 280", "", "fraColorCtrl3 chkDuctorManual0 cmdDuctorsManualON cmdDuctorsManualOFF", "143:txtColorCtrl16", ""},
+    {"Shift", test::make<frmData>(), "", "", "B599 B1011 W1020*36", "W1020=12 lblData1 12", "lblData0", "cmdResetTrips", "0:txtSpindleTripOffset 1:lblData1 37:lblData37", ""},
+    {"Io", test::make<frmDisplayIO>(), "", "", "F18 F17 W162 W164 B166 B167 W180 W112 W184 W186 W188 W170 W100 W110 W120 W130", "W164=1500 lblp9150State3 1500", "lblSlot00State0 lblp9150State1", "lblSlot00State0", "", ""},
+    {"Df1", test::make<frm5800DF1>(), "", "", "B1423 B1421 B1422 W1416 B1414 B1426 B1702 B1703 W1704 B1401 B1450 B1411", "B1401=241 cboSetup SLC500", "lblDisplay0", "lblDisplay3", "1745:txtSetup0 1746:txtSetup1", "txtSetup1 cboSetup"},
 };
 // clang-format on
 

@@ -57,18 +57,14 @@ TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
         char focus; // F the field, N the next box, D the default button
     } cases[] = {
         // clang-format off
-        {"700", LinkLost, {Ret}, 700, false, N},
-        {"abc", Nothing, {Ret}, -1, false, F}, {"-1", Nothing, {Ret}, -1, false, F},
-        {"1000.5", Nothing, {Ret}, -1, false, F}, {"12,5", Nothing, {Ret}, -1, false, F},
-        {"", Nothing, {Ret}, -1, false, F}, {"1e4", Nothing, {Ret}, -1, false, F},
-        {"0", Nothing, {Ret}, 0, true, N}, {"1000", Nothing, {Ret}, 1000, true, N},
-        {" 999.4 ", Nothing, {Ret}, 999, true, N}, {"1e2", Nothing, {Ret}, 100, true, N},
-        {"-0", Nothing, {Ret}, 0, true, N}, {"12.6", Nothing, {Ret}, 13, true, N},
-        {"12.5", Nothing, {Ret}, 12, true, N}, {"13.5", Nothing, {Ret}, 14, true, N},
-        {"777", Nothing, {Esc}, 650, false, F}, {"777", Nothing, {Esc, Esc}, 650, false, D},
-        {"12", Refresh, {Ret}, 12, true, N}, {nullptr, Nothing, {Qt::Key_Tab}, 650, false, N}, {nullptr, Nothing, {Ret}, 650, false, N},
-        {nullptr, Nothing, {Esc, Esc}, 650, false, D}, {nullptr, Blank, {Qt::Key_Tab}, 650, false, N},
-        {nullptr, Blank, {Ret}, 650, false, N}, {nullptr, Blank, {Esc, Esc}, 650, false, D},
+        {"700", LinkLost, {Ret}, 700, false, N}, {"abc", Nothing, {Ret}, -1, false, F}, {"-1", Nothing, {Ret}, -1, false, F},
+        {"1000.5", Nothing, {Ret}, -1, false, F}, {"12,5", Nothing, {Ret}, -1, false, F}, {"", Nothing, {Ret}, -1, false, F},
+        {"1e4", Nothing, {Ret}, -1, false, F}, {"0", Nothing, {Ret}, 0, true, N}, {"1000", Nothing, {Ret}, 1000, true, N},
+        {" 999.4 ", Nothing, {Ret}, 999, true, N}, {"1e2", Nothing, {Ret}, 100, true, N}, {"-0", Nothing, {Ret}, 0, true, N},
+        {"12.6", Nothing, {Ret}, 13, true, N}, {"12.5", Nothing, {Ret}, 12, true, N}, {"13.5", Nothing, {Ret}, 14, true, N},
+        {"777", Nothing, {Esc}, 650, false, F}, {"777", Nothing, {Esc, Esc}, 650, false, D}, {"12", Refresh, {Ret}, 12, true, N},
+        {nullptr, Nothing, {Qt::Key_Tab}, 650, false, N}, {nullptr, Nothing, {Ret}, 650, false, N}, {nullptr, Nothing, {Esc, Esc}, 650, false, D},
+        {nullptr, Blank, {Qt::Key_Tab}, 650, false, N}, {nullptr, Blank, {Ret}, 650, false, N}, {nullptr, Blank, {Esc, Esc}, 650, false, D},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -141,8 +137,6 @@ TEST_F(EntryFieldTest, ASpinClickStepsOnceWithinTheBounds) {
 
 class RefreshLoopTest : public test::LinkFixture {
   protected:
-    void runPass() { test::runPass(loop); }
-
     QWidget page;
     int passes = 0;
     std::function<void(RefreshLoop&)> layOut;
@@ -200,7 +194,7 @@ TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
         };
         loop.setGuard([&] { return c.guard; });
         loop.start();
-        runPass();
+        test::runPass(loop);
         loop.stop();
         EXPECT_EQ(traffic().reads, c.reads);
         EXPECT_EQ(traffic().writes, c.writes);

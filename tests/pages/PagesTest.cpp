@@ -108,9 +108,8 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
     // typed, then (a button, Enter, the arrows or a focus move), shown, B2088 written, focus after
     // clang-format off
     const std::tuple<const char*, const char*, const char*, int, const char*> cases[] = {
-        {"", "up", "6", 6, "cmdDefault"}, {"12", "Enter", "12", 0, "cmdSingleBlowoff"},
-        {"99", "leave", "99", 0, "cmdDefault"}, {"25", "cmdSingleBlowoff", "5", 0, "txtSpindleBlowoff"},
-        {"0", "cmdBlanketBlowoff", "5", 0, "txtSpindleBlowoff"}, {"abc", "cmdBadCanBlowoff", "5", 0, "txtSpindleBlowoff"},
+        {"", "up", "6", 6, "cmdDefault"}, {"12", "Enter", "12", 0, "cmdSingleBlowoff"}, {"99", "leave", "99", 0, "cmdDefault"},
+        {"25", "cmdSingleBlowoff", "5", 0, "txtSpindleBlowoff"}, {"0", "cmdBlanketBlowoff", "5", 0, "txtSpindleBlowoff"}, {"abc", "cmdBadCanBlowoff", "5", 0, "txtSpindleBlowoff"},
         {"x", "Enter", "5", 0, "txtSpindleBlowoff"}, {"24.6", "Enter", "5", 0, "txtSpindleBlowoff"},
     };
     // clang-format on
@@ -167,10 +166,10 @@ class SetupPageTest : public test::PageTest<frmSetup> {
 };
 
 TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
-    AppState state;
+    const AppState state;
     for (int i = 0; i < kSetupParameterCount; ++i)
         EXPECT_EQ(state.gDefaultData.Address[size_t(i + kSetupDataOffset)],
-                  QString::fromLatin1(setupParameters()[size_t(i)].address))
+                  setupParameters()[size_t(i)].address)
             << i;
 }
 
@@ -235,15 +234,12 @@ TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
 
 class Df1PageTest : public test::PageTest<frm5800DF1> {
   protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        open();
-    }
     QString shown(int row) const { return text(QStringLiteral("lblDisplay%1").arg(row)); }
     QComboBox* list() const { return at<QComboBox>("cboSetup"); }
 };
 
 TEST_F(Df1PageTest, TheStatusCodesAreReadOnlyOnAnError) {
+    open();
     board.setValue("B1423", 0);
     board.setValue("B1421", 7);
     board.poke(1702, 0x40);
@@ -266,6 +262,7 @@ TEST_F(Df1PageTest, TheStatusCodesAreReadOnlyOnAnError) {
 
 TEST_F(Df1PageTest, PlcTypeIsWrittenOnlyWhenTheOperatorChoosesIt) {
     board.setValue("B1401", 0xF1);
+    open();
     runPass();
     clearTranscript();
     list()->setFocus();
@@ -300,17 +297,14 @@ using IoPageTest = test::PageTest<frmDisplayIO>;
 TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     board.setValue("W100", 0x8001);
     board.poke(34, 0x04); // F18 set, F17 clear
-    page.show();
-    runPass(); // ShowOnline
+    open();
     runPass();
     EXPECT_EQ(text("lblp9150State0"), "ON");
     EXPECT_EQ(text("lblp9150State1"), "off");
     for (int b = 0; b < 16; ++b)
         EXPECT_EQ(text(QStringLiteral("lblSlot00State%1").arg(b)), b == 0 || b == 15 ? "ON" : "off")
             << b;
-    const auto colour = [&](const char* name) {
-        return at(name)->palette().color(QPalette::WindowText);
-    };
+    const auto colour = [&](const char* n) { return at(n)->palette().color(QPalette::WindowText); };
     EXPECT_EQ(colour("lblSlot00State0"), QColor(0, 0, 255));
     EXPECT_EQ(colour("lblSlot00State1"), QColor(192, 0, 0));
     link.CloseRSComm();
@@ -318,15 +312,10 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     EXPECT_EQ(colour("lblSlot00State1"), QColor(0, 0, 255));
 }
 
-class ShiftPageTest : public test::PageTest<frmData> {
-  protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        open();
-    }
-};
+using ShiftPageTest = test::PageTest<frmData>;
 
 TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindles) {
+    open();
     for (auto [spindles, max] : {std::pair(24, 23), std::pair(36, 35)}) {
         state.gSpindleCount = spindles;
         runPass();
@@ -336,8 +325,9 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindles) {
 
 // Nearer the end of its caption than the next column's: spindles in 3 columns, counters in 2.
 TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
+    open();
     const auto label = [&](const char* kind, int i) {
-        return at<QLabel>(QStringLiteral("%1%2").arg(kind).arg(i));
+        return at<QLabel>(kind + QString::number(i));
     };
     const auto x = [&](QLabel* l, int dx) { // from where the text starts
         return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();
