@@ -76,7 +76,6 @@ TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     EXPECT_EQ(traffic().writes, writesOf("B722=70 B3252=70"));
     EXPECT_EQ(state.gCurrentData.Value[size_t(*labelBase(5) + 2)], 70);
     EXPECT_EQ(text("lblColorCtrl2"), "50.0%");
-    EXPECT_EQ(at<UpDown>("updColorCtrl10")->minimum(), 210);
     clearTranscript();
     enter(field(2), "70"); // the same value again
     enter(field(2), "141");
@@ -86,6 +85,8 @@ TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     EXPECT_EQ(prompt.boxes[1].text, "Only a Number Between 210 and 500 can be Entered");
     EXPECT_EQ(prompt.boxes[1].title, "Color Control");
     EXPECT_TRUE(traffic().writes.empty());
+    QTest::mouseClick(at<UpDown>("updColorCtrl2")->upButton(), Qt::LeftButton); // 71, no focus move
+    EXPECT_EQ(at<UpDown>("updColorCtrl10")->minimum(), 211);
 }
 
 TEST_F(ColorPageTest, AFreshBoardsOnFieldsCanBeLeftWithoutAWrite) {
