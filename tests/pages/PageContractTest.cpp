@@ -1,22 +1,57 @@
-// What every machine page promises: an online pass reads the board in the page's order, nothing
-// is written that the operator did not enter, offline the data set shows and nothing is sent,
-// and a lost link ends the pass and takes the program offline.
 #include "PageKit.h"
+#include "widgets/pages/StaleValue.h"
 
 #include <QAbstractButton>
-#include <QTest>
-
-#include <memory>
+#include <QTabBar>
 
 using namespace kalvex;
+using test::names;
 
 namespace {
 
-QStringList names(const char* list) {
-    return QString::fromLatin1(list).split(' ', Qt::SkipEmptyParts);
+struct Contract {
+    const char* name;
+    test::MakePage make;
+    const char* firstReads; // what showing the page online reads before its first pass
+    const char* firstWrite; // "B63=1": what the first pass writes
+    const char* reads;      // every online pass, in order
+    const char* probe;      // "W164=1500 lblp9150State3 1500": a board value and where it shows
+    const char* dashes;     // show "-" offline
+    const char* disabled;   // disabled offline, enabled online
+    const char* items;      // "37:lblData37": data-set items shown offline
+    const char* editable;   // enabled offline only with offline editing
+    int tab = 0;            // the tab shown
+};
+
+// clang-format off
+const Contract kContracts[] = {
+    {"MainDisplay", test::make<frmMain>(), "B2088", "", "W112 W526 D1100 D1104 D1304", "D1100=1234567 lblDisplay2 1,234,567", "lblDisplay0 lblDisplay1 txtSpindleBlowoff", "txtSpindleBlowoff updSpindleNumber cmdSingleBlowoff cmdBlanketBlowoff cmdMandrelBlowoff cmdBadCanBlowoff lblDisplay0 fraDisplay1", "37:lblDisplay2 38:lblDisplay3 121:lblDisplay4", ""},
+    {"Setup", test::make<frmSetup>(), "", "", "W1092 W1094 W1096 W526", "W1092=650 txtSetup0 650", "lblDisplay0", "cmdQCTest0", "122:txtSetup0 124:txtSetup2", "txtSetup0"},
+    {"ColorControl", test::make<frmColorControl>(), "W690 B692", "B63=1", "F119 W686 B720*8 W730*8 W520 W522 B130 B61", "W734=280 txtColorCtrl10 280", "", "fraColorCtrl3 chkDuctorManual0 cmdDuctorsManualON cmdDuctorsManualOFF", "143:txtColorCtrl16", ""},
+    {"Shift", test::make<frmData>(), "", "", "B599 B1011 W1020*36", "W1020=12 lblData1 12", "lblData0", "cmdResetTrips", "0:txtSpindleTripOffset 1:lblData1 37:lblData37", ""},
+    {"Io", test::make<frmDisplayIO>(), "", "", "F18 F17 W162 W164 B166 B167 W180 W112 W184 W186 W188 W170 W100 W110 W120 W130", "W164=1500 lblp9150State3 1500", "lblSlot00State0 lblp9150State1", "lblSlot00State0", "", ""},
+    {"Df1", test::make<frm5800DF1>(), "", "", "B1423 B1421 B1422 W1416 B1414 B1426 B1702 B1703 W1704 B1401 B1450 B1411", "B1401=241 cboSetup SLC500", "lblDisplay0", "lblDisplay3", "1745:txtSetup0 1746:txtSetup1", "txtSetup1 cboSetup"},
+};
+// clang-format on
+
+using Texts = std::map<QString, QString>;
+
+Texts shownTexts(const QWidget* page) {
+    Texts t;
+    for (const QWidget* w : page->findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && test::shownText(w) != "<no text>")
+            t[w->objectName()] = test::shownText(w);
+    return t;
 }
 
-class PageContract : public test::LinkFixture, public testing::WithParamInterface<test::Contract> {
+std::vector<QString> staleNames(const QWidget* page) {
+    std::vector<QString> out;
+    for (const QWidget* w : page->findChildren<QWidget*>())
+        if (stale::isStale(w)) out.push_back(w->objectName());
+    return out;
+}
+
+class PageContract : public test::LinkFixture, public testing::WithParamInterface<Contract> {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
@@ -29,10 +64,8 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
     }
     int runPass() { return test::runPass(page->refreshLoop()); }
     QWidget* w(const QString& name) const { return test::control<QWidget>(*page, name); }
-    // A fresh start of the cycle, its first pass run.
     void start() {
         test::showActive(*page);
-        page->Activate();
         clearTranscript();
         runPass();
     }
@@ -56,6 +89,23 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
         return test::bytesOf(adds);
     }
 
+    // Two different sets of memory, neither holding a 0 the page could show by mistake.
+    void fill(int set) {
+        for (int a = 0; a < 65536; ++a)
+            board.poke(a, quint8(set == 0 ? (a * 7 + 3) % 251 + 1 : (a * 13 + 5) % 241 + 2));
+    }
+    // Shown online with the first set; the second then in memory.
+    Texts freshPage() {
+        fill(0);
+        page.reset(GetParam().make(state, link, prompt));
+        page->show();
+        runPass();
+        runPass();
+        fill(1);
+        clearTranscript();
+        return shownTexts(page.get());
+    }
+
     test::UsLocale locale;
     AppState state;
     std::unique_ptr<MachinePage> page;
@@ -68,11 +118,7 @@ TEST_P(PageContract, OnlinePassesReadInOrderAndOnlyTheOperatorWrites) {
     const std::vector<int> reads = traffic().reads, expected = passReads(true);
     ASSERT_GE(reads.size(), expected.size());
     EXPECT_EQ(std::vector(reads.end() - std::ptrdiff_t(expected.size()), reads.end()), expected);
-    std::vector<std::pair<int, int>> first;
-    for (const QString& wr : names(GetParam().firstWrite))
-        first.emplace_back(int(parseAddress(wr.split('=')[0]).byteAddress),
-                           wr.split('=')[1].toInt());
-    EXPECT_EQ(traffic().writes, first);
+    EXPECT_EQ(traffic().writes, test::writesOf(GetParam().firstWrite));
     const QStringList set = probe[0].split('='); // a new board value: shown, never written
     board.setValue(set[0], set[1].toLongLong());
     clearTranscript();
@@ -113,8 +159,7 @@ TEST_P(PageContract, OfflineTheDataSetShowsAndNothingIsSent) {
     EXPECT_TRUE(sent().isEmpty());
 }
 
-// Under the failed read's cancelled retry box the link is lost: no command reaches the board,
-// the next pass takes the program offline, and back online the page is prepared again.
+// Under a failed read's cancelled retry box; back online the page is prepared again.
 TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
     start();
     const int steps = runPass();
@@ -140,42 +185,73 @@ TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
         EXPECT_TRUE(w(n)->isEnabled()) << qPrintable(n);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(test::kContracts),
-                         [](const auto& row) { return std::string(row.param.name); });
+// A wrong echo at each read of a pass in turn.
+TEST_P(PageContract, AWrongEchoAtAnyReadShowsNoValueTheBoardDidNotSend) {
+    int staleSeen = 0;
+    freshPage();
+    runPass();
+    const Texts after = shownTexts(page.get());
+    const std::vector<int> positions = traffic().readHighBytes;
+    ASSERT_FALSE(positions.empty());
+    for (const int position : positions) {
+        SCOPED_TRACE(position);
+        Texts old = freshPage();
+        board.faults().wrongEchoAt = {board.receivedCount() + position};
+        runPass();
+        const Texts shown = shownTexts(page.get());
+        for (const auto& [widget, text] : shown)
+            EXPECT_TRUE(text == old[widget] || text == after.at(widget))
+                << qPrintable(widget) << " shows " << qPrintable(text) << ", neither "
+                << qPrintable(old[widget]) << " nor " << qPrintable(after.at(widget));
+        for (const QString& w : staleNames(page.get())) {
+            EXPECT_EQ(shown.at(w), old[w]) << qPrintable(w); // the last good value
+            ++staleSeen;
+        }
+        EXPECT_TRUE(traffic().writes.empty());
+        board.faults().wrongEchoAt.clear();
+        runPass(); // the next good pass clears the look
+        EXPECT_TRUE(staleNames(page.get()).empty());
+    }
+    EXPECT_GT(2 * staleSeen, int(positions.size())) << staleSeen; // most reads have a display
+}
 
-class PageTabs : public test::LinkFixture, public testing::WithParamInterface<test::TabReads> {
-  protected:
-    test::UsLocale locale;
-    AppState state;
+const auto kName = [](const auto& row) { return std::string(row.param.name); };
+INSTANTIATE_TEST_SUITE_P(Pages, PageContract, testing::ValuesIn(kContracts), kName);
+
+using PageTabs = PageContract;
+
+// clang-format off
+const Contract kTabs[] = {
+    {"Shift1", test::make<frmData>(), "", "", "D1100 D1104 D1108 D1116 D1120 D1112 W1124*36", "D1112=4321 lblData42 4,321", "", "", "", "", 1},
+    {"Shift2", test::make<frmData>(), "", "", "D1200 D1204 D1208 D1216 D1220 D1212 W1224*36", "", "", "", "", "", 2},
+    {"Setup1", test::make<frmSetup>(), "", "", "W690 B692 B1013 B1014 B694", "", "", "", "", "", 1},
+    {"Setup2", test::make<frmSetup>(), "", "", "W1004 B1003 B1000 B1001 B1002 B1010 B1006 B1007 B1008 B1009", "", "", "", "", "", 2},
+    {"Setup3", test::make<frmSetup>(), "", "", "W830 W832 W834 F119 W180 W512", "W180=725 lblDisplay2 5 W512=359 lblDisplay3 359", "", "", "", "", 3},
 };
+// clang-format on
 
-// A tab switch stops the pass before its next read; the tab's passes then read its own
-// addresses in order and show the board's values.
+// A tab switch ends the pass before its next read.
 TEST_P(PageTabs, ATabSwitchEndsThePassAndTheTabReadsItsAddressesInOrder) {
     const QStringList probe = names(GetParam().probe);
-    if (!probe.isEmpty())
-        board.setValue(probe[0].split('=')[0], probe[0].split('=')[1].toLongLong());
-    std::unique_ptr<MachinePage> page(GetParam().make(state, link, prompt));
+    for (qsizetype k = 0; k < probe.size(); k += 3)
+        board.setValue(probe[k].section('=', 0, 0), probe[k].section('=', 1).toLongLong());
     test::showActive(*page);
-    page->Activate();
     clearTranscript();
     page->refreshLoop().step(); // the first tab's pass laid out
     page->refreshLoop().step(); // its first read
     const QByteArray before = sent();
-    GetParam().select(*page, GetParam().tab);
+    page->findChild<QTabBar*>()->setCurrentIndex(GetParam().tab);
     page->refreshLoop().step(); // sees the change: no read
     EXPECT_EQ(sent(), before);
     EXPECT_EQ(page->refreshLoop().pending(), 0u);
     clearTranscript();
-    test::runPass(page->refreshLoop());
-    EXPECT_EQ(traffic().reads, test::bytesOf(test::addresses(GetParam().reads)));
+    runPass();
+    EXPECT_EQ(traffic().reads, passReads(false));
     EXPECT_TRUE(traffic().writes.empty());
-    if (!probe.isEmpty()) {
-        EXPECT_EQ(test::shownText(test::control<QWidget>(*page, probe[1])), probe[2]);
-    }
+    for (qsizetype k = 0; k < probe.size(); k += 3)
+        EXPECT_EQ(test::shownText(w(probe[k + 1])), probe[k + 2]) << qPrintable(probe[k]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, PageTabs, testing::ValuesIn(test::kTabReads),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Pages, PageTabs, testing::ValuesIn(kTabs), kName);
 
 } // namespace
