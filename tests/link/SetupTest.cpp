@@ -200,14 +200,12 @@ TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
         home.filePath("Support/FaultErrCodes.txt"),
         "0a,Text\r\n0A,Second\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
         "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
+    // clang-format off
     const std::pair<int, const char*> cases[] = {
-        {10, "Fault Code (0AH): Text"},
-        {0x5C, "Fault Code (5CH): Program is invalid, download again"},
-        {255, "Fault Code (FFH): Last"},
-        {256, "Fault Code (100H): Wide"},
-        {5, "Fault Code (05H): "},
-        {0x42, "Fault Code (42H): no text installed for this code"},
-    };
+        {10, "Fault Code (0AH): Text"}, {0x5C, "Fault Code (5CH): Program is invalid, download again"},
+        {255, "Fault Code (FFH): Last"}, {256, "Fault Code (100H): Wide"}, {5, "Fault Code (05H): "},
+        {0x42, "Fault Code (42H): no text installed for this code"}};
+    // clang-format on
     for (auto [code, text] : cases)
         EXPECT_EQ(link.FaultDescription(code), text) << code;
     EXPECT_TRUE(prompt.boxes.empty());
@@ -242,11 +240,11 @@ TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
 }
 
 TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
+    // clang-format off
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"3", 3},    {" 99 ", 99}, {"2.5", 2},   {"1", 1},   {"0", std::nullopt},
-        {"100", {}}, {"abc", {}},  {"", {}},     {"3x", {}}, {"0.5", {}},
-        {"-1", {}},  {"99.4", {}}, {"98.6", 99},
-    };
+        {"3", 3}, {" 99 ", 99}, {"2.5", 2}, {"1", 1}, {"0", std::nullopt}, {"100", {}}, {"abc", {}},
+        {"", {}}, {"3x", {}}, {"0.5", {}}, {"-1", {}}, {"99.4", {}}, {"98.6", 99}};
+    // clang-format on
     for (auto [text, port] : cases)
         EXPECT_EQ(commPortFromText(text), port) << text;
 }

@@ -20,12 +20,10 @@ const bool kCLocale = (qputenv("LC_ALL", "C"), true);
 // A Letter page, 8 x 10.5 in printable; a line is 1.25 x the point size, a character half of it.
 class RecordingPage final : public ReportCanvas {
   public:
-    struct Op {
+    struct Op { // y: the top of the text line, or the rule's height
         int page;
         bool rule;
-        double x;
-        double y; // top of the text line, or the rule's height
-        double x2;
+        double x, y, x2;
         QString text;
         ReportFontRole font;
     };
