@@ -10,8 +10,7 @@ using namespace kalvex::test;
 
 namespace {
 
-// The PLS of the simulated board: scale factor 360, offset 10, shown position 100, READY at
-// once after a write unless a test says otherwise.
+// Scale factor 360, offset 10, position 100, READY at once after a write unless set otherwise.
 class PlsTest : public LinkFixture {
   protected:
     void SetUp() override {
@@ -41,8 +40,8 @@ class PlsTest : public LinkFixture {
     PlsLink plsLink{link};
 };
 
-// Each read sends its command and takes a word low byte first. Running at 1200 cans a minute on
-// 24 spindles the machine turns at 50 rpm: 300 of the 360 divisions a second.
+// Each read sends its command and takes a word low byte first. 1200 cans a minute on 24
+// spindles: 50 rpm, 300 of the 360 divisions a second.
 TEST_F(PlsTest, PositionTurnsWithTheMachine) {
     setPls(360, 300, 300);
     board.machine().running = true;
@@ -64,73 +63,60 @@ TEST_F(PlsTest, PositionTurnsWithTheMachine) {
 }
 
 TEST_F(PlsTest, SingleSetpointIsCheckedAgainstTheScaleFactorReadFirst) {
-    struct Case {
-        int on, off;
-        bool clear;
-        QByteArray records; // after the scale factor read
-        int refused;        // the setpoint named in the refusal; 0: programmed
-    };
-    const Case cases[] = {
+    // on, off, clear first, the records after the scale factor read, the setpoint refused
+    // clang-format off
+    const std::tuple<int, int, bool, QByteArray, int> cases[] = {
         {300, 20, false, record(27, {5, 300 % 256, 1, 20, 0, 1}), 0},
         {359, 0, true, record(27, {5, 0, 0, 0, 0, 0}) + record(27, {5, 359 % 256, 1, 0, 0, 1}), 0},
-        {360, 20, true, {}, 360},
-        {20, 360, true, {}, 360},
-        {400, 500, true, {}, 400},
-    };
-    for (const Case& c : cases) {
+        {360, 20, true, {}, 360}, {20, 360, true, {}, 360}, {400, 500, true, {}, 400}};
+    // clang-format on
+    for (const auto& [on, off, clearFirst, records, refused] : cases) {
+        SCOPED_TRACE(on);
         clear();
-        EXPECT_EQ(plsLink.SingleSetpoint(5, c.on, c.off, c.clear), c.refused == 0) << c.on;
-        EXPECT_EQ(sent(), wordRead(24) + c.records) << c.on;
+        EXPECT_EQ(plsLink.SingleSetpoint(5, on, off, clearFirst), refused == 0);
+        EXPECT_EQ(sent(), wordRead(24) + records);
         const QString text =
-            QStringLiteral("Setpoint setting %1 is greater than scale factor.").arg(c.refused);
-        EXPECT_EQ(prompt.boxes, c.refused ? Boxes{refusal("PLS Single Setpoint", text,
-                                                          "Channel can not be programmed.")}
-                                          : Boxes{});
+            QStringLiteral("Setpoint setting %1 is greater than scale factor.").arg(refused);
+        EXPECT_EQ(prompt.boxes, refused ? Boxes{refusal("PLS Single Setpoint", text,
+                                                        "Channel can not be programmed.")}
+                                        : Boxes{});
     }
 }
 
 TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
-    struct Case {
-        int scale, on, off, start;
-        const char* reason; // nullptr: programmed
-    };
-    const Case cases[] = {
-        {360, 10, 20, 0, nullptr},
-        {360, 10, 25, 0, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
-        {256, 255, 1, 255, nullptr},
-        {512, 256, 256, 0, "ON Division or OFF Division Must be Less Than 255."},
-        {360, 0, 20, 0, "ON Division and OFF Division Must be Greater Than 0."},
-        {360, 20, 0, 0, "ON Division and OFF Division Must be Greater Than 0."},
-        {360, -10, 40, 0, "ON Division and OFF Division Must be Greater Than 0."},
-        {360, 10, 20, 360, "Start Position Must Not Be Greater Than 359."},
-    };
-    for (const Case& c : cases) {
-        pls().setScaleFactor(c.scale);
+    const char* zero = "ON Division and OFF Division Must be Greater Than 0.";
+    // scale, on, off, start, the refusal (nullptr: programmed)
+    // clang-format off
+    const std::tuple<int, int, int, int, const char*> cases[] = {
+        {360, 10, 20, 0, nullptr}, {360, 10, 25, 0, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
+        {256, 255, 1, 255, nullptr}, {512, 256, 256, 0, "ON Division or OFF Division Must be Less Than 255."},
+        {360, 0, 20, 0, zero}, {360, 20, 0, 0, zero}, {360, -10, 40, 0, zero},
+        {360, 10, 20, 360, "Start Position Must Not Be Greater Than 359."}};
+    // clang-format on
+    for (const auto& [scale, on, off, start, reason] : cases) {
+        SCOPED_TRACE(testing::Message() << on << " " << off << " " << start);
+        pls().setScaleFactor(scale);
         clear();
-        EXPECT_EQ(plsLink.PulseTrain(7, c.on, c.off, c.start), !c.reason) << c.on << " " << c.off;
-        const QByteArray programmed = record(43, {7, c.start % 256, c.start / 256, c.on, c.off, 0});
-        EXPECT_EQ(sent(), wordRead(24) + (c.reason ? QByteArray() : programmed));
-        EXPECT_EQ(prompt.boxes, c.reason ? Boxes{refusal("PLS Pulse Train", c.reason,
-                                                         "PLS Channel will not be Programmed.")}
-                                         : Boxes{});
+        EXPECT_EQ(plsLink.PulseTrain(7, on, off, start), !reason);
+        const QByteArray programmed = record(43, {7, start % 256, start / 256, on, off, 0});
+        EXPECT_EQ(sent(), wordRead(24) + (reason ? QByteArray() : programmed));
+        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("PLS Pulse Train", reason,
+                                                       "PLS Channel will not be Programmed.")}
+                                       : Boxes{});
     }
 }
 
 TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351AndNothingOnceTheBoardIsLost) {
-    struct Case {
-        int stored;
-        bool recalled;
-        int state, pos;
-    };
-    // Position 100 lies between each on setpoint and off setpoint 200: the output is on.
-    const Case cases[] = {
+    // stored on setpoint, recalled, state, position; 100 lies between on and off (200): on
+    const std::tuple<int, bool, int, int> cases[] = {
         {16 * 256 + 255, true, 1, 4351}, {17 * 256 + 5, false, 2, 0}, {50, true, 1, 50}};
-    for (const Case& c : cases) {
-        pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, c.stored, 200, 0, 0};
+    for (const auto& [stored, recalled, state, pos] : cases) {
+        SCOPED_TRACE(stored);
+        pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, stored, 200, 0, 0};
         board.clearTranscript();
-        EXPECT_EQ(plsLink.RecallChannel(4), c.recalled) << c.stored;
-        EXPECT_EQ(plsLink.ChannelRecallState(), c.state) << c.stored;
-        EXPECT_EQ(plsLink.ChannelRecallPos(), c.pos) << c.stored;
+        EXPECT_EQ(plsLink.RecallChannel(4), recalled);
+        EXPECT_EQ(plsLink.ChannelRecallState(), state);
+        EXPECT_EQ(plsLink.ChannelRecallPos(), pos);
         EXPECT_EQ(sent(), bytes({0xFF, 9, 4, 0x55, 0x55, 0x55}));
     }
     EXPECT_TRUE(prompt.boxes.empty());
@@ -143,15 +129,13 @@ TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351AndNothingOnceTheBoardIsLost)
 TEST_F(PlsTest, ABusyPlsIsPolledUntilReady) {
     pls().busyUs = 50'000;
     EXPECT_TRUE(plsLink.ClearPLSChan(2));
-    // The channel and five zeros; READY answered busy (0x55) at least once, then ready (0)
-    // and closed with one more 0x55.
+    // The channel and five zeros; READY busy (0x55) at least once, then ready (0), then 0x55.
     EXPECT_TRUE(sent().startsWith(bytes({0xFF, 27, 2, 0, 0, 0, 0, 0, 0x38, 0x55, 0x38})));
     EXPECT_TRUE(sent().endsWith(ready()));
     EXPECT_TRUE(board.bytesToPc().endsWith(bytes({0x55, 0, 0x55})));
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// Cancelled, the pulse train says it was not programmed.
 TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
     pls().neverReady = true;
     std::vector<qint64> asked;
@@ -186,25 +170,24 @@ TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     EXPECT_TRUE(prompt.boxes[0].text.startsWith("Cannot Communicate with Target Board."));
 }
 
-// The offset that makes the desired position current; nothing beyond the scale factor.
 TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrentWithinTheScaleFactor) {
+    // scale, desired position, offset then, the refusal; an offset modulo 0 cannot be computed
+    // clang-format off
     const std::tuple<int, int, int, const char*> cases[] = {
-        {360, 0, 110, nullptr},
-        {360, 360, 110, nullptr},
-        {360, 100, 10, nullptr},
-        {360, 50, 60, nullptr},
-        {360, 359, 111, nullptr},
+        {360, 0, 110, nullptr}, {360, 360, 110, nullptr}, {360, 100, 10, nullptr},
+        {360, 50, 60, nullptr}, {360, 359, 111, nullptr},
         {360, 361, 10, "Desired Position cannot be greater than Scale Factor of 360."},
-        {0, 0, 10, "Scale Factor is 0."}, // an offset modulo 0 cannot be computed
-    };
+        {0, 0, 10, "Scale Factor is 0."}};
+    // clang-format on
     for (auto [scale, desired, offset, reason] : cases) {
+        SCOPED_TRACE(desired);
         setPls(scale, 10, 100);
         clear();
-        EXPECT_EQ(plsLink.SetPLSOffset(desired), !reason) << desired;
+        EXPECT_EQ(plsLink.SetPLSOffset(desired), !reason);
         const QByteArray reads = wordRead(40) + wordRead(72) + wordRead(24);
         EXPECT_EQ(sent(),
                   reason ? reads : reads + bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
-        EXPECT_EQ(pls().offset(), offset) << desired;
+        EXPECT_EQ(pls().offset(), offset);
         EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("Set PLS Offset", reason,
                                                        "PLS Offset will not be Programmed.")}
                                        : Boxes{});

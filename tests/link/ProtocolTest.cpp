@@ -1,6 +1,8 @@
 #include "Boxes.h"
-#include "support/Bytes.h"
+#include "PortLog.h"
+#include "link/Address.h"
 #include "support/LinkFixture.h"
+#include "support/QtPrinters.h"
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -88,25 +90,21 @@ TEST_F(WriteTest, ValueTextIsCleanedNotParsed) {
 }
 
 TEST_F(WriteTest, RefusedEntriesShowTheAlertAndSendNothing) {
+    const char *num = "Only Numerical Data Allowed.", *bit = "Enter 0 or 1 Only.",
+               *word = "Entry out of Range (0-65,535).", *add = "Address out of Range (0-65,535).";
+    // clang-format off
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"W50", "-5", "Only Numerical Data Allowed."},
-        {"W50", "12a", "Only Numerical Data Allowed."},
-        {"W50", "1e3", "Only Numerical Data Allowed."},
-        {"B1016.0", "2", "Enter 0 or 1 Only."},
-        {"F825", "10", "Enter 0 or 1 Only."},
-        {"B50", "256", "Entry out of Range (0-255)."},
-        {"W50", "70000", "Entry out of Range (0-65,535)."},
-        {"W50", "99999999999999999999", "Entry out of Range (0-65,535)."},
-        {"D50", "655360000", "Entry out of Range (0-655,359,999)."},
-        {"W65535", "1", "Address out of Range (0-65,535)."},
-        {"B70000", "1", "Address out of Range (0-65,535)."},
-    };
-    for (auto [add, value, message] : cases) {
+        {"W50", "-5", num}, {"W50", "12a", num}, {"W50", "1e3", num}, {"B1016.0", "2", bit},
+        {"F825", "10", bit}, {"B50", "256", "Entry out of Range (0-255)."}, {"W50", "70000", word},
+        {"W50", "99999999999999999999", word}, {"D50", "655360000", "Entry out of Range (0-655,359,999)."},
+        {"W65535", "1", add}, {"B70000", "1", add}};
+    // clang-format on
+    for (auto [address, value, message] : cases) {
+        SCOPED_TRACE(testing::Message() << address << " " << value);
         prompt.boxes.clear();
-        EXPECT_EQ(link.writeValue(add, value).failure, LinkFailure::RefusedInput) << add;
+        EXPECT_EQ(link.writeValue(address, value).failure, LinkFailure::RefusedInput);
         EXPECT_EQ(prompt.boxes, Boxes({{"ENTRY ALERT", QStringLiteral("Error:\r") + message,
-                                        MsgButtons::Ok, MsgIcon::Critical}}))
-            << add << " " << value;
+                                        MsgButtons::Ok, MsgIcon::Critical}}));
     }
     EXPECT_TRUE(sent().isEmpty());
 }
@@ -119,15 +117,14 @@ TEST_F(WriteTest, BitWriteChangesOnlyItsBit) {
     EXPECT_EQ(board.peek(1016), 0b0010'0101);
     link.RSWrite("F825", "1");
     EXPECT_EQ(board.peek(135), 0b10);
-    // Read mode for the old byte, write mode for the new one, each time.
+    // Read mode for the old byte, write mode for the new one.
     EXPECT_EQ(sent().left(9), bytes({0xFF, 1, 3, 0xF8, 0xFF, 2, 3, 0xF8, 0b1010'0101}));
 }
 
 TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnce) {
     board.faults().wrongEchoAt = {board.receivedCount() + 4}; // the low address byte's echo
     EXPECT_TRUE(link.writeValue("B50", "7"));
-    // The board takes the next 0xFF as the data byte it was waiting for; the handshake then
-    // starts again and the whole write is repeated.
+    // The board takes the next 0xFF as its data byte; the handshake and write start again.
     EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 0xFF, 0xFF, 2, 0, 50, 7}));
     EXPECT_EQ(board.peek(50), 7);
     EXPECT_TRUE(prompt.boxes.empty());
@@ -182,65 +179,37 @@ TEST_F(TimeoutTest, RetryResumesWhenTheBoardAnswersAgain) {
         board.faults().silent = false; // cable plugged back in
         return MsgAnswer::Retry;
     });
-    // The high byte goes unanswered; the retry's 0xFF is answered 0x55, which is no echo, so
-    // this read gives "0" and drops the mode; the next read sets it again and succeeds.
+    // The retry's 0xFF is answered 0x55, no echo: this read fails; the next sets the mode again.
     link.RSRead("W50");
     EXPECT_FALSE(link.CommError());
     EXPECT_EQ(link.RSRead("W50"), "321");
     EXPECT_EQ(prompt.boxes.size(), 1u);
 }
 
-// The link's waits as the port sees them: each reply is one blocking wait for the whole rest
-// of its time-out, never a loop of short waits; a reply within it is no error.
-class WaitLog final : public SerialPort {
-  public:
-    explicit WaitLog(SerialPort& port) : m_port(port) {}
-    bool open(const PortSettings& s, PortOpenError* e) override { return m_port.open(s, e); }
-    void close() override { m_port.close(); }
-    bool isOpen() const override { return m_port.isOpen(); }
-    int bytesWaiting() override { return m_port.bytesWaiting(); }
-    void discardInput() override { m_port.discardInput(); }
-    void send(quint8 byte) override { m_port.send(byte); }
-    int take() override { return m_port.take(); }
-    bool waitForInput(int timeoutMs) override {
-        waits.push_back(timeoutMs);
-        return m_port.waitForInput(timeoutMs);
-    }
-    QString deviceName() const override { return m_port.deviceName(); }
-    std::vector<int> waits;
-
-  private:
-    SerialPort& m_port;
-};
-
+// Each reply is one blocking wait for the rest of its time-out, never a loop of short waits.
 TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
-    struct Case {
-        const char* name;
-        bool silent;
-        qint64 delayUs;
-        std::vector<int> waits; // ms, for a read of one byte in read mode
-    };
-    const Case cases[] = {
+    // name, silent, reply delay, the waits (ms) of a one-byte read in read mode; silent: 1 s,
+    // then 2 s after each resynchronising 0xFF until the box (cancelled) ends it.
+    const std::tuple<const char*, bool, qint64, std::vector<int>> cases[] = {
         {"prompt replies", false, 0, {1000, 1000}},
         {"slow replies", false, 900'000, {1000, 1000}},
-        // 1 s, then 2 s after each resynchronising 0xFF; the box (cancelled) ends it.
-        {"silent board", true, 0, {1000, 2000, 2000}},
-    };
+        {"silent board", true, 0, {1000, 2000, 2000}}};
     board.setValue("B61", 42);
-    WaitLog log(port);
+    PortLog log(port);
     link.setOnlineMode(false);
     link.attachPort(log);
     link.setOnlineMode(true);
     prompt.answerWith([](const Box&) { return MsgAnswer::Cancel; });
-    for (const Case& c : cases) {
-        ASSERT_TRUE(link.readValue("B60")) << c.name; // read mode is set
-        board.faults().silent = c.silent;
-        board.faults().replyDelayUs = c.delayUs;
+    for (const auto& [name, silent, delayUs, waits] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(link.readValue("B60")); // read mode is set
+        board.faults().silent = silent;
+        board.faults().replyDelayUs = delayUs;
         log.waits.clear();
         const LinkResult r = link.readValue("B61");
-        EXPECT_EQ(log.waits, c.waits) << c.name;
-        EXPECT_EQ(r.ok(), !c.silent) << c.name; // a slow reply within its second is no error
-        EXPECT_EQ(r.value, c.silent ? 0 : board.value("B61")) << c.name;
+        EXPECT_EQ(log.waits, waits);
+        EXPECT_EQ(r.ok(), !silent); // a slow reply within its second is no error
+        EXPECT_EQ(r.value, silent ? 0 : board.value("B61"));
     }
 }
 
@@ -265,6 +234,75 @@ TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
     EXPECT_TRUE(link.CommError());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
+}
+
+using IdentityTest = LinkFixture;
+
+TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
+    board.setValue("B8159", 42);
+    board.setValue("B8176", 0x5C);
+    EXPECT_EQ(link.FirmwareRev(), 42);
+    EXPECT_EQ(link.FaultCode(), 0x5C);
+    board.faults().silent = true;
+    EXPECT_EQ(link.FaultCode(), 0);
+    EXPECT_TRUE(link.CommError());
+    link.CloseRSComm();
+    link.setCommError(false); // being offline alone keeps the revision read off the wire
+    board.clearTranscript();
+    EXPECT_EQ(link.FirmwareRev(), -1);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
+    // address, type, byte, bit mask (0: not a bit)
+    // clang-format off
+    const std::tuple<const char*, char, qint64, int> cases[] = {
+        {"B2088", 'B', 2088, 0},   {"b2088", 'B', 2088, 0},   {"w112", 'W', 112, 0},
+        {"D1100", 'D', 1100, 0},   {"B1016.0", 'B', 1016, 1}, {"F1016.0", 'B', 1016, 1},
+        {"X1016.0", 'B', 1016, 1}, {"W20.7", 'B', 20, 128},   {"F825", 'B', 135, 2},
+        {"F0", 'B', 32, 1},        {"F7", 'B', 32, 128},      {"F8", 'B', 33, 1},
+        {"FFH", 'B', 255, 0},      {"1F40h", 'B', 8000, 0},   {"7H", 'B', 7, 0},
+        {"Q77", 'B', 32, 0},       {"", 'B', 32, 0},          {"W65534", 'W', 65534, 0},
+        {"D65532", 'D', 65532, 0}};
+    // clang-format on
+    for (const auto& [add, type, byte, mask] : cases) {
+        const ParsedAddress p = parseAddress(add);
+        EXPECT_TRUE(p.valid) << add;
+        EXPECT_EQ(p.type, QChar::fromLatin1(type)) << add;
+        EXPECT_EQ(p.byteAddress, byte) << add;
+        EXPECT_EQ(p.bitMode ? p.bitMask : 0, mask) << add;
+    }
+    // Never sent as a truncated address.
+    for (const char* add : {"B70000", "W65535", "D65534", "F600000", "FFFFFFH", "B-1", "F-1",
+                            "B10.8", "B10.x", "B.0", "Bab.1"})
+        EXPECT_FALSE(parseAddress(add).valid) << add;
+}
+
+TEST(EquateAdd, MapsPointsToBytes) {
+    // clang-format off
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"X30.3", '1', "B49.3"}, {"Y141", '1', "B67"}, {"Y151", '2', "B191"},  {"X0", '2', "B160"},
+        {"I151", '2', "B223"},   {"X12", '2', "X12"},  {"Y1.9", ':', "B50.7"}, {"x11", ';', "B52"},
+        {"Y21", 'A', "B54"},     {"Y11", '=', "B52"},  {"X10", 'D', "X10"},    {"I0", '1', "I0"},
+        {"W100", '2', "W100"},   {"", '2', ""}};
+    // clang-format on
+    for (auto [var, board, expected] : cases)
+        EXPECT_EQ(equateAdd(var, board), expected) << var << " on " << char(board);
+}
+
+TEST(ValidAdd, AppliesRangesPerBoardGroup) {
+    // clang-format off
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"W113", 'D', false},  {"W112", 'D', true},  {"B31", '1', false},   {"B32", '1', true},
+        {"B255", '1', true},   {"B256", '1', false}, {"B8275", 'D', true},  {"B8276", '2', false},
+        {"B65535", '9', true}, {"W8274", '2', true}, {"D8276", 'D', false}, {"F120", '1', true},
+        {"F121", '1', false},  {"F991", 'D', true},  {"X12", '1', false},   {"X151", '1', true},
+        {"X10", 'D', false},   {"X21", '4', true},   {"X22", '4', false},   {"I21", '3', true},
+        {"I1", '9', false},    {"Y1", 0, false},     {"Z0", '1', true},     {"Z1", '1', false},
+        {"X1.3", '1', true}};
+    // clang-format on
+    for (auto [var, board, valid] : cases)
+        EXPECT_EQ(validAdd(var, board), valid) << var << " on " << char(board);
 }
 
 } // namespace

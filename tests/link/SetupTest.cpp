@@ -1,4 +1,5 @@
 #include "Boxes.h"
+#include "link/CommSettings.h"
 #include "support/LinkFixture.h"
 
 #include <QDir>
@@ -11,49 +12,19 @@ using namespace kalvex::test;
 
 namespace {
 
-// A link not yet opened, over the in-process board.
-class SetupTest : public ::testing::Test, protected SimulatedLink {
-  protected:
-    void writeFile(const QString& path, const QByteArray& content) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    static QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-    }
-};
-
-// The link's side of the settings file; its parsing is CommSettingsTest's.
-TEST_F(SetupTest, SettingsFileGivesPortAndSpeed) {
-    struct Case {
-        const char* content; // nullptr: no file (and at first no folder)
-        int port;
-        int baud;
-    };
-    const Case cases[] = {
-        {nullptr, 1, 9600},
-        {"", 1, 9600},
-        {"3,19200\r\n", 3, 19200},
-    };
-    const QString path = home.filePath("support/RSPort.cfg");
-    for (const Case& c : cases) {
-        if (c.content) writeFile(path, QByteArray(c.content));
-        link.OpenRSComm(port);
-        EXPECT_TRUE(link.OnlineMode()) << c.content;
-        EXPECT_EQ(link.CommSettingsFile(), path);
-        EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.content;
-        EXPECT_EQ(port.lastSettings().baud, c.baud) << c.content;
-        // Only a missing or empty file is written, with the defaults.
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), c.content && *c.content ? c.content : "1,9600\r\n") << c.content;
-        link.CloseRSComm();
-    }
-    EXPECT_TRUE(prompt.boxes.empty());
+void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
 }
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A link not yet opened, over the in-process board.
+class SetupTest : public ::testing::Test, protected SimulatedLink {};
 
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
     writeFile(home.filePath("SUPPORT/rsport.CFG"), "7,19200\r\n");
@@ -64,8 +35,8 @@ TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
               QStringList{"SUPPORT"});
 }
 
-// A settings file that cannot be used (a first line that gives no settings, a support folder
-// that cannot be made): the box, the file kept, nothing opened; Retry tries again.
+// A first line that gives no settings, or no support folder: the box, the file kept, nothing
+// opened; Retry tries again.
 TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     const QString path = home.filePath("support/RSPort.cfg"), folder = home.filePath("support");
     const std::pair<QByteArray, QString> cases[] = {
@@ -100,30 +71,30 @@ TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     EXPECT_EQ(port.lastSettings().portNumber, 3);
 }
 
-// The user's own file comes first; a program folder that cannot be written (a support "folder"
-// that is a file) sends the defaults and later saves to the user's folder. Installed, the
-// program folder is never touched, even when it could be written (run as root): the system-wide
-// file is read, and saves go to the user's.
+// The user's file comes first; an unwritable program folder (support/ a file) saves to the
+// user's. Installed, the program folder is never touched, even as root: the system-wide file is
+// read, saves go to the user's. Only a missing or empty file is written, with the defaults.
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
     enum Where { Program, User, System };
     struct Case {
         const char* name;
-        const char* userFile;    // nullptr: none
-        const char* programFile; // nullptr: none; "!": support/ is a plain file
-        const char* systemFile;  // nullptr: not installed; "": installed, no system file
-        int port;
+        const char *userFile, *programFile, *systemFile; // programFile "!": support/ is a file;
+        int port, baud;                                  // systemFile nullptr: not installed
         Where reads, saves;
     };
+    // clang-format off
     const Case cases[] = {
-        {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, User, User},
-        {"program file alone", nullptr, "2,9600\r\n", nullptr, 2, Program, Program},
-        {"nothing yet, writable", nullptr, nullptr, nullptr, 1, Program, Program},
-        {"nothing yet, unwritable", nullptr, "!", nullptr, 1, User, User},
-        {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, System, User},
-        {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, User, User},
-        {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, User, User},
-    };
+        {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
+        {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
+        {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
+        {"empty program file", nullptr, "", nullptr, 1, 9600, Program, Program},
+        {"nothing yet, unwritable", nullptr, "!", nullptr, 1, 9600, User, User},
+        {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, 9600, System, User},
+        {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
+        {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
+    // clang-format on
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), user = dir.filePath("user");
         const QString system = dir.filePath("etc/kalvex/RSPort.cfg");
@@ -139,14 +110,17 @@ TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
         l.setUserSettingsFolder(user);
         if (c.systemFile) l.setSystemSettingsFile(system);
         l.OpenRSComm(port);
-        EXPECT_TRUE(l.OnlineMode()) << c.name;
-        EXPECT_EQ(port.lastSettings().portNumber, c.port) << c.name;
+        EXPECT_TRUE(l.OnlineMode());
+        EXPECT_EQ(port.lastSettings().portNumber, c.port);
+        EXPECT_EQ(port.lastSettings().baud, c.baud);
         const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg", system};
-        EXPECT_EQ(l.CommSettingsFile(), paths[c.reads]) << c.name;
-        EXPECT_EQ(l.CommSettingsSaveFile(), paths[c.saves]) << c.name;
-        EXPECT_TRUE(QFile::exists(paths[c.reads])) << c.name;
+        EXPECT_EQ(l.CommSettingsFile(), paths[c.reads]);
+        EXPECT_EQ(l.CommSettingsSaveFile(), paths[c.saves]);
+        const char* given[] = {c.programFile, c.userFile, c.systemFile};
+        EXPECT_EQ(readFile(paths[c.reads]),
+                  given[c.reads] && *given[c.reads] ? given[c.reads] : "1,9600\r\n");
         if (c.systemFile) {
-            EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore) << c.name;
+            EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore);
         }
         l.CloseRSComm();
     }
@@ -218,6 +192,127 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(busyWhenAnnounced);
+}
+
+TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
+    EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
+    writeFile(
+        home.filePath("Support/FaultErrCodes.txt"),
+        "0a,Text\r\n0A,Second\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
+        "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
+    // clang-format off
+    const std::pair<int, const char*> cases[] = {
+        {10, "Fault Code (0AH): Text"}, {0x5C, "Fault Code (5CH): Program is invalid, download again"},
+        {255, "Fault Code (FFH): Last"}, {256, "Fault Code (100H): Wide"}, {5, "Fault Code (05H): "},
+        {0x42, "Fault Code (42H): no text installed for this code"}};
+    // clang-format on
+    for (auto [code, text] : cases)
+        EXPECT_EQ(link.FaultDescription(code), text) << code;
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+// A line that does not start with a port number and a speed gives nothing (port -1), never the
+// defaults; a third field is a device only when it names one.
+TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
+    // clang-format off
+    const std::tuple<QByteArray, int, int, const char*> cases[] = {
+        {"120,9600\r\n", 99, 9600, ""}, {"0,9600\r\n", 1, 9600, ""}, {"2,4800\r\n", 2, 9600, ""},
+        {"2.5,19200\r\n", 2, 19200, ""}, {"3.5, 19200 \r\n", 4, 19200, ""},
+        {" 4 ,  19200  \r\n", 4, 19200, ""}, {"5,\"19200\"\r\n", 5, 19200, ""},
+        {"99999999999,19200", 99, 19200, ""}, {"1,19200,/dev/ttyUSB0\r\n", 1, 19200, "/dev/ttyUSB0"},
+        {"2,9600,socket://gw1:2000", 2, 9600, "socket://gw1:2000"}, {"3,9600,n,8,1\r\n", 3, 9600, ""},
+        {"COM3,9600\r\n", -1, 0, ""}, {"x\r\n7,19200\r\n", -1, 0, ""}, {"3\r\n", -1, 0, ""},
+        {QByteArray("\x01\xff\x00\x33,9600", 8), -1, 0, ""}};
+    // clang-format on
+    for (const auto& [text, port, baud, device] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        QString why;
+        const std::optional<PortSettings> s = parseCommSettings(text, &why);
+        ASSERT_EQ(s.has_value(), port > 0);
+        EXPECT_EQ(why.isEmpty(), port > 0);
+        if (!s) continue;
+        EXPECT_EQ(s->portNumber, port);
+        EXPECT_EQ(s->baud, baud);
+        EXPECT_EQ(s->device, device);
+    }
+    EXPECT_EQ(formatCommSettings({3, 19200, {}}), "3,19200\r\n");
+    EXPECT_EQ(formatCommSettings({1, 9600, "/dev/pts/4"}), "1,9600,/dev/pts/4\r\n");
+}
+
+TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
+    // clang-format off
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"3", 3}, {" 99 ", 99}, {"2.5", 2}, {"1", 1}, {"0", std::nullopt}, {"100", {}}, {"abc", {}},
+        {"", {}}, {"3x", {}}, {"0.5", {}}, {"-1", {}}, {"99.4", {}}, {"98.6", 99}};
+    // clang-format on
+    for (auto [text, port] : cases)
+        EXPECT_EQ(commPortFromText(text), port) << text;
+}
+
+TEST(CommSettings, LoadSaveAndTheirFailures) {
+    QTemporaryDir home;
+    const QString path = home.filePath("support/RSPort.cfg");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->portNumber, 1); // absent: the defaults
+    EXPECT_EQ(saveCommSettings(path, {3, 19200, {}}), "");     // the folder is made
+    EXPECT_EQ(readFile(path), "3,19200\r\n");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
+    writeFile(path, "");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
+    // A folder where the file should be: refused with the path named.
+    const QString blocked = home.filePath("support/blocked.cfg");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    QString why;
+    EXPECT_FALSE(loadCommSettings(blocked, &why));
+    EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
+    EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
+    // A program folder that is a file: the support folder cannot be made.
+    writeFile(home.filePath("plain"), "x");
+    const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
+    EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
+}
+
+TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
+    QTemporaryDir home;
+    QDir dir(home.path());
+    const QString cfg = home.filePath("support/RSPort.cfg");
+    EXPECT_EQ(saveCommPortFiles(cfg, home.path(), {3, 9600, {}}), "");
+    EXPECT_EQ(dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"support"});
+    dir.mkdir("ORV51");
+    dir.mkdir("div51"); // a folder copied from Windows in another case
+    EXPECT_EQ(toolPortFiles(home.path()),
+              QStringList({home.filePath("ORV51/ORVILO.SFG"), home.filePath("div51/ORVILO.SFG")}));
+    EXPECT_EQ(saveCommPortFiles(cfg, home.path(), {3, 19200, {}}), "");
+    EXPECT_EQ(readFile(cfg), "3,19200\r\n");
+    EXPECT_EQ(readFile(home.filePath("ORV51/ORVILO.SFG")), "2\r\n");
+    EXPECT_EQ(readFile(home.filePath("div51/ORVILO.SFG")), "2\r\n");
+    EXPECT_FALSE(dir.exists("ORV96"));
+}
+
+// Every target is tried before any is written (as root too: a file where a folder should be,
+// a folder where a file should be), and each one that cannot be written is named.
+TEST(CommSettings, OneUnwritableTargetLeavesEveryFileAsItWas) {
+    const struct {
+        bool supportIsAFile, orv96Blocked;
+        QStringList named;
+    } cases[] = {
+        {false, true, {"ORV96"}}, {true, false, {"support"}}, {true, true, {"support", "ORV96"}}};
+    for (const auto& c : cases) {
+        QTemporaryDir home;
+        QDir dir(home.path());
+        for (const char* tool : {"ORV51", "ORV96", "DIV51"})
+            dir.mkdir(tool);
+        if (c.orv96Blocked) dir.mkpath("ORV96/ORVILO.SFG");
+        if (c.supportIsAFile) writeFile(home.filePath("support"), "x");
+        const QString why =
+            saveCommPortFiles(home.filePath("support/RSPort.cfg"), home.path(), {5, 9600, {}});
+        EXPECT_TRUE(why.startsWith("Nothing was saved")) << why.toStdString();
+        EXPECT_EQ(why.count('\n'), c.named.size()) << why.toStdString();
+        for (const QString& name : c.named)
+            EXPECT_TRUE(why.contains(home.filePath(name))) << why.toStdString();
+        EXPECT_EQ(readFile(home.filePath("ORV51/ORVILO.SFG")), "<missing>");
+        EXPECT_EQ(readFile(home.filePath("DIV51/ORVILO.SFG")), "<missing>");
+        EXPECT_EQ(readFile(home.filePath("support")), c.supportIsAFile ? "x" : "<missing>");
+    }
 }
 
 } // namespace

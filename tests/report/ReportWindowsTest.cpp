@@ -15,7 +15,6 @@
 namespace kalvex::test {
 namespace {
 
-// Report Set-up as the user sees it.
 class ReportSetup : public ::testing::Test {
   public:
     void open(const ReportOptions& o) {
@@ -47,8 +46,7 @@ class ReportSetup : public ::testing::Test {
     std::unique_ptr<frmReportSetup> dialog;
 };
 
-// What Ok gives after a click, or none, from the options the dialog was opened with. All
-// Labels disables the range.
+// What Ok gives after a click from the options opened with; All Labels disables the range.
 TEST_F(ReportSetup, OkGivesTheOptionsShown) {
     const auto rangeDisabled = [this] {
         EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
@@ -64,18 +62,16 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
         {{true, true, true, false, 5, 9}, [this] { press(check(2)); }, {true, true, false, false, 0, 0}},
         {{true, false, true, false, 5, 9}, [this] { press(option(0)); }, {true, false, true, true, 0, 0}}};
     // clang-format on
-    int n = 0;
     for (const auto& [opened, act, expected] : cases) {
         open(opened);
         act();
-        EXPECT_TRUE(dialog->isVisible()) << n;
-        EXPECT_EQ(ok(), expected) << n++;
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(ok(), expected);
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// Tab through the range to Ok and Enter: All Labels stays chosen. A digit typed in a field
-// passed into by Tab chooses the range.
+// Tab through the range to Ok and Enter: All Labels stays chosen unless a digit was typed.
 TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
     for (const bool type : {false, true}) {
         open({true, true, true, true, 0, 99});
@@ -96,8 +92,7 @@ TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
     }
 }
 
-// Entering a field chooses the range and offers 0; an entry above 450 is refused, emptied and
-// keeps the focus, and Ok with a refused entry does not close; Enter moves on to "to:".
+// A field entered chooses the range and offers 0; above 450 is refused and emptied, Ok stays.
 TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     open({});
     field(0)->setFocus();

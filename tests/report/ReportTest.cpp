@@ -1,8 +1,14 @@
-#include "report/ReportLayout.h"
-#include "RecordingPage.h"
+#include "data/SetupFile.h"
 #include "data/TagMap.h"
+#include "report/ReportCanvas.h"
+#include "report/ReportLayout.h"
+#include "support/CliRunner.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace kalvex::test {
@@ -10,6 +16,53 @@ namespace {
 
 // Counts are grouped as the system locale says; the expectations are those of the C locale.
 const bool kCLocale = (qputenv("LC_ALL", "C"), true);
+
+// A Letter page, 8 x 10.5 in printable; a line is 1.25 x the point size, a character half of it.
+class RecordingPage final : public ReportCanvas {
+  public:
+    struct Op { // y: the top of the text line, or the rule's height
+        int page;
+        bool rule;
+        double x, y, x2;
+        QString text;
+        ReportFontRole font;
+    };
+
+    static double lineOf(ReportFontRole f) { return reportFont(f).pointSize / 72.0 * 1.25; }
+    static double widthOf(ReportFontRole f, const QString& t) {
+        return double(t.size()) * reportFont(f).pointSize / 72.0 * 0.5;
+    }
+    double pageWidth() const override { return 8.0; }
+    double pageHeight() const override { return 10.5; }
+    void setFont(ReportFontRole role) override { m_font = role; }
+    double textWidth(const QString& text) const override { return widthOf(m_font, text); }
+    double lineHeight() const override { return lineOf(m_font); }
+    void drawText(double x, double top, const QString& text) override {
+        ops.push_back({m_page, false, x, top, 0, text, m_font});
+    }
+    void drawRule(double x1, double x2, double y) override {
+        ops.push_back({m_page, true, x1, y, x2, {}, m_font});
+    }
+    void newPage() override { ++m_page; }
+
+    int pages() const { return ops.empty() ? 0 : ops.back().page; }
+    const Op* find(const QString& text) const {
+        for (const Op& o : ops)
+            if (!o.rule && o.text == text) return &o;
+        return nullptr;
+    }
+    std::vector<const Op*> onPage(int page) const {
+        std::vector<const Op*> r;
+        for (const Op& o : ops)
+            if (o.page == page) r.push_back(&o);
+        return r;
+    }
+    std::vector<Op> ops;
+
+  private:
+    ReportFontRole m_font = ReportFontRole::ItemText;
+    int m_page = 1;
+};
 
 constexpr double kEps = 1e-9;
 const QString kTitle = QStringLiteral("KALVEX Report: [line4.sdt]");
@@ -52,8 +105,7 @@ std::vector<std::pair<int, int>> labelRows(const RecordingPage& p) {
     return rows;
 }
 
-// Every page carries the centred title and its rule on top, its own number, the date and a rule
-// in the footer, and something between them: the report never ends on a blank page.
+// Title and rule on top, page number, date and rule in the footer, content between: no blank page.
 void expectFramedPages(const RecordingPage& p) {
     const double footerTop = 10.5 - RecordingPage::lineOf(ReportFontRole::Footer) - 0.1;
     for (int n = 1; n <= p.pages(); ++n) {
@@ -82,8 +134,15 @@ void expectFramedPages(const RecordingPage& p) {
     }
 }
 
-TEST(ReportLayout, FullReportFramesEveryPageAndStartsEachSectionOnItsOwnPage) {
-    const RecordingPage p = layout(jobWith({}));
+TEST(ReportLayout, FullReportFramesEveryPageStartsEachSectionOnItsOwnPageAndAlignsValues) {
+    ReportJob job = jobWith({});
+    job.data.Value[122] = 650;
+    job.data.Value[37] = 1234567;
+    job.data.Value[0] = 1234;
+    job.data.Value[42 + 13] = 4321; // current shift, spindle 13
+    job.data.Value[1744] = 1;
+    job.data.Value[129] = 128;
+    const RecordingPage p = layout(job);
     expectFramedPages(p);
     EXPECT_EQ(at(p, "Set-up Parameters").page, 1);
     EXPECT_EQ(at(p, "Data Collection Counts (shift data)").page, 2);
@@ -95,17 +154,6 @@ TEST(ReportLayout, FullReportFramesEveryPageAndStartsEachSectionOnItsOwnPage) {
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(rows[size_t(i)].first, i);
     EXPECT_EQ(p.pages(), rows.back().second);
-}
-
-TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
-    ReportJob job = jobWith({});
-    job.data.Value[122] = 650;
-    job.data.Value[37] = 1234567;
-    job.data.Value[0] = 1234;
-    job.data.Value[42 + 13] = 4321; // current shift, spindle 13
-    job.data.Value[1744] = 1;
-    job.data.Value[129] = 128;
-    const RecordingPage p = layout(job);
 
     const auto speed = at(p, "A. Speed Parameters"), low = at(p, "1. Canfeed Enable Low Speed: "),
                v650 = at(p, "650");
@@ -118,8 +166,7 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
     EXPECT_TRUE(p.find("SLC-500"));
     EXPECT_NEAR(at(p, "1:N 2:N 3:N 4:N 5:N 6:N 7:N 8:Y").y - at(p, "5. Ductor Feedback Enable:").y,
                 kItemLine, kEps);
-
-    // Counts are grouped (a comma under the C locale the tests run in); the offset is not.
+    // Counts are grouped; the offset is not.
     EXPECT_NEAR(rightOf(at(p, "1,234,567")), 4.0, kEps);
     EXPECT_TRUE(p.find("1234"));
     const auto s1 = at(p, "1: 0"), s13 = at(p, "13: 4,321"), s25 = at(p, "25: 0");
@@ -131,11 +178,11 @@ TEST(ReportLayout, ItemsAndValuesSitAtTheirColumns) {
 
 // Only labels that exist are printed; the heads are printed even when no label is.
 TEST(ReportLayout, LabelRangesPrintOnlyLabelsThatExist) {
-    const std::tuple<int, int, int, int, int> cases[] = {{5, 5, 5, 5, 1},
-                                                         {90, 450, 90, 99, 1},
-                                                         {450, 450, 0, -1, 1},
-                                                         {7, 3, 0, -1, 1},
-                                                         {0, 40, 0, 40, 3}};
+    // first, last, first shown, last shown, pages
+    // clang-format off
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {5, 5, 5, 5, 1}, {90, 450, 90, 99, 1}, {450, 450, 0, -1, 1}, {7, 3, 0, -1, 1}, {0, 40, 0, 40, 3}};
+    // clang-format on
     for (const auto& [first, last, shownFirst, shownLast, pages] : cases) {
         SCOPED_TRACE(testing::Message() << first << "-" << last);
         const RecordingPage p = layout(jobWith(only(false, false, true, first, last)));
@@ -149,6 +196,9 @@ TEST(ReportLayout, LabelRangesPrintOnlyLabelsThatExist) {
         EXPECT_EQ(labels, expected);
         EXPECT_TRUE(p.find("Label:"));
     }
+    RecordingPage none;
+    EXPECT_EQ(PrintReport(none, jobWith(only(false, false, false))), 0);
+    EXPECT_TRUE(none.ops.empty());
 }
 
 TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
@@ -157,8 +207,7 @@ TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
     for (int n = 1; n <= p.pages(); ++n) {
         SCOPED_TRACE(n);
         const auto ops = p.onPage(n);
-        // After the title: the heads (on the first page after the section title and a blank
-        // line), "Label:" at the margin and " #d " every 0.75 from 1.75.
+        // The heads (after the section title and a blank line on page 1): "Label:", " #d ".
         const size_t h = n == 1 ? 3 : 2;
         ASSERT_LT(h + 8, ops.size());
         EXPECT_EQ(ops[h]->text, "Label:");
@@ -188,10 +237,83 @@ TEST(ReportLayout, LabelBlocksBreakAboveTheBottomReserveAndRepeatTheHeads) {
     EXPECT_EQ(seen, 8);
 }
 
-TEST(ReportLayout, NoSectionChosenDrawsNoPage) {
-    RecordingPage p;
-    EXPECT_EQ(PrintReport(p, jobWith(only(false, false, false))), 0);
-    EXPECT_TRUE(p.ops.empty());
+// Real PDFs from kalvex-cli, read back with poppler's pdftotext.
+class ReportPdf : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            GTEST_SKIP() << "poppler-utils (pdftotext) is not installed";
+        ASSERT_TRUE(dir.isValid());
+        SetupData d = defaultDataSet(QStringLiteral("KALVEX_R") + QStringLiteral(KALVEX_VERSION));
+        d.Value[37] = 1234567;
+        d.Value[121] = 98765;
+        d.Value[129] = 5;
+        d.Value[144 + 16 * 99 + 7] = 42; // label 99, ductor 8 ON duration
+        ASSERT_TRUE(writeSetupFile(dir.filePath("line4.sdt"), d, nullptr));
+        qunsetenv("DISPLAY");
+    }
+    CliRun report(const QStringList& args) const {
+        return runCli(QStringList{QStringLiteral("report")} + args, dir.path());
+    }
+    // The text of each page, as pdftotext reads it.
+    QStringList pages(const QString& pdf) const {
+        QProcess p;
+        p.start("pdftotext", {"-layout", dir.filePath(pdf), "-"});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0);
+        QStringList text = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+        if (!text.isEmpty() && text.last().trimmed().isEmpty()) text.removeLast();
+        return text;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ReportPdf, FullReportReadsBackPageByPage) {
+    const CliRun r = report({"line4.sdt", "-o", "full.pdf", "--paper", "letter"});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    const QStringList text = pages("full.pdf");
+    ASSERT_GE(text.size(), 8); // one set-up page, shift data, at least six pages of labels
+    static const QRegularExpression footer(QStringLiteral("^\\s*Page (\\d+)\\s+\\S.*\\d$"),
+                                           QRegularExpression::MultilineOption);
+    for (int n = 1; n <= int(text.size()); ++n) {
+        SCOPED_TRACE(n);
+        const QString& page = text[n - 1];
+        EXPECT_EQ(page.trimmed().section(u'\n', 0, 0).trimmed(), "KALVEX Report: [line4.sdt]");
+        const auto footers = footer.globalMatch(page);
+        ASSERT_TRUE(footers.hasNext());
+        EXPECT_EQ(footers.peekNext().captured(1).toInt(), n);
+    }
+    EXPECT_TRUE(text[0].contains("Set-up Parameters"));
+    EXPECT_TRUE(text[0].contains("1:Y 2:N 3:Y 4:N 5:N 6:N 7:N 8:N"));
+    EXPECT_TRUE(text[1].contains("Data Collection Counts (shift data)"));
+    EXPECT_TRUE(text[1].contains(QRegularExpression("Total Good Cans:\\s+1,234,567\n")));
+    const QString all = text.join("");
+    EXPECT_TRUE(all.contains(QRegularExpression("Lifetime Can Count \\(x1,000\\):\\s+98,765\n")));
+    // The last page ends with label 99, not blank.
+    EXPECT_TRUE(text.last().contains(QRegularExpression("99 On Dur.:(\\s+0){7}\\s+42\n")));
+    EXPECT_EQ(all.count(QStringLiteral("Label Data (pneumatic ductor color control):")), 1);
+}
+
+TEST_F(ReportPdf, RefusalsWriteNothingAndSayWhy) {
+    const QString range = "Only a number from 0 to 450 can be entered.";
+    // clang-format off
+    const std::tuple<QStringList, int, QString> cases[] = {
+        {{"line4.sdt", "--labels", "5-451", "-o", "out.pdf"}, 1, range},
+        {{"line4.sdt", "--labels", "x", "-o", "out.pdf"}, 1, range},
+        {{"line4.sdt", "--sections", "setup,trips", "-o", "out.pdf"}, 1, "not 'trips'"},
+        {{"line4.sdt", "--sections", "setup", "--labels", "1-2", "-o", "out.pdf"}, 1, "--labels goes with the labels section"},
+        {{"none.sdt", "-o", "out.pdf"}, 3, "none.sdt"},
+        {{"line4.sdt", "-o", "."}, 3, "not a regular file"},
+        {{"line4.sdt", "-o", "no/such/out.pdf"}, 3, "no/such/out.pdf"}};
+    // clang-format on
+    for (const auto& [args, code, err] : cases) {
+        SCOPED_TRACE(qPrintable(args.join(' ')));
+        const CliRun r = report(args);
+        EXPECT_EQ(r.code, code);
+        EXPECT_TRUE(r.err.contains(err)) << qPrintable(r.err);
+        EXPECT_FALSE(QFile::exists(dir.filePath("out.pdf")));
+    }
 }
 
 } // namespace

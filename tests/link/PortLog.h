@@ -1,0 +1,38 @@
+#pragma once
+#include "link/SerialPort.h"
+
+#include <QByteArray>
+#include <vector>
+
+namespace kalvex::test {
+
+// Another port as the link sees it, keeping the bytes sent and each wait's time-out.
+class PortLog final : public SerialPort {
+  public:
+    explicit PortLog(SerialPort& port) : m_port(port) {}
+    bool open(const PortSettings& s, PortOpenError* e) override { return m_port.open(s, e); }
+    void close() override { m_port.close(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    int bytesWaiting() override { return m_port.bytesWaiting(); }
+    void discardInput() override { m_port.discardInput(); }
+    void send(quint8 byte) override {
+        sent += char(byte);
+        m_port.send(byte);
+    }
+    int take() override { return m_port.take(); }
+    bool waitForInput(int timeoutMs) override {
+        waits.push_back(timeoutMs);
+        return m_port.waitForInput(timeoutMs);
+    }
+    QString deviceName() const override { return m_port.deviceName(); }
+    bool usesPortNumber() const override { return m_port.usesPortNumber(); }
+    bool lowLatency() const override { return m_port.lowLatency(); }
+
+    QByteArray sent;
+    std::vector<int> waits;
+
+  private:
+    SerialPort& m_port;
+};
+
+} // namespace kalvex::test
