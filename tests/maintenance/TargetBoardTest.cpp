@@ -1,5 +1,4 @@
-// The Target Board Interface's logic: code texts, the clock's writes, the ident on disk.
-// Captions, advice, variants and fields are judged on the window (frmTargetBoardTest).
+// The Target Board Interface's logic; its captions and fields are judged in frmTargetBoardTest.
 #include "ProgramFixture.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
@@ -14,7 +13,7 @@ using namespace kalvex::test;
 namespace {
 
 // A code given twice: the window takes the last record, the link's fault text the first.
-TEST(FaultCodes, TextLookupFirstAndLastRecordAndPlaceholders) {
+TEST(FaultCodes, TextLookupFirstAndLastRecordPlaceholdersAndShippedFiles) {
     const QByteArray file = "# header, not a code\r\n0a,First\r\n 0A , \"Second, quoted\"\r\n"
                             "42,Cannot Communicate with Target Board.\r\n";
     EXPECT_EQ(findCodeText(file, "0A", CodeMatch::First), "First");
@@ -34,10 +33,7 @@ TEST(FaultCodes, TextLookupFirstAndLastRecordAndPlaceholders) {
     QTemporaryDir home;
     EXPECT_EQ(CodeTexts::load(home.path(), CodeFile::Faults).describe("0B"),
               "Fault Code (0BH): no text installed (support/FaultErrCodes.txt not found)");
-}
-
-// The shipped texts name only codes the board's documents describe; others have no text.
-TEST(FaultCodes, ShippedFilesLeaveUndocumentedCodesWithoutText) {
+    // The shipped texts name only codes the board's documents describe.
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("5C"),
               "Program is invalid.");
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("01"),

@@ -3,11 +3,7 @@
 #include "data/program/ProgramDownload.h"
 #include "shell/ShellFixture.h"
 
-#include <QFile>
 #include <QTest>
-
-#include <algorithm>
-#include <functional>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -27,25 +23,12 @@ class DownloadWindow : public ProgramFixture {
         files.DownloadFile(path("LINE1.ovp"));
         prompt.answer(MsgAnswer::Yes);
     }
-    // Steps the window's run as its event loop does, `before` between steps.
-    void runWindow(ProgramRun& run, const std::function<void()>& before) {
-        for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
-            if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // board pauses
-            QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
-            before();
-        }
-    }
 };
 
 // The label changes with the transfer's state at once; the address moves on the next tick.
 TEST_F(DownloadWindow, TextsFollowTheTransferState) {
     using S = ProgramState;
-    struct Case {
-        int mode;
-        ProgramState state;
-        const char* label;
-    };
-    const Case cases[] = {
+    const std::tuple<int, ProgramState, const char*> cases[] = {
         {0, S::Downloading, "Writing to Program Address: 4010H"},
         {0, S::WritingIdent, "Writing Program Ident ... "},
         {0, S::Idle, "Sending Program at Address: "},
@@ -58,10 +41,10 @@ TEST_F(DownloadWindow, TextsFollowTheTransferState) {
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
-    for (const Case& c : cases) {
-        w.SetTransferMode(c.mode);
-        transfer.setState(c.state);
-        EXPECT_EQ(w.labelText(), c.label) << int(c.state);
+    for (const auto& [mode, state, label] : cases) {
+        w.SetTransferMode(mode);
+        transfer.setState(state);
+        EXPECT_EQ(w.labelText(), label) << int(state);
     }
     transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
     EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
@@ -81,47 +64,26 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
         records = board.programLog().size();
     });
     w.show();
-    runWindow(run, [&] {
+    for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
+        if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // board pauses
+        QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
         w.close();
         QTest::keyClick(&w, Qt::Key_Escape);
         EXPECT_TRUE(run.finished() || w.isVisible());
-    });
+    }
     EXPECT_EQ(records, 40u);
     EXPECT_EQ(mostPerStep, 1u);
     EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Complete);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
 }
 
-// Quitting the program stops the download between two records: program mode left with its
-// exit byte, no ident written, the window closed.
-TEST_F(DownloadWindow, AQuitStopsTheDownloadBetweenRecords) {
-    ProgramDownload run(transfer, files, prompt);
-    frmDownloadProg w(transfer, run);
-    w.show();
-    size_t atQuit = 0;
-    runWindow(run, [&] {
-        if (atQuit > 0 || board.programLog().size() < 5) return;
-        atQuit = board.programLog().size();
-        QEvent quit(QEvent::Quit);
-        EXPECT_TRUE(QCoreApplication::sendEvent(qApp, &quit)); // held back until the stop
-    });
-    EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Interrupted);
-    EXPECT_EQ(board.programLog().size(), atQuit);
-    EXPECT_TRUE(board.bytesFromPc().endsWith(char(0xFF)));
-    EXPECT_EQ(board.peek(61424), 'K');
-    EXPECT_TRUE(prompt.boxes.back().text.contains(
-        "holds a partial program: download it again before running the machine"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
-}
-
-// File > Download Program: the offline question, the file dialog, the question naming the
-// file, then the window with the background timer stopped, restarted afterwards.
+// The offline question, the file dialog, the question naming the file, the window; the
+// background timer stopped meanwhile.
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
     const QString ovp = home.filePath("LINE1.ovp");
-    writeProgramSet(QDir(home.path()),
-                    ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n");
+    writeProgramSet(QDir(home.path()), kHex);
     chooser.answers = {ovp};
     state.gProgramFilePath = home.filePath("OLD.ovp");
     QTimer* background = child<QTimer>("tmrBackgroungUpdate");
