@@ -17,7 +17,6 @@ namespace {
 class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink {
   protected:
     void SetUp() override {
-        test::ensureApplication();
         link.attachPort(port);
         QDir(home.path()).mkdir("ORV51");
         QDir(home.path()).mkdir("DIV51");

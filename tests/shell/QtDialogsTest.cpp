@@ -15,7 +15,6 @@ namespace {
 // the button clicked; a long list keeps its head in the box (which stays within the screen)
 // and the whole in the scrolling details; "Caption:<TAB><TAB>value" lines become a grid.
 TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
-    ensureApplication();
     using B = MsgButtons;
     using I = MsgIcon;
     using Q = QMessageBox;
@@ -76,7 +75,6 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
 }
 
 TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
-    ensureApplication();
     ModalDriver modal;
     modal.on<QInputDialog>([](QInputDialog* d) {
         EXPECT_EQ(d->textValue(), "1234");

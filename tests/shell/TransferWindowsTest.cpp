@@ -1,8 +1,4 @@
 #include "ShellFixture.h"
-#include "data/DataTransfer.h"
-#include "data/TransferPlan.h"
-#include "link/QtSerialPort.h"
-#include "sim/PtyServer.h"
 #include "widgets/dialogs/frmLabelRange.h"
 #include "widgets/dialogs/frmProcessing.h"
 
@@ -89,7 +85,6 @@ TEST_F(TransferWindows, UploadAndDownloadButtons) {
 class LabelRangeDialog : public ::testing::Test {
   protected:
     LabelRangeDialog() { d.show(); }
-    bool appReady = (ensureApplication(), true);
     RecordingPrompt prompt;
     frmLabelRange d{prompt};
 };
@@ -126,32 +121,6 @@ TEST_F(LabelRangeDialog, FocusRulesRefusalAndCancel) {
     EXPECT_EQ(txtLabels(d, 0)->text(), "1O");
     QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
     EXPECT_FALSE(d.range() || d.isVisible());
-}
-
-// Over a real pseudo-terminal at the wire speed of 9600 baud, Cancel ends the transfer.
-TEST(ProcessingWindow, CancelWorksAt9600Baud) {
-    ensureApplication();
-    QString error;
-    auto server = sim::startSimulator(9600, QString(), &error);
-    ASSERT_TRUE(server) << error.toStdString();
-    QTemporaryDir home;
-    RecordingPrompt prompt;
-    SystemClock clock;
-    QtSerialPort port(server->slavePath());
-    RSComm link(prompt, clock, home.path());
-    link.OpenRSComm(port);
-    ASSERT_TRUE(link.OnlineMode());
-    AppState state;
-    DataTransfer transfer(link, prompt, state.gCurrentData, transferPlan(kUploadShift));
-    frmProcessing w(transfer, link);
-    QObject::connect(&w, &frmProcessing::stepped, [&](int value) {
-        if (value == 3) QTest::mouseClick(button(w, "cmdCancel"), Qt::LeftButton);
-    });
-    w.exec();
-    EXPECT_TRUE(transfer.cancelled());
-    EXPECT_EQ(transfer.value(), 3);
-    EXPECT_EQ(control<QProgressBar>(w, "prgProcessing")->value(), 3);
-    link.CloseRSComm();
 }
 
 } // namespace
