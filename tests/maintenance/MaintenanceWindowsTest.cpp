@@ -227,9 +227,8 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     QCoreApplication::processEvents(); // the range message follows the key
     ASSERT_FALSE(prompt.boxes.empty());
     EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
-}
 
-TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
+    // A processor board: its CO-CPU line, no clock.
     setState("B8175 = 3\n");
     open('2');
     firstPass();
