@@ -1,5 +1,6 @@
 #include "data/program/ProgramDownload.h"
 #include "ProgramFixture.h"
+#include "link/ProgramModeExit.h"
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -7,10 +8,6 @@ using namespace kalvex::test;
 namespace {
 
 using Outcome = ProgramDownload::Outcome;
-
-// Sixteen data bytes 0x01..0x10 at 0x4000, with the record checksum, and an LL = 0 line.
-const QByteArray kRecord = ":104000000102030405060708090A0B0C0D0E0F1028\r\n";
-const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
 
 class ProgramDownloadTest : public ProgramFixture {
   protected:
@@ -40,8 +37,7 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) 
     EXPECT_EQ(r.count, 16);
     EXPECT_EQ(r.address, 0x4000);
     EXPECT_EQ(r.data, QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10"));
-    // Before program mode the run and fault bytes; after it the ident "ABC" padded with zeros,
-    // the checksum 175 and the revision 5.
+    // Run and fault bytes before program mode; after it the ident padded, checksum, revision.
     const std::vector<std::pair<int, int>> writes{
         {8181, 86}, {8176, 0},  {61424, 'A'}, {61425, 'B'}, {61426, 'C'}, {61427, 0},
         {61428, 0}, {61429, 0}, {61430, 0},   {61431, 0},   {61432, 175}, {61433, 5}};
@@ -83,7 +79,6 @@ TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
     }
 }
 
-// Refused before the board is asked anything, with the reason; the link stays as it was.
 TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {
     const struct {
         QByteArray hex; // "-": no .hex file
@@ -113,15 +108,12 @@ TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {
         ASSERT_FALSE(prompt.boxes.empty());
         EXPECT_TRUE(prompt.boxes.back().text.contains(c.box))
             << qPrintable(prompt.boxes.back().text);
-        if (c.outcome == Outcome::Invalid) {
-            EXPECT_FALSE(files.ValidProgram());
-        }
+        EXPECT_TRUE(c.outcome != Outcome::Invalid || !files.ValidProgram());
     }
 }
 
-// A byte echoed wrong on both tries (the second try's comes `gap` bytes later) is never taken
-// as done: a board ident byte read is named in the question, a configuration write stops the
-// download before program mode, an ident write leaves the old ident and the link down.
+// Echoed wrong on both tries (`gap` bytes apart): an ident read is named in the question, a
+// configuration write stops before program mode, an ident write leaves the old ident, offline.
 TEST_F(ProgramDownloadTest, AByteEchoedWrongTwiceFailsTheDownloadWhereItIs) {
     const struct {
         char type;
@@ -192,5 +184,35 @@ INSTANTIATE_TEST_SUITE_P(Board, DownloadFaults, ::testing::Values(
     FaultCase{"NoExitAcknowledge", "program_no_exit_ack = 1", Outcome::NoExitAck, "PLC did not Exit Program Mode!", 3}),
     [](const auto& p) { return std::string(p.param.name); });
 // clang-format on
+
+// Leaving program mode sends 0xFF alone (a partial record filled first), without link retries.
+using ProgramModeExitTest = ProgramFixture;
+
+TEST_F(ProgramModeExitTest, FillsAPartialRecordAndSendsNoRetries) {
+    const struct {
+        bool programMode;
+        QByteArray partialRecord; // sent after entering program mode
+        bool silent, left;
+        int bytes;
+    } cases[] = {
+        {false, {}, false, true, 2},
+        {true, {}, false, true, 2},
+        {true, QByteArray::fromHex("104000") + QByteArray(5, '\x11'), false, true, 13},
+        {true, QByteArray("\x02", 1), false, true, 6}, // after the count byte
+        {true, {}, true, false, 262},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        if (c.programMode) transfer.enterProgramMode();
+        for (const char b : c.partialRecord)
+            port.send(quint8(b));
+        board.faults().silent = c.silent;
+        const ProgramModeExit r = leaveProgramMode(port, 262, 5);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.bytesSent, c.bytes);
+        EXPECT_TRUE(c.silent || !board.inProgramMode());
+        EXPECT_TRUE(prompt.boxes.empty()); // no retry box
+    }
+}
 
 } // namespace

@@ -9,6 +9,10 @@
 
 namespace kalvex::test {
 
+// Sixteen data bytes 0x01..0x10 at 0x4000 with the record checksum, an LL = 0 line, the end.
+inline const QByteArray kRecord = ":104000000102030405060708090A0B0C0D0E0F1028\r\n";
+inline const QByteArray kHex = kRecord + ":0000000000\r\n" + ":00000001FF\r\n";
+
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

@@ -32,9 +32,12 @@ class ProgramUploadTest : public ProgramFixture {
     }
 };
 
+// A wrong echo once (the first image read's high address byte) is read again, never "00".
 TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
     write("LINE1.ovp", "D");
-    board.poke(61424 + 3, 0xEA); // an ident byte beyond ASCII stays one byte in the file
+    board.poke(61424 + 3, 0xEA);       // an ident byte beyond ASCII stays one byte in the file
+    ASSERT_TRUE(link.readValue("B0")); // read mode is set: the ident reads are bytes 1-20
+    board.faults().wrongEchoAt = {board.receivedCount() + 21};
     ASSERT_EQ(upload(), Outcome::Complete);
     EXPECT_EQ(read("LINE1.rev"), QByteArray("KVX\xEA"
                                             "1D07:707\r\n"));
@@ -56,26 +59,13 @@ TEST_F(ProgramUploadTest, ConfigurationBoardWritesItsLcfLine) {
     EXPECT_EQ(read("LINE1.hex").count('\n'), 0x2000 / 16 + 1);
 }
 
-// A wrong echo spoils a read: tried once more it is right (spoilt twice, below, it fails the
-// upload), never becoming "00" in a file.
-TEST_F(ProgramUploadTest, AReadEchoedWrongOnceIsReadAgain) {
-    write("LINE1.ovp", "D");
-    link.RSRead("B0"); // read mode is set: the ident reads are bytes 1-20
-    // The high address byte of the first image read comes back wrong once: read again.
-    board.faults().wrongEchoAt = {board.receivedCount() + 21};
-    ASSERT_EQ(upload(), Outcome::Complete);
-    EXPECT_TRUE(hexHoldsTheBoardImage());
-}
-
-// The files are written whole before any replaces its old one: the second or third failing,
-// like a board silent mid-image or a read echoed wrong twice, leaves the old set as it was, the
-// link offline after a failed read, and the box says why.
+// The files are written whole before any replaces its old one: a failure leaves the old set,
+// the link offline after a failed read, and the box says why.
 TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
     struct Case {
         const char* blocked; // hex, rev, lcf are written in this order; "": a failed read
-        bool folder; // a folder in its place, else a link into a missing folder; for a failed
-                     // read: the first image read's high address byte echoed wrong twice, else
-                     // the board silent mid-image
+        bool folder; // a folder in its place, else a dangling link; for a failed read: a wrong
+                     // echo twice, else the board silent mid-image
         const char* why;
         Outcome outcome;
     };
@@ -104,7 +94,7 @@ TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
         else if (!c.folder)
             board.faults().silentAfter = board.receivedCount() + 500;
         else {
-            link.RSRead("B0"); // read mode is set: the ident reads are bytes 1-20
+            ASSERT_TRUE(link.readValue("B0")); // read mode is set: the ident reads are bytes 1-20
             board.faults().wrongEchoAt = {board.receivedCount() + 21, board.receivedCount() + 25};
         }
         prompt.boxes.clear();

@@ -1,4 +1,5 @@
 #include "ShellFixture.h"
+#include "data/LinkNotes.h"
 
 #include <QtTest/QTest>
 
@@ -7,9 +8,8 @@ namespace {
 
 using OnlineMode = ShellFixture;
 
-// Every way to change the mode, from a fresh offline start: the port, the link, the mode panel,
-// the menu ticks, the toolbar and the passcode item follow, or all stay offline when the board
-// or the port fails.
+// Every way to change the mode: the port, the link, the mode panel, the menu ticks, the toolbar
+// and the passcode item follow, or all stay offline when the board or the port fails.
 TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     enum Fault { None, Silent, LostAfterOpen, PortWontOpen };
     const auto click = [this](int index) {
@@ -80,16 +80,6 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     }
 }
 
-TEST_F(OnlineMode, TheSpindleCountIsReadOncePerRun) {
-    board.setValue("B52", 36);
-    item("mnuViewOnline")->trigger();
-    EXPECT_EQ(state.gSpindleCount, 36);
-    item("mnuViewOffline")->trigger();
-    board.setValue("B52", 24);
-    item("mnuViewOnline")->trigger();
-    EXPECT_EQ(state.gSpindleCount, 36);
-}
-
 // The box offers only what the board sent; an empty or cancelled answer writes nothing.
 TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
     const struct {
@@ -113,6 +103,53 @@ TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
         EXPECT_EQ(board.value("W1298"), c.after);
         EXPECT_EQ(board.writes().empty(), c.answer != "4321");
     }
+}
+
+// Going online sends the attention byte, the read-mode handshake (2 bytes), then B52's high
+// byte as the 4th.
+TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePerRun) {
+    const struct {
+        const char* what;
+        int b52;
+        bool wrongEcho;
+        bool knownAtOnce, knownAfterTick;
+    } cases[] = {{"wrong echo on B52", 36, true, false, true},
+                 {"a count no machine has", 0, false, false, false},
+                 {"a good count", 36, false, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        item("mnuViewOffline")->trigger();
+        state.gBoardReadDone = state.gSpindleCountKnown = false;
+        state.gSpindleCount = 24;
+        board.setValue("B52", c.b52);
+        if (c.wrongEcho) board.faults().wrongEchoAt = {board.receivedCount() + 4};
+        item("mnuViewOnline")->trigger();
+        ASSERT_TRUE(link.OnlineMode()); // a wrong echo is no lost link
+        EXPECT_EQ(state.gSpindleCountKnown, c.knownAtOnce);
+        window->tmrBackgroungUpdate_Timer(); // tries again
+        EXPECT_EQ(state.gSpindleCountKnown, c.knownAfterTick);
+        EXPECT_EQ(state.gBoardReadDone, c.knownAfterTick);
+        EXPECT_EQ(state.gSpindleCount, c.knownAfterTick ? 36 : 24);
+        board.faults().wrongEchoAt.clear();
+    }
+    item("mnuViewOffline")->trigger();
+    board.setValue("B52", 24);
+    item("mnuViewOnline")->trigger();
+    EXPECT_EQ(state.gSpindleCount, 36);
+}
+
+// Write mode (2 bytes), then the high address byte: wrong on both tries (the second try's
+// handshake takes three 0xFF, as the board first takes one for the address low byte).
+TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
+    goOnline();
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    EXPECT_FALSE(link.writeValue("W1092", "650"));
+    const QString note = notWrittenText("W1092", "650", LinkFailure::WrongEcho);
+    EXPECT_EQ(status(), note);
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), note); // held a while against the next alarm text
+    EXPECT_TRUE(panel(StatusBar::Mode)->toolTip().contains("2 wrong echoes (1 writes sent again)"))
+        << qPrintable(panel(StatusBar::Mode)->toolTip());
 }
 
 } // namespace

@@ -11,8 +11,7 @@ void ensureApplication() {
     static int argc = 1;
     static char name[] = "kalvex_tests_shell";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    Q_UNUSED(app);
+    if (!qApp) new QApplication(argc, argv);
 }
 
 void ShellFixture::SetUp() {

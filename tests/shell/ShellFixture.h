@@ -15,7 +15,7 @@
 
 namespace kalvex::test {
 
-// One QApplication for the whole test program, made on first use.
+// One QApplication for a test program without the widget tests' main.
 void ensureApplication();
 
 // Answers the file dialogs from a list; an empty list cancels.

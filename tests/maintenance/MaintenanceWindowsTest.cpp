@@ -1,8 +1,10 @@
-// The Target Board Interface on the simulated board, stepped as its event loop would.
-#include "widgets/maintenance/frmTargetBoard.h"
+// The program transfer window, File > Download Program, and the Target Board Interface.
 #include "ProgramFixture.h"
 #include "data/AppState.h"
+#include "data/program/ProgramDownload.h"
 #include "shell/ShellFixture.h"
+#include "widgets/maintenance/frmDownloadProg.h"
+#include "widgets/maintenance/frmTargetBoard.h"
 #include "widgets/pages/RefreshLoop.h"
 
 #include <QLabel>
@@ -18,12 +20,108 @@ using namespace kalvex::test;
 
 namespace {
 
-class TargetBoardWindow : public ProgramFixture {
+class DownloadWindow : public ProgramFixture {
   protected:
     void SetUp() override {
-        ensureApplication();
         ProgramFixture::SetUp();
+        QByteArray hex;
+        for (int i = 0; i < 40; ++i)
+            hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
+                   QByteArray(32, '1') + "\r\n";
+        writeProgram(hex);
+        files.DownloadFile(path("LINE1.ovp"));
+        prompt.answer(MsgAnswer::Yes);
     }
+};
+
+// The label changes with the transfer's state at once; the address moves on the next tick.
+TEST_F(DownloadWindow, TextsFollowTheTransferState) {
+    using S = ProgramState;
+    const std::tuple<int, ProgramState, const char*> cases[] = {
+        {0, S::Downloading, "Writing to Program Address: 4010H"},
+        {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "},
+        {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "},
+        {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "},
+        {1, S::Downloading, "Reading Program at Address: "},
+    };
+    ProgramDownload run(transfer, files, prompt);
+    frmDownloadProg w(transfer, run);
+    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
+    for (const auto& [mode, state, label] : cases) {
+        w.SetTransferMode(mode);
+        transfer.setState(state);
+        EXPECT_EQ(w.labelText(), label) << int(state);
+    }
+    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
+    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
+    w.SetTransferMode(0);
+    transfer.setState(S::Downloading);
+    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
+    w.Timer1_Timer();
+    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
+}
+
+TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
+    ProgramDownload run(transfer, files, prompt);
+    frmDownloadProg w(transfer, run);
+    size_t records = 0, mostPerStep = 0;
+    QObject::connect(&w, &frmDownloadProg::stepped, [&] {
+        mostPerStep = std::max(mostPerStep, board.programLog().size() - records);
+        records = board.programLog().size();
+    });
+    w.show();
+    for (int steps = 0; !run.finished() && steps < 1000; ++steps) {
+        if (run.waitUntilUs() > 0) clock.sleepUntilUs(run.waitUntilUs()); // board pauses
+        QTest::qWait(run.waitUntilUs() > 0 ? 25 : 0); // one step per event-loop pass
+        w.close();
+        QTest::keyClick(&w, Qt::Key_Escape);
+        EXPECT_TRUE(run.finished() || w.isVisible());
+    }
+    EXPECT_EQ(records, 40u);
+    EXPECT_EQ(mostPerStep, 1u);
+    EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Complete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
+}
+
+// The offline question, the file dialog, the question naming the file, the window; the
+// background timer stopped meanwhile.
+using DownloadMenu = ShellFixture;
+
+TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
+    const QString ovp = home.filePath("LINE1.ovp");
+    writeProgramSet(QDir(home.path()), kHex);
+    chooser.answers = {ovp};
+    state.gProgramFilePath = home.filePath("OLD.ovp");
+    QTimer* background = child<QTimer>("tmrBackgroungUpdate");
+    background->start();
+    bool timerStopped = false;
+    prompt.answer(MsgAnswer::Yes); // Program Offline
+    prompt.answer(MsgAnswer::Yes); // You are about to download ...
+    prompt.answerWith([&](const Box&) {
+        timerStopped = !background->isActive();
+        return MsgAnswer::Yes;
+    });
+    item("mnuFileDownloadProgram")->trigger();
+
+    ASSERT_EQ(prompt.boxes.size(), 4u);
+    EXPECT_EQ(prompt.boxes[0].title, "Program Offline");
+    EXPECT_EQ(chooser.initialPaths, std::vector<QString>{home.filePath("OLD.ovp")});
+    EXPECT_EQ(state.gProgramFilePath, ovp);
+    EXPECT_EQ(prompt.boxes[1].text, "You are about to download \"LINE1.ovp\" to the "
+                                    "P9100.\r\n\r\nDo you wish to continue?");
+    EXPECT_TRUE(timerStopped);
+    EXPECT_EQ(prompt.boxes[3].text, "Program Download Complete!");
+    EXPECT_TRUE(background->isActive());
+    EXPECT_EQ(mode(), "ONLINE");
+    EXPECT_EQ(board.peek(0x400F), 0x10);
+    background->stop();
+}
+
+class TargetBoardWindow : public ProgramFixture {
+  protected:
     void open(char type, const QByteArray& rev = "KVX91D07:707\r\n") {
         writeProgram(":00000001FF\r\n", type, rev);
         window = std::make_unique<frmTargetBoard>(TargetBoardContext{state, link, prompt, {}});
@@ -129,9 +227,8 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     QCoreApplication::processEvents(); // the range message follows the key
     ASSERT_FALSE(prompt.boxes.empty());
     EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
-}
 
-TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
+    // A processor board: its CO-CPU line, no clock.
     setState("B8175 = 3\n");
     open('2');
     firstPass();
@@ -143,11 +240,10 @@ TEST_F(TargetBoardWindow, ProcessorBoardShowsItsCoCpuLineAndNoClock) {
     EXPECT_FALSE(widget("cmdSetTime")->isEnabled());
 }
 
-// Asked first; a write that fails twice (B8178's high address byte, and again on the retry) is
-// said, the codes read again at once, and the byte the resynchronisation stored (B8191 from 1 to
-// 255) named. Then it goes through: four registers cleared in order and the codes read again.
-TEST_F(TargetBoardWindow, ResetAsksClearsFourRegistersInOrderAndSaysWhenAWriteFailed) {
-    setState("B8176 = 10\nB8178 = 4\nB8191 = 1\nsticky_fault = 10\n");
+// Asked first; B8178's write failing twice is said, the codes read again at once, and the byte
+// the resynchronisation stored (B8191 from 1 to 255) named.
+TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
+    setState("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
     firstPass();
     auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
@@ -168,17 +264,6 @@ TEST_F(TargetBoardWindow, ResetAsksClearsFourRegistersInOrderAndSaysWhenAWriteFa
     EXPECT_FALSE(window->firstPassDone());
     firstPass();
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    ASSERT_TRUE(reset->isEnabled());
-
-    clearTranscript();
-    prompt.answer(MsgAnswer::Yes);
-    reset->click();
-    EXPECT_EQ(test::memoryWrites(board),
-              (std::vector<std::pair<int, int>>{{8178, 0}, {8179, 0}, {8177, 0}, {8176, 0}}));
-    EXPECT_FALSE(window->firstPassDone());
-    firstPass();
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH"); // it came back
-    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: Code = 00H");
     EXPECT_TRUE(reset->isEnabled());
 }
 
