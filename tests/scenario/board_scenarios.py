@@ -11,8 +11,7 @@ LCF = "E" + "0" * 34 + "1001" + "1000%"
 
 
 def program_set(k, board="D"):
-    """LINE1.ovp, .rev (ident KVX91D07, checksum 167, revision 7), .hex and .lcf in the run's
-    folder."""
+    """LINE1.ovp, .rev (ident KVX91D07, revision 7), .hex and .lcf in the run's folder."""
     for ext, text in (("ovp", board), ("rev", "KVX91D07:707"), ("hex", ":00000001FF"),
                       ("lcf", LCF)):
         path = k.write_file("program/LINE1." + ext, text + "\r\n")
@@ -20,8 +19,6 @@ def program_set(k, board="D"):
 
 
 def open_board(k, path, by_menu=False, online=True):
-    """F5 (or View > Target Board Interface) and the program file. Online, the main window's
-    first reads come first, and the fault box they may raise is answered."""
     if online:
         k.through_boxes(lambda s: s.mode("ONLINE") and not s.boxes() and not s.shown("FaultBox")
                         and len(s.one("STATUS").text) > len("System Message:"), "the first reads")
@@ -31,7 +28,6 @@ def open_board(k, path, by_menu=False, online=True):
         k.key("F5")
     k.save_as(path)
     k.wait_for(lambda s: s.shown("frmTargetBoard"), "the Target Board Interface")
-    # The first pass: the ident tab until the board's ident shows, then back to the codes.
     k.click_widget(k.snapshot().one(text=TABS[1]))
     s = k.wait_for(lambda s: s.find("lblRevIdentInPLC0", "KVX91D07") and s, "the first pass")
     k.click_widget(s.one(text=TABS[0]))
@@ -48,31 +44,26 @@ def close_with_escape(k):
 
 
 def walk_every_field(k):
-    """Every tab by mouse and access key; Enter and Esc in every field; Tab around."""
-    problems = []
+    """Every tab, Enter and Esc in every field, Tab around: no box."""
     for tab, fields in enumerate(TAB_FIELDS):
         k.click_widget(k.snapshot().one(text=TABS[tab]))
         s = k.snapshot()
         for name in (f for f in fields if s.shown(f)):  # (rows this board has)
             for key in ("Return", "Escape"):
                 k.click_widget(s.one(name))
-                k.key(key)
-            problems += k.dismiss_boxes()
-        k.key(*["Tab"] * 10, *["shift+Tab"] * 10, delay=20)
-        problems += k.dismiss_boxes()
-    k.key("alt+p", "alt+s", "alt+e", "alt+f")
-    return problems
+                k.calm(key)
+        k.calm(*["Tab"] * 10, *["shift+Tab"] * 10)
+    k.calm("alt+p", "alt+s", "alt+e", "alt+f")
 
 
 def reset_faults_clears_four_registers_in_order(screen):
-    """Fault 0AH with its placeholder text and Reset enabled; Reset writes 0 to the four
-    registers in order and the codes read back 0; a sticky fault comes back and is shown."""
+    """Fault 0AH shown; Reset zeroes four registers in order; the codes read back (sticky: 0AH)."""
     state = "B8176 = 10\nB8177 = 10\nB8179 = 3\nB8178 = 4\n"
     for sticky, shown in (("", "00H"), ("sticky_fault = 10\n", "0AH")):
         with screen.start("--online", state=state + sticky) as k:
             k.wait_for(lambda s: s.shown("FaultBox"), "the main window's fault box")
             s = open_board(k, program_set(k))
-            texts = [s.one(n).text for n in ("lblTargetBoard0", "txtTargetBoard0", "lblTargetBoard4")]
+            texts = [s.one(n[:3] + "TargetBoard" + n[3]).text for n in ("lbl0", "txt0", "lbl4")]
             check(texts == ["Current Fault: Code = 0AH", "Fault Code (0AH): no text installed "
                             "for this code", "Current Comm Error: Code = 03H"], "shown: %s" % texts)
             k.key("alt+r")
@@ -88,8 +79,7 @@ def reset_faults_clears_four_registers_in_order(screen):
 
 
 def set_clock_writes_one_instant(screen):
-    """Q7610 program, PC clock at 5 Jan 2005 10:20:30: Set to Current Date writes 1, 5, 05
-    and Set to Current Time one consistent time; address 33 is refused and not written."""
+    """Q7610: Set Date and Set Time write the PC clock's one instant; address 33 is refused."""
     k = screen.start("--online", "--pc-clock", "2005-01-05T10:20:30")
     open_board(k, program_set(k, "A"))
     k.key("alt+e")
@@ -115,7 +105,7 @@ def set_clock_writes_one_instant(screen):
 
 
 def silent_board_shows_offline(screen):
-    """A silent board when the window opens: the offline texts, no hang, closed with Esc."""
+    """A silent board as the window opens: the offline texts, no hang, closed with Esc."""
     k = screen.start(state="silent = 1\n")
     k.key("F5")
     k.save_as(program_set(k))

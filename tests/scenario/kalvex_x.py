@@ -1,6 +1,5 @@
-"""The built kalvex on its simulator under Xvfb and openbox, driven with real X input (xdotool).
-On SIGUSR1 it dumps (KALVEX_SIM_DUMP) the simulator's memory, the writes it received and the
-visible widgets: every wait is for such a condition, with a deadline."""
+"""kalvex on its simulator under Xvfb and openbox, driven by xdotool; on SIGUSR1 it dumps
+(KALVEX_SIM_DUMP) the board's memory, the writes received and the visible widgets."""
 
 import ctypes
 import os
@@ -15,8 +14,7 @@ NORMAL = "System Message:  All Faults Normal"
 ALARMS = "System Message:  Alarm(s) Active in P9100"
 
 
-# Board cells the running machine changes by itself: speeds, counters, resolver, the I/O words
-# (F17 in byte 34), trips, blow-off causes, solenoid response times, the DF1 gateway's traffic.
+# Board cells the running machine changes itself (speeds, counters, I/O, trips, DF1 traffic...).
 MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
                                     (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
                                     (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
@@ -35,7 +33,6 @@ def check(condition, message):
 
 
 def wait_until(condition, what, timeout=30, interval=0.05):
-    """Polls a condition until it holds; returns what it returned."""
     deadline = time.time() + timeout
     while not (result := condition()):
         check(time.time() < deadline, "timed out waiting for " + what)
@@ -44,21 +41,19 @@ def wait_until(condition, what, timeout=30, interval=0.05):
 
 
 def spawn(command, **kwargs):
-    """A child that ends with this runner (prctl 1: PR_SET_PDEATHSIG), as a CTest timeout kills
-    only the runner, and an Xvfb left holding CTest's output keeps CTest waiting."""
+    """A child that ends with this runner (PR_SET_PDEATHSIG): a CTest timeout kills only it."""
     kwargs.setdefault("stdout", subprocess.DEVNULL)
     return subprocess.Popen(command, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
                             **kwargs)
 
 
 def stop(process, grace=10):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(grace)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+    process.terminate()
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 def read(path, mode="rb"):
@@ -117,8 +112,7 @@ class Screen:
         return folder
 
     def clean(self):
-        """Leaves the screen as a new one for the next scenario: its programs ended, its folders
-        removed, no window left, no mouse button held, openbox running and managing."""
+        """A new screen for the next scenario: no program, folder, window or held button left."""
         for p in self.processes:
             stop(p)
         for cleanup in self.cleanups:
@@ -146,7 +140,7 @@ class Snapshot:
     def __init__(self, dump_text, widgets_text="-\t-"):
         lines, wl = dump_text.splitlines(), widgets_text.splitlines()
         self.memory = bytes.fromhex(lines[0].split()[1])
-        self.writes = [tuple(int(v) for v in l.split()[1:]) for l in lines if l.startswith("write ")]
+        self.writes = [tuple(map(int, l.split()[1:])) for l in lines if l.startswith("write ")]
         self.program_mode = "mode program" in lines
         self.focus = wl[0].split("\t")[1]
         self.widgets = [Widget(f[0], *map(int, f[1:5]), f[5] if len(f) > 5 else "")
@@ -179,9 +173,7 @@ class Snapshot:
 
 
 class Kalvex:
-    """One run of the program on its simulator. config: its settings' folder (default: a fresh
-    one); start_box: a box comes before the main window can be activated. `started`: the main
-    window shown; `first`: online, when started --online."""
+    """One run on its simulator; start_box: a box comes before the main window is activated."""
 
     def __init__(self, screen, *args, state=None, config=None, env=None, home=None,
                  start_box=False):
@@ -208,8 +200,11 @@ class Kalvex:
             names = [self.xdo("getwindowname", w).strip() for w in shown]
             raise AssertionError("%s; windows shown: %s; stderr: %s" % (
                 e, names, (read(os.path.join(self.dir, "stderr"), "r") or "")[-2000:])) from None
+        def active():  # (openbox drops a request made before it manages the window)
+            mine = self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid)
+            return mine or self.xdo("windowactivate", self.window) and False
         if not start_box:
-            self.activate()
+            wait_until(active, "a window of the program to be active")
             self.started = self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-"
                                          and s, "the main window")
             if "--online" in args:
@@ -217,15 +212,6 @@ class Kalvex:
 
     def write_file(self, name, text):
         return write(os.path.join(self.dir, name), text)
-
-    def activate(self):
-        """Asks openbox for the main window until one of the program's is active: a request made
-        before openbox manages it is dropped, and a box (a faulted board's) may take it."""
-        def active():
-            if self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid):
-                return True
-            self.xdo("windowactivate", self.window)
-        wait_until(active, "a window of the program to be active")
 
     def close(self):
         stop(self.process)
@@ -245,8 +231,7 @@ class Kalvex:
         self.settle()
 
     def click(self, x, y, button=1, action="click"):
-        # (mousemove --sync would wait forever when the pointer is already there; moved first,
-        # so the widget under it sees the pointer enter before the press)
+        # (moved first, not --sync: it never returns when the pointer is already there)
         self.xdo("mousemove", str(x), str(y))
         self.settle()
         self.xdo(action, str(button))
@@ -279,12 +264,10 @@ class Kalvex:
         self.snapshot()
 
     def toggle_cable(self):
-        """Silences the simulated board, or makes it answer again."""
         self.process.send_signal(signal.SIGUSR2)
         self.settle()  # (a dump requested right after may be handled first)
 
     def menu(self, title, item):
-        """Opens a menu with the mouse and chooses an item."""
         self.click_widget(self.snapshot().one("QMenuBar:" + title))
         self.click_widget(self.wait_for(lambda s: [w for w in s.widgets if w.name.endswith(
             ":" + item) and not w.name.startswith("QMenuBar")], "menu item " + item)[0])
@@ -298,7 +281,6 @@ class Kalvex:
         return self.wait_for(lambda s: s.mode("ONLINE") and condition(s) and s, "online again")
 
     def enter(self, text, *keys):
-        """The focused field's text replaced, then the keys."""
         self.key("ctrl+a")
         self.xdo("type", "--delay", "40", text)
         self.settle()
@@ -306,7 +288,6 @@ class Kalvex:
             self.key(*keys)
 
     def save_as(self, path):
-        """The file dialog: the path typed and accepted."""
         self.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog", 60)
         self.enter(path, "Return")
 
@@ -316,7 +297,6 @@ class Kalvex:
                              what, timeout)
 
     def through_boxes(self, condition, what, key="Return"):
-        """Waits for the condition, answering any box on the way; returns the snapshot."""
         def met():
             s = self.snapshot()
             if condition(s):
@@ -326,14 +306,12 @@ class Kalvex:
         return wait_until(met, what)
 
     def reply(self, what, key="Return"):
-        """The box that comes answered; its text."""
         text = self.box(what)
         self.answer(key)
         return text
 
     def answer(self, key="Return"):
-        """Answers the box shown and waits until it has gone: a button pressed by a key clicks a
-        moment later; the next box, even one with the same text, is a new window."""
+        """Answers the box shown and waits until it has gone (the next box is a new window)."""
         def shown():
             return [(b.text, b.w, b.h) for b in self.snapshot().boxes()], \
                 self.xdo("getactivewindow").strip()
@@ -343,8 +321,13 @@ class Kalvex:
         self.key(key)
         wait_until(lambda: shown() != before, "the box answered")
 
+    def calm(self, *keys, delay=20):
+        if keys:
+            self.key(*keys, delay=delay)
+        boxes = self.dismiss_boxes()
+        check(not boxes, "boxes after %s: %s" % (" ".join(keys)[:80], boxes))
+
     def dismiss_boxes(self):
-        """Answers every message box shown with Return; returns their texts."""
         texts = []
         while len(texts) < 20 and (boxes := self.snapshot().boxes()):
             texts.append(boxes[0].text)
@@ -390,8 +373,7 @@ class Kalvex:
             return self.snapshot()
 
     def hold(self, condition, what, seconds, turns=10):
-        """Checks the condition in every snapshot for some seconds and turns of the event loop
-        (what must not happen, such as a repeating arrow, shows in that time)."""
+        """The condition holds in every snapshot for some seconds and turns of the event loop."""
         deadline, seen = time.time() + seconds, 0
         while True:
             s = self.snapshot()

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Real-input scenarios. Usage: scenarios.py KALVEX GROUP|NAME... (a group: GROUP_scenarios.py)
-All run in turn on one X server, each on a clean screen, whatever fails. Exit status 0 when all
-pass, 1 when any failed (named at the end), 77 (skipped) when there is no Xvfb."""
+"""Usage: scenarios.py KALVEX GROUP|NAME... Runs each on a clean screen of one X server; exit
+status 0 when all pass, 1 when any failed, 77 (skipped) without Xvfb."""
 
 import importlib
 import shutil
@@ -28,14 +27,13 @@ def passed(screen, scenario):
     try:
         screen.clean()
         scenario(screen)
-        print("PASS %s (%.1f s)" % (scenario.__name__, time.time() - start))
+        print("PASS %s (%.1f s)" % (scenario.__name__, time.time() - start), flush=True)
         return True
     except AssertionError as e:
-        print("FAIL %s (%.1f s): %s" % (scenario.__name__, time.time() - start, e))
+        print("FAIL %s (%.1f s): %s" % (scenario.__name__, time.time() - start, e), flush=True)
     except Exception:
         print("ERROR %s" % scenario.__name__)
         traceback.print_exc(file=sys.stdout)
-    finally:
         sys.stdout.flush()
     return False
 

@@ -1,5 +1,4 @@
-"""Real-input scenarios of a signal during a download: the program stops at a safe point, and
-the next start says what the board holds."""
+"""A signal during a download: a stop at a safe point; the next start says what the board holds."""
 
 import os
 import signal
@@ -48,8 +47,7 @@ def download_all(screen, sig, status, *phrases):
 
 
 def sigterm_during_download_all(screen):
-    """SIGTERM during Download All at 9600 baud: exit 143, every ductor word holds its old or
-    its new value, and the next start says where the download stopped."""
+    """SIGTERM during Download All: exit 143, no word torn, the next start says where it stopped."""
     k = download_all(screen, signal.SIGTERM, 143, "was stopped after item", "of 1747")
     words = [k.final().word(a) for a in LABEL_WORDS]
     torn = [(a, w) for a, w in zip(LABEL_WORDS, words) if w not in (OLD, NEW)]
@@ -58,15 +56,13 @@ def sigterm_during_download_all(screen):
 
 
 def sigkill_during_download_all(screen):
-    """SIGKILL gives no clean path: the next start says the download was interrupted from the
-    marker it left."""
+    """SIGKILL: the next start says from the marker left that the download was interrupted."""
     download_all(screen, signal.SIGKILL, -signal.SIGKILL, "was interrupted after item",
                  "neither")
 
 
 def sigterm_during_program_download(screen):
-    """SIGTERM while records stream at 9600 baud: exit 143 with the board out of program mode
-    and the ident untouched; the next start names the interrupted download."""
+    """SIGTERM while records stream: exit 143, the board out of program mode, ident untouched."""
     config = screen.scratch("config")
     with screen.start("--online", "--baud", "9600", config=config) as k:
         path = program_set(k)

@@ -1,5 +1,4 @@
-"""Real-input scenarios of the Simulator Panel (the program learns of its changes only through
-the link), the machine history, and a count the board did not send."""
+"""Real-input scenarios of the Simulator Panel, the machine history and a count not read."""
 
 import os
 import subprocess
@@ -10,7 +9,6 @@ TARGET = 2088  # B2088: the Q.C. blow-off target, spindles first, then blanket a
 
 
 def open_panel(k, tab, control):
-    """View > Simulator Panel, then one of its tabs."""
     k.menu("&View", "Simulator &Panel")
     s = k.wait_for(lambda s: s.shown("tabSimulator") and s, "the Simulator Panel")
     tabs = [w for w in s.widgets if w.name.startswith("qt_tabwidget_tabbar.tab") and w.text == tab]
@@ -24,9 +22,7 @@ def status(k, text, what):
 
 
 def alarm_raised_from_the_simulator_panel(screen):
-    """Alarm bit 3 ticked in the panel: the board's W98 holds it and the status bar reports the
-    alarm from its own read; the program writes nothing. The panel opens again by itself on the
-    next start, where a timeline raises the alarm; closed with its own button, it stays closed."""
+    """Alarm 3 ticked: W98 holds it, the status bar reads it, nothing written; the panel reopens."""
     config = screen.scratch("config")
     with screen.start("--online", config=config) as k:
         status(k, NORMAL, "no alarm at first")
@@ -46,8 +42,7 @@ def alarm_raised_from_the_simulator_panel(screen):
 
 
 def cable_pulled_from_the_simulator_panel(screen):
-    """Silent now: the program's next read times out and offers a retry; Cancel takes it
-    offline. Cable back and Online Data: it is online and reading again."""
+    """Silent: the next read offers a retry, Cancel goes offline; cable back, F3 reads again."""
     k = screen.start("--online")
     status(k, NORMAL, "online")
     k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
@@ -61,9 +56,7 @@ def cable_pulled_from_the_simulator_panel(screen):
 
 
 def history_lists_the_alarm_and_exports_it(screen):
-    """Online on the Main Display while the simulator raises and clears alarm 1: View > History
-    lists both, the export of the shown rows is byte for byte what kalvex-cli prints for the
-    same events, and the samples file holds the counters read."""
+    """Alarm 1 raised and cleared: History's export equals kalvex-cli's; counters sampled."""
     work = screen.scratch("history")
     timeline = write(os.path.join(work, "alarm.timeline"), "at 2s alarm 1 on\nat 5s alarm 1 off\n")
     data = os.path.join(work, "data")
@@ -97,9 +90,8 @@ def targets(snapshot):
 
 
 def blanket_blowoff_never_aims_at_a_spindle_count_not_read(screen):
-    """With B52 (the spindle count) 0, Blanket and Mandrel Blow-off send nothing, Single still
-    works; with a wrong echo on the B52 read as it goes online (its 4th byte), Blanket waits
-    for the count read again and aims past the 36th spindle, never at spindle 1."""
+    """B52 (spindles) 0: Blanket and Mandrel send nothing, Single works; a wrong echo on the B52
+    read (4th byte): Blanket waits for a good read and aims past spindle 36, never at 1."""
     with screen.start("--online", state="spindles = 0\nB2088 = 5\n") as k:
         s = k.wait_for(lambda s: s.shown("cmdBlanketBlowoff")
                        and s.one("txtSpindleBlowoff").text == "5" and s, "the Main Display")
