@@ -1,5 +1,4 @@
-// kalvex-cli on a board simulated in this process: what the library tests beneath cannot see,
-// the options, exit codes, messages and files.
+// kalvex-cli's own part: options, exit codes, messages and files (the rest: the library tests).
 #include "data/AppState.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
@@ -89,7 +88,6 @@ class Cli : public test::CliBoard {
         server.withBoard(
             [&](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + after}; });
     }
-    CliRun pls(const QStringList& args) { return cli(QStringList{"pls"} + args); }
     // Records of 16 random bytes from `start`, `size` bytes in all, and the end record.
     static QByteArray records(int start, int size) {
         QByteArray hex, line(16, 0);
@@ -161,8 +159,7 @@ TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
     EXPECT_EQ(status["board"].toObject()["name"].toString(), "KVX91D07");
 }
 
-// Refused before the port opens: nothing reaches the board, no file is written or replaced; then
-// the questions answered by their options.
+// Refused before the port opens: no byte sent, no file written; then the options that answer.
 TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
     ASSERT_EQ(mkfifo(qPrintable(path("fifo")), 0600), 0);
     ASSERT_EQ(mkfifo(qPrintable(path("FIFO.rev")), 0600), 0);
@@ -198,8 +195,7 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
         {{"--simulate", "--state", "fifo", "info"}, 3, "not a regular file"},
         {{"--simulate", "--state", "big.state", "info"}, 3, "big.state: line 1"},
         {{"--simulate", "--state", "byte.state", "info"}, 3, "from 0 to 255"},
-        // Data: bad options and files, an output without --force, the input as output, a file of
-        // another version without --yes, an item on another cell than the tag map's.
+        // Data: options, files, outputs, versions, items on another cell than the tag map's.
         {{"upload", "most", "-o", "x.sdt"}, 1, "most"},
         {{"upload", "all"}, 1, "--output is required"},
         {{"upload", "setup", "--labels", "1-2", "-o", "x.sdt"}, 1, "labels set only"},
@@ -245,7 +241,7 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
         EXPECT_EQ(received(), before);
     }
     // The PLS's own range check answers this one; still nothing is programmed.
-    expectFailure(pls({"setpoint", "3", "360", "20"}), 1,
+    expectFailure(cli({"pls", "setpoint", "3", "360", "20"}), 1,
                   "Setpoint setting 360 is greater than scale factor.");
     server.withBoard([](sim::Board& b) { EXPECT_EQ(b.pls().writes, 0); });
     EXPECT_TRUE(writes().empty());
@@ -259,24 +255,32 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
     EXPECT_EQ(boardValue("B8176"), 5);
 }
 
-// A request that did not complete exits 2 and says what failed; nothing false is printed. A silent
-// board is tried again (--retries) and the last line names the port and the ways to another.
+// Exit 2, what failed said, nothing printed; a silent board is tried --retries more times. A
+// failed item is never saved as read: no file unless --partial.
 TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
     const QString box = "kalvex-cli: WARNING - Communication Error!: Cannot Communicate with "
                         "Target Board.\nVerify RS-232 Cable is Connected Between\nCOMM Port "
                         "and PROG Port.";
     const QString port = "target board on " + server.slavePath() + " (9600 baud)";
     const auto silent = [](sim::Board& b) { b.faults().silent = true; };
+    const auto echo6 = [](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 6}; };
+    const QString item = "item 122 (W1092): wrong echo", box2 = "Error Processing Request";
+    setBoard("W1092", 650);
+    save("keep.sdt", state.gDefaultData);
+    const QByteArray kept = contents(path("keep.sdt"));
     // Arguments, the board's fault, what stderr says, and how many times the box text.
     const std::tuple<QStringList, std::function<void(sim::Board&)>, QStringList, int> cases[] = {
-        // Attention, then the mode handshake (2 bytes): the 4th byte is the first address byte. A
-        // write is sent twice; its second try starts at the 9th byte.
+        // Attention and mode handshake, then the address at byte 4; a write's second try at 9.
         // clang-format off
         {{"read", "W112"}, [](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 4}; }, {"read W112 failed: wrong echo from the board"}, 0},
         {{"write", "W300", "4660"}, [](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 4, b.receivedCount() + 9}; }, {"write W300 failed: wrong echo from the board"}, 0},
         {{"--retries", "1", "read", "W112"}, silent, {"Cannot Communicate with Target Board.", port, "ports --probe"}, 2},
         {{"board", "status"}, silent, {"Cannot Communicate with Target Board."}, 1},
         {{"pls", "clear", "1"}, [](sim::Board& b) { b.pls().neverReady = true; }, {"Cannot Determine PLS READY Mode Within Target Board."}, 0},
+        // Attention, mode handshake, item 0, then W1092 at byte 6.
+        {{"upload", "setup", "-o", "keep.sdt", "--force"}, echo6, {item, box2}, 0},
+        {{"upload", "setup", "-o", "partial.sdt", "--partial"}, echo6, {item, box2}, 0},
+        {{"upload", "setup", "-o", "keep.sdt", "--force"}, [](sim::Board& b) { b.faults().silentAfter = b.receivedCount() + 40; }, {"no answer", box2}, 1},
         // clang-format on
     };
     for (const auto& [args, fault, says, boxes] : cases) {
@@ -290,6 +294,10 @@ TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
             expectFailure(r, 2, part);
         EXPECT_EQ(r.err.count(box), boxes) << qPrintable(r.err);
     }
+    EXPECT_EQ(contents(path("keep.sdt")), kept);
+    const auto partial = readSetupFile(path("partial.sdt"), nullptr);
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->Value[122], 600); // the default: the failed read stored nothing
 }
 
 TEST_F(Cli, InfoNamesRevisionFaultAndSpindles) {
@@ -331,13 +339,11 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
         expectFailure(r, 3, says);
         EXPECT_FALSE(r.err.contains("Options >") || r.err.contains("ModemManager"));
     }
-    // RSPort.cfg must be written without --device; a support "folder" that is a file stops it.
+    // Without --device RSPort.cfg is written; a support "folder" that is a file stops it.
     write(path("support"), "x");
     expectFailure(cli({"info"}, false), 3, path("support/RSPort.cfg"));
 
-    // The denied text names the device's own group and the new login, once; later ones refer
-    // back to it. A busy port is another matter.
-    // The system's error, the device's group, whether the fix is told, what the text has and not.
+    // Denied: the device's group and the new login, once (then a reference); busy: another matter.
     const std::tuple<int, QString, bool, QStringList, QStringList> texts[] = {
         // clang-format off
         {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
@@ -452,8 +458,8 @@ TEST_F(Cli, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
     EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
-// upload all writes the whole set under this version, download all takes it back; an upload of
-// one set keeps the rest of its --base file. (Every item's value and place: TransferByCode.)
+// The whole set under this version and back; one set keeps the rest of --base (items:
+// TransferByCode).
 TEST_F(Cli, BackupAndRestoreEveryItem) {
     setBoard("W1092", 650);
     setBoard("B3250", 7);
@@ -462,10 +468,6 @@ TEST_F(Cli, BackupAndRestoreEveryItem) {
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->Version, "KALVEX_R" KALVEX_VERSION);
     EXPECT_EQ(std::pair(saved->Value[122], saved->Value[224]), std::pair(650, 7));
-    setBoard("W1092", 611);
-    ASSERT_EQ(cli({"download", "all", path("backup.sdt"), "--yes"}).code, 0);
-    EXPECT_EQ(boardValue("W1092"), 650);
-
     setBoard("W1092", 611);
     setBoard("B3250", 9);
     const CliRun labels = cli(
@@ -476,8 +478,7 @@ TEST_F(Cli, BackupAndRestoreEveryItem) {
     EXPECT_EQ(std::tuple(out->Value[122], out->Value[224], out->Value[144]), std::tuple(650, 9, 0));
 }
 
-// --verify reads every item back; a value the link refuses is named with its address, the rest
-// still goes.
+// --verify reads every item back; a refused value is named, the rest still goes.
 TEST_F(Cli, DownloadVerifiesAndLeavesOtherItemsAlone) {
     SetupData d = withValues({{122, 700}, {1746, 33}});
     save("d.sdt", d);
@@ -515,36 +516,7 @@ TEST_F(Cli, ExportAndDumpShowAFile) {
               QStringList({state.gProgramVersion, "0\tB1011\t0", "1746\tB1411\t-9"}));
 }
 
-// An item that failed is never reported as read: exit 2, the item named, no file unless
-// --partial (and then still exit 2).
-TEST_F(Cli, FailedItemsAreNamedAndSaveNothing) {
-    save("keep.sdt", state.gDefaultData);
-    const QByteArray before = contents(path("keep.sdt"));
-    // On a fresh board: attention, mode handshake, item 0, then W1092.
-    const std::tuple<QStringList, const char*, const char*> cases[] = {
-        {{}, "wrong_echo_at = 6", "item 122 (W1092): wrong echo"},
-        {{"--partial"}, "wrong_echo_at = 6", "item 122 (W1092): wrong echo"},
-        {{}, "silent_after = 40", "no answer"},
-    };
-    for (const auto& [extra, fault, says] : cases) {
-        const QString board = file("board.state", QByteArray("running = 0\nW1092 = 650\n") + fault);
-        const CliRun r = cli(QStringList{"--simulate", "--state", board, "upload", "setup", "-o",
-                                         path("keep.sdt"), "--force"} +
-                                 extra,
-                             false);
-        expectFailure(r, 2, says);
-        EXPECT_TRUE(has(r.err, "Error Processing Request"));
-        const auto saved = readSetupFile(path("keep.sdt"), nullptr);
-        ASSERT_TRUE(saved);
-        if (extra.isEmpty())
-            EXPECT_EQ(contents(path("keep.sdt")), before);
-        else
-            EXPECT_EQ(saved->Value[122], 600); // the default: the failed read stored nothing
-    }
-}
-
-// A file-size limit (the portable stand-in for a full disk): exit 3 with the system's reason,
-// the earlier file whole, no SIGXFSZ death.
+// A file-size limit (a full disk): exit 3 with the system's reason, the earlier file whole.
 TEST_F(Cli, AFailedWriteLeavesTheEarlierFileWhole) {
     save("n0.sdt", state.gDefaultData);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path())); // else the report's Qt warns
@@ -567,9 +539,7 @@ TEST_F(Cli, AFailedWriteLeavesTheEarlierFileWhole) {
     }
 }
 
-// A wrong echo on the first address high byte (item 0, B1011): the resynchronising 0xFF lands as
-// its low byte and the next as data, on B1023 outside the set. The read-back offer names that
-// byte, the read-back finds it, and the run fails.
+// A wrong echo on item 0's address high byte lands a stray 0xFF on B1023, outside the set.
 TEST_F(Cli, AStrayByteOutsideTheItemsIsFoundAndFailsTheDownload) {
     save("d.sdt", state.gDefaultData);
     const QStringList plain{"--yes", "download", "setup", path("d.sdt")};
@@ -579,8 +549,7 @@ TEST_F(Cli, AStrayByteOutsideTheItemsIsFoundAndFailsTheDownload) {
         wrongEchoAt(4);
         const CliRun r = cli(args);
         EXPECT_EQ(r.code, 2) << qPrintable(r.err);
-        const bool offered = r.err.contains("It may have landed on B1023");
-        EXPECT_EQ(offered, !args.contains("--verify")) << qPrintable(r.err);
+        EXPECT_EQ(has(r.err, "It may have landed on B1023"), !args.contains("--verify"));
         EXPECT_TRUE(has(r.err, "outside the items written read 255"));
         EXPECT_FALSE(has(r.err, "the board holds them"));
     }
@@ -590,9 +559,7 @@ const QString kThreeLines = "122\tW1092\tCanfeed Enable Low Speed\t601\t600\n"
                             "131\tB1003\tNumber of Cans to Blow-off for Each Misload\t2\t1\n"
                             "1745\tB1450\tDF1 gateway PLC node number\t2\t1\n";
 
-// diff of two files needs no port and lists the differing items (exit 4); against a board that
-// holds the default set-up items, download --only-changed writes only those, and a second run
-// none. A corrupted reply to the last byte of the read-back fails the verification: exit 2.
+// Against the default set-up items on the board, --only-changed writes the three, then none.
 TEST_F(Cli, DiffListsWhatDownloadOnlyChangedWrites) {
     save("a.sdt", withValues({{122, 601}, {131, 2}, {1745, 2}}));
     save("b.sdt", state.gDefaultData);
@@ -627,39 +594,36 @@ TEST_F(Cli, DiffListsWhatDownloadOnlyChangedWrites) {
     expectFailure(downloadChanged(), 2, "Verification failed");
 }
 
-TEST_F(Cli, BoardStatusPrintsCodesTextsAdviceAndBothIdents) {
+TEST_F(Cli, BoardStatusAndResetPrintCodesTextsAdviceAndIdents) {
     setBoard("B8176", 10);
     setBoard("B8177", 0x5C);
     setBoard("B8179", 3);
     QDir(home.path()).mkpath("support");
     file("support/FaultErrCodes.txt", "5c,Program is invalid.\r\n");
     file("LINE1.rev", "AB\r\n");
+    CliRun r = cli({"board", "status", "--ovp", file("LINE1.ovp", "A\r\n")});
     expectOutput(
-        cli({"board", "status", "--ovp", file("LINE1.ovp", "A\r\n")}),
-        "Current Fault: Code = 0AH\n"
-        "    Fault Code (0AH): no text installed for this code\n"
-        "Last Fault: Code = 5CH\n"
-        "    Program is invalid.\n"
-        "CO-CPU Slot: 0\n"
-        "Corrective Action: Program is invalid.  Re-dump program to target board.  "
-        "If fault persists, verify cable connections between computer and target "
-        "board.  If fault persists, replace target board.\n"
-        "Current Comm Error: Code = 03H\n"
-        "    Comm Error Code (03H): no text installed (support/CommErrCodes.txt not found)\n"
-        "Last Comm Error: Code = 00H\n"
-        "In Target Board: Name KVX91D07, Revision 7, Checksum 167\n"
-        "Network Address 1: 1\n"
-        "On Disk: Name -, Revision 0, Checksum 0, Target Board Q7610, Rev Date -\n");
-}
-
-// A sticky fault comes back and is shown; a wrong echo on the first address byte makes the
-// link's resynchronisation store 0xFF at B8191, and the command says so (exit 2).
-TEST_F(Cli, BoardResetShowsAFaultThatCameBackOrNamesAStrayByte) {
+        r, "Current Fault: Code = 0AH\n"
+           "    Fault Code (0AH): no text installed for this code\n"
+           "Last Fault: Code = 5CH\n"
+           "    Program is invalid.\n"
+           "CO-CPU Slot: 0\n"
+           "Corrective Action: Program is invalid.  Re-dump program to target board.  "
+           "If fault persists, verify cable connections between computer and target "
+           "board.  If fault persists, replace target board.\n"
+           "Current Comm Error: Code = 03H\n"
+           "    Comm Error Code (03H): no text installed (support/CommErrCodes.txt not found)\n"
+           "Last Comm Error: Code = 00H\n"
+           "In Target Board: Name KVX91D07, Revision 7, Checksum 167\n"
+           "Network Address 1: 1\n"
+           "On Disk: Name -, Revision 0, Checksum 0, Target Board Q7610, Rev Date -\n");
+    // A sticky fault is shown; a wrong echo on the first address byte lands a stray 0xFF on B8191.
     server.withBoard([](sim::Board& b) { b.faults().stickyFault = 10; });
-    CliRun r = cli({"board", "reset-faults", "--yes"});
+    r = cli({"board", "reset-faults", "--yes"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(writes().size(), 4u);
-    EXPECT_TRUE(has(r.out, "Faults reset; the board now shows:\nCurrent Fault: Code = 0AH\n"));
+    EXPECT_TRUE(
+        r.out.startsWith("Faults reset; the board now shows:\nCurrent Fault: Code = 0AH\n"));
     server.withBoard([](sim::Board& b) { b.poke(8191, 1); });
     wrongEchoAt(4); // attention twice, mode, then 0x1F
     r = cli({"board", "reset-faults", "--yes"});
@@ -677,13 +641,18 @@ TEST_F(Cli, BoardClockAndAddressWrites) {
             {43012, 10}, {43010, 20}, {43008, 30}, {43016, 1}, {43015, 5}, {43017, 5}, {8191, 5}}));
 }
 
-TEST_F(Cli, PlsProgrammingCommandsReachThePls) {
+TEST_F(Cli, PlsCommandsProgramThePlsAndPrintWhatItHolds) {
+    expectOutput(cli({"pls"}), "Scale factor: 360\nOffset: 10\nPosition: 100\nSpeed: 0 rpm\n");
+    server.withBoard([](sim::Board& b) {
+        b.pls().channels()[2] = {Kind::Setpoint, 300, 20, 0, 0};
+    });
+    expectOutput(cli({"pls", "recall", "2"}), "State: 0\nPosition: 300\n");
     for (const QStringList& args : {QStringList{"setpoint", "3", "100", "200", "clear"},
                                     {"pulse", "4", "10", "20", "5"},
                                     {"offset", "0"},
                                     {"setpoint", "6", "1", "2"},
                                     {"clear", "6"}})
-        ASSERT_EQ(pls(args).code, 0) << qPrintable(args.join(' '));
+        ASSERT_EQ(cli(QStringList{"pls"} + args).code, 0) << qPrintable(args.join(' '));
     server.withBoard([](sim::Board& b) {
         const auto fields = [&](int i) {
             const sim::PlsChannel& c = b.pls().channels()[size_t(i)];
@@ -695,19 +664,11 @@ TEST_F(Cli, PlsProgrammingCommandsReachThePls) {
         EXPECT_EQ(std::pair(b.pls().offset(), b.pls().position()), std::pair(110, 0));
         EXPECT_EQ(b.pls().writes, 6); // "clear" cleared channel 3 before its setpoint
     });
-}
-
-TEST_F(Cli, PlsStatusRecallAndConfigurationPrintWhatTheBoardHolds) {
-    expectOutput(pls({}), "Scale factor: 360\nOffset: 10\nPosition: 100\nSpeed: 0 rpm\n");
-    server.withBoard([](sim::Board& b) {
-        b.pls().channels()[2] = {Kind::Setpoint, 300, 20, 0, 0};
-    });
-    expectOutput(pls({"recall", "2"}), "State: 0\nPosition: 300\n");
-    QStringList download{"download-config", "4660"};
+    QStringList download{"pls", "download-config", "4660"};
     for (int i = 0; i < 24; ++i)
         download << QString::number(i * 10);
-    EXPECT_EQ(pls(download).code, 0);
-    expectOutput(pls({"upload-config"}),
+    EXPECT_EQ(cli(download).code, 0);
+    expectOutput(cli({"pls", "upload-config"}),
                  "0 10 20 30 40 50 60 70 80 90 100 110 120 130 140 150 160 52 18\n");
 }
 
@@ -730,8 +691,7 @@ TEST_F(Cli, ProgramCheckSaysWhyASetCannotBeUsed) {
     }
 }
 
-// Without --yes the question and nothing written after the ident reads; a program downloaded
-// with --yes comes back identical with upload; an existing set is replaced only with --force.
+// Without --yes only the ident is read; an existing set is replaced only with --force.
 TEST_F(Cli, DownloadedProgramComesBackIdenticalWithUpload) {
     const QByteArray hex = records(0x2000, 0x2000);
     const QString ovp = writeProgram("P", "4", hex);
@@ -756,9 +716,7 @@ TEST_F(Cli, DownloadedProgramComesBackIdenticalWithUpload) {
     EXPECT_EQ(contents(path("Q.rev")), QByteArray("ABC\0\0\0\0\0:?05\r\n", 14));
 }
 
-// SIGINT or SIGTERM stops a transfer between two items or records: 130 or 143, what was done
-// said, no ident and no file written. Data: every value sent whole. Program: program mode left
-// with its exit byte.
+// SIGINT or SIGTERM stops between items or records: 130 or 143, no ident, no file written.
 TEST_F(Cli, AStopSignalEndsATransferBetweenItemsOrRecords) {
     save("all.sdt", state.gDefaultData);
     const QString ovp = writeProgram("P", "D", records(0x4000, 0x8000)), q = file("Q.ovp", "D");
