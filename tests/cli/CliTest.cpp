@@ -1,4 +1,5 @@
 // kalvex-cli's own part: options, exit codes, messages and files (the rest: the library tests).
+#include "CliChecks.h"
 #include "data/AppState.h"
 #include "data/SetupFile.h"
 #include "data/ShiftExport.h"
@@ -25,28 +26,11 @@ namespace {
 
 using namespace kalvex;
 using test::CliRun;
+using test::expectFailure;
+using test::expectOutput;
+using test::has;
 using Kind = sim::PlsChannel::Kind;
 using Writes = std::vector<std::pair<int, int>>;
-
-// `text` holds `part`; a failure shows the whole text.
-::testing::AssertionResult has(const QString& text, const QString& part) {
-    if (text.contains(part)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "no \"" << qPrintable(part) << "\" in\n"
-                                         << qPrintable(text);
-}
-
-// A refused or failed run: its exit code, why on stderr after the program's name, no stdout.
-void expectFailure(const CliRun& r, int code, const QString& says) {
-    EXPECT_EQ(r.code, code) << qPrintable(r.err);
-    EXPECT_TRUE(r.err.startsWith("kalvex-cli: ")) << qPrintable(r.err);
-    EXPECT_TRUE(has(r.err, says));
-    EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
-}
-
-void expectOutput(const CliRun& r, const QString& out, int code = 0) {
-    EXPECT_EQ(r.code, code) << qPrintable(r.err);
-    EXPECT_EQ(r.out, out);
-}
 
 // W300 and D302 hold values; the PLS has scale factor 360, offset 10, position 100.
 class Cli : public test::CliBoard {
