@@ -12,6 +12,7 @@
 #include "support/Traffic.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -103,7 +104,6 @@ TEST_F(Cli, OptionsGoBeforeOrAfterTheCommand) {
     EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
 }
 
-// --format json: one document of what the board sent, or none at all when a read failed.
 TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
     const QString dev = server.slavePath();
     // Arguments, exit code, output, and how many bytes more the board answers (-1: all).
@@ -242,8 +242,7 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
     EXPECT_EQ(boardValue("B8176"), 5);
 }
 
-// Exit 2, what failed said, nothing printed; a silent board is tried --retries more times. A
-// failed item is never saved as read: no file unless --partial.
+// A silent board is tried --retries more times; a failed item is saved only with --partial.
 TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
     const QString box = "kalvex-cli: WARNING - Communication Error!: Cannot Communicate with "
                         "Target Board.\nVerify RS-232 Cable is Connected Between\nCOMM Port "
@@ -288,7 +287,7 @@ TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
     EXPECT_EQ(partial->Value[122], 600); // the default: the failed read stored nothing
 }
 
-TEST_F(Cli, InfoNamesRevisionFaultAndSpindles) {
+TEST_F(Cli, InfoAndSimOnASimulatedBoard) {
     QDir(home.path()).mkpath("support");
     QFile::copy(KALVEX_SOURCE_DIR "/support/FaultErrCodes.txt", path("support/FaultErrCodes.txt"));
     const QString board = file("board.state", "B8159 = 17\nB8176 = 92\nspindles = 36\n");
@@ -307,7 +306,6 @@ TEST_F(Cli, InfoNamesRevisionFaultAndSpindles) {
     EXPECT_TRUE(has(linked.out, "Fault code: Fault Code (5CH): \n"));
 }
 
-// A port that does not open is a file error naming the path opened and the real cause.
 TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     write(path("tty"), "a regular file"); // a relative name is this folder's file, not /dev/tty
     const std::tuple<const char*, rlim_t, QString> cases[] = {
@@ -357,21 +355,17 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     if (::getuid() == 0 && dialout) {
         ASSERT_EQ(::chown(qPrintable(dev), uid_t(-1), dialout->gr_gid), 0);
     }
-    struct stat info {};
-    ASSERT_EQ(::stat(qPrintable(dev), &info), 0);
-    const group* owner = ::getgrgid(info.st_gid);
-    const QString name = owner && info.st_gid != 0 ? QString(owner->gr_name) : QString();
+    const QFileInfo info(dev);
+    const QString name = info.groupId() != 0 ? info.group() : QString();
     for (const auto& [mode, expected] :
          {std::pair{0660, name}, {0600, QString()}, {0640, QString()}}) {
         ASSERT_EQ(::chmod(qPrintable(dev), mode), 0);
         EXPECT_EQ(QtSerialPort::deviceGroup(dev), expected) << std::oct << mode;
     }
-}
 
-TEST_F(Cli, SimPrintsTheDeviceFirstAndServesIt) {
-    file("bad.timeline", "at 0s alarm 3 on\n\nat 1s alarm 3 of\n");
-    const CliRun bad = cli({"sim", "--timeline", path("bad.timeline")}, false);
-    expectFailure(bad, 3, "bad.timeline: line 3: cannot use \"alarm 3 of\""); // no simulator
+    const QString bad = file("bad.timeline", "at 0s alarm 3 on\n\nat 1s alarm 3 of\n");
+    expectFailure(cli({"sim", "--timeline", bad}, false), 3,
+                  "bad.timeline: line 3: cannot use \"alarm 3 of\""); // no simulator started
     QProcess sim;
     sim.start(KALVEX_CLI, {"sim", "--state", file("board.state", "W300 = 777\n"), "--timeline",
                            file("demo.timeline", "at 0ms alarm 3 on\n")});
@@ -379,8 +373,8 @@ TEST_F(Cli, SimPrintsTheDeviceFirstAndServesIt) {
     const QString device = QString::fromUtf8(sim.readLine()).trimmed();
     EXPECT_TRUE(device.startsWith("/dev/")) << qPrintable(device);
     // Each client opens and closes the port; the board keeps what the first one wrote.
-    const CliRun r = cli({"--device", device, "write", "D2000", "1,234,567"}, false);
-    EXPECT_EQ(std::pair(r.code, r.err), std::pair(0, QString()));
+    const CliRun written = cli({"--device", device, "write", "D2000", "1,234,567"}, false);
+    EXPECT_EQ(std::pair(written.code, written.err), std::pair(0, QString()));
     expectOutput(cli({"--device", device, "read", "W300", "D2000", "W98"}, false),
                  "777\n1234567\n8\n");
     sim.terminate();
@@ -409,8 +403,7 @@ TEST_F(Cli, HelpForTheProgramAndEachCommand) {
     }
 }
 
-// -q leaves out notes but never an error (rows of the failure tables); -v names the port and
-// times the transfer.
+// -q never hides an error either: rows of the failure tables.
 TEST_F(Cli, QuietAndVerboseChangeTheNotesOnly) {
     const std::pair<QStringList, const char*> cases[] = {
         {{}, "^$"},
@@ -426,7 +419,6 @@ TEST_F(Cli, QuietAndVerboseChangeTheNotesOnly) {
     }
 }
 
-// The board answers: its device and speed are the last line. Nothing answers: exit 2.
 TEST_F(Cli, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
     const QString dev = server.slavePath();
     const qint64 before = received();
@@ -438,9 +430,8 @@ TEST_F(Cli, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
     EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
-// The whole set under this version and back; one set keeps the rest of --base (items:
-// TransferByCode).
-TEST_F(Cli, BackupAndRestoreEveryItem) {
+// One set keeps the rest of --base; every item's value and place: TransferByCode.
+TEST_F(Cli, SetupFilesUploadedDownloadedExportedAndDumped) {
     setBoard("W1092", 650);
     setBoard("B3250", 7);
     ASSERT_EQ(cli({"upload", "all", "-o", path("backup.sdt")}).code, 0);
@@ -456,15 +447,12 @@ TEST_F(Cli, BackupAndRestoreEveryItem) {
     const auto out = readSetupFile(path("out.sdt"), nullptr);
     ASSERT_TRUE(out);
     EXPECT_EQ(std::tuple(out->Value[122], out->Value[224], out->Value[144]), std::tuple(650, 9, 0));
-}
-
-// --verify reads every item back; a refused value is named, the rest still goes.
-TEST_F(Cli, DownloadVerifiesAndLeavesOtherItemsAlone) {
+    // --verify reads every item back; a refused value is named, the rest still goes.
     SetupData d = withValues({{122, 700}, {1746, 33}});
     save("d.sdt", d);
-    const CliRun r = cli({"download", "--yes", "setup", path("d.sdt"), "--verify"});
-    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_TRUE(has(r.err, "25 items read back: the board holds them."));
+    const CliRun verified = cli({"download", "--yes", "setup", path("d.sdt"), "--verify"});
+    ASSERT_EQ(verified.code, 0) << qPrintable(verified.err);
+    EXPECT_TRUE(has(verified.err, "25 items read back: the board holds them."));
     d.Value[122] = -5;
     d.Value[123] = 77;
     save("d.sdt", d);
@@ -473,17 +461,14 @@ TEST_F(Cli, DownloadVerifiesAndLeavesOtherItemsAlone) {
     EXPECT_TRUE(has(refused.err, "item 122 (W1092): refused"));
     EXPECT_TRUE(has(refused.err, "24 of 25 items written"));
     EXPECT_EQ(boardValue("W1094"), 77);
-}
-
-// export writes the shift text of a file, dated now ("-" is standard output); dump lists items.
-TEST_F(Cli, ExportAndDumpShowAFile) {
-    const SetupData d = withValues({{37, 5555}, {1746, -9}});
-    save("shift.sdt", d);
+    // export writes the shift text of a file, dated now ("-" is standard output); dump lists items.
+    const SetupData shift = withValues({{37, 5555}, {1746, -9}});
+    save("shift.sdt", shift);
     ASSERT_EQ(cli({"export", path("shift.sdt"), "-o", path("shift.txt")}, false).code, 0);
     const QByteArray got = contents(path("shift.txt"));
     const QByteArray dated = got.split('\n').value(1).trimmed(); // "Date: " and the time now
     EXPECT_TRUE(dated.startsWith("Date: ") && dated.size() > 10) << dated.constData();
-    EXPECT_EQ(got, shiftExportText(d, "shift.sdt", QString::fromLatin1(dated.mid(6))));
+    EXPECT_EQ(got, shiftExportText(shift, "shift.sdt", QString::fromLatin1(dated.mid(6))));
     CliRun r = cli({"export", path("shift.sdt"), "-o", "-"}, false);
     EXPECT_EQ(r.out.toLatin1().split('\n').mid(2), got.split('\n').mid(2));
     EXPECT_FALSE(QFile::exists(path("-")));
@@ -496,7 +481,6 @@ TEST_F(Cli, ExportAndDumpShowAFile) {
               QStringList({state.gProgramVersion, "0\tB1011\t0", "1746\tB1411\t-9"}));
 }
 
-// A file-size limit (a full disk): exit 3 with the system's reason, the earlier file whole.
 TEST_F(Cli, AFailedWriteLeavesTheEarlierFileWhole) {
     save("n0.sdt", state.gDefaultData);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path())); // else the report's Qt warns
@@ -652,7 +636,6 @@ TEST_F(Cli, PlsCommandsProgramThePlsAndPrintWhatItHolds) {
                  "0 10 20 30 40 50 60 70 80 90 100 110 120 130 140 150 160 52 18\n");
 }
 
-// check prints what it read of a set; the exit code and stderr say why it cannot be used.
 TEST_F(Cli, ProgramCheckSaysWhyASetCannotBeUsed) {
     const QByteArray hex = ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n";
     expectOutput(
