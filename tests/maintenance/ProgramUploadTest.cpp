@@ -9,11 +9,11 @@ using namespace kalvex::test;
 
 namespace {
 
-using Outcome = ProgramUpload::Outcome;
+using UploadOutcome = ProgramUpload::Outcome;
 
 class ProgramUploadTest : public ProgramFixture {
   protected:
-    Outcome upload() {
+    UploadOutcome upload() {
         EXPECT_TRUE(files.UploadFile(path("LINE1.ovp")));
         transfer.setState(ProgramState::UploadRequested);
         ProgramUpload run(transfer, files, prompt);
@@ -38,7 +38,7 @@ TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
     board.poke(61424 + 3, 0xEA);       // an ident byte beyond ASCII stays one byte in the file
     ASSERT_TRUE(link.readValue("B0")); // read mode is set: the ident reads are bytes 1-20
     board.faults().wrongEchoAt = {board.receivedCount() + 21};
-    ASSERT_EQ(upload(), Outcome::Complete);
+    ASSERT_EQ(upload(), UploadOutcome::Complete);
     EXPECT_EQ(read("LINE1.rev"), QByteArray("KVX\xEA"
                                             "1D07:707\r\n"));
     EXPECT_FALSE(QFile::exists(path("LINE1.lcf")));
@@ -54,7 +54,7 @@ TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
 
 TEST_F(ProgramUploadTest, ConfigurationBoardWritesItsLcfLine) {
     write("LINE1.ovp", "8");
-    ASSERT_EQ(upload(), Outcome::Complete);
+    ASSERT_EQ(upload(), UploadOutcome::Complete);
     EXPECT_EQ(read("LINE1.lcf"), QByteArray("F") + QByteArray(34, '0') + "2001" + "2000%\r\n");
     EXPECT_EQ(read("LINE1.hex").count('\n'), 0x2000 / 16 + 1);
 }
@@ -67,14 +67,14 @@ TEST_F(ProgramUploadTest, AFailedUploadLeavesTheOldSetWhole) {
         bool folder; // a folder in its place, else a dangling link; for a failed read: a wrong
                      // echo twice, else the board silent mid-image
         const char* why;
-        Outcome outcome;
+        UploadOutcome outcome;
     };
     const Case cases[] = {
-        {"LINE1.rev", false, "Cannot write \"%1\": ", Outcome::FileError},
-        {"LINE1.lcf", true, "\"%1\" is not a regular file.", Outcome::FileError},
-        {"LINE1.lcf", false, "Cannot write \"%1\": ", Outcome::FileError},
-        {"", false, "HEX file not created.", Outcome::CommFailure},
-        {"", true, "HEX file not created.", Outcome::CommFailure},
+        {"LINE1.rev", false, "Cannot write \"%1\": ", UploadOutcome::FileError},
+        {"LINE1.lcf", true, "\"%1\" is not a regular file.", UploadOutcome::FileError},
+        {"LINE1.lcf", false, "Cannot write \"%1\": ", UploadOutcome::FileError},
+        {"", false, "HEX file not created.", UploadOutcome::CommFailure},
+        {"", true, "HEX file not created.", UploadOutcome::CommFailure},
     };
     const std::vector<std::pair<QString, QByteArray>> old{
         {"LINE1.hex", ":00000001FF\r\n"}, {"LINE1.rev", "OLD:?05\r\n"}, {"LINE1.lcf", "old lcf"}};
