@@ -121,6 +121,22 @@ TEST_F(CommPortDialogTest, OnlineSaveReopensTheLinkBeforeAFileFails) {
     EXPECT_EQ(file("DIV51/ORVILO.SFG"), "<missing>");
 }
 
+// A refused port stays in the field to be corrected, told once however it was found (Save's
+// Enter, then Tab); Esc is the dialog's and closes it.
+TEST_F(CommPortDialogTest, ARefusedPortStaysToBeCorrectedAndEscCloses) {
+    auto d = open();
+    type(*d, "100");
+    QTest::keyClick(portField(*d), Qt::Key_Return);
+    QTest::keyClick(portField(*d), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].title, "Comm Port");
+    EXPECT_EQ(portField(*d)->text(), "100");
+    EXPECT_TRUE(portField(*d)->hasFocus());
+    QTest::keyClick(portField(*d), Qt::Key_Escape);
+    EXPECT_FALSE(d->isVisible());
+}
+
 // A device from Find Board (or the file) takes the port field's place: the field is emptied and
 // disabled, and Save writes the device; "Use a Port Number" gives the number back.
 TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen) {

@@ -1,17 +1,20 @@
 #include "widgets/dialogs/frmSetupComm.h"
 
+#include "data/pages/CommPortTable.h"
 #include "link/CommSettings.h"
 #include "link/NetworkPort.h"
 #include "link/PortProbe.h"
 #include "link/Prompt.h"
 #include "link/RSComm.h"
+#include "widgets/pages/EntryFieldGroup.h"
+#include "widgets/pages/PageControls.h"
+#include "widgets/pages/Stepper.h"
 #include "widgets/pages/UpDown.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,19 +23,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kalvex {
 
+using namespace commport;
+
 namespace {
 
-const int kSpeeds[2] = {9600, 19200};
-
-QPushButton* namedButton(const QString& caption, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
+QLineEdit* namedEdit(const char* name, const char* placeholder, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setPlaceholderText(QLatin1String(placeholder));
+    return e;
 }
 
 } // namespace
@@ -42,13 +45,13 @@ frmSetupComm::frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QStri
     : QDialog(parent), m_link(link), m_port(port), m_prompt(prompt),
       m_programFolder(std::move(programFolder)), m_wasOnline(link.OnlineMode()) {
     setObjectName(QStringLiteral("frmSetupComm"));
-    setWindowTitle(QStringLiteral("Comm Port Settings"));
-    ui.cmdSave = namedButton(QStringLiteral("&Save"), "cmdSave", this);
-    ui.cmdCancel = namedButton(QStringLiteral("&Cancel"), "cmdCancel", this);
+    setWindowTitle(kWindowTitle);
+    ui.cmdSave = controls::button(kSave, QStringLiteral("cmdSave"), this);
+    ui.cmdCancel = controls::button(kCancel, QStringLiteral("cmdCancel"), this);
     ui.cmdSave->setDefault(true); // Enter saves, and Save checks the field first
-    ui.cmdCancel->setAutoDefault(false);
     connect(ui.cmdSave, &QPushButton::clicked, this, &frmSetupComm::cmdSave_Click);
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmSetupComm::cmdCancel_Click);
+    m_finder = new Stepper(this, m_link, [this] { return findStep(); });
 
     auto* top = new QHBoxLayout;
     top->addWidget(buildPortFrame());
@@ -59,25 +62,18 @@ frmSetupComm::frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QStri
     buttons->addWidget(ui.cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    ui.lblNote = new QLabel(this);
-    ui.lblNote->setObjectName(QStringLiteral("lblNote"));
+    ui.lblNote = controls::label(QString(), QStringLiteral("lblNote"), this);
     ui.lblNote->setWordWrap(true);
     layout->addWidget(ui.lblNote);
-    // Where Save writes, which need not be the program folder.
-    auto* target = new QLabel(
-        QStringLiteral("Saved in %1").arg(QDir::toNativeSeparators(link.CommSettingsSaveFile())),
-        this);
-    target->setObjectName(QStringLiteral("lblSettingsFile"));
+    QLabel* target = controls::label(savedInText(link.CommSettingsSaveFile()),
+                                     QStringLiteral("lblSettingsFile"), this);
     target->setWordWrap(true);
     layout->addWidget(target);
     layout->addWidget(buildNetworkFrame());
     layout->addWidget(buildFindFrame());
     layout->addLayout(buttons);
     if (!m_port.usesPortNumber())
-        ui.lblNote->setText(
-            QStringLiteral("This run talks to %1 (--device or --simulate): the port number is "
-                           "saved, but used only when KALVEX starts without them.")
-                .arg(m_port.deviceName()));
+        ui.lblNote->setText(deviceRunNote(m_port.deviceName()));
     else
         ui.lblNote->hide();
     CurrentSettings();
@@ -88,48 +84,50 @@ frmSetupComm::frmSetupComm(RSComm& link, SerialPort& port, Prompt& prompt, QStri
 frmSetupComm::~frmSetupComm() = default;
 
 QGroupBox* frmSetupComm::buildPortFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Comm Port"), this);
-    auto* row = new QHBoxLayout(frame);
-    ui.txtCommPort = new QLineEdit(frame);
-    ui.txtCommPort->setObjectName(QStringLiteral("txtCommPort"));
-    ui.txtCommPort->setMaximumWidth(50);
-    ui.txtCommPort->installEventFilter(this);
+    QGroupBox* frame = controls::frame(kPortFrame, QStringLiteral("fraCommPort"), this);
+    const controls::Entry e =
+        controls::entry(QStringLiteral("txtCommPort"), QStringLiteral("updCommPort"), frame, 50);
+    (new QHBoxLayout(frame))->addLayout(e.box);
+    ui.txtCommPort = e.text;
+    ui.updCommPort = e.spin;
     // A typed number names the port again, instead of a device Find Board found.
-    connect(ui.txtCommPort, &QLineEdit::textEdited, this, [this] { showDevice({}); });
-    ui.updCommPort = new UpDown(frame);
-    ui.updCommPort->setObjectName(QStringLiteral("updCommPort"));
-    ui.updCommPort->setRange(kMinCommPort, kMaxCommPort);
-    connect(ui.updCommPort, &UpDown::stepped, this, &frmSetupComm::spin);
-    row->setSpacing(0);
-    row->addWidget(ui.txtCommPort);
-    row->addWidget(ui.updCommPort);
-    row->addStretch();
+    connect(e.text, &QLineEdit::textEdited, this, [this] { showDevice({}); });
+    EntryFieldConfig c;
+    c.title = kPortFrame;
+    c.editingFlag = false;  // a port Find Board found is shown whatever the field is doing
+    c.commitStores = false; // nothing is kept before Save
+    c.keepRefusedText = true;
+    c.dialogKeys = true;
+    c.spinAction = [this](int) { showDevice({}); };
+    // Cancel always closes; a device in the field's place leaves nothing to check.
+    c.commitOnFocusLoss = [this] {
+        return m_device.isEmpty() && QApplication::focusWidget() != ui.cmdCancel;
+    };
+    m_fields = new EntryFieldGroup(nullptr, m_link, m_prompt, nullptr, this);
+    m_portField = m_fields->add(0, e.text, e.spin, std::move(c), {kMinCommPort, kMaxCommPort});
     return frame;
 }
 
 QGroupBox* frmSetupComm::buildSpeedFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Port Speed"), this);
+    QGroupBox* frame = controls::frame(kSpeedFrame, QStringLiteral("fraPortSpeed"), this);
     auto* column = new QVBoxLayout(frame);
-    for (int i = 0; i < 2; ++i) {
+    for (size_t i = 0; i < kSpeeds.size(); ++i) {
         auto* o = new QRadioButton(QString::number(kSpeeds[i]), frame);
-        o->setObjectName(QStringLiteral("optPortSpeed%1").arg(i));
+        o->setObjectName(controls::indexed("optPortSpeed", int(i)));
         column->addWidget(o);
-        ui.optPortSpeed[size_t(i)] = o;
+        ui.optPortSpeed[i] = o;
     }
     return frame;
 }
 
 QGroupBox* frmSetupComm::buildFindFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Find Board"), this);
+    QGroupBox* frame = controls::frame(kFindFrame, QStringLiteral("fraFindBoard"), this);
     auto* grid = new QGridLayout(frame);
-    ui.cmdFindBoard = namedButton(QStringLiteral("&Find Board"), "cmdFindBoard", frame);
-    ui.cmdFindBoard->setAutoDefault(false);
+    ui.cmdFindBoard = controls::button(kFindBoard, QStringLiteral("cmdFindBoard"), frame);
     connect(ui.cmdFindBoard, &QPushButton::clicked, this, &frmSetupComm::cmdFindBoard_Click);
-    ui.lblDevice = new QLabel(frame);
-    ui.lblDevice->setObjectName(QStringLiteral("lblDevice"));
-    ui.lblDevice->setToolTip(QStringLiteral("Save uses this device instead of a port number."));
-    ui.cmdUsePort = namedButton(QStringLiteral("Use a &Port Number"), "cmdUsePort", frame);
-    ui.cmdUsePort->setAutoDefault(false);
+    ui.lblDevice = controls::label(QString(), QStringLiteral("lblDevice"), frame);
+    ui.lblDevice->setToolTip(kDeviceTip);
+    ui.cmdUsePort = controls::button(kUsePort, QStringLiteral("cmdUsePort"), frame);
     ui.cmdUsePort->hide();
     connect(ui.cmdUsePort, &QPushButton::clicked, this, [this] {
         showDevice({});
@@ -148,27 +146,23 @@ QGroupBox* frmSetupComm::buildFindFrame() {
 }
 
 QGroupBox* frmSetupComm::buildNetworkFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Network"), this);
+    QGroupBox* frame = controls::frame(kNetworkFrame, QStringLiteral("fraNetwork"), this);
     auto* row = new QHBoxLayout(frame);
-    ui.chkNetwork = new QCheckBox(QStringLiteral("&Network device server"), frame);
+    ui.chkNetwork = new QCheckBox(kNetworkCheck, frame);
     ui.chkNetwork->setObjectName(QStringLiteral("chkNetwork"));
     ui.cboNetProtocol = new QComboBox(frame);
     ui.cboNetProtocol->setObjectName(QStringLiteral("cboNetProtocol"));
-    ui.cboNetProtocol->addItems({QStringLiteral("RFC 2217"), QStringLiteral("Raw TCP")});
-    ui.txtNetHost = new QLineEdit(frame);
-    ui.txtNetHost->setObjectName(QStringLiteral("txtNetHost"));
-    ui.txtNetHost->setPlaceholderText(QStringLiteral("host"));
-    ui.txtNetPort = new QLineEdit(frame);
-    ui.txtNetPort->setObjectName(QStringLiteral("txtNetPort"));
-    ui.txtNetPort->setPlaceholderText(QStringLiteral("port"));
+    for (const char* protocol : kNetProtocols)
+        ui.cboNetProtocol->addItem(QLatin1String(protocol));
+    ui.txtNetHost = namedEdit("txtNetHost", "host", frame);
+    ui.txtNetPort = namedEdit("txtNetPort", "port", frame);
     ui.txtNetPort->setMaximumWidth(70);
     row->addWidget(ui.chkNetwork);
     row->addWidget(ui.cboNetProtocol);
     row->addWidget(ui.txtNetHost, 1);
     row->addWidget(ui.txtNetPort);
     for (QWidget* w :
-         {static_cast<QWidget*>(ui.cboNetProtocol), static_cast<QWidget*>(ui.txtNetHost),
-          static_cast<QWidget*>(ui.txtNetPort)}) {
+         std::initializer_list<QWidget*>{ui.cboNetProtocol, ui.txtNetHost, ui.txtNetPort}) {
         w->setEnabled(false);
         connect(ui.chkNetwork, &QCheckBox::toggled, w, &QWidget::setEnabled);
     }
@@ -197,15 +191,14 @@ std::optional<QString> frmSetupComm::networkDevice() {
     QString why;
     QLineEdit* wrong = ui.txtNetHost;
     if (d.host.isEmpty()) {
-        why = QStringLiteral("Enter the host name or address of the device server.");
+        why = kNoHost;
     } else if (d.port == 0) {
-        why = QStringLiteral("The device server's port must be a number from 1 to 65535.");
+        why = kBadNetPort;
         wrong = ui.txtNetPort;
     } else if (parseNetworkDevice(networkDeviceText(d), &why)) {
         return networkDeviceText(d);
     }
-    m_prompt.message(QStringLiteral("Network device server"), why, MsgButtons::Ok,
-                     MsgIcon::Information);
+    m_prompt.message(kNetworkTitle, why, MsgButtons::Ok, MsgIcon::Information);
     ui.cmdSave->setDown(false);
     wrong->setFocus();
     return std::nullopt;
@@ -220,7 +213,7 @@ void frmSetupComm::showDevice(const QString& device) {
     ui.txtCommPort->setEnabled(!named);
     ui.updCommPort->setEnabled(!named);
     ui.cmdUsePort->setVisible(named);
-    ui.lblDevice->setText(named ? QStringLiteral("Device: ") + device : QString());
+    ui.lblDevice->setText(deviceText(device));
 }
 
 void frmSetupComm::CurrentSettings() {
@@ -229,53 +222,14 @@ void frmSetupComm::CurrentSettings() {
     const std::optional<PortSettings> read = loadCommSettings(path, &why);
     if (!read)
         m_prompt.message(
-            QStringLiteral("SetupComm CurrentSettings"),
+            kLoadTitle,
             errorNumberText(75, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why)),
             MsgButtons::Ok, MsgIcon::Information);
     const PortSettings s = read.value_or(PortSettings{});
-    ui.txtCommPort->setText(QString::number(s.portNumber));
-    ui.optPortSpeed[s.baud == 19200 ? 1 : 0]->setChecked(true);
+    m_portField->showValue(QString::number(s.portNumber));
+    ui.optPortSpeed[size_t(speedOption(s.baud))]->setChecked(true);
     showNetwork(s.device);
     showDevice(isNetworkDevice(s.device) ? QString() : s.device);
-}
-
-bool frmSetupComm::checkPortField() {
-    if (commPortFromText(ui.txtCommPort->text())) return true;
-    m_prompt.message(QStringLiteral("Comm Port"),
-                     QStringLiteral("Only a Number Between %1 and %2 can be Entered")
-                         .arg(kMinCommPort)
-                         .arg(kMaxCommPort),
-                     MsgButtons::Ok, MsgIcon::Information);
-    // A click that moved the focus must not leave its button pressed behind the message.
-    for (QPushButton* b : {ui.cmdSave, ui.cmdFindBoard})
-        b->setDown(false);
-    ui.txtCommPort->setFocus();
-    return false;
-}
-
-// After the focus change has ended, so the range message does not nest in it. Moving to
-// Cancel is never stopped: Cancel always closes.
-void frmSetupComm::checkAfterLeaving() {
-    QWidget* now = QApplication::focusWidget();
-    if (!isVisible() || now == ui.txtCommPort || now == ui.cmdCancel || !isAncestorOf(now) ||
-        !m_device.isEmpty())
-        return;
-    checkPortField();
-}
-
-bool frmSetupComm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui.txtCommPort && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
-        if (why != Qt::PopupFocusReason && why != Qt::ActiveWindowFocusReason)
-            QTimer::singleShot(0, this, &frmSetupComm::checkAfterLeaving);
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void frmSetupComm::spin(int direction) {
-    const int from = commPortFromText(ui.txtCommPort->text()).value_or(kMinCommPort);
-    ui.txtCommPort->setText(QString::number(qBound(kMinCommPort, from + direction, kMaxCommPort)));
-    showDevice({});
 }
 
 QString frmSetupComm::saveSettings(const PortSettings& s) {
@@ -283,7 +237,7 @@ QString frmSetupComm::saveSettings(const PortSettings& s) {
 }
 
 void frmSetupComm::cmdSave_Click() {
-    if (m_search || (m_device.isEmpty() && !checkPortField())) return;
+    if (m_search || (m_device.isEmpty() && !m_portField->commitNow())) return;
     const std::optional<QString> network =
         ui.chkNetwork->isChecked() ? networkDevice() : std::optional<QString>(m_device);
     if (!network) return;
@@ -292,13 +246,13 @@ void frmSetupComm::cmdSave_Click() {
     // With a device the number is only kept in the file for a later run without it.
     s.portNumber = m_device.isEmpty() ? *commPortFromText(ui.txtCommPort->text())
                                       : commPortFromText(m_heldPort).value_or(kMinCommPort);
-    s.baud = ui.optPortSpeed[1]->isChecked() ? 19200 : 9600;
+    s.baud = kSpeeds[ui.optPortSpeed[1]->isChecked() ? 1 : 0];
     s.device = *network;
     const QString why = saveSettings(s);
     // Back online whatever the save did: a failed write must not also cost the link.
     if (m_wasOnline) m_link.setOnlineMode(true);
     if (!why.isEmpty()) {
-        m_prompt.message(QStringLiteral("SetupComm"), errorNumberText(75, why), MsgButtons::Ok,
+        m_prompt.message(kSaveTitle, errorNumberText(75, why), MsgButtons::Ok,
                          MsgIcon::Information);
         return;
     }
@@ -310,7 +264,8 @@ void frmSetupComm::cmdCancel_Click() {
 }
 
 void frmSetupComm::reject() {
-    m_search.reset(); // a search in progress ends before its next probe
+    m_finder->stop(); // a search in progress ends before its next probe
+    m_search.reset();
     QDialog::reject();
 }
 
@@ -323,25 +278,24 @@ void frmSetupComm::cmdFindBoard_Click() {
     for (const PortCandidate& p : ports)
         ui.lstPorts->addItem(candidateLine(p));
     if (ports.empty()) {
-        ui.lstPorts->addItem(QStringLiteral("No serial ports were found on this computer."));
+        ui.lstPorts->addItem(kNoPorts);
         return;
     }
     m_search = std::make_unique<BoardSearch>(ports, skip);
     ui.cmdFindBoard->setEnabled(false);
     ui.cmdSave->setEnabled(false);
-    QTimer::singleShot(0, this, &frmSetupComm::findStep);
+    m_finder->start();
 }
 
-// One probe per event, so the dialog is drawn and Cancel is taken between them.
-void frmSetupComm::findStep() {
-    if (!m_search) return;
+int frmSetupComm::findStep() {
+    if (!m_search) return -1;
     if (m_search->done()) {
         endSearch();
-        return;
+        return -1;
     }
     ui.lstPorts->addItem(probeResultText(m_search->step()));
     ui.lstPorts->scrollToBottom();
-    QTimer::singleShot(0, this, &frmSetupComm::findStep);
+    return 0;
 }
 
 void frmSetupComm::endSearch() {
@@ -350,18 +304,17 @@ void frmSetupComm::endSearch() {
     ui.cmdFindBoard->setEnabled(true);
     ui.cmdSave->setEnabled(true);
     if (!found) {
-        ui.lstPorts->addItem(QStringLiteral("No board answered on any port."));
+        ui.lstPorts->addItem(kNoAnswer);
         return;
     }
-    ui.lstPorts->addItem(
-        QStringLiteral("The board answered on %1 at %2.").arg(found->port.device).arg(found->baud));
+    ui.lstPorts->addItem(answeredText(found->port.device, found->baud));
     if (found->port.portNumber > 0) {
-        ui.txtCommPort->setText(QString::number(found->port.portNumber));
+        m_portField->showValue(QString::number(found->port.portNumber));
         showDevice({});
     } else {
         showDevice(found->port.device);
     }
-    ui.optPortSpeed[found->baud == 19200 ? 1 : 0]->setChecked(true);
+    ui.optPortSpeed[size_t(speedOption(found->baud))]->setChecked(true);
     ui.cmdSave->setFocus();
 }
 

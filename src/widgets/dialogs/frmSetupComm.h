@@ -19,8 +19,11 @@ class QRadioButton;
 namespace kalvex {
 
 class BoardSearch;
+class EntryFieldGroup;
+class NumericEntryField;
 class Prompt;
 class RSComm;
+class Stepper;
 class UpDown;
 
 // "Comm Port Settings": the serial port number and speed of the link, saved in the link's
@@ -41,7 +44,6 @@ class frmSetupComm final : public QDialog {
     void cmdFindBoard_Click();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
   private:
@@ -70,14 +72,12 @@ class frmSetupComm final : public QDialog {
     // The device server address entered, or nothing after saying what is wrong with it.
     std::optional<QString> networkDevice();
     void CurrentSettings();
-    // The field check; false (after the range message) when the text is no port number.
-    bool checkPortField();
-    void checkAfterLeaving();
-    void spin(int direction);
     // A device empties and disables the port field, so the dialog shows only what Save uses;
     // no device gives the field back with its number.
     void showDevice(const QString& device);
-    void findStep();
+    // One probe a step of the page loops' stepper, so the dialog is drawn and Cancel is taken
+    // between probes; -1 when the search has ended.
+    int findStep();
     void endSearch();
     QString saveSettings(const PortSettings& settings);
 
@@ -90,6 +90,9 @@ class frmSetupComm final : public QDialog {
     QString m_device;   // a device Find Board found that has no port number: what Save uses
     QString m_heldPort; // the port field's text while a device stands in its place
     std::unique_ptr<BoardSearch> m_search;
+    EntryFieldGroup* m_fields = nullptr;
+    NumericEntryField* m_portField = nullptr;
+    Stepper* m_finder = nullptr;
 };
 
 } // namespace kalvex

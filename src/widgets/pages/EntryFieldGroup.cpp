@@ -8,7 +8,7 @@
 
 namespace kalvex {
 
-EntryFieldGroup::EntryFieldGroup(AppState& state, RSComm& link, Prompt& prompt,
+EntryFieldGroup::EntryFieldGroup(AppState* state, RSComm& link, Prompt& prompt,
                                  QAbstractButton* defaultButton, QObject* parent)
     : QObject(parent), m_state(state), m_link(link), m_prompt(prompt), m_default(defaultButton) {}
 

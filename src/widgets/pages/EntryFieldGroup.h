@@ -27,6 +27,10 @@ class EntryFieldGroup : public QObject {
     using RangeRule = std::function<Bounds()>;
 
     EntryFieldGroup(AppState& state, RSComm& link, Prompt& prompt, QAbstractButton* defaultButton,
+                    QObject* parent)
+        : EntryFieldGroup(&state, link, prompt, defaultButton, parent) {}
+    // Fields without a data set (a dialog's): they store only through their configs' hooks.
+    EntryFieldGroup(AppState* state, RSComm& link, Prompt& prompt, QAbstractButton* defaultButton,
                     QObject* parent);
 
     NumericEntryField* add(int index, QLineEdit* text, UpDown* spin, EntryFieldConfig config,
@@ -48,7 +52,7 @@ class EntryFieldGroup : public QObject {
     bool refusalPending() const;
 
   private:
-    AppState& m_state;
+    AppState* m_state;
     RSComm& m_link;
     Prompt& m_prompt;
     QAbstractButton* m_default;

@@ -49,7 +49,7 @@ class ClickEndFilter final : public QObject {
 } // namespace
 
 NumericEntryField::NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
-                                     AppState& state, RSComm& link, Prompt& prompt,
+                                     AppState* state, RSComm& link, Prompt& prompt,
                                      EntryFieldConfig config)
     : QObject(text), m_text(text), m_spin(spin), m_default(defaultButton), m_state(state),
       m_link(link), m_prompt(prompt), m_config(std::move(config)) {
@@ -140,11 +140,13 @@ void NumericEntryField::enterStep() {
 }
 
 bool NumericEntryField::keyStep(int key) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (m_config.dialogKeys && (enter || key == Qt::Key_Escape)) return false;
     if (m_config.onKey && m_config.onKey(key)) {
         m_escArmed = false;
         return true;
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (enter) {
         m_escArmed = false;
         // As if Tab was pressed: the commit runs as the focus leaves.
         const int commitsBefore = m_commits;
@@ -219,7 +221,15 @@ void NumericEntryField::refuse() {
     QMetaObject::invokeMethod(this, &NumericEntryField::showRangeMessage, Qt::QueuedConnection);
 }
 
+bool NumericEntryField::commitNow() {
+    if (m_refusing) return false; // its range message is on its way or open
+    if (commitStep()) return true;
+    showRangeMessage();
+    return false;
+}
+
 void NumericEntryField::showRangeMessage() {
+    if (!m_clickFilter) return; // commitNow showed it already
     delete m_clickFilter;
     m_clickFilter = nullptr;
     // A button that took the focus with its press stays up and does nothing.
@@ -228,7 +238,7 @@ void NumericEntryField::showRangeMessage() {
     const int min = m_spin ? m_spin->minimum() : 0;
     const int max = m_spin ? m_spin->maximum() : 0;
     m_prompt.message(m_config.title, rangeMessage(min, max), MsgButtons::Ok, MsgIcon::Information);
-    restoreSaved();
+    if (!m_config.keepRefusedText) restoreSaved();
     m_refusing = false;
     if (!m_text->isEnabled() || !m_text->isVisible()) {
         clearEditing(); // the page hid or disabled the field meanwhile: the refresh has it again
@@ -273,9 +283,9 @@ void NumericEntryField::storeAndWrite(int value) {
         Q_EMIT committed(value);
         return;
     }
-    auto& values = m_state.gCurrentData.Value;
-    if (m_config.dataIndex >= 0 && size_t(m_config.dataIndex) < values.size())
-        values[size_t(m_config.dataIndex)] = value;
+    auto* values = m_state ? &m_state->gCurrentData.Value : nullptr;
+    if (values && m_config.dataIndex >= 0 && size_t(m_config.dataIndex) < values->size())
+        (*values)[size_t(m_config.dataIndex)] = value;
     // The board gets the stored integer: the link drops a decimal point, so "12.6" typed
     // would otherwise reach the board as 126.
     // A failed write is told by the link (status bar); the next pass shows the board's value.

@@ -40,6 +40,10 @@ struct EntryFieldConfig {
     bool storeOnlyChanged = false;
     // Refuses fractions and exponents.
     bool wholeNumbers = false;
+    // A refused text stays for the operator to correct instead of returning to the saved value.
+    bool keepRefusedText = false;
+    // Enter and Esc are the dialog's (its default button, closing), not the field's.
+    bool dialogKeys = false;
 };
 
 // The text box + up/down pair bound to a board address and a data-set element. It shows the
@@ -54,7 +58,11 @@ class NumericEntryField : public QObject {
     Q_OBJECT
   public:
     NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
-                      AppState& state, RSComm& link, Prompt& prompt, EntryFieldConfig config);
+                      AppState& state, RSComm& link, Prompt& prompt, EntryFieldConfig config)
+        : NumericEntryField(text, spin, defaultButton, &state, link, prompt, std::move(config)) {}
+    // Without a data set (null state): the field stores only through its config's hooks.
+    NumericEntryField(QLineEdit* text, UpDown* spin, QAbstractButton* defaultButton,
+                      AppState* state, RSComm& link, Prompt& prompt, EntryFieldConfig config);
 
     // A value from a refresh pass: shown only while the user is not editing the field.
     void showValue(const QString& value);
@@ -71,6 +79,9 @@ class NumericEntryField : public QObject {
     // The Commit step as leaving the field would run it; false when the value was refused
     // (the range message follows once the current event has been handled).
     bool commit() { return commitStep(); }
+    // The same for a command that needs the answer now (a dialog's Save): a refused value's
+    // range message has been shown when it returns.
+    bool commitNow();
     QLineEdit* textBox() const { return m_text; }
     UpDown* spin() const { return m_spin; }
 
@@ -107,7 +118,7 @@ class NumericEntryField : public QObject {
     QLineEdit* m_text;
     UpDown* m_spin;
     QAbstractButton* m_default;
-    AppState& m_state;
+    AppState* m_state;
     RSComm& m_link;
     Prompt& m_prompt;
     EntryFieldConfig m_config;
