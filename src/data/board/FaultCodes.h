@@ -1,5 +1,6 @@
 #pragma once
 #include "data/StrayReadBack.h"
+#include "data/pages/BlowoffCommands.h"
 #include "link/CsvLine.h"
 #include "link/LinkResult.h"
 
@@ -31,8 +32,11 @@ QString notReadCaption(int order, LinkFailure failure);
 // The corrective action when the last fault could not be read: the cable advice.
 QString notReadAdvice();
 
-// Reset Faults: the four registers cleared, in order.
-std::vector<std::pair<QString, QString>> faultResetWrites();
+// Reset Faults: the four registers cleared, comm errors first: last comm error, current comm
+// error, last fault, current fault.
+constexpr std::array<int, 4> kResetOrders{{5, 4, 1, 0}};
+std::vector<BoardWrite> faultResetBoardWrites();
+std::vector<std::pair<QString, QString>> faultResetWrites(); // the same, as writeChecked takes
 // What is said when a reset write failed: which, why, and how many went out.
 QString resetFailedText(const CheckedWrites& writes);
 

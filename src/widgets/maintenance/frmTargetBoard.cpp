@@ -232,7 +232,7 @@ void TargetBoardPage::cmdResetFaults_Click() {
     if (a != MsgAnswer::Yes) return;
     ui.cmdResetFaults->setEnabled(false);
     if (!m_link.OnlineMode()) return;
-    const CheckedWrites w = writeChecked(m_link, faultResetWrites());
+    const CheckedWrites w = writeChecked(m_link, faultResetBoardWrites());
     // Whatever happened, the codes shown are read again at once.
     restartFirstPass();
     m_loop->abortPass();
