@@ -30,12 +30,6 @@ QPlainTextEdit* textBox(int index, QWidget* parent) {
     return t;
 }
 
-QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
-    QPushButton* b = controls::button(caption, name, parent);
-    b->setAutoDefault(false); // Enter in a field moves on, it presses nothing
-    return b;
-}
-
 } // namespace
 
 QWidget* TargetBoardPage::buildFaultFrame() {
@@ -53,7 +47,7 @@ QWidget* TargetBoardPage::buildFaultFrame() {
         grid->addWidget(ui.txtTargetBoard[size_t(i)]);
     }
     ui.cmdResetFaults =
-        plainButton(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
+        controls::button(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
     ui.cmdResetFaults->setEnabled(false);
     grid->addWidget(ui.cmdResetFaults, 0, Qt::AlignRight);
     connect(ui.cmdResetFaults, &QPushButton::clicked, this, &TargetBoardPage::cmdResetFaults_Click);
@@ -128,10 +122,10 @@ QWidget* TargetBoardPage::buildClockFrame() {
         const int k = i - kFirstClockSetting;
         addSettingRow(frame, grid, i, k < 3 ? 0 : 2, 1 + k % 3);
     }
-    ui.cmdSetTime =
-        plainButton(QStringLiteral("Set to Current &Time"), QStringLiteral("cmdSetTime"), frame);
-    ui.cmdSetDate =
-        plainButton(QStringLiteral("Set to Current &Date"), QStringLiteral("cmdSetDate"), frame);
+    ui.cmdSetTime = controls::button(QStringLiteral("Set to Current &Time"),
+                                     QStringLiteral("cmdSetTime"), frame);
+    ui.cmdSetDate = controls::button(QStringLiteral("Set to Current &Date"),
+                                     QStringLiteral("cmdSetDate"), frame);
     grid->addWidget(ui.cmdSetTime, 1, 4);
     grid->addWidget(ui.cmdSetDate, 3, 4);
     connect(ui.cmdSetTime, &QPushButton::clicked, this, &TargetBoardPage::cmdSetTime_Click);
@@ -166,8 +160,9 @@ void TargetBoardPage::buildControls() {
         frames->addWidget(f, 0, 0);
     page->addLayout(frames);
     auto* buttons = new QHBoxLayout;
-    ui.cmdGoOnline = plainButton(QStringLiteral("&Go Online"), QStringLiteral("cmdGoOnline"), this);
-    ui.cmdOk = plainButton(QStringLiteral("&Ok"), QStringLiteral("cmdOk"), this);
+    ui.cmdGoOnline =
+        controls::button(QStringLiteral("&Go Online"), QStringLiteral("cmdGoOnline"), this);
+    ui.cmdOk = controls::button(QStringLiteral("&Ok"), QStringLiteral("cmdOk"), this);
     buttons->addWidget(ui.cmdGoOnline);
     buttons->addStretch(1);
     buttons->addWidget(ui.cmdOk);
