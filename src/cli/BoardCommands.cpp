@@ -49,11 +49,11 @@ bool readCodes(Reader& reader, std::array<QString, kFaultRegisterCount>& codes, 
 
 void printCodes(const std::array<QString, kFaultRegisterCount>& codes, qint64 slot,
                 const QString& home) {
-    const CodeTexts faults = CodeTexts::load(home, CodeFile::Faults);
-    const CodeTexts comm = CodeTexts::load(home, CodeFile::CommErrors);
-    for (int order : {0, 1, 4, 5}) {
+    const CodeTexts texts[] = {CodeTexts::load(home, CodeFile::Faults),
+                               CodeTexts::load(home, CodeFile::CommErrors)};
+    for (int order : kCodeOrders) {
         printLine(faultCaption(order, codes[size_t(order)]));
-        const QString text = (order < 2 ? faults : comm).describe(codes[size_t(order)]);
+        const QString text = texts[int(codeFileOf(order))].describe(codes[size_t(order)]);
         if (!text.isEmpty()) printLine(QStringLiteral("    ") + text);
         if (order == 1) {
             printLine(QStringLiteral("CO-CPU Slot: %1").arg(slot));
@@ -95,7 +95,7 @@ void printBoardIdent(const BoardIdent& ident) {
 void printStatusJson(const std::array<QString, kFaultRegisterCount>& codes, qint64 slot,
                      const BoardIdent& ident, const QString& ovp) {
     QJsonObject faults;
-    for (int order : {0, 1, 4, 5})
+    for (int order : kCodeOrders)
         faults[faultCaption(order, QString()).section(u':', 0, 0)] = codes[size_t(order)];
     QJsonObject doc{{QStringLiteral("faults"), faults},
                     {QStringLiteral("coCpuSlot"), slot},
@@ -154,15 +154,12 @@ int runStatus(const CliOptions& options, const QString& ovp) {
 // Writes in order and stops at the first that fails, saying how far it got; then reads back
 // every byte a resynchronisation may have changed and says what it found.
 int writeAll(RSComm& link, const std::vector<BoardWrite>& writes) {
-    std::vector<std::pair<QString, QString>> pairs;
-    for (const BoardWrite& w : writes)
-        pairs.emplace_back(w.address, w.value);
-    const CheckedWrites w = writeChecked(link, pairs);
+    const CheckedWrites w = writeChecked(link, writes);
     if (!w.result)
         say(QStringLiteral("write %1 failed: %2 (%3 of %4 values written)")
-                .arg(pairs[w.written].first, failureText(w.result.failure))
+                .arg(writes[w.written].address, failureText(w.result.failure))
                 .arg(w.written)
-                .arg(pairs.size()));
+                .arg(writes.size()));
     if (w.strays.doubtful()) say(w.strays.text().replace(QStringLiteral("\r\n"), "\n"));
     if (!w.result) return exitCodeFor(w.result.failure);
     return w.strays.doubtful() ? kExitComm : kExitOk;
@@ -176,10 +173,7 @@ int runResetFaults(const CliOptions& options) {
         MsgButtons::YesNoCancel, MsgIcon::Critical);
     if (a != MsgAnswer::Yes) return kExitRefused;
     if (const int rc = session.open()) return rc;
-    std::vector<BoardWrite> writes;
-    for (const auto& [address, value] : faultResetWrites())
-        writes.push_back({address, value});
-    if (const int rc = writeAll(session.link(), writes)) return rc;
+    if (const int rc = writeAll(session.link(), faultResetBoardWrites())) return rc;
     // What the board holds now: a fault that persists comes straight back.
     Reader reader(session.link());
     std::array<QString, kFaultRegisterCount> codes;

@@ -267,4 +267,23 @@ TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
     EXPECT_TRUE(reset->isEnabled());
 }
 
+// One instant of the PC clock for each button's writes; a write that failed twice is named.
+TEST_F(TargetBoardWindow, ClockButtonsWriteOneInstantAndNameAFailedWrite) {
+    writeProgram(":00000001FF\r\n", 'A', "KVX91D07:707\r\n");
+    const QDateTime at(QDate(2005, 1, 5), QTime(10, 20, 30));
+    window = std::make_unique<frmTargetBoard>(
+        TargetBoardContext{state, link, prompt, [at] { return at; }});
+    window->prepare(path("LINE1.ovp"));
+    window->show();
+    firstPass();
+    qobject_cast<QPushButton*>(widget("cmdSetDate"))->click();
+    EXPECT_EQ(board.peek(43016) * 10000 + board.peek(43015) * 100 + board.peek(43017), 10505);
+    const size_t boxes = prompt.boxes.size();
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    qobject_cast<QPushButton*>(widget("cmdSetTime"))->click();
+    ASSERT_GT(prompt.boxes.size(), boxes);
+    EXPECT_EQ(prompt.boxes[boxes].text, "The board clock was not set: the write of B43012 failed "
+                                        "(wrong echo from the board); 0 of 3 values written.");
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/StrayReadBack.h"
 #include "data/pages/BlowoffCommands.h"
 #include "data/pages/RangeMessage.h"
 
@@ -36,6 +37,11 @@ QString twoDigits(qint64 value);
 // The writes of Set to Current Time and Set to Current Date for one instant of the PC clock.
 std::vector<BoardWrite> clockTimeWrites(const QDateTime& now);
 std::vector<BoardWrite> clockDateWrites(const QDateTime& now);
+
+// Writes in order until one fails, then reads back the stray candidates (writeChecked).
+CheckedWrites writeChecked(RSComm& link, const std::vector<BoardWrite>& writes);
+// What the window says when a clock write failed: which, why, and how many went out.
+QString clockFailedText(const CheckedWrites& result, const std::vector<BoardWrite>& writes);
 
 // The PC clock as the window shows it: "10 : 20 : 30" and "01 - 05 - 2005".
 QString pcTimeText(const QDateTime& now);

@@ -40,17 +40,24 @@ QString notReadAdvice() {
     return correctiveAction(0x42);
 }
 
+std::vector<BoardWrite> faultResetBoardWrites() {
+    std::vector<BoardWrite> writes;
+    for (const int order : kResetOrders)
+        writes.push_back(
+            {QLatin1String(faultRegisters()[size_t(order)].address), QStringLiteral("0")});
+    return writes;
+}
+
 std::vector<std::pair<QString, QString>> faultResetWrites() {
-    const QString zero = QStringLiteral("0");
-    return {{QStringLiteral("B8178"), zero},
-            {QStringLiteral("B8179"), zero},
-            {QStringLiteral("B8177"), zero},
-            {QStringLiteral("B8176"), zero}};
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const BoardWrite& w : faultResetBoardWrites())
+        pairs.emplace_back(w.address, w.value);
+    return pairs;
 }
 
 QString resetFailedText(const CheckedWrites& w) {
-    const auto writes = faultResetWrites();
-    const QString failed = w.written < writes.size() ? writes[w.written].first : QString();
+    const auto writes = faultResetBoardWrites();
+    const QString failed = w.written < writes.size() ? writes[w.written].address : QString();
     return QStringLiteral("The fault reset did not complete: the write of %1 failed (%2); %3 of "
                           "%4 registers cleared.")
         .arg(failed, failureText(w.result.failure))

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/StrayReadBack.h"
+#include "data/pages/BlowoffCommands.h"
 #include "link/CsvLine.h"
 #include "link/LinkResult.h"
 
@@ -23,18 +24,19 @@ constexpr int kFaultRegisterCount = 6;
 constexpr int kCoCpuOrder = 2;
 constexpr int kAdviceOrder = 3;
 const std::array<FaultRegister, kFaultRegisterCount>& faultRegisters();
-// The caption of each row before anything is read ("Current Fault:", "CO-CPU Slot:", ...).
-constexpr std::array<const char*, kFaultRegisterCount> kFaultRowCaptions{
-    {"Current Fault:", "Last Fault:", "CO-CPU Slot:", "Corrective Action:", "Current Comm Error:",
-     "Last Comm Error:"}};
+// The registers whose codes have texts: the faults, then the comm errors.
+constexpr std::array<int, 4> kCodeOrders{{0, 1, 4, 5}};
 
 // "Current Fault: not read: wrong echo"; empty for the orders without a code caption.
 QString notReadCaption(int order, LinkFailure failure);
 // The corrective action when the last fault could not be read: the cable advice.
 QString notReadAdvice();
 
-// Reset Faults: the four registers cleared, in order.
-std::vector<std::pair<QString, QString>> faultResetWrites();
+// Reset Faults: the four registers cleared, comm errors first: last comm error, current comm
+// error, last fault, current fault.
+constexpr std::array<int, 4> kResetOrders{{5, 4, 1, 0}};
+std::vector<BoardWrite> faultResetBoardWrites();
+std::vector<std::pair<QString, QString>> faultResetWrites(); // the same, as writeChecked takes
 // What is said when a reset write failed: which, why, and how many went out.
 QString resetFailedText(const CheckedWrites& writes);
 
@@ -47,6 +49,9 @@ QString correctiveAction(int code);
 
 // Which text file describes a register's codes.
 enum class CodeFile { Faults, CommErrors };
+inline CodeFile codeFileOf(int order) {
+    return order < 2 ? CodeFile::Faults : CodeFile::CommErrors;
+}
 QString codeFileName(CodeFile file);
 // What the window shows for a code the installed file has no text for, and for a missing file.
 QString noTextPlaceholder(CodeFile file, const QString& code);

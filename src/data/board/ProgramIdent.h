@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-#include <array>
-
 #include <vector>
 
 namespace kalvex {
@@ -38,10 +36,6 @@ constexpr int kIdentFirst = 61424;
 constexpr int kIdentNameLength = 8;
 constexpr int kIdentLength = 10;
 QString identAddress(int i); // byte i of the ident block, "B61424" onwards
-// The captions of the ident rows, in the order of DiskIdent's fields.
-constexpr int kIdentCaptionCount = 5;
-constexpr std::array<const char*, kIdentCaptionCount> kIdentCaptions{
-    {"Name:", "Revision:", "Checksum:", "Target Board:", "Rev Date:"}};
 // The name from its character codes; control codes (31 and below) are not part of it.
 QString identName(const std::vector<int>& codes);
 

@@ -4,6 +4,7 @@
 #include "widgets/pages/PageControls.h"
 #include "widgets/pages/UpDown.h"
 
+#include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,15 +30,9 @@ QPlainTextEdit* textBox(int index, QWidget* parent) {
     return t;
 }
 
-QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
-    QPushButton* b = controls::button(caption, name, parent);
-    b->setAutoDefault(false); // Enter in a field moves on, it presses nothing
-    return b;
-}
-
 } // namespace
 
-QWidget* frmTargetBoard::buildFaultFrame() {
+QWidget* TargetBoardPage::buildFaultFrame() {
     auto* frame = ui.fraTargetBoard[0];
     auto* grid = new QVBoxLayout(frame);
     for (int i = 0; i < kFaultRegisterCount; ++i) {
@@ -52,14 +47,14 @@ QWidget* frmTargetBoard::buildFaultFrame() {
         grid->addWidget(ui.txtTargetBoard[size_t(i)]);
     }
     ui.cmdResetFaults =
-        plainButton(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
+        controls::button(QStringLiteral("&Reset Faults"), QStringLiteral("cmdResetFaults"), frame);
     ui.cmdResetFaults->setEnabled(false);
     grid->addWidget(ui.cmdResetFaults, 0, Qt::AlignRight);
-    connect(ui.cmdResetFaults, &QPushButton::clicked, this, &frmTargetBoard::cmdResetFaults_Click);
+    connect(ui.cmdResetFaults, &QPushButton::clicked, this, &TargetBoardPage::cmdResetFaults_Click);
     return frame;
 }
 
-QWidget* frmTargetBoard::buildIdentFrame() {
+QWidget* TargetBoardPage::buildIdentFrame() {
     auto* frame = ui.fraTargetBoard[1];
     auto* row = new QHBoxLayout(frame);
     auto* inBoard = controls::frame(QStringLiteral("In Target Board:"),
@@ -67,12 +62,12 @@ QWidget* frmTargetBoard::buildIdentFrame() {
     auto* onDisk = controls::frame(QStringLiteral("On Disk:"), QStringLiteral("fraOnDisk"), frame);
     auto* inGrid = new QGridLayout(inBoard);
     auto* diskGrid = new QGridLayout(onDisk);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kIdentCaptionCount; ++i) {
         diskGrid->addWidget(new QLabel(QLatin1String(kIdentCaptions[size_t(i)]), onDisk), i, 0);
         ui.lblRevIdentOnDisk[size_t(i)] =
             controls::label(QStringLiteral("-"), indexed("lblRevIdentOnDisk", i), onDisk);
         diskGrid->addWidget(ui.lblRevIdentOnDisk[size_t(i)], i, 1);
-        if (i >= 3) continue;
+        if (i >= kBoardIdentRows) continue;
         ui.inPlcCaptions[size_t(i)] = new QLabel(QLatin1String(kIdentCaptions[size_t(i)]), inBoard);
         inGrid->addWidget(ui.inPlcCaptions[size_t(i)], i, 0);
         ui.lblRevIdentInPLC[size_t(i)] =
@@ -86,8 +81,8 @@ QWidget* frmTargetBoard::buildIdentFrame() {
     return frame;
 }
 
-void frmTargetBoard::addSettingRow(QWidget* frame, QGridLayout* grid, int index, int row,
-                                   int column) {
+void TargetBoardPage::addSettingRow(QWidget* frame, QGridLayout* grid, int index, int row,
+                                    int column) {
     const BoardSetting& s = boardSettings()[size_t(index)];
     ui.lblSetupDesc[size_t(index)] =
         controls::label(QLatin1String(s.caption), indexed("lblSetupDesc", index), frame);
@@ -101,24 +96,20 @@ void frmTargetBoard::addSettingRow(QWidget* frame, QGridLayout* grid, int index,
                     column + (index < kFirstClockSetting ? 1 : 0));
 }
 
-QWidget* frmTargetBoard::buildAddressFrame() {
+QWidget* TargetBoardPage::buildAddressFrame() {
     auto* frame = ui.fraTargetBoard[2];
     auto* grid = new QGridLayout(frame);
     for (int i = 0; i < kFirstClockSetting; ++i)
         addSettingRow(frame, grid, i, i, 0);
-    ui.lblNetworkAddComment =
-        controls::label(QStringLiteral("Each K2000 board connected to the K2000 Network must be "
-                                       "assigned a unique network address between 1 and 32.\n\n"
-                                       "System function sfunc19(); configures the K5800 serial "
-                                       "communication for the P9100 processor."),
-                        QStringLiteral("lblNetworkAddComment"), frame);
-    ui.lblNetworkAddComment->setWordWrap(true);
-    grid->addWidget(ui.lblNetworkAddComment, 2, 0, 1, 3);
+    QLabel* note = controls::label(QLatin1String(kNetworkAddressNote),
+                                   QStringLiteral("lblNetworkAddComment"), frame);
+    note->setWordWrap(true);
+    grid->addWidget(note, 2, 0, 1, 3);
     grid->setRowStretch(3, 1);
     return frame;
 }
 
-QWidget* frmTargetBoard::buildClockFrame() {
+QWidget* TargetBoardPage::buildClockFrame() {
     auto* frame = ui.fraTargetBoard[3];
     auto* grid = new QGridLayout(frame);
     ui.lblBoardTime =
@@ -131,39 +122,31 @@ QWidget* frmTargetBoard::buildClockFrame() {
         const int k = i - kFirstClockSetting;
         addSettingRow(frame, grid, i, k < 3 ? 0 : 2, 1 + k % 3);
     }
-    ui.cmdSetTime =
-        plainButton(QStringLiteral("Set to Current &Time"), QStringLiteral("cmdSetTime"), frame);
-    ui.cmdSetDate =
-        plainButton(QStringLiteral("Set to Current &Date"), QStringLiteral("cmdSetDate"), frame);
+    ui.cmdSetTime = controls::button(QStringLiteral("Set to Current &Time"),
+                                     QStringLiteral("cmdSetTime"), frame);
+    ui.cmdSetDate = controls::button(QStringLiteral("Set to Current &Date"),
+                                     QStringLiteral("cmdSetDate"), frame);
     grid->addWidget(ui.cmdSetTime, 1, 4);
     grid->addWidget(ui.cmdSetDate, 3, 4);
-    connect(ui.cmdSetTime, &QPushButton::clicked, this, &frmTargetBoard::cmdSetTime_Click);
-    connect(ui.cmdSetDate, &QPushButton::clicked, this, &frmTargetBoard::cmdSetDate_Click);
+    connect(ui.cmdSetTime, &QPushButton::clicked, this, &TargetBoardPage::cmdSetTime_Click);
+    connect(ui.cmdSetDate, &QPushButton::clicked, this, &TargetBoardPage::cmdSetDate_Click);
     grid->addWidget(new QLabel(QStringLiteral("PC Time:"), frame), 4, 0);
     grid->addWidget(new QLabel(QStringLiteral("PC Date:"), frame), 5, 0);
     ui.lblCurrTime = controls::label(QString(), QStringLiteral("lblCurrTime"), frame);
     ui.lblCurrDate = controls::label(QString(), QStringLiteral("lblCurrDate"), frame);
     grid->addWidget(ui.lblCurrTime, 4, 1, 1, 3);
     grid->addWidget(ui.lblCurrDate, 5, 1, 1, 3);
-    auto* note = controls::label(QStringLiteral("Only the Q7610 Display Module and the K2170 "
-                                                "Communications CO-CPU board are equipped with "
-                                                "real time clocks."),
-                                 QStringLiteral("lblClockNote"), frame);
+    auto* note = controls::label(QLatin1String(kClockNote), QStringLiteral("lblClockNote"), frame);
     note->setWordWrap(true);
     grid->addWidget(note, 6, 0, 1, 5);
     grid->setRowStretch(7, 1);
     return frame;
 }
 
-void frmTargetBoard::buildControls() {
+void TargetBoardPage::buildControls() {
     auto* page = new QVBoxLayout(this);
     const controls::Tabs tabs =
-        controls::tabs(QStringLiteral("tabTargetBoard"), "fraTargetBoard",
-                       {{"&Fault Codes / Status", "Fault Codes / Status"},
-                        {"&Program Ident/Revision", "Program Ident/Revision"},
-                        {"&Set Network Address", "Set Network Address"},
-                        {"S&et Time && Date", "Set Time & Date"}},
-                       this);
+        controls::tabs(QStringLiteral("tabTargetBoard"), "fraTargetBoard", targetBoardTabs(), this);
     ui.tabTargetBoard = tabs.bar;
     for (size_t k = 0; k < ui.fraTargetBoard.size(); ++k)
         ui.fraTargetBoard[k] = tabs.frames[k];
@@ -177,23 +160,21 @@ void frmTargetBoard::buildControls() {
         frames->addWidget(f, 0, 0);
     page->addLayout(frames);
     auto* buttons = new QHBoxLayout;
-    ui.cmdGoOnline = plainButton(QStringLiteral("&Go Online"), QStringLiteral("cmdGoOnline"), this);
-    ui.cmdOk = plainButton(QStringLiteral("&Ok"), QStringLiteral("cmdOk"), this);
-    ui.cmdDefault = plainButton(QStringLiteral("-"), QStringLiteral("cmdDefault"), this);
-    ui.cmdDefault->setFocusPolicy(Qt::NoFocus);
-    ui.cmdDefault->setFixedSize(0, 0);
+    ui.cmdGoOnline =
+        controls::button(QStringLiteral("&Go Online"), QStringLiteral("cmdGoOnline"), this);
+    ui.cmdOk = controls::button(QStringLiteral("&Ok"), QStringLiteral("cmdOk"), this);
     buttons->addWidget(ui.cmdGoOnline);
     buttons->addStretch(1);
-    buttons->addWidget(ui.cmdDefault);
     buttons->addWidget(ui.cmdOk);
     page->addLayout(buttons);
-    connect(ui.cmdGoOnline, &QPushButton::clicked, this, &frmTargetBoard::cmdGoOnline_Click);
-    connect(ui.cmdOk, &QPushButton::clicked, this, &frmTargetBoard::cmdOk_Click);
-    resize(660, 520);
+    connect(ui.cmdGoOnline, &QPushButton::clicked, this, &TargetBoardPage::cmdGoOnline_Click);
+    connect(ui.cmdOk, &QPushButton::clicked, this, [this] {
+        if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->accept();
+    });
 }
 
-void frmTargetBoard::buildFields() {
-    m_fields = new EntryFieldGroup(m_ctx.state, m_ctx.link, m_ctx.prompt, ui.cmdDefault, this);
+void TargetBoardPage::buildFields() {
+    makeFields(ui.cmdDefault);
     for (int i = 0; i < kBoardSettingCount; ++i) {
         const BoardSetting& s = boardSettings()[size_t(i)];
         EntryFieldConfig config;
@@ -205,22 +186,22 @@ void frmTargetBoard::buildFields() {
     }
 }
 
-void frmTargetBoard::setRowShown(int index, bool shown) {
-    m_rowShown[size_t(index)] = shown;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
-                                         ui.updSetup[size_t(index)]})
+void TargetBoardPage::setRowShown(int index, bool shown) {
+    for (QWidget* w : settingRow(index))
         w->setVisible(shown);
 }
 
-void frmTargetBoard::setRowEnabled(int index, bool enabled) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui.lblSetupDesc[size_t(index)], ui.txtSetup[size_t(index)],
-                                         ui.updSetup[size_t(index)]})
+void TargetBoardPage::setRowEnabled(int index, bool enabled) {
+    for (QWidget* w : settingRow(index))
         w->setEnabled(enabled);
 }
 
-void frmTargetBoard::setClockControlsEnabled(bool enabled) {
+std::array<QWidget*, 3> TargetBoardPage::settingRow(int index) const {
+    const size_t k = size_t(index);
+    return {ui.lblSetupDesc[k], ui.txtSetup[k], ui.updSetup[k]};
+}
+
+void TargetBoardPage::setClockControlsEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{ui.lblBoardTime, ui.lblBoardDate,
                                                       ui.cmdSetTime, ui.cmdSetDate})
         w->setEnabled(enabled);

@@ -60,6 +60,10 @@ void MachinePage::clearEditing() {
     if (m_fields) m_fields->clearEditing();
 }
 
+void MachinePage::forgetReads() {
+    stale::forgetAll(this);
+}
+
 EntryFieldGroup* MachinePage::makeFields(QAbstractButton* defaultButton) {
     m_fields = new EntryFieldGroup(m_state, m_link, m_prompt, defaultButton, this);
     return m_fields;
@@ -100,7 +104,7 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
     beforePass();
     if (m_prepared != m_mode) {
         m_prepared = m_mode;
-        stale::forgetAll(this);
+        forgetReads();
         if (online())
             loop.add([this] { ShowOnline(); });
         else

@@ -59,6 +59,9 @@ class MachinePage : public QWidget {
     virtual void RefreshOffline() = 0;
     // Drops what the user was typing (at destruction only the entry fields' part runs).
     virtual void clearEditing();
+    // As the controls are prepared for another mode: the values read no longer stand (a page
+    // that keeps showing the board's values offline keeps their marks).
+    virtual void forgetReads();
 
     bool online() const { return m_mode == Mode::Online; }
     // The next pass prepares the controls again (offline editing switched, say).
