@@ -10,7 +10,7 @@ namespace kalvex::sim {
 namespace {
 constexpr quint8 kReady = 0;
 
-QByteArray word(int w) {
+QByteArray wordBytes(int w) {
     QByteArray b;
     b += char(w % 256);
     b += char((w / 256) % 256);
@@ -51,20 +51,20 @@ quint8 PlsUnit::enter(quint8 command, qint64) {
     m_in.clear();
     switch (command) {
     case 24:
-        startRead(word(m_scale));
+        startRead(wordBytes(m_scale));
         break;
     case 40:
-        startRead(word(m_offset));
+        startRead(wordBytes(m_offset));
         break;
     case 72:
-        startRead(word(position()));
+        startRead(wordBytes(position()));
         break;
     case 88:
-        startRead(word(m_rpm));
+        startRead(wordBytes(m_rpm));
         break;
     case 12: {
         QByteArray bytes(reinterpret_cast<const char*>(m_config.data()), 17);
-        startRead(bytes + word(m_configWord));
+        startRead(bytes + wordBytes(m_configWord));
         break;
     }
     case 9:
@@ -93,7 +93,7 @@ std::optional<quint8> PlsUnit::step(quint8 byte, qint64 nowUs) {
         return kAcknowledge;
     case Phase::Recall: {
         const PlsChannel& c = m_channels[byte];
-        startRead(QByteArray(1, char(outputOn(byte) ? 1 : 0)) + word(c.first));
+        startRead(QByteArray(1, char(outputOn(byte) ? 1 : 0)) + wordBytes(c.first));
         return kAcknowledge;
     }
     case Phase::Ready:

@@ -95,7 +95,7 @@ void DataTransfer::finish() {
     QString text = QStringLiteral("Error Processing Request\r\n\r\nProcess Not Complete");
     if (!m_failedItems.empty())
         text += QStringLiteral("\r\n\r\nFailed items: ") + failedItemsText();
-    m_prompt.message(QStringLiteral("KALVEX"), text, MsgButtons::Ok, MsgIcon::Exclamation);
+    m_prompt.message(kProgramTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kalvex

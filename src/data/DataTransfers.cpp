@@ -118,7 +118,7 @@ TransferOutcome DataTransfers::ProcessData(int code) {
     if (!labels) m_state.gProcessCancelled = false;
     TransferPlan plan = transferPlan(code, m_state.gLabelFirst, m_state.gLabelLast);
     if (const QString bad = unsendableItems(plan, m_state.gCurrentData); !bad.isEmpty()) {
-        m_prompt.message(QStringLiteral("KALVEX"),
+        m_prompt.message(kProgramTitle,
                          QStringLiteral("Nothing was transferred. These items of the data set "
                                         "cannot be moved:\r\n") +
                              bad,

@@ -11,11 +11,10 @@ namespace kalvex {
 
 namespace {
 
-const QString kTitle = QStringLiteral("KALVEX");
 const QString kPara = QStringLiteral("\r\n\r\n");
 
 void tell(Prompt& prompt, const QString& text, MsgIcon icon) {
-    prompt.message(kTitle, text, MsgButtons::Ok, icon);
+    prompt.message(kProgramTitle, text, MsgButtons::Ok, icon);
 }
 
 QString count(size_t n) {
@@ -31,14 +30,14 @@ void offerReadInDoubt(Prompt& prompt, DataCompare& compare, const SetupData& dat
         kPara + itemLines(data, out.inDoubt) + kPara +
         QStringLiteral("When the link is back, choose Retry to read them from the board. "
                        "Cancel leaves them unknown.");
-    while (prompt.message(kTitle, text, MsgButtons::RetryCancel, MsgIcon::Exclamation) ==
+    while (prompt.message(kProgramTitle, text, MsgButtons::RetryCancel, MsgIcon::Exclamation) ==
            MsgAnswer::Retry)
         if (compare.readInDoubt(data, out)) return;
 }
 
 bool askReadBackAfterCancel(Prompt& prompt, size_t total, const SelectiveOutcome& out) {
     return prompt.message(
-               kTitle,
+               kProgramTitle,
                QStringLiteral("Download stopped: %1 of %2 sent; %3 not sent.")
                        .arg(count(out.sent().size()), count(total), count(out.notSent.size())) +
                    kPara +
@@ -145,7 +144,7 @@ bool askReadBack(Prompt& prompt, const std::vector<int>& strayBytes) {
                                           : QStringLiteral(" It may have landed on ") +
                                                 names.join(QStringLiteral(", ")) +
                                                 QStringLiteral(", outside the items written.");
-    return prompt.message(QStringLiteral("KALVEX"),
+    return prompt.message(kProgramTitle,
                           QStringLiteral("The link had to resynchronise during the download, so a "
                                          "stray byte may have been written.") +
                               where +

@@ -13,8 +13,6 @@ namespace kalvex {
 
 namespace {
 
-const QString kTitle = QStringLiteral("KALVEX");
-
 QString bracketed(const QString& title) {
     return u'[' + title + u']';
 }
@@ -22,7 +20,7 @@ QString bracketed(const QString& title) {
 } // namespace
 
 bool AskUploadFirst(Prompt& prompt) {
-    return prompt.message(kTitle,
+    return prompt.message(kProgramTitle,
                           QStringLiteral("Do you wish to first 'Upload Data' from the P9100?  "),
                           MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
 }
@@ -38,7 +36,7 @@ bool SetupFileOps::changed() const {
 
 std::optional<MsgAnswer> SetupFileOps::AskSaveChanges() {
     if (!changed()) return std::nullopt;
-    return m_prompt.message(kTitle, QStringLiteral("Save Changes to File?"),
+    return m_prompt.message(kProgramTitle, QStringLiteral("Save Changes to File?"),
                             MsgButtons::YesNoCancel, MsgIcon::Exclamation);
 }
 
@@ -81,7 +79,7 @@ bool SetupFileOps::OpenPath(const QString& path) {
         return false;
     }
     const MsgAnswer a = m_prompt.message(
-        kTitle,
+        kProgramTitle,
         QStringLiteral("File created by set-up program version: ") + m_state.gFileData.Version +
             QStringLiteral("\r\nData tables may not be properly aligned.\r\n\r\n"
                            "Do you wish to continue?"),
@@ -146,7 +144,7 @@ bool SetupFileOps::mayClose() {
 }
 
 void SetupFileOps::showError(const QString& text) {
-    m_prompt.message(kTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
+    m_prompt.message(kProgramTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kalvex

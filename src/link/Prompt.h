@@ -4,6 +4,9 @@
 
 namespace kalvex {
 
+// The title of the program's own boxes (a window's boxes carry the window's title).
+inline const QString kProgramTitle = QStringLiteral("KALVEX");
+
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };

@@ -14,15 +14,7 @@ namespace {
 constexpr qint64 kSettleUs = 100'000;
 constexpr qint64 kExitWaitUs = 2'000'000;
 const QString kTitle = QStringLiteral("Program Download");
-const QString kCrLf2 = QStringLiteral("\r\n\r\n");
-
-QString trimBlanks(QString text) {
-    while (text.startsWith(u' '))
-        text.remove(0, 1);
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+const QString kBlankLine = QStringLiteral("\r\n\r\n");
 
 } // namespace
 
@@ -63,14 +55,14 @@ void ProgramDownload::begin() {
     m_transfer.setCurrentProgramAdd(QStringLiteral(" "));
     if (!link.OnlineMode()) {
         box(kTitle,
-            QStringLiteral("Program is Currently OFFLINE.") + kCrLf2 +
+            QStringLiteral("Program is Currently OFFLINE.") + kBlankLine +
                 QStringLiteral("Switch to ONLINE MODE to Continue."),
             MsgIcon::Information);
         return end(Outcome::Offline);
     }
     if (!m_files.ValidProgram()) {
         box(kTitle,
-            QStringLiteral("Currently Selected Program is Invalid.") + kCrLf2 +
+            QStringLiteral("Currently Selected Program is Invalid.") + kBlankLine +
                 QStringLiteral("Program Download Halted!"),
             MsgIcon::Exclamation);
         return end(Outcome::Invalid);
@@ -94,13 +86,13 @@ HexFile loadProgramHex(const QString& hexPath, Prompt& prompt) {
         break;
     case HexFile::Status::Missing:
         box(kTitle,
-            path + QStringLiteral(" File Does Not Exist.") + kCrLf2 +
+            path + QStringLiteral(" File Does Not Exist.") + kBlankLine +
                 QStringLiteral("Program Downloaded Halted"),
             MsgIcon::Information);
         break;
     case HexFile::Status::Empty:
         box(kTitle,
-            path + QStringLiteral(" File is Not Valid") + kCrLf2 +
+            path + QStringLiteral(" File is Not Valid") + kBlankLine +
                 QStringLiteral("Program Downloaded Halted"),
             MsgIcon::Exclamation);
         break;
@@ -110,7 +102,7 @@ HexFile loadProgramHex(const QString& hexPath, Prompt& prompt) {
         break;
     case HexFile::Status::Invalid:
         box(kTitle,
-            QStringLiteral("Currently Selected Program is Invalid.") + kCrLf2 +
+            QStringLiteral("Currently Selected Program is Invalid.") + kBlankLine +
                 QStringLiteral("Program Download Halted!"),
             MsgIcon::Exclamation);
         break;
@@ -260,7 +252,7 @@ void ProgramDownload::interrupt() {
             MsgIcon::Exclamation);
     } else {
         box(kTitle,
-            QStringLiteral("Program Download Interrupted!") + kCrLf2 +
+            QStringLiteral("Program Download Interrupted!") + kBlankLine +
                 (inProgramMode || m_phase == Phase::Ident
                      ? QStringLiteral("The board holds a partial program: download it again "
                                       "before running the machine.")

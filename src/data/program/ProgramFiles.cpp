@@ -30,15 +30,6 @@ QString shown(const QString& path) {
 }
 
 // Only blanks count as the ident's padding, as the board's tools write it.
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0, last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 } // namespace
 
 ProgramFileNames programFileNames(const QString& chosen) {
@@ -241,6 +232,15 @@ bool ProgramFileSet::UploadFile(const QString& ovpFileName) {
     }
     m_names = names;
     return true;
+}
+
+QString trimBlanks(const QString& text) {
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
 }
 
 } // namespace kalvex

@@ -89,4 +89,7 @@ class ProgramFileSet {
     Refusal m_refusal = Refusal::None;
 };
 
+// Spaces trimmed at both ends; other blanks are the field's own.
+QString trimBlanks(const QString& text);
+
 } // namespace kalvex

@@ -25,7 +25,7 @@ namespace kalvex {
 
 namespace {
 
-const QString kTitle = QStringLiteral("History");
+const QString kHistoryTitle = QStringLiteral("History");
 constexpr qint64 kHourMs = 3600 * 1000;
 
 enum Range { ThisShift, Hours8, Hours24, Days7, FromTo };
@@ -157,7 +157,7 @@ void HistoryWindow::reload() {
     if (!m_store.isOpen()) {
         QString why;
         if (!m_store.openReadOnly(m_recorder.path(), &why)) {
-            m_prompt.message(kTitle, why, MsgButtons::Ok, MsgIcon::Exclamation);
+            m_prompt.message(kHistoryTitle, why, MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
     }
@@ -215,7 +215,7 @@ void HistoryWindow::exportCsv() {
     const QString error = saveFilesAtomically(
         {{*path, eventsCsv(m_shown)},
          {samplesPath, samplesCsv(m_store.samples(from / 1000, to / 1000 + 1))}});
-    if (!error.isEmpty()) m_prompt.message(kTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!error.isEmpty()) m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void HistoryWindow::exportPng() {
@@ -227,7 +227,7 @@ void HistoryWindow::exportPng() {
     buffer.open(QIODevice::WriteOnly);
     ui.chtHistory->grab().save(&buffer, "PNG");
     const QString error = saveFileAtomically(*path, bytes);
-    if (!error.isEmpty()) m_prompt.message(kTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!error.isEmpty()) m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kalvex

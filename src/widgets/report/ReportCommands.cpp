@@ -38,7 +38,6 @@ class QtPrintDialogs final : public PrintDialogs {
     }
 };
 
-const QString kTitle = QStringLiteral("KALVEX");
 
 // The print dialog proposes the document name as the file name of Print to File.
 QString reportDocName(const QString& caption) {
@@ -71,7 +70,7 @@ bool ReportCommands::uploadFirst() {
             .UploadData(DataTransfers::kSilentUploadAll)
             .complete())
         return true;
-    m_prompt.message(kTitle,
+    m_prompt.message(kProgramTitle,
                      QStringLiteral("The data upload did not complete.\r\n\r\n"
                                     "No report was printed."),
                      MsgButtons::Ok, MsgIcon::Exclamation);
@@ -97,7 +96,7 @@ void ReportCommands::setGenerating(bool on) {
 bool ReportCommands::anySection() {
     const ReportOptions o = reportOptions(m_state);
     if (o.setup || o.shift || o.labels) return true;
-    m_prompt.message(kTitle,
+    m_prompt.message(kProgramTitle,
                      QStringLiteral("No report section is selected: choose one in File > Report "
                                     "Setup."),
                      MsgButtons::Ok, MsgIcon::Exclamation);
@@ -124,7 +123,7 @@ void ReportCommands::PrintReport() {
 void ReportCommands::print(const ReportJob& job) {
     printer().setDocName(reportDocName(job.caption));
     if (renderReport(printer(), job) >= 0) return;
-    m_prompt.message(kTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
+    m_prompt.message(kProgramTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
                      MsgIcon::Exclamation);
 }
 

@@ -27,7 +27,6 @@ namespace kalvex {
 
 namespace {
 
-const QString kTitle = QStringLiteral("KALVEX");
 
 } // namespace
 
@@ -119,7 +118,7 @@ void frmMDIMain::noteNotWritten(const QString& address, const QString& value, Li
 // Shown without waiting for OK, so the status texts and the ticks go on behind it.
 void frmMDIMain::showFaultBox() {
     auto* box =
-        new QMessageBox(QMessageBox::Critical, kTitle, kFaultBoxText, QMessageBox::Ok, this);
+        new QMessageBox(QMessageBox::Critical, kProgramTitle, kFaultBoxText, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("FaultBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
@@ -282,7 +281,7 @@ void frmMDIMain::mnuHelpHelpTopics_Click() {
         QDir::cleanPath(m_ctx.programFolder + QStringLiteral("/../doc/kalvex/README.md"));
     for (const QString& path : {hlp, readme})
         if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
-    m_ctx.prompt.message(kTitle,
+    m_ctx.prompt.message(kProgramTitle,
                          QStringLiteral("No help file could be shown (looked for %1 and %2).\r\n"
                                         "\r\nThe manual is \"man kalvex\" in a terminal.")
                              .arg(QDir::toNativeSeparators(hlp), QDir::toNativeSeparators(readme)),

@@ -17,8 +17,7 @@
 namespace kalvex {
 
 namespace {
-const QString kTitle = QStringLiteral("KALVEX");
-const QString kProgramTitle = QStringLiteral("Program Download");
+const QString kDownloadTitle = QStringLiteral("Program Download");
 } // namespace
 
 QString frmMDIMain::markerPath() const {
@@ -41,7 +40,7 @@ void frmMDIMain::reportInterruptedTransfer() {
     const MarkerFound found = readTransferMarker(path);
     const QString text = interruptedTransferText(found, path);
     if (text.isEmpty()) return;
-    m_ctx.prompt.message(kTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
+    m_ctx.prompt.message(kProgramTitle, text, MsgButtons::Ok, MsgIcon::Exclamation);
     if (m_quitStatus) return; // closed by a quit, not seen
     // The marker of a board that may be in program mode stays until the board has left it.
     if (found.status == MarkerFound::Status::Found && found.marker.boardMayBeInProgramMode()) {
@@ -49,13 +48,13 @@ void frmMDIMain::reportInterruptedTransfer() {
         return;
     }
     if (const QString why = removeTransferMarker(path); !why.isEmpty())
-        m_ctx.prompt.message(kTitle, why, MsgButtons::Ok, MsgIcon::Exclamation);
+        m_ctx.prompt.message(kProgramTitle, why, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 bool frmMDIMain::leaveProgramModeFirst() {
     if (!m_programModeSuspect) return true;
     const MsgAnswer a = m_ctx.prompt.message(
-        kProgramTitle,
+        kDownloadTitle,
         QStringLiteral("The board may still be in program mode: a program download to it was "
                        "interrupted. Going online as usual would send it bytes that it stores "
                        "as program data.\r\n\r\nTake the board out of program mode now and "
@@ -67,7 +66,7 @@ bool frmMDIMain::leaveProgramModeFirst() {
         loadCommSettings(m_ctx.link.CommSettingsFile(), &why).value_or(m_ctx.link.portSettings());
     PortOpenError err;
     if (!m_ctx.port.isOpen() && !m_ctx.port.open(settings, &err)) {
-        m_ctx.prompt.message(kProgramTitle,
+        m_ctx.prompt.message(kDownloadTitle,
                              QStringLiteral("The port cannot be opened: ") + err.description,
                              MsgButtons::Ok, MsgIcon::Critical);
         return false;
@@ -75,7 +74,7 @@ bool frmMDIMain::leaveProgramModeFirst() {
     const ProgramModeExit exit = leaveProgramMode(m_ctx.port);
     m_ctx.port.close();
     if (!exit.left) {
-        m_ctx.prompt.message(kProgramTitle,
+        m_ctx.prompt.message(kDownloadTitle,
                              QStringLiteral("The board did not answer as a board out of program "
                                             "mode after %1 bytes. Check the cable and the board's "
                                             "power, then go online again.")
