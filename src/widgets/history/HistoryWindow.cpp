@@ -215,7 +215,8 @@ void HistoryWindow::exportCsv() {
     const QString error = saveFilesAtomically(
         {{*path, eventsCsv(m_shown)},
          {samplesPath, samplesCsv(m_store.samples(from / 1000, to / 1000 + 1))}});
-    if (!error.isEmpty()) m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!error.isEmpty())
+        m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void HistoryWindow::exportPng() {
@@ -227,7 +228,8 @@ void HistoryWindow::exportPng() {
     buffer.open(QIODevice::WriteOnly);
     ui.chtHistory->grab().save(&buffer, "PNG");
     const QString error = saveFileAtomically(*path, bytes);
-    if (!error.isEmpty()) m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!error.isEmpty())
+        m_prompt.message(kHistoryTitle, error, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace kalvex

@@ -38,7 +38,6 @@ class QtPrintDialogs final : public PrintDialogs {
     }
 };
 
-
 // The print dialog proposes the document name as the file name of Print to File.
 QString reportDocName(const QString& caption) {
     return safeFileName(QStringLiteral("KALVEX Report - ") + caption);
@@ -123,8 +122,8 @@ void ReportCommands::PrintReport() {
 void ReportCommands::print(const ReportJob& job) {
     printer().setDocName(reportDocName(job.caption));
     if (renderReport(printer(), job) >= 0) return;
-    m_prompt.message(kProgramTitle, QStringLiteral("The report could not be printed."), MsgButtons::Ok,
-                     MsgIcon::Exclamation);
+    m_prompt.message(kProgramTitle, QStringLiteral("The report could not be printed."),
+                     MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void ReportCommands::PrintPreview() {

@@ -25,11 +25,6 @@
 
 namespace kalvex {
 
-namespace {
-
-
-} // namespace
-
 frmMDIMain::frmMDIMain(ShellContext context, QWidget* parent)
     : QMainWindow(parent), m_ctx(std::move(context)),
       m_host(m_ctx.link, m_ctx.prompt, [this] { mnuViewOnline_Click(); }),
