@@ -77,6 +77,7 @@ class Screen:
 
     def __init__(self, binary):
         self.binary, self.wm, self.processes, self.cleanups = binary, None, [], []
+        self.cli = os.path.join(os.path.dirname(binary), "kalvex-cli")
 
     def __enter__(self):
         for tool in ("openbox", "xdotool"):

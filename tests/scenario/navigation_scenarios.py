@@ -3,7 +3,8 @@
 from collections import namedtuple
 
 from kalvex_x import NORMAL, changed_bytes, check
-from board_scenarios import close_with_escape, open_board, program_set, walk_every_field
+from board_scenarios import CLOCK, close_with_escape, open_board, program_set, \
+    set_clock_and_refuse_address_33, walk_every_field
 from gateway_scenarios import GATEWAY_BITS, PLC_TYPE, open_df1
 from page_scenarios import SHIFT_TABS, SHIFT_TAB_KEYS, STATION, open_color_control, \
     open_shift_data
@@ -117,6 +118,8 @@ def target_board(board, by_menu):
     def walk(k):
         open_board(k, program_set(k, board), by_menu, online=not by_menu)
         walk_every_field(k)
+        if board == "A":
+            set_clock_and_refuse_address_33(k)
         close_with_escape(k)
         check(k.snapshot().mode("ONLINE"), "the window did not take the program online")
     return walk
@@ -163,8 +166,9 @@ TABLE = {
     "io_status_writes_nothing": [Row(io_status, ("--online", "--page", "6"))],
     "color_control_navigation_writes_only_the_station": [
         Row(color_control, writes_ok=lambda w: w == (STATION, 1), changes_ok=(STATION,))],
-    "target_board_navigation_writes_nothing": [Row(target_board("D", False)),
-                                               Row(target_board("A", True), ())],
+    "target_board_navigation_writes_only_the_clock": [
+        Row(target_board("A", False), writes_ok=lambda w: w[0] in CLOCK, changes_ok=CLOCK),
+        Row(target_board("D", True), ())],
     "df1_navigation_writes_nothing": [
         Row(df1, ("--online", "--page", "4"), GATEWAY_BITS, changes_ok=(PLC_TYPE,))],
     "compare_window_writes_nothing": [Row(compare_window, state="W1092 = 650\nW1094 = 900\n")],

@@ -4,6 +4,7 @@ import os
 import subprocess
 
 from kalvex_x import ALARMS, NORMAL, check, read, write
+from board_scenarios import close_with_escape, program_set
 
 TARGET = 2088  # B2088: the Q.C. blow-off target, spindles first, then blanket and mandrel
 
@@ -42,14 +43,21 @@ def alarm_raised_from_the_simulator_panel(screen):
 
 
 def cable_pulled_from_the_simulator_panel(screen):
-    """Silent: the next read offers a retry, Cancel goes offline; cable back, F3 reads again."""
+    """Silent: a retry box, Cancel goes offline, the board window offline; cable back, F3 reads."""
     k = screen.start("--online")
     status(k, NORMAL, "online")
     k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
     s = k.cancel_retry()
     check(s.find("lblSimLink", "Link: silent (the cable is out)"),
           "panel: %s" % s.one("lblSimLink").text)
-    k.click_widget(s.one("cmdSimCable"))
+    k.key("F5")  # the Target Board Interface on the silent board: its offline view
+    k.save_as(program_set(k))
+    s = k.through_boxes(lambda s: not s.boxes() and s.find(  # (the retry boxes: Cancel)
+        "txtTargetBoard0", "Cannot Communicate with Target Board."), "the offline view", "Escape")
+    check(s.shown("cmdGoOnline") and s.mode("OFFLINE"), "no Go Online button, or online")
+    close_with_escape(k)
+    check(not s.writes, "writes to a silent board")
+    k.click_widget(k.snapshot().one("cmdSimCable"))
     k.wait_for(lambda s: s.find("lblSimLink", "Link: answering"), "the cable back")
     k.go_online()
     status(k, NORMAL, "the status read again")
@@ -70,8 +78,7 @@ def history_lists_the_alarm_and_exports_it(screen):
     k.save_as(path)
     k.wait_for(lambda s: not s.shown("QFileDialog") and os.path.exists(path), "the export written")
     exported = read(path)
-    cli = os.path.join(os.path.dirname(screen.binary), "kalvex-cli")
-    printed = subprocess.run([cli, "history", "--from", "-1h"], capture_output=True,
+    printed = subprocess.run([screen.cli, "history", "--from", "-1h"], capture_output=True,
                              env=dict(os.environ, XDG_DATA_HOME=data), check=True).stdout
     lines = exported.decode().splitlines()
     kinds = [tuple(l.split(",")[1:3]) for l in lines[1:]]
