@@ -46,34 +46,27 @@ def online_again(k, page_shown):
 
 
 def setup_and_main(k):
-    """The first field left by Tab, Enter, Esc or a page; every page and tab by mouse and key."""
+    """The first field left by Tab, Enter, Esc or a page; every page and tab by mouse and key;
+    Ctrl+W, Ctrl+F4 close nothing; no window controls."""
     for leave in (["Tab"], ["Return"], ["Escape", "Escape"], ["alt+w", "1"]):
         window(k, 2)
         k.calm(*leave)
         window(k, 1)
     for by_mouse in (False, True):
         window(k, 2, by_mouse)
-        for tab in range(4):
+        for tab in (3, 1, 0, 2) if by_mouse else range(4):
             show_tab(k, tab, by_mouse)
             k.click_widget(k.snapshot().one(TABS[tab][2]))
             k.calm(*around(12, *["Return", "Escape", "Escape", "Escape", "Tab"] * 5))
+        k.key("ctrl+w", "ctrl+F4")
+        s = k.snapshot()
+        check(s.shown(TABS[tab][2]), "Ctrl+W or Ctrl+F4 closed the page")
+        controls = [w.name for w in s.widgets
+                    if "ControllerWidget" in w.name or "ControlLabel" in w.name]
+        check(not controls, "window controls are shown: %s" % controls)
         window(k, 1, by_mouse)
         k.calm(*around(8, *["Return", "Escape", "Escape"] * 3))
         online_again(k, "txtSpindleBlowoff")
-
-
-def setup_tabs_stay(k):
-    """Alt+P, D, B, M show their tab; Ctrl+W, Ctrl+F4 close nothing; no window controls."""
-    k.wait_for(lambda s: s.shown("txtSetup0"), "the Set-up page")
-    for tab in (1, 2, 3, 0, 2, 0):
-        show_tab(k, tab)
-    k.key("ctrl+w", "ctrl+F4")
-    s = k.snapshot()
-    check(s.shown("txtSetup0"), "Ctrl+W or Ctrl+F4 closed the page")
-    controls = [w.name for w in s.widgets
-                if "ControllerWidget" in w.name or "ControlLabel" in w.name]
-    check(not controls, "window controls are shown: %s" % controls)
-    window(k, 1)
 
 
 def shift_data(k):
@@ -161,7 +154,6 @@ def compare_window(k):
 
 TABLE = {
     "navigation_never_writes": [Row(setup_and_main)],
-    "setup_tabs_switch_and_stay": [Row(setup_tabs_stay, ("--page", "2"))],
     "shift_data_navigation_writes_nothing": [Row(shift_data)],
     "io_status_writes_nothing": [Row(io_status, ("--online", "--page", "6"))],
     "color_control_navigation_writes_only_the_station": [
@@ -217,17 +209,5 @@ def spin_with_pending_range_error(screen):
     check(words == (600, 999), "W1092, W1094: %s" % (words,))
 
 
-def long_fault_text_keeps_the_window(screen):
-    """A long fault text is cut in the status panel and does not widen the main window."""
-    k = screen.start("--online", state="B8176 = 10\n")
-    width = k.started.one("frmMDIMain").w
-    k.wait_for(lambda s: "fault" in s.one("STATUS").text.lower(), "the fault text")
-    k.dismiss_boxes()
-    s = k.snapshot()
-    main, time_panel = s.one("frmMDIMain"), s.one("TIME")
-    check(main.w == width, "the window grew from %d to %d px" % (width, main.w))
-    check(time_panel.x + time_panel.w <= main.x + main.w, "the TIME panel is off the window")
-
-
 SCENARIOS = [scenario(name, rows) for name, rows in TABLE.items()]
-SCENARIOS += [spin_with_pending_range_error, long_fault_text_keeps_the_window]
+SCENARIOS.append(spin_with_pending_range_error)
