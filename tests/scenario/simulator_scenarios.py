@@ -10,7 +10,8 @@ TARGET = 2088  # B2088: the Q.C. blow-off target, spindles first, then blanket a
 
 
 def open_panel(k, tab, control):
-    k.menu("&View", "Simulator &Panel")
+    if not k.snapshot().shown("tabSimulator"):
+        k.menu("&View", "Simulator &Panel")
     s = k.wait_for(lambda s: s.shown("tabSimulator") and s, "the Simulator Panel")
     tabs = [w for w in s.widgets if w.name.startswith("qt_tabwidget_tabbar.tab") and w.text == tab]
     check(tabs, "no panel tab " + tab)
@@ -22,8 +23,9 @@ def status(k, text, what):
     return k.wait_for(lambda s: s.find("STATUS", text) and s, what)
 
 
-def alarm_raised_from_the_simulator_panel(screen):
-    """Alarm 3 ticked: W98 holds it, the status bar reads it, nothing written; the panel reopens."""
+def alarm_raised_and_cable_pulled_from_the_simulator_panel(screen):
+    """Alarm 3 ticked: W98 holds it, the status bar reads it, nothing written. Silent: a retry box,
+    Cancel goes offline, the board window offline; cable back, F3 reads. The panel reopens."""
     config = screen.scratch("config")
     with screen.start("--online", config=config) as k:
         status(k, NORMAL, "no alarm at first")
@@ -31,7 +33,21 @@ def alarm_raised_from_the_simulator_panel(screen):
         s = status(k, ALARMS, "the alarm in the status bar")
         check(s.word(98) == 8, "W98 holds %d" % s.word(98))
         k.click_widget(s.one("chkSimAlarm3"))
-        s = status(k, NORMAL, "the alarm cleared")
+        status(k, NORMAL, "the alarm cleared")
+        k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
+        s = k.cancel_retry()
+        check(s.find("lblSimLink", "Link: silent (the cable is out)"),
+              "panel: %s" % s.one("lblSimLink").text)
+        k.key("F5")  # the Target Board Interface on the silent board: its offline view
+        k.save_as(program_set(k))
+        s = k.through_boxes(lambda s: not s.boxes() and s.find(  # (the retry boxes: Cancel)
+            "txtTargetBoard0", "Cannot Communicate with Target Board."), "offline view", "Escape")
+        check(s.shown("cmdGoOnline") and s.mode("OFFLINE"), "no Go Online button, or online")
+        close_with_escape(k)
+        k.click_widget(k.snapshot().one("cmdSimCable"))
+        k.wait_for(lambda s: s.find("lblSimLink", "Link: answering"), "the cable back")
+        k.go_online()
+        s = status(k, NORMAL, "the status read again")
         check(not s.writes, "the program wrote to the board: %s" % s.writes[:12])
     timeline = write(os.path.join(config, "alarm.timeline"), "at 1s alarm 3 on\n")
     with screen.start("--online", "--timeline", timeline, config=config) as k:
@@ -40,27 +56,6 @@ def alarm_raised_from_the_simulator_panel(screen):
         k.wait_for(lambda s: not s.shown("tabSimulator"), "the panel closed")
     with screen.start(config=config) as k:
         check(not k.started.shown("tabSimulator"), "the closed panel is open again")
-
-
-def cable_pulled_from_the_simulator_panel(screen):
-    """Silent: a retry box, Cancel goes offline, the board window offline; cable back, F3 reads."""
-    k = screen.start("--online")
-    status(k, NORMAL, "online")
-    k.click_widget(open_panel(k, "Link", "cmdSimSilent").one("cmdSimSilent"))
-    s = k.cancel_retry()
-    check(s.find("lblSimLink", "Link: silent (the cable is out)"),
-          "panel: %s" % s.one("lblSimLink").text)
-    k.key("F5")  # the Target Board Interface on the silent board: its offline view
-    k.save_as(program_set(k))
-    s = k.through_boxes(lambda s: not s.boxes() and s.find(  # (the retry boxes: Cancel)
-        "txtTargetBoard0", "Cannot Communicate with Target Board."), "the offline view", "Escape")
-    check(s.shown("cmdGoOnline") and s.mode("OFFLINE"), "no Go Online button, or online")
-    close_with_escape(k)
-    check(not s.writes, "writes to a silent board")
-    k.click_widget(k.snapshot().one("cmdSimCable"))
-    k.wait_for(lambda s: s.find("lblSimLink", "Link: answering"), "the cable back")
-    k.go_online()
-    status(k, NORMAL, "the status read again")
 
 
 def history_lists_the_alarm_and_exports_it(screen):
@@ -118,6 +113,6 @@ def blanket_blowoff_never_aims_at_a_spindle_count_not_read(screen):
         check(set(targets(after)) == {37}, "targets written: %s" % targets(after))
 
 
-SCENARIOS = [alarm_raised_from_the_simulator_panel, cable_pulled_from_the_simulator_panel,
+SCENARIOS = [alarm_raised_and_cable_pulled_from_the_simulator_panel,
              history_lists_the_alarm_and_exports_it,
              blanket_blowoff_never_aims_at_a_spindle_count_not_read]
