@@ -21,8 +21,7 @@ def label_range(k):
 
 
 def lost_reply_is_in_doubt_until_read(screen):
-    """W1092's high byte lost, the 0xFF resynchronising lands in it: after Cancel "may have been
-    changed"; Retry with the cable back reads what it holds."""
+    """W1092's high byte lost: after Cancel "may have been changed", Retry reads what it holds."""
     k = screen.start("--online", state="W1092 = 700\nW1094 = 900\nlose_write_at = 1093\n")
     k.key("alt+f", "b", "s")
     compare(k)
@@ -50,8 +49,7 @@ def lost_reply_is_in_doubt_until_read(screen):
 
 
 def cancel_reads_back_only_what_was_sent(screen):
-    """Esc stops a paced download of 96 label items, the read-back reads those sent; then Download
-    Label Range runs to its end without a box; the title reads "KALVEX - [unnamed]"."""
+    """Esc stops a download, the read-back reads what was sent; Download Label Range ends."""
     state = "baud = 9600\n" + "".join("B%d = 7\n" % (3250 + label * 16 + ductor)
                                       for label in range(6) for ductor in range(8))
     k = screen.start("--online", state=state)

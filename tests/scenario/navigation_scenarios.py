@@ -9,10 +9,9 @@ from gateway_scenarios import GATEWAY_BITS, PLC_TYPE, open_df1
 from page_scenarios import SHIFT_TABS, SHIFT_TAB_KEYS, STATION, open_color_control, \
     open_shift_data
 
-# The Set-up page's tabs: title, access key, first field.
+# The Set-up page's tabs: title, access key, first field; Window menu: item, widget, its text.
 TABS = [("S&peed Parameters", "alt+p", "txtSetup0"), ("&Ductor Parameters", "alt+d", "txtSetup3"),
         ("&Blow-off Parameters", "alt+b", "txtSetup8"), ("&Machine Timing", "alt+m", "txtSetup18")]
-# Window menu item: a widget, with the text it shows once the page is read
 PAGES = {1: ("&1 Main Display", "txtSpindleBlowoff", None), 2: ("&2 Set-up Parameters",
          "txtSetup0", "600"), 3: ("&3 Color Control", None, None), 5: ("&5 Shift Data", None, None)}
 
@@ -46,8 +45,7 @@ def online_again(k, page_shown):
 
 
 def setup_and_main(k):
-    """The first field left by Tab, Enter, Esc or a page; every page and tab by mouse and key;
-    Ctrl+W, Ctrl+F4 close nothing; no window controls."""
+    """Fields left by Tab, Enter, Esc, a page; every page and tab; Ctrl+W, Ctrl+F4 close none."""
     for leave in (["Tab"], ["Return"], ["Escape", "Escape"], ["alt+w", "1"]):
         window(k, 2)
         k.calm(*leave)
@@ -183,8 +181,7 @@ def scenario(name, rows):
 
 
 def spin_with_pending_range_error(screen):
-    """5000 typed, then a spin arrow: the range box, and after OK no arrow repeats; a click then
-    writes exactly its one step."""
+    """5000 typed, an arrow: the range box, then no repeat; a plain click writes its one step."""
     k = screen.start("--online", "--page", "2")
     s = k.wait_for(lambda s: s.find("txtSetup0", "600") and s.find("txtSetup1", "1000") and s,
                    "the Set-up page filled")

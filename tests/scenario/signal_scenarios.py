@@ -47,8 +47,7 @@ def download_all(screen, sig, status, *phrases):
 
 
 def sigterm_and_sigkill_during_download_all(screen):
-    """SIGTERM: exit 143, no word torn, the next start says where it stopped; SIGKILL: from the
-    marker left, that the download was interrupted."""
+    """SIGTERM: exit 143, no word torn, the next start says where; SIGKILL: it was interrupted."""
     k = download_all(screen, signal.SIGTERM, 143, "was stopped after item", "of 1747")
     words = [k.final().word(a) for a in LABEL_WORDS]
     torn = [(a, w) for a, w in zip(LABEL_WORDS, words) if w not in (OLD, NEW)]

@@ -24,9 +24,7 @@ def status(k, text, what):
 
 
 def alarm_raised_and_cable_pulled_from_the_simulator_panel(screen):
-    """Alarm 3 ticked: W98 holds it, the status bar reads it, nothing written. Silent: a retry box,
-    Cancel goes offline, the board window offline; cable back, F3 reads, Blanket aims past the
-    last spindle. The panel reopens."""
+    """Alarm 3 shown, no write; cable out: retry box, offline views; back: F3; the panel reopens."""
     config = screen.scratch("config")
     with screen.start("--online", config=config) as k:
         status(k, NORMAL, "no alarm at first")
