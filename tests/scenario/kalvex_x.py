@@ -1,5 +1,4 @@
-"""kalvex on its simulator under Xvfb and openbox, driven by xdotool; on SIGUSR1 it dumps
-(KALVEX_SIM_DUMP) the board's memory, the writes received and the visible widgets."""
+"""kalvex on its simulator under Xvfb + openbox, by xdotool; SIGUSR1 dumps board and widgets."""
 
 import ctypes
 import os
@@ -15,11 +14,10 @@ ALARMS = "System Message:  Alarm(s) Active in P9100"
 
 
 # Board cells the running machine changes itself (speeds, counters, I/O, trips, DF1 traffic...).
-MACHINE_BYTES = {a + k for a, n in ((112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4),
-                                    (1304, 4), (34, 1), (100, 2), (120, 2), (162, 4), (170, 2),
-                                    (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
-                                    (1414, 1), (1416, 2), (1421, 2), (1426, 1), (1702, 1),
-                                    (1704, 2)) for k in range(n)}
+MACHINE_BYTES = {a + k for a, n in (
+    (112, 2), (520, 4), (526, 2), (180, 2), (1100, 4), (1104, 4), (1304, 4), (34, 1), (100, 2),
+    (120, 2), (162, 4), (170, 2), (184, 6), (599, 1), (1020, 72), (1108, 16), (1124, 72),
+    (1414, 1), (1416, 2), (1421, 2), (1426, 1), (1702, 1), (1704, 2)) for k in range(n)}
 
 
 def changed_bytes(before, after):
@@ -40,8 +38,7 @@ def wait_until(condition, what, timeout=30, interval=0.05):
     return result
 
 
-def spawn(command, **kwargs):
-    """A child that ends with this runner (PR_SET_PDEATHSIG): a CTest timeout kills only it."""
+def spawn(command, **kwargs):  # a child that ends with this runner (PR_SET_PDEATHSIG)
     kwargs.setdefault("stdout", subprocess.DEVNULL)
     return subprocess.Popen(command, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
                             **kwargs)
@@ -56,13 +53,10 @@ def stop(process, grace=10):
         process.wait()
 
 
-def read(path, mode="rb"):
-    """A file's content, or None when there is none."""
-    try:
+def read(path, mode="rb"):  # (None when there is no such file)
+    if os.path.exists(path):
         with open(path, mode) as f:
             return f.read()
-    except FileNotFoundError:
-        return None
 
 
 def write(path, text):
@@ -72,11 +66,12 @@ def write(path, text):
     return path
 
 
-class Screen:
-    """A private Xvfb with openbox on it, shared by a group's scenarios in turn."""
+class Screen:  # a private Xvfb with openbox, shared by a group's scenarios in turn
 
     def __init__(self, binary):
         self.binary, self.wm, self.processes, self.cleanups = binary, None, [], []
+        self.cli = os.path.join(os.path.dirname(binary), "kalvex-cli")
+        self.start = lambda *args, **kwargs: Kalvex(self, *args, **kwargs)
 
     def __enter__(self):
         for tool in ("openbox", "xdotool"):
@@ -102,17 +97,12 @@ class Screen:
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
                               timeout=30)
 
-    def start(self, *args, **kwargs):
-        return Kalvex(self, *args, **kwargs)
-
-    def scratch(self, prefix):
-        """A folder of the scenario's own, removed when the scenario ends."""
+    def scratch(self, prefix):  # (removed when the scenario ends)
         folder = tempfile.mkdtemp(prefix="kalvex-%s-" % prefix)
         self.cleanups.append(lambda: shutil.rmtree(folder, ignore_errors=True))
         return folder
 
-    def clean(self):
-        """A new screen for the next scenario: no program, folder, window or held button left."""
+    def clean(self):  # no program, folder, window or held button left for the next scenario
         for p in self.processes:
             stop(p)
         for cleanup in self.cleanups:
@@ -134,8 +124,7 @@ class Widget(namedtuple("Widget", "name x y w h text")):
         return self.x + self.w // 2, self.y + self.h // 2
 
 
-class Snapshot:
-    """What the program showed and what the board held at one moment (at its end: no widgets)."""
+class Snapshot:  # the board and the widgets shown at one moment (at the end: no widgets)
 
     def __init__(self, dump_text, widgets_text="-\t-"):
         lines, wl = dump_text.splitlines(), widgets_text.splitlines()
@@ -149,8 +138,7 @@ class Snapshot:
     def word(self, address):
         return self.memory[address] + 256 * self.memory[address + 1]
 
-    def dword(self, address):
-        """A D value: two words, the high one counting ten thousands."""
+    def dword(self, address):  # (the high word counts ten thousands)
         return self.word(address) + 10000 * self.word(address + 2)
 
     def find(self, name=None, text=None):
@@ -172,8 +160,7 @@ class Snapshot:
         return self.find("MODE", mode)
 
 
-class Kalvex:
-    """One run on its simulator; start_box: a box comes before the main window is activated."""
+class Kalvex:  # one run on its simulator; start_box: a box comes before the main window
 
     def __init__(self, screen, *args, state=None, config=None, env=None, home=None,
                  start_box=False):
@@ -195,11 +182,8 @@ class Kalvex:
             return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
         try:
             self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
-        except AssertionError as e:  # say what the screen and the program showed instead
-            shown = self.xdo("search", "--onlyvisible", "--name", ".").split()
-            names = [self.xdo("getwindowname", w).strip() for w in shown]
-            raise AssertionError("%s; windows shown: %s; stderr: %s" % (
-                e, names, (read(os.path.join(self.dir, "stderr"), "r") or "")[-2000:])) from None
+        except AssertionError as e:  # (what the program said instead)
+            raise AssertionError("%s: %s" % (e, read(self.dir + "/stderr", "r")[-2000:])) from None
         def active():  # (openbox drops a request made before it manages the window)
             mine = self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid)
             return mine or self.xdo("windowactivate", self.window) and False
@@ -213,14 +197,12 @@ class Kalvex:
     def write_file(self, name, text):
         return write(os.path.join(self.dir, name), text)
 
-    def close(self):
+    def close(self, *exc):
         stop(self.process)
 
     def __enter__(self):
         return self
-
-    def __exit__(self, *exc):
-        self.close()
+    __exit__ = close
 
     def xdo(self, *args):
         return self.screen.xdo(*args).stdout
@@ -237,29 +219,23 @@ class Kalvex:
         self.xdo(action, str(button))
         self.settle()
 
-    def click_widget(self, widget):
-        self.click(*widget.centre())
-
-    def mouse_down(self, widget):
-        self.click(*widget.centre(), action="mousedown")
+    def click_widget(self, widget, action="click"):
+        self.click(*widget.centre(), action=action)
 
     def mouse_up(self):
         self.xdo("mouseup", "1")
         self.settle()
 
-    def settle(self):
-        """Two round trips through the program's event loop (a dump each), unless it has ended."""
+    def settle(self):  # two round trips through the event loop, unless the program has ended
         for _ in range(2):
-            if self.process.poll() is not None:
-                return
             try:
                 self.snapshot()
             except AssertionError:
                 if self.process.poll() is None:
                     raise
+                return
 
-    def set_board(self, state):
-        """Changes the simulated board as its own program would (state-file lines)."""
+    def set_board(self, state):  # (state-file lines, as the board's own program would change it)
         write(self.dump_path + ".state", state)
         self.snapshot()
 
@@ -291,8 +267,7 @@ class Kalvex:
         self.wait_for(lambda s: s.focus == "fileNameEdit", "the file dialog", 60)
         self.enter(path, "Return")
 
-    def box(self, what, like="", timeout=30):
-        """The text of the box that comes (with `like` in it)."""
+    def box(self, what, like="", timeout=30):  # the text of the box that comes
         return self.wait_for(lambda s: next((b.text for b in s.boxes() if like in b.text), None),
                              what, timeout)
 
@@ -310,8 +285,7 @@ class Kalvex:
         self.answer(key)
         return text
 
-    def answer(self, key="Return"):
-        """Answers the box shown and waits until it has gone (the next box is a new window)."""
+    def answer(self, key="Return"):  # and waits until the box has gone (the next is a new window)
         def shown():
             return [(b.text, b.w, b.h) for b in self.snapshot().boxes()], \
                 self.xdo("getactivewindow").strip()
@@ -334,13 +308,11 @@ class Kalvex:
             self.answer()
         return texts
 
-    def cancel_retry(self):
-        """The link's retry box cancelled (the link is lost) and any box after it answered."""
+    def cancel_retry(self):  # (the link is lost; any box after it answered)
         self.reply("the link's retry box", "Escape")
         self.dismiss_boxes()
         return self.wait_for(lambda s: s.mode("OFFLINE") and s, "offline")
 
-    # Inspection.
     def snapshot(self):
         for f in (self.dump_path, self.dump_path + ".widgets"):
             if os.path.exists(f):
@@ -353,8 +325,7 @@ class Kalvex:
                    "a dump (is the program blocked?)", interval=0.01)
         return Snapshot(read(self.dump_path, "r"), read(self.dump_path + ".widgets", "r"))
 
-    def final(self):
-        """The board as the program left it (dumped at its end)."""
+    def final(self):  # the board as the program left it
         return Snapshot(read(self.dump_path, "r"))
 
     def _check_running(self):
@@ -365,15 +336,13 @@ class Kalvex:
     def wait_for(self, condition, what, timeout=30):
         return wait_until(lambda: condition(self.snapshot()), what, timeout)
 
-    def eventually(self, condition):
-        """The first snapshot that meets the condition, or the last one at the deadline."""
+    def eventually(self, condition):  # (or the last snapshot at the deadline)
         try:
             return self.wait_for(lambda s: condition(s) and s, "")
         except AssertionError:
             return self.snapshot()
 
-    def hold(self, condition, what, seconds, turns=10):
-        """The condition holds in every snapshot for some seconds and turns of the event loop."""
+    def hold(self, condition, what, seconds, turns=10):  # in every snapshot for seconds and turns
         deadline, seen = time.time() + seconds, 0
         while True:
             s = self.snapshot()

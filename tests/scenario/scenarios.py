@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Usage: scenarios.py KALVEX GROUP|NAME... Runs each on a clean screen of one X server; exit
-status 0 when all pass, 1 when any failed, 77 (skipped) without Xvfb."""
+"""Usage: scenarios.py KALVEX GROUP|NAME...; exit 0: all passed, 1: one failed, 77: no Xvfb."""
 
 import importlib
 import shutil
@@ -32,9 +31,7 @@ def passed(screen, scenario):
     except AssertionError as e:
         print("FAIL %s (%.1f s): %s" % (scenario.__name__, time.time() - start, e), flush=True)
     except Exception:
-        print("ERROR %s" % scenario.__name__)
-        traceback.print_exc(file=sys.stdout)
-        sys.stdout.flush()
+        print("ERROR %s\n%s" % (scenario.__name__, traceback.format_exc()), flush=True)
     return False
 
 

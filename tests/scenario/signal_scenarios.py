@@ -46,19 +46,14 @@ def download_all(screen, sig, status, *phrases):
     return k
 
 
-def sigterm_during_download_all(screen):
-    """SIGTERM during Download All: exit 143, no word torn, the next start says where it stopped."""
+def sigterm_and_sigkill_during_download_all(screen):
+    """SIGTERM: exit 143, no word torn, the next start says where; SIGKILL: it was interrupted."""
     k = download_all(screen, signal.SIGTERM, 143, "was stopped after item", "of 1747")
     words = [k.final().word(a) for a in LABEL_WORDS]
     torn = [(a, w) for a, w in zip(LABEL_WORDS, words) if w not in (OLD, NEW)]
     check(not torn, "words neither old nor new: %s" % torn[:8])
     check(NEW in words and OLD in words, "the download was not stopped halfway")
-
-
-def sigkill_during_download_all(screen):
-    """SIGKILL: the next start says from the marker left that the download was interrupted."""
-    download_all(screen, signal.SIGKILL, -signal.SIGKILL, "was interrupted after item",
-                 "neither")
+    download_all(screen, signal.SIGKILL, -signal.SIGKILL, "was interrupted after item", "neither")
 
 
 def sigterm_during_program_download(screen):
@@ -84,5 +79,4 @@ def sigterm_during_program_download(screen):
                     "was stopped after record", "partial program")
 
 
-SCENARIOS = [sigterm_during_download_all, sigkill_during_download_all,
-             sigterm_during_program_download]
+SCENARIOS = [sigterm_and_sigkill_during_download_all, sigterm_during_program_download]
