@@ -182,8 +182,11 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
             return self.xdo("search", "--onlyvisible", "--name", "^KALVEX - ").split()
         try:
             self.window = wait_until(mapped, "the main window to be mapped", timeout=90)[0]
-        except AssertionError as e:  # (what the program said instead)
-            raise AssertionError("%s: %s" % (e, read(self.dir + "/stderr", "r")[-2000:])) from None
+        except AssertionError as e:  # say what the screen and the program showed instead
+            names = [self.xdo("getwindowname", w).strip()
+                     for w in self.xdo("search", "--onlyvisible", "--name", ".").split()]
+            raise AssertionError("%s; windows shown: %s; stderr: %s" % (
+                e, names, read(self.dir + "/stderr", "r")[-2000:])) from None
         def active():  # (openbox drops a request made before it manages the window)
             mine = self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid)
             return mine or self.xdo("windowactivate", self.window) and False
