@@ -4,4 +4,6 @@
 #include "report/ReportLayout.h"
 #include "widgets/pages/UpDown.h"
 
-int widgetsReachDown() { return kalvex::RSComm::kNoReply; }
+int widgetsReachDown() {
+    return kalvex::RSComm::kNoReply;
+}
