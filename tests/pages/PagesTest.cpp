@@ -155,15 +155,7 @@ TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
     EXPECT_EQ(std::pair(spindleMax(24), spindleMax(25)), std::pair(24, 36));
 }
 
-class SetupPageTest : public test::PageTest<frmSetup> {
-  protected:
-    void selectTab(int tab) {
-        test::showActive(page);
-        page.selectTab(tab);
-        runPass(); // the pass that notices the change ends at once
-        clearTranscript();
-    }
-};
+using SetupPageTest = test::PageTest<frmSetup>;
 
 TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
     const AppState state;
@@ -173,8 +165,23 @@ TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
             << i;
 }
 
-TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
-    selectTab(2);
+// The feedback mask (tab 1), the shift offset within the spindles (2), the test buttons (3).
+TEST_F(SetupPageTest, EachTabWritesWhatTheOperatorAsks) {
+    open(1);
+    board.setValue("B694", 0);
+    runPass();
+    QTest::mouseClick(at("chkFeedback2"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 4);
+    EXPECT_EQ(state.gCurrentData.Value[129], 4);
+    QTest::mouseClick(at("cmdEnableFeedbackAll"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 255);
+    runPass();
+    for (int j = 0; j < 8; ++j)
+        EXPECT_TRUE(at<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
+    QTest::mouseClick(at("cmdDisableFeedbackAll"), Qt::LeftButton);
+    EXPECT_EQ(board.value("B694"), 0);
+
+    open(2);
     for (auto [spindles, typed, accepted] :
          {std::tuple(36, 36, true), {24, 25, false}, {24, 24, true}}) {
         SCOPED_TRACE(testing::Message() << spindles << " " << typed);
@@ -189,27 +196,9 @@ TEST_F(SetupPageTest, ShiftOffsetBoundFollowsTheSpindleCount) {
         else
             EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
     }
-}
 
-TEST_F(SetupPageTest, FeedbackBoxesAndButtonsWriteTheMask) {
-    selectTab(1);
-    board.setValue("B694", 0);
-    runPass();
-    QTest::mouseClick(at("chkFeedback2"), Qt::LeftButton);
-    EXPECT_EQ(board.value("B694"), 4);
-    EXPECT_EQ(state.gCurrentData.Value[129], 4);
-    QTest::mouseClick(at("cmdEnableFeedbackAll"), Qt::LeftButton);
-    EXPECT_EQ(board.value("B694"), 255);
-    runPass();
-    for (int j = 0; j < 8; ++j)
-        EXPECT_TRUE(at<QCheckBox>(QStringLiteral("chkFeedback%1").arg(j))->isChecked());
-    QTest::mouseClick(at("cmdDisableFeedbackAll"), Qt::LeftButton);
-    EXPECT_EQ(board.value("B694"), 0);
-}
-
-TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
     board.setValue("F119", 0);
-    selectTab(3);
+    open(3);
     runPass();
     EXPECT_FALSE(at("cmdZeroResolver")->isEnabled());
     board.setValue("F119", 1);
@@ -219,6 +208,7 @@ TEST_F(SetupPageTest, TestButtonsRequestTheirFlagsAndZeroResolverOnlyOnYes) {
     page.BadCanTest();
     for (const char* flag : {"B2088", "F825", "F102", "F830"})
         EXPECT_EQ(board.value(flag), 1) << flag;
+    prompt.boxes.clear();
     for (MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
         board.setValue("F831", 0);
         prompt.answer(a);
@@ -238,7 +228,8 @@ class Df1PageTest : public test::PageTest<frm5800DF1> {
     QComboBox* list() const { return at<QComboBox>("cboSetup"); }
 };
 
-TEST_F(Df1PageTest, TheStatusCodesAreReadOnlyOnAnError) {
+TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenChosen) {
+    board.setValue("B1401", 0xF1);
     open();
     board.setValue("B1423", 0);
     board.setValue("B1421", 7);
@@ -258,12 +249,7 @@ TEST_F(Df1PageTest, TheStatusCodesAreReadOnlyOnAnError) {
               test::bytesOf(test::addresses("B1423 B1421 B1422 W1416 B1414 B1426 B1702 "
                                             "B1703 B1418 B1419 W1704 B1401 B1450 B1411")));
     EXPECT_EQ(shown(7), "(F0-1B) Another Node is the Program Owner");
-}
 
-TEST_F(Df1PageTest, PlcTypeIsWrittenOnlyWhenTheOperatorChoosesIt) {
-    board.setValue("B1401", 0xF1);
-    open();
-    runPass();
     clearTranscript();
     list()->setFocus();
     QTest::keyClick(list(), Qt::Key_Up);
@@ -314,18 +300,14 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
 
 using ShiftPageTest = test::PageTest<frmData>;
 
-TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindles) {
+// Nearer the end of its caption than the next column's: spindles in 3 columns, counters in 2.
+TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCaption) {
     open();
     for (auto [spindles, max] : {std::pair(24, 23), std::pair(36, 35)}) {
         state.gSpindleCount = spindles;
         runPass();
         EXPECT_EQ(at<UpDown>("updSpindleTripOffset")->maximum(), max);
     }
-}
-
-// Nearer the end of its caption than the next column's: spindles in 3 columns, counters in 2.
-TEST_F(ShiftPageTest, EachCountStandsBesideItsOwnCaption) {
-    open();
     const auto label = [&](const char* kind, int i) {
         return at<QLabel>(kind + QString::number(i));
     };
