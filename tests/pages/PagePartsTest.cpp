@@ -44,7 +44,7 @@ class EntryFieldTest : public test::LinkFixture {
 };
 
 // Rounded half to even; Esc gives the shown value back, twice leaves; a lost link stores only.
-TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
+TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBoundsASpinStepsOnce) {
     enum Meanwhile { Nothing, Blank, Refresh, LinkLost };
     const char F = 'F', N = 'N', D = 'D'; // the focus after: the field, the next box, Default
     const Qt::Key Ret = Qt::Key_Return, Esc = Qt::Key_Escape;
@@ -108,16 +108,15 @@ TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
     entry->showBlank(QString());
     QTest::mouseClick(spin->upButton(), Qt::LeftButton); // nothing to step from
     EXPECT_TRUE(sent().isEmpty());
-}
 
-TEST_F(EntryFieldTest, ASpinClickStepsOnceWithinTheBounds) {
-    const std::tuple<bool, int, bool, int, qsizetype> cases[] = {
-        // online, shown, up, after, bytes: the mode handshake, then 3 bytes for each of the word's
-        {true, 650, true, 651, 2 + 6},
+    // A spin click steps once within the bounds.
+    const std::tuple<bool, int, bool, int, qsizetype> spins[] = {
+        // online, shown, up, after, bytes sent: 3 for each of the word's
+        {true, 650, true, 651, 6},
         {true, 1000, true, 1000, 0}, // at a bound nothing moves and nothing is written
         {true, 0, false, 0, 0},
         {false, 650, false, 649, 0}};
-    for (const auto& [online, shown, up, after, bytes] : cases) {
+    for (const auto& [online, shown, up, after, bytes] : spins) {
         SCOPED_TRACE(shown);
         if (!online) link.CloseRSComm();
         reset(QString::number(shown), -1);
@@ -140,7 +139,7 @@ class RefreshLoopTest : public test::LinkFixture {
                      }};
 };
 
-TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
+TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusyAndPacesPagesLeftOffline) {
     loop.start();
     bool stepped = true;
     board.faults().silent = true;
@@ -151,6 +150,19 @@ TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
     link.RSRead(QStringLiteral("W50"));
     EXPECT_FALSE(stepped);
     EXPECT_EQ(passes, 0);
+    // Pages left offline are paced.
+    link.CloseRSComm();
+    clearTranscript();
+    AppState state;
+    frmSetup shown{state, link, prompt};
+    shown.show();
+    const int before = shown.refreshLoop().passes();
+    QTest::qWait(1000);
+    const int made = shown.refreshLoop().passes() - before;
+    EXPECT_GE(made, 1);
+    EXPECT_LE(made, 1000 / RefreshLoop::kOfflineIntervalMs + 5);
+    shown.Unload();
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
@@ -212,21 +224,6 @@ TEST(RefreshLoopClosing, APageClosedUnderARetryBoxLeavesNothingBehind) {
     QTest::qWait(100); // the timer's slot has returned; later ticks must not come
     EXPECT_FALSE(sunk);
     EXPECT_EQ(f.prompt.boxes.size(), 1u);
-}
-
-TEST_F(RefreshLoopTest, PagesLeftOfflineArePaced) {
-    link.CloseRSComm();
-    clearTranscript();
-    AppState state;
-    frmSetup shown{state, link, prompt};
-    shown.show();
-    const int before = shown.refreshLoop().passes();
-    QTest::qWait(1000);
-    const int made = shown.refreshLoop().passes() - before;
-    EXPECT_GE(made, 1);
-    EXPECT_LE(made, 1000 / RefreshLoop::kOfflineIntervalMs + 5);
-    shown.Unload();
-    EXPECT_TRUE(sent().isEmpty());
 }
 
 } // namespace

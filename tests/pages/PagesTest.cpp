@@ -68,7 +68,7 @@ TEST_F(MainDisplayTest, EveryBlowoffWritesItsTargetAndFlagsInOrderOnceTheSpindle
 }
 
 // (a label painting its own background repaints alone; Fusion frames are darker than the window)
-TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame) {
+TEST_F(MainDisplayTest, ValueLabelsFillTheirFramesColourAndMessagesFollowThePollUnderAModal) {
     for (int i = 0; i < frmMain::kDisplays; ++i) {
         const auto* label = at<QLabel>(QStringLiteral("lblDisplay%1").arg(i));
         EXPECT_TRUE(label->autoFillBackground()) << i;
@@ -76,9 +76,6 @@ TEST_F(MainDisplayTest, ValueLabelsFillTheirBackgroundWithTheColourOfTheirFrame)
         const QPoint inLabel = label->geometry().topLeft() + QPoint(1, 1);
         EXPECT_EQ(shot.pixelColor(inLabel), shot.pixelColor(inLabel + QPoint(0, -3))) << i;
     }
-}
-
-TEST_F(MainDisplayTest, MessagesFollowTheBackgroundPollUnderAModalWindow) {
     const auto* box = at<QPlainTextEdit>("txtMessageDisplay");
     QStringList seen;
     QDialog other;
@@ -143,28 +140,7 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
     }
 }
 
-TEST(MainDisplayValues, CountsAreGroupedAndTheSpindleNumberWithinOneAndMax) {
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(groupedCount(u" 12.6 ", en), "13");
-    EXPECT_EQ(groupedCount(u"abc", en), "0");
-    EXPECT_EQ(groupedCount(u"655359999", en), "655,359,999");
-    EXPECT_EQ(groupedCount(u"1234567", QLocale(QLocale::German)), "1.234.567");
-    const std::tuple<const char*, int, const char*> spindles[] = {
-        {"0", 24, "1"}, {"30", 24, "24"}, {"24", 24, "24"}, {"30", 36, "30"}, {"37", 36, "36"}};
-    for (auto [b2088, max, text] : spindles)
-        EXPECT_EQ(initialSpindleText(b2088, max), text) << b2088 << " " << max;
-    EXPECT_EQ(std::pair(spindleMax(24), spindleMax(25)), std::pair(24, 36));
-}
-
 using SetupPageTest = test::PageTest<frmSetup>;
-
-TEST(SetupParameterTable, AgreesWithTheDataSetTagMap) {
-    const AppState state;
-    for (int i = 0; i < kSetupParameterCount; ++i)
-        EXPECT_EQ(state.gDefaultData.Address[size_t(i + kSetupDataOffset)],
-                  setupParameters()[size_t(i)].address)
-            << i;
-}
 
 // The feedback mask (tab 1), the shift offset within the spindles (2), the test buttons (3).
 TEST_F(SetupPageTest, EachTabWritesWhatTheOperatorAsks) {
@@ -335,7 +311,22 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCapt
     }
 }
 
-TEST(ColorControlTable, BoundsDensityLoadSubstitutesStatusTextsAndLabelBases) {
+TEST(PageTables, MainDisplayCountsAndSpindlesSetupAddressesColourBoundsDensityAndLoads) {
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(groupedCount(u" 12.6 ", en), "13");
+    EXPECT_EQ(groupedCount(u"abc", en), "0");
+    EXPECT_EQ(groupedCount(u"655359999", en), "655,359,999");
+    EXPECT_EQ(groupedCount(u"1234567", QLocale(QLocale::German)), "1.234.567");
+    const std::tuple<const char*, int, const char*> spindles[] = {
+        {"0", 24, "1"}, {"30", 24, "24"}, {"24", 24, "24"}, {"30", 36, "30"}, {"37", 36, "36"}};
+    for (auto [b2088, max, text] : spindles)
+        EXPECT_EQ(initialSpindleText(b2088, max), text) << b2088 << " " << max;
+    EXPECT_EQ(std::pair(spindleMax(24), spindleMax(25)), std::pair(24, 36));
+    const AppState state;
+    for (int i = 0; i < kSetupParameterCount; ++i)
+        EXPECT_EQ(state.gDefaultData.Address[size_t(i + kSetupDataOffset)],
+                  setupParameters()[size_t(i)].address)
+            << i;
     // ON may take what leaves the CYCLE 140 longer, up to the maximum ON: (maxOn, cycle, max).
     const std::tuple<int, int, int> onMax[] = {
         {140, 400, 140}, {140, 200, 60}, {140, 280, 140}, {140, 279, 139}, {200, 0, -140}};

@@ -246,24 +246,18 @@ class ReportPdf : public ::testing::Test {
     CliRun report(const QStringList& args) const {
         return runCli(QStringList{QStringLiteral("report")} + args, dir.path());
     }
-    // The text of each page, as pdftotext reads it.
-    QStringList pages(const QString& pdf) const {
-        QProcess p;
-        p.start("pdftotext", {"-layout", dir.filePath(pdf), "-"});
-        EXPECT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitCode(), 0);
-        QStringList text = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-        if (!text.isEmpty() && text.last().trimmed().isEmpty()) text.removeLast();
-        return text;
-    }
-
     QTemporaryDir dir;
 };
 
 TEST_F(ReportPdf, FullReportReadsBackPageByPage) {
     const CliRun r = report({"line4.sdt", "-o", "full.pdf", "--paper", "letter"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    const QStringList text = pages("full.pdf");
+    QProcess pdftotext; // the text of each page
+    pdftotext.start("pdftotext", {"-layout", dir.filePath("full.pdf"), "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    ASSERT_EQ(pdftotext.exitCode(), 0);
+    const QStringList text =
+        QString::fromUtf8(pdftotext.readAllStandardOutput()).trimmed().split(u'\f');
     ASSERT_GE(text.size(), 8); // one set-up page, shift data, at least six pages of labels
     static const QRegularExpression footer(QStringLiteral("^\\s*Page (\\d+)\\s+\\S.*\\d$"),
                                            QRegularExpression::MultilineOption);

@@ -134,8 +134,7 @@ class PdfPrinter final : public PrintDialogs {
     }
     QString file;
     bool accept = true;
-    int asked = 0;
-    int previews = 0;
+    int asked = 0, previews = 0;
 };
 
 class PrintReportTest : public ShellFixture {
