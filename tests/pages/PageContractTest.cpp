@@ -9,18 +9,16 @@ using test::names;
 
 namespace {
 
+// firstReads: what showing the page online reads before its first pass; firstWrite: what that
+// pass writes ("B63=1"); reads: every online pass, in order; probe: a board value, the control
+// that shows it and how ("W164=1500 lblp9150State3 1500"); offline: `dashes` show "-", `disabled`
+// are disabled (enabled online), `items` show data-set items ("37:lblData37"), `editable` are
+// enabled only with offline editing; tab: the tab shown.
 struct Contract {
     const char* name;
     test::MakePage make;
-    const char* firstReads; // what showing the page online reads before its first pass
-    const char* firstWrite; // "B63=1": what the first pass writes
-    const char* reads;      // every online pass, in order
-    const char* probe;      // "W164=1500 lblp9150State3 1500": a board value and where it shows
-    const char* dashes;     // show "-" offline
-    const char* disabled;   // disabled offline, enabled online
-    const char* items;      // "37:lblData37": data-set items shown offline
-    const char* editable;   // enabled offline only with offline editing
-    int tab = 0;            // the tab shown
+    const char *firstReads, *firstWrite, *reads, *probe, *dashes, *disabled, *items, *editable;
+    int tab = 0;
 };
 
 // clang-format off
@@ -111,7 +109,8 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
     std::unique_ptr<MachinePage> page;
 };
 
-TEST_P(PageContract, OnlinePassesReadInOrderAndOnlyTheOperatorWrites) {
+// A lost link: a failed read's cancelled retry box; back online the page is prepared again.
+TEST_P(PageContract, OnlinePassesReadInOrderOnlyTheOperatorWritesAndALostLinkGoesOffline) {
     const QStringList probe = names(GetParam().probe);
     start();
     // (the Color page first reads the values of the field the focus went to)
@@ -125,10 +124,30 @@ TEST_P(PageContract, OnlinePassesReadInOrderAndOnlyTheOperatorWrites) {
     navigate();
     EXPECT_TRUE(traffic().writes.empty());
     clearTranscript();
-    runPass();
+    const int steps = runPass();
     EXPECT_EQ(traffic().reads, passReads(false));
     EXPECT_TRUE(traffic().writes.empty());
     EXPECT_EQ(test::shownText(w(probe[1])), probe[2]);
+
+    board.faults().silent = true;
+    EXPECT_LT(runPass(), steps); // ends at the read that failed
+    EXPECT_EQ(page->refreshLoop().pending(), 0u);
+    EXPECT_TRUE(link.CommError());
+    clearTranscript();
+    for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
+        if (b->isEnabled() && b->isVisible()) b->click();
+    EXPECT_TRUE(sent().isEmpty());
+    board.faults().silent = false;
+    runPass();
+    EXPECT_FALSE(link.OnlineMode());
+    expectOffline();
+    EXPECT_TRUE(sent().isEmpty());
+    link.OpenRSComm(port);
+    clearTranscript();
+    runPass();
+    EXPECT_EQ(traffic().reads, passReads(true));
+    for (const QString& n : names(GetParam().disabled))
+        EXPECT_TRUE(w(n)->isEnabled()) << qPrintable(n);
     page->Unload();
     clearTranscript();
     runPass();
@@ -157,32 +176,6 @@ TEST_P(PageContract, OfflineTheDataSetShowsAndNothingIsSent) {
     navigate();
     runPass();
     EXPECT_TRUE(sent().isEmpty());
-}
-
-// Under a failed read's cancelled retry box; back online the page is prepared again.
-TEST_P(PageContract, ALostLinkEndsThePassAndTheNextGoesOffline) {
-    start();
-    const int steps = runPass();
-    board.faults().silent = true;
-    EXPECT_LT(runPass(), steps); // ends at the read that failed
-    EXPECT_EQ(page->refreshLoop().pending(), 0u);
-    EXPECT_TRUE(link.CommError());
-    clearTranscript();
-    for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
-        if (b->isEnabled() && b->isVisible()) b->click();
-    EXPECT_TRUE(sent().isEmpty());
-    board.faults().silent = false;
-    runPass();
-    EXPECT_FALSE(link.OnlineMode());
-    expectOffline();
-    EXPECT_TRUE(sent().isEmpty());
-
-    link.OpenRSComm(port);
-    clearTranscript();
-    runPass();
-    EXPECT_EQ(traffic().reads, passReads(true));
-    for (const QString& n : names(GetParam().disabled))
-        EXPECT_TRUE(w(n)->isEnabled()) << qPrintable(n);
 }
 
 // A wrong echo at each read of a pass in turn.

@@ -76,9 +76,11 @@ template <class Page> class PageTest : public LinkFixture {
     int runPass() { return test::runPass(page.refreshLoop()); }
     template <class W = QWidget> W* at(const QString& name) const { return control<W>(page, name); }
     QString text(const QString& name) const { return shownText(at(name)); }
-    void open() {
+    // Shown online (on `tab`), its first pass made.
+    void open(int tab = 0) {
         showActive(page);
-        runPass();
+        if constexpr (requires { page.selectTab(tab); }) page.selectTab(tab);
+        runPass(); // (after a tab change, the pass that notices it ends at once)
         clearTranscript();
     }
     // Types into a field and leaves it with `key`; a range message it causes is shown.

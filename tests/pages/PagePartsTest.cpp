@@ -44,18 +44,12 @@ class EntryFieldTest : public test::LinkFixture {
 };
 
 // Rounded half to even; Esc gives the shown value back, twice leaves; a lost link stores only.
-TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
+TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBoundsASpinStepsOnce) {
     enum Meanwhile { Nothing, Blank, Refresh, LinkLost };
-    const char F = 'F', N = 'N', D = 'D';
+    const char F = 'F', N = 'N', D = 'D'; // the focus after: the field, the next box, Default
     const Qt::Key Ret = Qt::Key_Return, Esc = Qt::Key_Escape;
-    const struct {
-        const char* typed; // nullptr: passing through
-        Meanwhile meanwhile;
-        std::vector<Qt::Key> keys;
-        int stored; // -1: refused
-        bool written;
-        char focus; // F the field, N the next box, D the default button
-    } cases[] = {
+    // typed (nullptr: passing through), meanwhile, keys, stored (-1: refused), written, focus
+    const std::tuple<const char*, Meanwhile, std::vector<Qt::Key>, int, bool, char> cases[] = {
         // clang-format off
         {"700", LinkLost, {Ret}, 700, false, N}, {"abc", Nothing, {Ret}, -1, false, F}, {"-1", Nothing, {Ret}, -1, false, F},
         {"1000.5", Nothing, {Ret}, -1, false, F}, {"12,5", Nothing, {Ret}, -1, false, F}, {"", Nothing, {Ret}, -1, false, F},
@@ -67,45 +61,45 @@ TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
         {nullptr, Blank, {Qt::Key_Tab}, 650, false, N}, {nullptr, Blank, {Ret}, 650, false, N}, {nullptr, Blank, {Esc, Esc}, 650, false, D},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.typed ? c.typed : "(nothing)") << " " << c.meanwhile
-                                        << " " << c.keys.size());
+    for (const auto& [typed, meanwhile, keys, stored, written, focus] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << (typed ? typed : "(nothing)") << " " << meanwhile << " " << keys.size());
         reset("650", 650);
-        if (c.meanwhile == Blank) entry->showBlank(QString());
-        link.setCommError(c.meanwhile == LinkLost);
+        if (meanwhile == Blank) entry->showBlank(QString());
+        link.setCommError(meanwhile == LinkLost);
         field->setFocus();
-        if (c.typed) {
+        if (typed) {
             field->selectAll();
             QTest::keyClick(field, Qt::Key_Delete);
-            QTest::keyClicks(field, c.typed);
+            QTest::keyClicks(field, typed);
         }
-        if (c.meanwhile == Refresh) {
+        if (meanwhile == Refresh) {
             entry->showValue("999");
             for (QEvent::Type t : {QEvent::FocusOut, QEvent::FocusIn}) { // another program
                 QFocusEvent e(t, Qt::ActiveWindowFocusReason);
                 QCoreApplication::sendEvent(field, &e);
             }
-            EXPECT_EQ(field->text(), c.typed);
+            EXPECT_EQ(field->text(), typed);
         }
-        for (Qt::Key k : c.keys) {
+        for (Qt::Key k : keys) {
             QTest::keyClick(QApplication::focusWidget(), k);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); // a range message
         }
-        EXPECT_EQ(QApplication::focusWidget(), c.focus == F   ? field
-                                               : c.focus == N ? next
-                                                              : static_cast<QWidget*>(cmdDefault));
+        EXPECT_EQ(QApplication::focusWidget(), focus == F   ? field
+                                               : focus == N ? next
+                                                            : static_cast<QWidget*>(cmdDefault));
         EXPECT_EQ(entry->editing(), field->hasFocus());
-        EXPECT_EQ(state.gCurrentData.Value[kItem], c.stored < 0 ? 650 : c.stored);
-        EXPECT_EQ(sent().isEmpty(), !c.written);
-        EXPECT_TRUE(!c.written || board.value("W1092") == c.stored) << board.value("W1092");
-        ASSERT_EQ(prompt.boxes.size(), c.stored < 0 ? 1u : 0u);
+        EXPECT_EQ(state.gCurrentData.Value[kItem], stored < 0 ? 650 : stored);
+        EXPECT_EQ(sent().isEmpty(), !written);
+        EXPECT_TRUE(!written || board.value("W1092") == stored) << board.value("W1092");
+        ASSERT_EQ(prompt.boxes.size(), stored < 0 ? 1u : 0u);
         if (field->hasFocus()) { // the value shown given back, ready to be typed over
             EXPECT_EQ(field->text(), "650");
             EXPECT_EQ(field->selectedText(), "650");
         }
         entry->showValue("1"); // a refresh reaches the field once it is left
         EXPECT_EQ(field->text() == "1", !field->hasFocus());
-        if (c.stored >= 0) continue;
+        if (stored >= 0) continue;
         EXPECT_EQ(prompt.boxes[0].title, "Set-up");
         EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 0 and 1000 can be Entered");
         EXPECT_EQ(prompt.boxes[0].icon, MsgIcon::Information);
@@ -114,16 +108,15 @@ TEST_F(EntryFieldTest, EnterRefusesAnythingButANumberWithinTheBounds) {
     entry->showBlank(QString());
     QTest::mouseClick(spin->upButton(), Qt::LeftButton); // nothing to step from
     EXPECT_TRUE(sent().isEmpty());
-}
 
-TEST_F(EntryFieldTest, ASpinClickStepsOnceWithinTheBounds) {
-    const std::tuple<bool, int, bool, int, qsizetype> cases[] = {
-        // online, shown, up, after, bytes: the mode handshake, then 3 bytes for each of the word's
-        {true, 650, true, 651, 2 + 6},
+    // A spin click steps once within the bounds.
+    const std::tuple<bool, int, bool, int, qsizetype> spins[] = {
+        // online, shown, up, after, bytes sent: 3 for each of the word's
+        {true, 650, true, 651, 6},
         {true, 1000, true, 1000, 0}, // at a bound nothing moves and nothing is written
         {true, 0, false, 0, 0},
         {false, 650, false, 649, 0}};
-    for (const auto& [online, shown, up, after, bytes] : cases) {
+    for (const auto& [online, shown, up, after, bytes] : spins) {
         SCOPED_TRACE(shown);
         if (!online) link.CloseRSComm();
         reset(QString::number(shown), -1);
@@ -146,7 +139,7 @@ class RefreshLoopTest : public test::LinkFixture {
                      }};
 };
 
-TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
+TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusyAndPacesPagesLeftOffline) {
     loop.start();
     bool stepped = true;
     board.faults().silent = true;
@@ -157,27 +150,34 @@ TEST_F(RefreshLoopTest, SkipsWhileTheLinkIsBusy) {
     link.RSRead(QStringLiteral("W50"));
     EXPECT_FALSE(stepped);
     EXPECT_EQ(passes, 0);
+    // Pages left offline are paced.
+    link.CloseRSComm();
+    clearTranscript();
+    AppState state;
+    frmSetup shown{state, link, prompt};
+    shown.show();
+    const int before = shown.refreshLoop().passes();
+    QTest::qWait(1000);
+    const int made = shown.refreshLoop().passes() - before;
+    EXPECT_GE(made, 1);
+    EXPECT_LE(made, 1000 / RefreshLoop::kOfflineIntervalMs + 5);
+    shown.Unload();
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
-    struct Case {
-        const char* name;
-        bool readW52;                     // the condition of the second read
-        std::function<void()> afterFirst; // runs in the first read's sink
-        bool guard;
-        std::vector<int> reads;
-        std::vector<std::pair<int, int>> writes;
-    };
-    const std::vector<Case> cases = {
-        {"all steps", true, nullptr, true, {50, 51, 52, 53, 56, 57}, {{54, 7}}},
-        {"condition false", false, nullptr, true, {50, 51, 56, 57}, {{54, 7}}},
-        {"guard refuses", true, nullptr, false, {}, {}},
-        {"link closed", true, [this] { link.CloseRSComm(); }, true, {50, 51}, {}},
-        {"link lost", true, [this] { link.setCommError(true); }, true, {50, 51}, {}},
-    };
+    // the condition of the second read, what runs in the first read's sink, the guard's answer
+    const std::tuple<const char*, bool, std::function<void()>, bool, std::vector<int>, test::Writes>
+        cases[] = {
+            {"all steps", true, nullptr, true, {50, 51, 52, 53, 56, 57}, {{54, 7}}},
+            {"condition false", false, nullptr, true, {50, 51, 56, 57}, {{54, 7}}},
+            {"guard refuses", true, nullptr, false, {}, {}},
+            {"link closed", true, [this] { link.CloseRSComm(); }, true, {50, 51}, {}},
+            {"link lost", true, [this] { link.setCommError(true); }, true, {50, 51}, {}},
+        };
     board.setValue("W50", 1234);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, readW52, afterFirst, guard, reads, writes] : cases) {
+        SCOPED_TRACE(name);
         link.setCommError(false);
         link.setOnlineMode(true);
         clearTranscript();
@@ -186,19 +186,19 @@ TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
         layOut = [&](RefreshLoop& l) {
             l.addRead(QStringLiteral("W50"), [&](qint64 v) {
                 keep(v);
-                if (c.afterFirst) c.afterFirst();
+                if (afterFirst) afterFirst();
             });
-            l.addRead(QStringLiteral("W52"), keep, [&] { return c.readW52; });
+            l.addRead(QStringLiteral("W52"), keep, [&] { return readW52; });
             l.addWrite(QStringLiteral("B54"), QStringLiteral("7"));
             l.addRead(QStringLiteral("W56"), keep);
         };
-        loop.setGuard([&] { return c.guard; });
+        loop.setGuard([&] { return guard; });
         loop.start();
         test::runPass(loop);
         loop.stop();
-        EXPECT_EQ(traffic().reads, c.reads);
-        EXPECT_EQ(traffic().writes, c.writes);
-        EXPECT_TRUE(c.reads.empty() || seen.front() == 1234);
+        EXPECT_EQ(traffic().reads, reads);
+        EXPECT_EQ(traffic().writes, writes);
+        EXPECT_TRUE(reads.empty() || seen.front() == 1234);
     }
 }
 
@@ -224,21 +224,6 @@ TEST(RefreshLoopClosing, APageClosedUnderARetryBoxLeavesNothingBehind) {
     QTest::qWait(100); // the timer's slot has returned; later ticks must not come
     EXPECT_FALSE(sunk);
     EXPECT_EQ(f.prompt.boxes.size(), 1u);
-}
-
-TEST_F(RefreshLoopTest, PagesLeftOfflineArePaced) {
-    link.CloseRSComm();
-    clearTranscript();
-    AppState state;
-    frmSetup shown{state, link, prompt};
-    shown.show();
-    const int before = shown.refreshLoop().passes();
-    QTest::qWait(1000);
-    const int made = shown.refreshLoop().passes() - before;
-    EXPECT_GE(made, 1);
-    EXPECT_LE(made, 1000 / RefreshLoop::kOfflineIntervalMs + 5);
-    shown.Unload();
-    EXPECT_TRUE(sent().isEmpty());
 }
 
 } // namespace

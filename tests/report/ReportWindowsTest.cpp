@@ -23,21 +23,18 @@ class ReportSetup : public ::testing::Test {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     }
-    template <class W> W* child(const QString& name, int i) const {
-        return control<W>(*dialog, name + QString::number(i));
+    template <class W = QAbstractButton> W* child(const QString& name, int i = -1) const {
+        return control<W>(*dialog, i < 0 ? name : name + QString::number(i));
     }
-    QCheckBox* check(int i) const { return child<QCheckBox>("chkReportOptions", i); }
     QRadioButton* option(int i) const { return child<QRadioButton>("optLabels", i); }
     QLineEdit* field(int i) const { return child<QLineEdit>("txtLabels", i); }
     // On the box or circle: a button that spans grid columns is not hit at its centre.
-    static void press(QAbstractButton* b) {
+    void press(const QString& name, int i = -1) {
+        QAbstractButton* b = child(name, i);
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
     }
-    void click(const char* button) {
-        QTest::mouseClick(control<QPushButton>(*dialog, button), Qt::LeftButton);
-    }
     ReportOptions ok() {
-        click("cmdOk");
+        press("cmdOk");
         EXPECT_TRUE(dialog->chosen());
         return dialog->chosen().value_or(ReportOptions{});
     }
@@ -57,10 +54,10 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
     const std::tuple<ReportOptions, std::function<void()>, ReportOptions> cases[] = {
         {{true, true, false, true, 0, 99}, rangeDisabled, {true, true, false, false, 0, 0}},
         {{false, true, true, false, 5, 120}, [] {}, {false, true, true, false, 5, 120}},
-        {{false, false, false, false, 3, 4}, [this] { click("cmdFullReport"); }, {true, true, true, true, 0, 0}},
-        {{}, [this] { press(option(1)); }, {true, true, true, false, 0, 0}}, // empty fields
-        {{true, true, true, false, 5, 9}, [this] { press(check(2)); }, {true, true, false, false, 0, 0}},
-        {{true, false, true, false, 5, 9}, [this] { press(option(0)); }, {true, false, true, true, 0, 0}}};
+        {{false, false, false, false, 3, 4}, [this] { press("cmdFullReport"); }, {true, true, true, true, 0, 0}},
+        {{}, [this] { press("optLabels", 1); }, {true, true, true, false, 0, 0}}, // empty fields
+        {{true, true, true, false, 5, 9}, [this] { press("chkReportOptions", 2); }, {true, true, false, false, 0, 0}},
+        {{true, false, true, false, 5, 9}, [this] { press("optLabels", 0); }, {true, false, true, true, 0, 0}}};
     // clang-format on
     for (const auto& [opened, act, expected] : cases) {
         open(opened);
@@ -81,9 +78,8 @@ TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
         if (type) QTest::keyClicks(field(0), "7");
         QTest::keyClick(field(0), Qt::Key_Tab);
         QTest::keyClick(field(1), Qt::Key_Tab);
-        auto* okButton = control<QPushButton>(*dialog, "cmdOk");
-        ASSERT_TRUE(okButton->hasFocus());
-        QTest::keyClick(okButton, Qt::Key_Return);
+        ASSERT_TRUE(child("cmdOk")->hasFocus());
+        QTest::keyClick(child("cmdOk"), Qt::Key_Return);
         ASSERT_TRUE(dialog->chosen()) << type;
         const ReportOptions want = type ? ReportOptions{true, true, true, false, 7, 0}
                                         : ReportOptions{true, true, true, true, 0, 0};
@@ -111,7 +107,7 @@ TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     EXPECT_TRUE(field(0)->text().isEmpty()); // the focus handed back is no new visit
 
     QTest::keyClicks(field(0), "abc");
-    click("cmdOk");
+    press("cmdOk");
     EXPECT_FALSE(dialog->chosen());
     EXPECT_EQ(prompt.boxes.size(), 2u);
     QTRY_VERIFY(field(0)->hasFocus());
@@ -122,20 +118,6 @@ TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     QTest::keyClicks(field(1), "450");
     EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_EQ(prompt.boxes.size(), 2u);
-}
-
-using ReportCommandsTest = ShellFixture;
-
-TEST_F(ReportCommandsTest, ReportSetupCommitsOnOkOnly) {
-    for (const char* button : {"cmdCancel", "cmdOk"}) {
-        modal.on<frmReportSetup>([button](frmReportSetup* d) {
-            QTest::mouseClick(control<QCheckBox>(*d, "chkReportOptions1"), Qt::LeftButton);
-            QTest::mouseClick(control<QPushButton>(*d, button), Qt::LeftButton);
-            return true;
-        });
-        item("mnuFilePrintSetup")->trigger();
-    }
-    EXPECT_EQ(reportOptions(state), (ReportOptions{true, false, true, true, 0, 0}));
 }
 
 // The printer dialog answered with a PDF file, or cancelled.
@@ -152,8 +134,7 @@ class PdfPrinter final : public PrintDialogs {
     }
     QString file;
     bool accept = true;
-    int asked = 0;
-    int previews = 0;
+    int asked = 0, previews = 0;
 };
 
 class PrintReportTest : public ShellFixture {
@@ -171,7 +152,7 @@ class PrintReportTest : public ShellFixture {
     PdfPrinter printer;
 };
 
-TEST_F(PrintReportTest, PrintsBehindTheWaitWindowAndOnlyOnceAtATime) {
+TEST_F(PrintReportTest, PrintsBehindTheWaitWindowOnceAtATimeAndNothingWhenCancelled) {
     item("Toolbar1_6")->trigger();
     ASSERT_EQ(printer.asked, 1);
     QPointer<frmWaitDisplay> wait = window->findChild<frmWaitDisplay*>();
@@ -190,21 +171,36 @@ TEST_F(PrintReportTest, PrintsBehindTheWaitWindowAndOnlyOnceAtATime) {
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
     EXPECT_TRUE(board.transcript().empty()); // offline: no upload offered
+    pdf.remove();                            // cancelled in the printer dialog: nothing
+
+    printer.accept = false;
+    item("mnuFilePrint")->trigger();
+    EXPECT_EQ(printer.asked, 2);
+    EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
+    EXPECT_FALSE(QFile::exists(printer.file));
+    expectPrintEntriesEnabled(true);
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-TEST_F(PrintReportTest, CancelInThePrinterDialogPrintsNothing) {
-    printer.accept = false;
-    item("mnuFilePrint")->trigger();
-    EXPECT_EQ(printer.asked, 1);
-    storeReportOptions(state, {false, false, false, true, 0, 99}); // no section: a message
+TEST_F(PrintReportTest, ReportSetupCommitsOnOkOnlyAndNoSectionIsSaid) {
+    for (const char* button : {"cmdCancel", "cmdOk"}) {
+        modal.on<frmReportSetup>([button](frmReportSetup* d) {
+            for (int i = 0; i < 3; ++i)
+                QTest::mouseClick(
+                    control<QCheckBox>(*d, QStringLiteral("chkReportOptions%1").arg(i)),
+                    Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*d, button), Qt::LeftButton);
+            return true;
+        });
+        item("mnuFilePrintSetup")->trigger();
+    }
+    EXPECT_EQ(reportOptions(state), (ReportOptions{false, false, false, false, 0, 0}));
     for (const char* entry : {"mnuFilePrint", "mnuFilePrintPreview"})
         item(entry)->trigger();
-    EXPECT_EQ(printer.asked + printer.previews, 1);
+    EXPECT_EQ(printer.asked + printer.previews, 0);
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_TRUE(prompt.boxes[1].text.startsWith("No report section is selected"));
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);
-    EXPECT_FALSE(QFile::exists(printer.file));
     expectPrintEntriesEnabled(true);
 }
 
