@@ -6,22 +6,18 @@
 #include "data/TagMap.h"
 #include "data/TestFiles.h"
 #include "link/Address.h"
-#include "link/QtSerialPort.h"
 #include "support/CliBoard.h"
 #include "support/QtPrinters.h"
+#include "support/Ser2net.h"
 #include "support/Traffic.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <cerrno>
-#include <grp.h>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -329,40 +325,6 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     write(path("support"), "x");
     expectFailure(cli({"info"}, false), 3, path("support/RSPort.cfg"));
 
-    // Denied: the device's group and the new login, once (then a reference); busy: another matter.
-    const std::tuple<int, QString, bool, QStringList, QStringList> texts[] = {
-        // clang-format off
-        {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
-        {EACCES, "dialout", true, {"'dialout'", "usermod -aG dialout", "log out and in"}, {"Modem"}},
-        {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
-        {EACCES, "", true, {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"}, {"usermod", "-aG"}},
-        {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
-        // clang-format on
-    };
-    for (const auto& [error, group, withFix, with, without] : texts) {
-        const QString text = QtSerialPort::busyOrDeniedText("/dev/ttyUSB0", error, group, withFix);
-        for (const QString& part : with)
-            EXPECT_TRUE(has(text, part));
-        for (const QString& part : without)
-            EXPECT_FALSE(has(text, part));
-    }
-    // Only a group that may read and write the device, and is neither root nor tty, is named.
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), ""); // root:root 0666
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/tty"), "");  // root:tty 0666
-    EXPECT_EQ(QtSerialPort::deviceGroup(path("no-such-device")), "");
-    const QString dev = file("ttyFake", "");
-    const group* dialout = ::getgrnam("dialout");
-    if (::getuid() == 0 && dialout) {
-        ASSERT_EQ(::chown(qPrintable(dev), uid_t(-1), dialout->gr_gid), 0);
-    }
-    const QFileInfo info(dev);
-    const QString name = info.groupId() != 0 ? info.group() : QString();
-    for (const auto& [mode, expected] :
-         {std::pair{0660, name}, {0600, QString()}, {0640, QString()}}) {
-        ASSERT_EQ(::chmod(qPrintable(dev), mode), 0);
-        EXPECT_EQ(QtSerialPort::deviceGroup(dev), expected) << std::oct << mode;
-    }
-
     const QString bad = file("bad.timeline", "at 0s alarm 3 on\n\nat 1s alarm 3 of\n");
     expectFailure(cli({"sim", "--timeline", bad}, false), 3,
                   "bad.timeline: line 3: cannot use \"alarm 3 of\""); // no simulator started
@@ -380,6 +342,32 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitCode(), 0);
+}
+
+// In a network namespace of its own (a loopback that is down) names do not resolve, nothing is
+// reached, and no packet leaves this machine.
+TEST_F(Cli, AServerThatCannotBeReachedIsNamedWithTheReason) {
+    const QString closed = QString::number(test::Ser2net::freePort());
+    // The device, whether in its own namespace, the place and reason the message names.
+    const std::tuple<QString, bool, const char*, const char*> cases[] = {
+        {"rfc2217://127.0.0.1:" + closed, false, "127.0.0.1 port ", "refused"},
+        {"socket://no-such-host.invalid:4001", true, "no-such-host.invalid port 4001",
+         "unknown host"},
+        {"rfc2217://127.0.0.1:4001", true, "127.0.0.1 port 4001", "unreachable"},
+    };
+    const bool canIsolate = QProcess::execute("unshare", {"-n", "true"}) == 0;
+    for (const auto& [device, isolated, place, reason] : cases) {
+        if (isolated && !canIsolate) continue;
+        QProcess p;
+        const QStringList args{"--home", home.path(), "--device", device, "read", "W112"};
+        p.start(isolated ? "unshare" : KALVEX_CLI,
+                isolated ? QStringList{"-n", KALVEX_CLI} + args : args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 3) << qPrintable(err);
+        EXPECT_TRUE(err.contains(place) && err.contains(reason)) << qPrintable(err);
+    }
+    if (!canIsolate) GTEST_SKIP() << "unshare -n is not allowed here: only the refusal was tried";
 }
 
 TEST_F(Cli, HelpForTheProgramAndEachCommand) {

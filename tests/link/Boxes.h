@@ -17,4 +17,10 @@ inline void PrintTo(const Box& b, std::ostream* os) {
 }
 using Boxes = std::vector<Box>;
 
+inline Box commWarning(const QString& text) {
+    return {"WARNING - Communication Error!", text, MsgButtons::RetryCancel, MsgIcon::Critical};
+}
+inline const QString kNoAnswer = "Cannot Communicate with Target Board.\rVerify RS-232 Cable is "
+                                 "Connected Between\rCOMM Port and PROG Port.";
+
 } // namespace kalvex::test

@@ -40,8 +40,7 @@ class PlsTest : public LinkFixture {
     PlsLink plsLink{link};
 };
 
-// Each read sends its command and takes a word low byte first. 1200 cans a minute on 24
-// spindles: 50 rpm, 300 of the 360 divisions a second.
+// 1200 cans a minute on 24 spindles: 50 rpm, 300 of the 360 divisions a second.
 TEST_F(PlsTest, PositionTurnsWithTheMachine) {
     setPls(360, 300, 300);
     board.machine().running = true;
@@ -146,9 +145,7 @@ TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
             return a;
         });
     EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
-    const Box readyBox{"WARNING - Communication Error!",
-                       "Cannot Determine PLS READY Mode Within Target Board.",
-                       MsgButtons::RetryCancel, MsgIcon::Critical};
+    const Box readyBox = commWarning("Cannot Determine PLS READY Mode Within Target Board.");
     const Box programBox{"PLS Pulse Train",
                          "Error Encountered while Programming Pulse Train.\r\n\r\n"
                          "PLS Channel will not be Programmed.",
@@ -166,8 +163,7 @@ TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     board.faults().silentAfter = board.receivedCount() + 8; // the handshake and the record
     EXPECT_FALSE(plsLink.ClearPLSChan(2));
     EXPECT_TRUE(link.CommError());
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_TRUE(prompt.boxes[0].text.startsWith("Cannot Communicate with Target Board."));
+    EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
 }
 
 TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrentWithinTheScaleFactor) {
@@ -245,35 +241,33 @@ TEST_F(PlsTest, NothingIsSentForValuesARecordCannotCarryNorAfterTheBoardWasLost)
         [&] { return plsLink.PLSConfigDownload(wide, 0); },
         [&] { return plsLink.PLSConfigDownload({}, 65536); },
     };
-    for (size_t i = 0; i < std::size(refused); ++i)
-        EXPECT_FALSE(refused[i]()) << i;
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_TRUE(prompt.boxes.empty());
+    const std::function<bool()> afterLoss[] = {
+        [&] { return plsLink.PLSOffset() != "-9999"; },
+        [&] { return plsLink.PLSPos() != "-9999"; },
+        [&] { return plsLink.PLSRpm() != "-9999"; },
+        [&] { return plsLink.SingleSetpoint(1, 10, 20, true); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, 0); },
+        [&] { return plsLink.ClearPLSChan(1); },
+        [&] { return plsLink.RecallChannel(1); },
+        [&] { return plsLink.SetPLSOffset(0); },
+        [&] { return plsLink.PLSConfigDownload({}, 0); },
+    };
+    const auto nothingSent = [&](const auto& calls, size_t boxes) {
+        const qint64 before = clock.nowUs();
+        for (size_t i = 0; i < std::size(calls); ++i)
+            EXPECT_FALSE(calls[i]()) << i;
+        EXPECT_TRUE(sent().isEmpty());
+        EXPECT_EQ(clock.nowUs(), before);
+        EXPECT_EQ(prompt.boxes.size(), boxes);
+    };
+    nothingSent(refused, 0);
     EXPECT_FALSE(link.CommError());
-
     board.faults().silent = true;
     EXPECT_EQ(plsLink.PLSScaleFactor(), "-9999");
     EXPECT_TRUE(link.CommError());
-    ASSERT_EQ(prompt.boxes.size(), 1u); // the link's Retry/Cancel box, cancelled
     board.faults().silent = false;
     board.clearTranscript();
-    const qint64 before = clock.nowUs();
-    const std::function<bool()> afterLoss[] = {
-        [&] { return plsLink.PLSOffset() == "-9999"; },
-        [&] { return plsLink.PLSPos() == "-9999"; },
-        [&] { return plsLink.PLSRpm() == "-9999"; },
-        [&] { return !plsLink.SingleSetpoint(1, 10, 20, true); },
-        [&] { return !plsLink.PulseTrain(1, 10, 20, 0); },
-        [&] { return !plsLink.ClearPLSChan(1); },
-        [&] { return !plsLink.RecallChannel(1); },
-        [&] { return !plsLink.SetPLSOffset(0); },
-        [&] { return !plsLink.PLSConfigDownload({}, 0); },
-    };
-    for (size_t i = 0; i < std::size(afterLoss); ++i)
-        EXPECT_TRUE(afterLoss[i]()) << i;
-    EXPECT_TRUE(sent().isEmpty());
-    EXPECT_EQ(clock.nowUs(), before);
-    EXPECT_EQ(prompt.boxes.size(), 1u);
+    nothingSent(afterLoss, 1); // the link's Retry/Cancel box, cancelled
 }
 
 } // namespace

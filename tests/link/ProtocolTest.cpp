@@ -9,11 +9,6 @@ using namespace kalvex::test;
 
 namespace {
 
-const Box kNoAnswerBox{"WARNING - Communication Error!",
-                       "Cannot Communicate with Target Board.\rVerify RS-232 Cable is Connected "
-                       "Between\rCOMM Port and PROG Port.",
-                       MsgButtons::RetryCancel, MsgIcon::Critical};
-
 using ReadTest = LinkFixture;
 
 TEST_F(ReadTest, ValuesFollowTheBoardLayouts) {
@@ -121,26 +116,24 @@ TEST_F(WriteTest, BitWriteChangesOnlyItsBit) {
     EXPECT_EQ(sent().left(9), bytes({0xFF, 1, 3, 0xF8, 0xFF, 2, 3, 0xF8, 0b1010'0101}));
 }
 
-TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnce) {
-    board.faults().wrongEchoAt = {board.receivedCount() + 4}; // the low address byte's echo
-    EXPECT_TRUE(link.writeValue("B50", "7"));
-    // The board takes the next 0xFF as its data byte; the handshake and write start again.
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 0xFF, 0xFF, 2, 0, 50, 7}));
+// A wrong echo repeats the whole write once; a second fails it without a box and drops the mode,
+// so the next write (the second row) starts with the handshake again.
+TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnceThenFails) {
+    // Wrong echoes (bytes after the start), the outcome, the bytes sent.
+    const std::tuple<std::vector<qint64>, LinkFailure, QByteArray> cases[] = {
+        {{5, 10}, LinkFailure::WrongEcho, bytes({0xFF, 2, 0, 50, 7, 0xFF, 2, 0, 50, 7})},
+        // The board takes the next 0xFF as its data byte after the low address byte's echo.
+        {{4}, LinkFailure::None, bytes({0xFF, 2, 0, 50, 0xFF, 0xFF, 2, 0, 50, 7})}};
+    for (const auto& [wrong, failure, wire] : cases) {
+        board.clearTranscript();
+        for (const qint64 at : wrong)
+            board.faults().wrongEchoAt.insert(board.receivedCount() + at);
+        EXPECT_EQ(link.writeValue("B50", "7").failure, failure);
+        EXPECT_EQ(sent(), wire);
+        EXPECT_EQ(link.boardMode(), failure == LinkFailure::None ? 2 : 0);
+    }
     EXPECT_EQ(board.peek(50), 7);
     EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(WriteTest, ASecondWrongEchoFailsWithoutABoxAndTheModeIsSetAgainNextTime) {
-    const qint64 base = board.receivedCount();
-    board.faults().wrongEchoAt = {base + 5, base + 10}; // the data byte's echo, both tries
-    EXPECT_EQ(link.writeValue("B50", "7").failure, LinkFailure::WrongEcho);
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 7, 0xFF, 2, 0, 50, 7}));
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_EQ(link.boardMode(), 0);
-    board.clearTranscript();
-    link.RSWrite("B50", "7");
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 7}));
-    EXPECT_EQ(board.peek(50), 7);
 }
 
 using TimeoutTest = LinkFixture;
@@ -156,7 +149,7 @@ TEST_F(TimeoutTest, SilentBoardRaisesTheBoxAfterFiveSecondsAndCancelStopsTheLink
     EXPECT_EQ(link.RSRead("W50"), "0");
     EXPECT_EQ(link.lastFailure(), LinkFailure::NoAnswer);
     EXPECT_EQ(boxAt - start, 5'000'000);
-    EXPECT_EQ(prompt.boxes, Boxes{kNoAnswerBox});
+    EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
     EXPECT_TRUE(link.CommError());
     // The attention byte and two resynchronising 0xFF, nothing else.
     EXPECT_EQ(sent(), bytes({0xFF, 0xFF, 0xFF}));
@@ -226,9 +219,7 @@ TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
     });
     prompt.answer(MsgAnswer::Cancel);
     EXPECT_EQ(link.RSRead("W50"), "0");
-    const Box modeBox{"WARNING - Communication Error!", "Cannot Set PLC Mode Within Target Board.",
-                      MsgButtons::RetryCancel, MsgIcon::Critical};
-    EXPECT_EQ(prompt.boxes, Boxes({modeBox, modeBox}));
+    EXPECT_EQ(prompt.boxes, Boxes(2, commWarning("Cannot Set PLC Mode Within Target Board.")));
     EXPECT_GE(boxAt - start, 2'000'000);
     EXPECT_LT(boxAt - start, 2'100'000);
     EXPECT_TRUE(link.CommError());

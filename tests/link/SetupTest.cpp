@@ -1,11 +1,16 @@
 #include "Boxes.h"
 #include "link/CommSettings.h"
+#include "link/QtSerialPort.h"
 #include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -137,6 +142,38 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     EXPECT_TRUE(link.CommError());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.portFailed());
+    // Denied: the device's group and the new login, once (then a reference); busy: another matter.
+    const std::tuple<int, QString, bool, QStringList, QStringList> texts[] = {
+        // clang-format off
+        {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
+        {EACCES, "dialout", true, {"'dialout'", "usermod -aG dialout", "log out and in"}, {"Modem"}},
+        {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
+        {EACCES, "", true, {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"}, {"usermod", "-aG"}},
+        {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
+        // clang-format on
+    };
+    for (const auto& [error, group, withFix, with, without] : texts) {
+        const QString text = QtSerialPort::busyOrDeniedText("/dev/ttyUSB0", error, group, withFix);
+        for (const QString& part : with + without)
+            EXPECT_EQ(text.contains(part), with.contains(part)) << qPrintable(part + " in " + text);
+    }
+    // Only a group that may read and write the device, and is neither root nor tty, is named.
+    const QString fake = home.filePath("ttyFake");
+    writeFile(fake, "");
+    const group* dialout = ::getgrnam("dialout");
+    if (::getuid() == 0 && dialout) {
+        ASSERT_EQ(::chown(qPrintable(fake), uid_t(-1), dialout->gr_gid), 0);
+    }
+    const QString name = QFileInfo(fake).groupId() != 0 ? QFileInfo(fake).group() : QString();
+    // clang-format off
+    const std::tuple<QString, int, QString> groups[] = {
+        {"/dev/null", 0, ""}, {"/dev/tty", 0, ""}, {home.filePath("none"), 0, ""},
+        {fake, 0660, name}, {fake, 0600, ""}, {fake, 0640, ""}}; // root:root and root:tty 0666
+    // clang-format on
+    for (const auto& [device, mode, expected] : groups) {
+        ASSERT_EQ(mode ? ::chmod(qPrintable(device), mode_t(mode)) : 0, 0);
+        EXPECT_EQ(QtSerialPort::deviceGroup(device), expected) << qPrintable(device) << mode;
+    }
 }
 
 TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostOnce) {
