@@ -6,7 +6,6 @@
 
 namespace kalvex::test {
 
-// Boxes compare whole: title, text, buttons and icon.
 inline bool operator==(const Box& a, const Box& b) {
     return std::tie(a.title, a.text, a.buttons, a.icon) ==
            std::tie(b.title, b.text, b.buttons, b.icon);

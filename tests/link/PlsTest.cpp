@@ -10,7 +10,6 @@ using namespace kalvex::test;
 
 namespace {
 
-// Scale factor 360, offset 10, position 100, READY at once after a write unless set otherwise.
 class PlsTest : public LinkFixture {
   protected:
     void SetUp() override {

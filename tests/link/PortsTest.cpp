@@ -26,7 +26,6 @@ namespace {
 
 enum class Path { InProcess, PseudoTerminal, Ser2netRaw, Ser2netRfc2217 };
 
-// What the link relies on from a port, however the board is reached.
 class SerialPortContract : public ::testing::TestWithParam<Path> {
   protected:
     void SetUp() override {
@@ -49,7 +48,6 @@ class SerialPortContract : public ::testing::TestWithParam<Path> {
     void onBoard(const std::function<void(sim::Board&)>& f) {
         pty ? server.withBoard(f) : f(board);
     }
-    // Sends one byte and returns the board's answer, or -1 after a generous wait.
     int exchange(int byte) {
         port().send(quint8(byte));
         if (port().bytesWaiting() == 0 && !port().waitForInput(2000)) return -1;
@@ -64,7 +62,6 @@ class SerialPortContract : public ::testing::TestWithParam<Path> {
     std::unique_ptr<DevicePort> pty;
 };
 
-// Lock-step exchange, a wait that times out, discard, close and open again, in that order.
 TEST_P(SerialPortContract, ExchangesInLockStepTimesOutDiscardsAndReopens) {
     onBoard([](sim::Board& b) { b.setValue("B300", 0xA5); });
     ASSERT_TRUE(port().isOpen());
@@ -209,7 +206,6 @@ TEST_F(NetworkLink, Rfc2217SetsTheSpeedOfTheServersPort) {
     }
 }
 
-// ser2net gone: the board does not answer and the retry box comes; Retry connects again.
 TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     server.withBoard([](sim::Board& b) { b.setValue(QStringLiteral("B300"), 0xA5); });
     startSer2net();
@@ -234,7 +230,6 @@ TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     EXPECT_EQ(prompt.boxes[0].title, "WARNING - Communication Error!");
 }
 
-// A simulated board on a pseudo-terminal answering only a line at `lineSpeed`, or never.
 std::unique_ptr<sim::PtyServer> board(int lineSpeed, bool silent) {
     auto server = std::make_unique<sim::PtyServer>();
     server->withBoard([&](sim::Board& b) {
@@ -263,8 +258,6 @@ TEST(PortProbe, NumberedPortsAndTheNamedList) {
     EXPECT_EQ(candidateLine(named[1]), "/dev/ttyS2 (port 3)");
 }
 
-// The silent port hears one attention byte per speed; a port that cannot be opened is tried
-// once; the link's own port and network device servers are left alone.
 TEST(PortProbe, SearchFindsTheSpeedTheBoardAnswersAndSendsOnlyAttention) {
     auto answering = board(19200, false);
     auto silent = board(0, true);

@@ -116,8 +116,7 @@ TEST_F(WriteTest, BitWriteChangesOnlyItsBit) {
     EXPECT_EQ(sent().left(9), bytes({0xFF, 1, 3, 0xF8, 0xFF, 2, 3, 0xF8, 0b1010'0101}));
 }
 
-// A wrong echo repeats the whole write once; a second fails it without a box and drops the mode,
-// so the next write (the second row) starts with the handshake again.
+// The failing row first: the next write's handshake shows the mode was dropped.
 TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnceThenFails) {
     // Wrong echoes (bytes after the start), the outcome, the bytes sent.
     const std::tuple<std::vector<qint64>, LinkFailure, QByteArray> cases[] = {
@@ -179,7 +178,6 @@ TEST_F(TimeoutTest, RetryResumesWhenTheBoardAnswersAgain) {
     EXPECT_EQ(prompt.boxes.size(), 1u);
 }
 
-// Each reply is one blocking wait for the rest of its time-out, never a loop of short waits.
 TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
     // name, silent, reply delay, the waits (ms) of a one-byte read in read mode; silent: 1 s,
     // then 2 s after each resynchronising 0xFF until the box (cancelled) ends it.
@@ -263,7 +261,6 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
         EXPECT_EQ(p.byteAddress, byte) << add;
         EXPECT_EQ(p.bitMode ? p.bitMask : 0, mask) << add;
     }
-    // Never sent as a truncated address.
     for (const char* add : {"B70000", "W65535", "D65534", "F600000", "FFFFFFH", "B-1", "F-1",
                             "B10.8", "B10.x", "B.0", "Bab.1"})
         EXPECT_FALSE(parseAddress(add).valid) << add;

@@ -28,7 +28,6 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// A link not yet opened, over the in-process board.
 class SetupTest : public ::testing::Test, protected SimulatedLink {};
 
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
@@ -40,8 +39,6 @@ TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
               QStringList{"SUPPORT"});
 }
 
-// A first line that gives no settings, or no support folder: the box, the file kept, nothing
-// opened; Retry tries again.
 TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     const QString path = home.filePath("support/RSPort.cfg"), folder = home.filePath("support");
     const std::pair<QByteArray, QString> cases[] = {
@@ -76,9 +73,7 @@ TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     EXPECT_EQ(port.lastSettings().portNumber, 3);
 }
 
-// The user's file comes first; an unwritable program folder (support/ a file) saves to the
-// user's. Installed, the program folder is never touched, even as root: the system-wide file is
-// read, saves go to the user's. Only a missing or empty file is written, with the defaults.
+// Installed, the program folder is never touched (even as root); only defaults are written.
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
     enum Where { Program, User, System };
     struct Case {
@@ -207,7 +202,6 @@ TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_EQ(link.boardMode(), 0);
-    // Reopening starts the mode handshake afresh.
     link.OpenRSComm(port);
     board.clearTranscript();
     link.RSRead("B60");
@@ -248,8 +242,7 @@ TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// A line that does not start with a port number and a speed gives nothing (port -1), never the
-// defaults; a third field is a device only when it names one.
+// A line without a port number and a speed gives nothing (port -1), never the defaults.
 TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
     // clang-format off
     const std::tuple<QByteArray, int, int, const char*> cases[] = {
@@ -295,14 +288,12 @@ TEST(CommSettings, LoadSaveAndTheirFailures) {
     EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
     writeFile(path, "");
     EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
-    // A folder where the file should be: refused with the path named.
     const QString blocked = home.filePath("support/blocked.cfg");
     ASSERT_TRUE(QDir().mkpath(blocked));
     QString why;
     EXPECT_FALSE(loadCommSettings(blocked, &why));
     EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
     EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
-    // A program folder that is a file: the support folder cannot be made.
     writeFile(home.filePath("plain"), "x");
     const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
     EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
@@ -325,8 +316,7 @@ TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
     EXPECT_FALSE(dir.exists("ORV96"));
 }
 
-// Every target is tried before any is written (as root too: a file where a folder should be,
-// a folder where a file should be), and each one that cannot be written is named.
+// Every target is tried before any is written (as root too), and each failing one is named.
 TEST(CommSettings, OneUnwritableTargetLeavesEveryFileAsItWas) {
     const struct {
         bool supportIsAFile, orv96Blocked;
