@@ -1,4 +1,4 @@
-#include "PortLog.h"
+#include "LinkChecks.h"
 #include "link/DevicePort.h"
 #include "link/NetworkPort.h"
 #include "link/PortProbe.h"
@@ -7,7 +7,6 @@
 #include "sim/SimPort.h"
 #include "support/Bytes.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingPrompt.h"
 #include "support/Ser2net.h"
 
 #include <QTemporaryDir>

@@ -1,14 +1,12 @@
-#include "Boxes.h"
+#include "LinkChecks.h"
 #include "link/CommSettings.h"
 #include "link/QtSerialPort.h"
 #include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <grp.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
