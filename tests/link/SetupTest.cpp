@@ -74,14 +74,9 @@ TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
 // Installed, the program folder is never touched (even as root); only defaults are written.
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
     enum Where { Program, User, System };
-    struct Case {
-        const char* name;
-        const char *userFile, *programFile, *systemFile; // programFile "!": support/ is a file;
-        int port, baud;                                  // systemFile nullptr: not installed
-        Where reads, saves;
-    };
+    // User, program ("!": support/ a file) and system (nullptr: not installed) files.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*, int, int, Where, Where> cases[] = {
         {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
         {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
         {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
@@ -91,33 +86,34 @@ TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
         {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
         {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, userFile, programFile, systemFile, number, baud, reads, saves] :
+         cases) {
+        SCOPED_TRACE(name);
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), user = dir.filePath("user");
         const QString system = dir.filePath("etc/kalvex/RSPort.cfg");
         QDir().mkpath(program);
-        if (c.userFile) writeFile(user + "/RSPort.cfg", c.userFile);
-        if (c.programFile && *c.programFile == '!')
+        if (userFile) writeFile(user + "/RSPort.cfg", userFile);
+        if (programFile && *programFile == '!')
             writeFile(program + "/support", "x");
-        else if (c.programFile)
-            writeFile(program + "/support/RSPort.cfg", c.programFile);
-        if (c.systemFile && *c.systemFile) writeFile(system, c.systemFile);
+        else if (programFile)
+            writeFile(program + "/support/RSPort.cfg", programFile);
+        if (systemFile && *systemFile) writeFile(system, systemFile);
         const QByteArray programBefore = readFile(program + "/support/RSPort.cfg");
         RSComm l(prompt, clock, program);
         l.setUserSettingsFolder(user);
-        if (c.systemFile) l.setSystemSettingsFile(system);
+        if (systemFile) l.setSystemSettingsFile(system);
         l.OpenRSComm(port);
         EXPECT_TRUE(l.OnlineMode());
-        EXPECT_EQ(port.lastSettings().portNumber, c.port);
-        EXPECT_EQ(port.lastSettings().baud, c.baud);
+        EXPECT_EQ(port.lastSettings().portNumber, number);
+        EXPECT_EQ(port.lastSettings().baud, baud);
         const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg", system};
-        EXPECT_EQ(l.CommSettingsFile(), paths[c.reads]);
-        EXPECT_EQ(l.CommSettingsSaveFile(), paths[c.saves]);
-        const char* given[] = {c.programFile, c.userFile, c.systemFile};
-        EXPECT_EQ(readFile(paths[c.reads]),
-                  given[c.reads] && *given[c.reads] ? given[c.reads] : "1,9600\r\n");
-        if (c.systemFile) {
+        EXPECT_EQ(l.CommSettingsFile(), paths[reads]);
+        EXPECT_EQ(l.CommSettingsSaveFile(), paths[saves]);
+        const char* given[] = {programFile, userFile, systemFile};
+        EXPECT_EQ(readFile(paths[reads]),
+                  given[reads] && *given[reads] ? given[reads] : "1,9600\r\n");
+        if (systemFile) {
             EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore);
         }
         l.CloseRSComm();
@@ -191,22 +187,7 @@ TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostO
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
-    link.OpenRSComm(port);
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    link.RSRead("B60");
-    board.clearTranscript();
-    link.CloseRSComm();
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_EQ(link.boardMode(), 0);
-    link.OpenRSComm(port);
-    board.clearTranscript();
-    link.RSRead("B60");
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
-}
-
-TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
+TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceAndOpenAndCloseSendOneAttentionByteEach) {
     std::vector<bool> changes;
     bool busyWhenAnnounced = true;
     QObject::connect(&link, &RSComm::onlineModeChanged, [&](bool online) {
@@ -221,6 +202,20 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(busyWhenAnnounced);
+    board.clearTranscript();
+    // Open and close send one attention byte each; reopening starts the mode handshake afresh.
+    link.OpenRSComm(port);
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
+    link.RSRead("B60");
+    board.clearTranscript();
+    link.CloseRSComm();
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_EQ(link.boardMode(), 0);
+    link.OpenRSComm(port);
+    board.clearTranscript();
+    link.RSRead("B60");
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
 }
 
 TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
@@ -277,27 +272,7 @@ TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
         EXPECT_EQ(commPortFromText(text), port) << text;
 }
 
-TEST(CommSettings, LoadSaveAndTheirFailures) {
-    QTemporaryDir home;
-    const QString path = home.filePath("support/RSPort.cfg");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->portNumber, 1); // absent: the defaults
-    EXPECT_EQ(saveCommSettings(path, {3, 19200, {}}), "");     // the folder is made
-    EXPECT_EQ(readFile(path), "3,19200\r\n");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
-    writeFile(path, "");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
-    const QString blocked = home.filePath("support/blocked.cfg");
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    QString why;
-    EXPECT_FALSE(loadCommSettings(blocked, &why));
-    EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
-    EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
-    writeFile(home.filePath("plain"), "x");
-    const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
-    EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
-}
-
-TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
+TEST(CommSettings, LoadSaveAndToolFilesOnlyInTheToolFoldersThatExist) {
     QTemporaryDir home;
     QDir dir(home.path());
     const QString cfg = home.filePath("support/RSPort.cfg");
@@ -312,6 +287,22 @@ TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
     EXPECT_EQ(readFile(home.filePath("ORV51/ORVILO.SFG")), "2\r\n");
     EXPECT_EQ(readFile(home.filePath("div51/ORVILO.SFG")), "2\r\n");
     EXPECT_FALSE(dir.exists("ORV96"));
+    const QString path = home.filePath("other/RSPort.cfg");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->portNumber, 1); // absent: the defaults
+    EXPECT_EQ(saveCommSettings(path, {3, 19200, {}}), "");     // the folder is made
+    EXPECT_EQ(readFile(path), "3,19200\r\n");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
+    writeFile(path, "");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
+    const QString blocked = home.filePath("other/blocked.cfg");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    QString why;
+    EXPECT_FALSE(loadCommSettings(blocked, &why));
+    EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
+    EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
+    writeFile(home.filePath("plain"), "x");
+    const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
+    EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
 }
 
 // Every target is tried before any is written (as root too), and each failing one is named.
