@@ -87,7 +87,7 @@ class Cli : public test::CliBoard {
     AppState state;
 };
 
-TEST_F(Cli, OptionsGoBeforeOrAfterTheCommand) {
+TEST_F(Cli, OptionsGoBeforeOrAfterTheCommandAndProbeFindsTheBoard) {
     const QString dev = server.slavePath();
     for (const QStringList& args :
          {QStringList{"--device", dev, "read", "W300", "D302", "--retries=1"},
@@ -97,6 +97,13 @@ TEST_F(Cli, OptionsGoBeforeOrAfterTheCommand) {
         expectOutput(cli(args, false), "4660\n123456\n");
     }
     EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
+    const qint64 before = received();
+    expectOutput(cli({"ports", "--probe", dev}, false),
+                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
+    EXPECT_EQ(received() - before, 1); // one attention byte
+    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
+    EXPECT_EQ(none.code, 2);
+    EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
 TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
@@ -368,14 +375,13 @@ TEST_F(Cli, AServerThatCannotBeReachedIsNamedWithTheReason) {
     if (!canIsolate) GTEST_SKIP() << "unshare -n is not allowed here: only the refusal was tried";
 }
 
-TEST_F(Cli, HelpForTheProgramAndEachCommand) {
+TEST_F(Cli, HelpAndQuietAndVerboseNotes) {
     const std::pair<QStringList, QStringList> cases[] = {
-        // clang-format off
-        {{"--help"}, {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
+        {{"--help"},
+         {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
         {{"help"}, {"Usage: kalvex-cli [OPTIONS] SUBCOMMAND"}},
         {{"help", "write"}, {"Usage: kalvex-cli write [OPTIONS] ADDR VALUE", "Example: "}},
         {{"pls", "setpoint", "--help"}, {"Usage: kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF"}},
-        // clang-format on
     };
     for (const auto& [args, says] : cases) {
         SCOPED_TRACE(qPrintable(args.join(' ')));
@@ -387,32 +393,18 @@ TEST_F(Cli, HelpForTheProgramAndEachCommand) {
         EXPECT_FALSE(has(r.out, "kalvex-cli kalvex-cli"));
         EXPECT_EQ(received(), before);
     }
-}
-
-TEST_F(Cli, QuietAndVerboseChangeTheNotesOnly) {
-    const std::pair<QStringList, const char*> cases[] = {
+    const std::pair<QStringList, const char*> notes[] = {
         {{}, "^$"},
         {{"--quiet"}, "^$"},
         {{"-v"},
          "^kalvex-cli: online with the target board on /dev/\\S+ \\(9600 baud\\)\n"
          "kalvex-cli: transfer: 1747 of 1747 steps in [0-9.]+ s\n$"},
     };
-    for (const auto& [args, err] : cases) {
+    for (const auto& [args, err] : notes) {
         const CliRun r = cli(args + QStringList{"upload", "all", "-o", "up.sdt", "--force"});
         EXPECT_EQ(r.code, 0) << qPrintable(r.err);
         EXPECT_TRUE(QRegularExpression(err).match(r.err).hasMatch()) << qPrintable(r.err);
     }
-}
-
-TEST_F(Cli, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
-    const QString dev = server.slavePath();
-    const qint64 before = received();
-    expectOutput(cli({"ports", "--probe", dev}, false),
-                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
-    EXPECT_EQ(received() - before, 1); // one attention byte
-    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
-    EXPECT_EQ(none.code, 2);
-    EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
 // One set keeps the rest of --base; every item's value and place: TransferByCode.

@@ -2,7 +2,6 @@
 #include "link/SerialPort.h"
 #include "support/RecordingPrompt.h"
 
-#include <QByteArray>
 #include <ostream>
 #include <tuple>
 #include <vector>
@@ -25,7 +24,7 @@ inline Box commWarning(const QString& text) {
 inline const QString kNoAnswer = "Cannot Communicate with Target Board.\rVerify RS-232 Cable is "
                                  "Connected Between\rCOMM Port and PROG Port.";
 
-// Another port as the link sees it, keeping the bytes sent and each wait's time-out.
+// Another port as the link sees it, keeping each wait's time-out.
 class PortLog final : public SerialPort {
   public:
     explicit PortLog(SerialPort& port) : m_port(port) {}
@@ -34,10 +33,7 @@ class PortLog final : public SerialPort {
     bool isOpen() const override { return m_port.isOpen(); }
     int bytesWaiting() override { return m_port.bytesWaiting(); }
     void discardInput() override { m_port.discardInput(); }
-    void send(quint8 byte) override {
-        sent += char(byte);
-        m_port.send(byte);
-    }
+    void send(quint8 byte) override { m_port.send(byte); }
     int take() override { return m_port.take(); }
     bool waitForInput(int timeoutMs) override {
         waits.push_back(timeoutMs);
@@ -47,7 +43,6 @@ class PortLog final : public SerialPort {
     bool usesPortNumber() const override { return m_port.usesPortNumber(); }
     bool lowLatency() const override { return m_port.lowLatency(); }
 
-    QByteArray sent;
     std::vector<int> waits;
 
   private:

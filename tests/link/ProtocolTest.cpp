@@ -243,7 +243,6 @@ TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
 
 TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
     // address, type, byte, bit mask (0: not a bit)
-    // clang-format off
     const std::tuple<const char*, char, qint64, int> cases[] = {
         {"B2088", 'B', 2088, 0},   {"b2088", 'B', 2088, 0},   {"w112", 'W', 112, 0},
         {"D1100", 'D', 1100, 0},   {"B1016.0", 'B', 1016, 1}, {"F1016.0", 'B', 1016, 1},
@@ -252,7 +251,6 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
         {"FFH", 'B', 255, 0},      {"1F40h", 'B', 8000, 0},   {"7H", 'B', 7, 0},
         {"Q77", 'B', 32, 0},       {"", 'B', 32, 0},          {"W65534", 'W', 65534, 0},
         {"D65532", 'D', 65532, 0}};
-    // clang-format on
     for (const auto& [add, type, byte, mask] : cases) {
         const ParsedAddress p = parseAddress(add);
         EXPECT_TRUE(p.valid) << add;
@@ -266,19 +264,16 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
 }
 
 TEST(EquateAdd, MapsPointsToBytes) {
-    // clang-format off
     const std::tuple<const char*, int, const char*> cases[] = {
         {"X30.3", '1', "B49.3"}, {"Y141", '1', "B67"}, {"Y151", '2', "B191"},  {"X0", '2', "B160"},
         {"I151", '2', "B223"},   {"X12", '2', "X12"},  {"Y1.9", ':', "B50.7"}, {"x11", ';', "B52"},
         {"Y21", 'A', "B54"},     {"Y11", '=', "B52"},  {"X10", 'D', "X10"},    {"I0", '1', "I0"},
         {"W100", '2', "W100"},   {"", '2', ""}};
-    // clang-format on
     for (auto [var, board, expected] : cases)
         EXPECT_EQ(equateAdd(var, board), expected) << var << " on " << char(board);
 }
 
 TEST(ValidAdd, AppliesRangesPerBoardGroup) {
-    // clang-format off
     const std::tuple<const char*, int, bool> cases[] = {
         {"W113", 'D', false},  {"W112", 'D', true},  {"B31", '1', false},   {"B32", '1', true},
         {"B255", '1', true},   {"B256", '1', false}, {"B8275", 'D', true},  {"B8276", '2', false},
@@ -287,7 +282,6 @@ TEST(ValidAdd, AppliesRangesPerBoardGroup) {
         {"X10", 'D', false},   {"X21", '4', true},   {"X22", '4', false},   {"I21", '3', true},
         {"I1", '9', false},    {"Y1", 0, false},     {"Z0", '1', true},     {"Z1", '1', false},
         {"X1.3", '1', true}};
-    // clang-format on
     for (auto [var, board, valid] : cases)
         EXPECT_EQ(validAdd(var, board), valid) << var << " on " << char(board);
 }

@@ -75,17 +75,16 @@ TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
     enum Where { Program, User, System };
     // User, program ("!": support/ a file) and system (nullptr: not installed) files.
-    // clang-format off
-    const std::tuple<const char*, const char*, const char*, const char*, int, int, Where, Where> cases[] = {
-        {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
-        {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
-        {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
-        {"empty program file", nullptr, "", nullptr, 1, 9600, Program, Program},
-        {"nothing yet, unwritable", nullptr, "!", nullptr, 1, 9600, User, User},
-        {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, 9600, System, User},
-        {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
-        {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
-    // clang-format on
+    const std::tuple<const char*, const char*, const char*, const char*, int, int, Where, Where>
+        cases[] = {
+            {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
+            {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
+            {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
+            {"empty program file", nullptr, "", nullptr, 1, 9600, Program, Program},
+            {"nothing yet, unwritable", nullptr, "!", nullptr, 1, 9600, User, User},
+            {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, 9600, System, User},
+            {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
+            {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
     for (const auto& [name, userFile, programFile, systemFile, number, baud, reads, saves] :
          cases) {
         SCOPED_TRACE(name);
@@ -154,11 +153,9 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
         ASSERT_EQ(::chown(qPrintable(fake), uid_t(-1), dialout->gr_gid), 0);
     }
     const QString name = QFileInfo(fake).groupId() != 0 ? QFileInfo(fake).group() : QString();
-    // clang-format off
     const std::tuple<QString, int, QString> groups[] = {
         {"/dev/null", 0, ""}, {"/dev/tty", 0, ""}, {home.filePath("none"), 0, ""},
-        {fake, 0660, name}, {fake, 0600, ""}, {fake, 0640, ""}}; // root:root and root:tty 0666
-    // clang-format on
+        {fake, 0660, name},   {fake, 0600, ""},    {fake, 0640, ""}}; // root:root and root:tty 0666
     for (const auto& [device, mode, expected] : groups) {
         ASSERT_EQ(mode ? ::chmod(qPrintable(device), mode_t(mode)) : 0, 0);
         EXPECT_EQ(QtSerialPort::deviceGroup(device), expected) << qPrintable(device) << mode;
@@ -263,11 +260,10 @@ TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
 }
 
 TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
-    // clang-format off
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"3", 3}, {" 99 ", 99}, {"2.5", 2}, {"1", 1}, {"0", std::nullopt}, {"100", {}}, {"abc", {}},
-        {"", {}}, {"3x", {}}, {"0.5", {}}, {"-1", {}}, {"99.4", {}}, {"98.6", 99}};
-    // clang-format on
+        {"3", 3},    {" 99 ", 99}, {"2.5", 2},  {"1", 1},   {"0", std::nullopt},
+        {"100", {}}, {"abc", {}},  {"", {}},    {"3x", {}}, {"0.5", {}},
+        {"-1", {}},  {"99.4", {}}, {"98.6", 99}};
     for (auto [text, port] : cases)
         EXPECT_EQ(commPortFromText(text), port) << text;
 }
