@@ -6,22 +6,18 @@
 #include "data/TagMap.h"
 #include "data/TestFiles.h"
 #include "link/Address.h"
-#include "link/QtSerialPort.h"
 #include "support/CliBoard.h"
 #include "support/QtPrinters.h"
+#include "support/Ser2net.h"
 #include "support/Traffic.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <cerrno>
-#include <grp.h>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -73,7 +69,6 @@ class Cli : public test::CliBoard {
         server.withBoard(
             [&](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + after}; });
     }
-    // Records of 16 random bytes from `start`, `size` bytes in all, and the end record.
     static QByteArray records(int start, int size) {
         QByteArray hex, line(16, 0);
         for (int i = 0; i < size; i += 16) {
@@ -92,7 +87,7 @@ class Cli : public test::CliBoard {
     AppState state;
 };
 
-TEST_F(Cli, OptionsGoBeforeOrAfterTheCommand) {
+TEST_F(Cli, OptionsGoBeforeOrAfterTheCommandAndProbeFindsTheBoard) {
     const QString dev = server.slavePath();
     for (const QStringList& args :
          {QStringList{"--device", dev, "read", "W300", "D302", "--retries=1"},
@@ -102,6 +97,13 @@ TEST_F(Cli, OptionsGoBeforeOrAfterTheCommand) {
         expectOutput(cli(args, false), "4660\n123456\n");
     }
     EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
+    const qint64 before = received();
+    expectOutput(cli({"ports", "--probe", dev}, false),
+                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
+    EXPECT_EQ(received() - before, 1); // one attention byte
+    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
+    EXPECT_EQ(none.code, 2);
+    EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
 TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
@@ -124,7 +126,6 @@ TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
         EXPECT_EQ(std::pair(r.code, r.out), std::pair(code, out)) << qPrintable(r.err);
     }
     server.withBoard([](sim::Board& b) { b.faults().silentAfter = -1; });
-    // --trace: one line per byte the board received, with the reply it gave.
     const qint64 before = received();
     ASSERT_EQ(cli({"--trace", path("trace"), "read", "W300"}).code, 0);
     const QList<QByteArray> lines = contents(path("trace")).trimmed().split('\n');
@@ -175,13 +176,10 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
         {{}, 1, "A subcommand is required"},
         {{"-q", "--verbose", "read", "W112"}, 1, "--quiet excludes --verbose"},
         {{"-q", "--device", "/dev/kalvex-missing", "read", "W112"}, 3, "/dev/kalvex-missing does not exist"},
-        // Readers refuse devices, FIFOs and numbers out of range instead of hanging or overflowing.
-        {{"dump", "/dev/zero"}, 3, "not a regular file"},
         {{"dump", "fifo"}, 3, "not a regular file"},
         {{"--simulate", "--state", "fifo", "info"}, 3, "not a regular file"},
         {{"--simulate", "--state", "big.state", "info"}, 3, "big.state: line 1"},
         {{"--simulate", "--state", "byte.state", "info"}, 3, "from 0 to 255"},
-        // Data: options, files, outputs, versions, items on another cell than the tag map's.
         {{"upload", "most", "-o", "x.sdt"}, 1, "most"},
         {{"upload", "all"}, 1, "--output is required"},
         {{"upload", "setup", "--labels", "1-2", "-o", "x.sdt"}, 1, "labels set only"},
@@ -200,7 +198,6 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
         {{"--yes", "download", "setup", "w.sdt", "--any-address"}, 1, "item 122: W70000"},
         {{"--yes", "download", "setup", "b.sdt", "--only-changed"}, 1, "item 122: B1401.9"},
         {{"upload", "setup", "--base", "w.sdt", "-o", "x.sdt"}, 1, "item 122: W70000"},
-        // Board and PLS commands: their questions, arguments and program files.
         {{"board", "reset-faults"}, 1, "Target Board will be reinitialized."},
         {{"board", "set-address", "33"}, 1, "Only a Number Between 1 and 32 can be Entered"},
         {{"board", "set-address", "x", "--row", "2"}, 1, "Only a Number Between 1 and 32 can be Entered"},
@@ -215,7 +212,6 @@ TEST_F(Cli, RefusedInputSendsNothingAndWritesNothing) {
         {{"pls", "pulse", "1", "ten", "20", "0"}, 1, "ON must be a whole number"},
         {{"pls", "recall"}, 1, "CHAN is required"},
         {{"pls", "setpoint", "3", "100", "200", "wipe"}, 1, "wipe"},
-        // A download asks first: without --yes it prints the question and reads nothing.
         {{"download", "setup", "m1.sdt"}, 1, "You are about to Download Data to the PLC"},
         {{"download", "setup", "m1.sdt", "--only-changed"}, 1, "You are about to Download Data to the PLC"},
         // clang-format on
@@ -251,6 +247,11 @@ TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
     const auto silent = [](sim::Board& b) { b.faults().silent = true; };
     const auto echo6 = [](sim::Board& b) { b.faults().wrongEchoAt = {b.receivedCount() + 6}; };
     const QString item = "item 122 (W1092): wrong echo", box2 = "Error Processing Request";
+    // A wrong echo on item 0's address high byte lands a stray 0xFF on B1023, outside the set.
+    const auto stray = [](sim::Board& b) {
+        b.setValue(QStringLiteral("B1023"), 7);
+        b.faults().wrongEchoAt = {b.receivedCount() + 4};
+    };
     setBoard("W1092", 650);
     save("keep.sdt", state.gDefaultData);
     const QByteArray kept = contents(path("keep.sdt"));
@@ -268,6 +269,8 @@ TEST_F(Cli, FailedRequestsExitTwoAndSayWhy) {
         {{"upload", "setup", "-o", "keep.sdt", "--force"}, echo6, {item, box2}, 0},
         {{"upload", "setup", "-o", "partial.sdt", "--partial"}, echo6, {item, box2}, 0},
         {{"upload", "setup", "-o", "keep.sdt", "--force"}, [](sim::Board& b) { b.faults().silentAfter = b.receivedCount() + 40; }, {"no answer", box2}, 1},
+        {{"--yes", "download", "setup", "keep.sdt"}, stray, {"It may have landed on B1023", "outside the items written read 255"}, 0},
+        {{"--yes", "download", "setup", "keep.sdt", "--verify"}, stray, {"items read back as written, but these bytes outside the items written read 255"}, 0},
         // clang-format on
     };
     for (const auto& [args, fault, says, boxes] : cases) {
@@ -329,40 +332,6 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     write(path("support"), "x");
     expectFailure(cli({"info"}, false), 3, path("support/RSPort.cfg"));
 
-    // Denied: the device's group and the new login, once (then a reference); busy: another matter.
-    const std::tuple<int, QString, bool, QStringList, QStringList> texts[] = {
-        // clang-format off
-        {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
-        {EACCES, "dialout", true, {"'dialout'", "usermod -aG dialout", "log out and in"}, {"Modem"}},
-        {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
-        {EACCES, "", true, {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"}, {"usermod", "-aG"}},
-        {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
-        // clang-format on
-    };
-    for (const auto& [error, group, withFix, with, without] : texts) {
-        const QString text = QtSerialPort::busyOrDeniedText("/dev/ttyUSB0", error, group, withFix);
-        for (const QString& part : with)
-            EXPECT_TRUE(has(text, part));
-        for (const QString& part : without)
-            EXPECT_FALSE(has(text, part));
-    }
-    // Only a group that may read and write the device, and is neither root nor tty, is named.
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/null"), ""); // root:root 0666
-    EXPECT_EQ(QtSerialPort::deviceGroup("/dev/tty"), "");  // root:tty 0666
-    EXPECT_EQ(QtSerialPort::deviceGroup(path("no-such-device")), "");
-    const QString dev = file("ttyFake", "");
-    const group* dialout = ::getgrnam("dialout");
-    if (::getuid() == 0 && dialout) {
-        ASSERT_EQ(::chown(qPrintable(dev), uid_t(-1), dialout->gr_gid), 0);
-    }
-    const QFileInfo info(dev);
-    const QString name = info.groupId() != 0 ? info.group() : QString();
-    for (const auto& [mode, expected] :
-         {std::pair{0660, name}, {0600, QString()}, {0640, QString()}}) {
-        ASSERT_EQ(::chmod(qPrintable(dev), mode), 0);
-        EXPECT_EQ(QtSerialPort::deviceGroup(dev), expected) << std::oct << mode;
-    }
-
     const QString bad = file("bad.timeline", "at 0s alarm 3 on\n\nat 1s alarm 3 of\n");
     expectFailure(cli({"sim", "--timeline", bad}, false), 3,
                   "bad.timeline: line 3: cannot use \"alarm 3 of\""); // no simulator started
@@ -372,7 +341,6 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     ASSERT_TRUE(sim.waitForReadyRead(10000));
     const QString device = QString::fromUtf8(sim.readLine()).trimmed();
     EXPECT_TRUE(device.startsWith("/dev/")) << qPrintable(device);
-    // Each client opens and closes the port; the board keeps what the first one wrote.
     const CliRun written = cli({"--device", device, "write", "D2000", "1,234,567"}, false);
     EXPECT_EQ(std::pair(written.code, written.err), std::pair(0, QString()));
     expectOutput(cli({"--device", device, "read", "W300", "D2000", "W98"}, false),
@@ -382,14 +350,38 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
     EXPECT_EQ(sim.exitCode(), 0);
 }
 
-TEST_F(Cli, HelpForTheProgramAndEachCommand) {
+// Isolated in a network namespace (loopback down), nothing leaves this machine.
+TEST_F(Cli, AServerThatCannotBeReachedIsNamedWithTheReason) {
+    const QString closed = QString::number(test::Ser2net::freePort());
+    // The device, whether in its own namespace, the place and reason the message names.
+    const std::tuple<QString, bool, const char*, const char*> cases[] = {
+        {"rfc2217://127.0.0.1:" + closed, false, "127.0.0.1 port ", "refused"},
+        {"socket://no-such-host.invalid:4001", true, "no-such-host.invalid port 4001",
+         "unknown host"},
+        {"rfc2217://127.0.0.1:4001", true, "127.0.0.1 port 4001", "unreachable"},
+    };
+    const bool canIsolate = QProcess::execute("unshare", {"-n", "true"}) == 0;
+    for (const auto& [device, isolated, place, reason] : cases) {
+        if (isolated && !canIsolate) continue;
+        QProcess p;
+        const QStringList args{"--home", home.path(), "--device", device, "read", "W112"};
+        p.start(isolated ? "unshare" : KALVEX_CLI,
+                isolated ? QStringList{"-n", KALVEX_CLI} + args : args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 3) << qPrintable(err);
+        EXPECT_TRUE(err.contains(place) && err.contains(reason)) << qPrintable(err);
+    }
+    if (!canIsolate) GTEST_SKIP() << "unshare -n is not allowed here: only the refusal was tried";
+}
+
+TEST_F(Cli, HelpAndQuietAndVerboseNotes) {
     const std::pair<QStringList, QStringList> cases[] = {
-        // clang-format off
-        {{"--help"}, {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
+        {{"--help"},
+         {"read", "write", "upload", "--device", "--force", "Exit codes", "4 diff", "130/143"}},
         {{"help"}, {"Usage: kalvex-cli [OPTIONS] SUBCOMMAND"}},
         {{"help", "write"}, {"Usage: kalvex-cli write [OPTIONS] ADDR VALUE", "Example: "}},
         {{"pls", "setpoint", "--help"}, {"Usage: kalvex-cli pls setpoint [OPTIONS] CHAN ON OFF"}},
-        // clang-format on
     };
     for (const auto& [args, says] : cases) {
         SCOPED_TRACE(qPrintable(args.join(' ')));
@@ -401,33 +393,18 @@ TEST_F(Cli, HelpForTheProgramAndEachCommand) {
         EXPECT_FALSE(has(r.out, "kalvex-cli kalvex-cli"));
         EXPECT_EQ(received(), before);
     }
-}
-
-// -q never hides an error either: rows of the failure tables.
-TEST_F(Cli, QuietAndVerboseChangeTheNotesOnly) {
-    const std::pair<QStringList, const char*> cases[] = {
+    const std::pair<QStringList, const char*> notes[] = {
         {{}, "^$"},
         {{"--quiet"}, "^$"},
         {{"-v"},
          "^kalvex-cli: online with the target board on /dev/\\S+ \\(9600 baud\\)\n"
          "kalvex-cli: transfer: 1747 of 1747 steps in [0-9.]+ s\n$"},
     };
-    for (const auto& [args, err] : cases) {
+    for (const auto& [args, err] : notes) {
         const CliRun r = cli(args + QStringList{"upload", "all", "-o", "up.sdt", "--force"});
         EXPECT_EQ(r.code, 0) << qPrintable(r.err);
         EXPECT_TRUE(QRegularExpression(err).match(r.err).hasMatch()) << qPrintable(r.err);
     }
-}
-
-TEST_F(Cli, PortsProbeNamesWhereTheBoardAnsweredOrExitsTwo) {
-    const QString dev = server.slavePath();
-    const qint64 before = received();
-    expectOutput(cli({"ports", "--probe", dev}, false),
-                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
-    EXPECT_EQ(received() - before, 1); // one attention byte
-    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
-    EXPECT_EQ(none.code, 2);
-    EXPECT_TRUE(has(none.err, "no board answered"));
 }
 
 // One set keeps the rest of --base; every item's value and place: TransferByCode.
@@ -447,7 +424,6 @@ TEST_F(Cli, SetupFilesUploadedDownloadedExportedAndDumped) {
     const auto out = readSetupFile(path("out.sdt"), nullptr);
     ASSERT_TRUE(out);
     EXPECT_EQ(std::tuple(out->Value[122], out->Value[224], out->Value[144]), std::tuple(650, 9, 0));
-    // --verify reads every item back; a refused value is named, the rest still goes.
     SetupData d = withValues({{122, 700}, {1746, 33}});
     save("d.sdt", d);
     const CliRun verified = cli({"download", "--yes", "setup", path("d.sdt"), "--verify"});
@@ -461,7 +437,6 @@ TEST_F(Cli, SetupFilesUploadedDownloadedExportedAndDumped) {
     EXPECT_TRUE(has(refused.err, "item 122 (W1092): refused"));
     EXPECT_TRUE(has(refused.err, "24 of 25 items written"));
     EXPECT_EQ(boardValue("W1094"), 77);
-    // export writes the shift text of a file, dated now ("-" is standard output); dump lists items.
     const SetupData shift = withValues({{37, 5555}, {1746, -9}});
     save("shift.sdt", shift);
     ASSERT_EQ(cli({"export", path("shift.sdt"), "-o", path("shift.txt")}, false).code, 0);
@@ -500,22 +475,6 @@ TEST_F(Cli, AFailedWriteLeavesTheEarlierFileWhole) {
         expectFailure(r, 3, output);
         EXPECT_TRUE(has(r.err, ": File too large"));
         EXPECT_EQ(contents(path(output)), "earlier");
-    }
-}
-
-// A wrong echo on item 0's address high byte lands a stray 0xFF on B1023, outside the set.
-TEST_F(Cli, AStrayByteOutsideTheItemsIsFoundAndFailsTheDownload) {
-    save("d.sdt", state.gDefaultData);
-    const QStringList plain{"--yes", "download", "setup", path("d.sdt")};
-    for (const QStringList& args : {plain, plain + QStringList{"--verify"}}) {
-        SCOPED_TRACE(qPrintable(args.join(' ')));
-        setBoard("B1023", 7);
-        wrongEchoAt(4);
-        const CliRun r = cli(args);
-        EXPECT_EQ(r.code, 2) << qPrintable(r.err);
-        EXPECT_EQ(has(r.err, "It may have landed on B1023"), !args.contains("--verify"));
-        EXPECT_TRUE(has(r.err, "outside the items written read 255"));
-        EXPECT_FALSE(has(r.err, "the board holds them"));
     }
 }
 
@@ -558,7 +517,7 @@ TEST_F(Cli, DiffListsWhatDownloadOnlyChangedWrites) {
     expectFailure(downloadChanged(), 2, "Verification failed");
 }
 
-TEST_F(Cli, BoardStatusAndResetPrintCodesTextsAdviceAndIdents) {
+TEST_F(Cli, BoardStatusResetClockAndAddress) {
     setBoard("B8176", 10);
     setBoard("B8177", 0x5C);
     setBoard("B8179", 3);
@@ -593,9 +552,7 @@ TEST_F(Cli, BoardStatusAndResetPrintCodesTextsAdviceAndIdents) {
     r = cli({"board", "reset-faults", "--yes"});
     EXPECT_EQ(r.code, 2) << qPrintable(r.out);
     EXPECT_TRUE(has(r.err, "now read 255") && has(r.err, "B8191"));
-}
-
-TEST_F(Cli, BoardClockAndAddressWrites) {
+    server.withBoard([](sim::Board& b) { b.clearTranscript(); });
     const QString ovp = file("Q7610.ovp", "A\r\n");
     EXPECT_EQ(cli({"board", "set-clock", "--now", "2005-01-05T10:20:30", "--ovp", ovp}).code, 0);
     EXPECT_EQ(cli({"board", "set-address", "5", "--row", "2", "--ovp", ovp}).code, 0);
@@ -636,13 +593,13 @@ TEST_F(Cli, PlsCommandsProgramThePlsAndPrintWhatItHolds) {
                  "0 10 20 30 40 50 60 70 80 90 100 110 120 130 140 150 160 52 18\n");
 }
 
-TEST_F(Cli, ProgramCheckSaysWhyASetCannotBeUsed) {
-    const QByteArray hex = ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n";
+TEST_F(Cli, ProgramsCheckedDownloadedAndUploadedIdentical) {
+    const QByteArray one = ":104000000102030405060708090A0B0C0D0E0F1028\r\n:00000001FF\r\n";
     expectOutput(
-        cli({"program", "check", writeProgram("P", "D", hex)}, false),
+        cli({"program", "check", writeProgram("P", "D", one)}, false),
         "Board type: D\nBoard: P9100(PLC)\nIdent: ABC\nRevision: 5\nChecksum: 175\nValid: yes\n");
     const std::tuple<QString, int, const char*> cases[] = {
-        {writeProgram("Pls", "E", hex), 1, "is a PLS target board program."},
+        {writeProgram("Pls", "E", one), 1, "is a PLS target board program."},
         {writeProgram("Short", "D", ":1040000001\r\n"), 1, "Line 1:"},
         {path("None.ovp"), 3, "does not exist"},
         {writeProgram("NoHex", "D", {}), 3, "NoHex.hex File Does Not Exist."},
@@ -652,10 +609,6 @@ TEST_F(Cli, ProgramCheckSaysWhyASetCannotBeUsed) {
         EXPECT_EQ(r.code, code) << says;
         EXPECT_TRUE(has(r.err, says));
     }
-}
-
-// Without --yes only the ident is read; an existing set is replaced only with --force.
-TEST_F(Cli, DownloadedProgramComesBackIdenticalWithUpload) {
     const QByteArray hex = records(0x2000, 0x2000);
     const QString ovp = writeProgram("P", "4", hex);
     const CliRun asked = cli({"program", "download", ovp});
@@ -679,7 +632,6 @@ TEST_F(Cli, DownloadedProgramComesBackIdenticalWithUpload) {
     EXPECT_EQ(contents(path("Q.rev")), QByteArray("ABC\0\0\0\0\0:?05\r\n", 14));
 }
 
-// SIGINT or SIGTERM stops between items or records: 130 or 143, no ident, no file written.
 TEST_F(Cli, AStopSignalEndsATransferBetweenItemsOrRecords) {
     save("all.sdt", state.gDefaultData);
     const QString ovp = writeProgram("P", "D", records(0x4000, 0x8000)), q = file("Q.ovp", "D");

@@ -1,18 +1,15 @@
-#include "Boxes.h"
-#include "PortLog.h"
+#include "LinkChecks.h"
 #include "link/Address.h"
+#include "link/PlsLink.h"
 #include "support/LinkFixture.h"
 #include "support/QtPrinters.h"
+
+#include <functional>
 
 using namespace kalvex;
 using namespace kalvex::test;
 
 namespace {
-
-const Box kNoAnswerBox{"WARNING - Communication Error!",
-                       "Cannot Communicate with Target Board.\rVerify RS-232 Cable is Connected "
-                       "Between\rCOMM Port and PROG Port.",
-                       MsgButtons::RetryCancel, MsgIcon::Critical};
 
 using ReadTest = LinkFixture;
 
@@ -66,7 +63,7 @@ TEST_F(ReadTest, AddressesOutsideTheBoardAreRefusedWithoutTraffic) {
 
 using WriteTest = LinkFixture;
 
-TEST_F(WriteTest, ValuesAreLaidOutLowByteFirstAndEchoed) {
+TEST_F(WriteTest, ValuesAreLaidOutLowByteFirstAndTheirTextCleaned) {
     link.RSWrite("W50", "4660");
     EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 0x34, 0, 51, 0x12}));
     link.RSWrite("D1100", "123456");
@@ -75,10 +72,7 @@ TEST_F(WriteTest, ValuesAreLaidOutLowByteFirstAndEchoed) {
         EXPECT_EQ(board.peek(1100 + i), d[i]) << i;
     link.RSWrite("D1200", "655359999");
     EXPECT_EQ(board.value("D1200"), 655359999);
-    EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(WriteTest, ValueTextIsCleanedNotParsed) {
+    // The value text is cleaned, not parsed.
     const std::pair<const char*, qint64> cases[] = {
         {"1,000", 1000}, {"12.5", 125}, {" 7 %", 7}, {"45\u00B0", 45}, {"", 0}, {"0,5", 5},
     };
@@ -121,26 +115,23 @@ TEST_F(WriteTest, BitWriteChangesOnlyItsBit) {
     EXPECT_EQ(sent().left(9), bytes({0xFF, 1, 3, 0xF8, 0xFF, 2, 3, 0xF8, 0b1010'0101}));
 }
 
-TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnce) {
-    board.faults().wrongEchoAt = {board.receivedCount() + 4}; // the low address byte's echo
-    EXPECT_TRUE(link.writeValue("B50", "7"));
-    // The board takes the next 0xFF as its data byte; the handshake and write start again.
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 0xFF, 0xFF, 2, 0, 50, 7}));
+// The failing row first: the next write's handshake shows the mode was dropped.
+TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnceThenFails) {
+    // Wrong echoes (bytes after the start), the outcome, the bytes sent.
+    const std::tuple<std::vector<qint64>, LinkFailure, QByteArray> cases[] = {
+        {{5, 10}, LinkFailure::WrongEcho, bytes({0xFF, 2, 0, 50, 7, 0xFF, 2, 0, 50, 7})},
+        // The board takes the next 0xFF as its data byte after the low address byte's echo.
+        {{4}, LinkFailure::None, bytes({0xFF, 2, 0, 50, 0xFF, 0xFF, 2, 0, 50, 7})}};
+    for (const auto& [wrong, failure, wire] : cases) {
+        board.clearTranscript();
+        for (const qint64 at : wrong)
+            board.faults().wrongEchoAt.insert(board.receivedCount() + at);
+        EXPECT_EQ(link.writeValue("B50", "7").failure, failure);
+        EXPECT_EQ(sent(), wire);
+        EXPECT_EQ(link.boardMode(), failure == LinkFailure::None ? 2 : 0);
+    }
     EXPECT_EQ(board.peek(50), 7);
     EXPECT_TRUE(prompt.boxes.empty());
-}
-
-TEST_F(WriteTest, ASecondWrongEchoFailsWithoutABoxAndTheModeIsSetAgainNextTime) {
-    const qint64 base = board.receivedCount();
-    board.faults().wrongEchoAt = {base + 5, base + 10}; // the data byte's echo, both tries
-    EXPECT_EQ(link.writeValue("B50", "7").failure, LinkFailure::WrongEcho);
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 7, 0xFF, 2, 0, 50, 7}));
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_EQ(link.boardMode(), 0);
-    board.clearTranscript();
-    link.RSWrite("B50", "7");
-    EXPECT_EQ(sent(), bytes({0xFF, 2, 0, 50, 7}));
-    EXPECT_EQ(board.peek(50), 7);
 }
 
 using TimeoutTest = LinkFixture;
@@ -156,7 +147,7 @@ TEST_F(TimeoutTest, SilentBoardRaisesTheBoxAfterFiveSecondsAndCancelStopsTheLink
     EXPECT_EQ(link.RSRead("W50"), "0");
     EXPECT_EQ(link.lastFailure(), LinkFailure::NoAnswer);
     EXPECT_EQ(boxAt - start, 5'000'000);
-    EXPECT_EQ(prompt.boxes, Boxes{kNoAnswerBox});
+    EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
     EXPECT_TRUE(link.CommError());
     // The attention byte and two resynchronising 0xFF, nothing else.
     EXPECT_EQ(sent(), bytes({0xFF, 0xFF, 0xFF}));
@@ -186,7 +177,6 @@ TEST_F(TimeoutTest, RetryResumesWhenTheBoardAnswersAgain) {
     EXPECT_EQ(prompt.boxes.size(), 1u);
 }
 
-// Each reply is one blocking wait for the rest of its time-out, never a loop of short waits.
 TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
     // name, silent, reply delay, the waits (ms) of a one-byte read in read mode; silent: 1 s,
     // then 2 s after each resynchronising 0xFF until the box (cancelled) ends it.
@@ -226,9 +216,7 @@ TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
     });
     prompt.answer(MsgAnswer::Cancel);
     EXPECT_EQ(link.RSRead("W50"), "0");
-    const Box modeBox{"WARNING - Communication Error!", "Cannot Set PLC Mode Within Target Board.",
-                      MsgButtons::RetryCancel, MsgIcon::Critical};
-    EXPECT_EQ(prompt.boxes, Boxes({modeBox, modeBox}));
+    EXPECT_EQ(prompt.boxes, Boxes(2, commWarning("Cannot Set PLC Mode Within Target Board.")));
     EXPECT_GE(boxAt - start, 2'000'000);
     EXPECT_LT(boxAt - start, 2'100'000);
     EXPECT_TRUE(link.CommError());
@@ -255,7 +243,6 @@ TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
 
 TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
     // address, type, byte, bit mask (0: not a bit)
-    // clang-format off
     const std::tuple<const char*, char, qint64, int> cases[] = {
         {"B2088", 'B', 2088, 0},   {"b2088", 'B', 2088, 0},   {"w112", 'W', 112, 0},
         {"D1100", 'D', 1100, 0},   {"B1016.0", 'B', 1016, 1}, {"F1016.0", 'B', 1016, 1},
@@ -264,7 +251,6 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
         {"FFH", 'B', 255, 0},      {"1F40h", 'B', 8000, 0},   {"7H", 'B', 7, 0},
         {"Q77", 'B', 32, 0},       {"", 'B', 32, 0},          {"W65534", 'W', 65534, 0},
         {"D65532", 'D', 65532, 0}};
-    // clang-format on
     for (const auto& [add, type, byte, mask] : cases) {
         const ParsedAddress p = parseAddress(add);
         EXPECT_TRUE(p.valid) << add;
@@ -272,26 +258,22 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
         EXPECT_EQ(p.byteAddress, byte) << add;
         EXPECT_EQ(p.bitMode ? p.bitMask : 0, mask) << add;
     }
-    // Never sent as a truncated address.
     for (const char* add : {"B70000", "W65535", "D65534", "F600000", "FFFFFFH", "B-1", "F-1",
                             "B10.8", "B10.x", "B.0", "Bab.1"})
         EXPECT_FALSE(parseAddress(add).valid) << add;
 }
 
 TEST(EquateAdd, MapsPointsToBytes) {
-    // clang-format off
     const std::tuple<const char*, int, const char*> cases[] = {
         {"X30.3", '1', "B49.3"}, {"Y141", '1', "B67"}, {"Y151", '2', "B191"},  {"X0", '2', "B160"},
         {"I151", '2', "B223"},   {"X12", '2', "X12"},  {"Y1.9", ':', "B50.7"}, {"x11", ';', "B52"},
         {"Y21", 'A', "B54"},     {"Y11", '=', "B52"},  {"X10", 'D', "X10"},    {"I0", '1', "I0"},
         {"W100", '2', "W100"},   {"", '2', ""}};
-    // clang-format on
     for (auto [var, board, expected] : cases)
         EXPECT_EQ(equateAdd(var, board), expected) << var << " on " << char(board);
 }
 
 TEST(ValidAdd, AppliesRangesPerBoardGroup) {
-    // clang-format off
     const std::tuple<const char*, int, bool> cases[] = {
         {"W113", 'D', false},  {"W112", 'D', true},  {"B31", '1', false},   {"B32", '1', true},
         {"B255", '1', true},   {"B256", '1', false}, {"B8275", 'D', true},  {"B8276", '2', false},
@@ -300,9 +282,267 @@ TEST(ValidAdd, AppliesRangesPerBoardGroup) {
         {"X10", 'D', false},   {"X21", '4', true},   {"X22", '4', false},   {"I21", '3', true},
         {"I1", '9', false},    {"Y1", 0, false},     {"Z0", '1', true},     {"Z1", '1', false},
         {"X1.3", '1', true}};
-    // clang-format on
     for (auto [var, board, valid] : cases)
         EXPECT_EQ(validAdd(var, board), valid) << var << " on " << char(board);
+}
+
+class PlsTest : public LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        pls().busyUs = 0;
+        setPls(360, 10, 100);
+    }
+    sim::PlsUnit& pls() { return board.pls(); }
+    void setPls(int scale, int offset, int position) {
+        pls().setScaleFactor(scale);
+        pls().setOffset(offset);
+        pls().setPosition(position);
+    }
+    void clear() {
+        prompt.boxes.clear();
+        board.clearTranscript();
+    }
+    static QByteArray wordRead(int command) { return bytes({0xFF, command, 0x55, 0x55}); }
+    static QByteArray ready() { return bytes({0x38, 0x55, 0x55}); }
+    static QByteArray record(int command, std::initializer_list<int> six) {
+        return bytes({0xFF, command}) + bytes(six) + ready();
+    }
+    static Box refusal(const char* title, const QString& text, const char* consequence) {
+        return {title, text + "\r\n\r\n" + consequence, MsgButtons::Ok, MsgIcon::Exclamation};
+    }
+
+    PlsLink plsLink{link};
+};
+
+// 1200 cans a minute on 24 spindles: 50 rpm, 300 of the 360 divisions a second.
+TEST_F(PlsTest, PositionTurnsWithTheMachine) {
+    setPls(360, 300, 300);
+    board.machine().running = true;
+    const std::tuple<QString (PlsLink::*)(), int, const char*> cases[] = {
+        {&PlsLink::PLSScaleFactor, 24, "360"},
+        {&PlsLink::PLSOffset, 40, "300"},
+        {&PlsLink::PLSRpm, 88, "50"},
+        {&PlsLink::PLSPos, 72, "300"}};
+    for (auto [read, command, value] : cases) {
+        board.clearTranscript();
+        EXPECT_EQ((plsLink.*read)(), value) << command;
+        EXPECT_EQ(sent(), wordRead(command));
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
+    clock.advanceUs(100'000);
+    EXPECT_EQ(plsLink.PLSPos(), "330");
+    clock.advanceUs(1'000'000);
+    EXPECT_EQ(plsLink.PLSPos(), "270"); // 630 wraps at the scale factor
+}
+
+TEST_F(PlsTest, SingleSetpointIsCheckedAgainstTheScaleFactorReadFirst) {
+    // on, off, clear first, the records after the scale factor read, the setpoint refused
+    // clang-format off
+    const std::tuple<int, int, bool, QByteArray, int> cases[] = {
+        {300, 20, false, record(27, {5, 300 % 256, 1, 20, 0, 1}), 0},
+        {359, 0, true, record(27, {5, 0, 0, 0, 0, 0}) + record(27, {5, 359 % 256, 1, 0, 0, 1}), 0},
+        {360, 20, true, {}, 360}, {20, 360, true, {}, 360}, {400, 500, true, {}, 400}};
+    // clang-format on
+    for (const auto& [on, off, clearFirst, records, refused] : cases) {
+        SCOPED_TRACE(on);
+        clear();
+        EXPECT_EQ(plsLink.SingleSetpoint(5, on, off, clearFirst), refused == 0);
+        EXPECT_EQ(sent(), wordRead(24) + records);
+        const QString text =
+            QStringLiteral("Setpoint setting %1 is greater than scale factor.").arg(refused);
+        EXPECT_EQ(prompt.boxes, refused ? Boxes{refusal("PLS Single Setpoint", text,
+                                                        "Channel can not be programmed.")}
+                                        : Boxes{});
+    }
+}
+
+TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
+    const char* zero = "ON Division and OFF Division Must be Greater Than 0.";
+    // scale, on, off, start, the refusal (nullptr: programmed)
+    // clang-format off
+    const std::tuple<int, int, int, int, const char*> cases[] = {
+        {360, 10, 20, 0, nullptr}, {360, 10, 25, 0, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
+        {256, 255, 1, 255, nullptr}, {512, 256, 256, 0, "ON Division or OFF Division Must be Less Than 255."},
+        {360, 0, 20, 0, zero}, {360, 20, 0, 0, zero}, {360, -10, 40, 0, zero},
+        {360, 10, 20, 360, "Start Position Must Not Be Greater Than 359."}};
+    // clang-format on
+    for (const auto& [scale, on, off, start, reason] : cases) {
+        SCOPED_TRACE(testing::Message() << on << " " << off << " " << start);
+        pls().setScaleFactor(scale);
+        clear();
+        EXPECT_EQ(plsLink.PulseTrain(7, on, off, start), !reason);
+        const QByteArray programmed = record(43, {7, start % 256, start / 256, on, off, 0});
+        EXPECT_EQ(sent(), wordRead(24) + (reason ? QByteArray() : programmed));
+        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("PLS Pulse Train", reason,
+                                                       "PLS Channel will not be Programmed.")}
+                                       : Boxes{});
+    }
+}
+
+TEST_F(PlsTest, RecallGivesStateAndPositionUpTo4351AndNothingOnceTheBoardIsLost) {
+    // stored on setpoint, recalled, state, position; 100 lies between on and off (200): on
+    const std::tuple<int, bool, int, int> cases[] = {
+        {16 * 256 + 255, true, 1, 4351}, {17 * 256 + 5, false, 2, 0}, {50, true, 1, 50}};
+    for (const auto& [stored, recalled, state, pos] : cases) {
+        SCOPED_TRACE(stored);
+        pls().channels()[4] = {sim::PlsChannel::Kind::Setpoint, stored, 200, 0, 0};
+        board.clearTranscript();
+        EXPECT_EQ(plsLink.RecallChannel(4), recalled);
+        EXPECT_EQ(plsLink.ChannelRecallState(), state);
+        EXPECT_EQ(plsLink.ChannelRecallPos(), pos);
+        EXPECT_EQ(sent(), bytes({0xFF, 9, 4, 0x55, 0x55, 0x55}));
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
+    board.faults().silentAfter = board.receivedCount() + 4; // answers the channel byte only
+    EXPECT_FALSE(plsLink.RecallChannel(4));
+    EXPECT_EQ(plsLink.ChannelRecallState(), 0); // nothing left of the last recall
+    EXPECT_EQ(plsLink.ChannelRecallPos(), 0);
+}
+
+TEST_F(PlsTest, ABusyPlsIsPolledUntilReady) {
+    pls().busyUs = 50'000;
+    EXPECT_TRUE(plsLink.ClearPLSChan(2));
+    // The channel and five zeros; READY busy (0x55) at least once, then ready (0), then 0x55.
+    EXPECT_TRUE(sent().startsWith(bytes({0xFF, 27, 2, 0, 0, 0, 0, 0, 0x38, 0x55, 0x38})));
+    EXPECT_TRUE(sent().endsWith(ready()));
+    EXPECT_TRUE(board.bytesToPc().endsWith(bytes({0x55, 0, 0x55})));
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
+    pls().neverReady = true;
+    std::vector<qint64> asked;
+    const qint64 start = clock.nowUs();
+    for (const MsgAnswer a : {MsgAnswer::Retry, MsgAnswer::Cancel})
+        prompt.answerWith([&, a](const Box&) {
+            asked.push_back(clock.nowUs() - start);
+            return a;
+        });
+    EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
+    const Box readyBox = commWarning("Cannot Determine PLS READY Mode Within Target Board.");
+    const Box programBox{"PLS Pulse Train",
+                         "Error Encountered while Programming Pulse Train.\r\n\r\n"
+                         "PLS Channel will not be Programmed.",
+                         MsgButtons::Ok, MsgIcon::Information};
+    EXPECT_EQ(prompt.boxes, Boxes({readyBox, readyBox, programBox}));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_GE(asked[0], 3'000'000);
+    EXPECT_LT(asked[0], 3'100'000);
+    EXPECT_GE(asked[1] - asked[0], 2'000'000);
+    EXPECT_LT(asked[1] - asked[0], 2'100'000);
+    EXPECT_TRUE(link.CommError());
+}
+
+TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
+    board.faults().silentAfter = board.receivedCount() + 8; // the handshake and the record
+    EXPECT_FALSE(plsLink.ClearPLSChan(2));
+    EXPECT_TRUE(link.CommError());
+    EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
+}
+
+TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrentWithinTheScaleFactor) {
+    // scale, desired position, offset then, the refusal; an offset modulo 0 cannot be computed
+    // clang-format off
+    const std::tuple<int, int, int, const char*> cases[] = {
+        {360, 0, 110, nullptr}, {360, 360, 110, nullptr}, {360, 100, 10, nullptr},
+        {360, 50, 60, nullptr}, {360, 359, 111, nullptr},
+        {360, 361, 10, "Desired Position cannot be greater than Scale Factor of 360."},
+        {0, 0, 10, "Scale Factor is 0."}};
+    // clang-format on
+    for (auto [scale, desired, offset, reason] : cases) {
+        SCOPED_TRACE(desired);
+        setPls(scale, 10, 100);
+        clear();
+        EXPECT_EQ(plsLink.SetPLSOffset(desired), !reason);
+        const QByteArray reads = wordRead(40) + wordRead(72) + wordRead(24);
+        EXPECT_EQ(sent(),
+                  reason ? reads : reads + bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
+        EXPECT_EQ(pls().offset(), offset);
+        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("Set PLS Offset", reason,
+                                                       "PLS Offset will not be Programmed.")}
+                                       : Boxes{});
+        if (!reason) {
+            EXPECT_EQ(plsLink.PLSPos(), QString::number(desired % 360));
+        }
+    }
+}
+
+TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWordAndComesBack) {
+    PlsLink::PlsConfig config{};
+    for (int i = 0; i < PlsLink::kPlsConfigEntries; ++i)
+        config[size_t(i)] = 10 + i;
+    EXPECT_TRUE(plsLink.PLSConfigDownload(config, 0x1234));
+    QByteArray expected;
+    for (int b = 0, e = 10; b < 4; ++b, e += 6)
+        expected += record(59 + 16 * b, {e, e + 1, e + 2, e + 3, e + 4, e + 5});
+    EXPECT_EQ(sent(), expected + bytes({0xFF, 26, 0x34, 0x12}) + ready());
+
+    board.clearTranscript();
+    const PlsLink::PlsConfigTable table = plsLink.PLSConfigUpload();
+    EXPECT_EQ(sent(), bytes({0xFF, 12}) + QByteArray(PlsLink::kPlsConfigBytes, char(0x55)));
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(table[size_t(i)], 10 + i) << i;
+    EXPECT_EQ(std::pair(table[17], table[18]), std::pair(0x34, 0x12));
+    EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST_F(PlsTest, AFailedUploadSaysSoAndKeepsTheEntriesNotRead) {
+    for (int i = 0; i < 24; ++i)
+        pls().setConfig(i, quint8(i + 1));
+    const PlsLink::PlsConfigTable before = plsLink.PLSConfigUpload();
+    for (int i = 0; i < 24; ++i)
+        pls().setConfig(i, quint8(100 + i));
+    board.faults().silentAfter = board.receivedCount() + 2 + 5; // handshake and five entries
+    const PlsLink::PlsConfigTable after = plsLink.PLSConfigUpload();
+    ASSERT_EQ(prompt.boxes.size(), 2u); // the link's Retry/Cancel box, then the upload's
+    EXPECT_EQ(prompt.boxes[1], (Box{"PLS Upload", "Not able to Upload Configuration from PLS.",
+                                    MsgButtons::Ok, MsgIcon::Exclamation}));
+    for (int i = 0; i < PlsLink::kPlsConfigBytes; ++i)
+        EXPECT_EQ(after[size_t(i)], i < 5 ? 100 + i : before[size_t(i)]) << i;
+}
+
+TEST_F(PlsTest, NothingIsSentForValuesARecordCannotCarryNorAfterTheBoardWasLost) {
+    PlsLink::PlsConfig wide{};
+    wide[23] = 256;
+    const std::function<bool()> refused[] = {
+        [&] { return plsLink.SingleSetpoint(256, 10, 20); },
+        [&] { return plsLink.SingleSetpoint(-1, 10, 20); },
+        [&] { return plsLink.SingleSetpoint(1, -10, 20); },
+        [&] { return plsLink.PulseTrain(300, 10, 20, 0); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, -1); },
+        [&] { return plsLink.ClearPLSChan(256); },
+        [&] { return plsLink.RecallChannel(-1); },
+        [&] { return plsLink.PLSConfigDownload(wide, 0); },
+        [&] { return plsLink.PLSConfigDownload({}, 65536); },
+    };
+    const std::function<bool()> afterLoss[] = {
+        [&] { return plsLink.PLSOffset() != "-9999"; },
+        [&] { return plsLink.PLSPos() != "-9999"; },
+        [&] { return plsLink.PLSRpm() != "-9999"; },
+        [&] { return plsLink.SingleSetpoint(1, 10, 20, true); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, 0); },
+        [&] { return plsLink.ClearPLSChan(1); },
+        [&] { return plsLink.RecallChannel(1); },
+        [&] { return plsLink.SetPLSOffset(0); },
+        [&] { return plsLink.PLSConfigDownload({}, 0); },
+    };
+    const auto nothingSent = [&](const auto& calls, size_t boxes) {
+        const qint64 before = clock.nowUs();
+        for (size_t i = 0; i < std::size(calls); ++i)
+            EXPECT_FALSE(calls[i]()) << i;
+        EXPECT_TRUE(sent().isEmpty());
+        EXPECT_EQ(clock.nowUs(), before);
+        EXPECT_EQ(prompt.boxes.size(), boxes);
+    };
+    nothingSent(refused, 0);
+    EXPECT_FALSE(link.CommError());
+    board.faults().silent = true;
+    EXPECT_EQ(plsLink.PLSScaleFactor(), "-9999");
+    EXPECT_TRUE(link.CommError());
+    board.faults().silent = false;
+    board.clearTranscript();
+    nothingSent(afterLoss, 1); // the link's Retry/Cancel box, cancelled
 }
 
 } // namespace

@@ -1,11 +1,14 @@
-#include "Boxes.h"
+#include "LinkChecks.h"
 #include "link/CommSettings.h"
+#include "link/QtSerialPort.h"
 #include "support/LinkFixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <cerrno>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -23,7 +26,6 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// A link not yet opened, over the in-process board.
 class SetupTest : public ::testing::Test, protected SimulatedLink {};
 
 TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
@@ -35,8 +37,6 @@ TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
               QStringList{"SUPPORT"});
 }
 
-// A first line that gives no settings, or no support folder: the box, the file kept, nothing
-// opened; Retry tries again.
 TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     const QString path = home.filePath("support/RSPort.cfg"), folder = home.filePath("support");
     const std::pair<QByteArray, QString> cases[] = {
@@ -71,55 +71,48 @@ TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     EXPECT_EQ(port.lastSettings().portNumber, 3);
 }
 
-// The user's file comes first; an unwritable program folder (support/ a file) saves to the
-// user's. Installed, the program folder is never touched, even as root: the system-wide file is
-// read, saves go to the user's. Only a missing or empty file is written, with the defaults.
+// Installed, the program folder is never touched (even as root); only defaults are written.
 TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
     enum Where { Program, User, System };
-    struct Case {
-        const char* name;
-        const char *userFile, *programFile, *systemFile; // programFile "!": support/ is a file;
-        int port, baud;                                  // systemFile nullptr: not installed
-        Where reads, saves;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
-        {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
-        {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
-        {"empty program file", nullptr, "", nullptr, 1, 9600, Program, Program},
-        {"nothing yet, unwritable", nullptr, "!", nullptr, 1, 9600, User, User},
-        {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, 9600, System, User},
-        {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
-        {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // User, program ("!": support/ a file) and system (nullptr: not installed) files.
+    const std::tuple<const char*, const char*, const char*, const char*, int, int, Where, Where>
+        cases[] = {
+            {"user file wins", "5,19200\r\n", "2,9600\r\n", nullptr, 5, 19200, User, User},
+            {"program file alone", nullptr, "3,19200\r\n", nullptr, 3, 19200, Program, Program},
+            {"nothing yet, writable", nullptr, nullptr, nullptr, 1, 9600, Program, Program},
+            {"empty program file", nullptr, "", nullptr, 1, 9600, Program, Program},
+            {"nothing yet, unwritable", nullptr, "!", nullptr, 1, 9600, User, User},
+            {"installed, system file", nullptr, "2,9600\r\n", "3,9600\r\n", 3, 9600, System, User},
+            {"installed, user file wins", "5,9600\r\n", nullptr, "3,9600\r\n", 5, 9600, User, User},
+            {"installed, nothing yet", nullptr, "2,9600\r\n", "", 1, 9600, User, User}};
+    for (const auto& [name, userFile, programFile, systemFile, number, baud, reads, saves] :
+         cases) {
+        SCOPED_TRACE(name);
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), user = dir.filePath("user");
         const QString system = dir.filePath("etc/kalvex/RSPort.cfg");
         QDir().mkpath(program);
-        if (c.userFile) writeFile(user + "/RSPort.cfg", c.userFile);
-        if (c.programFile && *c.programFile == '!')
+        if (userFile) writeFile(user + "/RSPort.cfg", userFile);
+        if (programFile && *programFile == '!')
             writeFile(program + "/support", "x");
-        else if (c.programFile)
-            writeFile(program + "/support/RSPort.cfg", c.programFile);
-        if (c.systemFile && *c.systemFile) writeFile(system, c.systemFile);
+        else if (programFile)
+            writeFile(program + "/support/RSPort.cfg", programFile);
+        if (systemFile && *systemFile) writeFile(system, systemFile);
         const QByteArray programBefore = readFile(program + "/support/RSPort.cfg");
         RSComm l(prompt, clock, program);
         l.setUserSettingsFolder(user);
-        if (c.systemFile) l.setSystemSettingsFile(system);
+        if (systemFile) l.setSystemSettingsFile(system);
         l.OpenRSComm(port);
         EXPECT_TRUE(l.OnlineMode());
-        EXPECT_EQ(port.lastSettings().portNumber, c.port);
-        EXPECT_EQ(port.lastSettings().baud, c.baud);
+        EXPECT_EQ(port.lastSettings().portNumber, number);
+        EXPECT_EQ(port.lastSettings().baud, baud);
         const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg", system};
-        EXPECT_EQ(l.CommSettingsFile(), paths[c.reads]);
-        EXPECT_EQ(l.CommSettingsSaveFile(), paths[c.saves]);
-        const char* given[] = {c.programFile, c.userFile, c.systemFile};
-        EXPECT_EQ(readFile(paths[c.reads]),
-                  given[c.reads] && *given[c.reads] ? given[c.reads] : "1,9600\r\n");
-        if (c.systemFile) {
+        EXPECT_EQ(l.CommSettingsFile(), paths[reads]);
+        EXPECT_EQ(l.CommSettingsSaveFile(), paths[saves]);
+        const char* given[] = {programFile, userFile, systemFile};
+        EXPECT_EQ(readFile(paths[reads]),
+                  given[reads] && *given[reads] ? given[reads] : "1,9600\r\n");
+        if (systemFile) {
             EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore);
         }
         l.CloseRSComm();
@@ -137,6 +130,36 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     EXPECT_TRUE(link.CommError());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_TRUE(link.portFailed());
+    // Denied: the device's group and the new login, once (then a reference); busy: another matter.
+    const std::tuple<int, QString, bool, QStringList, QStringList> texts[] = {
+        // clang-format off
+        {EBUSY, "dialout", true, {"ModemManager"}, {"dialout", "log out"}},
+        {EACCES, "dialout", true, {"'dialout'", "usermod -aG dialout", "log out and in"}, {"Modem"}},
+        {EACCES, "uucp", true, {"'uucp'", "usermod -aG uucp"}, {"dialout"}},
+        {EACCES, "", true, {"ls -l /dev/ttyUSB0", "dialout (a udev rule)", "another port"}, {"usermod", "-aG"}},
+        {EACCES, "dialout", false, {"denied", "first message"}, {"usermod"}},
+        // clang-format on
+    };
+    for (const auto& [error, group, withFix, with, without] : texts) {
+        const QString text = QtSerialPort::busyOrDeniedText("/dev/ttyUSB0", error, group, withFix);
+        for (const QString& part : with + without)
+            EXPECT_EQ(text.contains(part), with.contains(part)) << qPrintable(part + " in " + text);
+    }
+    // Only a group that may read and write the device, and is neither root nor tty, is named.
+    const QString fake = home.filePath("ttyFake");
+    writeFile(fake, "");
+    const group* dialout = ::getgrnam("dialout");
+    if (::getuid() == 0 && dialout) {
+        ASSERT_EQ(::chown(qPrintable(fake), uid_t(-1), dialout->gr_gid), 0);
+    }
+    const QString name = QFileInfo(fake).groupId() != 0 ? QFileInfo(fake).group() : QString();
+    const std::tuple<QString, int, QString> groups[] = {
+        {"/dev/null", 0, ""}, {"/dev/tty", 0, ""}, {home.filePath("none"), 0, ""},
+        {fake, 0660, name},   {fake, 0600, ""},    {fake, 0640, ""}}; // root:root and root:tty 0666
+    for (const auto& [device, mode, expected] : groups) {
+        ASSERT_EQ(mode ? ::chmod(qPrintable(device), mode_t(mode)) : 0, 0);
+        EXPECT_EQ(QtSerialPort::deviceGroup(device), expected) << qPrintable(device) << mode;
+    }
 }
 
 TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostOnce) {
@@ -161,23 +184,7 @@ TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostO
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SetupTest, OpenAndCloseSendOneAttentionByteEach) {
-    link.OpenRSComm(port);
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    link.RSRead("B60");
-    board.clearTranscript();
-    link.CloseRSComm();
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_EQ(link.boardMode(), 0);
-    // Reopening starts the mode handshake afresh.
-    link.OpenRSComm(port);
-    board.clearTranscript();
-    link.RSRead("B60");
-    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
-}
-
-TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
+TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceAndOpenAndCloseSendOneAttentionByteEach) {
     std::vector<bool> changes;
     bool busyWhenAnnounced = true;
     QObject::connect(&link, &RSComm::onlineModeChanged, [&](bool online) {
@@ -192,6 +199,20 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceEachAfterTheRequest) {
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(busyWhenAnnounced);
+    board.clearTranscript();
+    // Open and close send one attention byte each; reopening starts the mode handshake afresh.
+    link.OpenRSComm(port);
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
+    link.RSRead("B60");
+    board.clearTranscript();
+    link.CloseRSComm();
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_EQ(link.boardMode(), 0);
+    link.OpenRSComm(port);
+    board.clearTranscript();
+    link.RSRead("B60");
+    EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
 }
 
 TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
@@ -211,8 +232,7 @@ TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// A line that does not start with a port number and a speed gives nothing (port -1), never the
-// defaults; a third field is a device only when it names one.
+// A line without a port number and a speed gives nothing (port -1), never the defaults.
 TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
     // clang-format off
     const std::tuple<QByteArray, int, int, const char*> cases[] = {
@@ -240,38 +260,15 @@ TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
 }
 
 TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
-    // clang-format off
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"3", 3}, {" 99 ", 99}, {"2.5", 2}, {"1", 1}, {"0", std::nullopt}, {"100", {}}, {"abc", {}},
-        {"", {}}, {"3x", {}}, {"0.5", {}}, {"-1", {}}, {"99.4", {}}, {"98.6", 99}};
-    // clang-format on
+        {"3", 3},    {" 99 ", 99}, {"2.5", 2},  {"1", 1},   {"0", std::nullopt},
+        {"100", {}}, {"abc", {}},  {"", {}},    {"3x", {}}, {"0.5", {}},
+        {"-1", {}},  {"99.4", {}}, {"98.6", 99}};
     for (auto [text, port] : cases)
         EXPECT_EQ(commPortFromText(text), port) << text;
 }
 
-TEST(CommSettings, LoadSaveAndTheirFailures) {
-    QTemporaryDir home;
-    const QString path = home.filePath("support/RSPort.cfg");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->portNumber, 1); // absent: the defaults
-    EXPECT_EQ(saveCommSettings(path, {3, 19200, {}}), "");     // the folder is made
-    EXPECT_EQ(readFile(path), "3,19200\r\n");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
-    writeFile(path, "");
-    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
-    // A folder where the file should be: refused with the path named.
-    const QString blocked = home.filePath("support/blocked.cfg");
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    QString why;
-    EXPECT_FALSE(loadCommSettings(blocked, &why));
-    EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
-    EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
-    // A program folder that is a file: the support folder cannot be made.
-    writeFile(home.filePath("plain"), "x");
-    const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
-    EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
-}
-
-TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
+TEST(CommSettings, LoadSaveAndToolFilesOnlyInTheToolFoldersThatExist) {
     QTemporaryDir home;
     QDir dir(home.path());
     const QString cfg = home.filePath("support/RSPort.cfg");
@@ -286,10 +283,25 @@ TEST(CommSettings, ToolFilesOnlyInTheToolFoldersThatExist) {
     EXPECT_EQ(readFile(home.filePath("ORV51/ORVILO.SFG")), "2\r\n");
     EXPECT_EQ(readFile(home.filePath("div51/ORVILO.SFG")), "2\r\n");
     EXPECT_FALSE(dir.exists("ORV96"));
+    const QString path = home.filePath("other/RSPort.cfg");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->portNumber, 1); // absent: the defaults
+    EXPECT_EQ(saveCommSettings(path, {3, 19200, {}}), "");     // the folder is made
+    EXPECT_EQ(readFile(path), "3,19200\r\n");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 19200);
+    writeFile(path, "");
+    EXPECT_EQ(loadCommSettings(path, nullptr)->baud, 9600);
+    const QString blocked = home.filePath("other/blocked.cfg");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    QString why;
+    EXPECT_FALSE(loadCommSettings(blocked, &why));
+    EXPECT_TRUE(why.contains("blocked.cfg")) << why.toStdString();
+    EXPECT_TRUE(saveCommSettings(blocked, {}).contains("blocked.cfg"));
+    writeFile(home.filePath("plain"), "x");
+    const QString noFolder = saveCommSettings(home.filePath("plain/support/RSPort.cfg"), {});
+    EXPECT_TRUE(noFolder.startsWith("The folder ")) << noFolder.toStdString();
 }
 
-// Every target is tried before any is written (as root too: a file where a folder should be,
-// a folder where a file should be), and each one that cannot be written is named.
+// Every target is tried before any is written (as root too), and each failing one is named.
 TEST(CommSettings, OneUnwritableTargetLeavesEveryFileAsItWas) {
     const struct {
         bool supportIsAFile, orv96Blocked;

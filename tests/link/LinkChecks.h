@@ -1,12 +1,30 @@
 #pragma once
 #include "link/SerialPort.h"
+#include "support/RecordingPrompt.h"
 
-#include <QByteArray>
+#include <ostream>
+#include <tuple>
 #include <vector>
 
 namespace kalvex::test {
 
-// Another port as the link sees it, keeping the bytes sent and each wait's time-out.
+inline bool operator==(const Box& a, const Box& b) {
+    return std::tie(a.title, a.text, a.buttons, a.icon) ==
+           std::tie(b.title, b.text, b.buttons, b.icon);
+}
+inline void PrintTo(const Box& b, std::ostream* os) {
+    *os << '[' << b.title.toStdString() << "] " << b.text.toStdString() << " (buttons "
+        << int(b.buttons) << ", icon " << int(b.icon) << ')';
+}
+using Boxes = std::vector<Box>;
+
+inline Box commWarning(const QString& text) {
+    return {"WARNING - Communication Error!", text, MsgButtons::RetryCancel, MsgIcon::Critical};
+}
+inline const QString kNoAnswer = "Cannot Communicate with Target Board.\rVerify RS-232 Cable is "
+                                 "Connected Between\rCOMM Port and PROG Port.";
+
+// Another port as the link sees it, keeping each wait's time-out.
 class PortLog final : public SerialPort {
   public:
     explicit PortLog(SerialPort& port) : m_port(port) {}
@@ -15,10 +33,7 @@ class PortLog final : public SerialPort {
     bool isOpen() const override { return m_port.isOpen(); }
     int bytesWaiting() override { return m_port.bytesWaiting(); }
     void discardInput() override { m_port.discardInput(); }
-    void send(quint8 byte) override {
-        sent += char(byte);
-        m_port.send(byte);
-    }
+    void send(quint8 byte) override { m_port.send(byte); }
     int take() override { return m_port.take(); }
     bool waitForInput(int timeoutMs) override {
         waits.push_back(timeoutMs);
@@ -28,7 +43,6 @@ class PortLog final : public SerialPort {
     bool usesPortNumber() const override { return m_port.usesPortNumber(); }
     bool lowLatency() const override { return m_port.lowLatency(); }
 
-    QByteArray sent;
     std::vector<int> waits;
 
   private:
