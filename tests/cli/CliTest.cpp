@@ -351,6 +351,22 @@ TEST_F(Cli, PortAndSettingsProblemsSayWhatAndWhere) {
 }
 
 // Isolated in a network namespace (loopback down), nothing leaves this machine.
+// Through real ser2net (RFC 2217) in front of the board's pseudo-terminal. The direct run comes
+// first: ser2net, once it opened the line, may hold it and drop replies.
+TEST_F(Cli, UploadThroughADeviceServerGivesTheSameFileAsTheDirectLine) {
+    setBoard("W1092", 0xFF7F);
+    setBoard("B3250", 0xFF);
+    const test::CliRun direct = cli({"upload", "all", "-o", path("direct.sdt")});
+    ASSERT_EQ(direct.code, 0) << qPrintable(direct.err);
+    test::Ser2net ser2net;
+    QString error;
+    ASSERT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
+    const test::CliRun network =
+        cli({"--device", ser2net.url(), "upload", "all", "-o", path("network.sdt")}, false);
+    ASSERT_EQ(network.code, 0) << qPrintable(network.err);
+    EXPECT_EQ(contents(path("network.sdt")), contents(path("direct.sdt")));
+}
+
 TEST_F(Cli, AServerThatCannotBeReachedIsNamedWithTheReason) {
     const QString closed = QString::number(test::Ser2net::freePort());
     // The device, whether in its own namespace, the place and reason the message names.
