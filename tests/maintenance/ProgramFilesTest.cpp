@@ -1,4 +1,3 @@
-// Program files, hex text, fault code texts, the clock's writes and the ident on disk.
 #include "ProgramFixture.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
@@ -52,14 +51,8 @@ TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoard
 
 TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
     const char* const lcf = "F000000000000000000000000000000000020071000%";
-    struct Case {
-        const char* ovp;
-        const char* rev; // nullptr: no file
-        const char* lcf;
-        bool valid;
-        const char* lastBox; // text the last box holds; empty: no box
-    };
-    const Case cases[] = {
+    // .ovp, .rev and .lcf (nullptr: no file), valid, the last box's text (empty: no box)
+    const std::tuple<const char*, const char*, const char*, bool, const char*> cases[] = {
         {"8", "ID:?05", lcf, true, ""},
         {"8", nullptr, lcf, false,
          "P.rev Revision File is Not Valid\r\n\r\nProgram Downloaded Halted!"},
@@ -74,16 +67,16 @@ TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
         {"D", "ABCDEFGH\xe2\x82\xac:?05", nullptr, true, ""},
         {"", "ID:?05", nullptr, false, ""}, // an empty .ovp says nothing
     };
-    for (const Case& c : cases) {
+    for (const auto& [ovp, rev, lcfText, valid, lastBox] : cases) {
         prompt.boxes.clear();
-        write("P.ovp", c.ovp);
-        c.rev ? write("P.rev", c.rev) : void(QFile::remove(path("P.rev")));
-        c.lcf ? write("P.lcf", c.lcf) : void(QFile::remove(path("P.lcf")));
+        write("P.ovp", ovp);
+        rev ? write("P.rev", rev) : void(QFile::remove(path("P.rev")));
+        lcfText ? write("P.lcf", lcfText) : void(QFile::remove(path("P.lcf")));
         files.DownloadFile(path("P.ovp"));
-        EXPECT_EQ(files.ValidProgram(), c.valid) << c.ovp << " " << c.lastBox;
+        EXPECT_EQ(files.ValidProgram(), valid) << ovp << " " << lastBox;
         const QString last = prompt.boxes.empty() ? QString() : prompt.boxes.back().text;
-        EXPECT_EQ(prompt.boxes.empty(), !*c.lastBox) << qPrintable(last);
-        EXPECT_TRUE(last.contains(c.lastBox)) << qPrintable(last);
+        EXPECT_EQ(prompt.boxes.empty(), !*lastBox) << qPrintable(last);
+        EXPECT_TRUE(last.contains(lastBox)) << qPrintable(last);
     }
 }
 
@@ -149,56 +142,47 @@ QStringList flat(const std::vector<BoardWrite>& writes) {
 }
 
 TEST(BoardSettings, ClockSplitOfOneInstant) {
-    struct Case {
-        QDateTime when;
-        QStringList time, date;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<QDateTime, QStringList, QStringList> cases[] = {
         {QDateTime(QDate(2005, 1, 5), QTime(10, 20, 30)), {"B43012=10", "B43010=20", "B43008=30"}, {"B43016=1", "B43015=5", "B43017=05"}},
         {QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 900)), {"B43012=23", "B43010=59", "B43008=59"}, {"B43016=12", "B43015=31", "B43017=99"}},
         {QDateTime(QDate(2000, 2, 29), QTime(0, 0, 0)), {"B43012=0", "B43010=0", "B43008=0"}, {"B43016=2", "B43015=29", "B43017=00"}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(flat(clockTimeWrites(c.when)), c.time) << qPrintable(c.when.toString());
-        EXPECT_EQ(flat(clockDateWrites(c.when)), c.date) << qPrintable(c.when.toString());
+    for (const auto& [when, time, date] : cases) {
+        EXPECT_EQ(flat(clockTimeWrites(when)), time) << qPrintable(when.toString());
+        EXPECT_EQ(flat(clockDateWrites(when)), date) << qPrintable(when.toString());
     }
     const QDateTime t(QDate(2005, 1, 5), QTime(9, 8, 7));
     EXPECT_EQ(pcTimeText(t), "09 : 08 : 07");
     EXPECT_EQ(parseInstant("2005-01-05T10:20:30"), t.addSecs(3600 + 12 * 60 + 23));
 }
 
-class DiskIdentTest : public ProgramFixture {};
+using DiskIdentTest = ProgramFixture;
 
 TEST_F(DiskIdentTest, FromTheRevAndHexFilesOrTheDefaults) {
-    struct Case {
-        QByteArray ovp, rev;
-        bool hex;
-        const char *name, *boardName;
-        int revision, checksum;
-        bool dated;
-    };
-    const Case cases[] = {
-        {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
-        {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
-        {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false},            // shorter than its digits
-        {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
-        {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
-        {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
-    };
-    for (const Case& c : cases) {
+    const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
+        cases[] = {
+            {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
+            {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
+            {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false}, // shorter than its digits
+            {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
+            {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
+            {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
+        };
+    for (const auto& [ovp, rev, hex, name, boardName, revision, checksum, dated] : cases) {
+        SCOPED_TRACE(rev.constData());
         for (const char* ext : {"ovp", "rev", "hex"})
             QFile::remove(path(QStringLiteral("LINE1.") + QLatin1String(ext)));
-        write("LINE1.ovp", c.ovp);
-        if (!c.rev.isEmpty()) write("LINE1.rev", c.rev);
-        if (c.hex) write("LINE1.hex", ":00000001FF\r\n");
+        write("LINE1.ovp", ovp);
+        if (!rev.isEmpty()) write("LINE1.rev", rev);
+        if (hex) write("LINE1.hex", ":00000001FF\r\n");
         const DiskIdent d = readDiskIdent(path("LINE1.ovp"));
-        EXPECT_EQ(d.name, c.name) << c.rev.constData();
-        EXPECT_EQ(d.boardName, c.boardName) << c.ovp.constData();
-        EXPECT_EQ(d.revision, c.revision) << c.rev.constData();
-        EXPECT_EQ(d.checksum, c.checksum) << c.rev.constData();
-        EXPECT_EQ(d.revDate != "-", c.dated) << c.rev.constData();
+        EXPECT_EQ(d.name, name);
+        EXPECT_EQ(d.boardName, boardName) << ovp.constData();
+        EXPECT_EQ(d.revision, revision);
+        EXPECT_EQ(d.checksum, checksum);
+        EXPECT_EQ(d.revDate != "-", dated);
     }
     EXPECT_EQ(ReadBoardTypeCode(path("missing.ovp")), 68);
 }

@@ -46,8 +46,7 @@ class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink
     }
 };
 
-// Save, from a settings file or none: a port typed (Enter presses Save) or a device server
-// checked; a refusal names its cause and keeps the dialog and the file as they were.
+// Save writes a typed port (Enter) or device server; a refusal names its cause, keeps the file.
 TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile) {
     const struct {
         const char* before; // the settings file as the dialog opens
@@ -102,8 +101,7 @@ TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile)
     EXPECT_EQ(port.openCount(), 0); // offline: no save opened the port
 }
 
-// Online as it opened, Save re-opens the link first; a file that cannot be written is reported
-// after, the dialog kept open and nothing written.
+// Save re-opens the link first; a file that cannot be written is then told, nothing written.
 TEST_F(CommPortDialogTest, OnlineSaveReopensTheLinkBeforeAFileFails) {
     link.setOnlineMode(true);
     auto d = open();
@@ -121,8 +119,7 @@ TEST_F(CommPortDialogTest, OnlineSaveReopensTheLinkBeforeAFileFails) {
     EXPECT_EQ(file("DIV51/ORVILO.SFG"), "<missing>");
 }
 
-// A refused port stays in the field to be corrected, told once however it was found (Save's
-// Enter, then Tab); Esc is the dialog's and closes it.
+// A refused port is told once (Enter, then Tab) and stays to be corrected; Esc closes.
 TEST_F(CommPortDialogTest, ARefusedPortStaysToBeCorrectedAndEscCloses) {
     auto d = open();
     type(*d, "100");
@@ -137,8 +134,7 @@ TEST_F(CommPortDialogTest, ARefusedPortStaysToBeCorrectedAndEscCloses) {
     EXPECT_FALSE(d->isVisible());
 }
 
-// A device from Find Board (or the file) takes the port field's place: the field is emptied and
-// disabled, and Save writes the device; "Use a Port Number" gives the number back.
+// A device (from Find Board or the file) empties and disables the port field until "Use a Port".
 TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen) {
     writeSettings("7,19200,/dev/pts/5\r\n");
     auto d = open();

@@ -11,9 +11,7 @@
 namespace kalvex::test {
 namespace {
 
-// The box shows the title, the text with Windows line ends made plain, the icon, and answers
-// the button clicked; a long list keeps its head in the box (which stays within the screen)
-// and the whole in the scrolling details; "Caption:<TAB><TAB>value" lines become a grid.
+// Long lists keep their head in the box and the whole in details; "Caption:\t\tvalue" is a grid.
 TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
     using B = MsgButtons;
     using I = MsgIcon;
