@@ -114,11 +114,8 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     const auto trigger = [this](const char* name) {
         return [this, name] { item(name)->trigger(); };
     };
-    const struct {
-        std::function<void()> act;
-        Fault fault;
-        bool online, offlineEdit;
-    } cases[] = {
+    // the act, the fault, online and offline editing after it
+    const std::tuple<std::function<void()>, Fault, bool, bool> cases[] = {
         {click(StatusBar::Status), None, false, false}, // not the mode panel
         {trigger("mnuViewOnline"), PortWontOpen, false, false},
         {trigger("mnuViewOnline"), LostAfterOpen, false, false}, // answers the open, no more
@@ -139,30 +136,31 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     EXPECT_TRUE(board.transcript().empty());
     bool wasOnline = false, everOnline = false;
     for (const auto& c : cases) {
+        const auto& [act, fault, online, offlineEdit] = c;
         SCOPED_TRACE(&c - cases);
-        board.faults().silent = c.fault == Silent;
-        board.faults().silentAfter = c.fault == LostAfterOpen ? 1 : -1;
-        if (c.fault == PortWontOpen) port.failNextOpen({8002, "KALVEX", "Invalid port number"});
+        board.faults().silent = fault == Silent;
+        board.faults().silentAfter = fault == LostAfterOpen ? 1 : -1;
+        if (fault == PortWontOpen) port.failNextOpen({8002, "KALVEX", "Invalid port number"});
         prompt.boxes.clear();
         const int opens = port.openCount();
-        c.act();
-        const bool tried = c.fault == LostAfterOpen || c.fault == Silent;
-        EXPECT_EQ(port.openCount() - opens, int(tried || (c.online && !wasOnline)));
-        wasOnline = c.online;
-        everOnline |= c.online;
-        EXPECT_EQ(link.OnlineMode(), c.online);
-        EXPECT_EQ(mode(), c.online ? "ONLINE" : "OFFLINE");
-        EXPECT_TRUE(c.fault == Silent || port.isOpen() == c.online); // silent: kept for a retry
-        EXPECT_EQ(item("mnuViewOnline")->isChecked(), c.online);
-        EXPECT_EQ(item("mnuViewOffline")->isChecked(), !c.online);
-        EXPECT_EQ(item("mnuEditPasscode")->isEnabled(), c.online);
+        act();
+        const bool tried = fault == LostAfterOpen || fault == Silent;
+        EXPECT_EQ(port.openCount() - opens, int(tried || (online && !wasOnline)));
+        wasOnline = online;
+        everOnline |= online;
+        EXPECT_EQ(link.OnlineMode(), online);
+        EXPECT_EQ(mode(), online ? "ONLINE" : "OFFLINE");
+        EXPECT_TRUE(fault == Silent || port.isOpen() == online); // silent: kept for a retry
+        EXPECT_EQ(item("mnuViewOnline")->isChecked(), online);
+        EXPECT_EQ(item("mnuViewOffline")->isChecked(), !online);
+        EXPECT_EQ(item("mnuEditPasscode")->isEnabled(), online);
         EXPECT_EQ(state.gBoardReadDone, everOnline);
         for (QAction* edit : {item("mnuEditOfflineEditing"), item("Toolbar1_8")})
-            EXPECT_EQ(edit->isChecked(), c.offlineEdit);
-        EXPECT_EQ(state.gOfflineEdit, c.offlineEdit);
+            EXPECT_EQ(edit->isChecked(), offlineEdit);
+        EXPECT_EQ(state.gOfflineEdit, offlineEdit);
         EXPECT_EQ(!prompt.boxes.empty() && prompt.boxes.back().title == "Comm Port Error",
-                  c.fault == PortWontOpen);
-        if (c.fault != Silent) continue;
+                  fault == PortWontOpen);
+        if (fault != Silent) continue;
         EXPECT_TRUE(link.CommError());
         window->tmrBackgroungUpdate_Timer();
         EXPECT_TRUE(
@@ -174,53 +172,46 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
 
 // The box offers only what the board sent; an empty or cancelled answer writes nothing.
 TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
-    const struct {
-        bool readFails;
-        std::optional<QString> answer;
-        const char* offered;
-        int after;
-    } cases[] = {{false, "4321", "1234", 4321},
-                 {false, "", "4321", 4321},
-                 {false, std::nullopt, "4321", 4321},
-                 {true, "", "", 4321}};
+    // read fails, the answer, the value offered, W1298 after
+    const std::tuple<bool, std::optional<QString>, const char*, int> cases[] = {
+        {false, "4321", "1234", 4321},
+        {false, "", "4321", 4321},
+        {false, std::nullopt, "4321", 4321},
+        {true, "", "", 4321}};
     goOnline();
     board.setValue("W1298", 1234);
-    for (const auto& c : cases) {
-        if (c.readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
-        prompt.inputAnswer(c.answer);
+    for (const auto& [readFails, answer, offered, after] : cases) {
+        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
+        prompt.inputAnswer(answer);
         board.clearTranscript();
         item("mnuEditPasscode")->trigger();
-        EXPECT_EQ(prompt.inputDefaults.back(), c.offered);
+        EXPECT_EQ(prompt.inputDefaults.back(), offered);
         EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
-        EXPECT_EQ(board.value("W1298"), c.after);
-        EXPECT_EQ(board.writes().empty(), c.answer != "4321");
+        EXPECT_EQ(board.value("W1298"), after);
+        EXPECT_EQ(board.writes().empty(), answer != "4321");
     }
 }
 
 // Going online sends attention, the read-mode handshake (2 bytes), then B52's high byte 4th.
 TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePerRun) {
-    const struct {
-        const char* what;
-        int b52;
-        bool wrongEcho;
-        bool knownAtOnce, knownAfterTick;
-    } cases[] = {{"wrong echo on B52", 36, true, false, true},
-                 {"a count no machine has", 0, false, false, false},
-                 {"a good count", 36, false, true, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const std::tuple<const char*, int, bool, bool, bool> cases[] = {
+        {"wrong echo on B52", 36, true, false, true},
+        {"a count no machine has", 0, false, false, false},
+        {"a good count", 36, false, true, true}};
+    for (const auto& [what, b52, wrongEcho, knownAtOnce, knownAfterTick] : cases) {
+        SCOPED_TRACE(what);
         item("mnuViewOffline")->trigger();
         state.gBoardReadDone = state.gSpindleCountKnown = false;
         state.gSpindleCount = 24;
-        board.setValue("B52", c.b52);
-        if (c.wrongEcho) board.faults().wrongEchoAt = {board.receivedCount() + 4};
+        board.setValue("B52", b52);
+        if (wrongEcho) board.faults().wrongEchoAt = {board.receivedCount() + 4};
         item("mnuViewOnline")->trigger();
         ASSERT_TRUE(link.OnlineMode()); // a wrong echo is no lost link
-        EXPECT_EQ(state.gSpindleCountKnown, c.knownAtOnce);
+        EXPECT_EQ(state.gSpindleCountKnown, knownAtOnce);
         window->tmrBackgroungUpdate_Timer(); // tries again
-        EXPECT_EQ(state.gSpindleCountKnown, c.knownAfterTick);
-        EXPECT_EQ(state.gBoardReadDone, c.knownAfterTick);
-        EXPECT_EQ(state.gSpindleCount, c.knownAfterTick ? 36 : 24);
+        EXPECT_EQ(state.gSpindleCountKnown, knownAfterTick);
+        EXPECT_EQ(state.gBoardReadDone, knownAfterTick);
+        EXPECT_EQ(state.gSpindleCount, knownAfterTick ? 36 : 24);
         board.faults().wrongEchoAt.clear();
     }
     item("mnuViewOffline")->trigger();

@@ -26,16 +26,9 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
                          "  Program Checksum: </td>" + td + "7 &amp; 8</td></tr></table>" + div +
                          "&nbsp;</div>" + div + "Go?</div>";
     const QString lines = "first\r\n\r\nsecond\rthird", shownLines = "first\n\nsecond\nthird";
-    const struct {
-        QString text;
-        B buttons;
-        I icon;
-        Q::Icon shownIcon;
-        Q::StandardButton click;
-        MsgAnswer answer;
-        QString shown, details;
-    } cases[] = {
-        // clang-format off
+    const std::tuple<QString, B, I, Q::Icon, Q::StandardButton, MsgAnswer, QString, QString>
+        cases[] = {
+            // clang-format off
         {lines, B::YesNo, I::Question, Q::Question, Q::No, MsgAnswer::No, shownLines, ""},
         {lines, B::YesNoCancel, I::Exclamation, Q::Warning, Q::Cancel, MsgAnswer::Cancel, shownLines, ""},
         {lines, B::RetryCancel, I::Critical, Q::Critical, Q::Retry, MsgAnswer::Retry, shownLines, ""},
@@ -46,16 +39,17 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
          list.mid(0, 10).join("\n") + "\n...\n\n1736 more lines: Show Details.", list.join("\n")},
         {"On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?", B::Ok,
          I::Question, Q::Question, Q::Ok, MsgAnswer::Ok, grid, ""},
-        // clang-format on
-    };
+            // clang-format on
+        };
     ModalDriver modal;
     QtPrompt prompt;
     for (const auto& c : cases) {
+        const auto& [message, buttons, icon, wantIcon, button, answer, shown, wantDetails] = c;
         SCOPED_TRACE(&c - cases);
         Q::Icon shownIcon = Q::NoIcon;
         QString text, title, details;
         int height = 0;
-        modal.on<QMessageBox>([&, click = c.click](QMessageBox* box) {
+        modal.on<QMessageBox>([&, click = button](QMessageBox* box) {
             shownIcon = box->icon();
             std::tie(text, title, details) =
                 std::tuple(box->text(), box->windowTitle(), box->detailedText());
@@ -63,11 +57,11 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
             QTest::mouseClick(box->button(click), Qt::LeftButton);
             return true;
         });
-        EXPECT_EQ(prompt.message("Data Upload", c.text, c.buttons, c.icon), c.answer);
+        EXPECT_EQ(prompt.message("Data Upload", message, buttons, icon), answer);
         EXPECT_EQ(title, "Data Upload");
-        EXPECT_EQ(text, c.shown);
-        EXPECT_EQ(details, c.details);
-        EXPECT_EQ(shownIcon, c.shownIcon);
+        EXPECT_EQ(text, shown);
+        EXPECT_EQ(details, wantDetails);
+        EXPECT_EQ(shownIcon, wantIcon);
         EXPECT_LT(height, 600);
     }
 }
@@ -111,9 +105,7 @@ TEST(FileDialogStart, OpensByTheNamedFileElseTheLastFolderElseDocuments) {
     for (const QString& f : {open, last, docs})
         QDir().mkpath(f);
     const QString gone = dir.filePath("gone");
-    const struct {
-        QString initial, remembered, documents, expected;
-    } cases[] = {
+    const std::tuple<QString, QString, QString, QString> cases[] = {
         {open + "/A.sdt", last, docs, open}, // the file that is open
         {open + "/*.sdt", last, docs, last}, // a pattern names no file
         {"", last, docs, last},              // nothing named
@@ -121,9 +113,9 @@ TEST(FileDialogStart, OpensByTheNamedFileElseTheLastFolderElseDocuments) {
         {gone + "/A.sdt", "", docs, docs},   // a named file in a folder since removed
         {"", "", gone, QDir::homePath()},    // no documents folder either
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(startFolder(c.initial, c.remembered, c.documents), c.expected)
-            << qPrintable(c.initial + " | " + c.remembered);
+    for (const auto& [initial, remembered, documents, expected] : cases)
+        EXPECT_EQ(startFolder(initial, remembered, documents), expected)
+            << qPrintable(initial + " | " + remembered);
 }
 
 } // namespace
