@@ -7,9 +7,7 @@
 #include "widgets/maintenance/frmTargetBoard.h"
 #include "widgets/pages/RefreshLoop.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -138,12 +136,10 @@ class TargetBoardWindow : public ProgramFixture {
             steps(1);
         ASSERT_TRUE(window->firstPassDone());
     }
-    QString text(const char* name) const {
-        if (auto* l = window->findChild<QLabel*>(QLatin1String(name))) return l->text();
-        if (auto* e = window->findChild<QLineEdit*>(QLatin1String(name))) return e->text();
-        if (auto* t = window->findChild<QPlainTextEdit*>(QLatin1String(name)))
-            return t->toPlainText();
-        return QStringLiteral("(no %1)").arg(QLatin1String(name));
+    QString text(const char* name) const { // a label's, an entry field's or a text box's
+        const QWidget* w = widget(name);
+        if (!w) return QStringLiteral("(no %1)").arg(QLatin1String(name));
+        return w->property(w->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
     }
     QWidget* widget(const char* name) const {
         return window->findChild<QWidget*>(QLatin1String(name));

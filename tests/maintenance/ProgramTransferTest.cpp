@@ -203,19 +203,10 @@ class ProgramUploadTest : public ProgramFixture {
         EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
     }
-    // True when LINE1.hex describes board D's program memory, 4000H to BFFFH.
-    bool hexHoldsTheBoardImage() const {
-        QByteArray image, board8000;
-        for (const HexRecord& r : parseHexText(read("LINE1.hex")).records)
-            image += r.data;
-        for (int a = 0x4000; a < 0xC000; ++a)
-            board8000 += char(board.peek(a));
-        return image == board8000;
-    }
 };
 
 // A wrong echo once (the first image read's high address byte) is read again, never "00".
-TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
+TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0AndBoard8ItsLcfLine) {
     write("LINE1.ovp", "D");
     board.poke(61424 + 3, 0xEA);       // an ident byte beyond ASCII stays one byte in the file
     ASSERT_TRUE(link.readValue("B0")); // read mode is set: the ident reads are bytes 1-20
@@ -230,11 +221,14 @@ TEST_F(ProgramUploadTest, BoardDGivesIdentAndLinesFrom4000ToBFF0) {
     EXPECT_EQ(lines[0].size(), 9 + 32 + 1); // no record checksum, CR
     EXPECT_TRUE(lines[2047].startsWith(":10BFF000"));
     EXPECT_EQ(lines[2048], QByteArray(":00000001FF\r"));
-    EXPECT_TRUE(hexHoldsTheBoardImage());
+    QByteArray image, memory; // board D's program memory, 4000H to BFFFH
+    for (const HexRecord& r : parseHexText(read("LINE1.hex")).records)
+        image += r.data;
+    for (int a = 0x4000; a < 0xC000; ++a)
+        memory += char(board.peek(a));
+    EXPECT_TRUE(image == memory);
     EXPECT_EQ(prompt.boxes.back().text, "Program Upload Complete!");
-}
 
-TEST_F(ProgramUploadTest, ConfigurationBoardWritesItsLcfLine) {
     write("LINE1.ovp", "8");
     ASSERT_EQ(upload(), UploadOutcome::Complete);
     EXPECT_EQ(read("LINE1.lcf"), QByteArray("F") + QByteArray(34, '0') + "2001" + "2000%\r\n");

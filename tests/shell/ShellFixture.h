@@ -21,12 +21,8 @@ void ensureApplication();
 // Answers the file dialogs from a list; an empty list cancels.
 class ListChooser final : public FileChooser {
   public:
-    std::optional<QString> openFile(const QString&, const QString& initial) override {
-        return next(initial);
-    }
-    std::optional<QString> saveFile(const QString&, const QString& initial) override {
-        return next(initial);
-    }
+    std::optional<QString> openFile(const QString&, const QString& at) override { return next(at); }
+    std::optional<QString> saveFile(const QString&, const QString& at) override { return next(at); }
     std::deque<QString> answers;
     std::vector<QString> initialPaths;
 

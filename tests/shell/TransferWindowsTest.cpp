@@ -23,9 +23,6 @@ QRadioButton* optLabels(QWidget& d, int i) {
 QLineEdit* txtLabels(QWidget& d, int i) {
     return control<QLineEdit>(d, i ? "txtLabels1" : "txtLabels0");
 }
-QPushButton* button(QWidget& d, const char* name) {
-    return control<QPushButton>(d, QString::fromLatin1(name));
-}
 
 class TransferWindows : public ShellFixture {
   protected:
@@ -76,7 +73,7 @@ TEST_F(TransferWindows, UploadAndDownloadButtons) {
         QTest::mouseClick(optLabels(*d, 1), Qt::LeftButton);
         QTest::keyClicks(txtLabels(*d, 0), "5");
         QTest::keyClicks(txtLabels(*d, 1), "3");
-        QTest::mouseClick(button(*d, "cmdOk"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*d, "cmdOk"), Qt::LeftButton);
         return true;
     });
     prompt.answer(MsgAnswer::Yes);
@@ -169,12 +166,12 @@ TEST_F(LabelRangeDialog, FocusRulesRefusalAndCancel) {
     EXPECT_TRUE(optLabels(d, 1)->isChecked());
 
     txtLabels(d, 0)->setText("1O");
-    QTest::mouseClick(button(d, "cmdOk"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(d, "cmdOk"), Qt::LeftButton);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "Label Range");
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(txtLabels(d, 0)->text(), "1O");
-    QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
     EXPECT_FALSE(d.range() || d.isVisible());
 }
 
