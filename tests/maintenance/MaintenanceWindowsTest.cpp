@@ -1,6 +1,4 @@
-// The program transfer window, File > Download Program, and the Target Board Interface.
 #include "ProgramFixture.h"
-#include "data/AppState.h"
 #include "data/program/ProgramDownload.h"
 #include "shell/ShellFixture.h"
 #include "widgets/maintenance/frmDownloadProg.h"
@@ -10,8 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
-#include <memory>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -84,8 +80,7 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
 }
 
-// The offline question, the file dialog, the question naming the file, the window; the
-// background timer stopped meanwhile.
+// The offline question, the file dialog, the question naming the file, the window.
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {

@@ -49,21 +49,17 @@ class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink
 // Save writes a typed port (Enter) or device server; a refusal names its cause, keeps the file.
 TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile) {
     // the file before, the port typed then Enter, 19200, device server (protocol -1: none)
-    const std::tuple<const char*, const char*, bool, const char*, const char*, int, const char*,
-                     QByteArray>
-        cases[] = {
-            // clang-format off
-        {"120,19200\r\n", nullptr, false, "", "", -1, "", "99,19200\r\n"}, // loaded clamped
-        {"0,9600\r\n", nullptr, false, "", "", -1, "", "1,9600\r\n"},
+    // clang-format off
+    const std::tuple<const char*, const char*, bool, const char*, const char*, int, const char*, QByteArray> cases[] = {
         {nullptr, "abc", false, "", "", -1, "Only a Number Between 1 and 99 can be Entered", "<missing>"},
         {"7,19200,/dev/pts/5\r\n", nullptr, false, "", "", -1, "", "7,19200,/dev/pts/5\r\n"},
         {nullptr, nullptr, false, "", "4001", 0, "host name", "<missing>"},
         {nullptr, nullptr, false, "gw1", "70000", 0, "1 to 65535", "<missing>"},
         {nullptr, nullptr, false, "gw 1", "4001", 0, "gw 1", "<missing>"},
         {nullptr, nullptr, false, "127.0.0.1", "4001", 0, "", "1,9600,rfc2217://127.0.0.1:4001\r\n"},
-        {nullptr, nullptr, false, "gw1", "2000", 1, "", "1,9600,socket://gw1:2000\r\n"},
-            // clang-format on
-        };
+        {nullptr, nullptr, true, "gw1", "2000", 1, "", "1,19200,socket://gw1:2000\r\n"},
+    };
+    // clang-format on
     for (const auto& c : cases) {
         const auto& [before, typed, fast, host, netPort, protocol, refusal, saved] = c;
         SCOPED_TRACE(&c - cases);

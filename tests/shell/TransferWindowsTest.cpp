@@ -35,7 +35,6 @@ class TransferWindows : public ShellFixture {
         board.setValue(itemAddress(kSetupItem), 9); // not the default
         board.clearTranscript();
     }
-    int value(int item) const { return state.gCurrentData.Value[size_t(item)]; }
 
     static constexpr int kSetupItem = 143; // W686, moved by All only
     QString progressText;
@@ -57,7 +56,7 @@ TEST_F(TransferWindows, UploadAndDownloadButtons) {
 
     QTest::mouseClick(child<QToolButton>("uploadButton"), Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(state.gProcessCode, kUploadAll);
-    EXPECT_EQ(value(kSetupItem), 9);
+    EXPECT_EQ(state.gCurrentData.Value[kSetupItem], 9);
 
     state.gCurrentData.Value[kSetupItem] = 12;
     child<QToolButton>("downloadButton")->defaultAction()->trigger();
@@ -134,16 +133,11 @@ TEST_F(TransferWindows, CompareDownloadsTheTickedItemsOnlyAndReadsThemBack) {
     EXPECT_EQ(state.gCurrentData, state.gDefaultData);
 }
 
-class LabelRangeDialog : public ::testing::Test {
-  protected:
-    LabelRangeDialog() { d.show(); }
+// A refused range keeps the dialog for correction (the rules are the range's own test).
+TEST(LabelRangeDialog, FocusRulesRefusalAndCancel) {
     RecordingPrompt prompt;
     frmLabelRange d{prompt};
-};
-
-// The focus follows the choice; a refused range keeps the dialog for correction (the rules are
-// the range's own test); Cancel gives none.
-TEST_F(LabelRangeDialog, FocusRulesRefusalAndCancel) {
+    d.show();
     EXPECT_TRUE(optLabels(d, 0)->isChecked());
     EXPECT_FALSE(d.range());
     QApplication::setActiveWindow(&d);
