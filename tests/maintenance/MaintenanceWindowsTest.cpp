@@ -18,11 +18,7 @@ class DownloadWindow : public ProgramFixture {
   protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        QByteArray hex;
-        for (int i = 0; i < 40; ++i)
-            hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
-                   QByteArray(32, '1') + "\r\n";
-        writeProgram(hex);
+        writeProgram(kRecord.repeated(40));
         files.DownloadFile(path("LINE1.ovp"));
         prompt.answer(MsgAnswer::Yes);
     }
@@ -31,16 +27,13 @@ class DownloadWindow : public ProgramFixture {
 // The label changes with the transfer's state at once; the address moves on the next tick.
 TEST_F(DownloadWindow, TextsFollowTheTransferState) {
     using S = ProgramState;
+    // clang-format off
     const std::tuple<int, ProgramState, const char*> cases[] = {
-        {0, S::Downloading, "Writing to Program Address: 4010H"},
-        {0, S::WritingIdent, "Writing Program Ident ... "},
-        {0, S::Idle, "Sending Program at Address: "},
-        {0, S::UploadRequested, "Sending Program at Address: "},
-        {1, S::ReadingIdent, "Reading Program Ident ... "},
-        {1, S::UploadRequested, "Reading From Program Address: 4010H"},
-        {1, S::Idle, "Reading Program at Address: "},
-        {1, S::Downloading, "Reading Program at Address: "},
-    };
+        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
+    // clang-format on
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     transfer.setCurrentProgramAdd(QStringLiteral("4010H"));

@@ -13,16 +13,13 @@ TEST(HexValidation, ChecksTheWholeFile) {
     // 255 data bytes with a right record checksum: only the count itself is wrong.
     const std::string countFF = ":FF000000" + std::string(510, '0') + "01\n";
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true},
-        {"WrongChecksum", ":03400000010203B8\n", false},
-        {"Truncated", ":034000000102\n", false},
-        {"NonHexDigit", ":034000000102G3\n", false},
-        {"NoColon", ":03400000010203\n0340000001020376\n", false},
-        {"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false},
-        {"CountIsAttentionByte", countFF.c_str(), false},
-        {"PastTheTopOfMemory", ":03FFFE00010203\n", false},
-        {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
-        {"OnlyTheEndRecord", ":00000001FF\n", false},
+        // clang-format off
+        {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true}, {"WrongChecksum", ":03400000010203B8\n", false},
+        {"Truncated", ":034000000102\n", false}, {"NonHexDigit", ":034000000102G3\n", false},
+        {"NoColon", ":03400000010203\n0340000001020376\n", false}, {"OnlyTheEndRecord", ":00000001FF\n", false},
+        {"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false}, {"CountIsAttentionByte", countFF.c_str(), false},
+        {"PastTheTopOfMemory", ":03FFFE00010203\n", false}, {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
+        // clang-format on
     };
     for (auto [name, text, valid] : cases) {
         const HexFile f = parseHexText(text);
@@ -32,7 +29,7 @@ TEST(HexValidation, ChecksTheWholeFile) {
 
 using ProgramFilesTest = ProgramFixture;
 
-TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoardD) {
+TEST_F(ProgramFilesTest, DerivedNamesIdentAShortLcfLineAndAMissingOvpForUpload) {
     write("LINE1.OVP", "D\r\n");
     write("LINE1.rev", "ABCDEFGH:?05\r\n");
     files.DownloadFile(path("LINE1.OVP"));
@@ -45,6 +42,26 @@ TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoard
     EXPECT_EQ(files.revision(), "5");
     EXPECT_EQ(files.boardName(), "P9100(PLC)");
     EXPECT_TRUE(prompt.boxes.empty());
+    // A short .lcf line reads its missing digits as zero; a UTF-8 ident is one byte a character.
+    write("P.ovp", "8");
+    write("P.rev", "L\xc3\xadnea:?05");
+    write("P.lcf", "F00000000000000000000000000000000002");
+    files.DownloadFile(path("P.ovp"));
+    ASSERT_TRUE(files.ValidProgram());
+    EXPECT_EQ(files.config().a, 2);
+    EXPECT_EQ(files.config().b, 0);
+    EXPECT_EQ(files.config().c, 0);
+    EXPECT_EQ(files.ident(), QString::fromUtf8("L\xc3\xadnea"));
+    // For an upload a missing or empty .ovp is refused and the earlier names kept.
+    write("A.ovp", "D");
+    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
+    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
+    write("C.ovp", "");
+    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
+    EXPECT_EQ(files.names().hex, path("A.hex"));
+    EXPECT_EQ(files.boardType(), 'D');
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));
 }
 
 TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
@@ -76,30 +93,6 @@ TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
         EXPECT_EQ(prompt.boxes.empty(), !*lastBox) << qPrintable(last);
         EXPECT_TRUE(last.contains(lastBox)) << qPrintable(last);
     }
-}
-
-TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOneBytePerChar) {
-    write("P.ovp", "8");
-    write("P.rev", "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
-    write("P.lcf", "F00000000000000000000000000000000002");
-    files.DownloadFile(path("P.ovp"));
-    ASSERT_TRUE(files.ValidProgram());
-    EXPECT_EQ(files.config().a, 2);
-    EXPECT_EQ(files.config().b, 0);
-    EXPECT_EQ(files.config().c, 0);
-    EXPECT_EQ(files.ident(), QString::fromUtf8("L\xc3\xadnea"));
-}
-
-TEST_F(ProgramFilesTest, UploadFileOnAMissingOvpRefusesAndKeepsTheEarlierNames) {
-    write("A.ovp", "D");
-    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
-    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
-    write("C.ovp", "");
-    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
-    EXPECT_EQ(files.names().hex, path("A.hex"));
-    EXPECT_EQ(files.boardType(), 'D');
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));
 }
 
 // The window takes a code's last record (the link's first is its own test), "00" no text.
@@ -137,9 +130,7 @@ TEST(BoardSettings, ClockSplitOfOneInstant) {
     EXPECT_EQ(pcTimeText(QDateTime(QDate(2005, 1, 5), QTime(9, 8, 7))), "09 : 08 : 07");
 }
 
-using DiskIdentTest = ProgramFixture;
-
-TEST_F(DiskIdentTest, FromTheRevAndHexFilesOrTheDefaults) {
+TEST_F(ProgramFilesTest, DiskIdentFromTheRevAndHexFilesOrTheDefaults) {
     const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
         cases[] = {
             {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},

@@ -31,7 +31,7 @@ class ProgramDownloadTest : public ProgramFixture {
     std::vector<ProgramState> states; // as the download window is told them
 };
 
-TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) {
+TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesConfigurationBeforeIdentAfter) {
     writeProgram(kHex);
     ASSERT_EQ(download(), Outcome::Complete);
     ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
@@ -55,9 +55,7 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesTheIdentAfter) 
     EXPECT_FALSE(files.ValidProgram());
     using S = ProgramState;
     EXPECT_EQ(states, (std::vector<S>{S::Downloading, S::WritingIdent, S::Downloading, S::Idle}));
-}
-
-TEST_F(ProgramDownloadTest, ConfigurationBoardGetsItsBytesBeforeProgramMode) {
+    // A configuration board gets its bytes before program mode.
     writeProgram(kHex, '8', "IDENT12345:?05");
     write("LINE1.lcf", "F000000000000000000000000000000000020071000%");
     ASSERT_EQ(download(), Outcome::Complete);
@@ -134,9 +132,8 @@ TEST_F(ProgramDownloadTest, AByteEchoedWrongTwiceFailsTheDownloadWhereItIs) {
         EXPECT_EQ(board.programLog().size(), records);
         EXPECT_EQ(board.peek(61424), 'K');
         EXPECT_EQ(link.OnlineMode(), online);
-        const QString said = box;
         EXPECT_TRUE(std::any_of(prompt.boxes.begin(), prompt.boxes.end(),
-                                [&](const Box& b) { return b.text.contains(said); }));
+                                [&](const Box& b) { return b.text.contains(box); }));
         EXPECT_NE(prompt.boxes.back().text, "Program Download Complete!");
     }
 }
@@ -166,17 +163,14 @@ INSTANTIATE_TEST_SUITE_P(Board, DownloadFaults, ::testing::Values(
 // clang-format on
 
 // Leaving program mode sends 0xFF alone (a partial record filled first), without link retries.
-using ProgramModeExitTest = ProgramFixture;
-
-TEST_F(ProgramModeExitTest, FillsAPartialRecordAndSendsNoRetries) {
+TEST_F(ProgramDownloadTest, LeavingProgramModeFillsAPartialRecordAndSendsNoRetries) {
     // in program mode, a partial record sent after entering it, board silent, left, bytes sent
     const std::tuple<bool, QByteArray, bool, bool, int> cases[] = {
-        {false, {}, false, true, 2},
-        {true, {}, false, true, 2},
+        // clang-format off
+        {false, {}, false, true, 2}, {true, {}, false, true, 2},
         {true, QByteArray::fromHex("104000") + QByteArray(5, '\x11'), false, true, 13},
-        {true, QByteArray("\x02", 1), false, true, 6}, // after the count byte
-        {true, {}, true, false, 262},
-    };
+        {true, QByteArray("\x02", 1), false, true, 6}, {true, {}, true, false, 262}}; // 6: after the count byte
+    // clang-format on
     for (const auto& [programMode, partialRecord, silent, left, bytes] : cases) {
         SCOPED_TRACE(bytes);
         if (programMode) transfer.enterProgramMode();

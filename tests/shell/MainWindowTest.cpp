@@ -11,25 +11,7 @@ namespace {
 
 using MainWindow = ShellFixture;
 
-TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
-    window->show();
-    state.gCurrentData.Value[5] += 1;
-    prompt.answer(MsgAnswer::Cancel);
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].text, "Save Changes to File?");
-
-    goOnline();
-    prompt.answer(MsgAnswer::No);
-    item("mnuFileExit")->trigger();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_FALSE(port.isOpen());
-}
-
-// A file named at start is opened as the desktop opens one; an unreadable one changes nothing.
-TEST_F(MainWindow, SaveAsAndAFileOpenedAtStartNameTheCaption) {
+TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
     item("mnuFileSaveAs")->trigger();
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line3.sdt]");
@@ -48,12 +30,10 @@ TEST_F(MainWindow, SaveAsAndAFileOpenedAtStartNameTheCaption) {
     window->openAtStart(home.filePath("line4.sdt"));
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line4.sdt]");
     EXPECT_EQ(prompt.boxes.size(), 1u);
-}
 
-TEST_F(MainWindow, HelpWithoutAHelpFileNamesWhereToLookAndAboutNamesProductAndVersion) {
     item("mnuHelpHelpTopics")->trigger();
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    const QString text = prompt.boxes[0].text;
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    const QString text = prompt.boxes[1].text;
     for (const char* part : {"KALVEX.hlp", "doc/kalvex/README.md", "man kalvex"})
         EXPECT_TRUE(text.contains(part)) << part << qPrintable(text);
     item("mnuHelpAbout")->trigger();
@@ -64,6 +44,21 @@ TEST_F(MainWindow, HelpWithoutAHelpFileNamesWhereToLookAndAboutNamesProductAndVe
     for (QLabel* l : about->findChildren<QLabel*>())
         texts += l->text();
     EXPECT_TRUE(texts.contains("KALVEX") && texts.contains(KALVEX_VERSION)) << qPrintable(texts);
+
+    window->show();
+    state.gCurrentData.Value[5] += 1;
+    prompt.answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
+
+    goOnline();
+    prompt.answer(MsgAnswer::No);
+    item("mnuFileExit")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_FALSE(port.isOpen());
 }
 
 class WindowMenu : public ShellFixture {
@@ -247,15 +242,13 @@ const QString kAlarms = "System Message:  Alarm(s) Active in P9100";
 const QString kDuctor = "Feedback Fault\r\nVerify Ductor Cycling Operation\r\n";
 
 TEST_F(Background, AlarmWordGivesStatusPanelAndMessage) {
+    // clang-format off
     const std::tuple<int, QString, QString> cases[] = {
-        {0, "System Message:  All Faults Normal",
-         "-- System Normal --\r\nSet-up Program is Currently ONLINE"},
-        {5, kAlarms,
-         kHeader + "Infeed Track Jam\r\n \r\n" + kHeader +
-             "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
-        {8, kAlarms, kHeader + "\r\n"},
-        {256, kAlarms, kHeader + "Ductor No.1 " + kDuctor},
+        {0, "System Message:  All Faults Normal", "-- System Normal --\r\nSet-up Program is Currently ONLINE"},
+        {5, kAlarms, kHeader + "Infeed Track Jam\r\n \r\n" + kHeader + "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
+        {8, kAlarms, kHeader + "\r\n"}, {256, kAlarms, kHeader + "Ductor No.1 " + kDuctor},
         {32768, kAlarms, kHeader + "Ductor No.8 " + kDuctor}};
+    // clang-format on
     goOnline();
     for (const auto& [w98, panel, message] : cases) {
         board.setValue("W98", w98);
