@@ -1,19 +1,13 @@
-// The program transfer window, File > Download Program, and the Target Board Interface.
 #include "ProgramFixture.h"
-#include "data/AppState.h"
 #include "data/program/ProgramDownload.h"
 #include "shell/ShellFixture.h"
 #include "widgets/maintenance/frmDownloadProg.h"
 #include "widgets/maintenance/frmTargetBoard.h"
 #include "widgets/pages/RefreshLoop.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-
-#include <memory>
 
 using namespace kalvex;
 using namespace kalvex::test;
@@ -24,11 +18,7 @@ class DownloadWindow : public ProgramFixture {
   protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        QByteArray hex;
-        for (int i = 0; i < 40; ++i)
-            hex += ":10" + QByteArray::number(0x4000 + 16 * i, 16).toUpper() + "00" +
-                   QByteArray(32, '1') + "\r\n";
-        writeProgram(hex);
+        writeProgram(kRecord.repeated(40));
         files.DownloadFile(path("LINE1.ovp"));
         prompt.answer(MsgAnswer::Yes);
     }
@@ -37,16 +27,13 @@ class DownloadWindow : public ProgramFixture {
 // The label changes with the transfer's state at once; the address moves on the next tick.
 TEST_F(DownloadWindow, TextsFollowTheTransferState) {
     using S = ProgramState;
+    // clang-format off
     const std::tuple<int, ProgramState, const char*> cases[] = {
-        {0, S::Downloading, "Writing to Program Address: 4010H"},
-        {0, S::WritingIdent, "Writing Program Ident ... "},
-        {0, S::Idle, "Sending Program at Address: "},
-        {0, S::UploadRequested, "Sending Program at Address: "},
-        {1, S::ReadingIdent, "Reading Program Ident ... "},
-        {1, S::UploadRequested, "Reading From Program Address: 4010H"},
-        {1, S::Idle, "Reading Program at Address: "},
-        {1, S::Downloading, "Reading Program at Address: "},
-    };
+        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
+    // clang-format on
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
@@ -86,8 +73,7 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
 }
 
-// The offline question, the file dialog, the question naming the file, the window; the
-// background timer stopped meanwhile.
+// The offline question, the file dialog, the question naming the file, the window.
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
@@ -138,12 +124,10 @@ class TargetBoardWindow : public ProgramFixture {
             steps(1);
         ASSERT_TRUE(window->firstPassDone());
     }
-    QString text(const char* name) const {
-        if (auto* l = window->findChild<QLabel*>(QLatin1String(name))) return l->text();
-        if (auto* e = window->findChild<QLineEdit*>(QLatin1String(name))) return e->text();
-        if (auto* t = window->findChild<QPlainTextEdit*>(QLatin1String(name)))
-            return t->toPlainText();
-        return QStringLiteral("(no %1)").arg(QLatin1String(name));
+    QString text(const char* name) const { // a label's, an entry field's or a text box's
+        const QWidget* w = widget(name);
+        if (!w) return QStringLiteral("(no %1)").arg(QLatin1String(name));
+        return w->property(w->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
     }
     QWidget* widget(const char* name) const {
         return window->findChild<QWidget*>(QLatin1String(name));

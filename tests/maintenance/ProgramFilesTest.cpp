@@ -1,4 +1,3 @@
-// Program files, hex text, fault code texts, the clock's writes and the ident on disk.
 #include "ProgramFixture.h"
 #include "data/board/BoardSettings.h"
 #include "data/board/FaultCodes.h"
@@ -14,18 +13,13 @@ TEST(HexValidation, ChecksTheWholeFile) {
     // 255 data bytes with a right record checksum: only the count itself is wrong.
     const std::string countFF = ":FF000000" + std::string(510, '0') + "01\n";
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"WithRecordChecksum", ":03400000010203B7\r\n:00000001FF\r\n", true},
-        {"WithoutChecksumAsUploaded", ":03400000010203\r\n:00000001FF\r\n", true},
-        {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true},
-        {"WrongChecksum", ":03400000010203B8\n", false},
-        {"Truncated", ":034000000102\n", false},
-        {"NonHexDigit", ":034000000102G3\n", false},
-        {"NoColon", ":03400000010203\n0340000001020376\n", false},
-        {"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false},
-        {"CountIsAttentionByte", countFF.c_str(), false},
-        {"PastTheTopOfMemory", ":03FFFE00010203\n", false},
-        {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
-        {"OnlyTheEndRecord", ":00000001FF\n", false},
+        // clang-format off
+        {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true}, {"WrongChecksum", ":03400000010203B8\n", false},
+        {"Truncated", ":034000000102\n", false}, {"NonHexDigit", ":034000000102G3\n", false},
+        {"NoColon", ":03400000010203\n0340000001020376\n", false}, {"OnlyTheEndRecord", ":00000001FF\n", false},
+        {"BlankLineMidFile", ":03400000010203\n\n:03400100010203\n", false}, {"CountIsAttentionByte", countFF.c_str(), false},
+        {"PastTheTopOfMemory", ":03FFFE00010203\n", false}, {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
+        // clang-format on
     };
     for (auto [name, text, valid] : cases) {
         const HexFile f = parseHexText(text);
@@ -35,7 +29,7 @@ TEST(HexValidation, ChecksTheWholeFile) {
 
 using ProgramFilesTest = ProgramFixture;
 
-TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoardD) {
+TEST_F(ProgramFilesTest, DerivedNamesIdentAShortLcfLineAndAMissingOvpForUpload) {
     write("LINE1.OVP", "D\r\n");
     write("LINE1.rev", "ABCDEFGH:?05\r\n");
     files.DownloadFile(path("LINE1.OVP"));
@@ -48,18 +42,32 @@ TEST_F(ProgramFilesTest, DerivedNamesAreLowerCaseAndOnlyTheRevFileIsReadForBoard
     EXPECT_EQ(files.revision(), "5");
     EXPECT_EQ(files.boardName(), "P9100(PLC)");
     EXPECT_TRUE(prompt.boxes.empty());
+    // A short .lcf line reads its missing digits as zero; a UTF-8 ident is one byte a character.
+    write("P.ovp", "8");
+    write("P.rev", "L\xc3\xadnea:?05");
+    write("P.lcf", "F00000000000000000000000000000000002");
+    files.DownloadFile(path("P.ovp"));
+    ASSERT_TRUE(files.ValidProgram());
+    EXPECT_EQ(files.config().a, 2);
+    EXPECT_EQ(files.config().b, 0);
+    EXPECT_EQ(files.config().c, 0);
+    EXPECT_EQ(files.ident(), QString::fromUtf8("L\xc3\xadnea"));
+    // For an upload a missing or empty .ovp is refused and the earlier names kept.
+    write("A.ovp", "D");
+    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
+    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
+    write("C.ovp", "");
+    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
+    EXPECT_EQ(files.names().hex, path("A.hex"));
+    EXPECT_EQ(files.boardType(), 'D');
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));
 }
 
 TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
     const char* const lcf = "F000000000000000000000000000000000020071000%";
-    struct Case {
-        const char* ovp;
-        const char* rev; // nullptr: no file
-        const char* lcf;
-        bool valid;
-        const char* lastBox; // text the last box holds; empty: no box
-    };
-    const Case cases[] = {
+    // .ovp, .rev and .lcf (nullptr: no file), valid, the last box's text (empty: no box)
+    const std::tuple<const char*, const char*, const char*, bool, const char*> cases[] = {
         {"8", "ID:?05", lcf, true, ""},
         {"8", nullptr, lcf, false,
          "P.rev Revision File is Not Valid\r\n\r\nProgram Downloaded Halted!"},
@@ -74,69 +82,29 @@ TEST_F(ProgramFilesTest, SelectionDecidesValidProgramAndSaysWhy) {
         {"D", "ABCDEFGH\xe2\x82\xac:?05", nullptr, true, ""},
         {"", "ID:?05", nullptr, false, ""}, // an empty .ovp says nothing
     };
-    for (const Case& c : cases) {
+    for (const auto& [ovp, rev, lcfText, valid, lastBox] : cases) {
         prompt.boxes.clear();
-        write("P.ovp", c.ovp);
-        c.rev ? write("P.rev", c.rev) : void(QFile::remove(path("P.rev")));
-        c.lcf ? write("P.lcf", c.lcf) : void(QFile::remove(path("P.lcf")));
+        write("P.ovp", ovp);
+        rev ? write("P.rev", rev) : void(QFile::remove(path("P.rev")));
+        lcfText ? write("P.lcf", lcfText) : void(QFile::remove(path("P.lcf")));
         files.DownloadFile(path("P.ovp"));
-        EXPECT_EQ(files.ValidProgram(), c.valid) << c.ovp << " " << c.lastBox;
+        EXPECT_EQ(files.ValidProgram(), valid) << ovp << " " << lastBox;
         const QString last = prompt.boxes.empty() ? QString() : prompt.boxes.back().text;
-        EXPECT_EQ(prompt.boxes.empty(), !*c.lastBox) << qPrintable(last);
-        EXPECT_TRUE(last.contains(c.lastBox)) << qPrintable(last);
+        EXPECT_EQ(prompt.boxes.empty(), !*lastBox) << qPrintable(last);
+        EXPECT_TRUE(last.contains(lastBox)) << qPrintable(last);
     }
 }
 
-TEST_F(ProgramFilesTest, ShortLcfLineReadsMissingDigitsAsZeroAndUtf8IdentsAreOneBytePerChar) {
-    write("P.ovp", "8");
-    write("P.rev", "L\xc3\xadnea:?05"); // UTF-8 i with acute: one byte, 237
-    write("P.lcf", "F00000000000000000000000000000000002");
-    files.DownloadFile(path("P.ovp"));
-    ASSERT_TRUE(files.ValidProgram());
-    EXPECT_EQ(files.config().a, 2);
-    EXPECT_EQ(files.config().b, 0);
-    EXPECT_EQ(files.config().c, 0);
-    EXPECT_EQ(files.ident(), QString::fromUtf8("L\xc3\xadnea"));
-}
-
-TEST_F(ProgramFilesTest, UploadFileOnAMissingOvpRefusesAndKeepsTheEarlierNames) {
-    write("A.ovp", "D");
-    ASSERT_TRUE(files.UploadFile(path("A.ovp")));
-    EXPECT_FALSE(files.UploadFile(path("B.ovp")));
-    write("C.ovp", "");
-    EXPECT_FALSE(files.UploadFile(path("C.ovp")));
-    EXPECT_EQ(files.names().hex, path("A.hex"));
-    EXPECT_EQ(files.boardType(), 'D');
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_TRUE(prompt.boxes[0].text.endsWith("B.ovp File Does Not Exist."));
-}
-
-// A code given twice: the window takes the last record, the link's fault text the first.
-TEST(FaultCodes, TextLookupFirstAndLastRecordPlaceholdersAndShippedFiles) {
-    const QByteArray file = "# header, not a code\r\n0a,First\r\n 0A , \"Second, quoted\"\r\n"
-                            "42,Cannot Communicate with Target Board.\r\n";
-    EXPECT_EQ(findCodeText(file, "0A", CodeMatch::First), "First");
-    EXPECT_EQ(findCodeText(file, "0A", CodeMatch::Last), "Second, quoted");
-    EXPECT_EQ(findCodeText(file, "0B", CodeMatch::Last), std::nullopt);
-    const CodeTexts faults = CodeTexts::fromBytes(CodeFile::Faults, file);
-    const CodeTexts comm = CodeTexts::fromBytes(CodeFile::CommErrors, file);
-    const std::tuple<const CodeTexts*, const char*, const char*> cases[] = {
-        {&faults, "0A", "Second, quoted"},
-        {&faults, "0B", "Fault Code (0BH): no text installed for this code"},
-        {&faults, "00", ""},
-        {&comm, "42", "Cannot Communicate with Target Board."},
-        {&comm, "11", "Comm Error Code (11H): no text installed for this code"},
-    };
-    for (auto [texts, code, shown] : cases)
-        EXPECT_EQ(texts->describe(QLatin1String(code)), shown) << code;
-    QTemporaryDir home;
-    EXPECT_EQ(CodeTexts::load(home.path(), CodeFile::Faults).describe("0B"),
-              "Fault Code (0BH): no text installed (support/FaultErrCodes.txt not found)");
+// The window takes a code's last record (the link's first is its own test), "00" no text.
+TEST(FaultCodes, TheLastRecordOfACodeAndTheShippedFiles) {
+    const CodeTexts faults = CodeTexts::fromBytes(
+        CodeFile::Faults, "# header, not a code\r\n0a,First\r\n 0A , \"Second, quoted\"\r\n");
+    EXPECT_EQ(faults.describe("0A"), "Second, quoted");
+    EXPECT_EQ(faults.describe("00"), "");
     // The shipped texts name only codes the board's documents describe.
-    EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("5C"),
-              "Program is invalid.");
-    EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults).describe("01"),
-              "Fault Code (01H): no text installed for this code");
+    const CodeTexts shipped = CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::Faults);
+    EXPECT_EQ(shipped.describe("5C"), "Program is invalid.");
+    EXPECT_EQ(shipped.describe("01"), "Fault Code (01H): no text installed for this code");
     EXPECT_EQ(CodeTexts::load(KALVEX_SOURCE_DIR, CodeFile::CommErrors).describe("0A"),
               "Comm Error Code (0AH): no text installed for this code");
 }
@@ -149,56 +117,42 @@ QStringList flat(const std::vector<BoardWrite>& writes) {
 }
 
 TEST(BoardSettings, ClockSplitOfOneInstant) {
-    struct Case {
-        QDateTime when;
-        QStringList time, date;
-    };
     // clang-format off
-    const Case cases[] = {
-        {QDateTime(QDate(2005, 1, 5), QTime(10, 20, 30)), {"B43012=10", "B43010=20", "B43008=30"}, {"B43016=1", "B43015=5", "B43017=05"}},
+    const std::tuple<QDateTime, QStringList, QStringList> cases[] = {
         {QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 900)), {"B43012=23", "B43010=59", "B43008=59"}, {"B43016=12", "B43015=31", "B43017=99"}},
         {QDateTime(QDate(2000, 2, 29), QTime(0, 0, 0)), {"B43012=0", "B43010=0", "B43008=0"}, {"B43016=2", "B43015=29", "B43017=00"}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(flat(clockTimeWrites(c.when)), c.time) << qPrintable(c.when.toString());
-        EXPECT_EQ(flat(clockDateWrites(c.when)), c.date) << qPrintable(c.when.toString());
+    for (const auto& [when, time, date] : cases) {
+        EXPECT_EQ(flat(clockTimeWrites(when)), time) << qPrintable(when.toString());
+        EXPECT_EQ(flat(clockDateWrites(when)), date) << qPrintable(when.toString());
     }
-    const QDateTime t(QDate(2005, 1, 5), QTime(9, 8, 7));
-    EXPECT_EQ(pcTimeText(t), "09 : 08 : 07");
-    EXPECT_EQ(parseInstant("2005-01-05T10:20:30"), t.addSecs(3600 + 12 * 60 + 23));
+    EXPECT_EQ(pcTimeText(QDateTime(QDate(2005, 1, 5), QTime(9, 8, 7))), "09 : 08 : 07");
 }
 
-class DiskIdentTest : public ProgramFixture {};
-
-TEST_F(DiskIdentTest, FromTheRevAndHexFilesOrTheDefaults) {
-    struct Case {
-        QByteArray ovp, rev;
-        bool hex;
-        const char *name, *boardName;
-        int revision, checksum;
-        bool dated;
-    };
-    const Case cases[] = {
-        {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
-        {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
-        {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false},            // shorter than its digits
-        {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
-        {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
-        {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
-    };
-    for (const Case& c : cases) {
+TEST_F(ProgramFilesTest, DiskIdentFromTheRevAndHexFilesOrTheDefaults) {
+    const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
+        cases[] = {
+            {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
+            {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
+            {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false}, // shorter than its digits
+            {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
+            {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
+            {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
+        };
+    for (const auto& [ovp, rev, hex, name, boardName, revision, checksum, dated] : cases) {
+        SCOPED_TRACE(rev.constData());
         for (const char* ext : {"ovp", "rev", "hex"})
             QFile::remove(path(QStringLiteral("LINE1.") + QLatin1String(ext)));
-        write("LINE1.ovp", c.ovp);
-        if (!c.rev.isEmpty()) write("LINE1.rev", c.rev);
-        if (c.hex) write("LINE1.hex", ":00000001FF\r\n");
+        write("LINE1.ovp", ovp);
+        if (!rev.isEmpty()) write("LINE1.rev", rev);
+        if (hex) write("LINE1.hex", ":00000001FF\r\n");
         const DiskIdent d = readDiskIdent(path("LINE1.ovp"));
-        EXPECT_EQ(d.name, c.name) << c.rev.constData();
-        EXPECT_EQ(d.boardName, c.boardName) << c.ovp.constData();
-        EXPECT_EQ(d.revision, c.revision) << c.rev.constData();
-        EXPECT_EQ(d.checksum, c.checksum) << c.rev.constData();
-        EXPECT_EQ(d.revDate != "-", c.dated) << c.rev.constData();
+        EXPECT_EQ(d.name, name);
+        EXPECT_EQ(d.boardName, boardName) << ovp.constData();
+        EXPECT_EQ(d.revision, revision);
+        EXPECT_EQ(d.checksum, checksum);
+        EXPECT_EQ(d.revDate != "-", dated);
     }
     EXPECT_EQ(ReadBoardTypeCode(path("missing.ovp")), 68);
 }

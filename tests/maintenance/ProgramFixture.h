@@ -19,7 +19,6 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-// A program set LINE1 for a board type in a folder, with its rev line and .hex text.
 inline void writeProgramSet(const QDir& folder, const QByteArray& hex, char type = 'D',
                             const QByteArray& rev = "ABC:?05\r\n") {
     writeFile(folder.filePath("LINE1.ovp"), QByteArray(1, type) + ",program\r\n");

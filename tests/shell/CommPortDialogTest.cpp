@@ -46,53 +46,44 @@ class CommPortDialogTest : public ::testing::Test, protected test::SimulatedLink
     }
 };
 
-// Save, from a settings file or none: a port typed (Enter presses Save) or a device server
-// checked; a refusal names its cause and keeps the dialog and the file as they were.
+// Save writes a typed port (Enter) or device server; a refusal names its cause, keeps the file.
 TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile) {
-    const struct {
-        const char* before; // the settings file as the dialog opens
-        const char* typed;  // the port typed, then Enter
-        bool fast;          // 19200 chosen
-        const char *host, *netPort;
-        int protocol; // -1: no device server
-        const char* refusal;
-        QByteArray saved;
-    } cases[] = {
-        // clang-format off
-        {"120,19200\r\n", nullptr, false, "", "", -1, "", "99,19200\r\n"}, // loaded clamped
-        {"0,9600\r\n", nullptr, false, "", "", -1, "", "1,9600\r\n"},
+    // the file before, the port typed then Enter, 19200, device server (protocol -1: none)
+    // clang-format off
+    const std::tuple<const char*, const char*, bool, const char*, const char*, int, const char*, QByteArray> cases[] = {
         {nullptr, "abc", false, "", "", -1, "Only a Number Between 1 and 99 can be Entered", "<missing>"},
         {"7,19200,/dev/pts/5\r\n", nullptr, false, "", "", -1, "", "7,19200,/dev/pts/5\r\n"},
         {nullptr, nullptr, false, "", "4001", 0, "host name", "<missing>"},
         {nullptr, nullptr, false, "gw1", "70000", 0, "1 to 65535", "<missing>"},
         {nullptr, nullptr, false, "gw 1", "4001", 0, "gw 1", "<missing>"},
         {nullptr, nullptr, false, "127.0.0.1", "4001", 0, "", "1,9600,rfc2217://127.0.0.1:4001\r\n"},
-        {nullptr, nullptr, false, "gw1", "2000", 1, "", "1,9600,socket://gw1:2000\r\n"},
-        // clang-format on
+        {nullptr, nullptr, true, "gw1", "2000", 1, "", "1,19200,socket://gw1:2000\r\n"},
     };
+    // clang-format on
     for (const auto& c : cases) {
+        const auto& [before, typed, fast, host, netPort, protocol, refusal, saved] = c;
         SCOPED_TRACE(&c - cases);
         QFile::remove(home.filePath("support/RSPort.cfg"));
-        if (c.before) writeSettings(c.before);
+        if (before) writeSettings(before);
         prompt.boxes.clear();
         auto d = open();
-        if (c.fast) control<QRadioButton>(*d, "optPortSpeed1")->setChecked(true);
-        if (c.protocol >= 0) {
+        if (fast) control<QRadioButton>(*d, "optPortSpeed1")->setChecked(true);
+        if (protocol >= 0) {
             control<QCheckBox>(*d, "chkNetwork")->setChecked(true);
-            control<QComboBox>(*d, "cboNetProtocol")->setCurrentIndex(c.protocol);
-            control<QLineEdit>(*d, "txtNetHost")->setText(c.host);
-            control<QLineEdit>(*d, "txtNetPort")->setText(c.netPort);
+            control<QComboBox>(*d, "cboNetProtocol")->setCurrentIndex(protocol);
+            control<QLineEdit>(*d, "txtNetHost")->setText(host);
+            control<QLineEdit>(*d, "txtNetPort")->setText(netPort);
         }
-        if (c.typed) {
-            type(*d, c.typed);
+        if (typed) {
+            type(*d, typed);
             QTest::keyClick(portField(*d), Qt::Key_Return);
         } else {
             d->cmdSave_Click();
         }
-        ASSERT_EQ(prompt.boxes.size(), *c.refusal ? 1u : 0u);
-        EXPECT_TRUE(!*c.refusal || prompt.boxes[0].text.contains(c.refusal));
-        EXPECT_EQ(d->isVisible(), *c.refusal != 0);
-        EXPECT_EQ(file("support/RSPort.cfg"), c.saved);
+        ASSERT_EQ(prompt.boxes.size(), *refusal ? 1u : 0u);
+        EXPECT_TRUE(!*refusal || prompt.boxes[0].text.contains(refusal));
+        EXPECT_EQ(d->isVisible(), *refusal != 0);
+        EXPECT_EQ(file("support/RSPort.cfg"), saved);
     }
     auto d = open(); // the device server saved last is shown again
     EXPECT_TRUE(control<QCheckBox>(*d, "chkNetwork")->isChecked());
@@ -102,8 +93,7 @@ TEST_F(CommPortDialogTest, SaveWritesWhatTheDialogShowsOrRefusesAndKeepsTheFile)
     EXPECT_EQ(port.openCount(), 0); // offline: no save opened the port
 }
 
-// Online as it opened, Save re-opens the link first; a file that cannot be written is reported
-// after, the dialog kept open and nothing written.
+// Save re-opens the link first; a file that cannot be written is then told, nothing written.
 TEST_F(CommPortDialogTest, OnlineSaveReopensTheLinkBeforeAFileFails) {
     link.setOnlineMode(true);
     auto d = open();
@@ -121,8 +111,7 @@ TEST_F(CommPortDialogTest, OnlineSaveReopensTheLinkBeforeAFileFails) {
     EXPECT_EQ(file("DIV51/ORVILO.SFG"), "<missing>");
 }
 
-// A refused port stays in the field to be corrected, told once however it was found (Save's
-// Enter, then Tab); Esc is the dialog's and closes it.
+// A refused port is told once (Enter, then Tab) and stays to be corrected; Esc closes.
 TEST_F(CommPortDialogTest, ARefusedPortStaysToBeCorrectedAndEscCloses) {
     auto d = open();
     type(*d, "100");
@@ -137,8 +126,7 @@ TEST_F(CommPortDialogTest, ARefusedPortStaysToBeCorrectedAndEscCloses) {
     EXPECT_FALSE(d->isVisible());
 }
 
-// A device from Find Board (or the file) takes the port field's place: the field is emptied and
-// disabled, and Save writes the device; "Use a Port Number" gives the number back.
+// A device (from Find Board or the file) empties and disables the port field until "Use a Port".
 TEST_F(CommPortDialogTest, ADeviceStandsInThePortFieldsPlaceUntilANumberIsChosen) {
     writeSettings("7,19200,/dev/pts/5\r\n");
     auto d = open();

@@ -1,34 +1,17 @@
 #include "ShellFixture.h"
+#include "data/LinkNotes.h"
 
 #include <QDialog>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QtTest/QTest>
 
 namespace kalvex::test {
 namespace {
 
 using MainWindow = ShellFixture;
 
-TEST_F(MainWindow, ClosingAfterAnEditAsksToSave) {
-    window->show();
-    state.gCurrentData.Value[5] += 1;
-    prompt.answer(MsgAnswer::Cancel);
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].text, "Save Changes to File?");
-
-    goOnline();
-    prompt.answer(MsgAnswer::No);
-    item("mnuFileExit")->trigger();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_FALSE(port.isOpen());
-}
-
-// Save As, and a file named at start (as the desktop opens one), name the caption; a file
-// that cannot be read says why and leaves the data set as it was.
-TEST_F(MainWindow, SaveAsAndAFileOpenedAtStartNameTheCaption) {
+TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
     item("mnuFileSaveAs")->trigger();
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line3.sdt]");
@@ -47,13 +30,10 @@ TEST_F(MainWindow, SaveAsAndAFileOpenedAtStartNameTheCaption) {
     window->openAtStart(home.filePath("line4.sdt"));
     EXPECT_EQ(window->windowTitle(), "KALVEX - [line4.sdt]");
     EXPECT_EQ(prompt.boxes.size(), 1u);
-}
 
-TEST_F(MainWindow, HelpWithoutAHelpFileNamesWhereToLookAndAboutNamesProductAndVersion) {
     item("mnuHelpHelpTopics")->trigger();
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    // Neither the Windows help file nor the installed README: the box names both and the manual.
-    const QString text = prompt.boxes[0].text;
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    const QString text = prompt.boxes[1].text;
     for (const char* part : {"KALVEX.hlp", "doc/kalvex/README.md", "man kalvex"})
         EXPECT_TRUE(text.contains(part)) << part << qPrintable(text);
     item("mnuHelpAbout")->trigger();
@@ -64,9 +44,23 @@ TEST_F(MainWindow, HelpWithoutAHelpFileNamesWhereToLookAndAboutNamesProductAndVe
     for (QLabel* l : about->findChildren<QLabel*>())
         texts += l->text();
     EXPECT_TRUE(texts.contains("KALVEX") && texts.contains(KALVEX_VERSION)) << qPrintable(texts);
+
+    window->show();
+    state.gCurrentData.Value[5] += 1;
+    prompt.answer(MsgAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
+
+    goOnline();
+    prompt.answer(MsgAnswer::No);
+    item("mnuFileExit")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_FALSE(port.isOpen());
 }
 
-// The Window menu shows one page window at a time, whatever the pages are.
 class WindowMenu : public ShellFixture {
   protected:
     void SetUp() override {
@@ -103,6 +97,130 @@ TEST_F(WindowMenu, ShowsOnePageAtATime) {
         EXPECT_EQ(item(QStringLiteral("mnuWindowForm_%1").arg(i))->isChecked(), i == 4) << i;
 }
 
+using OnlineMode = ShellFixture;
+
+// Every way to change the mode moves port, link and every indicator, or all stay offline.
+TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
+    enum Fault { None, Silent, LostAfterOpen, PortWontOpen };
+    // the item triggered, else the panel double-clicked; the fault; online and offline editing
+    const std::tuple<const char*, int, Fault, bool, bool> cases[] = {
+        {nullptr, StatusBar::Status, None, false, false}, // not the mode panel
+        {"mnuViewOnline", 0, PortWontOpen, false, false},
+        {"mnuViewOnline", 0, LostAfterOpen, false, false}, // answers the open, no more
+        {"mnuViewOnline", 0, Silent, false, false},
+        {"mnuViewOnline", 0, None, true, false},
+        {"mnuViewOffline", 0, None, false, false},
+        {nullptr, StatusBar::Mode, None, true, false},
+        {"mnuEditOfflineEditing", 0, None, true, true},
+        {nullptr, StatusBar::Mode, None, false, true},
+        {"Toolbar1_8", 0, None, false, false},
+    };
+    window->show();
+    EXPECT_EQ(window->windowTitle(), "KALVEX - [unnamed]");
+    EXPECT_EQ(status(), "System Message:");
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), "System Message:  Program is Currently OFFLINE");
+    EXPECT_EQ(state.gStatusMessage, "Set-up Program is Currently OFFLINE");
+    EXPECT_TRUE(board.transcript().empty());
+    bool wasOnline = false, everOnline = false;
+    for (const auto& c : cases) {
+        const auto& [name, clicked, fault, online, offlineEdit] = c;
+        SCOPED_TRACE(&c - cases);
+        board.faults().silent = fault == Silent;
+        board.faults().silentAfter = fault == LostAfterOpen ? 1 : -1;
+        if (fault == PortWontOpen) port.failNextOpen({8002, "KALVEX", "Invalid port number"});
+        prompt.boxes.clear();
+        const int opens = port.openCount();
+        name ? item(name)->trigger() : QTest::mouseDClick(panel(clicked), Qt::LeftButton);
+        const bool tried = fault == LostAfterOpen || fault == Silent;
+        EXPECT_EQ(port.openCount() - opens, int(tried || (online && !wasOnline)));
+        wasOnline = online;
+        everOnline |= online;
+        EXPECT_EQ(link.OnlineMode(), online);
+        EXPECT_EQ(mode(), online ? "ONLINE" : "OFFLINE");
+        EXPECT_TRUE(fault == Silent || port.isOpen() == online); // silent: kept for a retry
+        EXPECT_EQ(item("mnuViewOnline")->isChecked(), online);
+        EXPECT_EQ(item("mnuViewOffline")->isChecked(), !online);
+        EXPECT_EQ(item("mnuEditPasscode")->isEnabled(), online);
+        EXPECT_EQ(state.gBoardReadDone, everOnline);
+        for (QAction* edit : {item("mnuEditOfflineEditing"), item("Toolbar1_8")})
+            EXPECT_EQ(edit->isChecked(), offlineEdit);
+        EXPECT_EQ(state.gOfflineEdit, offlineEdit);
+        EXPECT_EQ(!prompt.boxes.empty() && prompt.boxes.back().title == "Comm Port Error",
+                  fault == PortWontOpen);
+        if (fault != Silent) continue;
+        EXPECT_TRUE(link.CommError());
+        window->tmrBackgroungUpdate_Timer();
+        EXPECT_TRUE(
+            status().startsWith("System Message:  Comm Fault with P9100  No board answered on " +
+                                port.deviceName() + " at 9600 baud. Edit > Comm Port"))
+            << qPrintable(status());
+    }
+}
+
+// The box offers only what the board sent; an empty or cancelled answer writes nothing.
+TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
+    // the read fails, the answer, the value offered
+    const std::tuple<bool, std::optional<QString>, const char*> cases[] = {
+        {false, "4321", "1234"},
+        {false, "", "4321"},
+        {false, std::nullopt, "4321"},
+        {true, "", ""}};
+    goOnline();
+    board.setValue("W1298", 1234);
+    for (const auto& [readFails, answer, offered] : cases) {
+        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
+        prompt.inputAnswer(answer);
+        board.clearTranscript();
+        item("mnuEditPasscode")->trigger();
+        EXPECT_EQ(prompt.inputDefaults.back(), offered);
+        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
+        EXPECT_EQ(board.value("W1298"), 4321);
+        EXPECT_EQ(board.writes().empty(), answer != "4321");
+    }
+}
+
+// Going online sends attention, the read-mode handshake (2 bytes), then B52's high byte 4th.
+TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePerRun) {
+    const std::tuple<const char*, int, bool, bool, bool> cases[] = {
+        {"wrong echo on B52", 36, true, false, true},
+        {"a count no machine has", 0, false, false, false},
+        {"a good count", 36, false, true, true}};
+    for (const auto& [what, b52, wrongEcho, knownAtOnce, knownAfterTick] : cases) {
+        SCOPED_TRACE(what);
+        item("mnuViewOffline")->trigger();
+        state.gBoardReadDone = state.gSpindleCountKnown = false;
+        state.gSpindleCount = 24;
+        board.setValue("B52", b52);
+        if (wrongEcho) board.faults().wrongEchoAt = {board.receivedCount() + 4};
+        item("mnuViewOnline")->trigger();
+        ASSERT_TRUE(link.OnlineMode()); // a wrong echo is no lost link
+        EXPECT_EQ(state.gSpindleCountKnown, knownAtOnce);
+        window->tmrBackgroungUpdate_Timer(); // tries again
+        EXPECT_EQ(state.gSpindleCountKnown, knownAfterTick);
+        EXPECT_EQ(state.gBoardReadDone, knownAfterTick);
+        EXPECT_EQ(state.gSpindleCount, knownAfterTick ? 36 : 24);
+        board.faults().wrongEchoAt.clear();
+    }
+    item("mnuViewOffline")->trigger();
+    board.setValue("B52", 24);
+    item("mnuViewOnline")->trigger();
+    EXPECT_EQ(state.gSpindleCount, 36);
+}
+
+// The high address byte after write mode is wrong on both tries (the retry's handshake is 3 bytes).
+TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
+    goOnline();
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    EXPECT_FALSE(link.writeValue("W1092", "650"));
+    const QString note = notWrittenText("W1092", "650", LinkFailure::WrongEcho);
+    EXPECT_EQ(status(), note);
+    window->tmrBackgroungUpdate_Timer();
+    EXPECT_EQ(status(), note); // held a while against the next alarm text
+    EXPECT_TRUE(panel(StatusBar::Mode)->toolTip().contains("2 wrong echoes (1 writes sent again)"))
+        << qPrintable(panel(StatusBar::Mode)->toolTip());
+}
+
 using Background = ShellFixture;
 
 int visibleFaultBoxes() {
@@ -124,15 +242,13 @@ const QString kAlarms = "System Message:  Alarm(s) Active in P9100";
 const QString kDuctor = "Feedback Fault\r\nVerify Ductor Cycling Operation\r\n";
 
 TEST_F(Background, AlarmWordGivesStatusPanelAndMessage) {
+    // clang-format off
     const std::tuple<int, QString, QString> cases[] = {
-        {0, "System Message:  All Faults Normal",
-         "-- System Normal --\r\nSet-up Program is Currently ONLINE"},
-        {5, kAlarms,
-         kHeader + "Infeed Track Jam\r\n \r\n" + kHeader +
-             "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
-        {8, kAlarms, kHeader + "\r\n"},
-        {256, kAlarms, kHeader + "Ductor No.1 " + kDuctor},
+        {0, "System Message:  All Faults Normal", "-- System Normal --\r\nSet-up Program is Currently ONLINE"},
+        {5, kAlarms, kHeader + "Infeed Track Jam\r\n \r\n" + kHeader + "Timing Signal Failure\r\nVerify Resolver Operation\r\n"},
+        {8, kAlarms, kHeader + "\r\n"}, {256, kAlarms, kHeader + "Ductor No.1 " + kDuctor},
         {32768, kAlarms, kHeader + "Ductor No.8 " + kDuctor}};
+    // clang-format on
     goOnline();
     for (const auto& [w98, panel, message] : cases) {
         board.setValue("W98", w98);

@@ -11,10 +11,8 @@
 namespace kalvex::test {
 namespace {
 
-// The box shows the title, the text with Windows line ends made plain, the icon, and answers
-// the button clicked; a long list keeps its head in the box (which stays within the screen)
-// and the whole in the scrolling details; "Caption:<TAB><TAB>value" lines become a grid.
-TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
+// Long lists keep their head in the box and the whole in details; "Caption:\t\tvalue" is a grid.
+TEST(QtPrompt, BoxShowsTitleTextIconAndAnswersTheButtonInputGivesTheText) {
     using B = MsgButtons;
     using I = MsgIcon;
     using Q = QMessageBox;
@@ -28,36 +26,28 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
                          "  Program Checksum: </td>" + td + "7 &amp; 8</td></tr></table>" + div +
                          "&nbsp;</div>" + div + "Go?</div>";
     const QString lines = "first\r\n\r\nsecond\rthird", shownLines = "first\n\nsecond\nthird";
-    const struct {
-        QString text;
-        B buttons;
-        I icon;
-        Q::Icon shownIcon;
-        Q::StandardButton click;
-        MsgAnswer answer;
-        QString shown, details;
-    } cases[] = {
-        // clang-format off
+    const std::tuple<QString, B, I, Q::Icon, Q::StandardButton, MsgAnswer, QString, QString>
+        cases[] = {
+            // clang-format off
         {lines, B::YesNo, I::Question, Q::Question, Q::No, MsgAnswer::No, shownLines, ""},
         {lines, B::YesNoCancel, I::Exclamation, Q::Warning, Q::Cancel, MsgAnswer::Cancel, shownLines, ""},
         {lines, B::RetryCancel, I::Critical, Q::Critical, Q::Retry, MsgAnswer::Retry, shownLines, ""},
         {lines, B::Ok, I::Information, Q::Information, Q::Ok, MsgAnswer::Ok, shownLines, ""},
-        {list.mid(0, 3).join("\r\n"), B::Ok, I::Exclamation, Q::Warning, Q::Ok, MsgAnswer::Ok,
-         list.mid(0, 3).join("\n"), ""},
         {list.join("\r\n"), B::Ok, I::Exclamation, Q::Warning, Q::Ok, MsgAnswer::Ok,
          list.mid(0, 10).join("\n") + "\n...\n\n1736 more lines: Show Details.", list.join("\n")},
         {"On disk:\r\n  Program Ident: \t\tK9\r\n  Program Checksum: \t7 & 8\r\n\r\nGo?", B::Ok,
          I::Question, Q::Question, Q::Ok, MsgAnswer::Ok, grid, ""},
-        // clang-format on
-    };
+            // clang-format on
+        };
     ModalDriver modal;
     QtPrompt prompt;
     for (const auto& c : cases) {
+        const auto& [message, buttons, icon, wantIcon, button, answer, shown, wantDetails] = c;
         SCOPED_TRACE(&c - cases);
         Q::Icon shownIcon = Q::NoIcon;
         QString text, title, details;
         int height = 0;
-        modal.on<QMessageBox>([&, click = c.click](QMessageBox* box) {
+        modal.on<QMessageBox>([&, click = button](QMessageBox* box) {
             shownIcon = box->icon();
             std::tie(text, title, details) =
                 std::tuple(box->text(), box->windowTitle(), box->detailedText());
@@ -65,17 +55,13 @@ TEST(QtPromptBox, ShowsTitleTextIconAndAnswersTheButton) {
             QTest::mouseClick(box->button(click), Qt::LeftButton);
             return true;
         });
-        EXPECT_EQ(prompt.message("Data Upload", c.text, c.buttons, c.icon), c.answer);
+        EXPECT_EQ(prompt.message("Data Upload", message, buttons, icon), answer);
         EXPECT_EQ(title, "Data Upload");
-        EXPECT_EQ(text, c.shown);
-        EXPECT_EQ(details, c.details);
-        EXPECT_EQ(shownIcon, c.shownIcon);
+        EXPECT_EQ(text, shown);
+        EXPECT_EQ(details, wantDetails);
+        EXPECT_EQ(shownIcon, wantIcon);
         EXPECT_LT(height, 600);
     }
-}
-
-TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
-    ModalDriver modal;
     modal.on<QInputDialog>([](QInputDialog* d) {
         EXPECT_EQ(d->textValue(), "1234");
         EXPECT_EQ(d->labelText(), "Please Enter New Passcode (0-65535)");
@@ -83,7 +69,6 @@ TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
         d->accept();
         return true;
     });
-    QtPrompt prompt;
     EXPECT_EQ(
         prompt.inputBox("Color Control Passcode", "Please Enter New Passcode (0-65535)", "1234"),
         std::optional<QString>("4321"));
@@ -94,28 +79,22 @@ TEST(QtPromptInput, ReturnsTheTypedTextOrNothingOnCancel) {
     EXPECT_EQ(prompt.inputBox("t", "p", "x"), std::nullopt);
 }
 
-TEST(FileDialogStart, ProposedNamesAreOnesEveryFileSystemTakes) {
+TEST(FileDialogStart, SafeProposedNamesAndTheFolderItOpensIn) {
+    // clang-format off
     const std::pair<QString, QString> cases[] = {
-        {"KALVEX Report - [line3.sdt]", "KALVEX Report - [line3.sdt]"},
+        {"KALVEX Report - [line3.sdt]", "KALVEX Report - [line3.sdt]"}, {"tab\there", "tab-here"},
         {"KALVEX Report: 12/08/2026 10:20", "KALVEX Report- 12-08-2026 10-20"},
-        {"a*b?c\"d<e>f|g\\h", "a-b-c-d-e-f-g-h"},
-        {"tab\there", "tab-here"},
-        {"ends with dots. . ", "ends with dots"},
-    };
+        {"a*b?c\"d<e>f|g\\h", "a-b-c-d-e-f-g-h"}, {"ends with dots. . ", "ends with dots"}};
+    // clang-format on
     for (const auto& [name, safe] : cases)
         EXPECT_EQ(safeFileName(name), safe) << qPrintable(name);
-}
-
-TEST(FileDialogStart, OpensByTheNamedFileElseTheLastFolderElseDocuments) {
     QTemporaryDir dir;
     const QString open = dir.filePath("open"), last = dir.filePath("last"),
                   docs = dir.filePath("docs");
     for (const QString& f : {open, last, docs})
         QDir().mkpath(f);
     const QString gone = dir.filePath("gone");
-    const struct {
-        QString initial, remembered, documents, expected;
-    } cases[] = {
+    const std::tuple<QString, QString, QString, QString> starts[] = {
         {open + "/A.sdt", last, docs, open}, // the file that is open
         {open + "/*.sdt", last, docs, last}, // a pattern names no file
         {"", last, docs, last},              // nothing named
@@ -123,9 +102,9 @@ TEST(FileDialogStart, OpensByTheNamedFileElseTheLastFolderElseDocuments) {
         {gone + "/A.sdt", "", docs, docs},   // a named file in a folder since removed
         {"", "", gone, QDir::homePath()},    // no documents folder either
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(startFolder(c.initial, c.remembered, c.documents), c.expected)
-            << qPrintable(c.initial + " | " + c.remembered);
+    for (const auto& [initial, remembered, documents, expected] : starts)
+        EXPECT_EQ(startFolder(initial, remembered, documents), expected)
+            << qPrintable(initial + " | " + remembered);
 }
 
 } // namespace

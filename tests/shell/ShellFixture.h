@@ -21,12 +21,8 @@ void ensureApplication();
 // Answers the file dialogs from a list; an empty list cancels.
 class ListChooser final : public FileChooser {
   public:
-    std::optional<QString> openFile(const QString&, const QString& initial) override {
-        return next(initial);
-    }
-    std::optional<QString> saveFile(const QString&, const QString& initial) override {
-        return next(initial);
-    }
+    std::optional<QString> openFile(const QString&, const QString& at) override { return next(at); }
+    std::optional<QString> saveFile(const QString&, const QString& at) override { return next(at); }
     std::deque<QString> answers;
     std::vector<QString> initialPaths;
 
@@ -40,8 +36,7 @@ class ListChooser final : public FileChooser {
     }
 };
 
-// Acts on the modal window of type T once it is the active modal window: `act` runs on every
-// event-loop pass until it returns true. Drives the dialogs a command opens with exec().
+// Drives a dialog opened with exec(): `act` runs on every event-loop pass until it returns true.
 class ModalDriver {
   public:
     ~ModalDriver() { qDeleteAll(m_timers); }
@@ -61,22 +56,19 @@ class ModalDriver {
     std::vector<QTimer*> m_timers;
 };
 
-// The main window over an in-process simulated board on a fake clock. The background timer is
-// stopped: tests step it by calling its slot.
+// The main window over a simulated board; tests step the (stopped) background timer by hand.
 class ShellFixture : public ::testing::Test, protected SimulatedLink {
   protected:
     void SetUp() override;
     void TearDown() override { window.reset(); }
 
-    // The main window's controls by name: menu items and toolbar entries (arrays: name_index),
-    // and the other children.
+    // Menu items and toolbar entries (arrays: name_index) and other children by name.
     QAction* item(const QString& name) const { return control<QAction>(*window, name); }
     template <class W> W* child(const QString& name) const { return control<W>(*window, name); }
     QLabel* panel(int index) const { return child<StatusBar>("sbrMain")->panel(index); }
     QString status() const { return panel(StatusBar::Status)->text(); }
     QString mode() const { return panel(StatusBar::Mode)->text(); }
     void goOnline();
-    // The address of a data-set item, for setting the board's value behind it.
     QString itemAddress(int item) const { return state.gDefaultData.Address[size_t(item)]; }
 
     ListChooser chooser;
