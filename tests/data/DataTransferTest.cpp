@@ -15,46 +15,36 @@
 #include "sim/SetupDefaults.h"
 #include "support/LinkFixture.h"
 
-#include <deque>
-
 namespace kalvex::test {
 namespace {
 
-// Answers file dialogs from a script; GCC sees the optional as maybe uninitialised inlined.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Answers file dialogs from a script (none left: cancelled) and records each call.
 class ScriptedChooser final : public FileChooser {
   public:
+    using Calls = std::vector<std::pair<QString, QString>>; // filter, initial path
     std::optional<QString> openFile(const QString& filter, const QString& initial) override {
-        return next(filter, initial, openCalls);
+        return next(openCalls, filter, initial);
     }
     std::optional<QString> saveFile(const QString& filter, const QString& initial) override {
-        return next(filter, initial, saveCalls);
+        return next(saveCalls, filter, initial);
     }
-
-    std::deque<std::optional<QString>> answers;
-    std::vector<std::pair<QString, QString>> openCalls, saveCalls; // filter, initial path
+    QStringList answers;
+    Calls openCalls, saveCalls;
 
   private:
-    std::optional<QString> next(const QString& filter, const QString& initial,
-                                std::vector<std::pair<QString, QString>>& calls) {
+    std::optional<QString> next(Calls& calls, const QString& filter, const QString& initial) {
         calls.emplace_back(filter, initial);
-        if (answers.empty()) return std::nullopt;
-        const auto a = answers.front();
-        answers.pop_front();
-        return a;
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
 };
-#pragma GCC diagnostic pop
 
 // Transfer windows without windows: a preset range; the progress runs (or cancels) and records.
 class FakeHost final : public TransferHost {
   public:
-    explicit FakeHost(std::function<void()> goOnline) : m_goOnline(std::move(goOnline)) {}
-
+    explicit FakeHost(std::function<void()> online) : goOnline(std::move(online)) {}
     void switchOnline() override {
         ++switches;
-        m_goOnline();
+        goOnline();
     }
     std::optional<LabelRange> askLabelRange() override {
         ++rangeDialogs;
@@ -75,9 +65,7 @@ class FakeHost final : public TransferHost {
     int cancelAfter = -1, switches = 0, rangeDialogs = 0, windows = 0;
     QString text;
     int startMaximum = -1, value = -1, maximum = -1, skipped = -1;
-
-  private:
-    std::function<void()> m_goOnline;
+    std::function<void()> goOnline;
 };
 
 // The byte addresses the given items occupy, in item order.
@@ -93,10 +81,6 @@ inline std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>&
 
 class DataFixture : public LinkFixture {
   protected:
-    void goOffline() {
-        link.CloseRSComm();
-        clearTranscript();
-    }
     QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
     std::vector<int> writtenBytes() const {
         std::vector<int> out;
@@ -124,11 +108,6 @@ std::vector<int> span(int first, int last, std::vector<int> v = {}) {
     for (int i = first; i <= last; ++i)
         v.push_back(i);
     return v;
-}
-
-// Item 0, the set-up parameters 122-142 and the gateway settings 1744-1746.
-std::vector<int> setupItems() {
-    return span(1744, 1746, span(122, 142, {0}));
 }
 
 struct CodeCase {
@@ -185,30 +164,18 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload);
 }
 
-// Download All also writes the colour control item, which belongs to no other set.
+// Set-up: item 0, 122-142 and the gateway's 1744-1746. All also moves the colour control item.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
-    CodeCase{0, setupItems(), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
+    CodeCase{0, span(1744, 1746, span(122, 142, {0})), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
     CodeCase{1, span(1, 121), "Uploading Shift Data, Please Standby...", 121, 121, 121},
     CodeCase{2, span(192, 239), "Uploading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{4, span(0, 1746), "Uploading, Please Standby...", 1747, 1747, 1747},
-    CodeCase{10, setupItems(), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
+    CodeCase{10, span(1744, 1746, span(122, 142, {0})), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
     CodeCase{11, span(1, 121), "Downloading Shift Data, Please Standby...", 121, 121, 121},
     CodeCase{12, span(192, 239), "Downloading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 // clang-format on
-
-TEST_F(DataFixture, DeclinedTransfersSendNothing) {
-    using Kind = TransferOutcome::Kind;
-    EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
-    EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
-    host.range.reset();
-    prompt.answer(MsgAnswer::Yes);
-    EXPECT_EQ(transfers.DownloadData(2).kind, Kind::NotStarted);
-    EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
-              std::tuple(3u, 1, 0));
-    EXPECT_TRUE(board.transcript().empty());
-}
 
 TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
     host.cancelAfter = 10;
@@ -223,36 +190,61 @@ TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // no message for a cancel
 }
 
-TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
-    for (int i = 1; i <= 121; ++i)
-        board.setValue(state.gCurrentData.Address[size_t(i)], 55);
-    state.gCurrentData.Value[6] = -6;
-    state.gCurrentData.Value[50] = -50;
-    // Mode handshake (2 bytes), then five words of 4 bytes each; the sixth read goes unanswered.
-    board.faults().silentAfter = board.receivedCount() + 2 + 5 * 4;
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(1);
-    EXPECT_TRUE(link.CommError());
-    EXPECT_EQ(std::tuple(o.kind, o.failure, host.value),
-              std::tuple(TransferOutcome::Kind::Failed, LinkFailure::NoAnswer, 6));
-    ASSERT_EQ(o.failedItems.size(), 1u);
-    EXPECT_EQ(o.failedItems[0].index, 6);
-    const std::vector<qint32>& v = state.gCurrentData.Value; // the failed read is not stored as 0
-    EXPECT_EQ(std::vector(v.begin() + 1, v.begin() + 7),
-              (std::vector<qint32>{55, 55, 55, 55, 55, -6}));
-    EXPECT_EQ(state.gCurrentData.Value[50], -50);
-    // One message for the transfer, naming the item not read.
-    const auto isProcessingError = [](const Box& b) {
-        return b.icon == MsgIcon::Exclamation &&
-               b.text == "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                         "Failed items: W1030 (no answer from the board)";
-    };
-    EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(), isProcessingError), 1);
+// One message naming the item; its value is kept. A wrong echo goes on, silence stops.
+TEST_F(DataFixture, AFailedReadIsNamedOnceAndNotStored) {
+    const struct {
+        int code, item, stored, progress;
+        LinkFailure failure;
+        const char* named;
+    } cases[] = {{0, 122, 0, 25, LinkFailure::WrongEcho, "W1092 (wrong echo from the board)"},
+                 {1, 6, 5, 6, LinkFailure::NoAnswer, "W1030 (no answer from the board)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        for (const int i : {0, 5, 6, 122, 123})
+            board.setValue(state.gCurrentData.Address[size_t(i)], 55);
+        state.gCurrentData.Value[size_t(c.item)] = -1;
+        state.gCurrentData.Value[50] = -50;
+        link.resetBoardMode();
+        prompt.boxes.clear();
+        // Mode handshake (2 bytes), then item 0 (2 bytes) or five words (4 bytes each).
+        if (c.failure == LinkFailure::WrongEcho)
+            board.faults().wrongEchoAt = {board.receivedCount() + 5};
+        else
+            board.faults().silentAfter = board.receivedCount() + 2 + 5 * 4;
+        prompt.answer(MsgAnswer::Yes);
+        const TransferOutcome o = transfers.UploadData(c.code);
+        EXPECT_EQ(link.CommError(), c.failure == LinkFailure::NoAnswer);
+        EXPECT_EQ(std::tuple(o.kind, o.failure, host.value),
+                  std::tuple(TransferOutcome::Kind::Failed, c.failure, c.progress));
+        ASSERT_EQ(o.failedItems.size(), 1u);
+        EXPECT_EQ(o.failedItems[0].index, c.item);
+        const std::vector<qint32>& v = state.gCurrentData.Value;
+        EXPECT_EQ(std::tuple(v[size_t(c.stored)], v[size_t(c.item)], v[50]),
+                  std::tuple(55, -1, -50));
+        // The confirmation, the link's own warning after silence, and one message for the transfer.
+        ASSERT_EQ(prompt.boxes.size(), c.failure == LinkFailure::NoAnswer ? 3u : 2u);
+        EXPECT_EQ(std::pair(prompt.boxes.back().icon, prompt.boxes.back().text),
+                  std::pair(MsgIcon::Exclamation,
+                            "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                            "Failed items: " +
+                                QString(c.named)));
+    }
 }
 
-// No sends nothing; Yes goes online and transfers; a port that does not open says so.
-TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
-    goOffline();
+// Declined, cancelled or offline, nothing is sent; a port that does not open says so.
+TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
+    using Kind = TransferOutcome::Kind;
+    EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
+    EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
+    host.range.reset();
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_EQ(transfers.DownloadData(2).kind, Kind::NotStarted);
+    EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
+              std::tuple(3u, 1, 0));
+    EXPECT_TRUE(board.transcript().empty());
+    link.CloseRSComm();
+    clearTranscript();
+    prompt.boxes.clear();
     prompt.answer(MsgAnswer::Yes);
     transfers.UploadData(0);
     ASSERT_EQ(prompt.boxes.size(), 2u);
@@ -266,7 +258,7 @@ TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
         PortOpenError{8002, QStringLiteral("MSComm"), QStringLiteral("Invalid port")});
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
-    EXPECT_EQ(transfers.UploadData(0).kind, TransferOutcome::Kind::Failed);
+    EXPECT_EQ(transfers.UploadData(0).kind, Kind::Failed);
     EXPECT_EQ(std::pair(host.switches, host.value), std::pair(1, 0));
     EXPECT_EQ(prompt.boxes.back().text, "Error Processing Request\r\n\r\nProcess Not Complete");
     EXPECT_TRUE(traffic().reads.empty());
@@ -328,22 +320,6 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
         EXPECT_EQ(prompt.boxes.back().text, "121 items read back: the board holds them.");
         EXPECT_TRUE(o.readBack->finished && o.readBack->mismatches.empty());
     }
-}
-
-TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
-    board.setValue("W1092", 650);
-    state.gCurrentData.Value[122] = -1;
-    // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.
-    board.faults().wrongEchoAt = {board.receivedCount() + 5};
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(0);
-    EXPECT_FALSE(link.CommError());
-    EXPECT_EQ(std::pair(o.kind, o.failure),
-              std::pair(TransferOutcome::Kind::Failed, LinkFailure::WrongEcho));
-    EXPECT_EQ(std::pair(state.gCurrentData.Value[122], host.value), std::pair(-1, 25));
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                                    "Failed items: W1092 (wrong echo from the board)");
 }
 
 class DataCompareTest : public DataFixture {
@@ -447,7 +423,9 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     data.Address[122] = QStringLiteral("B511");
     data.Address[123] = QStringLiteral("W300");
     std::tie(data.Value[122], data.Value[123]) = std::pair(7, 5);
-    for (const bool verifyAfter : {true, false}) {
+    // Verified at once, read back when asked, or not read back: never a word that all is well.
+    for (const auto& [verifyAfter, readBack] :
+         {std::pair(true, true), {false, true}, {false, false}}) {
         prompt.boxes.clear();
         // Attention and mode, three bytes for B511, then the high address byte of W300.
         board.faults().wrongEchoAt = {board.receivedCount() + 6};
@@ -456,24 +434,18 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
         EXPECT_TRUE(out.complete); // the link's second attempt went through
         ASSERT_TRUE(out.resynchronised);
         EXPECT_EQ(out.verified, verifyAfter);
-        if (!verifyAfter) prompt.answer(MsgAnswer::Yes); // read back
+        if (!verifyAfter) prompt.answer(readBack ? MsgAnswer::Yes : MsgAnswer::No);
         EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
         ASSERT_EQ(prompt.boxes.size(), verifyAfter ? 2u : 3u);
         EXPECT_EQ(prompt.boxes[1].text.contains("a stray byte may have been written"),
                   !verifyAfter);
-        EXPECT_EQ(prompt.boxes.back().text,
-                  "Verification failed. The board does not hold:\r\n\r\n"
-                  "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
+        EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
+        EXPECT_TRUE(prompt.boxes.back().text.startsWith(
+            readBack ? "Verification failed. The board does not hold:\r\n\r\n"
+                       "B511  Canfeed Enable Low Speed: sent 7, board holds 255"
+                     : "2 items written, not read back."))
+            << prompt.boxes.back().text.toStdString();
     }
-    // The read-back declined: no word that all is well.
-    prompt.boxes.clear();
-    board.faults().wrongEchoAt = {board.receivedCount() + 6};
-    prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
-    prompt.answer(MsgAnswer::No);
-    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
-    EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
 }
 
 // A wrong echo or lost reply at each byte of the fault reset's writes: read back, or candidates.
@@ -517,7 +489,8 @@ class FileOps : public DataFixture {
   protected:
     void SetUp() override {
         DataFixture::SetUp();
-        goOffline();
+        link.CloseRSComm();
+        clearTranscript();
     }
     QString writeFile(const char* name, const SetupData& d) {
         EXPECT_TRUE(writeSetupFile(path(name), d, nullptr));
