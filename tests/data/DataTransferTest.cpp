@@ -539,42 +539,8 @@ TEST_F(FileOps, NewAsksOnlyAfterAnEditAndSaveAsNamesTheFileOnlyOnceWritten) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // offline: no upload offer; saved: no question
 }
 
-// No offers the dialog again; the current version opens without a question.
-TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
-    const QString old = writeFile("old.sdt", olderFile());
-    SetupData d = state.gDefaultData;
-    d.Value[1745] = 4;
-    chooser.answers = {old, writeFile("same.sdt", d), old};
-    prompt.answer(MsgAnswer::No);
-    files.Open();
-    ASSERT_EQ(chooser.openCalls.size(), 2u);
-    EXPECT_EQ(chooser.openCalls[1].second, old);
-    EXPECT_EQ(state.gCurrentData, d);
-    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
-              std::tuple(QString("same.sdt"), path("same.sdt"), false));
-    EXPECT_TRUE(files.mayClose());
-    EXPECT_EQ(prompt.boxes.size(), 1u);
-
-    prompt.answer(MsgAnswer::Yes);
-    files.Open();
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(boxOf(prompt.boxes[1]),
-              std::tuple("KALVEX",
-                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
-                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
-                         MsgButtons::YesNoCancel, MsgIcon::Information));
-    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
-                         state.windowCaption()),
-              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
-
-    prompt.answer(MsgAnswer::Yes);
-    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
-    ASSERT_EQ(prompt.boxes.size(), 3u);
-    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
-    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
-}
-
-TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
+// Cancelled or refused, Open keeps everything; No to another version offers the dialog again.
+TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsAndAnotherVersionCountsAsChanged) {
     state.gCurrentData.Value[122] = 650;
     state.gFileNamePath = path("*.sdt");
     const auto snapshot = [this] {
@@ -583,10 +549,11 @@ TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
     };
     const auto before = snapshot();
     const auto unchanged = [&] { EXPECT_TRUE(snapshot() == before); };
-    chooser.answers.push_back(writeFile("old.sdt", olderFile()));
+    const QString old = writeFile("old.sdt", olderFile());
+    chooser.answers = {old};
     prompt.answer(MsgAnswer::No);     // save changes? no
     prompt.answer(MsgAnswer::Cancel); // continue with the old version? cancel
-    files.Open();                     // the version question cancelled
+    files.Open();
     unchanged();
     EXPECT_EQ(chooser.openCalls[0].second, path("*.sdt"));
     const size_t boxes = prompt.boxes.size();
@@ -594,13 +561,43 @@ TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
     files.Open(); // the dialog cancelled: no message
     unchanged();
     EXPECT_EQ(prompt.boxes.size(), boxes + 1);
-    chooser.answers.push_back(
-        writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000)));
+    chooser.answers = {writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000))};
     prompt.answer(MsgAnswer::No);
     files.Open(); // a truncated file
     unchanged();
     EXPECT_TRUE(prompt.boxes.back().text.contains("cut.sdt"));
     EXPECT_EQ(prompt.boxes.back().buttons, MsgButtons::Ok);
+
+    SetupData d = state.gDefaultData;
+    d.Value[1745] = 4;
+    chooser.answers = {old, writeFile("same.sdt", d), old};
+    prompt.boxes.clear();
+    for (int k = 0; k < 3; ++k) // save changes? no; the old version? no: asked again, no
+        prompt.answer(MsgAnswer::No);
+    files.Open();
+    ASSERT_EQ(chooser.openCalls.size(), 5u);
+    EXPECT_EQ(chooser.openCalls[4].second, old);
+    EXPECT_EQ(state.gCurrentData, d);
+    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
+              std::tuple(QString("same.sdt"), path("same.sdt"), false));
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_EQ(prompt.boxes.size(), 3u);
+    prompt.answer(MsgAnswer::Yes);
+    files.Open(); // the current version opened without a question
+    ASSERT_EQ(prompt.boxes.size(), 4u);
+    EXPECT_EQ(boxOf(prompt.boxes[3]),
+              std::tuple("KALVEX",
+                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
+                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
+                         MsgButtons::YesNoCancel, MsgIcon::Information));
+    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
+                         state.windowCaption()),
+              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
+    ASSERT_EQ(prompt.boxes.size(), 5u);
+    EXPECT_EQ(prompt.boxes[4].text, "Save Changes to File?");
+    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
 }
 
 TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
