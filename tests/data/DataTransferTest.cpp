@@ -360,29 +360,23 @@ TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
     EXPECT_FALSE(compare.compareWithBoard(state.gCurrentData, setupDataItems())) << "a failed read";
 }
 
-TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
+// Only the ticked items are written; after a cancel only what was sent is read back.
+TEST_F(DataCompareTest, DownloadWritesTheTickedItemsAndReadsBackOnlyWhatWasSent) {
     SetupData data = state.gCurrentData;
-    for (const int i : {122, 131, kLabel5Ductor3On})
-        data.Value[size_t(i)] += 2;
+    for (const int i : {122, 123, 124, 125, 131, kLabel5Ductor3On})
+        data.Value[size_t(i)] += 1;
     const std::vector<int> ticked{122, kLabel5Ductor3On};
-
     prompt.answer(MsgAnswer::No);
     EXPECT_FALSE(compare.download(kUploadAll, data, ticked, false).started);
     EXPECT_TRUE(sent().isEmpty());
     prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, true);
-    EXPECT_TRUE(out.complete && out.verified && !out.resynchronised && out.mismatches.empty());
-    EXPECT_EQ(out.written, ticked);
+    const SelectiveOutcome all = compare.download(kUploadAll, data, ticked, true);
+    EXPECT_TRUE(all.complete && all.verified && !all.resynchronised && all.mismatches.empty());
+    EXPECT_EQ(all.written, ticked);
     EXPECT_EQ(writtenBytes(), bytesOfItems(data, ticked));
     for (const int i : ticked)
         EXPECT_EQ(board.value(data.Address[size_t(i)]), data.Value[size_t(i)]);
-}
-
-TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
-    SetupData data = state.gCurrentData;
     const std::vector<int> items{122, 123, 124, 125};
-    for (const int i : items)
-        data.Value[size_t(i)] += 1;
     for (const MsgAnswer readBack : {MsgAnswer::Yes, MsgAnswer::No}) {
         prompt.boxes.clear();
         host.cancelAfter = 2;
