@@ -267,7 +267,7 @@ TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
     }
 }
 
-TEST(TimelineTest, ReadsEveryCommandWithItsTime) {
+TEST(TimelineTest, ReadsEveryCommandAndRunsThemInTimeOrder) {
     using V = SimVerb;
     const std::tuple<const char*, qint64, SimCommand> cases[] = {
         // clang-format off
@@ -283,27 +283,22 @@ TEST(TimelineTest, ReadsEveryCommandWithItsTime) {
         {"at 4s wrong_echo", 4000, {V::WrongEcho, 0, 0}}, {"at 20s cable", 20000, {V::Cable, 0, 0}},
         // clang-format on
     };
+    // One file: steps in time order, equal times in file order, lines counted past the header.
+    QString text = QStringLiteral("# demo\n\n");
+    std::vector<std::tuple<qint64, SimCommand, int>> want, got;
     for (const auto& [line, atMs, command] : cases) {
-        QString error;
-        const auto steps = parseTimeline(QString::fromLatin1(line), &error);
-        ASSERT_TRUE(steps) << line << ": " << error.toStdString();
-        ASSERT_EQ(steps->size(), 1u) << line;
-        EXPECT_EQ(std::tuple(steps->front().atMs, steps->front().command, steps->front().line),
-                  std::tuple(atMs, command, 1))
-            << line;
+        text += QLatin1String(line) + u'\n';
+        want.emplace_back(atMs, command, int(want.size()) + 3);
     }
-}
-
-TEST(TimelineTest, RunsStepsInTimeOrderKeepingTheFileOrderOfEqualTimes) {
-    const auto steps = parseTimeline(
-        QStringLiteral("# demo\nat 20s cable\n\nat 5s alarm 3 on\nat 5s silent\nat 0s stop\n"),
-        nullptr);
-    ASSERT_TRUE(steps);
-    std::vector<int> lines;
-    for (const TimelineStep& s : *steps)
-        lines.push_back(s.line);
-    EXPECT_EQ(lines, (std::vector<int>{6, 4, 5, 2}));
-    EXPECT_EQ(steps->at(1).text, QStringLiteral("alarm 3 on"));
+    std::stable_sort(want.begin(), want.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    QString error;
+    const auto steps = parseTimeline(text, &error);
+    ASSERT_TRUE(steps) << error.toStdString();
+    for (const TimelineStep& step : *steps)
+        got.emplace_back(step.atMs, step.command, step.line);
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(steps->at(10).text, QStringLiteral("alarm 3 on")); // at 5s, after ten earlier steps
 }
 
 // The bad line is the file's third: the message names it and the reason.
