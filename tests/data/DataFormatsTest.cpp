@@ -1,4 +1,3 @@
-// The data layer's tables and files, without a link.
 #include "TestFiles.h"
 #include "data/LabelRange.h"
 #include "data/SetupFile.h"
@@ -83,7 +82,6 @@ TEST(LabelRange, OkAppliesTheRules) {
     }
 }
 
-// The export as the operator's spreadsheet expects it, line by line.
 TEST(ShiftExport, LinesAndValuesInPlace) {
     const auto expected = [](const SetupData& d, const char* name, const char* date) {
         const QByteArray totals = "(Good Can, Total Blow-off, Misloads, Manual Blow-offs, "
@@ -178,7 +176,6 @@ TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
     }
 }
 
-// Any garbage is refused or returns exactly the record the bytes spell out.
 TEST(SetupFileReader, SurvivesRandomCorruption) {
     const QByteArray good = encodeSetupData(defaultDataSet(QStringLiteral("KALVEX_R1.0.0")));
     std::mt19937 rng(20240601);

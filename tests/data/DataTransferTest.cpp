@@ -188,7 +188,6 @@ TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
     EXPECT_EQ(prompt.boxes.size(), 1u); // no message for a cancel
 }
 
-// One message naming the item; its value is kept. A wrong echo goes on, silence stops.
 TEST_F(DataFixture, AFailedReadIsNamedOnceAndNotStored) {
     const struct {
         int code, item, stored, progress;
@@ -229,7 +228,6 @@ TEST_F(DataFixture, AFailedReadIsNamedOnceAndNotStored) {
     }
 }
 
-// Declined, cancelled or offline, nothing is sent; a port that does not open says so.
 TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
     using Kind = TransferOutcome::Kind;
     EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
@@ -332,7 +330,6 @@ class DataCompareTest : public DataFixture {
 
 constexpr int kLabel5Ductor3On = kFirstLabelItem + 5 * kItemsPerLabel + 2; // B3252
 
-// Items changed on the board are listed by name in transfer order, and nothing is written.
 TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
     const std::pair<int, std::vector<int>> cases[] = {
         {kUploadSetup, {0, 122, 131}},
@@ -360,7 +357,6 @@ TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
     EXPECT_FALSE(compare.compareWithBoard(state.gCurrentData, setupDataItems())) << "a failed read";
 }
 
-// Only the ticked items are written; after a cancel only what was sent is read back.
 TEST_F(DataCompareTest, DownloadWritesTheTickedItemsAndReadsBackOnlyWhatWasSent) {
     SetupData data = state.gCurrentData;
     for (const int i : {122, 123, 124, 125, 131, kLabel5Ductor3On})
@@ -411,7 +407,6 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     data.Address[122] = QStringLiteral("B511");
     data.Address[123] = QStringLiteral("W300");
     std::tie(data.Value[122], data.Value[123]) = std::pair(7, 5);
-    // Verified at once, read back when asked, or not read back: never a word that all is well.
     for (const auto& [verifyAfter, readBack] :
          {std::pair(true, true), {false, true}, {false, false}}) {
         prompt.boxes.clear();
@@ -547,7 +542,6 @@ TEST_F(FileOps, NewAsksAfterAnEditAndASaveNamesTheFileOnlyOnceWritten) {
     EXPECT_NE(state.gSavedData.Value[123], 1);
 }
 
-// Cancelled or refused, Open keeps everything; No to another version offers the dialog again.
 TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsAndAnotherVersionCountsAsChanged) {
     state.gCurrentData.Value[122] = 650;
     state.gFileNamePath = path("*.sdt");
@@ -627,7 +621,6 @@ TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
     }
 }
 
-// Offline, Export writes at once; online, Save offers to upload All and Export the shift first.
 TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
     chooser.answers = {path("shift.txt")};
     EXPECT_TRUE(ExportShiftData(state, prompt, chooser, transfers));
@@ -691,7 +684,6 @@ TEST_F(FileOps, ExportOrSaveAfterAFailedUploadKeepsTheOldCountsAndDate) {
                   asItWas ? shiftExportText(before, state.gFileNameTitle, oldDate)
                           : QByteArray("old export"));
     }
-    // Save after a failed upload saves nothing.
     link.OpenRSComm(port);
     const QString saved = writeFile("a.sdt", olderFile());
     chooser.answers.push_back(saved);

@@ -17,7 +17,6 @@ namespace {
 
 class BoardTest : public ::testing::Test {
   protected:
-    // Sends the bytes and returns every reply.
     QByteArray feed(std::initializer_list<int> bytes) {
         QByteArray replies;
         for (int b : bytes)
@@ -53,7 +52,6 @@ TEST_F(BoardTest, LogsKeepTheirNewestEntriesPastTheLimit) {
     EXPECT_EQ(board.bytesFromPc().right(3), bytes({0, 219, 20}));
     ASSERT_LE(board.writes().size(), 12u);
     EXPECT_GT(board.writes().front().address, 200);
-    // The memory keeps every write.
     EXPECT_EQ(std::tuple(board.writes().back().address, board.peek(200)), std::tuple(219, 1));
 }
 
@@ -195,7 +193,6 @@ TEST(SimBoardClock, TicksWithCarriesOnlyWhenRunning) {
     }
 }
 
-// A transaction every half second, bits alternating; the link error from the state file.
 TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
     EXPECT_EQ(board.value("B1423"), 2);
     runFor(0); // the model's clock starts
@@ -283,7 +280,6 @@ TEST(TimelineTest, ReadsEveryCommandAndRunsThemInTimeOrder) {
         {"at 4s wrong_echo", 4000, {V::WrongEcho, 0, 0}}, {"at 20s cable", 20000, {V::Cable, 0, 0}},
         // clang-format on
     };
-    // One file: steps in time order, equal times in file order, lines counted past the header.
     QString text = QStringLiteral("# demo\n\n");
     std::vector<std::tuple<qint64, SimCommand, int>> want, got;
     for (const auto& [line, atMs, command] : cases) {
@@ -327,7 +323,6 @@ TEST(TimelineTest, RefusesABadLineByItsNumber) {
         }
 }
 
-// The commands change the board model, and the link faults end only with "cable".
 class SimCommandTest : public BoardTest {
   protected:
     void apply(const char* line) {
