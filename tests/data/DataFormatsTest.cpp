@@ -215,7 +215,7 @@ TEST(SetupFileOnDisk, ReadErrorsNameTheFile) {
 using Kind = TransferMarker::Kind;
 using State = TransferMarker::State;
 
-TEST(TransferMarkerTest, WrittenReadBackAndToldAsTheBoardHoldsIt) {
+TEST(TransferMarkerTest, WrittenReadBackToldAndRefusedWhenMalformed) {
     const std::vector<std::pair<TransferMarker, std::vector<const char*>>> cases = {
         // clang-format off
         {{Kind::Data, State::Stopped, "All Data", "/dev/ttyS0", 812, 1747}, {"A download of All Data", "stopped after item 812 of 1747", "mix of old and new"}},
@@ -241,43 +241,8 @@ TEST(TransferMarkerTest, WrittenReadBackAndToldAsTheBoardHoldsIt) {
     EXPECT_EQ(readTransferMarker(path).status, MarkerFound::Status::None);
     EXPECT_EQ(interruptedTransferText(readTransferMarker(path), path), QString());
     EXPECT_EQ(removeTransferMarker(path), QString()); // already gone
-}
 
-TEST(TransferMarkerTest, MalformedMarkerIsNamedWithItsPathAndReason) {
-    const QByteArray h = "KALVEX transfer marker 1\n";
-    const QByteArray body = "kind=data\nstate=running\nwhat=All Data\nport=p\n";
-    const std::vector<std::pair<QByteArray, const char*>> cases = {
-        {"", "does not begin with"},
-        {"kind=data\n", "does not begin with"},
-        {h, "the line kind= is missing"},
-        {h + body + "done=5\n", "the line total= is missing"},
-        {h + body + "done=5\ntotal=9\ndone=6\n", "\"done=6\" is not expected"},
-        {h + body + "done=5\ntotal=9\nspeed=3\n", "\"speed=3\" is not expected"},
-        {h + "kind=firmware\nstate=running\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither data"},
-        {h + "kind=data\nstate=paused\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither running"},
-        {h + body + "done=10\ntotal=9\n", "done=10 of total=9 is not a count"},
-        {h + body + "done=-1\ntotal=9\n", "done=-1 of total=9"},
-        {h + body + "done=x\ntotal=9\n", "is not a count"},
-        {h + "kind=data\nstate=running\nwhat=\nport=p\ndone=1\ntotal=2\n", "names nothing"},
-        {QByteArray(5000, 'K'), "too large"},
-    };
-    QTemporaryDir dir;
-    const QString path = transferMarkerPath(dir.path());
-    for (const auto& [text, reason] : cases) {
-        test::writeBytes(path, text);
-        const MarkerFound found = readTransferMarker(path);
-        EXPECT_EQ(found.status, MarkerFound::Status::Unreadable) << text.left(80).constData();
-        const QString message = interruptedTransferText(found, path);
-        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path)));
-        EXPECT_TRUE(message.contains(QLatin1String(reason)))
-            << reason << " not in " << qPrintable(message);
-    }
-}
-
-// Coarse steps only; a quit leaves the exact count; a folder that cannot be made is named.
-TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
-    QTemporaryDir dir;
-    const QString path = transferMarkerPath(dir.path());
+    // The file during a transfer: coarse steps only; a quit leaves the exact count.
     const auto fileText = [&] { return QFile::exists(path) ? test::fileBytes(path) : "(absent)"; };
     TransferMarkerFile file(path, {Kind::Data, State::Running, "All Data", "p", 0, 1747}, 50);
     file.progress(10);
@@ -301,6 +266,34 @@ TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
     blocked.start();
     EXPECT_TRUE(blocked.error().contains(QDir::toNativeSeparators(blocker)))
         << qPrintable(blocked.error());
+
+    // A malformed marker is named with its path and the reason.
+    const QByteArray h = "KALVEX transfer marker 1\n";
+    const QByteArray body = "kind=data\nstate=running\nwhat=All Data\nport=p\n";
+    const std::vector<std::pair<QByteArray, const char*>> malformed = {
+        {"", "does not begin with"},
+        {"kind=data\n", "does not begin with"},
+        {h, "the line kind= is missing"},
+        {h + body + "done=5\n", "the line total= is missing"},
+        {h + body + "done=5\ntotal=9\ndone=6\n", "\"done=6\" is not expected"},
+        {h + body + "done=5\ntotal=9\nspeed=3\n", "\"speed=3\" is not expected"},
+        {h + "kind=firmware\nstate=running\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither data"},
+        {h + "kind=data\nstate=paused\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither running"},
+        {h + body + "done=10\ntotal=9\n", "done=10 of total=9 is not a count"},
+        {h + body + "done=-1\ntotal=9\n", "done=-1 of total=9"},
+        {h + body + "done=x\ntotal=9\n", "is not a count"},
+        {h + "kind=data\nstate=running\nwhat=\nport=p\ndone=1\ntotal=2\n", "names nothing"},
+        {QByteArray(5000, 'K'), "too large"},
+    };
+    for (const auto& [text, reason] : malformed) {
+        test::writeBytes(path, text);
+        const MarkerFound found = readTransferMarker(path);
+        EXPECT_EQ(found.status, MarkerFound::Status::Unreadable) << text.left(80).constData();
+        const QString message = interruptedTransferText(found, path);
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path)));
+        EXPECT_TRUE(message.contains(QLatin1String(reason)))
+            << reason << " not in " << qPrintable(message);
+    }
 }
 
 } // namespace
