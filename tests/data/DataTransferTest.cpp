@@ -113,18 +113,20 @@ struct CodeCase {
     std::vector<int> items;
     const char* text;
     int startMaximum, endValue, endMaximum;
+    int cancelAfter = -1; // steps; a cancel stops before the next item, with no message
 };
 
 void PrintTo(const CodeCase& c, std::ostream* os) {
-    *os << "code " << c.code;
+    *os << "code " << c.code << (c.cancelAfter > 0 ? ", cancelled" : "");
 }
 
 class TransferByCode : public DataFixture, public ::testing::WithParamInterface<CodeCase> {};
 
 TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const CodeCase& c = GetParam();
-    const bool upload = c.code < 10;
+    const bool upload = c.code<10, cancelled = c.cancelAfter> 0;
     host.range = LabelRange{3, 5};
+    host.cancelAfter = c.cancelAfter;
     const SetupData before = state.gCurrentData;
     for (int i = 0; i <= kItemCount; ++i) {
         const QString& a = before.Address[size_t(i)];
@@ -147,7 +149,8 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     EXPECT_EQ(host.text, c.text);
     EXPECT_EQ(std::tuple(host.startMaximum, host.value, host.maximum),
               std::tuple(c.startMaximum, c.endValue, c.endMaximum));
-    EXPECT_TRUE(o.complete());
+    EXPECT_EQ(o.kind,
+              cancelled ? TransferOutcome::Kind::Cancelled : TransferOutcome::Kind::Complete);
     EXPECT_EQ(o.doneItems, int(c.items.size()));
     EXPECT_EQ(upload ? traffic().reads : writtenBytes(), bytesOfItems(before, c.items));
     EXPECT_EQ(traffic().writes.empty(), upload);
@@ -159,7 +162,7 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     }
     EXPECT_EQ(state.gCurrentData, want);
     EXPECT_EQ(state.gProcessCode, c.code);
-    EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload);
+    EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload || cancelled);
 }
 
 // Set-up: item 0, 122-142 and the gateway's 1744-1746. All also moves the colour control item.
@@ -167,6 +170,7 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
 INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
     CodeCase{0, span(1744, 1746, span(122, 142, {0})), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
     CodeCase{1, span(1, 121), "Uploading Shift Data, Please Standby...", 121, 121, 121},
+    CodeCase{1, span(1, 10), "Uploading Shift Data, Please Standby...", 121, 10, 121, 10},
     CodeCase{2, span(192, 239), "Uploading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{4, span(0, 1746), "Uploading, Please Standby...", 1747, 1747, 1747},
     CodeCase{10, span(1744, 1746, span(122, 142, {0})), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
@@ -174,19 +178,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
     CodeCase{12, span(192, 239), "Downloading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 // clang-format on
-
-TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
-    host.cancelAfter = 10;
-    for (int i = 1; i <= 121; ++i)
-        board.setValue(state.gCurrentData.Address[size_t(i)], 77);
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(1);
-    EXPECT_EQ(o.kind, TransferOutcome::Kind::Cancelled);
-    EXPECT_EQ(std::tuple(o.doneItems, host.value, traffic().reads.size()), std::tuple(10, 10, 20u));
-    EXPECT_EQ(std::pair(state.gCurrentData.Value[10], state.gCurrentData.Value[11]),
-              std::pair(77, 0));
-    EXPECT_EQ(prompt.boxes.size(), 1u); // no message for a cancel
-}
 
 TEST_F(DataFixture, AFailedReadIsNamedOnceAndNotStored) {
     const struct {
