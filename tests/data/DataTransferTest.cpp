@@ -114,19 +114,23 @@ struct CodeCase {
     const char* text;
     int startMaximum, endValue, endMaximum;
     int cancelAfter = -1; // steps; a cancel stops before the next item, with no message
+    int blank = -1;       // an item without an address
 };
 
 void PrintTo(const CodeCase& c, std::ostream* os) {
-    *os << "code " << c.code << (c.cancelAfter > 0 ? ", cancelled" : "");
+    *os << "code " << c.code << (c.cancelAfter > 0 ? ", cancelled" : "")
+        << (c.blank > 0 ? ", blank" : "");
 }
 
 class TransferByCode : public DataFixture, public ::testing::WithParamInterface<CodeCase> {};
 
 TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const CodeCase& c = GetParam();
-    const bool upload = c.code<10, cancelled = c.cancelAfter> 0;
+    const bool upload = c.code < 10;
+    const bool cancelled = c.cancelAfter > 0;
     host.range = LabelRange{3, 5};
     host.cancelAfter = c.cancelAfter;
+    if (c.blank > 0) state.gCurrentData.Address[size_t(c.blank)].clear(); // skipped, not B0
     const SetupData before = state.gCurrentData;
     for (int i = 0; i <= kItemCount; ++i) {
         const QString& a = before.Address[size_t(i)];
@@ -147,8 +151,8 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
               QStringLiteral("You are about to %1\r\n\r\nDo You Wish to Continue?")
                   .arg(upload ? "Upload Data from the PLC" : "Download Data to the PLC"));
     EXPECT_EQ(host.text, c.text);
-    EXPECT_EQ(std::tuple(host.startMaximum, host.value, host.maximum),
-              std::tuple(c.startMaximum, c.endValue, c.endMaximum));
+    EXPECT_EQ(std::tuple(host.startMaximum, host.value, host.maximum, host.skipped),
+              std::tuple(c.startMaximum, c.endValue, c.endMaximum, c.blank > 0 ? 1 : 0));
     EXPECT_EQ(o.kind,
               cancelled ? TransferOutcome::Kind::Cancelled : TransferOutcome::Kind::Complete);
     EXPECT_EQ(o.doneItems, int(c.items.size()));
@@ -174,6 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
     CodeCase{2, span(192, 239), "Uploading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{4, span(0, 1746), "Uploading, Please Standby...", 1747, 1747, 1747},
     CodeCase{10, span(1744, 1746, span(122, 142, {0})), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
+    CodeCase{10, span(1744, 1746, span(131, 142, span(122, 129, {0}))), "Downloading Set-Up Data, Please Standby...", 24, 25, 25, -1, 130},
     CodeCase{11, span(1, 121), "Downloading Shift Data, Please Standby...", 121, 121, 121},
     CodeCase{12, span(192, 239), "Downloading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
@@ -228,6 +233,12 @@ TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
     EXPECT_EQ(transfers.DownloadData(2).kind, Kind::NotStarted);
     EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
               std::tuple(3u, 1, 0));
+    state.gCurrentData.Address[131] = "B70000"; // another cell: DataCli.RefusedArgumentsAndFiles
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_EQ(transfers.DownloadData(0).kind, Kind::NotStarted);
+    EXPECT_TRUE(prompt.boxes.back().text.contains("item 131: B70000 is not a board address"))
+        << qPrintable(prompt.boxes.back().text);
+    state.gCurrentData.Address[131] = state.gDefaultData.Address[131];
     EXPECT_TRUE(board.transcript().empty());
     link.CloseRSComm();
     clearTranscript();
@@ -256,25 +267,6 @@ TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(1);
     EXPECT_EQ(std::tuple(host.switches, link.OnlineMode(), host.value), std::tuple(2, true, 121));
-}
-
-// One naming no cell refuses the download (another cell: DataCli.RefusedArgumentsAndFiles).
-TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
-    state.gCurrentData.Address[130].clear();
-    state.gCurrentData.Value[130] = 9;
-    prompt.answer(MsgAnswer::Yes);
-    transfers.DownloadData(0);
-    EXPECT_EQ(std::pair(host.skipped, host.value), std::pair(1, 25));
-    const std::vector<int> written = writtenBytes();
-    EXPECT_EQ(std::count(written.begin(), written.end(), 32), 0); // empty would land on B32
-    EXPECT_EQ(prompt.boxes.size(), 1u);
-    state.gCurrentData.Address[131] = "B70000";
-    clearTranscript();
-    prompt.answer(MsgAnswer::Yes);
-    transfers.DownloadData(0);
-    EXPECT_TRUE(traffic().writes.empty());
-    EXPECT_TRUE(prompt.boxes.back().text.contains("item 131: B70000 is not a board address"))
-        << qPrintable(prompt.boxes.back().text);
 }
 
 // After a wrong echo (a stray byte may be stored) the read-back is offered; asked for, it runs.
