@@ -233,22 +233,18 @@ class LateClock final : public Clock {
     }
     void advanceUs(qint64 d) { m_now += d; }
     int sleeps = 0;
-
-  private:
     qint64 m_now = 0;
     std::vector<qint64> m_late;
     size_t m_next = 0;
 };
 
-// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned.
+// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned: once
+// learned, a reply is late by at most the second of each pair.
 TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
-    struct Case {
-        std::vector<qint64> lateUs;
-        qint64 settledLatenessUs; // the most a reply is late once the pacer has learned
-    };
-    const Case cases[] = {{{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
-    for (const Case& c : cases) {
-        LateClock clock(c.lateUs);
+    const std::pair<std::vector<qint64>, qint64> cases[] = {
+        {{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
+    for (const auto& [lateUs, settledLatenessUs] : cases) {
+        LateClock clock(lateUs);
         Pacer pacer(clock);
         qint64 worst = 0;
         for (int i = 0; i < 400; ++i) {
@@ -260,7 +256,7 @@ TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
             if (i >= 200) worst = std::max(worst, clock.nowUs() - due);
             clock.advanceUs(50); // the board's own work between replies
         }
-        EXPECT_LE(worst, c.settledLatenessUs) << "lateness " << c.lateUs.front();
+        EXPECT_LE(worst, settledLatenessUs) << "lateness " << lateUs.front();
     }
 }
 
