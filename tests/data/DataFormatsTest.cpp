@@ -144,7 +144,7 @@ TEST(SetupFileReader, WritesByteByByteAndReadsBackWhatWasWritten) {
     }
 }
 
-TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
+TEST(SetupFileReader, RefusesMalformedRecordsAndFilesWithAMessage) {
     const QByteArray head = text("V") + le16(1), one = head + le32(1) + le32(0) + text("B1");
     const std::pair<QByteArray, const char*> cases[] = {
         {QByteArray(), "version"},
@@ -169,11 +169,22 @@ TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
         EXPECT_TRUE(error.contains(QLatin1String(says))) << qPrintable(error);
     }
     const QByteArray full = encodeSetupData(small());
+    QString error;
     for (qsizetype n = 0; n < full.size(); ++n) {
-        QString error;
+        error.clear();
         EXPECT_FALSE(decodeSetupData(full.left(n), &error)) << n;
         EXPECT_FALSE(error.isEmpty()) << n;
     }
+    // On disk: a missing, a malformed and a too large file are named.
+    QTemporaryDir dir;
+    test::writeBytes(dir.filePath("bad.sdt"), "\x03");
+    QFile huge(dir.filePath("huge.sdt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxSetupFileBytes + 1));
+    for (const char* name : {"missing.sdt", "bad.sdt", "huge.sdt"}) {
+        EXPECT_FALSE(readSetupFile(dir.filePath(name), &error));
+        EXPECT_TRUE(error.contains(QLatin1String(name))) << qPrintable(error);
+    }
+    EXPECT_TRUE(error.contains(QLatin1String("too large"))) << qPrintable(error);
 }
 
 TEST(SetupFileReader, SurvivesRandomCorruption) {
@@ -197,19 +208,6 @@ TEST(SetupFileReader, SurvivesRandomCorruption) {
         ASSERT_TRUE(bytes.startsWith(encodeSetupData(*d))) << "round " << round;
     }
     EXPECT_GT(accepted, 0);
-}
-
-TEST(SetupFileOnDisk, ReadErrorsNameTheFile) {
-    QTemporaryDir dir;
-    test::writeBytes(dir.filePath("bad.sdt"), "\x03");
-    QFile huge(dir.filePath("huge.sdt"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxSetupFileBytes + 1));
-    QString error;
-    for (const char* name : {"missing.sdt", "bad.sdt", "huge.sdt"}) {
-        EXPECT_FALSE(readSetupFile(dir.filePath(name), &error));
-        EXPECT_TRUE(error.contains(QLatin1String(name))) << qPrintable(error);
-    }
-    EXPECT_TRUE(error.contains(QLatin1String("too large"))) << qPrintable(error);
 }
 
 using Kind = TransferMarker::Kind;

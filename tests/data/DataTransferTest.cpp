@@ -420,8 +420,7 @@ TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
     int strays = 0;
     for (const bool lostReply : {false, true})
         for (qint64 n = 1; n <= 14; ++n) {
-            SCOPED_TRACE(
-                QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
+            SCOPED_TRACE(testing::Message() << "lost reply " << lostReply << ", byte " << n);
             for (int a = 8176; a <= 8191; ++a)
                 board.poke(a, 1);
             std::vector<quint8> before;
@@ -509,12 +508,10 @@ TEST_F(FileOps, NewAsksAfterAnEditAndASaveNamesTheFileOnlyOnceWritten) {
     state.gCurrentData.Address[0] = QString(3000, u'B'); // a long address: over the limit
     state.gCurrentData.Value[123] = 1;
     prompt.answer(MsgAnswer::Yes);
-    bool mayClose = true;
-    {
+    EXPECT_FALSE([&] {
         FileSizeLimit limit(20000);
-        mayClose = files.mayClose();
-    }
-    EXPECT_FALSE(mayClose);
+        return files.mayClose();
+    }());
     EXPECT_EQ(fileBytes(path("line4.sdt")), before);
     EXPECT_TRUE(prompt.boxes.back().text.contains("line4.sdt"));
     EXPECT_NE(state.gSavedData.Value[123], 1);
