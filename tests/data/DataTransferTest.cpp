@@ -252,8 +252,7 @@ TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
     EXPECT_EQ(host.switches + host.windows, 0);
     EXPECT_TRUE(board.transcript().empty());
 
-    port.failNextOpen(
-        PortOpenError{8002, QStringLiteral("MSComm"), QStringLiteral("Invalid port")});
+    port.failNextOpen({8002, "MSComm", "Invalid port"});
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
     EXPECT_EQ(transfers.UploadData(0).kind, Kind::Failed);
@@ -522,7 +521,7 @@ TEST_F(FileOps, NewAsksAfterAnEditAndASaveNamesTheFileOnlyOnceWritten) {
     EXPECT_NE(state.gSavedData.Value[123], 1);
 }
 
-TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsAndAnotherVersionCountsAsChanged) {
+TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsThenFitsItAndMarksAnotherVersionChanged) {
     state.gCurrentData.Value[122] = 650;
     state.gFileNamePath = path("*.sdt");
     const auto snapshot = [this] {
@@ -580,18 +579,15 @@ TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsAndAnotherVersionCountsAsChang
     ASSERT_EQ(prompt.boxes.size(), 5u);
     EXPECT_EQ(prompt.boxes[4].text, "Save Changes to File?");
     EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
-}
-
-TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
     for (const int items : {1700, 1800}) {
-        SetupData d{state.gProgramVersion, {}, {}};
+        SetupData n{state.gProgramVersion, {}, {}};
         for (int i = 0; i < items; ++i) {
-            d.Address.push_back(QStringLiteral("B%1").arg(i));
-            d.Value.push_back(i + 1);
+            n.Address.push_back(QStringLiteral("B%1").arg(i));
+            n.Value.push_back(i + 1);
         }
-        chooser.answers.push_back(writeFile("n.sdt", d));
+        chooser.answers = {writeFile("n.sdt", n)};
         files.Open();
-        const SetupData& got = state.gCurrentData;
+        const SetupData& got = state.gCurrentData; // a short file gets empty items, a long one cut
         ASSERT_EQ(std::pair(got.Value.size(), got.Address.size()), std::pair(1747ul, 1747ul));
         EXPECT_EQ(got.Address[1699], "B1699");
         for (size_t i = 1699; i <= 1746; ++i)
