@@ -329,7 +329,7 @@ class SimCommandTest : public BoardTest {
     }
 };
 
-TEST_F(SimCommandTest, SetsAlarmBitsCodesTheDuctorModeAndTrips) {
+TEST_F(SimCommandTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
     const std::tuple<const char*, const char*, qint64> cases[] = {
         {"alarm 3 on", "W98", 0x0008},   {"alarm 15 on", "W98", 0x8008},
         {"alarm 0 off", "W98", 0x8008},  {"alarm 3 off", "W98", 0x8000},
@@ -354,9 +354,8 @@ TEST_F(SimCommandTest, SetsAlarmBitsCodesTheDuctorModeAndTrips) {
     const auto [spindle, blowOffs, qc, trips] = trip();
     apply("trip 24 qc");
     EXPECT_EQ(trip(), std::tuple(24, blowOffs + 1, qc + 1, trips + 1));
-}
 
-TEST_F(SimCommandTest, LinkFaultsStartAtTheNextByteAndEndWithTheCable) {
+    // Link faults start at the next byte and end only with the cable.
     board.receive(0xFF);
     apply("silent_after 2");
     EXPECT_EQ(board.faults().silentAfter, 3); // counted from the bytes already received
