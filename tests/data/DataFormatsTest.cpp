@@ -1,4 +1,3 @@
-// The data layer's tables and files, without a link.
 #include "TestFiles.h"
 #include "data/LabelRange.h"
 #include "data/SetupFile.h"
@@ -12,33 +11,20 @@
 #include <QTemporaryDir>
 
 #include <random>
-#include <set>
 
 namespace kalvex {
 namespace {
 
-// The first and last item of each block of the map: a block shifted by one moves its ends.
-TEST(TagMap, BlockEndsHaveTheirAddressesAndDefaults) {
+// What no other test pins (gaps and repeats: TransferByCode's All rows).
+TEST(TagMap, UnpinnedAddressesAndDefaults) {
     // clang-format off
-    const std::tuple<int, const char*, qint32> cases[] = {
-        {0, "B1011", 0}, {1, "W1020", 0}, {36, "W1090", 0}, {37, "D1100", 0}, {43, "W1124", 0},
-        {78, "W1194", 0}, {79, "D1200", 0}, {121, "D1304", 0}, {122, "W1092", 600},
-        {125, "W690", 500}, {142, "W834", 0}, {143, "W686", 0}, {144, "B3100", 0},
-        {152, "W3110", 350}, {1743, "W6094", 350}, {1744, "B1401.0", 0}, {1746, "B1411", 10}};
+    const std::tuple<int, const char*, qint32> cases[] = {{43, "W1124", 0}, {79, "D1200", 0}, {85, "W1224", 0}, {121, "D1304", 0},
+        {122, "W1092", 600}, {125, "W690", 500}, {143, "W686", 0}, {144, "B3100", 0}, {152, "W3110", 350}, {1743, "W6094", 350}, {1746, "B1411", 10}};
     // clang-format on
     const SetupData d = defaultDataSet(QStringLiteral("v"));
-    ASSERT_EQ(std::pair(d.Address.size(), d.Value.size()), std::pair(1747ul, 1747ul));
-    for (const auto& [index, address, value] : cases) {
-        EXPECT_EQ(d.Address[size_t(index)], QLatin1String(address)) << index;
-        EXPECT_EQ(d.Value[size_t(index)], value) << index;
-    }
-    const std::set<QString> unique(d.Address.begin(), d.Address.end());
-    EXPECT_EQ(unique.size(), d.Address.size());
-    EXPECT_EQ(unique.count(QString()), 0u);
-    // The sets themselves are pinned by what the transfers move; here only the label clamping.
-    EXPECT_EQ(labelDataItems(7, 3), labelDataItems(7, 7));
-    EXPECT_EQ(labelDataItems(-1, 150), labelDataItems(0, 99));
-    EXPECT_EQ(labelDataItems(0, 99).size(), 1600u);
+    for (const auto& [index, address, value] : cases)
+        EXPECT_EQ(std::pair(d.Address[size_t(index)], d.Value[size_t(index)]),
+                  std::pair(QString::fromLatin1(address), value));
 }
 
 // Only the rules around the manual's tables: which row uses which, what a missing code shows.
@@ -85,13 +71,14 @@ TEST(LabelRange, OkAppliesTheRules) {
         const LabelRange got = r.value_or(LabelRange{c.first, c.last});
         EXPECT_EQ(std::pair(got.first, got.last), std::pair(c.first, c.last)) << c.from;
     }
+    EXPECT_EQ(labelDataItems(7, 3), labelDataItems(7, 7));
+    EXPECT_EQ(labelDataItems(-1, 150), labelDataItems(0, 99));
     for (const int other : {3, 5, 13, 31, -1}) { // codes of no transfer move nothing
         EXPECT_EQ(transferPlan(other).text, QStringLiteral("Please Standby...")) << other;
         EXPECT_TRUE(transferPlan(other).items.empty()) << other;
     }
 }
 
-// The export as the operator's spreadsheet expects it, line by line.
 TEST(ShiftExport, LinesAndValuesInPlace) {
     const auto expected = [](const SetupData& d, const char* name, const char* date) {
         const QByteArray totals = "(Good Can, Total Blow-off, Misloads, Manual Blow-offs, "
@@ -154,7 +141,7 @@ TEST(SetupFileReader, WritesByteByByteAndReadsBackWhatWasWritten) {
     }
 }
 
-TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
+TEST(SetupFileReader, RefusesMalformedRecordsAndFilesWithAMessage) {
     const QByteArray head = text("V") + le16(1), one = head + le32(1) + le32(0) + text("B1");
     const std::pair<QByteArray, const char*> cases[] = {
         {QByteArray(), "version"},
@@ -179,14 +166,24 @@ TEST(SetupFileReader, RefusesMalformedRecordsWithAMessage) {
         EXPECT_TRUE(error.contains(QLatin1String(says))) << qPrintable(error);
     }
     const QByteArray full = encodeSetupData(small());
+    QString error;
     for (qsizetype n = 0; n < full.size(); ++n) {
-        QString error;
+        error.clear();
         EXPECT_FALSE(decodeSetupData(full.left(n), &error)) << n;
         EXPECT_FALSE(error.isEmpty()) << n;
     }
+    // On disk: a missing, a malformed and a too large file are named.
+    QTemporaryDir dir;
+    test::writeBytes(dir.filePath("bad.sdt"), "\x03");
+    QFile huge(dir.filePath("huge.sdt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxSetupFileBytes + 1));
+    for (const char* name : {"missing.sdt", "bad.sdt", "huge.sdt"}) {
+        EXPECT_FALSE(readSetupFile(dir.filePath(name), &error));
+        EXPECT_TRUE(error.contains(QLatin1String(name))) << qPrintable(error);
+    }
+    EXPECT_TRUE(error.contains(QLatin1String("too large"))) << qPrintable(error);
 }
 
-// Any garbage is refused or returns exactly the record the bytes spell out.
 TEST(SetupFileReader, SurvivesRandomCorruption) {
     const QByteArray good = encodeSetupData(defaultDataSet(QStringLiteral("KALVEX_R1.0.0")));
     std::mt19937 rng(20240601);
@@ -210,23 +207,10 @@ TEST(SetupFileReader, SurvivesRandomCorruption) {
     EXPECT_GT(accepted, 0);
 }
 
-TEST(SetupFileOnDisk, ReadErrorsNameTheFile) {
-    QTemporaryDir dir;
-    test::writeBytes(dir.filePath("bad.sdt"), "\x03");
-    QFile huge(dir.filePath("huge.sdt"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxSetupFileBytes + 1));
-    QString error;
-    for (const char* name : {"missing.sdt", "bad.sdt", "huge.sdt"}) {
-        EXPECT_FALSE(readSetupFile(dir.filePath(name), &error));
-        EXPECT_TRUE(error.contains(QLatin1String(name))) << qPrintable(error);
-    }
-    EXPECT_TRUE(error.contains(QLatin1String("too large"))) << qPrintable(error);
-}
-
 using Kind = TransferMarker::Kind;
 using State = TransferMarker::State;
 
-TEST(TransferMarkerTest, WrittenReadBackAndToldAsTheBoardHoldsIt) {
+TEST(TransferMarkerTest, WrittenReadBackToldAndRefusedWhenMalformed) {
     const std::vector<std::pair<TransferMarker, std::vector<const char*>>> cases = {
         // clang-format off
         {{Kind::Data, State::Stopped, "All Data", "/dev/ttyS0", 812, 1747}, {"A download of All Data", "stopped after item 812 of 1747", "mix of old and new"}},
@@ -252,43 +236,8 @@ TEST(TransferMarkerTest, WrittenReadBackAndToldAsTheBoardHoldsIt) {
     EXPECT_EQ(readTransferMarker(path).status, MarkerFound::Status::None);
     EXPECT_EQ(interruptedTransferText(readTransferMarker(path), path), QString());
     EXPECT_EQ(removeTransferMarker(path), QString()); // already gone
-}
 
-TEST(TransferMarkerTest, MalformedMarkerIsNamedWithItsPathAndReason) {
-    const QByteArray h = "KALVEX transfer marker 1\n";
-    const QByteArray body = "kind=data\nstate=running\nwhat=All Data\nport=p\n";
-    const std::vector<std::pair<QByteArray, const char*>> cases = {
-        {"", "does not begin with"},
-        {"kind=data\n", "does not begin with"},
-        {h, "the line kind= is missing"},
-        {h + body + "done=5\n", "the line total= is missing"},
-        {h + body + "done=5\ntotal=9\ndone=6\n", "\"done=6\" is not expected"},
-        {h + body + "done=5\ntotal=9\nspeed=3\n", "\"speed=3\" is not expected"},
-        {h + "kind=firmware\nstate=running\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither data"},
-        {h + "kind=data\nstate=paused\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither running"},
-        {h + body + "done=10\ntotal=9\n", "done=10 of total=9 is not a count"},
-        {h + body + "done=-1\ntotal=9\n", "done=-1 of total=9"},
-        {h + body + "done=x\ntotal=9\n", "is not a count"},
-        {h + "kind=data\nstate=running\nwhat=\nport=p\ndone=1\ntotal=2\n", "names nothing"},
-        {QByteArray(5000, 'K'), "too large"},
-    };
-    QTemporaryDir dir;
-    const QString path = transferMarkerPath(dir.path());
-    for (const auto& [text, reason] : cases) {
-        test::writeBytes(path, text);
-        const MarkerFound found = readTransferMarker(path);
-        EXPECT_EQ(found.status, MarkerFound::Status::Unreadable) << text.left(80).constData();
-        const QString message = interruptedTransferText(found, path);
-        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path)));
-        EXPECT_TRUE(message.contains(QLatin1String(reason)))
-            << reason << " not in " << qPrintable(message);
-    }
-}
-
-// Coarse steps only; a quit leaves the exact count; a folder that cannot be made is named.
-TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
-    QTemporaryDir dir;
-    const QString path = transferMarkerPath(dir.path());
+    // The file during a transfer: coarse steps only; a quit leaves the exact count.
     const auto fileText = [&] { return QFile::exists(path) ? test::fileBytes(path) : "(absent)"; };
     TransferMarkerFile file(path, {Kind::Data, State::Running, "All Data", "p", 0, 1747}, 50);
     file.progress(10);
@@ -312,6 +261,34 @@ TEST(TransferMarkerTest, MarkerFileWritesEveryNItemsAndGoesAtTheEnd) {
     blocked.start();
     EXPECT_TRUE(blocked.error().contains(QDir::toNativeSeparators(blocker)))
         << qPrintable(blocked.error());
+
+    // A malformed marker is named with its path and the reason.
+    const QByteArray h = "KALVEX transfer marker 1\n";
+    const QByteArray body = "kind=data\nstate=running\nwhat=All Data\nport=p\n";
+    const std::vector<std::pair<QByteArray, const char*>> malformed = {
+        {"", "does not begin with"},
+        {"kind=data\n", "does not begin with"},
+        {h, "the line kind= is missing"},
+        {h + body + "done=5\n", "the line total= is missing"},
+        {h + body + "done=5\ntotal=9\ndone=6\n", "\"done=6\" is not expected"},
+        {h + body + "done=5\ntotal=9\nspeed=3\n", "\"speed=3\" is not expected"},
+        {h + "kind=firmware\nstate=running\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither data"},
+        {h + "kind=data\nstate=paused\nwhat=x\nport=p\ndone=1\ntotal=2\n", "neither running"},
+        {h + body + "done=10\ntotal=9\n", "done=10 of total=9 is not a count"},
+        {h + body + "done=-1\ntotal=9\n", "done=-1 of total=9"},
+        {h + body + "done=x\ntotal=9\n", "is not a count"},
+        {h + "kind=data\nstate=running\nwhat=\nport=p\ndone=1\ntotal=2\n", "names nothing"},
+        {QByteArray(5000, 'K'), "too large"},
+    };
+    for (const auto& [text, reason] : malformed) {
+        test::writeBytes(path, text);
+        const MarkerFound found = readTransferMarker(path);
+        EXPECT_EQ(found.status, MarkerFound::Status::Unreadable) << text.left(80).constData();
+        const QString message = interruptedTransferText(found, path);
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path)));
+        EXPECT_TRUE(message.contains(QLatin1String(reason)))
+            << reason << " not in " << qPrintable(message);
+    }
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-// Transfers, comparisons and file operations against the simulated board, dialogs scripted.
 #include "TestFiles.h"
 #include "data/AppState.h"
 #include "data/DataCompare.h"
@@ -15,46 +14,36 @@
 #include "sim/SetupDefaults.h"
 #include "support/LinkFixture.h"
 
-#include <deque>
-
 namespace kalvex::test {
 namespace {
 
-// Answers file dialogs from a script; GCC sees the optional as maybe uninitialised inlined.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Answers file dialogs from a script (none left: cancelled) and records each call.
 class ScriptedChooser final : public FileChooser {
   public:
+    using Calls = std::vector<std::pair<QString, QString>>; // filter, initial path
     std::optional<QString> openFile(const QString& filter, const QString& initial) override {
-        return next(filter, initial, openCalls);
+        return next(openCalls, filter, initial);
     }
     std::optional<QString> saveFile(const QString& filter, const QString& initial) override {
-        return next(filter, initial, saveCalls);
+        return next(saveCalls, filter, initial);
     }
-
-    std::deque<std::optional<QString>> answers;
-    std::vector<std::pair<QString, QString>> openCalls, saveCalls; // filter, initial path
+    QStringList answers;
+    Calls openCalls, saveCalls;
 
   private:
-    std::optional<QString> next(const QString& filter, const QString& initial,
-                                std::vector<std::pair<QString, QString>>& calls) {
+    std::optional<QString> next(Calls& calls, const QString& filter, const QString& initial) {
         calls.emplace_back(filter, initial);
-        if (answers.empty()) return std::nullopt;
-        const auto a = answers.front();
-        answers.pop_front();
-        return a;
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
 };
-#pragma GCC diagnostic pop
 
 // Transfer windows without windows: a preset range; the progress runs (or cancels) and records.
 class FakeHost final : public TransferHost {
   public:
-    explicit FakeHost(std::function<void()> goOnline) : m_goOnline(std::move(goOnline)) {}
-
+    explicit FakeHost(std::function<void()> online) : goOnline(std::move(online)) {}
     void switchOnline() override {
         ++switches;
-        m_goOnline();
+        goOnline();
     }
     std::optional<LabelRange> askLabelRange() override {
         ++rangeDialogs;
@@ -75,13 +64,10 @@ class FakeHost final : public TransferHost {
     int cancelAfter = -1, switches = 0, rangeDialogs = 0, windows = 0;
     QString text;
     int startMaximum = -1, value = -1, maximum = -1, skipped = -1;
-
-  private:
-    std::function<void()> m_goOnline;
+    std::function<void()> goOnline;
 };
 
-// The byte addresses the given items occupy, in item order.
-inline std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items) {
+std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>& items) {
     std::vector<int> bytes;
     for (const int i : items) {
         const ParsedAddress p = parseAddress(d.Address[size_t(i)]);
@@ -93,10 +79,6 @@ inline std::vector<int> bytesOfItems(const SetupData& d, const std::vector<int>&
 
 class DataFixture : public LinkFixture {
   protected:
-    void goOffline() {
-        link.CloseRSComm();
-        clearTranscript();
-    }
     QString path(const char* name) const { return home.filePath(QLatin1String(name)); }
     std::vector<int> writtenBytes() const {
         std::vector<int> out;
@@ -126,20 +108,18 @@ std::vector<int> span(int first, int last, std::vector<int> v = {}) {
     return v;
 }
 
-// Item 0, the set-up parameters 122-142 and the gateway settings 1744-1746.
-std::vector<int> setupItems() {
-    return span(1744, 1746, span(122, 142, {0}));
-}
-
 struct CodeCase {
     int code;
     std::vector<int> items;
     const char* text;
     int startMaximum, endValue, endMaximum;
+    int cancelAfter = -1; // steps; a cancel stops before the next item, with no message
+    int blank = -1;       // an item without an address
 };
 
 void PrintTo(const CodeCase& c, std::ostream* os) {
-    *os << "code " << c.code;
+    *os << "code " << c.code << (c.cancelAfter > 0 ? ", cancelled" : "")
+        << (c.blank > 0 ? ", blank" : "");
 }
 
 class TransferByCode : public DataFixture, public ::testing::WithParamInterface<CodeCase> {};
@@ -147,7 +127,10 @@ class TransferByCode : public DataFixture, public ::testing::WithParamInterface<
 TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     const CodeCase& c = GetParam();
     const bool upload = c.code < 10;
+    const bool cancelled = c.cancelAfter > 0;
     host.range = LabelRange{3, 5};
+    host.cancelAfter = c.cancelAfter;
+    if (c.blank > 0) state.gCurrentData.Address[size_t(c.blank)].clear(); // skipped, not B0
     const SetupData before = state.gCurrentData;
     for (int i = 0; i <= kItemCount; ++i) {
         const QString& a = before.Address[size_t(i)];
@@ -168,9 +151,10 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
               QStringLiteral("You are about to %1\r\n\r\nDo You Wish to Continue?")
                   .arg(upload ? "Upload Data from the PLC" : "Download Data to the PLC"));
     EXPECT_EQ(host.text, c.text);
-    EXPECT_EQ(std::tuple(host.startMaximum, host.value, host.maximum),
-              std::tuple(c.startMaximum, c.endValue, c.endMaximum));
-    EXPECT_TRUE(o.complete());
+    EXPECT_EQ(std::tuple(host.startMaximum, host.value, host.maximum, host.skipped),
+              std::tuple(c.startMaximum, c.endValue, c.endMaximum, c.blank > 0 ? 1 : 0));
+    EXPECT_EQ(o.kind,
+              cancelled ? TransferOutcome::Kind::Cancelled : TransferOutcome::Kind::Complete);
     EXPECT_EQ(o.doneItems, int(c.items.size()));
     EXPECT_EQ(upload ? traffic().reads : writtenBytes(), bytesOfItems(before, c.items));
     EXPECT_EQ(traffic().writes.empty(), upload);
@@ -182,23 +166,65 @@ TEST_P(TransferByCode, MovesExactlyItsItemsInOrder) {
     }
     EXPECT_EQ(state.gCurrentData, want);
     EXPECT_EQ(state.gProcessCode, c.code);
-    EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload);
+    EXPECT_EQ(state.gUploadNOW.isEmpty(), !upload || cancelled);
 }
 
-// Download All also writes the colour control item, which belongs to no other set.
+// Set-up: item 0, 122-142 and the gateway's 1744-1746. All also moves the colour control item.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Codes, TransferByCode, ::testing::Values(
-    CodeCase{0, setupItems(), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
+    CodeCase{0, span(1744, 1746, span(122, 142, {0})), "Uploading Set-up Data, Please Standby...", 24, 25, 25},
     CodeCase{1, span(1, 121), "Uploading Shift Data, Please Standby...", 121, 121, 121},
+    CodeCase{1, span(1, 10), "Uploading Shift Data, Please Standby...", 121, 10, 121, 10},
     CodeCase{2, span(192, 239), "Uploading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{4, span(0, 1746), "Uploading, Please Standby...", 1747, 1747, 1747},
-    CodeCase{10, setupItems(), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
+    CodeCase{10, span(1744, 1746, span(122, 142, {0})), "Downloading Set-Up Data, Please Standby...", 24, 25, 25},
+    CodeCase{10, span(1744, 1746, span(131, 142, span(122, 129, {0}))), "Downloading Set-Up Data, Please Standby...", 24, 25, 25, -1, 130},
     CodeCase{11, span(1, 121), "Downloading Shift Data, Please Standby...", 121, 121, 121},
     CodeCase{12, span(192, 239), "Downloading Label Data, Please Standby...", 49, 48, 49},
     CodeCase{14, span(0, 1746), "Downloading, Please Standby...", 1747, 1747, 1747}));
 // clang-format on
 
-TEST_F(DataFixture, DeclinedTransfersSendNothing) {
+TEST_F(DataFixture, AFailedReadIsNamedOnceAndNotStored) {
+    const struct {
+        int code, item, stored, progress;
+        LinkFailure failure;
+        const char* named;
+    } cases[] = {{0, 122, 0, 25, LinkFailure::WrongEcho, "W1092 (wrong echo from the board)"},
+                 {1, 6, 5, 6, LinkFailure::NoAnswer, "W1030 (no answer from the board)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        for (const int i : {0, 5, 6, 122, 123})
+            board.setValue(state.gCurrentData.Address[size_t(i)], 55);
+        state.gCurrentData.Value[size_t(c.item)] = -1;
+        state.gCurrentData.Value[50] = -50;
+        link.resetBoardMode();
+        prompt.boxes.clear();
+        // Mode handshake (2 bytes), then item 0 (2 bytes) or five words (4 bytes each).
+        if (c.failure == LinkFailure::WrongEcho)
+            board.faults().wrongEchoAt = {board.receivedCount() + 5};
+        else
+            board.faults().silentAfter = board.receivedCount() + 2 + 5 * 4;
+        prompt.answer(MsgAnswer::Yes);
+        const TransferOutcome o = transfers.UploadData(c.code);
+        EXPECT_EQ(link.CommError(), c.failure == LinkFailure::NoAnswer);
+        EXPECT_EQ(std::tuple(o.kind, o.failure, host.value),
+                  std::tuple(TransferOutcome::Kind::Failed, c.failure, c.progress));
+        ASSERT_EQ(o.failedItems.size(), 1u);
+        EXPECT_EQ(o.failedItems[0].index, c.item);
+        const std::vector<qint32>& v = state.gCurrentData.Value;
+        EXPECT_EQ(std::tuple(v[size_t(c.stored)], v[size_t(c.item)], v[50]),
+                  std::tuple(55, -1, -50));
+        // The confirmation, the link's own warning after silence, and one message for the transfer.
+        ASSERT_EQ(prompt.boxes.size(), c.failure == LinkFailure::NoAnswer ? 3u : 2u);
+        EXPECT_EQ(std::pair(prompt.boxes.back().icon, prompt.boxes.back().text),
+                  std::pair(MsgIcon::Exclamation,
+                            "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
+                            "Failed items: " +
+                                QString(c.named)));
+    }
+}
+
+TEST_F(DataFixture, DeclinedOrOfflineSendsNothingUntilOnline) {
     using Kind = TransferOutcome::Kind;
     EXPECT_EQ(transfers.UploadData(4).kind, Kind::NotStarted); // the confirmations are answered No
     EXPECT_EQ(transfers.DownloadData(4).kind, Kind::NotStarted);
@@ -207,52 +233,16 @@ TEST_F(DataFixture, DeclinedTransfersSendNothing) {
     EXPECT_EQ(transfers.DownloadData(2).kind, Kind::NotStarted);
     EXPECT_EQ(std::tuple(prompt.boxes.size(), host.rangeDialogs, host.windows),
               std::tuple(3u, 1, 0));
+    state.gCurrentData.Address[131] = "B70000"; // another cell: DataCli.RefusedArgumentsAndFiles
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_EQ(transfers.DownloadData(0).kind, Kind::NotStarted);
+    EXPECT_TRUE(prompt.boxes.back().text.contains("item 131: B70000 is not a board address"))
+        << qPrintable(prompt.boxes.back().text);
+    state.gCurrentData.Address[131] = state.gDefaultData.Address[131];
     EXPECT_TRUE(board.transcript().empty());
-}
-
-TEST_F(DataFixture, CancelStopsBeforeTheNextItem) {
-    host.cancelAfter = 10;
-    for (int i = 1; i <= 121; ++i)
-        board.setValue(state.gCurrentData.Address[size_t(i)], 77);
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(1);
-    EXPECT_EQ(o.kind, TransferOutcome::Kind::Cancelled);
-    EXPECT_EQ(std::tuple(o.doneItems, host.value, traffic().reads.size()), std::tuple(10, 10, 20u));
-    EXPECT_EQ(std::pair(state.gCurrentData.Value[10], state.gCurrentData.Value[11]),
-              std::pair(77, 0));
-    EXPECT_EQ(prompt.boxes.size(), 1u); // no message for a cancel
-}
-
-TEST_F(DataFixture, CommErrorStopsOnceWithOneMessageAndKeepsUnreadItems) {
-    for (int i = 1; i <= 121; ++i)
-        board.setValue(state.gCurrentData.Address[size_t(i)], 55);
-    state.gCurrentData.Value[6] = -6;
-    state.gCurrentData.Value[50] = -50;
-    // Mode handshake (2 bytes), then five words of 4 bytes each; the sixth read goes unanswered.
-    board.faults().silentAfter = board.receivedCount() + 2 + 5 * 4;
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(1);
-    EXPECT_TRUE(link.CommError());
-    EXPECT_EQ(std::tuple(o.kind, o.failure, host.value),
-              std::tuple(TransferOutcome::Kind::Failed, LinkFailure::NoAnswer, 6));
-    ASSERT_EQ(o.failedItems.size(), 1u);
-    EXPECT_EQ(o.failedItems[0].index, 6);
-    const std::vector<qint32>& v = state.gCurrentData.Value; // the failed read is not stored as 0
-    EXPECT_EQ(std::vector(v.begin() + 1, v.begin() + 7),
-              (std::vector<qint32>{55, 55, 55, 55, 55, -6}));
-    EXPECT_EQ(state.gCurrentData.Value[50], -50);
-    // One message for the transfer, naming the item not read.
-    const auto isProcessingError = [](const Box& b) {
-        return b.icon == MsgIcon::Exclamation &&
-               b.text == "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                         "Failed items: W1030 (no answer from the board)";
-    };
-    EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(), isProcessingError), 1);
-}
-
-// No sends nothing; Yes goes online and transfers; a port that does not open says so.
-TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
-    goOffline();
+    link.CloseRSComm();
+    clearTranscript();
+    prompt.boxes.clear();
     prompt.answer(MsgAnswer::Yes);
     transfers.UploadData(0);
     ASSERT_EQ(prompt.boxes.size(), 2u);
@@ -262,11 +252,10 @@ TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
     EXPECT_EQ(host.switches + host.windows, 0);
     EXPECT_TRUE(board.transcript().empty());
 
-    port.failNextOpen(
-        PortOpenError{8002, QStringLiteral("MSComm"), QStringLiteral("Invalid port")});
+    port.failNextOpen({8002, "MSComm", "Invalid port"});
     prompt.answer(MsgAnswer::Yes);
     prompt.answer(MsgAnswer::Yes);
-    EXPECT_EQ(transfers.UploadData(0).kind, TransferOutcome::Kind::Failed);
+    EXPECT_EQ(transfers.UploadData(0).kind, Kind::Failed);
     EXPECT_EQ(std::pair(host.switches, host.value), std::pair(1, 0));
     EXPECT_EQ(prompt.boxes.back().text, "Error Processing Request\r\n\r\nProcess Not Complete");
     EXPECT_TRUE(traffic().reads.empty());
@@ -277,25 +266,6 @@ TEST_F(DataFixture, OfflineAsksToGoOnlineFirst) {
     prompt.answer(MsgAnswer::Yes);
     transfers.DownloadData(1);
     EXPECT_EQ(std::tuple(host.switches, link.OnlineMode(), host.value), std::tuple(2, true, 121));
-}
-
-// One naming no cell refuses the download (another cell: DataCli.RefusedArgumentsAndFiles).
-TEST_F(DataFixture, ItemsWithoutABoardAddressAreSkipped) {
-    state.gCurrentData.Address[130].clear();
-    state.gCurrentData.Value[130] = 9;
-    prompt.answer(MsgAnswer::Yes);
-    transfers.DownloadData(0);
-    EXPECT_EQ(std::pair(host.skipped, host.value), std::pair(1, 25));
-    const std::vector<int> written = writtenBytes();
-    EXPECT_EQ(std::count(written.begin(), written.end(), 32), 0); // empty would land on B32
-    EXPECT_EQ(prompt.boxes.size(), 1u);
-    state.gCurrentData.Address[131] = "B70000";
-    clearTranscript();
-    prompt.answer(MsgAnswer::Yes);
-    transfers.DownloadData(0);
-    EXPECT_TRUE(traffic().writes.empty());
-    EXPECT_TRUE(prompt.boxes.back().text.contains("item 131: B70000 is not a board address"))
-        << qPrintable(prompt.boxes.back().text);
 }
 
 // After a wrong echo (a stray byte may be stored) the read-back is offered; asked for, it runs.
@@ -330,22 +300,6 @@ TEST_F(DataFixture, ReadBackAfterADownload) {
     }
 }
 
-TEST_F(DataFixture, FailedItemsAreRecordedAndNamed) {
-    board.setValue("W1092", 650);
-    state.gCurrentData.Value[122] = -1;
-    // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.
-    board.faults().wrongEchoAt = {board.receivedCount() + 5};
-    prompt.answer(MsgAnswer::Yes);
-    const TransferOutcome o = transfers.UploadData(0);
-    EXPECT_FALSE(link.CommError());
-    EXPECT_EQ(std::pair(o.kind, o.failure),
-              std::pair(TransferOutcome::Kind::Failed, LinkFailure::WrongEcho));
-    EXPECT_EQ(std::pair(state.gCurrentData.Value[122], host.value), std::pair(-1, 25));
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Error Processing Request\r\n\r\nProcess Not Complete\r\n\r\n"
-                                    "Failed items: W1092 (wrong echo from the board)");
-}
-
 class DataCompareTest : public DataFixture {
   protected:
     void SetUp() override {
@@ -358,7 +312,6 @@ class DataCompareTest : public DataFixture {
 
 constexpr int kLabel5Ductor3On = kFirstLabelItem + 5 * kItemsPerLabel + 2; // B3252
 
-// Items changed on the board are listed by name in transfer order, and nothing is written.
 TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
     const std::pair<int, std::vector<int>> cases[] = {
         {kUploadSetup, {0, 122, 131}},
@@ -386,33 +339,22 @@ TEST_F(DataCompareTest, ListsTheItemsChangedOnTheBoard) {
     EXPECT_FALSE(compare.compareWithBoard(state.gCurrentData, setupDataItems())) << "a failed read";
 }
 
-TEST_F(DataCompareTest, DownloadOfTickedItemsWritesThoseAndNothingElse) {
+TEST_F(DataCompareTest, DownloadWritesTheTickedItemsAndReadsBackOnlyWhatWasSent) {
     SetupData data = state.gCurrentData;
-    for (const int i : {122, 131, kLabel5Ductor3On})
-        data.Value[size_t(i)] += 2;
+    for (const int i : {122, 123, 124, 125, 131, kLabel5Ductor3On})
+        data.Value[size_t(i)] += 1;
     const std::vector<int> ticked{122, kLabel5Ductor3On};
-
     prompt.answer(MsgAnswer::No);
     EXPECT_FALSE(compare.download(kUploadAll, data, ticked, false).started);
     EXPECT_TRUE(sent().isEmpty());
     prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out = compare.download(kUploadAll, data, ticked, true);
-    EXPECT_TRUE(out.complete && out.verified && !out.resynchronised && out.mismatches.empty());
-    EXPECT_EQ(out.written, ticked);
+    const SelectiveOutcome all = compare.download(kUploadAll, data, ticked, true);
+    EXPECT_TRUE(all.complete && all.verified && !all.resynchronised && all.mismatches.empty());
+    EXPECT_EQ(all.written, ticked);
     EXPECT_EQ(writtenBytes(), bytesOfItems(data, ticked));
     for (const int i : ticked)
         EXPECT_EQ(board.value(data.Address[size_t(i)]), data.Value[size_t(i)]);
-    board.setValue(QStringLiteral("W1092"), 6); // behind the program's back
-    const auto m = compare.verify(data, ticked);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(*m, (std::vector<ItemDifference>{{122, "W1092", itemName(122), data.Value[122], 6}}));
-}
-
-TEST_F(DataCompareTest, AfterCancelOnlyWhatWasSentIsReadBack) {
-    SetupData data = state.gCurrentData;
     const std::vector<int> items{122, 123, 124, 125};
-    for (const int i : items)
-        data.Value[size_t(i)] += 1;
     for (const MsgAnswer readBack : {MsgAnswer::Yes, MsgAnswer::No}) {
         prompt.boxes.clear();
         host.cancelAfter = 2;
@@ -447,7 +389,8 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
     data.Address[122] = QStringLiteral("B511");
     data.Address[123] = QStringLiteral("W300");
     std::tie(data.Value[122], data.Value[123]) = std::pair(7, 5);
-    for (const bool verifyAfter : {true, false}) {
+    for (const auto& [verifyAfter, readBack] :
+         {std::pair(true, true), {false, true}, {false, false}}) {
         prompt.boxes.clear();
         // Attention and mode, three bytes for B511, then the high address byte of W300.
         board.faults().wrongEchoAt = {board.receivedCount() + 6};
@@ -456,24 +399,18 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
         EXPECT_TRUE(out.complete); // the link's second attempt went through
         ASSERT_TRUE(out.resynchronised);
         EXPECT_EQ(out.verified, verifyAfter);
-        if (!verifyAfter) prompt.answer(MsgAnswer::Yes); // read back
+        if (!verifyAfter) prompt.answer(readBack ? MsgAnswer::Yes : MsgAnswer::No);
         EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
         ASSERT_EQ(prompt.boxes.size(), verifyAfter ? 2u : 3u);
         EXPECT_EQ(prompt.boxes[1].text.contains("a stray byte may have been written"),
                   !verifyAfter);
-        EXPECT_EQ(prompt.boxes.back().text,
-                  "Verification failed. The board does not hold:\r\n\r\n"
-                  "B511  Canfeed Enable Low Speed: sent 7, board holds 255");
+        EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
+        EXPECT_TRUE(prompt.boxes.back().text.startsWith(
+            readBack ? "Verification failed. The board does not hold:\r\n\r\n"
+                       "B511  Canfeed Enable Low Speed: sent 7, board holds 255"
+                     : "2 items written, not read back."))
+            << prompt.boxes.back().text.toStdString();
     }
-    // The read-back declined: no word that all is well.
-    prompt.boxes.clear();
-    board.faults().wrongEchoAt = {board.receivedCount() + 6};
-    prompt.answer(MsgAnswer::Yes);
-    const SelectiveOutcome out = compare.download(kUploadSetup, data, items, false);
-    prompt.answer(MsgAnswer::No);
-    EXPECT_FALSE(reportDownload(prompt, compare, data, items, out));
-    EXPECT_EQ(prompt.boxes.back().icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(prompt.boxes.back().text.startsWith("2 items written, not read back."));
 }
 
 // A wrong echo or lost reply at each byte of the fault reset's writes: read back, or candidates.
@@ -482,8 +419,7 @@ TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
     int strays = 0;
     for (const bool lostReply : {false, true})
         for (qint64 n = 1; n <= 14; ++n) {
-            SCOPED_TRACE(
-                QStringLiteral("lost reply %1, byte %2").arg(lostReply).arg(n).toStdString());
+            SCOPED_TRACE(testing::Message() << "lost reply " << lostReply << ", byte " << n);
             for (int a = 8176; a <= 8191; ++a)
                 board.poke(a, 1);
             std::vector<quint8> before;
@@ -517,7 +453,8 @@ class FileOps : public DataFixture {
   protected:
     void SetUp() override {
         DataFixture::SetUp();
-        goOffline();
+        link.CloseRSComm();
+        clearTranscript();
     }
     QString writeFile(const char* name, const SetupData& d) {
         EXPECT_TRUE(writeSetupFile(path(name), d, nullptr));
@@ -531,7 +468,7 @@ class FileOps : public DataFixture {
     }
 };
 
-TEST_F(FileOps, NewAsksOnlyAfterAnEditAndSaveAsNamesTheFileOnlyOnceWritten) {
+TEST_F(FileOps, NewAsksAfterAnEditAndASaveNamesTheFileOnlyOnceWritten) {
     files.New();
     EXPECT_TRUE(prompt.boxes.empty());
 
@@ -564,44 +501,27 @@ TEST_F(FileOps, NewAsksOnlyAfterAnEditAndSaveAsNamesTheFileOnlyOnceWritten) {
     EXPECT_EQ(fileBytes(path("line4.sdt")), encodeSetupData(state.gCurrentData));
     EXPECT_TRUE(files.mayClose());
     EXPECT_EQ(prompt.boxes.size(), 1u); // offline: no upload offer; saved: no question
+
+    // A failed save keeps the earlier file, the name and the saved copy, and the program open.
+    const QByteArray before = fileBytes(path("line4.sdt"));
+    state.gCurrentData.Address[0] = QString(3000, u'B'); // a long address: over the limit
+    state.gCurrentData.Value[123] = 1;
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_FALSE([&] {
+        FileSizeLimit limit(20000);
+        return files.mayClose();
+    }());
+    EXPECT_EQ(fileBytes(path("line4.sdt")), before);
+    EXPECT_TRUE(prompt.boxes.back().text.contains("line4.sdt"));
+    EXPECT_NE(state.gSavedData.Value[123], 1);
+    chooser.answers = {path("missing-folder/x.sdt")};
+    EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
+    EXPECT_EQ(std::pair(state.gFileNamePath, state.windowCaption()),
+              std::pair(path("line4.sdt"), QString("KALVEX - [line4.sdt]")));
+    EXPECT_NE(state.gSavedData.Value[123], 1);
 }
 
-// No offers the dialog again; the current version opens without a question.
-TEST_F(FileOps, OpenOfAnotherVersionAsksAndThenCountsAsChanged) {
-    const QString old = writeFile("old.sdt", olderFile());
-    SetupData d = state.gDefaultData;
-    d.Value[1745] = 4;
-    chooser.answers = {old, writeFile("same.sdt", d), old};
-    prompt.answer(MsgAnswer::No);
-    files.Open();
-    ASSERT_EQ(chooser.openCalls.size(), 2u);
-    EXPECT_EQ(chooser.openCalls[1].second, old);
-    EXPECT_EQ(state.gCurrentData, d);
-    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
-              std::tuple(QString("same.sdt"), path("same.sdt"), false));
-    EXPECT_TRUE(files.mayClose());
-    EXPECT_EQ(prompt.boxes.size(), 1u);
-
-    prompt.answer(MsgAnswer::Yes);
-    files.Open();
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(boxOf(prompt.boxes[1]),
-              std::tuple("KALVEX",
-                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
-                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
-                         MsgButtons::YesNoCancel, MsgIcon::Information));
-    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
-                         state.windowCaption()),
-              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
-
-    prompt.answer(MsgAnswer::Yes);
-    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
-    ASSERT_EQ(prompt.boxes.size(), 3u);
-    EXPECT_EQ(prompt.boxes[2].text, "Save Changes to File?");
-    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
-}
-
-TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
+TEST_F(FileOps, OpenKeepsEverythingUntilAFileLoadsThenFitsItAndMarksAnotherVersionChanged) {
     state.gCurrentData.Value[122] = 650;
     state.gFileNamePath = path("*.sdt");
     const auto snapshot = [this] {
@@ -610,10 +530,11 @@ TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
     };
     const auto before = snapshot();
     const auto unchanged = [&] { EXPECT_TRUE(snapshot() == before); };
-    chooser.answers.push_back(writeFile("old.sdt", olderFile()));
+    const QString old = writeFile("old.sdt", olderFile());
+    chooser.answers = {old};
     prompt.answer(MsgAnswer::No);     // save changes? no
     prompt.answer(MsgAnswer::Cancel); // continue with the old version? cancel
-    files.Open();                     // the version question cancelled
+    files.Open();
     unchanged();
     EXPECT_EQ(chooser.openCalls[0].second, path("*.sdt"));
     const size_t boxes = prompt.boxes.size();
@@ -621,25 +542,52 @@ TEST_F(FileOps, OpenCancelledOrRefusedKeepsEverything) {
     files.Open(); // the dialog cancelled: no message
     unchanged();
     EXPECT_EQ(prompt.boxes.size(), boxes + 1);
-    chooser.answers.push_back(
-        writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000)));
+    chooser.answers = {writeBytes(path("cut.sdt"), encodeSetupData(state.gDefaultData).left(5000))};
     prompt.answer(MsgAnswer::No);
     files.Open(); // a truncated file
     unchanged();
     EXPECT_TRUE(prompt.boxes.back().text.contains("cut.sdt"));
     EXPECT_EQ(prompt.boxes.back().buttons, MsgButtons::Ok);
-}
 
-TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
+    SetupData d = state.gDefaultData;
+    d.Value[1745] = 4;
+    chooser.answers = {old, writeFile("same.sdt", d), old};
+    prompt.boxes.clear();
+    for (int k = 0; k < 3; ++k) // save changes? no; the old version? no: asked again, no
+        prompt.answer(MsgAnswer::No);
+    files.Open();
+    ASSERT_EQ(chooser.openCalls.size(), 5u);
+    EXPECT_EQ(chooser.openCalls[4].second, old);
+    EXPECT_EQ(state.gCurrentData, d);
+    EXPECT_EQ(std::tuple(state.gFileNameTitle, state.gFileNamePath, state.gUploadNOW.isEmpty()),
+              std::tuple(QString("same.sdt"), path("same.sdt"), false));
+    EXPECT_TRUE(files.mayClose());
+    EXPECT_EQ(prompt.boxes.size(), 3u);
+    prompt.answer(MsgAnswer::Yes);
+    files.Open(); // the current version opened without a question
+    ASSERT_EQ(prompt.boxes.size(), 4u);
+    EXPECT_EQ(boxOf(prompt.boxes[3]),
+              std::tuple("KALVEX",
+                         "File created by set-up program version: KALVEX_R0.9.9\r\n"
+                         "Data tables may not be properly aligned.\r\n\r\nDo you wish to continue?",
+                         MsgButtons::YesNoCancel, MsgIcon::Information));
+    EXPECT_EQ(std::tuple(state.gCurrentData.Value[122], state.gCurrentData.Version,
+                         state.windowCaption()),
+              std::tuple(640, "KALVEX_R0.9.9", "KALVEX - [old.sdt]"));
+    prompt.answer(MsgAnswer::Yes);
+    EXPECT_TRUE(files.mayClose()); // Yes saves the file, re-stamped
+    ASSERT_EQ(prompt.boxes.size(), 5u);
+    EXPECT_EQ(prompt.boxes[4].text, "Save Changes to File?");
+    EXPECT_EQ(readSetupFile(old, nullptr)->Version, state.gProgramVersion);
     for (const int items : {1700, 1800}) {
-        SetupData d{state.gProgramVersion, {}, {}};
+        SetupData n{state.gProgramVersion, {}, {}};
         for (int i = 0; i < items; ++i) {
-            d.Address.push_back(QStringLiteral("B%1").arg(i));
-            d.Value.push_back(i + 1);
+            n.Address.push_back(QStringLiteral("B%1").arg(i));
+            n.Value.push_back(i + 1);
         }
-        chooser.answers.push_back(writeFile("n.sdt", d));
+        chooser.answers = {writeFile("n.sdt", n)};
         files.Open();
-        const SetupData& got = state.gCurrentData;
+        const SetupData& got = state.gCurrentData; // a short file gets empty items, a long one cut
         ASSERT_EQ(std::pair(got.Value.size(), got.Address.size()), std::pair(1747ul, 1747ul));
         EXPECT_EQ(got.Address[1699], "B1699");
         for (size_t i = 1699; i <= 1746; ++i)
@@ -649,52 +597,22 @@ TEST_F(FileOps, AShortFileLoadsWithEmptyItemsAndALongOneIsCut) {
     }
 }
 
-// A failed save keeps the earlier file, the name and the saved copy, and the program open.
-TEST_F(FileOps, ASaveThatFailsSaysSoAndKeepsTheProgramOpen) {
-    state.gCurrentData.Value[122] = 650;
-    chooser.answers.push_back(path("a.sdt"));
-    ASSERT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Saved);
-    const QByteArray before = fileBytes(path("a.sdt"));
-    // A bigger record: a long address pushes it over the limit.
-    state.gCurrentData.Address[0] = QString(3000, u'B');
-    state.gCurrentData.Value[123] = 1;
-    prompt.answer(MsgAnswer::Yes);
-    bool mayClose = true;
-    {
-        FileSizeLimit limit(20000);
-        mayClose = files.mayClose();
-    }
-    EXPECT_FALSE(mayClose);
-    EXPECT_EQ(fileBytes(path("a.sdt")), before);
-    EXPECT_TRUE(prompt.boxes.back().text.contains("a.sdt"));
-    EXPECT_NE(state.gSavedData.Value[123], 1);
-
-    chooser.answers.push_back(path("missing-folder/x.sdt"));
-    EXPECT_EQ(files.SaveAs(), SetupFileOps::SaveResult::Failed);
-    EXPECT_EQ(std::pair(state.gFileNamePath, state.windowCaption()),
-              std::pair(path("a.sdt"), QString("KALVEX - [a.sdt]")));
-    EXPECT_NE(state.gSavedData.Value[123], 1);
-}
-
-TEST_F(FileOps, ExportOfflineWritesTheFileAndRemembersItsPath) {
-    chooser.answers.push_back(path("shift.txt"));
+TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
+    chooser.answers = {path("shift.txt")};
     EXPECT_TRUE(ExportShiftData(state, prompt, chooser, transfers));
     EXPECT_TRUE(prompt.boxes.empty());
     EXPECT_EQ(chooser.saveCalls[0], std::make_pair(kTextFileFilter, QString()));
     EXPECT_EQ(fileBytes(path("shift.txt")), shiftExportText(state.gCurrentData, {}, {}));
     ExportShiftData(state, prompt, chooser, transfers); // cancelled
     EXPECT_EQ(chooser.saveCalls[1].second, path("shift.txt"));
-
-    chooser.answers.push_back(path("no-folder/shift.txt"));
+    chooser.answers = {path("no-folder/shift.txt")};
     EXPECT_FALSE(ExportShiftData(state, prompt, chooser, transfers));
     ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_TRUE(prompt.boxes[0].text.contains("shift.txt"));
-}
+    EXPECT_TRUE(prompt.boxes[0].text.contains("no-folder/shift.txt"));
 
-// Online, Save offers to upload All first and Export to upload the shift data first.
-TEST_F(FileOps, OnlineSaveAndExportOfferToUploadFirst) {
     link.OpenRSComm(port);
     clearTranscript();
+    prompt.boxes.clear();
     board.setValue(QStringLiteral("W3110"), 999);
     chooser.answers = {path("up.sdt"), path("shift.txt")};
     prompt.answer(MsgAnswer::Yes);
@@ -742,7 +660,6 @@ TEST_F(FileOps, ExportOrSaveAfterAFailedUploadKeepsTheOldCountsAndDate) {
                   asItWas ? shiftExportText(before, state.gFileNameTitle, oldDate)
                           : QByteArray("old export"));
     }
-    // Save after a failed upload saves nothing.
     link.OpenRSComm(port);
     const QString saved = writeFile("a.sdt", olderFile());
     chooser.answers.push_back(saved);

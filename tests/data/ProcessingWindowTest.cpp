@@ -11,7 +11,6 @@ namespace {
 
 class ProcessingWindow : public LinkFixture {};
 
-// The transfer window names the items that failed.
 TEST_F(ProcessingWindow, NamesTheFailedItems) {
     AppState state;
     // Mode handshake (2 bytes), item 0 (2 bytes); the 5th byte is W1092's first.

@@ -1,6 +1,7 @@
 #include "sim/Board.h"
 #include "sim/Pacer.h"
 #include "sim/StateFile.h"
+#include "sim/Timeline.h"
 #include "support/Bytes.h"
 #include "support/QtPrinters.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 class BoardTest : public ::testing::Test {
   protected:
-    // Sends the bytes and returns every reply.
     QByteArray feed(std::initializer_list<int> bytes) {
         QByteArray replies;
         for (int b : bytes)
@@ -52,7 +52,6 @@ TEST_F(BoardTest, LogsKeepTheirNewestEntriesPastTheLimit) {
     EXPECT_EQ(board.bytesFromPc().right(3), bytes({0, 219, 20}));
     ASSERT_LE(board.writes().size(), 12u);
     EXPECT_GT(board.writes().front().address, 200);
-    // The memory keeps every write.
     EXPECT_EQ(std::tuple(board.writes().back().address, board.peek(200)), std::tuple(219, 1));
 }
 
@@ -82,6 +81,13 @@ TEST_F(BoardTest, MachineCountsAndTurnsWhileRunningAndStandsStillWhenStopped) {
         positions.insert(pos);
     }
     EXPECT_GT(positions.size(), 10u);
+    board.setValue("F119", 1); // the running I/O words follow: set-up enable with F119
+    runFor(10'000);
+    EXPECT_EQ(std::pair(board.value("W100") & 0x8002, board.value("F17")),
+              std::pair(qint64(0x8002), qint64(1)));
+    board.setValue("F119", 0);
+    runFor(10'000);
+    EXPECT_EQ(board.value("W100") & 0x8000, 0);
 
     board.setValue("D1100", 0); // a reset from the PC sticks
     board.machine().running = false;
@@ -155,17 +161,6 @@ TEST_F(BoardTest, ShiftCountersTripsResetAndEndOfShift) {
               std::tuple(goodCans, 0, trips, 0));
 }
 
-// While the machine runs its I/O words move: the set-up enable bit follows F119.
-TEST_F(BoardTest, RunningIoWordsFollowTheMachine) {
-    board.setValue("F119", 1);
-    runFor(10'000);
-    EXPECT_EQ(board.value("W100") & 0x8002, 0x8002);
-    EXPECT_EQ(board.value("F17"), 1);
-    board.setValue("F119", 0);
-    runFor(10'000);
-    EXPECT_EQ(board.value("W100") & 0x8000, 0);
-}
-
 // Hour, minute, second, day, month, two-digit year as the board holds them.
 using ClockFields = std::array<int, 6>;
 constexpr int kClockCells[6] = {43012, 43010, 43008, 43015, 43016, 43017};
@@ -198,7 +193,6 @@ TEST(SimBoardClock, TicksWithCarriesOnlyWhenRunning) {
     }
 }
 
-// A transaction every half second, bits alternating; the link error from the state file.
 TEST_F(BoardTest, GatewayTransactionsMoveAndItsErrorsComeFromTheStateFile) {
     EXPECT_EQ(board.value("B1423"), 2);
     runFor(0); // the model's clock starts
@@ -239,22 +233,18 @@ class LateClock final : public Clock {
     }
     void advanceUs(qint64 d) { m_now += d; }
     int sleeps = 0;
-
-  private:
     qint64 m_now = 0;
     std::vector<qint64> m_late;
     size_t m_next = 0;
 };
 
-// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned.
+// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned: once
+// learned, a reply is late by at most the second of each pair.
 TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
-    struct Case {
-        std::vector<qint64> lateUs;
-        qint64 settledLatenessUs; // the most a reply is late once the pacer has learned
-    };
-    const Case cases[] = {{{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
-    for (const Case& c : cases) {
-        LateClock clock(c.lateUs);
+    const std::pair<std::vector<qint64>, qint64> cases[] = {
+        {{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
+    for (const auto& [lateUs, settledLatenessUs] : cases) {
+        LateClock clock(lateUs);
         Pacer pacer(clock);
         qint64 worst = 0;
         for (int i = 0; i < 400; ++i) {
@@ -266,8 +256,122 @@ TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
             if (i >= 200) worst = std::max(worst, clock.nowUs() - due);
             clock.advanceUs(50); // the board's own work between replies
         }
-        EXPECT_LE(worst, c.settledLatenessUs) << "lateness " << c.lateUs.front();
+        EXPECT_LE(worst, settledLatenessUs) << "lateness " << lateUs.front();
     }
+}
+
+TEST(TimelineTest, ReadsEveryCommandAndRunsThemInTimeOrder) {
+    using V = SimVerb;
+    const std::tuple<const char*, qint64, SimCommand> cases[] = {
+        // clang-format off
+        {"at 5s alarm 3 on", 5000, {V::Alarm, 3, 1}}, {"at 7s alarm 15 off", 7000, {V::Alarm, 15, 0}},
+        {"AT 1.5S Speed 1500", 1500, {V::Speed, 1500, 0}}, {"at 250ms run", 250, {V::Run, 0, 0}},
+        {"at 2m stop", 120000, {V::Stop, 0, 0}}, {"at 1s bad_rate 20", 1000, {V::BadRate, 20, 0}},
+        {"at 12s fault 3Ch", 12000, {V::Fault, 0x3C, 0}}, {"at 12s last_fault ff", 12000, {V::LastFault, 255, 0}},
+        {"at 12s comm_error 5", 12000, {V::CommError, 5, 0}}, {"at 12s last_comm_error 0", 12000, {V::LastCommError, 0, 0}},
+        {"at 1s trip 36 qc", 1000, {V::Trip, 36, 2}}, {"at 1s trip 1 restart", 1000, {V::Trip, 1, 3}},
+        {"at 1s ductors manual", 1000, {V::Ductors, kDuctorsManual, 0}}, {"at 1s ductors off", 1000, {V::Ductors, kDuctorsOff, 0}},
+        {"  at 3s   silent_after   100  # the next read", 3000, {V::SilentAfter, 100, 0}},
+        {"at 12s silent", 12000, {V::Silent, 0, 0}}, {"at 4s delay 1500", 4000, {V::Delay, 1500, 0}},
+        {"at 4s wrong_echo", 4000, {V::WrongEcho, 0, 0}}, {"at 20s cable", 20000, {V::Cable, 0, 0}},
+        // clang-format on
+    };
+    QString text = QStringLiteral("# demo\n\n");
+    std::vector<std::tuple<qint64, SimCommand, int>> want, got;
+    for (const auto& [line, atMs, command] : cases) {
+        text += QLatin1String(line) + u'\n';
+        want.emplace_back(atMs, command, int(want.size()) + 3);
+    }
+    std::stable_sort(want.begin(), want.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    QString error;
+    const auto steps = parseTimeline(text, &error);
+    ASSERT_TRUE(steps) << error.toStdString();
+    for (const TimelineStep& step : *steps)
+        got.emplace_back(step.atMs, step.command, step.line);
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(steps->at(10).text, QStringLiteral("alarm 3 on")); // at 5s, after ten earlier steps
+}
+
+// The bad line is the file's third: the message names it and the reason.
+TEST(TimelineTest, RefusesABadLineByItsNumber) {
+    const std::pair<const char*, std::vector<const char*>> cases[] = {
+        // clang-format off
+        {"expected \"at TIME COMMAND\"", {"at 5 alarm 3 on", "alarm 3 on", "at -1s run", "at 5s", "at 5h run", "at 999999999m run"}},
+        {"expected alarm BIT on|off", {"at 5s alarm 16 on", "at 5s alarm 3", "at 5s alarm 3 maybe"}},
+        {"expected speed CPM", {"at 5s speed 65536", "at 5s speed fast"}},
+        {"expected bad_rate N", {"at 5s bad_rate 1001"}},
+        {"expected fault CODE", {"at 5s fault 100", "at 5s fault 3G"}},
+        {"expected trip SPINDLE", {"at 5s trip 0 bad", "at 5s trip 37 bad", "at 5s trip 3 broken"}},
+        {"expected ductors auto|manual|off", {"at 5s ductors sideways"}},
+        {"expected silent", {"at 5s silent now"}}, {"expected delay MS", {"at 5s delay 3600001"}},
+        {"unknown command \"jump\"", {"at 5s jump"}},
+        // clang-format on
+    };
+    for (const auto& [reason, lines] : cases)
+        for (const char* line : lines) {
+            QString error;
+            const QString text =
+                QStringLiteral("at 1s run\n# then\n%1\nat 9s stop\n").arg(QLatin1String(line));
+            EXPECT_FALSE(parseTimeline(text, &error)) << line;
+            EXPECT_TRUE(error.startsWith(QStringLiteral("line 3: "))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QLatin1String(reason))) << error.toStdString();
+        }
+}
+
+class SimCommandTest : public BoardTest {
+  protected:
+    void apply(const char* line) {
+        QString error;
+        const auto c = parseSimCommand(QString::fromLatin1(line), &error);
+        ASSERT_TRUE(c) << line << ": " << error.toStdString();
+        applySimCommand(board, *c);
+    }
+};
+
+TEST_F(SimCommandTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
+    const std::tuple<const char*, const char*, qint64> cases[] = {
+        {"alarm 3 on", "W98", 0x0008},   {"alarm 15 on", "W98", 0x8008},
+        {"alarm 0 off", "W98", 0x8008},  {"alarm 3 off", "W98", 0x8000},
+        {"fault 3C", "B8176", 0x3C},     {"last_fault 5d", "B8177", 0x5D},
+        {"comm_error 2", "B8179", 0x02}, {"last_comm_error 10", "B8178", 0x10},
+        {"ductors manual", "B130", 2}};
+    for (const auto& [line, cell, value] : cases) {
+        apply(line);
+        EXPECT_EQ(board.value(QLatin1String(cell)), value) << line;
+    }
+    apply("stop");
+    apply("speed 900");
+    apply("bad_rate 40");
+    EXPECT_FALSE(board.machine().running);
+    EXPECT_EQ(board.machine().speed, 900);
+    EXPECT_DOUBLE_EQ(board.machine().blowOffPerCan, 0.04);
+    // A trip books one blow-off on the spindle (24: W1066) and its cause.
+    const auto trip = [&] {
+        return std::tuple(board.value("B599"), board.value("D1104"), board.value("D1120"),
+                          board.value("W1066"));
+    };
+    const auto [spindle, blowOffs, qc, trips] = trip();
+    apply("trip 24 qc");
+    EXPECT_EQ(trip(), std::tuple(24, blowOffs + 1, qc + 1, trips + 1));
+
+    // Link faults start at the next byte and end only with the cable.
+    board.receive(0xFF);
+    apply("silent_after 2");
+    EXPECT_EQ(board.faults().silentAfter, 3); // counted from the bytes already received
+    apply("delay 1500");
+    apply("wrong_echo");
+    EXPECT_EQ(board.receive(0xFF).bytes, QByteArray(1, char(0x55 ^ 0x5A)));
+    EXPECT_EQ(board.receive(0xFF).bytes, QByteArray(1, char(0x55))); // once only
+    EXPECT_TRUE(board.receive(0xFF).bytes.isEmpty());
+    apply("cable");
+    EXPECT_EQ(board.receive(0xFF).bytes, QByteArray(1, char(0x55)));
+    apply("silent");
+    EXPECT_TRUE(board.receive(0xFF).bytes.isEmpty());
+    apply("cable");
+    const Reply r = board.receive(0xFF);
+    EXPECT_EQ(r.bytes, QByteArray(1, char(0x55)));
+    EXPECT_EQ(board.faults().replyDelayUs, 0);
 }
 
 } // namespace

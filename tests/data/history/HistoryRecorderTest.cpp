@@ -20,8 +20,7 @@ constexpr qint64 kEver = std::numeric_limits<qint64>::max();
 // The SQL driver plugins load through the application object.
 void ensureApp() {
     static int argc = 1;
-    static char name[] = "kalvex_tests_history";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {const_cast<char*>("kalvex_tests_history"), nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
 
@@ -33,7 +32,6 @@ std::vector<HistoryEvent> storedEvents(const QString& path) {
     return store.events(0, kEver);
 }
 
-// Writes the rows to a store at `path`, left open in `keep` if given.
 void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
                const std::vector<HistorySample>& samples, HistoryStore* keep = nullptr) {
     ensureApp();
@@ -44,7 +42,6 @@ void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
     ASSERT_TRUE(store.write(events, samples, &why)) << why.toStdString();
 }
 
-// A recorder started on a link of its own, with what it said.
 struct StartedRecorder {
     explicit StartedRecorder(const QString& path, bool crashSafe = false)
         : r(sl.link, state, {path, crashSafe, {}}) {
@@ -66,7 +63,6 @@ class HistoryRecorderTest : public LinkFixture {
         recorder.start();
         ASSERT_TRUE(recorder.recording());
     }
-    // The board holds `value` at `address` and the program reads it at second `sec`.
     void readAt(qint64 sec, const QString& address, qint64 value) {
         nowMs = sec * 1000;
         ASSERT_TRUE(board.setValue(address, value));
@@ -141,12 +137,13 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
                   expected[i]);
 }
 
-// Renamed aside with a message naming both files; recording goes on in a new one.
-TEST(HistoryFiles, DamagedFileIsSetAside) {
-    for (const bool headerIntact : {false, true}) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        if (headerIntact) {
+// Damaged: renamed aside, both files named, recording goes on in a new one. Unwritable or a full
+// disk: recording off. Either way one message, and the program goes on.
+TEST(HistoryFiles, DamagedFileIsSetAsideAndUnwritableStorageTurnsRecordingOff) {
+    QTemporaryDir dir;
+    for (const char* name : {"junk.sqlite", "intact-header.sqlite"}) {
+        const QString path = dir.filePath(QLatin1String(name));
+        if (name[0] == 'i') {
             storeRows(path, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")),
                       {});
             QFile f(path);
@@ -157,18 +154,13 @@ TEST(HistoryFiles, DamagedFileIsSetAside) {
             writeBytes(path, QByteArray("not a database\n").repeated(300));
         }
         StartedRecorder s(path);
-        ASSERT_EQ(s.said.size(), 1) << headerIntact;
+        ASSERT_EQ(s.said.size(), 1) << name;
         EXPECT_TRUE(s.said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
-        EXPECT_EQ(QDir(dir.path()).entryList({"history.sqlite.corrupt-*"}).size(), 1);
+        EXPECT_EQ(QDir(dir.path()).entryList({QLatin1String(name) + ".corrupt-*"}).size(), 1);
         s.r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
         s.r.flush();
         EXPECT_EQ(storedEvents(path).size(), 1u);
     }
-}
-
-// An unwritable place or a full disk: recording off with one message, the program goes on.
-TEST(HistoryFiles, UnwritableStorageTurnsRecordingOff) {
-    QTemporaryDir dir;
     writeBytes(dir.filePath(QStringLiteral("file")), "");
     StartedRecorder blocked(dir.filePath("file/history.sqlite"));
     EXPECT_FALSE(blocked.r.recording());
@@ -243,11 +235,10 @@ TEST(HistoryFiles, CrashSafety) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KALVEX_HISTORY_CHILD"), path);
-    child.setProcessEnvironment(env);
+    qputenv("KALVEX_HISTORY_CHILD", path.toUtf8()); // inherited by the child only
     child.start(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
                 {QStringLiteral("--gtest_filter=HistoryFiles.RecordingChild")});
+    qunsetenv("KALVEX_HISTORY_CHILD");
     int committed = 0;
     while (committed < 400 && child.waitForReadyRead(10000))
         while (child.canReadLine()) {
@@ -263,7 +254,6 @@ TEST(HistoryFiles, CrashSafety) {
         ASSERT_EQ(rows[i].subject, QString::number(i));
 }
 
-// The exact rows of the range, and the exit codes of bad input and a missing file.
 TEST(HistoryCli, PrintsTheRangeAndRefusesBadInput) {
     QTemporaryDir home;
     const qint64 t0 = QDateTime(QDate(2024, 5, 1), QTime(6, 0)).toMSecsSinceEpoch();
