@@ -57,7 +57,7 @@ QString StrayCheck::text() const {
            strayLines(candidates);
 }
 
-CheckedWrites writeChecked(RSComm& link, const std::vector<std::pair<QString, QString>>& writes) {
+CheckedWrites writeChecked(RSComm& link, const std::vector<BoardWrite>& writes) {
     CheckedWrites out;
     StrayWatch watch(link);
     for (const auto& [address, value] : writes) {

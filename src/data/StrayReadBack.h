@@ -1,4 +1,5 @@
 #pragma once
+#include "data/BoardWrite.h"
 #include "link/LinkResult.h"
 
 #include <QString>
@@ -51,7 +52,7 @@ struct CheckedWrites {
     size_t written = 0;
     StrayCheck strays;
 };
-CheckedWrites writeChecked(RSComm& link, const std::vector<std::pair<QString, QString>>& writes);
+CheckedWrites writeChecked(RSComm& link, const std::vector<BoardWrite>& writes);
 
 // One write from a window: the write, the read-back after a resynchronisation, and a message
 // titled `title` when a byte may have been changed that nobody meant to write.

@@ -415,7 +415,7 @@ TEST_F(DataCompareTest, VerificationCatchesAStrayWriteFromAWrongEcho) {
 
 // A wrong echo or lost reply at each byte of the fault reset's writes: read back, or candidates.
 TEST_F(DataCompareTest, EveryByteAWriteChangedUnaskedIsNamed) {
-    const auto writes = faultResetWrites();
+    const auto writes = faultResetBoardWrites();
     int strays = 0;
     for (const bool lostReply : {false, true})
         for (qint64 n = 1; n <= 14; ++n) {

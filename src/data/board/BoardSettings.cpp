@@ -49,13 +49,6 @@ std::vector<BoardWrite> clockDateWrites(const QDateTime& now) {
     return {setting(5, d.month()), setting(6, d.day()), year};
 }
 
-CheckedWrites writeChecked(RSComm& link, const std::vector<BoardWrite>& writes) {
-    std::vector<std::pair<QString, QString>> pairs;
-    for (const BoardWrite& w : writes)
-        pairs.emplace_back(w.address, w.value);
-    return writeChecked(link, pairs);
-}
-
 QString clockFailedText(const CheckedWrites& w, const std::vector<BoardWrite>& writes) {
     return QStringLiteral("The board clock was not set: the write of %1 failed (%2); %3 of %4 "
                           "values written.")

@@ -38,8 +38,6 @@ QString twoDigits(qint64 value);
 std::vector<BoardWrite> clockTimeWrites(const QDateTime& now);
 std::vector<BoardWrite> clockDateWrites(const QDateTime& now);
 
-// Writes in order until one fails, then reads back the stray candidates (writeChecked).
-CheckedWrites writeChecked(RSComm& link, const std::vector<BoardWrite>& writes);
 // What the window says when a clock write failed: which, why, and how many went out.
 QString clockFailedText(const CheckedWrites& result, const std::vector<BoardWrite>& writes);
 

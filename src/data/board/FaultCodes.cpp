@@ -48,13 +48,6 @@ std::vector<BoardWrite> faultResetBoardWrites() {
     return writes;
 }
 
-std::vector<std::pair<QString, QString>> faultResetWrites() {
-    std::vector<std::pair<QString, QString>> pairs;
-    for (const BoardWrite& w : faultResetBoardWrites())
-        pairs.emplace_back(w.address, w.value);
-    return pairs;
-}
-
 QString resetFailedText(const CheckedWrites& w) {
     const auto writes = faultResetBoardWrites();
     const QString failed = w.written < writes.size() ? writes[w.written].address : QString();

@@ -36,7 +36,6 @@ QString notReadAdvice();
 // error, last fault, current fault.
 constexpr std::array<int, 4> kResetOrders{{5, 4, 1, 0}};
 std::vector<BoardWrite> faultResetBoardWrites();
-std::vector<std::pair<QString, QString>> faultResetWrites(); // the same, as writeChecked takes
 // What is said when a reset write failed: which, why, and how many went out.
 QString resetFailedText(const CheckedWrites& writes);
 

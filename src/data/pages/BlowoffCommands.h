@@ -1,15 +1,11 @@
 #pragma once
+#include "data/BoardWrite.h"
+
 #include <QString>
 
 #include <vector>
 
 namespace kalvex {
-
-// One write of a page command, in the order the board expects it.
-struct BoardWrite {
-    QString address;
-    QString value;
-};
 
 // The blow-off commands of the Main Display and the Set-up page: a Q.C. blow-off sets its
 // target (a spindle, or the blanket and mandrel numbers past the last spindle) before its two
