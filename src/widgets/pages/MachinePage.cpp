@@ -120,6 +120,21 @@ void MachinePage::layOutPass(RefreshLoop& loop) {
     }
 }
 
+void MachinePage::addLiveControls(const std::vector<QWidget*>& widgets) {
+    m_liveControls.insert(m_liveControls.end(), widgets.begin(), widgets.end());
+}
+
+void MachinePage::addEditableControls(const std::vector<QWidget*>& widgets) {
+    m_editableControls.insert(m_editableControls.end(), widgets.begin(), widgets.end());
+}
+
+void MachinePage::enableControls(bool online) {
+    for (QWidget* w : m_editableControls)
+        w->setEnabled(online || m_state.gOfflineEdit);
+    for (QWidget* w : m_liveControls)
+        w->setEnabled(online);
+}
+
 bool MachinePage::offlineEditChanged() {
     if (m_state.gOfflineEdit == m_lastOfflineEdit) return false;
     offlineEditFollowed();

@@ -88,6 +88,11 @@ class MachinePage : public QWidget {
     // A board bit set while the mouse holds `button`; an owed 0 is sent before the next online
     // pass, or offered as the page unloads.
     HeldBit* addHeldBit(QAbstractButton* button, const QString& address);
+    // The controls enabled per mode: live ones only online; editable ones online or, with
+    // offline editing on, offline too. The page applies both lists as it shows a mode.
+    void addLiveControls(const std::vector<QWidget*>& widgets);
+    void addEditableControls(const std::vector<QWidget*>& widgets);
+    void enableControls(bool online);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -111,6 +116,8 @@ class MachinePage : public QWidget {
     bool m_labelsFilled = false;
     bool m_lastOfflineEdit = false;
     std::vector<HeldBit*> m_heldBits;
+    std::vector<QWidget*> m_liveControls;
+    std::vector<QWidget*> m_editableControls;
 };
 
 } // namespace kalvex

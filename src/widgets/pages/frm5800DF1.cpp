@@ -28,6 +28,14 @@ frm5800DF1::frm5800DF1(AppState& state, RSComm& link, Prompt& prompt, QWidget* p
     ui.cmdDefault = makeDefaultButton();
     buildControls();
     buildFields();
+    // The set-up frame may be edited offline; status and list reads only show the board.
+    const auto captions = ui.lblCaption.begin() + kDf1ListRead;
+    addLiveControls({ui.fraSetup[0], ui.fraSetup[1]});
+    addLiveControls(std::vector<QWidget*>(ui.lblCaption.begin(), captions));
+    addLiveControls(std::vector<QWidget*>(ui.lblDisplay.begin(), ui.lblDisplay.end()));
+    addEditableControls({ui.fraSetup[2], ui.cboSetup, ui.txtSetup[0], ui.updSetup[0],
+                         ui.txtSetup[1], ui.updSetup[1]});
+    addEditableControls(std::vector<QWidget*>(captions, ui.lblCaption.end()));
 }
 
 void frm5800DF1::buildFields() {
@@ -210,30 +218,14 @@ void frm5800DF1::clearEditing() {
     MachinePage::clearEditing();
 }
 
-void frm5800DF1::setSetupEnabled(bool enabled) {
-    ui.fraSetup[2]->setEnabled(enabled);
-    for (int i = kDf1ListRead; i < kDf1Reads; ++i)
-        ui.lblCaption[size_t(i)]->setEnabled(enabled);
-    ui.cboSetup->setEnabled(enabled);
-    for (int i = 0; i < 2; ++i) {
-        ui.txtSetup[size_t(i)]->setEnabled(enabled);
-        ui.updSetup[size_t(i)]->setEnabled(enabled);
-    }
-}
-
-void frm5800DF1::showAll(bool enabled) {
+void frm5800DF1::showAll(bool online) {
     m_listReady = false;
     ui.cmdDefault->setFocus();
     clearEditing();
-    for (QGroupBox* f : ui.fraSetup)
-        f->setEnabled(enabled);
-    for (QLabel* l : ui.lblCaption)
-        l->setEnabled(enabled);
-    for (QLabel* l : ui.lblDisplay) {
-        l->setEnabled(enabled);
-        if (!enabled) l->setText(QStringLiteral("-"));
-    }
-    setSetupEnabled(enabled);
+    enableControls(online);
+    if (!online)
+        for (QLabel* l : ui.lblDisplay)
+            l->setText(QStringLiteral("-"));
 }
 
 void frm5800DF1::ShowOnline() {
@@ -243,7 +235,6 @@ void frm5800DF1::ShowOnline() {
 void frm5800DF1::ShowOffline() {
     offlineEditFollowed();
     showAll(false);
-    if (m_state.gOfflineEdit) setSetupEnabled(true);
 }
 
 } // namespace kalvex

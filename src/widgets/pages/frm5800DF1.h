@@ -53,8 +53,7 @@ class frm5800DF1 : public MachinePage {
     void ShowOnline() override;
     void ShowOffline() override;
     void clearEditing() override;
-    void showAll(bool enabled);
-    void setSetupEnabled(bool enabled);
+    void showAll(bool online);
     void showListValue(qint64 value);
 
     Ui ui;

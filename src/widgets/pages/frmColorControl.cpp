@@ -218,17 +218,11 @@ void frmColorControl::RefreshOffline() {
     showOfflineValues();
 }
 
-void frmColorControl::enableControls(const std::vector<QWidget*>& widgets, bool on) {
-    for (QWidget* w : widgets)
-        w->setEnabled(on);
-}
-
 void frmColorControl::ShowOnline() {
     m_loading = false;
     m_labelEnter = false;
     clearEditing();
-    enableControls(m_labelControls, true);
-    enableControls(m_liveControls, true);
+    enableControls(true);
     enableLabelField(false); // until F119 allows a label change
     m_setupEnable = false;
     enableManual(false); // until B130 says manual
@@ -241,8 +235,7 @@ void frmColorControl::ShowOffline() {
     m_loading = false;
     m_labelEnter = false;
     clearEditing();
-    enableControls(m_labelControls, m_state.gOfflineEdit);
-    enableControls(m_liveControls, false);
+    enableControls(false);
     enableManual(false);
     for (QLabel* l : ui.lblStatus)
         l->setText(QStringLiteral("-"));

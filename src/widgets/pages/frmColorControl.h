@@ -69,7 +69,6 @@ class frmColorControl : public MachinePage {
     void showManualBoxes(int mask);
     void enableManual(bool on);
     void enableLabelField(bool on);
-    void enableControls(const std::vector<QWidget*>& widgets, bool on);
     void showOfflineValues();
     int item(int index) const;
     void setItem(int index, int value);
@@ -88,8 +87,6 @@ class frmColorControl : public MachinePage {
     bool writeManualMask(int mask);
 
     Ui ui;
-    std::vector<QWidget*> m_labelControls; // frame 0: online, or offline with offline editing
-    std::vector<QWidget*> m_liveControls;  // frames 1-3: online only
     int m_maxOn = 0;
     int m_maxCycle = 0;
     qint64 m_label = 0;

@@ -47,9 +47,9 @@ QGroupBox* frmColorControl::buildColorFrame() {
     const auto keep = [this](int i, const controls::Entry& e) {
         ui.txtColorCtrl[size_t(i)] = e.text;
         ui.updColorCtrl[size_t(i)] = e.spin;
-        m_labelControls.insert(m_labelControls.end(), {e.text, e.spin});
+        addEditableControls({e.text, e.spin});
     };
-    m_labelControls.push_back(f);
+    addEditableControls({f});
     grid->addWidget(ui.lblDescription[8], 0, 0);
     keep(kLabelField, addEntry(grid, 0, 1, kLabelField, this));
     ui.lblDescription[8]->setBuddy(ui.txtColorCtrl[kLabelField]);
@@ -64,10 +64,10 @@ QGroupBox* frmColorControl::buildColorFrame() {
             controls::label(QStringLiteral("-"), indexed("lblColorCtrl", k), f);
         ui.lblColorCtrl[size_t(k)]->setMinimumWidth(60);
         grid->addWidget(ui.lblColorCtrl[size_t(k)], k + 2, 3);
-        m_labelControls.push_back(ui.lblColorCtrl[size_t(k)]);
+        addEditableControls({ui.lblColorCtrl[size_t(k)]});
     }
     for (int i = 0; i <= 11; ++i)
-        m_labelControls.push_back(ui.lblDescription[size_t(i)]);
+        addEditableControls({ui.lblDescription[size_t(i)]});
     return f;
 }
 
@@ -81,10 +81,9 @@ QGroupBox* frmColorControl::buildStatusFrame() {
             controls::label(QStringLiteral("-"), indexed("lblStatus", 2 + r), f);
         grid->addWidget(ui.lblDescription[size_t(12 + r)], r, 0);
         grid->addWidget(ui.lblStatus[size_t(2 + r)], r, 1);
-        m_liveControls.insert(m_liveControls.end(),
-                              {ui.lblDescription[size_t(12 + r)], ui.lblStatus[size_t(2 + r)]});
+        addLiveControls({ui.lblDescription[size_t(12 + r)], ui.lblStatus[size_t(2 + r)]});
     }
-    m_liveControls.push_back(f);
+    addLiveControls({f});
     return f;
 }
 
@@ -98,13 +97,12 @@ QGroupBox* frmColorControl::buildResponseFrame() {
     ui.txtColorCtrl[kStationField] = e.text;
     ui.updColorCtrl[kStationField] = e.spin;
     ui.lblDescription[14]->setBuddy(e.text);
-    m_liveControls.insert(m_liveControls.end(), {f, e.text, e.spin, ui.lblDescription[14]});
+    addLiveControls({f, e.text, e.spin, ui.lblDescription[14]});
     for (int r = 0; r < 2; ++r) {
         ui.lblStatus[size_t(r)] = controls::label(QStringLiteral("-"), indexed("lblStatus", r), f);
         grid->addWidget(ui.lblDescription[size_t(15 + r)], r + 1, 0);
         grid->addWidget(ui.lblStatus[size_t(r)], r + 1, 1);
-        m_liveControls.insert(m_liveControls.end(),
-                              {ui.lblDescription[size_t(15 + r)], ui.lblStatus[size_t(r)]});
+        addLiveControls({ui.lblDescription[size_t(15 + r)], ui.lblStatus[size_t(r)]});
     }
     return f;
 }

@@ -39,6 +39,10 @@ frmData::frmData(AppState& state, RSComm& link, Prompt& prompt, QWidget* parent)
     });
     addHeldBit(ui.cmdResetTrips, kResetTripsBit);
     addHeldBit(ui.cmdEndofShift, kEndOfShiftBit);
+    addEditableControls({ui.fraSpindleTrip, ui.lblDescription[kTripOffsetCaption],
+                         ui.txtSpindleTripOffset, ui.updSpindleTripOffset});
+    addLiveControls({ui.lblDescription[0], ui.lblData[0], ui.cmdResetTrips, ui.fraEndofShift,
+                     ui.cmdEndofShift});
 }
 
 void frmData::onActivate() {
@@ -74,31 +78,16 @@ void frmData::RefreshOffline() {
         ui.lblData[size_t(i)]->setText(groupedCount(QString::number(values[size_t(i)])));
 }
 
-void frmData::setTripControls(bool on) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui.fraSpindleTrip, ui.lblDescription[kTripOffsetCaption],
-                                         ui.txtSpindleTripOffset, ui.updSpindleTripOffset})
-        w->setEnabled(on);
-}
-
-void frmData::setLiveControls(bool on) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui.lblDescription[0], ui.lblData[0], ui.cmdResetTrips,
-                                         ui.fraEndofShift, ui.cmdEndofShift})
-        w->setEnabled(on);
-    ui.lblData[0]->setText(QStringLiteral("-"));
-}
-
 void frmData::ShowOnline() {
     clearEditing();
-    setTripControls(true);
-    setLiveControls(true);
+    enableControls(true);
+    ui.lblData[0]->setText(QStringLiteral("-"));
 }
 
 void frmData::ShowOffline() {
     clearEditing();
-    setTripControls(m_state.gOfflineEdit);
-    setLiveControls(false);
+    enableControls(false);
+    ui.lblData[0]->setText(QStringLiteral("-"));
 }
 
 } // namespace kalvex

@@ -53,8 +53,6 @@ class frmData : public MachinePage {
     void ShowOnline() override;
     void ShowOffline() override;
     void RefreshOffline() override;
-    void setTripControls(bool on);
-    void setLiveControls(bool on);
 
     Ui ui;
     IndexRange m_range = shiftTabRange(0);

@@ -24,6 +24,15 @@ frmDisplayIO::frmDisplayIO(AppState& state, RSComm& link, Prompt& prompt, QWidge
     : MachinePage(state, link, prompt, parent) {
     setWindowTitle(QStringLiteral("I/O Status"));
     buildControls();
+    addLiveControls(std::vector<QWidget*>(ui.fraBMIO.begin(), ui.fraBMIO.end()));
+    addLiveControls(std::vector<QWidget*>(ui.lblp9150.begin(), ui.lblp9150.end()));
+    addLiveControls(std::vector<QWidget*>(ui.lblp9150State.begin(), ui.lblp9150State.end()));
+    for (int f = 0; f < kIoBitFrames; ++f) {
+        addLiveControls(
+            std::vector<QWidget*>(ui.bitName[size_t(f)].begin(), ui.bitName[size_t(f)].end()));
+        addLiveControls(
+            std::vector<QWidget*>(ui.bitState[size_t(f)].begin(), ui.bitState[size_t(f)].end()));
+    }
 }
 
 // Called for 80 labels a pass: an unchanged state leaves the label's palette alone.
@@ -52,9 +61,8 @@ void frmDisplayIO::addOnlineSteps(RefreshLoop& loop) {
                      });
 }
 
-void frmDisplayIO::showAll(bool enabled) {
-    for (QGroupBox* f : ui.fraBMIO)
-        f->setEnabled(enabled);
+void frmDisplayIO::showAll(bool online) {
+    enableControls(online);
     for (size_t i = 0; i < ui.lblp9150State.size(); ++i) {
         QLabel* l = ui.lblp9150State[i];
         // IN0/IN1 show their state's colour: "-" in the unknown state's, not the last "off"'s.
@@ -62,16 +70,10 @@ void frmDisplayIO::showAll(bool enabled) {
             showState(l, IoState::Unknown);
         else
             l->setText(QStringLiteral("-"));
-        l->setEnabled(enabled);
     }
-    for (QLabel* l : ui.lblp9150)
-        l->setEnabled(enabled);
-    for (int f = 0; f < kIoBitFrames; ++f)
-        for (int b = 0; b < kIoBits; ++b) {
-            ui.bitName[size_t(f)][size_t(b)]->setEnabled(enabled);
-            ui.bitState[size_t(f)][size_t(b)]->setEnabled(enabled);
-            showState(ui.bitState[size_t(f)][size_t(b)], IoState::Unknown);
-        }
+    for (const BitLabels& states : ui.bitState)
+        for (QLabel* l : states)
+            showState(l, IoState::Unknown);
 }
 
 void frmDisplayIO::ShowOnline() {

@@ -35,7 +35,7 @@ class frmDisplayIO : public MachinePage {
     void ShowOnline() override;
     void ShowOffline() override;
     void RefreshOffline() override {}
-    void showAll(bool enabled);
+    void showAll(bool online);
     static void showState(QLabel* label, IoState state);
 
     Ui ui;

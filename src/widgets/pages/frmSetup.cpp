@@ -110,26 +110,14 @@ void frmSetup::RefreshOffline() {
     }
 }
 
-void frmSetup::setEditable(bool on) {
-    for (QWidget* w : m_editable)
-        w->setEnabled(on);
-}
-
-void frmSetup::setLiveControls(bool on) {
-    for (QWidget* w : m_live)
-        w->setEnabled(on);
-}
-
 void frmSetup::ShowOnline() {
     clearEditing();
-    setEditable(true);
-    setLiveControls(true);
+    enableControls(true);
 }
 
 void frmSetup::ShowOffline() {
     clearEditing();
-    setEditable(m_state.gOfflineEdit);
-    setLiveControls(false);
+    enableControls(false);
     for (QLabel* l : ui.lblDisplay)
         l->setText(QStringLiteral("-"));
 }

@@ -67,13 +67,9 @@ class frmSetup : public MachinePage {
     void RefreshOffline() override;
     void ShowOnline() override;
     void ShowOffline() override;
-    void setEditable(bool on);
-    void setLiveControls(bool on);
     void setFeedbackBoxes(int mask);
 
     Ui ui;
-    std::vector<QWidget*> m_editable; // enabled online, or offline with offline editing
-    std::vector<QWidget*> m_live;     // enabled online only
     IndexRange m_range{0, 2};
     bool m_checkBoxUpdate = false;
 };

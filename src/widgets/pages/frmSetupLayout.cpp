@@ -44,7 +44,7 @@ QGroupBox* frmSetup::buildRows(const QString& title, const std::vector<controls:
             ui.updSetup[size_t(i)] = e.spin;
         },
         headings);
-    m_editable.insert(m_editable.end(), f.created.begin(), f.created.end());
+    addEditableControls(f.created);
     return f.frame;
 }
 
@@ -55,7 +55,7 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
         ui.chkFeedback[size_t(j)] = new QCheckBox(QStringLiteral("&%1").arg(j + 1), frame);
         ui.chkFeedback[size_t(j)]->setObjectName(indexed("chkFeedback", j));
         layout->addWidget(ui.chkFeedback[size_t(j)], 0, j);
-        m_editable.push_back(ui.chkFeedback[size_t(j)]);
+        addEditableControls({ui.chkFeedback[size_t(j)]});
         // Only the operator's click writes: a refresh that ticks the boxes sends nothing.
         connect(ui.chkFeedback[size_t(j)], &QCheckBox::clicked, this, [this] {
             if (m_checkBoxUpdate) return;
@@ -70,7 +70,7 @@ QGroupBox* frmSetup::buildFeedbackFrame() {
     layout->addWidget(ui.cmdDisableFeedbackAll, 1, 4, 1, 4);
     connect(ui.cmdEnableFeedbackAll, &QPushButton::clicked, this, &frmSetup::EnableFeedbackAll);
     connect(ui.cmdDisableFeedbackAll, &QPushButton::clicked, this, &frmSetup::DisableFeedbackAll);
-    m_editable.insert(m_editable.end(), {frame, ui.cmdEnableFeedbackAll, ui.cmdDisableFeedbackAll});
+    addEditableControls({frame, ui.cmdEnableFeedbackAll, ui.cmdDisableFeedbackAll});
     return frame;
 }
 
@@ -91,8 +91,7 @@ QGroupBox* frmSetup::buildTestFrame(int index) {
     layout->addWidget(ui.cmdQCTest[size_t(index)]);
     connect(ui.cmdBadCanTest[size_t(index)], &QPushButton::clicked, this, &frmSetup::BadCanTest);
     connect(ui.cmdQCTest[size_t(index)], &QPushButton::clicked, this, &frmSetup::QCTest);
-    m_live.insert(m_live.end(),
-                  {frame, ui.cmdBadCanTest[size_t(index)], ui.cmdQCTest[size_t(index)]});
+    addLiveControls({frame, ui.cmdBadCanTest[size_t(index)], ui.cmdQCTest[size_t(index)]});
     return frame;
 }
 
@@ -103,7 +102,7 @@ QGroupBox* frmSetup::buildDisplayFrame(const QString& title, int display, QWidge
     ui.lblDisplay[size_t(display)] =
         controls::label(QStringLiteral("-"), indexed("lblDisplay", display), frame);
     layout->addWidget(ui.lblDisplay[size_t(display)]);
-    m_live.push_back(frame);
+    addLiveControls({frame});
     return frame;
 }
 
@@ -126,7 +125,7 @@ void frmSetup::buildTabs() {
     rpm->addWidget(rpmCaption);
     rpm->addWidget(ui.lblDisplay[0]);
     rpm->addStretch();
-    m_live.insert(m_live.end(), {rpmCaption, ui.lblDisplay[0]});
+    addLiveControls({rpmCaption, ui.lblDisplay[0]});
     static_cast<QGridLayout*>(speedFields->layout())->addLayout(rpm, 3, 0, 1, 2);
     speed->addWidget(speedFields);
 
@@ -144,7 +143,7 @@ void frmSetup::buildTabs() {
     ui.cmdZeroResolver =
         controls::button(QStringLiteral("&Zero Resolver"), QStringLiteral("cmdZeroResolver"), this);
     connect(ui.cmdZeroResolver, &QPushButton::clicked, this, &frmSetup::ZeroResolver);
-    m_live.push_back(ui.cmdZeroResolver);
+    addLiveControls({ui.cmdZeroResolver});
     auto* positions = new QHBoxLayout;
     positions->addWidget(
         buildDisplayFrame(QStringLiteral("Absolute Position"), 1, ui.cmdZeroResolver));
