@@ -13,7 +13,6 @@ namespace {
 
 constexpr qint64 kSettleUs = 100'000;
 constexpr qint64 kExitWaitUs = 2'000'000;
-const QString kTitle = QStringLiteral("Program Download");
 const QString kBlankLine = QStringLiteral("\r\n\r\n");
 
 } // namespace
@@ -54,14 +53,14 @@ void ProgramDownload::begin() {
     m_transfer.setState(ProgramState::Downloading);
     m_transfer.setCurrentProgramAdd(QStringLiteral(" "));
     if (!link.OnlineMode()) {
-        box(kTitle,
+        box(kProgramDownloadTitle,
             QStringLiteral("Program is Currently OFFLINE.") + kBlankLine +
                 QStringLiteral("Switch to ONLINE MODE to Continue."),
             MsgIcon::Information);
         return end(Outcome::Offline);
     }
     if (!m_files.ValidProgram()) {
-        box(kTitle,
+        box(kProgramDownloadTitle,
             QStringLiteral("Currently Selected Program is Invalid.") + kBlankLine +
                 QStringLiteral("Program Download Halted!"),
             MsgIcon::Exclamation);
@@ -85,13 +84,13 @@ HexFile loadProgramHex(const QString& hexPath, Prompt& prompt) {
     case HexFile::Status::Ok:
         break;
     case HexFile::Status::Missing:
-        box(kTitle,
+        box(kProgramDownloadTitle,
             path + QStringLiteral(" File Does Not Exist.") + kBlankLine +
                 QStringLiteral("Program Downloaded Halted"),
             MsgIcon::Information);
         break;
     case HexFile::Status::Empty:
-        box(kTitle,
+        box(kProgramDownloadTitle,
             path + QStringLiteral(" File is Not Valid") + kBlankLine +
                 QStringLiteral("Program Downloaded Halted"),
             MsgIcon::Exclamation);
@@ -101,7 +100,7 @@ HexFile loadProgramHex(const QString& hexPath, Prompt& prompt) {
             MsgIcon::Information);
         break;
     case HexFile::Status::Invalid:
-        box(kTitle,
+        box(kProgramDownloadTitle,
             QStringLiteral("Currently Selected Program is Invalid.") + kBlankLine +
                 QStringLiteral("Program Download Halted!"),
             MsgIcon::Exclamation);
@@ -156,8 +155,8 @@ bool ProgramDownload::confirm(const QString& ident, const QString& checksum,
         QStringLiteral("Entire program file will be dumped to the PLC.\r\n") +
         QStringLiteral("All outputs are off while program dump occurrs.\r\n\r\n") +
         QStringLiteral("Do You Wish to Continue?\r\n");
-    return m_prompt.message(kTitle + QStringLiteral(" - [") + m_files.ident() + u']', text,
-                            MsgButtons::YesNoCancel, MsgIcon::Question) == MsgAnswer::Yes;
+    return m_prompt.message(kProgramDownloadTitle + QStringLiteral(" - [") + m_files.ident() + u']',
+                            text, MsgButtons::YesNoCancel, MsgIcon::Question) == MsgAnswer::Yes;
 }
 
 // Each write only while the board answers; a silent board ends the records phase at once.
@@ -188,7 +187,8 @@ void ProgramDownload::configure() {
             box(QStringLiteral("Program Config Download"),
                 QStringLiteral("Could Not Set Program Configuration in PLC!"), MsgIcon::Critical);
             if (!m_lost) {
-                box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
+                box(kProgramDownloadTitle, QStringLiteral("Program Download Not Complete!"),
+                    MsgIcon::Critical);
                 link.setOnlineMode(false);
                 return end(Outcome::CommFailure);
             }
@@ -219,7 +219,7 @@ void ProgramDownload::sendRecord() {
         return;
     }
     if (reply != ProgramTransfer::RecordReply::Ok) {
-        box(kTitle, QStringLiteral("Checksum Error, Program Download Halted!"),
+        box(kProgramDownloadTitle, QStringLiteral("Checksum Error, Program Download Halted!"),
             MsgIcon::Exclamation);
         link.setOnlineMode(false);
         return end(Outcome::ChecksumError);
@@ -230,7 +230,8 @@ void ProgramDownload::sendRecord() {
 void ProgramDownload::exitProgramMode() {
     RSComm& link = m_transfer.link();
     if (!m_lost && !m_transfer.exitProgramMode()) {
-        box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+        box(kProgramDownloadTitle, QStringLiteral("PLC did not Exit Program Mode!"),
+            MsgIcon::Critical);
         link.setOnlineMode(false);
         return end(Outcome::NoExitAck);
     }
@@ -245,13 +246,15 @@ void ProgramDownload::interrupt() {
     const bool inProgramMode = m_phase == Phase::Records || m_phase == Phase::Exit;
     const bool exitFailed = inProgramMode && !m_lost && !m_transfer.exitProgramMode();
     if (exitFailed)
-        box(kTitle, QStringLiteral("PLC did not Exit Program Mode!"), MsgIcon::Critical);
+        box(kProgramDownloadTitle, QStringLiteral("PLC did not Exit Program Mode!"),
+            MsgIcon::Critical);
     m_leftInProgramMode = inProgramMode && (exitFailed || m_lost);
     if (m_phase == Phase::Begin) {
-        box(kTitle, QStringLiteral("Program Download Interrupted! Nothing was sent."),
+        box(kProgramDownloadTitle,
+            QStringLiteral("Program Download Interrupted! Nothing was sent."),
             MsgIcon::Exclamation);
     } else {
-        box(kTitle,
+        box(kProgramDownloadTitle,
             QStringLiteral("Program Download Interrupted!") + kBlankLine +
                 (inProgramMode || m_phase == Phase::Ident
                      ? QStringLiteral("The board holds a partial program: download it again "
@@ -290,17 +293,19 @@ void ProgramDownload::writeIdent() {
         m_transfer.setState(ProgramState::WritingIdent);
         sent = sendIdent();
         if (!sent)
-            box(kTitle, QStringLiteral("Could Not Send Program Ident and Revision to PLC!"),
+            box(kProgramDownloadTitle,
+                QStringLiteral("Could Not Send Program Ident and Revision to PLC!"),
                 MsgIcon::Critical);
     }
     m_files.setValidProgram(false);
     m_transfer.setState(ProgramState::Downloading);
     if (!sent) {
-        box(kTitle, QStringLiteral("Program Download Not Complete!"), MsgIcon::Critical);
+        box(kProgramDownloadTitle, QStringLiteral("Program Download Not Complete!"),
+            MsgIcon::Critical);
         link.setOnlineMode(false);
         return end(Outcome::CommFailure);
     }
-    box(kTitle, QStringLiteral("Program Download Complete!"), MsgIcon::Information);
+    box(kProgramDownloadTitle, QStringLiteral("Program Download Complete!"), MsgIcon::Information);
     link.setOnlineMode(true);
     end(Outcome::Complete);
 }

@@ -15,7 +15,6 @@ namespace {
 
 constexpr qint64 kMaxFirstLine = 64 * 1024;
 const QString kCrLf2 = QStringLiteral("\r\n\r\n");
-const QString kDownloadTitle = QStringLiteral("Program Download");
 // What the board's reads of an empty string argument used to answer.
 const QString kBadArgument = QStringLiteral("Invalid procedure call or argument");
 
@@ -135,13 +134,13 @@ void ProgramFileSet::DownloadFile(const QString& ovpFileName) {
     if (isDownloadBoard(m_boardType)) {
         bool ok = readRevFile();
         if (!ok)
-            halt(kDownloadTitle,
+            halt(kProgramDownloadTitle,
                  shown(m_names.rev) + QStringLiteral(" Revision File is Not Valid") + kCrLf2 +
                      QStringLiteral("Program Downloaded Halted!"),
                  MsgIcon::Exclamation);
         if (isConfigurationBoard(m_boardType) && !readLcfFile()) {
             ok = false;
-            halt(kDownloadTitle,
+            halt(kProgramDownloadTitle,
                  shown(m_names.lcf) + QStringLiteral(" Configuration File is Not Valid") + kCrLf2 +
                      QStringLiteral("Program Downloaded Halted!"),
                  MsgIcon::Exclamation);
@@ -154,7 +153,7 @@ void ProgramFileSet::DownloadFile(const QString& ovpFileName) {
                  QStringLiteral("Program Downloaded Halted."),
              MsgIcon::Information);
     } else {
-        halt(kDownloadTitle,
+        halt(kProgramDownloadTitle,
              base + QStringLiteral(" file is incompatible with target board.") + kCrLf2 +
                  QStringLiteral("Program Downloaded Halted!"),
              MsgIcon::Critical);

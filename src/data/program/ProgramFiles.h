@@ -5,6 +5,9 @@
 
 namespace kalvex {
 
+// The title of every message of a program download, in the window, the menu and the quit.
+inline const QString kProgramDownloadTitle = QStringLiteral("Program Download");
+
 // The four files of a program: one base name, extensions ovp, rev, hex and lcf.
 struct ProgramFileNames {
     QString ovp, rev, hex, lcf;

@@ -4,6 +4,7 @@
 #include "data/TransferMarker.h"
 #include "data/history/HistoryHooks.h"
 #include "data/program/ProgramDownload.h"
+#include "data/program/ProgramFiles.h"
 #include "link/RSComm.h"
 #include "widgets/maintenance/frmDownloadProg.h"
 #include "widgets/maintenance/frmTargetBoard.h"
@@ -38,7 +39,7 @@ void ProgramMenu::SelectProgramFile(int mode) {
         return;
     }
     const MsgAnswer a =
-        m_ctx.prompt.message(QStringLiteral("Program Download"),
+        m_ctx.prompt.message(kProgramDownloadTitle,
                              QStringLiteral("You are about to download \"%1\" to the P9100.\r\n\r\n"
                                             "Do you wish to continue?")
                                  .arg(QFileInfo(*path).fileName()),

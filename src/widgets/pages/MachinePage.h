@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <ranges>
 #include <vector>
 
 class QAbstractButton;
@@ -92,6 +93,14 @@ class MachinePage : public QWidget {
     // offline editing on, offline too. The page applies both lists as it shows a mode.
     void addLiveControls(const std::vector<QWidget*>& widgets);
     void addEditableControls(const std::vector<QWidget*>& widgets);
+    // The same for a row of controls (an array of labels or frames, or a part of one).
+    template <std::ranges::input_range Row> void addLiveControls(const Row& row) {
+        m_liveControls.insert(m_liveControls.end(), std::ranges::begin(row), std::ranges::end(row));
+    }
+    template <std::ranges::input_range Row> void addEditableControls(const Row& row) {
+        m_editableControls.insert(m_editableControls.end(), std::ranges::begin(row),
+                                  std::ranges::end(row));
+    }
     void enableControls(bool online);
 
     void showEvent(QShowEvent* event) override;

@@ -31,11 +31,11 @@ frm5800DF1::frm5800DF1(AppState& state, RSComm& link, Prompt& prompt, QWidget* p
     // The set-up frame may be edited offline; status and list reads only show the board.
     const auto captions = ui.lblCaption.begin() + kDf1ListRead;
     addLiveControls({ui.fraSetup[0], ui.fraSetup[1]});
-    addLiveControls(std::vector<QWidget*>(ui.lblCaption.begin(), captions));
-    addLiveControls(std::vector<QWidget*>(ui.lblDisplay.begin(), ui.lblDisplay.end()));
+    addLiveControls(std::ranges::subrange(ui.lblCaption.begin(), captions));
+    addLiveControls(ui.lblDisplay);
     addEditableControls({ui.fraSetup[2], ui.cboSetup, ui.txtSetup[0], ui.updSetup[0],
                          ui.txtSetup[1], ui.updSetup[1]});
-    addEditableControls(std::vector<QWidget*>(captions, ui.lblCaption.end()));
+    addEditableControls(std::ranges::subrange(captions, ui.lblCaption.end()));
 }
 
 void frm5800DF1::buildFields() {

@@ -24,14 +24,12 @@ frmDisplayIO::frmDisplayIO(AppState& state, RSComm& link, Prompt& prompt, QWidge
     : MachinePage(state, link, prompt, parent) {
     setWindowTitle(QStringLiteral("I/O Status"));
     buildControls();
-    addLiveControls(std::vector<QWidget*>(ui.fraBMIO.begin(), ui.fraBMIO.end()));
-    addLiveControls(std::vector<QWidget*>(ui.lblp9150.begin(), ui.lblp9150.end()));
-    addLiveControls(std::vector<QWidget*>(ui.lblp9150State.begin(), ui.lblp9150State.end()));
+    addLiveControls(ui.fraBMIO);
+    addLiveControls(ui.lblp9150);
+    addLiveControls(ui.lblp9150State);
     for (int f = 0; f < kIoBitFrames; ++f) {
-        addLiveControls(
-            std::vector<QWidget*>(ui.bitName[size_t(f)].begin(), ui.bitName[size_t(f)].end()));
-        addLiveControls(
-            std::vector<QWidget*>(ui.bitState[size_t(f)].begin(), ui.bitState[size_t(f)].end()));
+        addLiveControls(ui.bitName[size_t(f)]);
+        addLiveControls(ui.bitState[size_t(f)]);
     }
 }
 

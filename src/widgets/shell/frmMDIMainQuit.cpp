@@ -4,6 +4,7 @@
 
 #include "data/AppState.h"
 #include "data/TransferMarker.h"
+#include "data/program/ProgramFiles.h"
 #include "link/CommSettings.h"
 #include "link/ProgramModeExit.h"
 #include "link/RSComm.h"
@@ -15,10 +16,6 @@
 #include <cstdio>
 
 namespace kalvex {
-
-namespace {
-const QString kDownloadTitle = QStringLiteral("Program Download");
-} // namespace
 
 QString frmMDIMain::markerPath() const {
     return m_ctx.markerFolder.isEmpty() ? QString() : transferMarkerPath(m_ctx.markerFolder);
@@ -54,7 +51,7 @@ void frmMDIMain::reportInterruptedTransfer() {
 bool frmMDIMain::leaveProgramModeFirst() {
     if (!m_programModeSuspect) return true;
     const MsgAnswer a = m_ctx.prompt.message(
-        kDownloadTitle,
+        kProgramDownloadTitle,
         QStringLiteral("The board may still be in program mode: a program download to it was "
                        "interrupted. Going online as usual would send it bytes that it stores "
                        "as program data.\r\n\r\nTake the board out of program mode now and "
@@ -66,7 +63,7 @@ bool frmMDIMain::leaveProgramModeFirst() {
         loadCommSettings(m_ctx.link.CommSettingsFile(), &why).value_or(m_ctx.link.portSettings());
     PortOpenError err;
     if (!m_ctx.port.isOpen() && !m_ctx.port.open(settings, &err)) {
-        m_ctx.prompt.message(kDownloadTitle,
+        m_ctx.prompt.message(kProgramDownloadTitle,
                              QStringLiteral("The port cannot be opened: ") + err.description,
                              MsgButtons::Ok, MsgIcon::Critical);
         return false;
@@ -74,7 +71,7 @@ bool frmMDIMain::leaveProgramModeFirst() {
     const ProgramModeExit exit = leaveProgramMode(m_ctx.port);
     m_ctx.port.close();
     if (!exit.left) {
-        m_ctx.prompt.message(kDownloadTitle,
+        m_ctx.prompt.message(kProgramDownloadTitle,
                              QStringLiteral("The board did not answer as a board out of program "
                                             "mode after %1 bytes. Check the cable and the board's "
                                             "power, then go online again.")
