@@ -99,7 +99,6 @@ TEST_F(WindowMenu, ShowsOnePageAtATime) {
 
 using OnlineMode = ShellFixture;
 
-// Every way to change the mode moves port, link and every indicator, or all stay offline.
 TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     enum Fault { None, Silent, LostAfterOpen, PortWontOpen };
     // the item triggered, else the panel double-clicked; the fault; online and offline editing
@@ -223,17 +222,14 @@ TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
 
 using Background = ShellFixture;
 
-int visibleFaultBoxes() {
+int faultBoxes(bool close = false) {
     int n = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
             n += box->text() == QLatin1String("Faults Acitve in Target Board");
+            if (close) box->close();
+        }
     return n;
-}
-
-void closeFaultBoxes() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
 }
 
 const QString kHeader = "------------------------------ ALARM MESSAGE "
@@ -267,7 +263,7 @@ TEST_F(Background, AlarmWordGivesStatusPanelAndMessage) {
     EXPECT_EQ(status(), shown);
     EXPECT_EQ(state.gStatusMessage, message);
     EXPECT_TRUE(board.transcript().empty());
-    EXPECT_EQ(visibleFaultBoxes(), 0);
+    EXPECT_EQ(faultBoxes(), 0);
 }
 
 TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
@@ -276,16 +272,15 @@ TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
     board.setValue("W98", 5); // not listed while the processor is faulted
     for (int tick = 0; tick < 10; ++tick)
         window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 1);
+    EXPECT_EQ(faultBoxes(true), 1);
     EXPECT_EQ(status(), "System Message:  Fault Code (05H): --- Fault File Not Found ---");
     EXPECT_EQ(state.gStatusMessage,
               "****** PROCESSOR FAULTED ******\r\nSet-up Program is Currently ONLINE");
-    closeFaultBoxes();
     window->tmrBackgroungUpdate_Timer();
     board.faults().wrongEchoAt = {board.receivedCount() + 1}; // B8176 not read: no "no fault"
     window->tmrBackgroungUpdate_Timer();
     window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 0); // the episode goes on: no second box
+    EXPECT_EQ(faultBoxes(), 0); // the episode goes on: no second box
 
     board.setValue("B8176", 0);
     board.setValue("W98", 0);
@@ -293,8 +288,7 @@ TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
     EXPECT_EQ(status(), "System Message:  All Faults Normal");
     board.setValue("B8176", 5);
     window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 1);
-    closeFaultBoxes();
+    EXPECT_EQ(faultBoxes(true), 1);
 }
 
 } // namespace

@@ -39,8 +39,6 @@ class ListChooser final : public FileChooser {
 // Drives a dialog opened with exec(): `act` runs on every event-loop pass until it returns true.
 class ModalDriver {
   public:
-    ~ModalDriver() { qDeleteAll(m_timers); }
-
     template <class T> void on(std::function<bool(T*)> act) {
         auto* timer = new QTimer;
         timer->setInterval(0);
@@ -49,11 +47,9 @@ class ModalDriver {
                 if (act(w)) timer->stop();
         });
         timer->start();
-        m_timers.push_back(timer);
+        timers.emplace_back(timer);
     }
-
-  private:
-    std::vector<QTimer*> m_timers;
+    std::vector<std::unique_ptr<QTimer>> timers;
 };
 
 // The main window over a simulated board; tests step the (stopped) background timer by hand.
