@@ -157,28 +157,6 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     }
 }
 
-// The box offers only what the board sent; an empty or cancelled answer writes nothing.
-TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
-    // the read fails, the answer, the value offered
-    const std::tuple<bool, std::optional<QString>, const char*> cases[] = {
-        {false, "4321", "1234"},
-        {false, "", "4321"},
-        {false, std::nullopt, "4321"},
-        {true, "", ""}};
-    goOnline();
-    board.setValue("W1298", 1234);
-    for (const auto& [readFails, answer, offered] : cases) {
-        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
-        prompt.inputAnswer(answer);
-        board.clearTranscript();
-        item("mnuEditPasscode")->trigger();
-        EXPECT_EQ(prompt.inputDefaults.back(), offered);
-        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
-        EXPECT_EQ(board.value("W1298"), 4321);
-        EXPECT_EQ(board.writes().empty(), answer != "4321");
-    }
-}
-
 // Going online sends attention, the read-mode handshake (2 bytes), then B52's high byte 4th.
 TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePerRun) {
     const std::tuple<const char*, int, bool, bool, bool> cases[] = {
@@ -208,7 +186,7 @@ TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePer
 }
 
 // The high address byte after write mode is wrong on both tries (the retry's handshake is 3 bytes).
-TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
+TEST_F(OnlineMode, AFailedWriteIsToldAndCountedAndThePasscodeOffersOnlyTheBoardValue) {
     goOnline();
     board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
     EXPECT_FALSE(link.writeValue("W1092", "650"));
@@ -218,6 +196,24 @@ TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
     EXPECT_EQ(status(), note); // held a while against the next alarm text
     EXPECT_TRUE(panel(StatusBar::Mode)->toolTip().contains("2 wrong echoes (1 writes sent again)"))
         << qPrintable(panel(StatusBar::Mode)->toolTip());
+
+    // The passcode: the read fails, the answer, the value offered
+    const std::tuple<bool, std::optional<QString>, const char*> cases[] = {
+        {false, "4321", "1234"},
+        {false, "", "4321"},
+        {false, std::nullopt, "4321"},
+        {true, "", ""}};
+    board.setValue("W1298", 1234);
+    for (const auto& [readFails, answer, offered] : cases) {
+        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
+        prompt.inputAnswer(answer);
+        board.clearTranscript();
+        item("mnuEditPasscode")->trigger();
+        EXPECT_EQ(prompt.inputDefaults.back(), offered);
+        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
+        EXPECT_EQ(board.value("W1298"), 4321);
+        EXPECT_EQ(board.writes().empty(), answer != "4321");
+    }
 }
 
 using Background = ShellFixture;
