@@ -108,7 +108,6 @@ TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 
-// The printer dialog answered with a PDF file, or cancelled.
 struct PdfPrinter final : PrintDialogs {
     bool choosePrinter(QPrinter& printer, QWidget*) override {
         ++asked;

@@ -385,10 +385,9 @@ TEST(FileDialogStart, SafeProposedNamesAndTheFolderItOpensIn) {
         EXPECT_EQ(safeFileName(name), safe) << qPrintable(name);
     QTemporaryDir dir;
     const QString open = dir.filePath("open"), last = dir.filePath("last"),
-                  docs = dir.filePath("docs");
+                  docs = dir.filePath("docs"), gone = dir.filePath("gone");
     for (const QString& f : {open, last, docs})
         QDir().mkpath(f);
-    const QString gone = dir.filePath("gone");
     const std::tuple<QString, QString, QString, QString> starts[] = {
         {open + "/A.sdt", last, docs, open}, // the file that is open
         {open + "/*.sdt", last, docs, last}, // a pattern names no file

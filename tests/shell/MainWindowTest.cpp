@@ -9,7 +9,23 @@
 namespace kalvex::test {
 namespace {
 
-using MainWindow = ShellFixture;
+class MainWindow : public ShellFixture {
+  protected:
+    void SetUp() override {
+        for (int i : {0, 1, 4})
+            pages[size_t(i)] = [this, i] {
+                ++made[size_t(i)];
+                auto* w = new QWidget;
+                w->setObjectName(QStringLiteral("page%1").arg(i));
+                return w;
+            };
+        ShellFixture::SetUp();
+    }
+    QString shownPage() const {
+        return window->pageWindow() ? window->pageWindow()->objectName() : QString();
+    }
+    std::array<int, 6> made{};
+};
 
 TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
@@ -61,25 +77,7 @@ TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     EXPECT_FALSE(port.isOpen());
 }
 
-class WindowMenu : public ShellFixture {
-  protected:
-    void SetUp() override {
-        for (int i : {0, 1, 4})
-            pages[size_t(i)] = [this, i] {
-                ++made[size_t(i)];
-                auto* w = new QWidget;
-                w->setObjectName(QStringLiteral("page%1").arg(i));
-                return w;
-            };
-        ShellFixture::SetUp();
-    }
-    QString shownPage() const {
-        return window->pageWindow() ? window->pageWindow()->objectName() : QString();
-    }
-    std::array<int, 6> made{};
-};
-
-TEST_F(WindowMenu, ShowsOnePageAtATime) {
+TEST_F(MainWindow, ShowsOnePageAtATime) {
     EXPECT_EQ(shownPage(), "page0");
     EXPECT_TRUE(item("mnuWindowForm_1")->isEnabled());
     EXPECT_FALSE(item("mnuWindowForm_2")->isEnabled());

@@ -25,8 +25,6 @@ class ListChooser final : public FileChooser {
     std::optional<QString> saveFile(const QString&, const QString& at) override { return next(at); }
     std::deque<QString> answers;
     std::vector<QString> initialPaths;
-
-  private:
     std::optional<QString> next(const QString& initial) {
         initialPaths.push_back(initial);
         if (answers.empty()) return std::nullopt;

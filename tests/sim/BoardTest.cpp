@@ -346,7 +346,6 @@ TEST_F(BoardTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
     apply("trip 24 qc");
     EXPECT_EQ(trip(), std::tuple(24, blowOffs + 1, qc + 1, trips + 1));
 
-    // Link faults start at the next byte and end only with the cable.
     board.receive(0xFF);
     apply("silent_after 2");
     EXPECT_EQ(board.faults().silentAfter, 3); // counted from the bytes already received
