@@ -33,22 +33,26 @@ class ReportSetup : public ::testing::Test {
         QAbstractButton* b = child(name, i);
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
     }
-    ReportOptions ok() {
-        press("cmdOk");
-        EXPECT_TRUE(dialog->chosen());
-        return dialog->chosen().value_or(ReportOptions{});
-    }
 
     RecordingPrompt prompt;
     std::unique_ptr<frmReportSetup> dialog;
 };
 
-// What Ok gives after a click from the options opened with; All Labels disables the range.
+// What Ok gives after a click or Tab from the options opened with; All Labels disables the range.
 TEST_F(ReportSetup, OkGivesTheOptionsShown) {
     const auto rangeDisabled = [this] {
         EXPECT_EQ(dialog->windowTitle(), "Report Set-up");
         for (int i = 0; i < 2; ++i)
             EXPECT_FALSE(option(i)->isChecked() || option(i)->isEnabled() || field(i)->isEnabled());
+    };
+    const auto tabToOk = [this](const char* typed) {
+        option(0)->setFocus();
+        QTest::keyClick(option(0), Qt::Key_Tab); // the second option is skipped in its group
+        ASSERT_TRUE(field(0)->hasFocus());
+        QTest::keyClicks(field(0), typed);
+        QTest::keyClick(field(0), Qt::Key_Tab);
+        QTest::keyClick(field(1), Qt::Key_Tab);
+        ASSERT_TRUE(child("cmdOk")->hasFocus());
     };
     // clang-format off
     const std::tuple<ReportOptions, std::function<void()>, ReportOptions> cases[] = {
@@ -57,38 +61,21 @@ TEST_F(ReportSetup, OkGivesTheOptionsShown) {
         {{false, false, false, false, 3, 4}, [this] { press("cmdFullReport"); }, {true, true, true, true, 0, 0}},
         {{}, [this] { press("optLabels", 1); }, {true, true, true, false, 0, 0}}, // empty fields
         {{true, true, true, false, 5, 9}, [this] { press("chkReportOptions", 2); }, {true, true, false, false, 0, 0}},
-        {{true, false, true, false, 5, 9}, [this] { press("optLabels", 0); }, {true, false, true, true, 0, 0}}};
+        {{true, false, true, false, 5, 9}, [this] { press("optLabels", 0); }, {true, false, true, true, 0, 0}},
+        {{true, true, true, true, 0, 99}, [&] { tabToOk(""); }, {true, true, true, true, 0, 0}},
+        {{true, true, true, true, 0, 99}, [&] { tabToOk("7"); }, {true, true, true, false, 7, 0}}};
     // clang-format on
     for (const auto& [opened, act, expected] : cases) {
         open(opened);
         act();
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(ok(), expected);
+        QTest::keyClick(child("cmdOk"), Qt::Key_Return);
+        ASSERT_TRUE(dialog->chosen());
+        EXPECT_EQ(*dialog->chosen(), expected);
     }
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-// Tab through the range to Ok and Enter: All Labels stays chosen unless a digit was typed.
-TEST_F(ReportSetup, TabPassesThroughTheRangeAndEnterPressesTheFocusedButton) {
-    for (const bool type : {false, true}) {
-        open({true, true, true, true, 0, 99});
-        option(0)->setFocus();
-        QTest::keyClick(option(0), Qt::Key_Tab); // the second option is skipped in its group
-        ASSERT_TRUE(field(0)->hasFocus());
-        if (type) QTest::keyClicks(field(0), "7");
-        QTest::keyClick(field(0), Qt::Key_Tab);
-        QTest::keyClick(field(1), Qt::Key_Tab);
-        ASSERT_TRUE(child("cmdOk")->hasFocus());
-        QTest::keyClick(child("cmdOk"), Qt::Key_Return);
-        ASSERT_TRUE(dialog->chosen()) << type;
-        const ReportOptions want = type ? ReportOptions{true, true, true, false, 7, 0}
-                                        : ReportOptions{true, true, true, true, 0, 0};
-        EXPECT_EQ(*dialog->chosen(), want);
-        EXPECT_TRUE(prompt.boxes.empty());
-    }
-}
-
-// A field entered chooses the range and offers 0; above 450 is refused and emptied, Ok stays.
 TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     open({});
     field(0)->setFocus();
@@ -116,13 +103,12 @@ TEST_F(ReportSetup, AFieldChoosesTheRangeOffersZeroAndRefusesAbove450) {
     QTest::keyClick(field(0), Qt::Key_Return);
     EXPECT_TRUE(field(1)->hasFocus());
     QTest::keyClicks(field(1), "450");
-    EXPECT_EQ(ok(), (ReportOptions{true, true, true, false, 12, 450}));
+    press("cmdOk");
+    EXPECT_EQ(dialog->chosen(), (ReportOptions{true, true, true, false, 12, 450}));
     EXPECT_EQ(prompt.boxes.size(), 2u);
 }
 
-// The printer dialog answered with a PDF file, or cancelled.
-class PdfPrinter final : public PrintDialogs {
-  public:
+struct PdfPrinter final : PrintDialogs {
     bool choosePrinter(QPrinter& printer, QWidget*) override {
         ++asked;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -152,7 +138,7 @@ class PrintReportTest : public ShellFixture {
     PdfPrinter printer;
 };
 
-TEST_F(PrintReportTest, PrintsBehindTheWaitWindowOnceAtATimeAndNothingWhenCancelled) {
+TEST_F(PrintReportTest, PrintsBehindTheWaitWindowOnceAtATimeAndNothingWhenCancelledOrNoSection) {
     item("Toolbar1_6")->trigger();
     ASSERT_EQ(printer.asked, 1);
     QPointer<frmWaitDisplay> wait = window->findChild<frmWaitDisplay*>();
@@ -180,9 +166,7 @@ TEST_F(PrintReportTest, PrintsBehindTheWaitWindowOnceAtATimeAndNothingWhenCancel
     EXPECT_FALSE(QFile::exists(printer.file));
     expectPrintEntriesEnabled(true);
     EXPECT_TRUE(prompt.boxes.empty());
-}
 
-TEST_F(PrintReportTest, ReportSetupCommitsOnOkOnlyAndNoSectionIsSaid) {
     for (const char* button : {"cmdCancel", "cmdOk"}) {
         modal.on<frmReportSetup>([button](frmReportSetup* d) {
             for (int i = 0; i < 3; ++i)
@@ -197,7 +181,7 @@ TEST_F(PrintReportTest, ReportSetupCommitsOnOkOnlyAndNoSectionIsSaid) {
     EXPECT_EQ(reportOptions(state), (ReportOptions{false, false, false, false, 0, 0}));
     for (const char* entry : {"mnuFilePrint", "mnuFilePrintPreview"})
         item(entry)->trigger();
-    EXPECT_EQ(printer.asked + printer.previews, 0);
+    EXPECT_EQ(printer.asked + printer.previews, 2);
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_TRUE(prompt.boxes[1].text.startsWith("No report section is selected"));
     EXPECT_EQ(window->findChild<frmWaitDisplay*>(), nullptr);

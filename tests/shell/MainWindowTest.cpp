@@ -9,7 +9,23 @@
 namespace kalvex::test {
 namespace {
 
-using MainWindow = ShellFixture;
+class MainWindow : public ShellFixture {
+  protected:
+    void SetUp() override {
+        for (int i : {0, 1, 4})
+            pages[size_t(i)] = [this, i] {
+                ++made[size_t(i)];
+                auto* w = new QWidget;
+                w->setObjectName(QStringLiteral("page%1").arg(i));
+                return w;
+            };
+        ShellFixture::SetUp();
+    }
+    QString shownPage() const {
+        return window->pageWindow() ? window->pageWindow()->objectName() : QString();
+    }
+    std::array<int, 6> made{};
+};
 
 TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     chooser.answers.push_back(home.filePath("line3.sdt"));
@@ -61,25 +77,7 @@ TEST_F(MainWindow, SaveAsOpenAtStartHelpAboutAndClosingAfterAnEdit) {
     EXPECT_FALSE(port.isOpen());
 }
 
-class WindowMenu : public ShellFixture {
-  protected:
-    void SetUp() override {
-        for (int i : {0, 1, 4})
-            pages[size_t(i)] = [this, i] {
-                ++made[size_t(i)];
-                auto* w = new QWidget;
-                w->setObjectName(QStringLiteral("page%1").arg(i));
-                return w;
-            };
-        ShellFixture::SetUp();
-    }
-    QString shownPage() const {
-        return window->pageWindow() ? window->pageWindow()->objectName() : QString();
-    }
-    std::array<int, 6> made{};
-};
-
-TEST_F(WindowMenu, ShowsOnePageAtATime) {
+TEST_F(MainWindow, ShowsOnePageAtATime) {
     EXPECT_EQ(shownPage(), "page0");
     EXPECT_TRUE(item("mnuWindowForm_1")->isEnabled());
     EXPECT_FALSE(item("mnuWindowForm_2")->isEnabled());
@@ -99,7 +97,6 @@ TEST_F(WindowMenu, ShowsOnePageAtATime) {
 
 using OnlineMode = ShellFixture;
 
-// Every way to change the mode moves port, link and every indicator, or all stay offline.
 TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     enum Fault { None, Silent, LostAfterOpen, PortWontOpen };
     // the item triggered, else the panel double-clicked; the fault; online and offline editing
@@ -158,28 +155,6 @@ TEST_F(OnlineMode, EveryToggleMovesThePortAndEveryIndicatorTogether) {
     }
 }
 
-// The box offers only what the board sent; an empty or cancelled answer writes nothing.
-TEST_F(OnlineMode, PasscodeOffersTheBoardValueAndWritesTheAnswer) {
-    // the read fails, the answer, the value offered
-    const std::tuple<bool, std::optional<QString>, const char*> cases[] = {
-        {false, "4321", "1234"},
-        {false, "", "4321"},
-        {false, std::nullopt, "4321"},
-        {true, "", ""}};
-    goOnline();
-    board.setValue("W1298", 1234);
-    for (const auto& [readFails, answer, offered] : cases) {
-        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
-        prompt.inputAnswer(answer);
-        board.clearTranscript();
-        item("mnuEditPasscode")->trigger();
-        EXPECT_EQ(prompt.inputDefaults.back(), offered);
-        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
-        EXPECT_EQ(board.value("W1298"), 4321);
-        EXPECT_EQ(board.writes().empty(), answer != "4321");
-    }
-}
-
 // Going online sends attention, the read-mode handshake (2 bytes), then B52's high byte 4th.
 TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePerRun) {
     const std::tuple<const char*, int, bool, bool, bool> cases[] = {
@@ -209,7 +184,7 @@ TEST_F(OnlineMode, TheSpindleCountIsUsedOnlyWhenTheBoardSent24Or36AndReadOncePer
 }
 
 // The high address byte after write mode is wrong on both tries (the retry's handshake is 3 bytes).
-TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
+TEST_F(OnlineMode, AFailedWriteIsToldAndCountedAndThePasscodeOffersOnlyTheBoardValue) {
     goOnline();
     board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
     EXPECT_FALSE(link.writeValue("W1092", "650"));
@@ -219,21 +194,36 @@ TEST_F(OnlineMode, AWriteThatFailedIsToldAndTheLineCountsIt) {
     EXPECT_EQ(status(), note); // held a while against the next alarm text
     EXPECT_TRUE(panel(StatusBar::Mode)->toolTip().contains("2 wrong echoes (1 writes sent again)"))
         << qPrintable(panel(StatusBar::Mode)->toolTip());
+
+    // The passcode: the read fails, the answer, the value offered
+    const std::tuple<bool, std::optional<QString>, const char*> cases[] = {
+        {false, "4321", "1234"},
+        {false, "", "4321"},
+        {false, std::nullopt, "4321"},
+        {true, "", ""}};
+    board.setValue("W1298", 1234);
+    for (const auto& [readFails, answer, offered] : cases) {
+        if (readFails) board.faults().wrongEchoAt = {board.receivedCount() + 1};
+        prompt.inputAnswer(answer);
+        board.clearTranscript();
+        item("mnuEditPasscode")->trigger();
+        EXPECT_EQ(prompt.inputDefaults.back(), offered);
+        EXPECT_EQ(prompt.inputPrompts.back(), "Please Enter New Passcode (0-65535)");
+        EXPECT_EQ(board.value("W1298"), 4321);
+        EXPECT_EQ(board.writes().empty(), answer != "4321");
+    }
 }
 
 using Background = ShellFixture;
 
-int visibleFaultBoxes() {
+int faultBoxes(bool close = false) {
     int n = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
             n += box->text() == QLatin1String("Faults Acitve in Target Board");
+            if (close) box->close();
+        }
     return n;
-}
-
-void closeFaultBoxes() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
 }
 
 const QString kHeader = "------------------------------ ALARM MESSAGE "
@@ -267,7 +257,7 @@ TEST_F(Background, AlarmWordGivesStatusPanelAndMessage) {
     EXPECT_EQ(status(), shown);
     EXPECT_EQ(state.gStatusMessage, message);
     EXPECT_TRUE(board.transcript().empty());
-    EXPECT_EQ(visibleFaultBoxes(), 0);
+    EXPECT_EQ(faultBoxes(), 0);
 }
 
 TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
@@ -276,16 +266,15 @@ TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
     board.setValue("W98", 5); // not listed while the processor is faulted
     for (int tick = 0; tick < 10; ++tick)
         window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 1);
+    EXPECT_EQ(faultBoxes(true), 1);
     EXPECT_EQ(status(), "System Message:  Fault Code (05H): --- Fault File Not Found ---");
     EXPECT_EQ(state.gStatusMessage,
               "****** PROCESSOR FAULTED ******\r\nSet-up Program is Currently ONLINE");
-    closeFaultBoxes();
     window->tmrBackgroungUpdate_Timer();
     board.faults().wrongEchoAt = {board.receivedCount() + 1}; // B8176 not read: no "no fault"
     window->tmrBackgroungUpdate_Timer();
     window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 0); // the episode goes on: no second box
+    EXPECT_EQ(faultBoxes(), 0); // the episode goes on: no second box
 
     board.setValue("B8176", 0);
     board.setValue("W98", 0);
@@ -293,8 +282,7 @@ TEST_F(Background, ProcessorFaultShowsTheBoxOncePerEpisode) {
     EXPECT_EQ(status(), "System Message:  All Faults Normal");
     board.setValue("B8176", 5);
     window->tmrBackgroungUpdate_Timer();
-    EXPECT_EQ(visibleFaultBoxes(), 1);
-    closeFaultBoxes();
+    EXPECT_EQ(faultBoxes(true), 1);
 }
 
 } // namespace

@@ -25,8 +25,6 @@ class ListChooser final : public FileChooser {
     std::optional<QString> saveFile(const QString&, const QString& at) override { return next(at); }
     std::deque<QString> answers;
     std::vector<QString> initialPaths;
-
-  private:
     std::optional<QString> next(const QString& initial) {
         initialPaths.push_back(initial);
         if (answers.empty()) return std::nullopt;
@@ -39,8 +37,6 @@ class ListChooser final : public FileChooser {
 // Drives a dialog opened with exec(): `act` runs on every event-loop pass until it returns true.
 class ModalDriver {
   public:
-    ~ModalDriver() { qDeleteAll(m_timers); }
-
     template <class T> void on(std::function<bool(T*)> act) {
         auto* timer = new QTimer;
         timer->setInterval(0);
@@ -49,11 +45,9 @@ class ModalDriver {
                 if (act(w)) timer->stop();
         });
         timer->start();
-        m_timers.push_back(timer);
+        timers.emplace_back(timer);
     }
-
-  private:
-    std::vector<QTimer*> m_timers;
+    std::vector<std::unique_ptr<QTimer>> timers;
 };
 
 // The main window over a simulated board; tests step the (stopped) background timer by hand.

@@ -27,6 +27,12 @@ class BoardTest : public ::testing::Test {
         clock.advanceUs(us);
         board.advanceMachine();
     }
+    void apply(const char* line) {
+        QString error;
+        const auto c = parseSimCommand(QString::fromLatin1(line), &error);
+        ASSERT_TRUE(c) << line << ": " << error.toStdString();
+        applySimCommand(board, *c);
+    }
 
     FakeClock clock;
     Board board{clock};
@@ -131,7 +137,6 @@ qint64 sumOf(const Board& board, int firstWord, int words) {
     return sum;
 }
 
-// Every blow-off has a spindle and a cause; a held reset; end of shift moves current to last.
 TEST_F(BoardTest, ShiftCountersTripsResetAndEndOfShift) {
     board.machine().blowOffPerCan = 0.05;
     board.machine().speed = 2000;
@@ -231,15 +236,13 @@ class LateClock final : public Clock {
         ++sleeps;
         if (t > m_now) m_now = t + m_late[m_next++ % m_late.size()];
     }
-    void advanceUs(qint64 d) { m_now += d; }
     int sleeps = 0;
     qint64 m_now = 0;
     std::vector<qint64> m_late;
     size_t m_next = 0;
 };
 
-// At 9600 baud: never early, at most two sleeps a reply, a steady lateness learned: once
-// learned, a reply is late by at most the second of each pair.
+// At 9600 baud: at most two sleeps a reply; a learned lateness is at most the second of a pair.
 TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
     const std::pair<std::vector<qint64>, qint64> cases[] = {
         {{0}, 0}, {{20}, 0}, {{80}, 0}, {{15, 40, 12, 25}, 40}};
@@ -254,13 +257,13 @@ TEST(PacerTest, RepliesLeaveOnTimeOrLateNeverEarlyAndWithoutSpinning) {
             ASSERT_GE(clock.nowUs(), due) << "reply " << i;
             EXPECT_LE(clock.sleeps - sleepsBefore, 2) << "reply " << i;
             if (i >= 200) worst = std::max(worst, clock.nowUs() - due);
-            clock.advanceUs(50); // the board's own work between replies
+            clock.m_now += 50; // the board's own work between replies
         }
         EXPECT_LE(worst, settledLatenessUs) << "lateness " << lateUs.front();
     }
 }
 
-TEST(TimelineTest, ReadsEveryCommandAndRunsThemInTimeOrder) {
+TEST(TimelineTest, ReadsEveryCommandRunsThemInTimeOrderAndRefusesABadLineByItsNumber) {
     using V = SimVerb;
     const std::tuple<const char*, qint64, SimCommand> cases[] = {
         // clang-format off
@@ -291,11 +294,9 @@ TEST(TimelineTest, ReadsEveryCommandAndRunsThemInTimeOrder) {
         got.emplace_back(step.atMs, step.command, step.line);
     EXPECT_EQ(got, want);
     EXPECT_EQ(steps->at(10).text, QStringLiteral("alarm 3 on")); // at 5s, after ten earlier steps
-}
 
-// The bad line is the file's third: the message names it and the reason.
-TEST(TimelineTest, RefusesABadLineByItsNumber) {
-    const std::pair<const char*, std::vector<const char*>> cases[] = {
+    // The bad line is the file's third: the message names it and the reason.
+    const std::pair<const char*, std::vector<const char*>> refused[] = {
         // clang-format off
         {"expected \"at TIME COMMAND\"", {"at 5 alarm 3 on", "alarm 3 on", "at -1s run", "at 5s", "at 5h run", "at 999999999m run"}},
         {"expected alarm BIT on|off", {"at 5s alarm 16 on", "at 5s alarm 3", "at 5s alarm 3 maybe"}},
@@ -308,28 +309,18 @@ TEST(TimelineTest, RefusesABadLineByItsNumber) {
         {"unknown command \"jump\"", {"at 5s jump"}},
         // clang-format on
     };
-    for (const auto& [reason, lines] : cases)
+    for (const auto& [reason, lines] : refused)
         for (const char* line : lines) {
-            QString error;
-            const QString text =
+            QString why;
+            const QString bad =
                 QStringLiteral("at 1s run\n# then\n%1\nat 9s stop\n").arg(QLatin1String(line));
-            EXPECT_FALSE(parseTimeline(text, &error)) << line;
-            EXPECT_TRUE(error.startsWith(QStringLiteral("line 3: "))) << error.toStdString();
-            EXPECT_TRUE(error.contains(QLatin1String(reason))) << error.toStdString();
+            EXPECT_FALSE(parseTimeline(bad, &why)) << line;
+            EXPECT_TRUE(why.startsWith(QStringLiteral("line 3: "))) << why.toStdString();
+            EXPECT_TRUE(why.contains(QLatin1String(reason))) << why.toStdString();
         }
 }
 
-class SimCommandTest : public BoardTest {
-  protected:
-    void apply(const char* line) {
-        QString error;
-        const auto c = parseSimCommand(QString::fromLatin1(line), &error);
-        ASSERT_TRUE(c) << line << ": " << error.toStdString();
-        applySimCommand(board, *c);
-    }
-};
-
-TEST_F(SimCommandTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
+TEST_F(BoardTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
     const std::tuple<const char*, const char*, qint64> cases[] = {
         {"alarm 3 on", "W98", 0x0008},   {"alarm 15 on", "W98", 0x8008},
         {"alarm 0 off", "W98", 0x8008},  {"alarm 3 off", "W98", 0x8000},
@@ -355,7 +346,6 @@ TEST_F(SimCommandTest, SetBitsCodesModeAndTripsAndLinkFaultsEndWithTheCable) {
     apply("trip 24 qc");
     EXPECT_EQ(trip(), std::tuple(24, blowOffs + 1, qc + 1, trips + 1));
 
-    // Link faults start at the next byte and end only with the cable.
     board.receive(0xFF);
     apply("silent_after 2");
     EXPECT_EQ(board.faults().silentAfter, 3); // counted from the bytes already received
