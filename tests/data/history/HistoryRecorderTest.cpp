@@ -137,26 +137,20 @@ TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
                   expected[i]);
 }
 
-// Damaged: renamed aside, both files named, recording goes on in a new one. Unwritable or a full
-// disk: recording off. Either way one message, and the program goes on.
+// Damaged: set aside, both files named, a new one recorded; unwritable or full: recording off.
 TEST(HistoryFiles, DamagedFileIsSetAsideAndUnwritableStorageTurnsRecordingOff) {
     QTemporaryDir dir;
-    for (const char* name : {"junk.sqlite", "intact-header.sqlite"}) {
-        const QString path = dir.filePath(QLatin1String(name));
-        if (name[0] == 'i') {
-            storeRows(path, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")),
-                      {});
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            f.seek(4096 * 2);
-            f.write(QByteArray(4096 * 4, '\x5a'));
-        } else {
-            writeBytes(path, QByteArray("not a database\n").repeated(300));
-        }
+    const QString junk = writeBytes(dir.filePath(QStringLiteral("junk.sqlite")),
+                                    QByteArray("not a database\n").repeated(300));
+    const QString torn = dir.filePath(QStringLiteral("intact-header.sqlite"));
+    storeRows(torn, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")), {});
+    writeBytes(torn, fileBytes(torn).replace(4096 * 2, 4096 * 4, QByteArray(4096 * 4, '\x5a')));
+    for (const QString& path : {junk, torn}) {
         StartedRecorder s(path);
-        ASSERT_EQ(s.said.size(), 1) << name;
+        ASSERT_EQ(s.said.size(), 1) << qPrintable(path);
         EXPECT_TRUE(s.said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
-        EXPECT_EQ(QDir(dir.path()).entryList({QLatin1String(name) + ".corrupt-*"}).size(), 1);
+        EXPECT_EQ(QDir(dir.path()).entryList({QFileInfo(path).fileName() + ".corrupt-*"}).size(),
+                  1);
         s.r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
         s.r.flush();
         EXPECT_EQ(storedEvents(path).size(), 1u);
