@@ -18,14 +18,11 @@ namespace {
 constexpr qint64 kEver = std::numeric_limits<qint64>::max();
 
 // The SQL driver plugins load through the application object.
-void ensureApp() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("kalvex_tests_history"), nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
+int argc = 1;
+char* argv[] = {const_cast<char*>("kalvex_tests_history"), nullptr};
+const QCoreApplication* const app = new QCoreApplication(argc, argv);
 
 std::vector<HistoryEvent> storedEvents(const QString& path) {
-    ensureApp();
     HistoryStore store;
     QString why;
     EXPECT_TRUE(store.openReadOnly(path, &why)) << why.toStdString();
@@ -34,7 +31,6 @@ std::vector<HistoryEvent> storedEvents(const QString& path) {
 
 void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
                const std::vector<HistorySample>& samples, HistoryStore* keep = nullptr) {
-    ensureApp();
     HistoryStore local;
     HistoryStore& store = keep ? *keep : local;
     QString why;
@@ -47,7 +43,6 @@ struct StartedRecorder {
         : r(sl.link, state, {path, crashSafe, {}}) {
         r.start();
     }
-    bool app = (ensureApp(), true);
     SimulatedLink sl;
     AppState state;
     HistoryRecorder r;
@@ -57,7 +52,6 @@ struct StartedRecorder {
 class HistoryRecorderTest : public LinkFixture {
   protected:
     void SetUp() override {
-        ensureApp();
         LinkFixture::SetUp();
         state.gActiveWindow = QStringLiteral("frmSetup");
         recorder.start();
@@ -225,7 +219,6 @@ TEST(HistoryFiles, RecordingChild) {
 }
 
 TEST(HistoryFiles, CrashSafety) {
-    ensureApp();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     QProcess child;
