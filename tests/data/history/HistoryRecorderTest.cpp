@@ -74,18 +74,35 @@ class HistoryRecorderTest : public LinkFixture {
     HistoryRecorder recorder{link, state, {path, false, [this] { return nowMs; }}};
 };
 
-TEST_F(HistoryRecorderTest, AlarmBitsRaiseAndClearInPairs) {
+// Alarm bits raise and clear in pairs; a write keeps the value read before it, its window and
+// its outcome; a transfer is one line counting its writes.
+TEST_F(HistoryRecorderTest, AlarmPairsWritesAndTransfersAreEvents) {
     for (const qint64 w98 : {0, 5, 4, 0x8004, 0})
         readAt(nowMs / 1000 + 1, QStringLiteral("W98"), w98);
-    std::vector<std::pair<QString, QString>> got;
-    for (const HistoryEvent& e : events())
-        if (e.kind.startsWith(QStringLiteral("alarm"))) got.emplace_back(e.kind, e.subject);
-    const std::vector<std::pair<QString, QString>> expected = {
-        {HistoryKind::AlarmRaised, "W98.0"},  {HistoryKind::AlarmRaised, "W98.2"},
-        {HistoryKind::AlarmCleared, "W98.0"}, {HistoryKind::AlarmRaised, "W98.15"},
-        {HistoryKind::AlarmCleared, "W98.2"}, {HistoryKind::AlarmCleared, "W98.15"}};
-    EXPECT_EQ(got, expected);
-    EXPECT_EQ(events()[0].text, QStringLiteral("Infeed Track Jam"));
+    readAt(7, QStringLiteral("W1092"), 700);
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("650"));
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("70000"));
+    recorder.beginTransfer();
+    (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
+    (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
+    recorder.endTransfer(historyEvent({}, QStringLiteral("Download All"), "complete"));
+    const std::vector<HistoryEvent> e = events();
+    std::vector<QStringList> got;
+    for (const HistoryEvent& x : e)
+        got.push_back({x.kind, x.subject, x.before, x.value, x.window, x.outcome});
+    // clang-format off
+    const std::vector<QStringList> expected = {
+        {HistoryKind::AlarmRaised, "W98.0", "", "", "", ""}, {HistoryKind::AlarmRaised, "W98.2", "", "", "", ""},
+        {HistoryKind::AlarmCleared, "W98.0", "", "", "", ""}, {HistoryKind::AlarmRaised, "W98.15", "", "", "", ""},
+        {HistoryKind::AlarmCleared, "W98.2", "", "", "", ""}, {HistoryKind::AlarmCleared, "W98.15", "", "", "", ""},
+        {"write", "W1092", "700", "650", "frmSetup", "done"}, {"write", "W1092", "700", "70000", "frmSetup", "refused"},
+        {"transfer", "Download All", "", "", "", ""}};
+    // clang-format on
+    ASSERT_EQ(got, expected);
+    EXPECT_EQ(e[0].text, QStringLiteral("Infeed Track Jam"));
+    EXPECT_FALSE(e[6].text.isEmpty());
+    EXPECT_EQ(std::pair(e[7].text, e[8].text),
+              std::pair(e[6].text, QString("complete; 2 values written")));
 }
 
 // Over at least 5 s; none across a counter reset or a gap of more than 30 s.
@@ -107,28 +124,6 @@ TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
         EXPECT_EQ(rows[i].values[kSeriesGoodCans], double(steps[i].good));
         EXPECT_EQ(rows[i].values[kSeriesGoodPerMin], steps[i].rate) << "at " << steps[i].sec;
     }
-}
-
-TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
-    readAt(5, QStringLiteral("W1092"), 700);
-    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("650"));
-    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("70000"));
-    recorder.beginTransfer();
-    (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
-    (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
-    recorder.endTransfer(historyEvent({}, QStringLiteral("Download All"), "complete"));
-    std::vector<HistoryEvent> e = events();
-    ASSERT_EQ(e.size(), 3u);
-    const QString name = e[0].text;
-    EXPECT_FALSE(name.isEmpty());
-    const std::vector<QStringList> expected = {
-        {"write", "W1092", name, "700", "650", "frmSetup", "done"},
-        {"write", "W1092", name, "700", "70000", "frmSetup", "refused"},
-        {"transfer", "Download All", "complete; 2 values written", "", "", "", ""}};
-    for (size_t i = 0; i < e.size(); ++i)
-        EXPECT_EQ((QStringList{e[i].kind, e[i].subject, e[i].text, e[i].before, e[i].value,
-                               e[i].window, e[i].outcome}),
-                  expected[i]);
 }
 
 // Damaged: set aside, both files named, a new one recorded; unwritable or full: recording off.
