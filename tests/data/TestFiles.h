@@ -18,8 +18,7 @@ inline QString writeBytes(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-// Writes past `bytes` fail with EFBIG while it lives (even as root); children inherit it, and
-// with `ignoreSignal` false must survive SIGXFSZ's default action.
+// Writes past `bytes` fail with EFBIG while it lives; children inherit it (and maybe SIGXFSZ).
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t bytes, bool ignoreSignal = true)

@@ -18,14 +18,11 @@ namespace {
 constexpr qint64 kEver = std::numeric_limits<qint64>::max();
 
 // The SQL driver plugins load through the application object.
-void ensureApp() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("kalvex_tests_history"), nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
+int argc = 1;
+char* argv[] = {const_cast<char*>("kalvex_tests_history"), nullptr};
+const QCoreApplication* const app = new QCoreApplication(argc, argv);
 
 std::vector<HistoryEvent> storedEvents(const QString& path) {
-    ensureApp();
     HistoryStore store;
     QString why;
     EXPECT_TRUE(store.openReadOnly(path, &why)) << why.toStdString();
@@ -34,7 +31,6 @@ std::vector<HistoryEvent> storedEvents(const QString& path) {
 
 void storeRows(const QString& path, const std::vector<HistoryEvent>& events,
                const std::vector<HistorySample>& samples, HistoryStore* keep = nullptr) {
-    ensureApp();
     HistoryStore local;
     HistoryStore& store = keep ? *keep : local;
     QString why;
@@ -47,7 +43,6 @@ struct StartedRecorder {
         : r(sl.link, state, {path, crashSafe, {}}) {
         r.start();
     }
-    bool app = (ensureApp(), true);
     SimulatedLink sl;
     AppState state;
     HistoryRecorder r;
@@ -57,7 +52,6 @@ struct StartedRecorder {
 class HistoryRecorderTest : public LinkFixture {
   protected:
     void SetUp() override {
-        ensureApp();
         LinkFixture::SetUp();
         state.gActiveWindow = QStringLiteral("frmSetup");
         recorder.start();
@@ -80,18 +74,35 @@ class HistoryRecorderTest : public LinkFixture {
     HistoryRecorder recorder{link, state, {path, false, [this] { return nowMs; }}};
 };
 
-TEST_F(HistoryRecorderTest, AlarmBitsRaiseAndClearInPairs) {
+// Alarm bits raise and clear in pairs; a write keeps the value read before it, its window and
+// its outcome; a transfer is one line counting its writes.
+TEST_F(HistoryRecorderTest, AlarmPairsWritesAndTransfersAreEvents) {
     for (const qint64 w98 : {0, 5, 4, 0x8004, 0})
         readAt(nowMs / 1000 + 1, QStringLiteral("W98"), w98);
-    std::vector<std::pair<QString, QString>> got;
-    for (const HistoryEvent& e : events())
-        if (e.kind.startsWith(QStringLiteral("alarm"))) got.emplace_back(e.kind, e.subject);
-    const std::vector<std::pair<QString, QString>> expected = {
-        {HistoryKind::AlarmRaised, "W98.0"},  {HistoryKind::AlarmRaised, "W98.2"},
-        {HistoryKind::AlarmCleared, "W98.0"}, {HistoryKind::AlarmRaised, "W98.15"},
-        {HistoryKind::AlarmCleared, "W98.2"}, {HistoryKind::AlarmCleared, "W98.15"}};
-    EXPECT_EQ(got, expected);
-    EXPECT_EQ(events()[0].text, QStringLiteral("Infeed Track Jam"));
+    readAt(7, QStringLiteral("W1092"), 700);
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("650"));
+    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("70000"));
+    recorder.beginTransfer();
+    (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
+    (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
+    recorder.endTransfer(historyEvent({}, QStringLiteral("Download All"), "complete"));
+    const std::vector<HistoryEvent> e = events();
+    std::vector<QStringList> got;
+    for (const HistoryEvent& x : e)
+        got.push_back({x.kind, x.subject, x.before, x.value, x.window, x.outcome});
+    // clang-format off
+    const std::vector<QStringList> expected = {
+        {HistoryKind::AlarmRaised, "W98.0", "", "", "", ""}, {HistoryKind::AlarmRaised, "W98.2", "", "", "", ""},
+        {HistoryKind::AlarmCleared, "W98.0", "", "", "", ""}, {HistoryKind::AlarmRaised, "W98.15", "", "", "", ""},
+        {HistoryKind::AlarmCleared, "W98.2", "", "", "", ""}, {HistoryKind::AlarmCleared, "W98.15", "", "", "", ""},
+        {"write", "W1092", "700", "650", "frmSetup", "done"}, {"write", "W1092", "700", "70000", "frmSetup", "refused"},
+        {"transfer", "Download All", "", "", "", ""}};
+    // clang-format on
+    ASSERT_EQ(got, expected);
+    EXPECT_EQ(e[0].text, QStringLiteral("Infeed Track Jam"));
+    EXPECT_FALSE(e[6].text.isEmpty());
+    EXPECT_EQ(std::pair(e[7].text, e[8].text),
+              std::pair(e[6].text, QString("complete; 2 values written")));
 }
 
 // Over at least 5 s; none across a counter reset or a gap of more than 30 s.
@@ -115,48 +126,20 @@ TEST_F(HistoryRecorderTest, RatesFromCounterDeltas) {
     }
 }
 
-TEST_F(HistoryRecorderTest, WritesKeepTheValueBeforeTheWindowAndTheOutcome) {
-    readAt(5, QStringLiteral("W1092"), 700);
-    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("650"));
-    (void)link.writeValue(QStringLiteral("W1092"), QStringLiteral("70000"));
-    recorder.beginTransfer();
-    (void)link.writeValue(QStringLiteral("W1094"), QStringLiteral("1"));
-    (void)link.writeValue(QStringLiteral("W1096"), QStringLiteral("2"));
-    recorder.endTransfer(historyEvent({}, QStringLiteral("Download All"), "complete"));
-    std::vector<HistoryEvent> e = events();
-    ASSERT_EQ(e.size(), 3u);
-    const QString name = e[0].text;
-    EXPECT_FALSE(name.isEmpty());
-    const std::vector<QStringList> expected = {
-        {"write", "W1092", name, "700", "650", "frmSetup", "done"},
-        {"write", "W1092", name, "700", "70000", "frmSetup", "refused"},
-        {"transfer", "Download All", "complete; 2 values written", "", "", "", ""}};
-    for (size_t i = 0; i < e.size(); ++i)
-        EXPECT_EQ((QStringList{e[i].kind, e[i].subject, e[i].text, e[i].before, e[i].value,
-                               e[i].window, e[i].outcome}),
-                  expected[i]);
-}
-
-// Damaged: renamed aside, both files named, recording goes on in a new one. Unwritable or a full
-// disk: recording off. Either way one message, and the program goes on.
+// Damaged: set aside, both files named, a new one recorded; unwritable or full: recording off.
 TEST(HistoryFiles, DamagedFileIsSetAsideAndUnwritableStorageTurnsRecordingOff) {
     QTemporaryDir dir;
-    for (const char* name : {"junk.sqlite", "intact-header.sqlite"}) {
-        const QString path = dir.filePath(QLatin1String(name));
-        if (name[0] == 'i') {
-            storeRows(path, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")),
-                      {});
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            f.seek(4096 * 2);
-            f.write(QByteArray(4096 * 4, '\x5a'));
-        } else {
-            writeBytes(path, QByteArray("not a database\n").repeated(300));
-        }
+    const QString junk = writeBytes(dir.filePath(QStringLiteral("junk.sqlite")),
+                                    QByteArray("not a database\n").repeated(300));
+    const QString torn = dir.filePath(QStringLiteral("intact-header.sqlite"));
+    storeRows(torn, std::vector(2000, historyEvent(QStringLiteral("write"), "W1", "x")), {});
+    writeBytes(torn, fileBytes(torn).replace(4096 * 2, 4096 * 4, QByteArray(4096 * 4, '\x5a')));
+    for (const QString& path : {junk, torn}) {
         StartedRecorder s(path);
-        ASSERT_EQ(s.said.size(), 1) << name;
+        ASSERT_EQ(s.said.size(), 1) << qPrintable(path);
         EXPECT_TRUE(s.said[0][0].toString().contains(path + QStringLiteral(".corrupt-")));
-        EXPECT_EQ(QDir(dir.path()).entryList({QLatin1String(name) + ".corrupt-*"}).size(), 1);
+        EXPECT_EQ(QDir(dir.path()).entryList({QFileInfo(path).fileName() + ".corrupt-*"}).size(),
+                  1);
         s.r.note(historyEvent(HistoryKind::FileSaved, QStringLiteral("a.sdt")));
         s.r.flush();
         EXPECT_EQ(storedEvents(path).size(), 1u);
@@ -231,7 +214,6 @@ TEST(HistoryFiles, RecordingChild) {
 }
 
 TEST(HistoryFiles, CrashSafety) {
-    ensureApp();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     QProcess child;
