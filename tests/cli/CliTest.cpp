@@ -80,34 +80,22 @@ class Cli : public test::CliBoard {
     AppState state;
 };
 
-TEST_F(Cli, OptionsGoBeforeOrAfterTheCommandAndProbeFindsTheBoard) {
-    const QString dev = server.slavePath();
-    for (const QStringList& args :
-         {QStringList{"--device", dev, "read", "W300", "D302", "--retries=1"},
-          {"read", "--device=" + dev, "--", "W300", "D302"},
-          {"--retries", "0", "read", "W300", "--device", dev, "D302"}}) {
-        SCOPED_TRACE(qPrintable(args.join(' ')));
-        expectOutput(cli(args, false), "4660\n123456\n");
-    }
-    EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
-    const qint64 before = received();
-    expectOutput(cli({"ports", "--probe", dev}, false),
-                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
-    EXPECT_EQ(received() - before, 1); // one attention byte
-    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
-    EXPECT_EQ(none.code, 2);
-    EXPECT_TRUE(has(none.err, "no board answered"));
-}
-
+// Options go before or after the command; JSON is a whole document or nothing.
 TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
     const QString dev = server.slavePath();
+    expectOutput(cli({"ports", "--probe", dev}, false),
+                 QString("%1\n%1 at 9600: the board answered\nboard found: %1 at 9600\n").arg(dev));
+    EXPECT_EQ(received(), 1); // one attention byte
     // Arguments, exit code, output, and how many bytes more the board answers (-1: all).
     const std::tuple<QStringList, int, QString, qint64> cases[] = {
         // clang-format off
-        {{"--format", "json", "read", "W300", "D302"}, 0, "{\"values\":{\"D302\":123456,\"W300\":4660}}\n", -1},
+        {{"--device", dev, "read", "W300", "D302", "--retries=1"}, 0, "4660\n123456\n", -1},
+        {{"read", "--device=" + dev, "--", "W300", "D302"}, 0, "4660\n123456\n", -1},
+        {{"--retries", "0", "read", "W300", "--device", dev, "D302"}, 0, "4660\n123456\n", -1},
+        {{"--device", dev, "--format", "json", "read", "W300", "D302"}, 0, "{\"values\":{\"D302\":123456,\"W300\":4660}}\n", -1},
         // The first value was read, the second not: no document, not half of one.
-        {{"read", "W300", "--format=json", "--retries", "0", "D302"}, 2, "", 8},
-        {{"--format", "xml", "read", "W300"}, 1, "", -1},
+        {{"read", "W300", "--format=json", "--device", dev, "--retries", "0", "D302"}, 2, "", 8},
+        {{"--device", dev, "--format", "xml", "read", "W300"}, 1, "", -1},
         {{"--format", "json", "ports", "--", dev}, 0, "{\"ports\":[{\"description\":\"\",\"device\":\"" + dev + "\",\"usb\":false}]}\n", -1},
         // clang-format on
     };
@@ -115,9 +103,13 @@ TEST_F(Cli, JsonOutputIsOneDocumentOrNothing) {
         SCOPED_TRACE(qPrintable(args.join(' ')));
         const qint64 silent = answered < 0 ? -1 : received() + answered;
         server.withBoard([silent](sim::Board& b) { b.faults().silentAfter = silent; });
-        const CliRun r = cli(args);
+        const CliRun r = cli(args, false);
         EXPECT_EQ(std::pair(r.code, r.out), std::pair(code, out)) << qPrintable(r.err);
     }
+    EXPECT_FALSE(QFile::exists(path("support/RSPort.cfg"))); // a named device needs none
+    const CliRun none = cli({"ports", "--probe", "/dev/kalvex-no-such-port"}, false);
+    EXPECT_EQ(none.code, 2);
+    EXPECT_TRUE(has(none.err, "no board answered"));
     const qint64 before = received();
     ASSERT_EQ(cli({"--trace", path("trace"), "read", "W300"}).code, 0);
     const QList<QByteArray> lines = contents(path("trace")).trimmed().split('\n');
