@@ -308,9 +308,6 @@ class PlsTest : public LinkFixture {
     static QByteArray record(int command, std::initializer_list<int> six) {
         return bytes({0xFF, command}) + bytes(six) + ready();
     }
-    static Box refusal(const char* title, const QString& text, const char* consequence) {
-        return {title, text + "\r\n\r\n" + consequence, MsgButtons::Ok, MsgIcon::Exclamation};
-    }
 
     PlsLink plsLink{link};
 };
@@ -336,47 +333,48 @@ TEST_F(PlsTest, PositionTurnsWithTheMachine) {
     EXPECT_EQ(plsLink.PLSPos(), "270"); // 630 wraps at the scale factor
 }
 
-TEST_F(PlsTest, SingleSetpointIsCheckedAgainstTheScaleFactorReadFirst) {
-    // on, off, clear first, the records after the scale factor read, the setpoint refused
+// Each call reads the scale factor first; setting an offset reads the offset and position too.
+TEST_F(PlsTest, ProgrammingIsCheckedAgainstTheScaleFactorReadFirst) {
+    const QByteArray s = wordRead(24), o = wordRead(40) + wordRead(72) + s;
+    const auto newOffset = [](int v) { return bytes({0xFF, 42, v % 256, v / 256}) + ready(); };
+    const QString over = "Setpoint setting %1 is greater than scale factor.";
+    const QString zero = "ON Division and OFF Division Must be Greater Than 0.";
+    enum { Single, Train, Offset };
+    const char* kinds[][2] = {{"PLS Single Setpoint", "Channel can not be programmed."},
+                              {"PLS Pulse Train", "PLS Channel will not be Programmed."},
+                              {"Set PLS Offset", "PLS Offset will not be Programmed."}};
+    // the call, scale, its arguments, the bytes sent, the refusal (empty: programmed)
     // clang-format off
-    const std::tuple<int, int, bool, QByteArray, int> cases[] = {
-        {300, 20, false, record(27, {5, 300 % 256, 1, 20, 0, 1}), 0},
-        {359, 0, true, record(27, {5, 0, 0, 0, 0, 0}) + record(27, {5, 359 % 256, 1, 0, 0, 1}), 0},
-        {360, 20, true, {}, 360}, {20, 360, true, {}, 360}, {400, 500, true, {}, 400}};
+    const std::tuple<int, int, std::array<int, 3>, QByteArray, QString> cases[] = {
+        {Single, 360, {300, 20, 0}, s + record(27, {5, 300 % 256, 1, 20, 0, 1}), ""},
+        {Single, 360, {359, 0, 1}, s + record(27, {5, 0, 0, 0, 0, 0}) + record(27, {5, 359 % 256, 1, 0, 0, 1}), ""},
+        {Single, 360, {360, 20, 1}, s, over.arg(360)}, {Single, 360, {20, 360, 1}, s, over.arg(360)},
+        {Single, 360, {400, 500, 1}, s, over.arg(400)},
+        {Train, 360, {10, 20, 0}, s + record(43, {7, 0, 0, 10, 20, 0}), ""},
+        {Train, 360, {10, 25, 0}, s, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
+        {Train, 256, {255, 1, 255}, s + record(43, {7, 255, 0, 255, 1, 0}), ""},
+        {Train, 512, {256, 256, 0}, s, "ON Division or OFF Division Must be Less Than 255."},
+        {Train, 360, {0, 20, 0}, s, zero}, {Train, 360, {20, 0, 0}, s, zero}, {Train, 360, {-10, 40, 0}, s, zero},
+        {Train, 360, {10, 20, 360}, s, "Start Position Must Not Be Greater Than 359."},
+        {Offset, 360, {0}, o + newOffset(110), ""}, {Offset, 360, {360}, o + newOffset(110), ""},
+        {Offset, 360, {100}, o + newOffset(10), ""}, {Offset, 360, {50}, o + newOffset(60), ""},
+        {Offset, 360, {359}, o + newOffset(111), ""},
+        {Offset, 360, {361}, o, "Desired Position cannot be greater than Scale Factor of 360."},
+        {Offset, 0, {0}, o, "Scale Factor is 0."}}; // an offset modulo 0 cannot be computed
     // clang-format on
-    for (const auto& [on, off, clearFirst, records, refused] : cases) {
-        SCOPED_TRACE(on);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [kind, scale, a, wire, reason] = cases[i];
+        SCOPED_TRACE(testing::Message() << "row " << i);
+        setPls(scale, 10, 100);
         clear();
-        EXPECT_EQ(plsLink.SingleSetpoint(5, on, off, clearFirst), refused == 0);
-        EXPECT_EQ(sent(), wordRead(24) + records);
-        const QString text =
-            QStringLiteral("Setpoint setting %1 is greater than scale factor.").arg(refused);
-        EXPECT_EQ(prompt.boxes, refused ? Boxes{refusal("PLS Single Setpoint", text,
-                                                        "Channel can not be programmed.")}
-                                        : Boxes{});
-    }
-}
-
-TEST_F(PlsTest, PulseTrainChecksItsDivisionsAgainstTheScaleFactor) {
-    const char* zero = "ON Division and OFF Division Must be Greater Than 0.";
-    // scale, on, off, start, the refusal (nullptr: programmed)
-    // clang-format off
-    const std::tuple<int, int, int, int, const char*> cases[] = {
-        {360, 10, 20, 0, nullptr}, {360, 10, 25, 0, "ON Division Plus OFF Division\r\nMust be a Multiple of 360."},
-        {256, 255, 1, 255, nullptr}, {512, 256, 256, 0, "ON Division or OFF Division Must be Less Than 255."},
-        {360, 0, 20, 0, zero}, {360, 20, 0, 0, zero}, {360, -10, 40, 0, zero},
-        {360, 10, 20, 360, "Start Position Must Not Be Greater Than 359."}};
-    // clang-format on
-    for (const auto& [scale, on, off, start, reason] : cases) {
-        SCOPED_TRACE(testing::Message() << on << " " << off << " " << start);
-        pls().setScaleFactor(scale);
-        clear();
-        EXPECT_EQ(plsLink.PulseTrain(7, on, off, start), !reason);
-        const QByteArray programmed = record(43, {7, start % 256, start / 256, on, off, 0});
-        EXPECT_EQ(sent(), wordRead(24) + (reason ? QByteArray() : programmed));
-        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("PLS Pulse Train", reason,
-                                                       "PLS Channel will not be Programmed.")}
-                                       : Boxes{});
+        const bool done = kind == Single  ? plsLink.SingleSetpoint(5, a[0], a[1], a[2])
+                          : kind == Train ? plsLink.PulseTrain(7, a[0], a[1], a[2])
+                                          : plsLink.SetPLSOffset(a[0]);
+        EXPECT_EQ(done, reason.isEmpty());
+        EXPECT_EQ(sent(), wire);
+        const Box refusal{kinds[kind][0], reason + "\r\n\r\n" + kinds[kind][1], MsgButtons::Ok,
+                          MsgIcon::Exclamation};
+        EXPECT_EQ(prompt.boxes, reason.isEmpty() ? Boxes{} : Boxes{refusal});
     }
 }
 
@@ -439,33 +437,6 @@ TEST_F(PlsTest, ABoardLostDuringTheReadyWaitIsReportedOnce) {
     EXPECT_FALSE(plsLink.ClearPLSChan(2));
     EXPECT_TRUE(link.CommError());
     EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
-}
-
-TEST_F(PlsTest, SetOffsetMakesTheDesiredPositionCurrentWithinTheScaleFactor) {
-    // scale, desired position, offset then, the refusal; an offset modulo 0 cannot be computed
-    // clang-format off
-    const std::tuple<int, int, int, const char*> cases[] = {
-        {360, 0, 110, nullptr}, {360, 360, 110, nullptr}, {360, 100, 10, nullptr},
-        {360, 50, 60, nullptr}, {360, 359, 111, nullptr},
-        {360, 361, 10, "Desired Position cannot be greater than Scale Factor of 360."},
-        {0, 0, 10, "Scale Factor is 0."}};
-    // clang-format on
-    for (auto [scale, desired, offset, reason] : cases) {
-        SCOPED_TRACE(desired);
-        setPls(scale, 10, 100);
-        clear();
-        EXPECT_EQ(plsLink.SetPLSOffset(desired), !reason);
-        const QByteArray reads = wordRead(40) + wordRead(72) + wordRead(24);
-        EXPECT_EQ(sent(),
-                  reason ? reads : reads + bytes({0xFF, 42, offset % 256, offset / 256}) + ready());
-        EXPECT_EQ(pls().offset(), offset);
-        EXPECT_EQ(prompt.boxes, reason ? Boxes{refusal("Set PLS Offset", reason,
-                                                       "PLS Offset will not be Programmed.")}
-                                       : Boxes{});
-        if (!reason) {
-            EXPECT_EQ(plsLink.PLSPos(), QString::number(desired % 360));
-        }
-    }
 }
 
 TEST_F(PlsTest, ConfigurationGoesDownInFourBlocksAndAWordAndComesBack) {
