@@ -11,6 +11,20 @@ using namespace kalvex::test;
 
 namespace {
 
+// Answers the boxes in turn, noting when each came up (microseconds after the call).
+class LinkTest : public LinkFixture {
+  protected:
+    void answerNoting(std::initializer_list<MsgAnswer> answers) {
+        const qint64 start = clock.nowUs();
+        for (const MsgAnswer a : answers)
+            prompt.answerWith([this, a, start](const Box&) {
+                asked.push_back(clock.nowUs() - start);
+                return a;
+            });
+    }
+    std::vector<qint64> asked;
+};
+
 using ReadTest = LinkFixture;
 
 TEST_F(ReadTest, ValuesFollowTheBoardLayouts) {
@@ -72,7 +86,6 @@ TEST_F(WriteTest, ValuesAreLaidOutLowByteFirstAndTheirTextCleaned) {
         EXPECT_EQ(board.peek(1100 + i), d[i]) << i;
     link.RSWrite("D1200", "655359999");
     EXPECT_EQ(board.value("D1200"), 655359999);
-    // The value text is cleaned, not parsed.
     const std::pair<const char*, qint64> cases[] = {
         {"1,000", 1000}, {"12.5", 125}, {" 7 %", 7}, {"45\u00B0", 45}, {"", 0}, {"0,5", 5},
     };
@@ -115,9 +128,8 @@ TEST_F(WriteTest, BitWriteChangesOnlyItsBit) {
     EXPECT_EQ(sent().left(9), bytes({0xFF, 1, 3, 0xF8, 0xFF, 2, 3, 0xF8, 0b1010'0101}));
 }
 
-// The failing row first: the next write's handshake shows the mode was dropped.
 TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnceThenFails) {
-    // Wrong echoes (bytes after the start), the outcome, the bytes sent.
+    // Wrong echoes (bytes after the start), outcome, bytes sent; failing first drops the mode.
     const std::tuple<std::vector<qint64>, LinkFailure, QByteArray> cases[] = {
         {{5, 10}, LinkFailure::WrongEcho, bytes({0xFF, 2, 0, 50, 7, 0xFF, 2, 0, 50, 7})},
         // The board takes the next 0xFF as its data byte after the low address byte's echo.
@@ -134,19 +146,14 @@ TEST_F(WriteTest, WrongEchoRepeatsTheWholeWriteOnceThenFails) {
     EXPECT_TRUE(prompt.boxes.empty());
 }
 
-using TimeoutTest = LinkFixture;
+using TimeoutTest = LinkTest;
 
 TEST_F(TimeoutTest, SilentBoardRaisesTheBoxAfterFiveSecondsAndCancelStopsTheLink) {
     board.faults().silent = true;
-    const qint64 start = clock.nowUs();
-    qint64 boxAt = -1;
-    prompt.answerWith([&](const Box&) {
-        boxAt = clock.nowUs();
-        return MsgAnswer::Cancel;
-    });
+    answerNoting({MsgAnswer::Cancel});
     EXPECT_EQ(link.RSRead("W50"), "0");
     EXPECT_EQ(link.lastFailure(), LinkFailure::NoAnswer);
-    EXPECT_EQ(boxAt - start, 5'000'000);
+    EXPECT_EQ(asked, std::vector<qint64>{5'000'000});
     EXPECT_EQ(prompt.boxes, Boxes{commWarning(kNoAnswer)});
     EXPECT_TRUE(link.CommError());
     // The attention byte and two resynchronising 0xFF, nothing else.
@@ -178,8 +185,7 @@ TEST_F(TimeoutTest, RetryResumesWhenTheBoardAnswersAgain) {
 }
 
 TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
-    // name, silent, reply delay, the waits (ms) of a one-byte read in read mode; silent: 1 s,
-    // then 2 s after each resynchronising 0xFF until the box (cancelled) ends it.
+    // The waits (ms) of a one-byte read: silent, 1 s then 2 s per resynchronising 0xFF.
     const std::tuple<const char*, bool, qint64, std::vector<int>> cases[] = {
         {"prompt replies", false, 0, {1000, 1000}},
         {"slow replies", false, 900'000, {1000, 1000}},
@@ -203,30 +209,20 @@ TEST_F(TimeoutTest, EachReplyIsAwaitedByOneWaitForTheRestOfItsTimeOut) {
     }
 }
 
-using ModeTest = LinkFixture;
-
-TEST_F(ModeTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
+TEST_F(TimeoutTest, RefusedModeAsksAfterTwoSecondsAndCancelTakesTheLinkOffline) {
     board.faults().refuseModes = true;
     board.faults().replyDelayUs = 10'000;
-    const qint64 start = clock.nowUs();
-    qint64 boxAt = -1;
-    prompt.answerWith([&](const Box&) {
-        boxAt = clock.nowUs();
-        return MsgAnswer::Retry;
-    });
-    prompt.answer(MsgAnswer::Cancel);
+    answerNoting({MsgAnswer::Retry, MsgAnswer::Cancel});
     EXPECT_EQ(link.RSRead("W50"), "0");
     EXPECT_EQ(prompt.boxes, Boxes(2, commWarning("Cannot Set PLC Mode Within Target Board.")));
-    EXPECT_GE(boxAt - start, 2'000'000);
-    EXPECT_LT(boxAt - start, 2'100'000);
+    EXPECT_GE(asked.at(0), 2'000'000);
+    EXPECT_LT(asked.at(0), 2'100'000);
     EXPECT_TRUE(link.CommError());
     EXPECT_FALSE(link.OnlineMode());
     EXPECT_FALSE(port.isOpen());
 }
 
-using IdentityTest = LinkFixture;
-
-TEST_F(IdentityTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
+TEST_F(ReadTest, RevisionAndFaultCodeOnlyFromABoardThatAnswers) {
     board.setValue("B8159", 42);
     board.setValue("B8176", 0x5C);
     EXPECT_EQ(link.FirmwareRev(), 42);
@@ -286,10 +282,10 @@ TEST(ValidAdd, AppliesRangesPerBoardGroup) {
         EXPECT_EQ(validAdd(var, board), valid) << var << " on " << char(board);
 }
 
-class PlsTest : public LinkFixture {
+class PlsTest : public LinkTest {
   protected:
     void SetUp() override {
-        LinkFixture::SetUp();
+        LinkTest::SetUp();
         pls().busyUs = 0;
         setPls(360, 10, 100);
     }
@@ -298,10 +294,6 @@ class PlsTest : public LinkFixture {
         pls().setScaleFactor(scale);
         pls().setOffset(offset);
         pls().setPosition(position);
-    }
-    void clear() {
-        prompt.boxes.clear();
-        board.clearTranscript();
     }
     static QByteArray wordRead(int command) { return bytes({0xFF, command, 0x55, 0x55}); }
     static QByteArray ready() { return bytes({0x38, 0x55, 0x55}); }
@@ -366,7 +358,8 @@ TEST_F(PlsTest, ProgrammingIsCheckedAgainstTheScaleFactorReadFirst) {
         const auto& [kind, scale, a, wire, reason] = cases[i];
         SCOPED_TRACE(testing::Message() << "row " << i);
         setPls(scale, 10, 100);
-        clear();
+        prompt.boxes.clear();
+        board.clearTranscript();
         const bool done = kind == Single  ? plsLink.SingleSetpoint(5, a[0], a[1], a[2])
                           : kind == Train ? plsLink.PulseTrain(7, a[0], a[1], a[2])
                                           : plsLink.SetPLSOffset(a[0]);
@@ -410,13 +403,7 @@ TEST_F(PlsTest, ABusyPlsIsPolledUntilReady) {
 
 TEST_F(PlsTest, NoReadyAsksAfterThreeSecondsAndRetryWaitsTwoMore) {
     pls().neverReady = true;
-    std::vector<qint64> asked;
-    const qint64 start = clock.nowUs();
-    for (const MsgAnswer a : {MsgAnswer::Retry, MsgAnswer::Cancel})
-        prompt.answerWith([&, a](const Box&) {
-            asked.push_back(clock.nowUs() - start);
-            return a;
-        });
+    answerNoting({MsgAnswer::Retry, MsgAnswer::Cancel});
     EXPECT_FALSE(plsLink.PulseTrain(1, 10, 20, 0));
     const Box readyBox = commWarning("Cannot Determine PLS READY Mode Within Target Board.");
     const Box programBox{"PLS Pulse Train",
