@@ -1,4 +1,3 @@
-#include "LinkChecks.h"
 #include "link/DevicePort.h"
 #include "link/NetworkPort.h"
 #include "link/PortProbe.h"
@@ -6,7 +5,7 @@
 #include "sim/PtyServer.h"
 #include "sim/SimPort.h"
 #include "support/Bytes.h"
-#include "support/QtPrinters.h"
+#include "support/RecordingPrompt.h"
 #include "support/Ser2net.h"
 
 #include <QTemporaryDir>
@@ -131,6 +130,12 @@ TEST(NetworkDeviceAddress, TakesHostAndPortOnly) {
     }
 }
 
+QByteArray received(sim::PtyServer& server) {
+    QByteArray out;
+    server.withBoard([&](sim::Board& b) { out = b.bytesFromPc(); });
+    return out;
+}
+
 class NetworkLink : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -151,10 +156,8 @@ class NetworkLink : public ::testing::Test {
         EXPECT_TRUE(link.OnlineMode()) << qPrintable(device);
         server.withBoard([](sim::Board& b) { b.clearTranscript(); });
         f(link);
-        QByteArray received;
-        server.withBoard([&](sim::Board& b) { received = b.bytesFromPc(); });
         link.setOnlineMode(false);
-        return received;
+        return received(server);
     }
 
     QTemporaryDir home;
@@ -204,18 +207,16 @@ TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     link.attachPort(port);
     link.setOnlineMode(true);
     ASSERT_TRUE(link.OnlineMode());
-    {
-        ser2net.kill();
-        prompt.answerWith([&](const test::Box&) {
-            QString error;
-            EXPECT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
-            return MsgAnswer::Retry;
-        });
-        (void)link.readValue("B300"); // what the resynchronised exchange gives is the link's
-        const LinkResult r = link.readValue("B300");
-        EXPECT_TRUE(r.ok());
-        EXPECT_EQ(r.value, 0xA5);
-    }
+    ser2net.kill();
+    prompt.answerWith([&](const test::Box&) {
+        QString error;
+        EXPECT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
+        return MsgAnswer::Retry;
+    });
+    (void)link.readValue("B300"); // what the resynchronised exchange gives is the link's
+    const LinkResult r = link.readValue("B300");
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.value, 0xA5);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "WARNING - Communication Error!");
 }
@@ -228,12 +229,6 @@ std::unique_ptr<sim::PtyServer> board(int lineSpeed, bool silent) {
     });
     QString error;
     return server->start(&error) ? std::move(server) : nullptr;
-}
-
-QByteArray received(sim::PtyServer& server) {
-    QByteArray out;
-    server.withBoard([&](sim::Board& b) { out = b.bytesFromPc(); });
-    return out;
 }
 
 TEST(PortProbe, NumberedPortsAndTheNamedList) {

@@ -463,28 +463,20 @@ TEST_F(PlsTest, AFailedUploadSaysSoAndKeepsTheEntriesNotRead) {
 TEST_F(PlsTest, NothingIsSentForValuesARecordCannotCarryNorAfterTheBoardWasLost) {
     PlsLink::PlsConfig wide{};
     wide[23] = 256;
+    // clang-format off
     const std::function<bool()> refused[] = {
-        [&] { return plsLink.SingleSetpoint(256, 10, 20); },
-        [&] { return plsLink.SingleSetpoint(-1, 10, 20); },
-        [&] { return plsLink.SingleSetpoint(1, -10, 20); },
-        [&] { return plsLink.PulseTrain(300, 10, 20, 0); },
-        [&] { return plsLink.PulseTrain(1, 10, 20, -1); },
-        [&] { return plsLink.ClearPLSChan(256); },
-        [&] { return plsLink.RecallChannel(-1); },
-        [&] { return plsLink.PLSConfigDownload(wide, 0); },
-        [&] { return plsLink.PLSConfigDownload({}, 65536); },
-    };
+        [&] { return plsLink.SingleSetpoint(256, 10, 20); }, [&] { return plsLink.SingleSetpoint(-1, 10, 20); },
+        [&] { return plsLink.SingleSetpoint(1, -10, 20); }, [&] { return plsLink.PulseTrain(300, 10, 20, 0); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, -1); }, [&] { return plsLink.ClearPLSChan(256); },
+        [&] { return plsLink.RecallChannel(-1); }, [&] { return plsLink.PLSConfigDownload(wide, 0); },
+        [&] { return plsLink.PLSConfigDownload({}, 65536); }};
     const std::function<bool()> afterLoss[] = {
-        [&] { return plsLink.PLSOffset() != "-9999"; },
-        [&] { return plsLink.PLSPos() != "-9999"; },
-        [&] { return plsLink.PLSRpm() != "-9999"; },
-        [&] { return plsLink.SingleSetpoint(1, 10, 20, true); },
-        [&] { return plsLink.PulseTrain(1, 10, 20, 0); },
-        [&] { return plsLink.ClearPLSChan(1); },
-        [&] { return plsLink.RecallChannel(1); },
-        [&] { return plsLink.SetPLSOffset(0); },
-        [&] { return plsLink.PLSConfigDownload({}, 0); },
-    };
+        [&] { return plsLink.PLSOffset() != "-9999"; }, [&] { return plsLink.PLSPos() != "-9999"; },
+        [&] { return plsLink.PLSRpm() != "-9999"; }, [&] { return plsLink.SingleSetpoint(1, 10, 20, true); },
+        [&] { return plsLink.PulseTrain(1, 10, 20, 0); }, [&] { return plsLink.ClearPLSChan(1); },
+        [&] { return plsLink.RecallChannel(1); }, [&] { return plsLink.SetPLSOffset(0); },
+        [&] { return plsLink.PLSConfigDownload({}, 0); }};
+    // clang-format on
     const auto nothingSent = [&](const auto& calls, size_t boxes) {
         const qint64 before = clock.nowUs();
         for (size_t i = 0; i < std::size(calls); ++i)
