@@ -28,32 +28,23 @@ QByteArray readFile(const QString& path) {
 
 class SetupTest : public ::testing::Test, protected SimulatedLink {};
 
-TEST_F(SetupTest, AnExistingSupportFolderOfAnyCaseIsUsed) {
-    writeFile(home.filePath("SUPPORT/rsport.CFG"), "7,19200\r\n");
-    link.OpenRSComm(port);
-    EXPECT_EQ(port.lastSettings().portNumber, 7);
-    EXPECT_EQ(port.lastSettings().baud, 19200);
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-              QStringList{"SUPPORT"});
-}
-
 TEST_F(SetupTest, AnUnusableSettingsFileAsksAndOpensNothing) {
     const QString path = home.filePath("support/RSPort.cfg"), folder = home.filePath("support");
+    const QString unreadable = "Error Number = 13\r\n\r\n" + path + ": ";
     const std::pair<QByteArray, QString> cases[] = {
-        {"COM3,9600\r\n", "Error Number = 13\r\n\r\n" + path},
-        {QByteArray("\x01\xff\x00", 3), "Error Number = 13\r\n\r\n" + path},
-        {"", "Error Number = "}}; // support/ is a plain file
+        {"COM3,9600\r\n",
+         unreadable + "\"COM3,9600\" is not a port number and a speed, such as 3,9600."},
+        {QByteArray("\x01\xff\x00", 3), unreadable + "its first line is not text."},
+        {"", "Error Number = 76\r\n\r\nCannot write " + path + ": the folder " + folder +
+                 " cannot be made."}}; // support/ is a plain file
     for (const auto& [line, text] : cases) {
         QFile::remove(folder) || QDir(folder).removeRecursively();
         line.isEmpty() ? writeFile(folder, "x") : writeFile(path, line);
         prompt.boxes.clear();
         prompt.answer(MsgAnswer::Cancel);
         link.OpenRSComm(port);
-        ASSERT_EQ(prompt.boxes.size(), 1u);
-        EXPECT_EQ(prompt.boxes[0].title, "RSComm InitializeRSComm");
-        EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::RetryCancel);
-        EXPECT_EQ(prompt.boxes[0].icon, MsgIcon::Critical);
-        EXPECT_TRUE(prompt.boxes[0].text.startsWith(text)) << qPrintable(prompt.boxes[0].text);
+        EXPECT_EQ(prompt.boxes, Boxes({{"RSComm InitializeRSComm", text, MsgButtons::RetryCancel,
+                                        MsgIcon::Critical}}));
         EXPECT_FALSE(link.OnlineMode());
         EXPECT_TRUE(link.portFailed());
         EXPECT_EQ(port.openCount(), 0);
@@ -162,34 +153,18 @@ TEST_F(SetupTest, PortThatCannotOpenSaysWhy) {
     }
 }
 
-TEST_F(SetupTest, BoardSwitchedOffLeavesThePortOpenButOfflineAndIsAnnouncedLostOnce) {
-    int lost = 0;
-    bool busyWhenAnnounced = true;
-    QObject::connect(&link, &RSComm::linkLost, [&] {
-        ++lost;
-        busyWhenAnnounced = link.isBusy();
-    });
-    board.faults().silent = true;
-    link.OpenRSComm(port);
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_TRUE(port.isOpen());
-    EXPECT_FALSE(link.OnlineMode());
-    EXPECT_TRUE(link.CommError());
-    link.RSRead("W300"); // still lost: no second announcement
-    EXPECT_EQ(lost, 1);
-    EXPECT_FALSE(busyWhenAnnounced);
-    board.clearTranscript();
-    link.CloseRSComm(); // no attention byte to a board known to be silent
-    EXPECT_TRUE(board.bytesFromPc().isEmpty());
-    EXPECT_FALSE(port.isOpen());
-}
-
-TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceAndOpenAndCloseSendOneAttentionByteEach) {
+// Open and close send one attention byte each (none to a silent board); reopening starts afresh.
+TEST_F(SetupTest, OnlineChangesAndALostBoardAreAnnouncedOnceAndNeverWhileBusy) {
     std::vector<bool> changes;
-    bool busyWhenAnnounced = true;
+    int lost = 0;
+    bool busyWhenAnnounced = false;
     QObject::connect(&link, &RSComm::onlineModeChanged, [&](bool online) {
         changes.push_back(online);
-        busyWhenAnnounced = link.isBusy();
+        busyWhenAnnounced = busyWhenAnnounced || link.isBusy();
+    });
+    QObject::connect(&link, &RSComm::linkLost, [&] {
+        ++lost;
+        busyWhenAnnounced = busyWhenAnnounced || link.isBusy();
     });
     link.setOnlineMode(true); // no port attached: nothing to open
     EXPECT_FALSE(link.OnlineMode());
@@ -198,9 +173,7 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceAndOpenAndCloseSendOneAttentionBy
     link.setOnlineMode(false);
     link.setOnlineMode(false);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(busyWhenAnnounced);
     board.clearTranscript();
-    // Open and close send one attention byte each; reopening starts the mode handshake afresh.
     link.OpenRSComm(port);
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF"));
     link.RSRead("B60");
@@ -213,12 +186,33 @@ TEST_F(SetupTest, OnlineChangesAreAnnouncedOnceAndOpenAndCloseSendOneAttentionBy
     board.clearTranscript();
     link.RSRead("B60");
     EXPECT_EQ(board.bytesFromPc(), QByteArray("\xFF\x01\x00\x3C", 4));
+    link.CloseRSComm();
+
+    board.faults().silent = true; // switched off: the port stays open, the link goes offline
+    link.OpenRSComm(port);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(link.OnlineMode());
+    EXPECT_TRUE(link.CommError());
+    link.RSRead("W300"); // still lost: no second announcement
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(busyWhenAnnounced);
+    board.clearTranscript();
+    link.CloseRSComm();
+    EXPECT_TRUE(board.bytesFromPc().isEmpty());
+    EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SetupTest, FaultTextsFromAFileInASupportFolderOfAnyCase) {
+TEST_F(SetupTest, SettingsAndFaultTextsComeFromASupportFolderOfAnyCase) {
     EXPECT_EQ(link.FaultDescription(10), "Fault Code (0AH): --- Fault File Not Found ---");
+    writeFile(home.filePath("SUPPORT/rsport.CFG"), "7,19200\r\n");
+    link.OpenRSComm(port);
+    EXPECT_EQ(port.lastSettings().portNumber, 7);
+    EXPECT_EQ(port.lastSettings().baud, 19200);
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{"SUPPORT"});
     writeFile(
-        home.filePath("Support/FaultErrCodes.txt"),
+        home.filePath("SUPPORT/FaultErrCodes.txt"),
         "0a,Text\r\n0A,Second\r\n  5C ,  \"Program is invalid, download again\"  \r\nFF,Last\r\n"
         "100,Wide\r\ngarbage line without comma\r\n\"unterminated,quote\r\n05\r\n");
     // clang-format off
