@@ -307,7 +307,7 @@ TEST(ParseAddress, ReadsEveryFormAndRefusesCellsThatDoNotExist) {
         EXPECT_FALSE(parseAddress(add).valid) << add;
 }
 
-TEST(EquateAdd, MapsPointsToBytes) {
+TEST(BoardPoints, EquateAddMapsPointsToBytesAndValidAddAppliesRangesPerBoardGroup) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"X30.3", '1', "B49.3"}, {"Y141", '1', "B67"}, {"Y151", '2', "B191"},  {"X0", '2', "B160"},
         {"I151", '2', "B223"},   {"X12", '2', "X12"},  {"Y1.9", ':', "B50.7"}, {"x11", ';', "B52"},
@@ -315,10 +315,7 @@ TEST(EquateAdd, MapsPointsToBytes) {
         {"W100", '2', "W100"},   {"", '2', ""}};
     for (auto [var, board, expected] : cases)
         EXPECT_EQ(equateAdd(var, board), expected) << var << " on " << char(board);
-}
-
-TEST(ValidAdd, AppliesRangesPerBoardGroup) {
-    const std::tuple<const char*, int, bool> cases[] = {
+    const std::tuple<const char*, int, bool> valid[] = {
         {"W113", 'D', false},  {"W112", 'D', true},  {"B31", '1', false},   {"B32", '1', true},
         {"B255", '1', true},   {"B256", '1', false}, {"B8275", 'D', true},  {"B8276", '2', false},
         {"B65535", '9', true}, {"W8274", '2', true}, {"D8276", 'D', false}, {"F120", '1', true},
@@ -326,8 +323,8 @@ TEST(ValidAdd, AppliesRangesPerBoardGroup) {
         {"X10", 'D', false},   {"X21", '4', true},   {"X22", '4', false},   {"I21", '3', true},
         {"I1", '9', false},    {"Y1", 0, false},     {"Z0", '1', true},     {"Z1", '1', false},
         {"X1.3", '1', true}};
-    for (auto [var, board, valid] : cases)
-        EXPECT_EQ(validAdd(var, board), valid) << var << " on " << char(board);
+    for (auto [var, board, ok] : valid)
+        EXPECT_EQ(validAdd(var, board), ok) << var << " on " << char(board);
 }
 
 class PlsTest : public LinkTest {
@@ -609,30 +606,28 @@ TEST_F(SetupTest, UserSettingsComeFirstAndAnUnwritableProgramFolderSavesThere) {
         SCOPED_TRACE(name);
         QTemporaryDir dir;
         const QString program = dir.filePath("program"), user = dir.filePath("user");
-        const QString system = dir.filePath("etc/kalvex/RSPort.cfg");
+        const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg",
+                                 dir.filePath("etc/kalvex/RSPort.cfg")};
         QDir().mkpath(program);
-        if (userFile) writeFile(user + "/RSPort.cfg", userFile);
-        if (programFile && *programFile == '!')
-            writeFile(program + "/support", "x");
-        else if (programFile)
-            writeFile(program + "/support/RSPort.cfg", programFile);
-        if (systemFile && *systemFile) writeFile(system, systemFile);
-        const QByteArray programBefore = readFile(program + "/support/RSPort.cfg");
+        if (userFile) writeFile(paths[User], userFile);
+        if (programFile)
+            writeFile(*programFile == '!' ? program + "/support" : paths[Program], programFile);
+        if (systemFile && *systemFile) writeFile(paths[System], systemFile);
+        const QByteArray programBefore = readFile(paths[Program]);
         RSComm l(prompt, clock, program);
         l.setUserSettingsFolder(user);
-        if (systemFile) l.setSystemSettingsFile(system);
+        if (systemFile) l.setSystemSettingsFile(paths[System]);
         l.OpenRSComm(port);
         EXPECT_TRUE(l.OnlineMode());
         EXPECT_EQ(port.lastSettings().portNumber, number);
         EXPECT_EQ(port.lastSettings().baud, baud);
-        const QString paths[] = {program + "/support/RSPort.cfg", user + "/RSPort.cfg", system};
         EXPECT_EQ(l.CommSettingsFile(), paths[reads]);
         EXPECT_EQ(l.CommSettingsSaveFile(), paths[saves]);
         const char* given[] = {programFile, userFile, systemFile};
         EXPECT_EQ(readFile(paths[reads]),
                   given[reads] && *given[reads] ? given[reads] : "1,9600\r\n");
         if (systemFile) {
-            EXPECT_EQ(readFile(program + "/support/RSPort.cfg"), programBefore);
+            EXPECT_EQ(readFile(paths[Program]), programBefore);
         }
         l.CloseRSComm();
     }
@@ -755,7 +750,7 @@ TEST_F(SetupTest, SettingsAndFaultTextsComeFromASupportFolderOfAnyCase) {
 }
 
 // A line without a port number and a speed gives nothing (port -1), never the defaults.
-TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
+TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDeviceAndATypedPortIsOneTo99) {
     // clang-format off
     const std::tuple<QByteArray, int, int, const char*> cases[] = {
         {"120,9600\r\n", 99, 9600, ""}, {"0,9600\r\n", 1, 9600, ""}, {"2,4800\r\n", 2, 9600, ""},
@@ -777,17 +772,13 @@ TEST(CommSettings, FirstLineGivesClampedPortSpeedAndDevice) {
         EXPECT_EQ(s->baud, baud);
         EXPECT_EQ(s->device, device);
     }
-    EXPECT_EQ(formatCommSettings({3, 19200, {}}), "3,19200\r\n");
     EXPECT_EQ(formatCommSettings({1, 9600, "/dev/pts/4"}), "1,9600,/dev/pts/4\r\n");
-}
-
-TEST(CommSettings, TypedPortIsANumberFromOneTo99) {
-    const std::pair<const char*, std::optional<int>> cases[] = {
+    const std::pair<const char*, std::optional<int>> typed[] = {
         {"3", 3},    {" 99 ", 99}, {"2.5", 2},  {"1", 1},   {"0", std::nullopt},
         {"100", {}}, {"abc", {}},  {"", {}},    {"3x", {}}, {"0.5", {}},
         {"-1", {}},  {"99.4", {}}, {"98.6", 99}};
-    for (auto [text, port] : cases)
-        EXPECT_EQ(commPortFromText(text), port) << text;
+    for (auto [text, port] : typed)
+        EXPECT_EQ(commPortFromText(text), port) << "typed " << text;
 }
 
 TEST(CommSettings, LoadSaveAndToolFilesOnlyInTheToolFoldersThatExist) {

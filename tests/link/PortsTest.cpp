@@ -87,14 +87,11 @@ TEST_P(SerialPortContract, ExchangesInLockStepTimesOutDiscardsAndReopens) {
     EXPECT_EQ(exchange(0xFF), 0x55);
 }
 
-std::string pathName(const ::testing::TestParamInfo<Path>& p) {
-    const char* names[] = {"InProcess", "PseudoTerminal", "Ser2netRaw", "Ser2netRfc2217"};
-    return names[int(p.param)];
-}
+const char* pathNames[] = {"InProcess", "PseudoTerminal", "Ser2netRaw", "Ser2netRfc2217"};
 INSTANTIATE_TEST_SUITE_P(Ports, SerialPortContract,
                          ::testing::Values(Path::InProcess, Path::PseudoTerminal, Path::Ser2netRaw,
                                            Path::Ser2netRfc2217),
-                         pathName);
+                         [](const auto& p) { return std::string(pathNames[int(p.param)]); });
 
 // Whole or split at any byte; NetworkLink tests the accepted options through ser2net.
 TEST(TelnetCodec, CommandsAreTakenOutOfTheDataAndUnofferedOptionsRefused) {
@@ -202,21 +199,18 @@ TEST_F(NetworkLink, Rfc2217SetsTheSpeedOfTheServersPort) {
 TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     server.withBoard([](sim::Board& b) { b.setValue(QStringLiteral("B300"), 0xA5); });
     startSer2net();
-    DevicePort port(ser2net.url());
-    RSComm link(prompt, clock, home.path());
-    link.attachPort(port);
-    link.setOnlineMode(true);
-    ASSERT_TRUE(link.OnlineMode());
-    ser2net.kill();
-    prompt.answerWith([&](const test::Box&) {
-        QString error;
-        EXPECT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
-        return MsgAnswer::Retry;
+    through(ser2net.url(), [&](RSComm& link) {
+        ser2net.kill();
+        prompt.answerWith([&](const test::Box&) {
+            QString error;
+            EXPECT_TRUE(ser2net.start(server.slavePath(), true, &error)) << qPrintable(error);
+            return MsgAnswer::Retry;
+        });
+        (void)link.readValue("B300"); // what the resynchronised exchange gives is the link's
+        const LinkResult r = link.readValue("B300");
+        EXPECT_TRUE(r.ok());
+        EXPECT_EQ(r.value, 0xA5);
     });
-    (void)link.readValue("B300"); // what the resynchronised exchange gives is the link's
-    const LinkResult r = link.readValue("B300");
-    EXPECT_TRUE(r.ok());
-    EXPECT_EQ(r.value, 0xA5);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "WARNING - Communication Error!");
 }
