@@ -1,4 +1,3 @@
-#include "LinkChecks.h"
 #include "link/DevicePort.h"
 #include "link/NetworkPort.h"
 #include "link/PortProbe.h"
@@ -6,7 +5,7 @@
 #include "sim/PtyServer.h"
 #include "sim/SimPort.h"
 #include "support/Bytes.h"
-#include "support/QtPrinters.h"
+#include "support/RecordingPrompt.h"
 #include "support/Ser2net.h"
 
 #include <QTemporaryDir>
@@ -88,14 +87,11 @@ TEST_P(SerialPortContract, ExchangesInLockStepTimesOutDiscardsAndReopens) {
     EXPECT_EQ(exchange(0xFF), 0x55);
 }
 
-std::string pathName(const ::testing::TestParamInfo<Path>& p) {
-    const char* names[] = {"InProcess", "PseudoTerminal", "Ser2netRaw", "Ser2netRfc2217"};
-    return names[int(p.param)];
-}
+const char* pathNames[] = {"InProcess", "PseudoTerminal", "Ser2netRaw", "Ser2netRfc2217"};
 INSTANTIATE_TEST_SUITE_P(Ports, SerialPortContract,
                          ::testing::Values(Path::InProcess, Path::PseudoTerminal, Path::Ser2netRaw,
                                            Path::Ser2netRfc2217),
-                         pathName);
+                         [](const auto& p) { return std::string(pathNames[int(p.param)]); });
 
 // Whole or split at any byte; NetworkLink tests the accepted options through ser2net.
 TEST(TelnetCodec, CommandsAreTakenOutOfTheDataAndUnofferedOptionsRefused) {
@@ -131,6 +127,12 @@ TEST(NetworkDeviceAddress, TakesHostAndPortOnly) {
     }
 }
 
+QByteArray received(sim::PtyServer& server) {
+    QByteArray out;
+    server.withBoard([&](sim::Board& b) { out = b.bytesFromPc(); });
+    return out;
+}
+
 class NetworkLink : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -151,10 +153,8 @@ class NetworkLink : public ::testing::Test {
         EXPECT_TRUE(link.OnlineMode()) << qPrintable(device);
         server.withBoard([](sim::Board& b) { b.clearTranscript(); });
         f(link);
-        QByteArray received;
-        server.withBoard([&](sim::Board& b) { received = b.bytesFromPc(); });
         link.setOnlineMode(false);
-        return received;
+        return received(server);
     }
 
     QTemporaryDir home;
@@ -199,12 +199,7 @@ TEST_F(NetworkLink, Rfc2217SetsTheSpeedOfTheServersPort) {
 TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
     server.withBoard([](sim::Board& b) { b.setValue(QStringLiteral("B300"), 0xA5); });
     startSer2net();
-    DevicePort port(ser2net.url());
-    RSComm link(prompt, clock, home.path());
-    link.attachPort(port);
-    link.setOnlineMode(true);
-    ASSERT_TRUE(link.OnlineMode());
-    {
+    through(ser2net.url(), [&](RSComm& link) {
         ser2net.kill();
         prompt.answerWith([&](const test::Box&) {
             QString error;
@@ -215,7 +210,7 @@ TEST_F(NetworkLink, ALostServerIsASilentBoardAndRetryConnectsAgain) {
         const LinkResult r = link.readValue("B300");
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(r.value, 0xA5);
-    }
+    });
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_EQ(prompt.boxes[0].title, "WARNING - Communication Error!");
 }
@@ -228,12 +223,6 @@ std::unique_ptr<sim::PtyServer> board(int lineSpeed, bool silent) {
     });
     QString error;
     return server->start(&error) ? std::move(server) : nullptr;
-}
-
-QByteArray received(sim::PtyServer& server) {
-    QByteArray out;
-    server.withBoard([&](sim::Board& b) { out = b.bytesFromPc(); });
-    return out;
 }
 
 TEST(PortProbe, NumberedPortsAndTheNamedList) {
