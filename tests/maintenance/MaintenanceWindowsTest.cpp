@@ -24,34 +24,8 @@ class DownloadWindow : public ProgramFixture {
     }
 };
 
-// The label changes with the transfer's state at once; the address moves on the next tick.
-TEST_F(DownloadWindow, TextsFollowTheTransferState) {
-    using S = ProgramState;
-    // clang-format off
-    const std::tuple<int, ProgramState, const char*> cases[] = {
-        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
-        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
-        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
-        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
-    // clang-format on
-    ProgramDownload run(transfer, files, prompt);
-    frmDownloadProg w(transfer, run);
-    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
-    for (const auto& [mode, state, label] : cases) {
-        w.SetTransferMode(mode);
-        transfer.setState(state);
-        EXPECT_EQ(w.labelText(), label) << int(state);
-    }
-    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
-    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
-    w.SetTransferMode(0);
-    transfer.setState(S::Downloading);
-    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
-    w.Timer1_Timer();
-    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
-}
-
-TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
+// Once run, the label changes with the transfer's state at once; the address on the next tick.
+TEST_F(DownloadWindow, RunsRecordByRecordCannotBeClosedMeanwhileAndTextsFollowTheState) {
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     size_t records = 0, mostPerStep = 0;
@@ -71,6 +45,27 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
     EXPECT_EQ(mostPerStep, 1u);
     EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Complete);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
+    using S = ProgramState;
+    // clang-format off
+    const std::tuple<int, ProgramState, const char*> cases[] = {
+        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
+    // clang-format on
+    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
+    for (const auto& [mode, state, label] : cases) {
+        w.SetTransferMode(mode);
+        transfer.setState(state);
+        EXPECT_EQ(w.labelText(), label) << int(state);
+    }
+    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
+    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
+    w.SetTransferMode(0);
+    transfer.setState(S::Downloading);
+    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
+    w.Timer1_Timer();
+    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
 }
 
 // The offline question, the file dialog, the question naming the file, the window.
@@ -108,9 +103,9 @@ TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
 
 class TargetBoardWindow : public ProgramFixture {
   protected:
-    void open(char type, const QByteArray& rev = "KVX91D07:707\r\n") {
+    void open(char type, const QByteArray& rev = "KVX91D07:707\r\n", PcClock now = {}) {
         writeProgram(":00000001FF\r\n", type, rev);
-        window = std::make_unique<frmTargetBoard>(TargetBoardContext{state, link, prompt, {}});
+        window = std::make_unique<frmTargetBoard>(TargetBoardContext{app, link, prompt, now});
         window->prepare(path("LINE1.ovp"));
         window->show(); // starts the loop; without an event loop only step() moves it
         clearTranscript();
@@ -133,9 +128,7 @@ class TargetBoardWindow : public ProgramFixture {
         return window->findChild<QWidget*>(QLatin1String(name));
     }
 
-    void setState(const char* text) { ProgramFixture::state(text); }
-
-    AppState state{home.path()};
+    AppState app{home.path()};
     std::unique_ptr<frmTargetBoard> window;
 };
 
@@ -144,7 +137,7 @@ constexpr int kThroughTexts = 10;
 
 // A failed read is named as such, never given the board's code for a lost link.
 TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenOffline) {
-    setState("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
+    state("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
     open('D');
     steps(3); // through the read of the current fault
     board.faults().silent = true;
@@ -166,7 +159,7 @@ TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenO
 
 // A read that fails without losing the link (a wrong echo) is a failure too, never "00".
 TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
-    setState("B8176 = 10\n");
+    state("B8176 = 10\n");
     open('D');
     ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
     board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
@@ -182,7 +175,7 @@ TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
 }
 
 TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
-    setState("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
+    state("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
     board.poke(61425, 10); // a control code in the name
     open('A', "AB\r\n");   // a .rev too short for its digits
     firstPass();
@@ -213,7 +206,7 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
 
     // A processor board: its CO-CPU line, no clock.
-    setState("B8175 = 3\n");
+    state("B8175 = 3\n");
     open('2');
     firstPass();
     EXPECT_FALSE(widget("lblTargetBoard2")->isHidden());
@@ -227,7 +220,7 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
 // Asked first; B8178's write failing twice is said, the codes read again at once, and the byte
 // the resynchronisation stored (B8191 from 1 to 255) named.
 TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
-    setState("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
+    state("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
     firstPass();
     auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
@@ -253,12 +246,8 @@ TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
 
 // One instant of the PC clock for each button's writes; a write that failed twice is named.
 TEST_F(TargetBoardWindow, ClockButtonsWriteOneInstantAndNameAFailedWrite) {
-    writeProgram(":00000001FF\r\n", 'A', "KVX91D07:707\r\n");
     const QDateTime at(QDate(2005, 1, 5), QTime(10, 20, 30));
-    window = std::make_unique<frmTargetBoard>(
-        TargetBoardContext{state, link, prompt, [at] { return at; }});
-    window->prepare(path("LINE1.ovp"));
-    window->show();
+    open('A', "KVX91D07:707\r\n", [at] { return at; });
     firstPass();
     qobject_cast<QPushButton*>(widget("cmdSetDate"))->click();
     EXPECT_EQ(board.peek(43016) * 10000 + board.peek(43015) * 100 + board.peek(43017), 10505);

@@ -31,8 +31,16 @@ class ProgramDownloadTest : public ProgramFixture {
     std::vector<ProgramState> states; // as the download window is told them
 };
 
-TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesConfigurationBeforeIdentAfter) {
+TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingYesStreamsRecordsConfigurationAndIdent) {
     writeProgram(kHex);
+    for (const MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel}) {
+        EXPECT_EQ(download(a), Outcome::Declined);
+        EXPECT_TRUE(traffic().writes.empty());
+        EXPECT_EQ(traffic().reads.size(), 10u); // the board's ident, read before the question
+        EXPECT_TRUE(board.programLog().empty());
+        EXPECT_TRUE(link.OnlineMode());
+        EXPECT_TRUE(files.ValidProgram());
+    }
     ASSERT_EQ(download(), Outcome::Complete);
     ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
     const sim::ProgramRecord& r = board.programLog()[0];
@@ -65,18 +73,6 @@ TEST_F(ProgramDownloadTest, StreamsRecordsAwaitsTheirSumAndWritesConfigurationBe
               (std::vector<std::pair<int, int>>{{8188, 5}, {8189, 7}, {8190, 5}}));
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
-}
-
-TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingAfterTheIdentReads) {
-    writeProgram(kHex);
-    for (const MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel}) {
-        EXPECT_EQ(download(a), Outcome::Declined);
-        EXPECT_TRUE(traffic().writes.empty());
-        EXPECT_EQ(traffic().reads.size(), 10u);
-        EXPECT_TRUE(board.programLog().empty());
-        EXPECT_TRUE(link.OnlineMode());
-        EXPECT_TRUE(files.ValidProgram());
-    }
 }
 
 TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {

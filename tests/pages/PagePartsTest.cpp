@@ -203,27 +203,24 @@ TEST_F(RefreshLoopTest, BoardStepsStopAtWhateverEndsThePass) {
 }
 
 // (the cable pulled, the program quitting)
-TEST(RefreshLoopClosing, APageClosedUnderARetryBoxLeavesNothingBehind) {
-    test::SimulatedLink f;
-    f.link.attachPort(f.port);
-    f.link.setOnlineMode(true);
-    f.board.faults().silent = true;
+TEST_F(RefreshLoopTest, APageClosedUnderARetryBoxLeavesNothingBehind) {
+    board.faults().silent = true;
     auto* owner = new QWidget;
     const QPointer<QWidget> watch(owner);
     bool sunk = false;
-    f.prompt.answerWith([&](const test::Box&) {
+    prompt.answerWith([&](const test::Box&) {
         delete owner;
         return MsgAnswer::Cancel;
     });
-    auto* loop = new RefreshLoop(owner, f.link, [&](RefreshLoop& l) {
+    auto* closing = new RefreshLoop(owner, link, [&](RefreshLoop& l) {
         l.addRead(QStringLiteral("W50"), [&](qint64) { sunk = true; });
         l.addWrite(QStringLiteral("W52"), QStringLiteral("1"));
     });
-    loop->start();
+    closing->start();
     QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), 5000);
     QTest::qWait(100); // the timer's slot has returned; later ticks must not come
     EXPECT_FALSE(sunk);
-    EXPECT_EQ(f.prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes.size(), 1u);
 }
 
 } // namespace

@@ -199,13 +199,11 @@ TEST_F(SetupPageTest, EachTabWritesWhatTheOperatorAsks) {
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
 }
 
-class Df1PageTest : public test::PageTest<frm5800DF1> {
-  protected:
-    QString shown(int row) const { return text(QStringLiteral("lblDisplay%1").arg(row)); }
-    QComboBox* list() const { return at<QComboBox>("cboSetup"); }
-};
+using Df1PageTest = test::PageTest<frm5800DF1>;
 
 TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenChosen) {
+    const auto shown = [&](int row) { return text(QStringLiteral("lblDisplay%1").arg(row)); };
+    auto* list = at<QComboBox>("cboSetup");
     board.setValue("B1401", 0xF1);
     open();
     board.setValue("B1423", 0);
@@ -228,17 +226,17 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     EXPECT_EQ(shown(7), "(F0-1B) Another Node is the Program Owner");
 
     clearTranscript();
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Up);
-    EXPECT_EQ(list()->currentText(), "PLC5");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(list->currentText(), "PLC5");
     EXPECT_EQ(board.value("B1401"), 0xF0);
     EXPECT_EQ(state.gCurrentData.Value[1744], 0);
     board.setValue("B1401.0", 1);
     runPass();
-    EXPECT_EQ(list()->currentIndex(), 0);
-    QTest::keyClick(list(), Qt::Key_Escape);
+    EXPECT_EQ(list->currentIndex(), 0);
+    QTest::keyClick(list, Qt::Key_Escape);
     runPass();
-    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(list->currentIndex(), 1);
     EXPECT_EQ(traffic().writes.size(), 1u);
 
     link.CloseRSComm();
@@ -246,10 +244,10 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     state.gCurrentData.Value[1744] = 7;
     runPass();
     runPass();
-    EXPECT_EQ(list()->currentIndex(), -1);
+    EXPECT_EQ(list->currentIndex(), -1);
     clearTranscript();
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Down);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(state.gCurrentData.Value[1744], 0);
     EXPECT_TRUE(sent().isEmpty());
 }
@@ -376,10 +374,15 @@ class ColorPageTest : public test::PageTest<frmColorControl> {
     }
 };
 
-TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
+// Label 7's stored values: ON 141 is above the maximum (0), CYCLE 139 below 0 + 140 (350).
+TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopyALabelLoadCopiesIt) {
     board.setValue("W686", 5);
     board.setValue("B722", 30);
     board.setValue("W734", 280);
+    board.setValue("B3310", 50);
+    board.setValue("B3311", 141);
+    board.setValue("W3320", 400);
+    board.setValue("W3322", 139);
     open();
     enter(field(2), "70");
     EXPECT_EQ(traffic().writes, writesOf("B722=70 B3252=70"));
@@ -396,32 +399,8 @@ TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     EXPECT_TRUE(traffic().writes.empty());
     QTest::mouseClick(at<UpDown>("updColorCtrl2")->upButton(), Qt::LeftButton); // 71, no focus move
     EXPECT_EQ(at<UpDown>("updColorCtrl10")->minimum(), 211);
-}
 
-TEST_F(ColorPageTest, AFreshBoardsOnFieldsCanBeLeftWithoutAWrite) {
-    for (int d = 0; d < 8; ++d)
-        board.setValue(QStringLiteral("W%1").arg(730 + 2 * d), 0);
-    open();
-    enter(field(0), "5");
-    enter(field(1), "5", Qt::Key_Return);
-    field(3)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field(3), "9");
-    QTest::keyClick(field(3), Qt::Key_Escape);
-    QTest::keyClick(field(3), Qt::Key_Escape);
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_TRUE(traffic().writes.empty());
-    EXPECT_FALSE(field(3)->hasFocus());
-    EXPECT_EQ(field(0)->text(), "0");
-}
-
-// Label 7's stored values: ON 141 is above the maximum (0), CYCLE 139 below 0 + 140 (350).
-TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
-    board.setValue("W686", 5);
-    board.setValue("B3310", 50);
-    board.setValue("B3311", 141);
-    board.setValue("W3320", 400);
-    board.setValue("W3322", 139);
-    open();
+    clearTranscript();
     enter(field(16), "7", Qt::Key_Return);
     EXPECT_EQ(traffic().writes, writesOf("W686=7"));
     EXPECT_TRUE(page.loading());
@@ -447,9 +426,23 @@ TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
     EXPECT_EQ(board.value("W686"), 10);
 }
 
-TEST_F(ColorPageTest, ManualBoxesWriteOnlyWhatTheOperatorClicks) {
+// A fresh board's ON fields (CYCLE 0) can be left without a write.
+TEST_F(ColorPageTest, ManualBoxesAndAFreshBoardsFieldsWriteOnlyWhatTheOperatorClicks) {
+    for (int d = 0; d < 8; ++d)
+        board.setValue(QStringLiteral("W%1").arg(730 + 2 * d), 0);
     board.setValue("B130", 2);
     open();
+    enter(field(0), "5");
+    enter(field(1), "5", Qt::Key_Return);
+    field(3)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field(3), "9");
+    QTest::keyClick(field(3), Qt::Key_Escape);
+    QTest::keyClick(field(3), Qt::Key_Escape);
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_TRUE(traffic().writes.empty());
+    EXPECT_FALSE(field(3)->hasFocus());
+    EXPECT_EQ(field(0)->text(), "0");
+    board.setValue("W730", 280);
     runPass();
     clearTranscript();
     EXPECT_EQ(text("lblStatus2"), "MAN");
