@@ -121,12 +121,9 @@ class TargetBoardWindow : public ProgramFixture {
     }
     QString text(const char* name) const { // a label's, an entry field's or a text box's
         const QWidget* w = widget(name);
-        if (!w) return QStringLiteral("(no %1)").arg(QLatin1String(name));
         return w->property(w->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
     }
-    QWidget* widget(const char* name) const {
-        return window->findChild<QWidget*>(QLatin1String(name));
-    }
+    QWidget* widget(const char* name) const { return control<QWidget>(*window, name); }
 
     AppState app{home.path()};
     std::unique_ptr<frmTargetBoard> window;
@@ -155,23 +152,6 @@ TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenO
     EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
     EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
     EXPECT_FALSE(widget("txtSetup0")->isEnabled());
-}
-
-// A read that fails without losing the link (a wrong echo) is a failure too, never "00".
-TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
-    state("B8176 = 10\n");
-    open('D');
-    ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
-    board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
-    steps(kThroughTexts + kIdentLength + 1);
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: not read: wrong echo");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read");
-    EXPECT_EQ(text("lblRevIdentInPLC1"), "not read"); // skipped after the failure
-    EXPECT_FALSE(window->firstPassDone());
-    ASSERT_TRUE(link.OnlineMode());
-    firstPass();
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(text("lblRevIdentInPLC0"), "KVX91D07");
 }
 
 TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
@@ -217,12 +197,22 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_FALSE(widget("cmdSetTime")->isEnabled());
 }
 
-// Asked first; B8178's write failing twice is said, the codes read again at once, and the byte
-// the resynchronisation stored (B8191 from 1 to 255) named.
-TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
+// A wrong echo is a failure, never "00". Reset: asked first; B8178's write failing twice is said,
+// the codes read again at once, and the byte the resynchronisation stored (B8191: 255) named.
+TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultResetAsksFirstAndSaysWhenAWriteFailed) {
     state("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
+    ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
+    board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
+    steps(kThroughTexts + kIdentLength + 1);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: not read: wrong echo");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read");
+    EXPECT_EQ(text("lblRevIdentInPLC1"), "not read"); // skipped after the failure
+    EXPECT_FALSE(window->firstPassDone());
+    ASSERT_TRUE(link.OnlineMode());
     firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblRevIdentInPLC0"), "KVX91D07");
     auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
     ASSERT_TRUE(reset->isEnabled());
     reset->click(); // answered No
