@@ -14,18 +14,13 @@ using namespace kalvex::test;
 
 namespace {
 
-class DownloadWindow : public ProgramFixture {
-  protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        writeProgram(kRecord.repeated(40));
-        files.DownloadFile(path("LINE1.ovp"));
-        prompt.answer(MsgAnswer::Yes);
-    }
-};
+using DownloadWindow = ProgramFixture;
 
 // Once run, the label changes with the transfer's state at once; the address on the next tick.
 TEST_F(DownloadWindow, RunsRecordByRecordCannotBeClosedMeanwhileAndTextsFollowTheState) {
+    writeProgram(kRecord.repeated(40));
+    files.DownloadFile(path("LINE1.ovp"));
+    prompt.answer(MsgAnswer::Yes);
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     size_t records = 0, mostPerStep = 0;
@@ -68,7 +63,6 @@ TEST_F(DownloadWindow, RunsRecordByRecordCannotBeClosedMeanwhileAndTextsFollowTh
     EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
 }
 
-// The offline question, the file dialog, the question naming the file, the window.
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
@@ -132,28 +126,6 @@ class TargetBoardWindow : public ProgramFixture {
 // Steps 1-10: the pass laid out, its start, six registers, the CO-CPU line, the texts.
 constexpr int kThroughTexts = 10;
 
-// A failed read is named as such, never given the board's code for a lost link.
-TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenOffline) {
-    state("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
-    open('D');
-    steps(3); // through the read of the current fault
-    board.faults().silent = true;
-    steps(kThroughTexts - 3);
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read: no answer");
-    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: not read");
-    EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
-    steps(20);
-    EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
-    EXPECT_FALSE(link.OnlineMode());
-    for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
-                            "txtTargetBoard4", "txtTargetBoard5"})
-        EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
-    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
-    EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
-    EXPECT_FALSE(widget("txtSetup0")->isEnabled());
-}
-
 TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
     state("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
     board.poke(61425, 10); // a control code in the name
@@ -199,7 +171,7 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
 
 // A wrong echo is a failure, never "00". Reset: asked first; B8178's write failing twice is said,
 // the codes read again at once, and the byte the resynchronisation stored (B8191: 255) named.
-TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultResetAsksFirstAndSaysWhenAWriteFailed) {
+TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetSaysAFailedWriteLinkLostShowsNotReadOffline) {
     state("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
     ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
@@ -232,6 +204,26 @@ TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultResetAsksFirstAndSaysWhenAWrit
     firstPass();
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
     EXPECT_TRUE(reset->isEnabled());
+
+    // A failed read is named as such, never given the board's code for a lost link.
+    state("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
+    open('D');
+    steps(3); // through the read of the current fault
+    board.faults().silent = true;
+    steps(kThroughTexts - 3);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read: no answer");
+    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: not read");
+    EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
+    steps(20);
+    EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
+    EXPECT_FALSE(link.OnlineMode());
+    for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
+                            "txtTargetBoard4", "txtTargetBoard5"})
+        EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
+    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
+    EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
+    EXPECT_FALSE(widget("txtSetup0")->isEnabled());
 }
 
 // One instant of the PC clock for each button's writes; a write that failed twice is named.

@@ -34,7 +34,7 @@ class ProgramDownloadTest : public ProgramFixture {
     std::vector<ProgramState> states; // as the download window is told them
 };
 
-TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingYesStreamsRecordsConfigurationAndIdent) {
+TEST_F(ProgramDownloadTest, OnlyYesOnAValidSetStreamsRecordsConfigurationAndIdent) {
     writeProgram(kHex);
     for (const MsgAnswer a : {MsgAnswer::No, MsgAnswer::Cancel}) {
         EXPECT_EQ(download(a), Outcome::Declined);
@@ -76,9 +76,8 @@ TEST_F(ProgramDownloadTest, AnythingButYesSendsNothingYesStreamsRecordsConfigura
               (std::vector<std::pair<int, int>>{{8188, 5}, {8189, 7}, {8190, 5}}));
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
-}
 
-TEST_F(ProgramDownloadTest, BadFilesSelectionsAndOfflineSendNothing) {
+    // Bad files, selections and offline send nothing.
     const std::tuple<QByteArray, char, bool, Outcome, const char*> cases[] = {
         {kRecord + ":1040100001020304\r\n" + kRecord, 'D', true, Outcome::Invalid,
          "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"},
@@ -294,7 +293,7 @@ TEST(HexValidation, ChecksTheWholeFile) {
 
 using ProgramFilesTest = ProgramFixture;
 
-TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpForUploadAndWhyASelectionIsInvalid) {
+TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInvalidAndDiskIdent) {
     write("LINE1.OVP", "D\r\n");
     write("LINE1.rev", "ABCDEFGH:?05\r\n");
     files.DownloadFile(path("LINE1.OVP"));
@@ -356,6 +355,32 @@ TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpForUploadAndWhyASele
         EXPECT_EQ(prompt.boxes.empty(), !*lastBox) << qPrintable(last);
         EXPECT_TRUE(last.contains(lastBox)) << qPrintable(last);
     }
+
+    // The ident shown for the program on disk, from its files or the defaults.
+    const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
+        disks[] = {
+            {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
+            {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
+            {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false}, // shorter than its digits
+            {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
+            {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
+            {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
+        };
+    for (const auto& [ovp, rev, hex, name, boardName, revision, checksum, dated] : disks) {
+        SCOPED_TRACE(rev.constData());
+        for (const char* ext : {"ovp", "rev", "hex"})
+            QFile::remove(path(QStringLiteral("LINE1.") + QLatin1String(ext)));
+        write("LINE1.ovp", ovp);
+        if (!rev.isEmpty()) write("LINE1.rev", rev);
+        if (hex) write("LINE1.hex", ":00000001FF\r\n");
+        const DiskIdent d = readDiskIdent(path("LINE1.ovp"));
+        EXPECT_EQ(d.name, name);
+        EXPECT_EQ(d.boardName, boardName) << ovp.constData();
+        EXPECT_EQ(d.revision, revision);
+        EXPECT_EQ(d.checksum, checksum);
+        EXPECT_EQ(d.revDate != "-", dated);
+    }
+    EXPECT_EQ(ReadBoardTypeCode(path("missing.ovp")), 68);
 }
 
 // The window takes a code's last record (the link's first is its own test), "00" no text.
@@ -391,33 +416,6 @@ TEST(BoardSettings, ClockSplitOfOneInstant) {
         EXPECT_EQ(flat(clockDateWrites(when)), date) << qPrintable(when.toString());
     }
     EXPECT_EQ(pcTimeText(QDateTime(QDate(2005, 1, 5), QTime(9, 8, 7))), "09 : 08 : 07");
-}
-
-TEST_F(ProgramFilesTest, DiskIdentFromTheRevAndHexFilesOrTheDefaults) {
-    const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
-        cases[] = {
-            {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},
-            {"A\r\n", "\"LINE 10005\",x\r\n", false, "LINE 1", "Q7610", 5, 0, false},
-            {"6\r\n", "AB\r\n", true, "-", "K2170", 0, 0, false}, // shorter than its digits
-            {"D\r\n", "NAMEZZZZ\r\n", true, "-", "P9100(PLC)", 0, 0, false}, // not DiraVEZ digits
-            {"D\r\n", "", true, "-", "P9100(PLC)", 0, 0, false},
-            {"", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true}, // empty .ovp
-        };
-    for (const auto& [ovp, rev, hex, name, boardName, revision, checksum, dated] : cases) {
-        SCOPED_TRACE(rev.constData());
-        for (const char* ext : {"ovp", "rev", "hex"})
-            QFile::remove(path(QStringLiteral("LINE1.") + QLatin1String(ext)));
-        write("LINE1.ovp", ovp);
-        if (!rev.isEmpty()) write("LINE1.rev", rev);
-        if (hex) write("LINE1.hex", ":00000001FF\r\n");
-        const DiskIdent d = readDiskIdent(path("LINE1.ovp"));
-        EXPECT_EQ(d.name, name);
-        EXPECT_EQ(d.boardName, boardName) << ovp.constData();
-        EXPECT_EQ(d.revision, revision);
-        EXPECT_EQ(d.checksum, checksum);
-        EXPECT_EQ(d.revDate != "-", dated);
-    }
-    EXPECT_EQ(ReadBoardTypeCode(path("missing.ovp")), 68);
 }
 
 } // namespace

@@ -109,7 +109,6 @@ class PageContract : public test::LinkFixture, public testing::WithParamInterfac
     std::unique_ptr<MachinePage> page;
 };
 
-// A lost link: a failed read's cancelled retry box; back online the page is prepared again.
 TEST_P(PageContract, OnlinePassesReadInOrderOnlyTheOperatorWritesAndALostLinkGoesOffline) {
     const QStringList probe = names(GetParam().probe);
     start();
