@@ -47,9 +47,8 @@ TEST_F(ProgramDownloadTest, OnlyYesOnAValidSetStreamsRecordsConfigurationAndIden
     ASSERT_EQ(download(), Outcome::Complete);
     ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
     const sim::ProgramRecord& r = board.programLog()[0];
-    EXPECT_EQ(r.count, 16);
-    EXPECT_EQ(r.address, 0x4000);
-    EXPECT_EQ(r.data, QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10"));
+    EXPECT_EQ(std::tuple(int(r.count), int(r.address), r.data),
+              std::tuple(16, 0x4000, QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10")));
     // Run and fault bytes before program mode; after it the ident padded, checksum, revision.
     const std::vector<std::pair<int, int>> writes{
         {8181, 86}, {8176, 0},  {61424, 'A'}, {61425, 'B'}, {61426, 'C'}, {61427, 0},
@@ -185,21 +184,19 @@ TEST_F(ProgramDownloadTest, LeavingProgramModeFillsAPartialRecordAndSendsNoRetri
 
 using UploadOutcome = ProgramUpload::Outcome;
 
-class ProgramUploadTest : public ProgramFixture {
-  protected:
-    UploadOutcome upload() {
+using ProgramUploadTest = ProgramFixture;
+
+// A wrong echo once (the first image read's high address byte) is read again, never "00".
+TEST_F(ProgramUploadTest,
+       BoardDGivesIdentAndLinesFrom4000ToBFF0Board8ItsLcfAFailureLeavesTheOldSet) {
+    const auto upload = [&] {
         EXPECT_TRUE(files.UploadFile(path("LINE1.ovp")));
         transfer.setState(ProgramState::UploadRequested);
         ProgramUpload run(transfer, files, prompt);
         run.runToEnd();
         EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
-    }
-};
-
-// A wrong echo once (the first image read's high address byte) is read again, never "00".
-TEST_F(ProgramUploadTest,
-       BoardDGivesIdentAndLinesFrom4000ToBFF0Board8ItsLcfAFailureLeavesTheOldSet) {
+    };
     write("LINE1.ovp", "D");
     board.poke(61424 + 3, 0xEA);       // an ident byte beyond ASCII stays one byte in the file
     ASSERT_TRUE(link.readValue("B0")); // read mode is set: the ident reads are bytes 1-20
@@ -301,10 +298,8 @@ TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInval
     EXPECT_EQ(files.names().rev, path("LINE1.rev"));
     EXPECT_EQ(files.names().hex, path("LINE1.hex"));
     EXPECT_EQ(files.names().lcf, path("LINE1.lcf"));
-    EXPECT_EQ(files.ident(), "ABCDEFGH");
-    EXPECT_EQ(files.checksum(), "175");
-    EXPECT_EQ(files.revision(), "5");
-    EXPECT_EQ(files.boardName(), "P9100(PLC)");
+    EXPECT_EQ(QStringList({files.ident(), files.checksum(), files.revision(), files.boardName()}),
+              QStringList({"ABCDEFGH", "175", "5", "P9100(PLC)"}));
     EXPECT_TRUE(prompt.boxes.empty());
     // A short .lcf line reads its missing digits as zero; a UTF-8 ident is one byte a character.
     write("P.ovp", "8");
@@ -312,9 +307,8 @@ TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInval
     write("P.lcf", "F00000000000000000000000000000000002");
     files.DownloadFile(path("P.ovp"));
     ASSERT_TRUE(files.ValidProgram());
-    EXPECT_EQ(files.config().a, 2);
-    EXPECT_EQ(files.config().b, 0);
-    EXPECT_EQ(files.config().c, 0);
+    EXPECT_EQ(std::tuple(int(files.config().a), int(files.config().b), int(files.config().c)),
+              std::tuple(2, 0, 0));
     EXPECT_EQ(files.ident(), QString::fromUtf8("L\xc3\xadnea"));
     // For an upload a missing or empty .ovp is refused and the earlier names kept.
     write("A.ovp", "D");
@@ -374,11 +368,10 @@ TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInval
         if (!rev.isEmpty()) write("LINE1.rev", rev);
         if (hex) write("LINE1.hex", ":00000001FF\r\n");
         const DiskIdent d = readDiskIdent(path("LINE1.ovp"));
-        EXPECT_EQ(d.name, name);
-        EXPECT_EQ(d.boardName, boardName) << ovp.constData();
-        EXPECT_EQ(d.revision, revision);
-        EXPECT_EQ(d.checksum, checksum);
-        EXPECT_EQ(d.revDate != "-", dated);
+        EXPECT_EQ(
+            std::tuple(d.name, d.boardName, int(d.revision), int(d.checksum), d.revDate != "-"),
+            std::tuple(QString(name), QString(boardName), revision, checksum, dated))
+            << ovp.constData();
     }
     EXPECT_EQ(ReadBoardTypeCode(path("missing.ovp")), 68);
 }

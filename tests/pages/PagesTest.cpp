@@ -280,9 +280,6 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCapt
         runPass();
         EXPECT_EQ(at<UpDown>("updSpindleTripOffset")->maximum(), max);
     }
-    const auto label = [&](const char* kind, int i) {
-        return at<QLabel>(kind + QString::number(i));
-    };
     const auto x = [&](QLabel* l, int dx) { // from where the text starts
         return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();
     };
@@ -296,12 +293,14 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCapt
         for (int k = 0; k < 3 && tab > 0; ++k)
             pairs.emplace_back(spindle1 - 6 + k, spindle1 - 3 + k);
         for (auto [i, next] : pairs) {
-            QLabel* own = label("lblDescription", i);
+            QLabel* own = at<QLabel>("lblDescription" + QString::number(i));
             ASSERT_TRUE(own->isVisible()) << i;
-            QLabel* count = label("lblData", i);
+            QLabel* count = at<QLabel>("lblData" + QString::number(i));
             const int countRight = count->mapTo(&page, QPoint(0, 0)).x() + count->width();
             const int ownEnd = x(own, own->fontMetrics().horizontalAdvance(own->text()));
-            EXPECT_LT(countRight - ownEnd, x(label("lblDescription", next), 0) - countRight) << i;
+            EXPECT_LT(countRight - ownEnd,
+                      x(at<QLabel>("lblDescription" + QString::number(next)), 0) - countRight)
+                << i;
         }
     }
 }
