@@ -132,11 +132,10 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     open('A', "AB\r\n");   // a .rev too short for its digits
     firstPass();
     steps(10);
-    EXPECT_EQ(text("lblRevIdentOnDisk0"), "-");
-    EXPECT_EQ(text("lblRevIdentOnDisk3"), "Q7610");
-    EXPECT_EQ(text("lblRevIdentInPLC0"), "KX91D07");
-    EXPECT_EQ(text("lblRevIdentInPLC1"), "7");
-    EXPECT_EQ(text("lblRevIdentInPLC2"), "167");
+    EXPECT_EQ(text("lblRevIdentOnDisk0") + text("lblRevIdentOnDisk3"), "-Q7610");
+    EXPECT_EQ(text("lblRevIdentInPLC0") + "|" + text("lblRevIdentInPLC1") + "|" +
+                  text("lblRevIdentInPLC2"),
+              "KX91D07|7|167");
     EXPECT_EQ(text("txtSetup0") + text("txtSetup1") + text("txtSetup2") + text("txtSetup7"),
               "030409123");
     EXPECT_TRUE(widget("lblTargetBoard2")->isHidden());
@@ -171,7 +170,7 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
 
 // A wrong echo is a failure, never "00". Reset: asked first; B8178's write failing twice is said,
 // the codes read again at once, and the byte the resynchronisation stored (B8191: 255) named.
-TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetSaysAFailedWriteLinkLostShowsNotReadOffline) {
+TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetAndClockSayAFailedWriteLinkLostGoesOffline) {
     state("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
     ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
@@ -205,6 +204,19 @@ TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetSaysAFailedWriteLinkLostSho
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
     EXPECT_TRUE(reset->isEnabled());
 
+    // One instant of the PC clock for each button's writes; a write that failed twice is named.
+    const QDateTime at(QDate(2005, 1, 5), QTime(10, 20, 30));
+    open('A', "KVX91D07:707\r\n", [at] { return at; });
+    firstPass();
+    qobject_cast<QPushButton*>(widget("cmdSetDate"))->click();
+    EXPECT_EQ(board.peek(43016) * 10000 + board.peek(43015) * 100 + board.peek(43017), 10505);
+    const size_t boxes = prompt.boxes.size();
+    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
+    qobject_cast<QPushButton*>(widget("cmdSetTime"))->click();
+    ASSERT_GT(prompt.boxes.size(), boxes);
+    EXPECT_EQ(prompt.boxes[boxes].text, "The board clock was not set: the write of B43012 failed "
+                                        "(wrong echo from the board); 0 of 3 values written.");
+
     // A failed read is named as such, never given the board's code for a lost link.
     state("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
     open('D');
@@ -224,21 +236,6 @@ TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetSaysAFailedWriteLinkLostSho
     EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
     EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
     EXPECT_FALSE(widget("txtSetup0")->isEnabled());
-}
-
-// One instant of the PC clock for each button's writes; a write that failed twice is named.
-TEST_F(TargetBoardWindow, ClockButtonsWriteOneInstantAndNameAFailedWrite) {
-    const QDateTime at(QDate(2005, 1, 5), QTime(10, 20, 30));
-    open('A', "KVX91D07:707\r\n", [at] { return at; });
-    firstPass();
-    qobject_cast<QPushButton*>(widget("cmdSetDate"))->click();
-    EXPECT_EQ(board.peek(43016) * 10000 + board.peek(43015) * 100 + board.peek(43017), 10505);
-    const size_t boxes = prompt.boxes.size();
-    board.faults().wrongEchoAt = {board.receivedCount() + 3, board.receivedCount() + 8};
-    qobject_cast<QPushButton*>(widget("cmdSetTime"))->click();
-    ASSERT_GT(prompt.boxes.size(), boxes);
-    EXPECT_EQ(prompt.boxes[boxes].text, "The board clock was not set: the write of B43012 failed "
-                                        "(wrong echo from the board); 0 of 3 values written.");
 }
 
 } // namespace

@@ -16,22 +16,15 @@ using Outcome = ProgramDownload::Outcome;
 
 class ProgramDownloadTest : public ProgramFixture {
   protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        QObject::connect(&transfer, &ProgramTransfer::stateChanged,
-                         [this](ProgramState s) { states.push_back(s); });
-    }
     Outcome download(std::optional<MsgAnswer> confirm = MsgAnswer::Yes) {
         files.DownloadFile(path("LINE1.ovp"));
         clearTranscript();
         if (confirm) prompt.answer(*confirm);
         ProgramDownload run(transfer, files, prompt);
-        states.clear();
         run.runToEnd();
         EXPECT_EQ(transfer.state(), ProgramState::Idle);
         return run.outcome();
     }
-    std::vector<ProgramState> states; // as the download window is told them
 };
 
 TEST_F(ProgramDownloadTest, OnlyYesOnAValidSetStreamsRecordsConfigurationAndIdent) {
@@ -44,6 +37,9 @@ TEST_F(ProgramDownloadTest, OnlyYesOnAValidSetStreamsRecordsConfigurationAndIden
         EXPECT_TRUE(link.OnlineMode());
         EXPECT_TRUE(files.ValidProgram());
     }
+    std::vector<ProgramState> states; // as the download window is told them
+    QObject::connect(&transfer, &ProgramTransfer::stateChanged,
+                     [&](ProgramState s) { states.push_back(s); });
     ASSERT_EQ(download(), Outcome::Complete);
     ASSERT_EQ(board.programLog().size(), 1u); // the LL = 0 lines sent nothing
     const sim::ProgramRecord& r = board.programLog()[0];
@@ -76,7 +72,6 @@ TEST_F(ProgramDownloadTest, OnlyYesOnAValidSetStreamsRecordsConfigurationAndIden
     EXPECT_EQ(board.peek(61431), '3'); // the ident cut to eight characters
     EXPECT_EQ(board.peek(61432), 175);
 
-    // Bad files, selections and offline send nothing.
     const std::tuple<QByteArray, char, bool, Outcome, const char*> cases[] = {
         {kRecord + ":1040100001020304\r\n" + kRecord, 'D', true, Outcome::Invalid,
          "Currently Selected Program is Invalid.\r\n\r\nProgram Download Halted!"},
@@ -270,10 +265,12 @@ TEST_F(ProgramUploadTest,
     }
 }
 
-TEST(HexValidation, ChecksTheWholeFile) {
+using ProgramFilesTest = ProgramFixture;
+
+TEST_F(ProgramFilesTest, HexChecksDerivedNamesIdentLcfMissingOvpWhyASelectionIsInvalidDiskIdent) {
     // 255 data bytes with a right record checksum: only the count itself is wrong.
     const std::string countFF = ":FF000000" + std::string(510, '0') + "01\n";
-    const std::tuple<const char*, const char*, bool> cases[] = {
+    const std::tuple<const char*, const char*, bool> hexes[] = {
         // clang-format off
         {"LowerCaseAndBlanks", "  :03400000AAbbcc\n", true}, {"WrongChecksum", ":03400000010203B8\n", false},
         {"Truncated", ":034000000102\n", false}, {"NonHexDigit", ":034000000102G3\n", false},
@@ -282,15 +279,11 @@ TEST(HexValidation, ChecksTheWholeFile) {
         {"PastTheTopOfMemory", ":03FFFE00010203\n", false}, {"ExtendedAddressRecord", ":020000040001F9\n:03400000010203\n", false},
         // clang-format on
     };
-    for (auto [name, text, valid] : cases) {
+    for (auto [name, text, valid] : hexes) {
         const HexFile f = parseHexText(text);
         EXPECT_EQ(f.status == HexFile::Status::Ok, valid) << name << ": " << qPrintable(f.why);
     }
-}
 
-using ProgramFilesTest = ProgramFixture;
-
-TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInvalidAndDiskIdent) {
     write("LINE1.OVP", "D\r\n");
     write("LINE1.rev", "ABCDEFGH:?05\r\n");
     files.DownloadFile(path("LINE1.OVP"));
@@ -350,7 +343,6 @@ TEST_F(ProgramFilesTest, DerivedNamesIdentShortLcfMissingOvpWhyASelectionIsInval
         EXPECT_TRUE(last.contains(lastBox)) << qPrintable(last);
     }
 
-    // The ident shown for the program on disk, from its files or the defaults.
     const std::tuple<QByteArray, QByteArray, bool, const char*, const char*, int, int, bool>
         disks[] = {
             {"D,program\r\n", "KVX91D07:707\r\n", true, "KVX91D07", "P9100(PLC)", 7, 167, true},

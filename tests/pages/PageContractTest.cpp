@@ -244,7 +244,6 @@ TEST_P(PageTabs, ATabSwitchEndsThePassAndTheTabReadsItsAddressesInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageTabs, testing::ValuesIn(kTabs), kName);
 
-// An entry field bound to W1092 and data-set item 130, a text box after it, the default button.
 class EntryFieldTest : public test::LinkFixture {
   protected:
     void SetUp() override {
@@ -260,7 +259,6 @@ class EntryFieldTest : public test::LinkFixture {
         entry->setRange(0, 1000);
         test::showActive(page);
     }
-    // The field showing `shown`, no edit under way, the data set holding `stored`.
     void reset(const QString& shown, int stored) {
         entry->clearEditing();
         entry->showValue(shown);

@@ -69,7 +69,6 @@ inline Writes writesOf(const char* list) {
     return out;
 }
 
-// One page on the simulated board, its refresh cycle stepped by hand.
 template <class Page> class PageTest : public LinkFixture {
   protected:
     int runPass() { return test::runPass(page.refreshLoop()); }

@@ -46,6 +46,10 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceABadNumberKeepsTheFocusBlowoffsWriteInOr
         {"25", "cmdSingleBlowoff", "5", 0, "txtSpindleBlowoff"}, {"0", "cmdBlanketBlowoff", "5", 0, "txtSpindleBlowoff"}, {"abc", "cmdBadCanBlowoff", "5", 0, "txtSpindleBlowoff"},
         {"x", "Enter", "5", 0, "txtSpindleBlowoff"}, {"24.6", "Enter", "5", 0, "txtSpindleBlowoff"},
     };
+    const std::tuple<int, const char*, const char*> blowoffs[] = {
+        {24, "cmdBlanketBlowoff", "B2088=25 F825=1 F102=1"}, {24, "cmdMandrelBlowoff", "B2088=26 F825=1 F102=1"},
+        {36, "cmdBlanketBlowoff", "B2088=37 F825=1 F102=1"}, {36, "cmdMandrelBlowoff", "B2088=38 F825=1 F102=1"},
+        {24, "cmdSingleBlowoff", "B2088=5 F825=1 F102=1"}, {24, "cmdBadCanBlowoff", "F830=1"}};
     // clang-format on
     for (const auto& [typed, then, shown, written, focus] : cases) {
         SCOPED_TRACE(testing::Message() << typed << " " << then);
@@ -75,12 +79,6 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceABadNumberKeepsTheFocusBlowoffsWriteInOr
         EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
     }
     activate();
-    // clang-format off
-    const std::tuple<int, const char*, const char*> blowoffs[] = {
-        {24, "cmdBlanketBlowoff", "B2088=25 F825=1 F102=1"}, {24, "cmdMandrelBlowoff", "B2088=26 F825=1 F102=1"},
-        {36, "cmdBlanketBlowoff", "B2088=37 F825=1 F102=1"}, {36, "cmdMandrelBlowoff", "B2088=38 F825=1 F102=1"},
-        {24, "cmdSingleBlowoff", "B2088=5 F825=1 F102=1"}, {24, "cmdBadCanBlowoff", "F830=1"}};
-    // clang-format on
     for (const auto& [spindles, name, writes] : blowoffs) {
         state.gSpindleCount = spindles;
         for (const char* flag : {"F825", "F102", "F830"})
@@ -208,10 +206,9 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     board.poke(1702, 0x40);
     board.setValue("B1703", 0);
     runPass();
-    EXPECT_EQ(shown(0), "(0) Unknown Status");
-    EXPECT_EQ(shown(1), "(7) Unknown Status");
-    EXPECT_EQ(shown(6), "Reply");
-    EXPECT_EQ(shown(7), "(00) Success - No Error");
+    EXPECT_EQ(QStringList({shown(0), shown(1), shown(6), shown(7)}),
+              QStringList({"(0) Unknown Status", "(7) Unknown Status", "Reply",
+                           "(00) Success - No Error"}));
     board.setValue("B1703", 1);
     board.setValue("B1418", 240);
     board.setValue("B1419", 27);
@@ -257,8 +254,8 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     board.poke(34, 0x04); // F18 set, F17 clear
     open();
     runPass();
-    EXPECT_EQ(text("lblp9150State0"), "ON");
-    EXPECT_EQ(text("lblp9150State1"), "off");
+    EXPECT_EQ(QStringList({text("lblp9150State0"), text("lblp9150State1")}),
+              QStringList({"ON", "off"}));
     for (int b = 0; b < 16; ++b)
         EXPECT_EQ(text(QStringLiteral("lblSlot00State%1").arg(b)), b == 0 || b == 15 ? "ON" : "off")
             << b;
