@@ -14,44 +14,13 @@ using namespace kalvex::test;
 
 namespace {
 
-class DownloadWindow : public ProgramFixture {
-  protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        writeProgram(kRecord.repeated(40));
-        files.DownloadFile(path("LINE1.ovp"));
-        prompt.answer(MsgAnswer::Yes);
-    }
-};
+using DownloadWindow = ProgramFixture;
 
-// The label changes with the transfer's state at once; the address moves on the next tick.
-TEST_F(DownloadWindow, TextsFollowTheTransferState) {
-    using S = ProgramState;
-    // clang-format off
-    const std::tuple<int, ProgramState, const char*> cases[] = {
-        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
-        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
-        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
-        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
-    // clang-format on
-    ProgramDownload run(transfer, files, prompt);
-    frmDownloadProg w(transfer, run);
-    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
-    for (const auto& [mode, state, label] : cases) {
-        w.SetTransferMode(mode);
-        transfer.setState(state);
-        EXPECT_EQ(w.labelText(), label) << int(state);
-    }
-    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
-    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
-    w.SetTransferMode(0);
-    transfer.setState(S::Downloading);
-    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
-    w.Timer1_Timer();
-    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
-}
-
-TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
+// Once run, the label changes with the transfer's state at once; the address on the next tick.
+TEST_F(DownloadWindow, RunsRecordByRecordCannotBeClosedMeanwhileAndTextsFollowTheState) {
+    writeProgram(kRecord.repeated(40));
+    files.DownloadFile(path("LINE1.ovp"));
+    prompt.answer(MsgAnswer::Yes);
     ProgramDownload run(transfer, files, prompt);
     frmDownloadProg w(transfer, run);
     size_t records = 0, mostPerStep = 0;
@@ -71,9 +40,29 @@ TEST_F(DownloadWindow, RunsRecordByRecordAndCannotBeClosedMeanwhile) {
     EXPECT_EQ(mostPerStep, 1u);
     EXPECT_EQ(run.outcome(), ProgramDownload::Outcome::Complete);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
+    using S = ProgramState;
+    // clang-format off
+    const std::tuple<int, ProgramState, const char*> cases[] = {
+        {0, S::Downloading, "Writing to Program Address: 4010H"}, {0, S::WritingIdent, "Writing Program Ident ... "},
+        {0, S::Idle, "Sending Program at Address: "}, {0, S::UploadRequested, "Sending Program at Address: "},
+        {1, S::ReadingIdent, "Reading Program Ident ... "}, {1, S::UploadRequested, "Reading From Program Address: 4010H"},
+        {1, S::Idle, "Reading Program at Address: "}, {1, S::Downloading, "Reading Program at Address: "}};
+    // clang-format on
+    transfer.setCurrentProgramAdd(QStringLiteral("4010H"));
+    for (const auto& [mode, state, label] : cases) {
+        w.SetTransferMode(mode);
+        transfer.setState(state);
+        EXPECT_EQ(w.labelText(), label) << int(state);
+    }
+    transfer.setCurrentProgramAdd(QStringLiteral("4020H"));
+    EXPECT_EQ(w.labelText(), "Reading Program at Address: ");
+    w.SetTransferMode(0);
+    transfer.setState(S::Downloading);
+    transfer.setCurrentProgramAdd(QStringLiteral("4030H"));
+    w.Timer1_Timer();
+    EXPECT_EQ(w.labelText(), "Writing to Program Address: 4030H");
 }
 
-// The offline question, the file dialog, the question naming the file, the window.
 using DownloadMenu = ShellFixture;
 
 TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
@@ -108,9 +97,9 @@ TEST_F(DownloadMenu, AsksChoosesAndDownloadsWithTheBackgroundTimerStopped) {
 
 class TargetBoardWindow : public ProgramFixture {
   protected:
-    void open(char type, const QByteArray& rev = "KVX91D07:707\r\n") {
+    void open(char type, const QByteArray& rev = "KVX91D07:707\r\n", PcClock now = {}) {
         writeProgram(":00000001FF\r\n", type, rev);
-        window = std::make_unique<frmTargetBoard>(TargetBoardContext{state, link, prompt, {}});
+        window = std::make_unique<frmTargetBoard>(TargetBoardContext{app, link, prompt, now});
         window->prepare(path("LINE1.ovp"));
         window->show(); // starts the loop; without an event loop only step() moves it
         clearTranscript();
@@ -126,72 +115,27 @@ class TargetBoardWindow : public ProgramFixture {
     }
     QString text(const char* name) const { // a label's, an entry field's or a text box's
         const QWidget* w = widget(name);
-        if (!w) return QStringLiteral("(no %1)").arg(QLatin1String(name));
         return w->property(w->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
     }
-    QWidget* widget(const char* name) const {
-        return window->findChild<QWidget*>(QLatin1String(name));
-    }
+    QWidget* widget(const char* name) const { return control<QWidget>(*window, name); }
 
-    void setState(const char* text) { ProgramFixture::state(text); }
-
-    AppState state{home.path()};
+    AppState app{home.path()};
     std::unique_ptr<frmTargetBoard> window;
 };
 
 // Steps 1-10: the pass laid out, its start, six registers, the CO-CPU line, the texts.
 constexpr int kThroughTexts = 10;
 
-// A failed read is named as such, never given the board's code for a lost link.
-TEST_F(TargetBoardWindow, LinkLostInTheFirstPassShowsNotReadWithCableAdviceThenOffline) {
-    setState("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
-    open('D');
-    steps(3); // through the read of the current fault
-    board.faults().silent = true;
-    steps(kThroughTexts - 3);
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read: no answer");
-    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: not read");
-    EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
-    steps(20);
-    EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
-    EXPECT_FALSE(link.OnlineMode());
-    for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
-                            "txtTargetBoard4", "txtTargetBoard5"})
-        EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
-    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
-    EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
-    EXPECT_FALSE(widget("txtSetup0")->isEnabled());
-}
-
-// A read that fails without losing the link (a wrong echo) is a failure too, never "00".
-TEST_F(TargetBoardWindow, FailedReadIsNeverNoFaultAndThePassRunsAgain) {
-    setState("B8176 = 10\n");
-    open('D');
-    ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
-    board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
-    steps(kThroughTexts + kIdentLength + 1);
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: not read: wrong echo");
-    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read");
-    EXPECT_EQ(text("lblRevIdentInPLC1"), "not read"); // skipped after the failure
-    EXPECT_FALSE(window->firstPassDone());
-    ASSERT_TRUE(link.OnlineMode());
-    firstPass();
-    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
-    EXPECT_EQ(text("lblRevIdentInPLC0"), "KVX91D07");
-}
-
 TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited) {
-    setState("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
+    state("B8180 = 3\nB8191 = 4\nB43012 = 9\nB43017 = 123\n");
     board.poke(61425, 10); // a control code in the name
     open('A', "AB\r\n");   // a .rev too short for its digits
     firstPass();
     steps(10);
-    EXPECT_EQ(text("lblRevIdentOnDisk0"), "-");
-    EXPECT_EQ(text("lblRevIdentOnDisk3"), "Q7610");
-    EXPECT_EQ(text("lblRevIdentInPLC0"), "KX91D07");
-    EXPECT_EQ(text("lblRevIdentInPLC1"), "7");
-    EXPECT_EQ(text("lblRevIdentInPLC2"), "167");
+    EXPECT_EQ(text("lblRevIdentOnDisk0") + text("lblRevIdentOnDisk3"), "-Q7610");
+    EXPECT_EQ(text("lblRevIdentInPLC0") + "|" + text("lblRevIdentInPLC1") + "|" +
+                  text("lblRevIdentInPLC2"),
+              "KX91D07|7|167");
     EXPECT_EQ(text("txtSetup0") + text("txtSetup1") + text("txtSetup2") + text("txtSetup7"),
               "030409123");
     EXPECT_TRUE(widget("lblTargetBoard2")->isHidden());
@@ -213,7 +157,7 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_EQ(prompt.boxes.back().title, "Set-up Current Network Address 1:");
 
     // A processor board: its CO-CPU line, no clock.
-    setState("B8175 = 3\n");
+    state("B8175 = 3\n");
     open('2');
     firstPass();
     EXPECT_FALSE(widget("lblTargetBoard2")->isHidden());
@@ -224,12 +168,22 @@ TEST_F(TargetBoardWindow, BoardVariantsIdentAndAPollThatKeepsTheFieldBeingEdited
     EXPECT_FALSE(widget("cmdSetTime")->isEnabled());
 }
 
-// Asked first; B8178's write failing twice is said, the codes read again at once, and the byte
-// the resynchronisation stored (B8191 from 1 to 255) named.
-TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
-    setState("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
+// A wrong echo is a failure, never "00". Reset: asked first; B8178's write failing twice is said,
+// the codes read again at once, and the byte the resynchronisation stored (B8191: 255) named.
+TEST_F(TargetBoardWindow, FailedReadNeverNoFaultResetAndClockSayAFailedWriteLinkLostGoesOffline) {
+    state("B8176 = 10\nB8178 = 4\nB8191 = 1\n");
     open('D');
+    ASSERT_TRUE(link.readValue("B0")); // in read mode: the next byte is an address echo
+    board.faults().wrongEchoAt.insert(board.receivedCount() + 1);
+    steps(kThroughTexts + kIdentLength + 1);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: not read: wrong echo");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read");
+    EXPECT_EQ(text("lblRevIdentInPLC1"), "not read"); // skipped after the failure
+    EXPECT_FALSE(window->firstPassDone());
+    ASSERT_TRUE(link.OnlineMode());
     firstPass();
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblRevIdentInPLC0"), "KVX91D07");
     auto* reset = qobject_cast<QPushButton*>(widget("cmdResetFaults"));
     ASSERT_TRUE(reset->isEnabled());
     reset->click(); // answered No
@@ -249,16 +203,10 @@ TEST_F(TargetBoardWindow, ResetAsksFirstAndSaysWhenAWriteFailed) {
     firstPass();
     EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
     EXPECT_TRUE(reset->isEnabled());
-}
 
-// One instant of the PC clock for each button's writes; a write that failed twice is named.
-TEST_F(TargetBoardWindow, ClockButtonsWriteOneInstantAndNameAFailedWrite) {
-    writeProgram(":00000001FF\r\n", 'A', "KVX91D07:707\r\n");
+    // One instant of the PC clock for each button's writes; a write that failed twice is named.
     const QDateTime at(QDate(2005, 1, 5), QTime(10, 20, 30));
-    window = std::make_unique<frmTargetBoard>(
-        TargetBoardContext{state, link, prompt, [at] { return at; }});
-    window->prepare(path("LINE1.ovp"));
-    window->show();
+    open('A', "KVX91D07:707\r\n", [at] { return at; });
     firstPass();
     qobject_cast<QPushButton*>(widget("cmdSetDate"))->click();
     EXPECT_EQ(board.peek(43016) * 10000 + board.peek(43015) * 100 + board.peek(43017), 10505);
@@ -268,6 +216,26 @@ TEST_F(TargetBoardWindow, ClockButtonsWriteOneInstantAndNameAFailedWrite) {
     ASSERT_GT(prompt.boxes.size(), boxes);
     EXPECT_EQ(prompt.boxes[boxes].text, "The board clock was not set: the write of B43012 failed "
                                         "(wrong echo from the board); 0 of 3 values written.");
+
+    // A failed read is named as such, never given the board's code for a lost link.
+    state("B8176 = 10\nB8177 = 10\nB8179 = 3\n");
+    open('D');
+    steps(3); // through the read of the current fault
+    board.faults().silent = true;
+    steps(kThroughTexts - 3);
+    EXPECT_EQ(text("lblTargetBoard0"), "Current Fault: Code = 0AH");
+    EXPECT_EQ(text("lblTargetBoard1"), "Last Fault: not read: no answer");
+    EXPECT_EQ(text("lblTargetBoard4"), "Current Comm Error: not read");
+    EXPECT_TRUE(text("txtTargetBoard3").startsWith("Verify connection of cable between computer"));
+    steps(20);
+    EXPECT_FALSE(widget("cmdResetFaults")->isEnabled());
+    EXPECT_FALSE(link.OnlineMode());
+    for (const char* box : {"txtTargetBoard0", "txtTargetBoard1", "txtTargetBoard3",
+                            "txtTargetBoard4", "txtTargetBoard5"})
+        EXPECT_EQ(text(box), "Cannot Communicate with Target Board.") << box;
+    EXPECT_EQ(text("lblTargetBoard5"), "Last Comm Error: not read");
+    EXPECT_FALSE(widget("cmdGoOnline")->isHidden());
+    EXPECT_FALSE(widget("txtSetup0")->isEnabled());
 }
 
 } // namespace

@@ -26,7 +26,6 @@ inline void writeProgramSet(const QDir& folder, const QByteArray& hex, char type
     writeFile(folder.filePath("LINE1.hex"), hex);
 }
 
-// A link online with the simulated board, and a folder for program files.
 class ProgramFixture : public LinkFixture {
   protected:
     QString path(const QString& name) const { return home.filePath(name); }

@@ -54,8 +54,7 @@ inline std::vector<QString> addresses(const QString& list) {
     return out;
 }
 
-// "B720=50 W730*2=350 F825=1" -> the byte writes in order, low byte first; a flag's byte holds
-// that bit alone.
+// "B720=50 W730*2=350 F825=1" -> byte writes in order, low byte first; a flag's byte: its bit.
 inline Writes writesOf(const char* list) {
     Writes out;
     for (const QString& token : names(list)) {
@@ -70,7 +69,6 @@ inline Writes writesOf(const char* list) {
     return out;
 }
 
-// One page on the simulated board, its refresh cycle stepped by hand.
 template <class Page> class PageTest : public LinkFixture {
   protected:
     int runPass() { return test::runPass(page.refreshLoop()); }

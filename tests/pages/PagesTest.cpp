@@ -19,7 +19,6 @@ class MainDisplayTest : public test::PageTest<frmMain> {
         test::showActive(page);
         activate();
     }
-    // A fresh start of the cycle with B2088 = 5.
     void activate() {
         board.setValue("B2088", 5);
         page.Activate();
@@ -33,70 +32,7 @@ class MainDisplayTest : public test::PageTest<frmMain> {
     UpDown* arrows = at<UpDown>("updSpindleNumber");
 };
 
-TEST_F(MainDisplayTest, EveryBlowoffWritesItsTargetAndFlagsInOrderOnceTheSpindlesAreKnown) {
-    // clang-format off
-    const std::tuple<int, const char*, const char*> cases[] = {
-        {24, "cmdBlanketBlowoff", "B2088=25 F825=1 F102=1"}, {24, "cmdMandrelBlowoff", "B2088=26 F825=1 F102=1"},
-        {36, "cmdBlanketBlowoff", "B2088=37 F825=1 F102=1"}, {36, "cmdMandrelBlowoff", "B2088=38 F825=1 F102=1"},
-        {24, "cmdSingleBlowoff", "B2088=5 F825=1 F102=1"}, {24, "cmdBadCanBlowoff", "F830=1"}};
-    // clang-format on
-    for (const auto& [spindles, name, writes] : cases) {
-        state.gSpindleCount = spindles;
-        for (const char* flag : {"F825", "F102", "F830"})
-            board.setValue(flag, 0);
-        board.clearTranscript();
-        QTest::mouseClick(button(name), Qt::LeftButton);
-        EXPECT_EQ(test::memoryWrites(board), writesOf(writes)) << name;
-    }
-    EXPECT_TRUE(prompt.boxes.empty());
-    // Without a spindle count the board sent, Blanket and Mandrel wait: they are past the last.
-    state.gSpindleCountKnown = false;
-    state.gSpindleCountProblem = "wrong echo from the board";
-    runPass();
-    board.clearTranscript();
-    for (const char* name : {"cmdBlanketBlowoff", "cmdMandrelBlowoff"}) {
-        EXPECT_FALSE(button(name)->isEnabled()) << name;
-        EXPECT_TRUE(button(name)->toolTip().contains("B52") &&
-                    button(name)->toolTip().contains("wrong echo"))
-            << qPrintable(button(name)->toolTip());
-        button(name)->click();
-    }
-    EXPECT_TRUE(test::memoryWrites(board).empty());
-    state.gSpindleCountKnown = true;
-    runPass();
-    EXPECT_TRUE(button("cmdBlanketBlowoff")->isEnabled());
-}
-
-// (a label painting its own background repaints alone; Fusion frames are darker than the window)
-TEST_F(MainDisplayTest, ValueLabelsFillTheirFramesColourAndMessagesFollowThePollUnderAModal) {
-    for (int i = 0; i < frmMain::kDisplays; ++i) {
-        const auto* label = at<QLabel>(QStringLiteral("lblDisplay%1").arg(i));
-        EXPECT_TRUE(label->autoFillBackground()) << i;
-        const QImage shot = at(QStringLiteral("fraDisplay%1").arg(i))->grab().toImage();
-        const QPoint inLabel = label->geometry().topLeft() + QPoint(1, 1);
-        EXPECT_EQ(shot.pixelColor(inLabel), shot.pixelColor(inLabel + QPoint(0, -3))) << i;
-    }
-    const auto* box = at<QPlainTextEdit>("txtMessageDisplay");
-    QStringList seen;
-    QDialog other;
-    QTimer::singleShot(0, &other, [&] {
-        for (const char* text :
-             {"Set-up Program is Currently OFFLINE", "-- System Normal --\r\nON"}) {
-            state.gStatusMessage = text;
-            const QString shown = QString::fromLatin1(text).replace("\r\n", "\n");
-            for (int waited = 0; box->toPlainText() != shown && waited < 2000; waited += 50)
-                QTest::qWait(50);
-            seen << box->toPlainText();
-        }
-        other.accept();
-    });
-    other.exec();
-    EXPECT_EQ(seen,
-              QStringList({"Set-up Program is Currently OFFLINE", "-- System Normal --\nON"}));
-    EXPECT_TRUE(sent().isEmpty());
-}
-
-TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
+TEST_F(MainDisplayTest, SpinWritesAtOnceABadNumberKeepsTheFocusBlowoffsWriteInOrderLabelsFill) {
     // Going online parks the focus off every command: Space or Enter right after fires nothing.
     EXPECT_TRUE(button("cmdDefault")->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
@@ -110,6 +46,10 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
         {"25", "cmdSingleBlowoff", "5", 0, "txtSpindleBlowoff"}, {"0", "cmdBlanketBlowoff", "5", 0, "txtSpindleBlowoff"}, {"abc", "cmdBadCanBlowoff", "5", 0, "txtSpindleBlowoff"},
         {"x", "Enter", "5", 0, "txtSpindleBlowoff"}, {"24.6", "Enter", "5", 0, "txtSpindleBlowoff"},
     };
+    const std::tuple<int, const char*, const char*> blowoffs[] = {
+        {24, "cmdBlanketBlowoff", "B2088=25 F825=1 F102=1"}, {24, "cmdMandrelBlowoff", "B2088=26 F825=1 F102=1"},
+        {36, "cmdBlanketBlowoff", "B2088=37 F825=1 F102=1"}, {36, "cmdMandrelBlowoff", "B2088=38 F825=1 F102=1"},
+        {24, "cmdSingleBlowoff", "B2088=5 F825=1 F102=1"}, {24, "cmdBadCanBlowoff", "F830=1"}};
     // clang-format on
     for (const auto& [typed, then, shown, written, focus] : cases) {
         SCOPED_TRACE(testing::Message() << typed << " " << then);
@@ -138,6 +78,61 @@ TEST_F(MainDisplayTest, SpinWritesAtOnceTypingWaitsABadNumberKeepsTheFocus) {
         EXPECT_EQ(prompt.boxes[0].title, "Q.C. Blow-off");
         EXPECT_EQ(prompt.boxes[0].text, "Only a Number Between 1 and 24 can be Entered");
     }
+    activate();
+    for (const auto& [spindles, name, writes] : blowoffs) {
+        state.gSpindleCount = spindles;
+        for (const char* flag : {"F825", "F102", "F830"})
+            board.setValue(flag, 0);
+        board.clearTranscript();
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        EXPECT_EQ(test::memoryWrites(board), writesOf(writes)) << name;
+    }
+    EXPECT_TRUE(prompt.boxes.empty());
+    // Without a spindle count the board sent, Blanket and Mandrel wait: they are past the last.
+    state.gSpindleCountKnown = false;
+    state.gSpindleCountProblem = "wrong echo from the board";
+    runPass();
+    board.clearTranscript();
+    for (const char* name : {"cmdBlanketBlowoff", "cmdMandrelBlowoff"}) {
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+        EXPECT_TRUE(button(name)->toolTip().contains("B52") &&
+                    button(name)->toolTip().contains("wrong echo"))
+            << qPrintable(button(name)->toolTip());
+        button(name)->click();
+    }
+    EXPECT_TRUE(test::memoryWrites(board).empty());
+    state.gSpindleCountKnown = true;
+    runPass();
+    EXPECT_TRUE(button("cmdBlanketBlowoff")->isEnabled());
+
+    clearTranscript();
+    // (a label painting its own background repaints alone; Fusion frames are darker than the
+    // window)
+    for (int i = 0; i < frmMain::kDisplays; ++i) {
+        const auto* label = at<QLabel>(QStringLiteral("lblDisplay%1").arg(i));
+        EXPECT_TRUE(label->autoFillBackground()) << i;
+        const QImage shot = at(QStringLiteral("fraDisplay%1").arg(i))->grab().toImage();
+        const QPoint inLabel = label->geometry().topLeft() + QPoint(1, 1);
+        EXPECT_EQ(shot.pixelColor(inLabel), shot.pixelColor(inLabel + QPoint(0, -3))) << i;
+    }
+    const auto* box = at<QPlainTextEdit>("txtMessageDisplay");
+    QStringList seen;
+    QDialog other;
+    QTimer::singleShot(0, &other, [&] {
+        for (const char* text :
+             {"Set-up Program is Currently OFFLINE", "-- System Normal --\r\nON"}) {
+            state.gStatusMessage = text;
+            const QString shown = QString::fromLatin1(text).replace("\r\n", "\n");
+            for (int waited = 0; box->toPlainText() != shown && waited < 2000; waited += 50)
+                QTest::qWait(50);
+            seen << box->toPlainText();
+        }
+        other.accept();
+    });
+    other.exec();
+    EXPECT_EQ(seen,
+              QStringList({"Set-up Program is Currently OFFLINE", "-- System Normal --\nON"}));
+    EXPECT_TRUE(sent().isEmpty());
 }
 
 using SetupPageTest = test::PageTest<frmSetup>;
@@ -199,13 +194,11 @@ TEST_F(SetupPageTest, EachTabWritesWhatTheOperatorAsks) {
     EXPECT_EQ(prompt.boxes[0].buttons, MsgButtons::YesNoCancel);
 }
 
-class Df1PageTest : public test::PageTest<frm5800DF1> {
-  protected:
-    QString shown(int row) const { return text(QStringLiteral("lblDisplay%1").arg(row)); }
-    QComboBox* list() const { return at<QComboBox>("cboSetup"); }
-};
+using Df1PageTest = test::PageTest<frm5800DF1>;
 
 TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenChosen) {
+    const auto shown = [&](int row) { return text(QStringLiteral("lblDisplay%1").arg(row)); };
+    auto* list = at<QComboBox>("cboSetup");
     board.setValue("B1401", 0xF1);
     open();
     board.setValue("B1423", 0);
@@ -213,10 +206,9 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     board.poke(1702, 0x40);
     board.setValue("B1703", 0);
     runPass();
-    EXPECT_EQ(shown(0), "(0) Unknown Status");
-    EXPECT_EQ(shown(1), "(7) Unknown Status");
-    EXPECT_EQ(shown(6), "Reply");
-    EXPECT_EQ(shown(7), "(00) Success - No Error");
+    EXPECT_EQ(QStringList({shown(0), shown(1), shown(6), shown(7)}),
+              QStringList({"(0) Unknown Status", "(7) Unknown Status", "Reply",
+                           "(00) Success - No Error"}));
     board.setValue("B1703", 1);
     board.setValue("B1418", 240);
     board.setValue("B1419", 27);
@@ -228,17 +220,17 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     EXPECT_EQ(shown(7), "(F0-1B) Another Node is the Program Owner");
 
     clearTranscript();
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Up);
-    EXPECT_EQ(list()->currentText(), "PLC5");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(list->currentText(), "PLC5");
     EXPECT_EQ(board.value("B1401"), 0xF0);
     EXPECT_EQ(state.gCurrentData.Value[1744], 0);
     board.setValue("B1401.0", 1);
     runPass();
-    EXPECT_EQ(list()->currentIndex(), 0);
-    QTest::keyClick(list(), Qt::Key_Escape);
+    EXPECT_EQ(list->currentIndex(), 0);
+    QTest::keyClick(list, Qt::Key_Escape);
     runPass();
-    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(list->currentIndex(), 1);
     EXPECT_EQ(traffic().writes.size(), 1u);
 
     link.CloseRSComm();
@@ -246,10 +238,10 @@ TEST_F(Df1PageTest, StatusCodesAreReadOnlyOnAnErrorAndThePlcTypeWrittenOnlyWhenC
     state.gCurrentData.Value[1744] = 7;
     runPass();
     runPass();
-    EXPECT_EQ(list()->currentIndex(), -1);
+    EXPECT_EQ(list->currentIndex(), -1);
     clearTranscript();
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Down);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(state.gCurrentData.Value[1744], 0);
     EXPECT_TRUE(sent().isEmpty());
 }
@@ -262,8 +254,8 @@ TEST_F(IoPageTest, EachBitShowsInItsOwnLabel) {
     board.poke(34, 0x04); // F18 set, F17 clear
     open();
     runPass();
-    EXPECT_EQ(text("lblp9150State0"), "ON");
-    EXPECT_EQ(text("lblp9150State1"), "off");
+    EXPECT_EQ(QStringList({text("lblp9150State0"), text("lblp9150State1")}),
+              QStringList({"ON", "off"}));
     for (int b = 0; b < 16; ++b)
         EXPECT_EQ(text(QStringLiteral("lblSlot00State%1").arg(b)), b == 0 || b == 15 ? "ON" : "off")
             << b;
@@ -285,9 +277,6 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCapt
         runPass();
         EXPECT_EQ(at<UpDown>("updSpindleTripOffset")->maximum(), max);
     }
-    const auto label = [&](const char* kind, int i) {
-        return at<QLabel>(kind + QString::number(i));
-    };
     const auto x = [&](QLabel* l, int dx) { // from where the text starts
         return l->mapTo(&page, QPoint(std::max(0, l->indent()) + dx, 0)).x();
     };
@@ -301,12 +290,14 @@ TEST_F(ShiftPageTest, TheOffsetFollowsTheSpindlesAndEachCountStandsBesideItsCapt
         for (int k = 0; k < 3 && tab > 0; ++k)
             pairs.emplace_back(spindle1 - 6 + k, spindle1 - 3 + k);
         for (auto [i, next] : pairs) {
-            QLabel* own = label("lblDescription", i);
+            QLabel* own = at<QLabel>("lblDescription" + QString::number(i));
             ASSERT_TRUE(own->isVisible()) << i;
-            QLabel* count = label("lblData", i);
+            QLabel* count = at<QLabel>("lblData" + QString::number(i));
             const int countRight = count->mapTo(&page, QPoint(0, 0)).x() + count->width();
             const int ownEnd = x(own, own->fontMetrics().horizontalAdvance(own->text()));
-            EXPECT_LT(countRight - ownEnd, x(label("lblDescription", next), 0) - countRight) << i;
+            EXPECT_LT(countRight - ownEnd,
+                      x(at<QLabel>("lblDescription" + QString::number(next)), 0) - countRight)
+                << i;
         }
     }
 }
@@ -376,10 +367,15 @@ class ColorPageTest : public test::PageTest<frmColorControl> {
     }
 };
 
-TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
+// Label 7's stored values: ON 141 is above the maximum (0), CYCLE 139 below 0 + 140 (350).
+TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopyALabelLoadCopiesIt) {
     board.setValue("W686", 5);
     board.setValue("B722", 30);
     board.setValue("W734", 280);
+    board.setValue("B3310", 50);
+    board.setValue("B3311", 141);
+    board.setValue("W3320", 400);
+    board.setValue("W3322", 139);
     open();
     enter(field(2), "70");
     EXPECT_EQ(traffic().writes, writesOf("B722=70 B3252=70"));
@@ -396,32 +392,8 @@ TEST_F(ColorPageTest, AChangedValueGoesToTheWorkingRegisterThenTheStoredCopy) {
     EXPECT_TRUE(traffic().writes.empty());
     QTest::mouseClick(at<UpDown>("updColorCtrl2")->upButton(), Qt::LeftButton); // 71, no focus move
     EXPECT_EQ(at<UpDown>("updColorCtrl10")->minimum(), 211);
-}
 
-TEST_F(ColorPageTest, AFreshBoardsOnFieldsCanBeLeftWithoutAWrite) {
-    for (int d = 0; d < 8; ++d)
-        board.setValue(QStringLiteral("W%1").arg(730 + 2 * d), 0);
-    open();
-    enter(field(0), "5");
-    enter(field(1), "5", Qt::Key_Return);
-    field(3)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field(3), "9");
-    QTest::keyClick(field(3), Qt::Key_Escape);
-    QTest::keyClick(field(3), Qt::Key_Escape);
-    EXPECT_TRUE(prompt.boxes.empty());
-    EXPECT_TRUE(traffic().writes.empty());
-    EXPECT_FALSE(field(3)->hasFocus());
-    EXPECT_EQ(field(0)->text(), "0");
-}
-
-// Label 7's stored values: ON 141 is above the maximum (0), CYCLE 139 below 0 + 140 (350).
-TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
-    board.setValue("W686", 5);
-    board.setValue("B3310", 50);
-    board.setValue("B3311", 141);
-    board.setValue("W3320", 400);
-    board.setValue("W3322", 139);
-    open();
+    clearTranscript();
     enter(field(16), "7", Qt::Key_Return);
     EXPECT_EQ(traffic().writes, writesOf("W686=7"));
     EXPECT_TRUE(page.loading());
@@ -447,9 +419,23 @@ TEST_F(ColorPageTest, ALabelLoadCopiesTheStoredValuesWithSubstitutes) {
     EXPECT_EQ(board.value("W686"), 10);
 }
 
-TEST_F(ColorPageTest, ManualBoxesWriteOnlyWhatTheOperatorClicks) {
+// A fresh board's ON fields (CYCLE 0) can be left without a write.
+TEST_F(ColorPageTest, ManualBoxesAndAFreshBoardsFieldsWriteOnlyWhatTheOperatorClicks) {
+    for (int d = 0; d < 8; ++d)
+        board.setValue(QStringLiteral("W%1").arg(730 + 2 * d), 0);
     board.setValue("B130", 2);
     open();
+    enter(field(0), "5");
+    enter(field(1), "5", Qt::Key_Return);
+    field(3)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field(3), "9");
+    QTest::keyClick(field(3), Qt::Key_Escape);
+    QTest::keyClick(field(3), Qt::Key_Escape);
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_TRUE(traffic().writes.empty());
+    EXPECT_FALSE(field(3)->hasFocus());
+    EXPECT_EQ(field(0)->text(), "0");
+    board.setValue("W730", 280);
     runPass();
     clearTranscript();
     EXPECT_EQ(text("lblStatus2"), "MAN");
