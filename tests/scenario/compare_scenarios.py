@@ -15,8 +15,7 @@ def compare(k):
 def label_range(k):
     k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
     k.key("shift+Tab", "shift+Tab")
-    ok = ("cmdOk", "QPushButton")  # (unnamed before the controls had names)
-    check(k.eventually(lambda s: s.focus in ok).focus in ok, "the focus is not on Ok")
+    k.wait_for(lambda s: s.focus == "cmdOk", "the focus on Ok")
     k.key("Return")
 
 

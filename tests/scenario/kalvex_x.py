@@ -162,15 +162,12 @@ class Snapshot:  # the board and the widgets shown at one moment (at the end: no
 
 class Kalvex:  # one run on its simulator; start_box: a box comes before the main window
 
-    def __init__(self, screen, *args, state=None, config=None, env=None, home=None,
-                 start_box=False):
+    def __init__(self, screen, *args, state=None, config=None, env=None, start_box=False):
         self.screen, self.dir = screen, screen.scratch("scenario")
         self.dump_path = os.path.join(self.dir, "dump")
         command = [screen.binary, "--simulate", *args]
         if state:
             command += ["--state", self.write_file("board.state", state)]
-        if home:
-            command += ["--home", home]
         # The machine history goes to XDG_DATA_HOME: never the real home's.
         env = dict(screen.env, KALVEX_SIM_DUMP=self.dump_path, XDG_CONFIG_HOME=config or self.dir,
                    **dict({"XDG_DATA_HOME": self.dir}, **(env or {})))
@@ -200,12 +197,11 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
     def write_file(self, name, text):
         return write(os.path.join(self.dir, name), text)
 
-    def close(self, *exc):
-        stop(self.process)
-
     def __enter__(self):
         return self
-    __exit__ = close
+
+    def __exit__(self, *exc):
+        stop(self.process)
 
     def xdo(self, *args):
         return self.screen.xdo(*args).stdout
@@ -338,12 +334,6 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
 
     def wait_for(self, condition, what, timeout=30):
         return wait_until(lambda: condition(self.snapshot()), what, timeout)
-
-    def eventually(self, condition):  # (or the last snapshot at the deadline)
-        try:
-            return self.wait_for(lambda s: condition(s) and s, "")
-        except AssertionError:
-            return self.snapshot()
 
     def hold(self, condition, what, seconds, turns=10):  # in every snapshot for seconds and turns
         deadline, seen = time.time() + seconds, 0

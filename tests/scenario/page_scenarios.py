@@ -40,7 +40,7 @@ def reset_trips_and_transfer_data_held_by_the_mouse(screen):
     k.click_widget(s.one("cmdResetTrips"), "mousedown")
     held = k.wait_for(lambda s: s.writes and s, "the press written")
     k.mouse_up()
-    after = k.eventually(lambda s: len(s.writes) >= 2)
+    after = k.wait_for(lambda s: len(s.writes) >= 2 and s, "the release written")
     check(held.memory[RESET_TRIPS] == 161, "held: B1016 is %d" % held.memory[RESET_TRIPS])
     check(after.writes == [(RESET_TRIPS, 161), (RESET_TRIPS, 160)], "writes: %s" % after.writes)
     k.click_widget(s.one(text=SHIFT_TABS[1]))
@@ -48,7 +48,7 @@ def reset_trips_and_transfer_data_held_by_the_mouse(screen):
     k.click_widget(end_of_shift, "mousedown")
     k.wait_for(lambda s: len(s.writes) > 2, "the press written")
     k.mouse_up()
-    s = k.eventually(lambda s: s.dword(1200) == 5000)
+    s = k.wait_for(lambda s: s.dword(1200) == 5000 and s, "the shift transferred")
     shifts = [(s.dword(a), s.dword(a + 4), s.word(a + 24)) for a in (1200, 1100)]
     check(shifts == [(5000, 40, 7), (0, 0, 0)], "last and current shift: %s" % shifts)
     k.key("alt+t")
@@ -112,9 +112,8 @@ def label_load_runs_to_its_end_whatever_the_keys(screen):
         k.click_widget(s.one("txtColorCtrl" + field))
         k.key(*keys)
     s = k.wait_for(lambda s: s.find("txtColorCtrl15", "370") and s, "the load's last value shown")
-    on, cycle = [s.memory[720 + d] for d in range(8)], [s.word(730 + 2 * d) for d in range(8)]
-    check(on == [10 + 5 * d for d in range(8)], "ON registers: %s" % on)
-    check(cycle == [300 + 10 * d for d in range(8)], "CYCLE registers: %s" % cycle)
+    registers = [(s.memory[720 + d], s.word(730 + 2 * d)) for d in range(8)]
+    check(registers == [(10 + 5 * d, 300 + 10 * d) for d in range(8)], "ON, CYCLE: %s" % registers)
     k.calm()
 
 

@@ -11,8 +11,7 @@
 
 namespace kalvex::test {
 
-// kalvex-cli against a board simulated in this process, so a test can look into its memory
-// and count the bytes it received.
+// kalvex-cli against a board simulated in this process, whose memory and bytes a test reads.
 class CliBoard : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -23,26 +22,20 @@ class CliBoard : public ::testing::Test {
     }
 
     // With `onBoard`, --device names the simulator's port before the arguments.
-    CliRun cli(const QStringList& args, bool onBoard = true) {
+    CliRun cli(const QStringList& args, bool onBoard = true,
+               const std::function<void(QProcess&)>& whileRunning = {}) {
         QStringList all{QStringLiteral("--home"), home.path()};
         if (onBoard) all << QStringLiteral("--device") << server.slavePath();
-        return runCli(all + args, home.path());
+        return runCli(all + args, home.path(), whileRunning);
     }
-    // Runs the command on the board, sends `signal` once the board has received `afterBytes`
-    // bytes of it, and collects the end; code -1 when the signal killed the program.
+    // The command on the board, sent `signal` once the board has received `afterBytes` bytes.
     CliRun stopWith(int signal, const QStringList& args, qint64 afterBytes) {
-        QProcess p;
-        p.start(QStringLiteral(KALVEX_CLI),
-                QStringList{"--home", home.path(), "--device", server.slavePath()} + args);
-        EXPECT_TRUE(p.waitForStarted());
         const qint64 start = received();
-        for (int wait = 0; received() - start < afterBytes && wait < 500; ++wait)
-            QThread::msleep(20);
-        ::kill(pid_t(p.processId()), signal);
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return cli(args, true, [&](QProcess& p) {
+            for (int i = 0; received() - start < afterBytes && i < 500; ++i)
+                QThread::msleep(20);
+            ::kill(pid_t(p.processId()), signal);
+        });
     }
     qint64 boardValue(const char* add) {
         qint64 v = 0;

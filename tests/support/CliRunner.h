@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace kalvex::test {
@@ -12,13 +13,14 @@ struct CliRun {
     QString err;
 };
 
-// Runs kalvex-cli (the path comes from the build) to the end and collects what it printed.
+// Runs kalvex-cli to the end, with `whileRunning` once it has started, and collects its output.
 inline CliRun runCli(const QStringList& args, const QString& workDir = QString(),
-                     int timeoutMs = 60000) {
+                     const std::function<void(QProcess&)>& whileRunning = {}) {
     QProcess p;
     if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
     p.start(QStringLiteral(KALVEX_CLI), args);
-    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << qPrintable(args.join(u' '));
+    if (whileRunning && p.waitForStarted()) whileRunning(p);
+    EXPECT_TRUE(p.waitForFinished(60000)) << qPrintable(args.join(u' '));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};

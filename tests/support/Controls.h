@@ -2,20 +2,13 @@
 #include <QObject>
 #include <QString>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace kalvex::test {
 
-// A window's control by its objectName. A missing control ends the test binary with its name:
-// every test after it would only fail on a null pointer.
+// A window's control by its objectName; a missing one ends the binary (not a null pointer later).
 template <class W> W* control(const QObject& parent, const QString& name) {
     W* w = parent.findChild<W*>(name);
-    if (!w) {
-        std::fprintf(stderr, "no control named %s under %s\n", qPrintable(name),
-                     qPrintable(parent.objectName()));
-        std::abort();
-    }
+    if (!w)
+        qFatal("no control named %s under %s", qPrintable(name), qPrintable(parent.objectName()));
     return w;
 }
 

@@ -11,9 +11,7 @@
 
 namespace kalvex::test {
 
-// An in-process simulated board on a fake clock, a recording prompt and a link not yet opened,
-// with a program folder of its own. The machine stands still so memory only changes through
-// the link.
+// A simulated board on a fake clock, standing still, a recording prompt and a closed link.
 struct SimulatedLink {
     SimulatedLink() { board.machine().running = false; }
 

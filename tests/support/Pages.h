@@ -12,8 +12,7 @@
 
 namespace kalvex::test {
 
-// One refresh pass: the step that lays it out, then one step per board request. Returns the
-// steps taken.
+// One refresh pass (the step that lays it out, then one per board request); returns the steps.
 inline int runPass(RefreshLoop& loop) {
     int steps = loop.step() ? 1 : 0;
     while (loop.pending() > 0 && loop.step())

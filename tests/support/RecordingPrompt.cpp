@@ -10,15 +10,9 @@ MsgAnswer RecordingPrompt::message(const QString& title, const QString& text, Ms
         m_script.pop_front();
         return s(boxes.back());
     }
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel:
-        return MsgAnswer::No;
-    default:
-        return MsgAnswer::Cancel;
-    }
+    if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+    const bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+    return question ? MsgAnswer::No : MsgAnswer::Cancel;
 }
 
 std::optional<QString> RecordingPrompt::inputBox(const QString&, const QString& prompt,

@@ -15,8 +15,7 @@ struct Box {
     MsgIcon icon;
 };
 
-// Records every box and answers from a script; without a script Retry/Cancel boxes are
-// cancelled, questions answered No and OK boxes acknowledged.
+// Records every box and answers from a script; unscripted: Cancel, No to questions, OK to OK.
 class RecordingPrompt final : public Prompt {
   public:
     using Script = std::function<MsgAnswer(const Box&)>;
@@ -27,7 +26,7 @@ class RecordingPrompt final : public Prompt {
                                     const QString& defaultText) override;
 
     void answer(MsgAnswer a) {
-        m_script.push_back([a](const Box&) { return a; });
+        answerWith([a](const Box&) { return a; });
     }
     void answerWith(Script s) { m_script.push_back(std::move(s)); }
     void inputAnswer(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }

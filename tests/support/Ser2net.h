@@ -9,8 +9,7 @@
 
 namespace kalvex::test {
 
-// ser2net on a free loopback port in front of a pseudo-terminal, with a configuration of its
-// own: raw TCP, or Telnet with RFC 2217 port control.
+// ser2net on a free loopback port before a pseudo-terminal: raw TCP or Telnet with RFC 2217.
 class Ser2net {
   public:
     ~Ser2net() { kill(); }
@@ -52,7 +51,6 @@ class Ser2net {
         m_process.kill();
         m_process.waitForFinished();
     }
-    quint16 port() const { return m_port; }
     QString url() const { return m_url; }
 
     static quint16 freePort() {

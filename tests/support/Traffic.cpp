@@ -4,14 +4,8 @@ namespace kalvex::test {
 
 Traffic trafficOf(const sim::Board& board, int startMode) {
     Traffic t;
-    enum {
-        Idle,
-        Attention,
-        Read,
-        Write
-    } state = startMode == 1   ? Read
-              : startMode == 2 ? Write
-                               : Idle;
+    enum State { Idle, Read, Write, Attention }; // (Read and Write are the board's mode numbers)
+    State state = startMode == Read || startMode == Write ? State(startMode) : Idle;
     std::vector<int> pending;
     int position = 0;
     for (const sim::TranscriptEntry& e : board.transcript()) {
@@ -20,11 +14,10 @@ Traffic trafficOf(const sim::Board& board, int startMode) {
         const int b = e.byte;
         if (b == 0xFF && pending.empty()) {
             state = Attention;
-            pending.clear();
             continue;
         }
         if (state == Attention) {
-            state = b == 1 ? Read : b == 2 ? Write : Idle;
+            state = b == Read || b == Write ? State(b) : Idle;
             continue;
         }
         if (state == Idle) continue;

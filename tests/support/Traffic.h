@@ -6,12 +6,10 @@
 
 namespace kalvex::test {
 
-// Byte addresses the PC read, and (address, byte) pairs it wrote, taken from the transcript;
-// `startMode` is the link's board mode when the transcript began.
+// Byte addresses the PC read and (address, byte) pairs it wrote; `startMode`: the link's mode then.
 struct Traffic {
     std::vector<int> reads;
-    // For each byte of a read, the position of its address high byte among the PC's bytes
-    // (1-based), where a wrong echo fails the read.
+    // Per read byte: the 1-based position of its address high byte among the PC's bytes.
     std::vector<int> readHighBytes;
     std::vector<std::pair<int, int>> writes;
 };
