@@ -5,7 +5,7 @@
 #include "data/TagMap.h"
 #include "data/TransferMarker.h"
 #include "data/TransferPlan.h"
-#include "data/pages/Df1Codes.h"
+#include "data/pages/Df1GatewayTable.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -28,7 +28,7 @@ TEST(TagMap, UnpinnedAddressesAndDefaults) {
 }
 
 // Only the rules around the manual's tables: which row uses which, what a missing code shows.
-TEST(Df1Codes, RowsAndCodesOutsideTheTables) {
+TEST(Df1GatewayTable, RowsAndCodesOutsideTheTables) {
     // clang-format off
     const std::tuple<int, qint64, const char*> rows[] = {
         {0, 33, "(33) Unknown Status"}, {2, 6, "(6) Message Packet Error"}, {3, 4711, "4711"},

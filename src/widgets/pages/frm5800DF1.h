@@ -1,5 +1,5 @@
 #pragma once
-#include "data/pages/Df1Codes.h"
+#include "data/pages/Df1GatewayTable.h"
 #include "widgets/pages/MachinePage.h"
 
 #include <array>

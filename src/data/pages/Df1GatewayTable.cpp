@@ -1,4 +1,4 @@
-#include "data/pages/Df1Codes.h"
+#include "data/pages/Df1GatewayTable.h"
 
 #include <map>
 
