@@ -9,11 +9,11 @@ def download(k, *keys):
 
 
 def compare(k):
-    return k.wait_for(lambda s: s.shown("frmCompare") and s, "the compare window", timeout=60)
+    return k.dialog("frmCompare", "the compare window", timeout=60)
 
 
 def label_range(k):
-    k.wait_for(lambda s: s.shown("frmLabelRange"), "the Label Range dialog")
+    k.dialog("frmLabelRange", "the Label Range dialog")
     k.key("shift+Tab", "shift+Tab")
     k.wait_for(lambda s: s.focus == "cmdOk", "the focus on Ok")
     k.key("Return")

@@ -289,10 +289,18 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
             return [(b.text, b.w, b.h) for b in self.snapshot().boxes()], \
                 self.xdo("getactivewindow").strip()
         before = shown()
-        # (a key pressed before openbox has given the new box the focus goes to the main window)
-        wait_until(lambda: self.xdo("getactivewindow").strip() != self.window, "the box active")
+        self.other_window_active("the box")
         self.key(key)
         wait_until(lambda: shown() != before, "the box answered")
+
+    # (a key pressed before openbox has given a new window the focus goes to the main window)
+    def other_window_active(self, what):
+        wait_until(lambda: self.xdo("getactivewindow").strip() != self.window, what + " active")
+
+    def dialog(self, name, what, timeout=30):  # shown, and active for the keys that follow
+        s = self.wait_for(lambda s: s.shown(name) and s, what, timeout)
+        self.other_window_active(what)
+        return s
 
     def calm(self, *keys, delay=20):
         if keys:
