@@ -70,6 +70,7 @@ def cancel_reads_back_only_what_was_sent(screen):
     k.answer()
     title = k.xdo("getwindowname", k.window).strip()
     check(title == "KALVEX - [unnamed]", "the title reads %r" % title)
+    k.activate()
     n = len(k.snapshot().writes)  # Download, Label Range, Return on Ok: the rest goes
     download(k, "alt+f", "n", "Down", "Down", "Return")
     label_range(k)

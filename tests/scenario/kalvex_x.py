@@ -159,6 +159,11 @@ class Snapshot:  # the board and the widgets shown at one moment (at the end: no
     def mode(self, mode):
         return self.find("MODE", mode)
 
+    def summary(self):
+        windows = sorted({w.name for w in self.widgets if w.name.startswith("frm")})
+        return "shown: %s, boxes: %s, focus: %s" % (
+            windows, [b.text[:80] for b in self.boxes()], self.focus)
+
 
 class Kalvex:  # one run on its simulator; start_box: a box comes before the main window
 
@@ -184,11 +189,8 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
                      for w in self.xdo("search", "--onlyvisible", "--name", ".").split()]
             raise AssertionError("%s; windows shown: %s; stderr: %s" % (
                 e, names, read(self.dir + "/stderr", "r")[-2000:])) from None
-        def active():  # (openbox drops a request made before it manages the window)
-            mine = self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid)
-            return mine or self.xdo("windowactivate", self.window) and False
         if not start_box:
-            wait_until(active, "a window of the program to be active")
+            self.activate()
             self.started = self.wait_for(lambda s: s.shown("frmMDIMain") and s.focus != "-"
                                          and s, "the main window")
             if "--online" in args:
@@ -293,6 +295,15 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
         self.key(key)
         wait_until(lambda: shown() != before, "the box answered")
 
+    # Until a window of the program is active, the main window is activated, as a click would.
+    # (Openbox drops a request made before it manages the window; under load it has been seen
+    # to give no window the focus after a box and a dialog closed together.)
+    def activate(self):
+        def active():
+            mine = self.xdo("getactivewindow", "getwindowpid").strip() == str(self.process.pid)
+            return mine or self.xdo("windowactivate", self.window) and False
+        wait_until(active, "a window of the program to be active")
+
     # (a key pressed before openbox has given a new window the focus goes to the main window)
     def other_window_active(self, what):
         wait_until(lambda: self.xdo("getactivewindow").strip() != self.window, what + " active")
@@ -340,8 +351,16 @@ class Kalvex:  # one run on its simulator; start_box: a box comes before the mai
             raise AssertionError("kalvex ended (status %s): %s" % (
                 self.process.returncode, read(os.path.join(self.dir, "stderr"), "r")[-2000:]))
 
-    def wait_for(self, condition, what, timeout=30):
-        return wait_until(lambda: condition(self.snapshot()), what, timeout)
+    def wait_for(self, condition, what, timeout=30):  # a time-out says what was shown last
+        last = [None]
+
+        def met():
+            last[0] = self.snapshot()
+            return condition(last[0])
+        try:
+            return wait_until(met, what, timeout)
+        except AssertionError as e:
+            raise AssertionError("%s; %s" % (e, last[0].summary() if last[0] else "")) from None
 
     def hold(self, condition, what, seconds, turns=10):  # in every snapshot for seconds and turns
         deadline, seen = time.time() + seconds, 0
